@@ -1,0 +1,69 @@
+// The analysis driver: one documentation run from a project file path to the finished report.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace qs {
+
+class clsVBFileTypes;
+
+/// What a run may be told from outside: where the report goes, and the values a test pins.
+struct RunSettings {
+  /// When set, the report folder is created under this folder instead of beside the project.
+  std::string outDir;
+  /// Stamp written into the report; empty means the current local time in the fixed long format
+  /// ("Monday, December 7, 2026 14:05:09").
+  std::string stamp;
+  /// Folder that holds the program (and the style sheet); empty means the running executable's.
+  std::string programFolder;
+  /// Project file path as written into the report; empty means the path passed to GetFileInfo.
+  std::string reportedProjectFile;
+};
+
+class clsVBInfo {
+ public:
+  clsVBInfo();
+  ~clsVBInfo();
+  clsVBInfo(const clsVBInfo&) = delete;
+  clsVBInfo& operator=(const clsVBInfo&) = delete;
+
+  /// Full path of the report this run writes (or would have written), and its file name.
+  const std::string& HtmlListing() const { return m_HtmlListing; }
+  void SetHtmlListing(std::string v) { m_HtmlListing = std::move(v); }
+  const std::string& HtmlFile() const { return m_HtmlFile; }
+  void SetHtmlFile(std::string v) { m_HtmlFile = std::move(v); }
+
+  /// One documentation run. Raises EvtBegin first and EvtEnd last, exactly once each, also when
+  /// the run fails. Never throws.
+  void GetFileInfo(const std::string& in_sFilename);
+
+  /// Raised at the start and at the end of every run (handlers run inside GetFileInfo).
+  std::function<void()> EvtBegin;
+  std::function<void()> EvtEnd;
+
+  /// Whether the last run wrote its report completely, and if not, why (for example
+  /// "project file not found").
+  bool ReportWritten() const { return m_reportWritten; }
+  const std::string& FailureReason() const { return m_failureReason; }
+
+  RunSettings& Settings() { return m_settings; }
+
+  /// The project item collection of the last run (null before the first run).
+  const std::shared_ptr<clsVBFileTypes>& FileTypes() const { return m_oFileTypes; }
+
+ private:
+  std::string m_HtmlListing;
+  std::string m_HtmlFile;
+  std::string m_sOutputFolder;
+  std::string m_sProjectFile;
+  std::string m_sProjectDir;
+  std::string m_sProjectBody;
+  std::shared_ptr<clsVBFileTypes> m_oFileTypes;
+  bool m_reportWritten = false;
+  std::string m_failureReason;
+  RunSettings m_settings;
+};
+
+}  // namespace qs

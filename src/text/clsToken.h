@@ -1,0 +1,36 @@
+// One keyword table at a time: answers whether a word is a keyword and with which code.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "text/clsHashTable.h"
+
+namespace qs {
+
+class clsToken {
+ public:
+  clsToken();
+
+  /// False while a table is being filled or after a fill that failed.
+  bool Initialised = false;
+
+  /// Adds the main (code) table to the current hash table (merging with what it holds).
+  void InitialiseTokenTable();
+  /// Looks the word up; a word that is not stored gives 283 (identifier) and false.
+  void IsTokenFound(std::string_view in_sTokenName, int32_t& out_lTokenCode, bool& out_bfound) const;
+  /// Replace the hash table by a new one filled with the project-file, class-header or
+  /// form-header table.
+  void InitialiseTokenTableVBP();
+  void InitialiseTokenTableClass();
+  void InitialiseTokenTableForm();
+
+  /// Convenience: the code of a word (its keyword code or 283).
+  int32_t CodeOf(std::string_view word) const;
+
+ private:
+  std::unique_ptr<clsHashTable> m_table;
+};
+
+}  // namespace qs

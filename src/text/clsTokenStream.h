@@ -1,0 +1,102 @@
+// The tokens of one file with a cursor.
+//
+// A record is a code and a slice of one text arena, so appending a token costs no allocation of
+// its own. Positions are 0-based; position -1 and every position past the appended tokens read
+// as code 0 with an empty text.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qs {
+
+class clsFixups;
+
+class clsTokenStream {
+ public:
+  clsTokenStream();
+  ~clsTokenStream();
+  clsTokenStream(const clsTokenStream&) = delete;
+  clsTokenStream& operator=(const clsTokenStream&) = delete;
+
+  /// Appends a token at the cursor; the cursor and the count move on by one.
+  void AddToken(int32_t in_lTokenCode, std::string_view in_sToken);
+
+  /// The cursor. Setting it is ignored unless 0 <= in_lPtr <= Count().
+  int32_t TokenPtr() const { return m_cursor; }
+  void SetTokenPtr(int32_t in_lPtr);
+  void NextPtr();  ///< cursor + 1, never beyond Count() + 1
+  void PrevPtr();  ///< cursor - 1, never below -1
+  void GoBOS() { m_cursor = 0; }
+  /// Empties the stream: capacity 1000, count 0, cursor 0.
+  void Clear();
+  /// True when the cursor is past the last token.
+  bool EOS() const { return m_cursor > m_count - 1; }
+
+  int32_t TokenCode() const { return TokenCodeAt(m_cursor); }
+  void SetTokenCode(int32_t in_lTokenCode);
+  int32_t TokenCodeAhead(int32_t in_lPtr) const { return TokenCodeAt(m_cursor + in_lPtr); }
+  int32_t TokenCodePrev() const { return TokenCodeAt(m_cursor - 1); }
+  /// Code at an absolute position; 0 outside the record table.
+  int32_t TokenCodeAt(int32_t in_lPtr) const;
+
+  /// Sets the code at the cursor and empties its text.
+  void MarkAsUndefined(int32_t in_lTokenCode);
+  /// Sets the code and the text at the cursor.
+  void MarkAsToken(int32_t in_lTokenCode, std::string_view in_sTokenString);
+
+  /// The text a reader sees at the cursor: the character itself for codes up to 255, else the
+  /// stored text. The view stays valid until the stream is changed.
+  std::string_view TokenString() const { return TokenStringAt(m_cursor); }
+  std::string_view TokenStringAt(int32_t in_lPoint) const;
+  /// Sets the stored text at the cursor (the code is unchanged).
+  void SetTokenString(std::string_view in_sTokenString);
+  void SetTokenStringAt(int32_t in_lPoint, std::string_view in_sTokenString);
+  /// 1 for codes up to 255, else the stored length.
+  int32_t TokenLen() const { return TokenLenAt(m_cursor); }
+  int32_t TokenLenAt(int32_t in_lPoint) const;
+
+  /// The text rebuilt from the tokens from in_lPoint to the end, skipping undefined tokens.
+  std::string Text(int32_t in_lPoint) const;
+
+  int32_t Count() const { return m_count; }
+  /// Highest index of the record table; grows in steps of 1000.
+  int32_t Capacity() const { return m_capacity; }
+
+  /// Writes the record dump. False, and nothing written, when the file cannot be written or a
+  /// text is longer than the dump's 16-bit length field holds. An existing file is replaced.
+  bool SaveToFile(const std::string& in_sValue) const;
+  /// Replaces the file with Text(in_lPoint) / Text(0). False when it cannot be written.
+  bool SavePointTextToFile(int32_t in_lPoint, const std::string& in_sFilename) const;
+  bool SaveTextToFile(const std::string& in_sValue) const;
+  /// Reads a record dump. Every count and length is checked against the file's size; a missing,
+  /// short or inconsistent dump leaves an empty stream and returns false.
+  bool LoadFromFile(const std::string& in_sValue);
+
+  /// The stream's registry of name occurrences; created with the stream, empty during a run.
+  clsFixups& BookMarks();
+
+ private:
+  struct Record {
+    int32_t code;
+    uint32_t offset;  // into m_arena
+    int32_t length;
+  };
+  // Slot 0 of m_records is position -1 (the sentinel); position p lives in slot p + 1.
+  Record* Slot(int32_t pos);
+  const Record* Slot(int32_t pos) const;
+  void StoreText(Record& r, std::string_view text);
+  void Reset(int32_t capacity);
+
+  std::vector<Record> m_records;
+  std::string m_arena;
+  int32_t m_capacity = 0;
+  int32_t m_cursor = 0;
+  int32_t m_count = 0;
+  std::unique_ptr<clsFixups> m_bookMarks;
+};
+
+}  // namespace qs
