@@ -111,7 +111,7 @@ class clsParser {
   /// system a turn once per token.
   template <class ReadValue>
   void RunKeyPass(int32_t keyCode, bool firstOnly, bool yields, ReadValue&& readValue);
-  bool ReadPathValue(int32_t keyCode, int32_t eType);
+  bool ReadPathValue(int32_t eType);
   bool ReadNamePathValue(int32_t eType);
   bool ReadQuotedValue(int32_t keyCode);
   bool ReadReferenceValue();

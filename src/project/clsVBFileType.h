@@ -1,0 +1,70 @@
+// One project item: a line of the project file that names a source file, a reference, an
+// object library, the resource file, the startup object, the icon form or the project name.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace qs {
+
+class clsVBHeader;
+
+/// Item kinds, as set by the project-file line parser of the key that produced the item.
+enum : int32_t {
+  kItemForm = 2,
+  kItemReference = 3,
+  kItemModule = 4,
+  kItemUserControl = 5,
+  kItemObject = 6,
+  kItemPropertyPage = 7,
+  kItemClass = 8,
+  kItemDesigner = 9,
+  kItemResFile32 = 10,
+  kItemUserDocument = 11,
+  kItemRelatedDoc = 12,
+  kItemStartup = 13,
+  kItemIconForm = 14,
+  kItemName = 15,
+};
+
+/// True for the kinds whose file is loaded and analysed: forms, modules, user controls,
+/// property pages, classes, designers and user documents.
+bool IsSourceItemType(int32_t in_lEType);
+/// True for the source kinds read with the form header parser (forms, user controls, property
+/// pages, user documents, designers).
+bool IsFormLikeItemType(int32_t in_lEType);
+
+class clsVBFileType {
+ public:
+  std::string ID;  ///< the line's value as written (per key); description or file for libraries
+  int32_t EType = 0;
+  std::string Path;  ///< folder part of the item's path with its trailing "\" ("" without "\")
+  std::string Body;  ///< file name up to its first "."
+  std::string Ext;   ///< file-name text between the first and the second "."
+  std::string GuidRef;
+  std::string MajorVer;
+  std::string MinorVer;
+  std::string InternalName;
+  std::string ExtName;
+  /// First and last token position of the value in the project file's stream; empty for
+  /// references and objects.
+  std::optional<std::pair<int32_t, int32_t>> vPtr;
+  std::string NewName;
+  std::string NewClsModName;
+  /// The item's file path exactly as the project file writes it (separators "\" included):
+  /// the text that Path, Body and Ext were split from. A file is opened by this value, since
+  /// Body "." Ext loses every dot after the first. "" for items without a file.
+  std::string sFileValue;
+
+  /// The parsed header of the item's source file; empty until the first pass sets it.
+  const std::shared_ptr<clsVBHeader>& VBHeader() const { return m_oVBHeader; }
+  void SetVBHeader(std::shared_ptr<clsVBHeader> in_oHeader) { m_oVBHeader = std::move(in_oHeader); }
+
+ private:
+  std::shared_ptr<clsVBHeader> m_oVBHeader;
+};
+
+}  // namespace qs

@@ -1,0 +1,63 @@
+// What the run keeps of one source file's header: its VB_Name, where its code begins, its whole
+// token stream and the controls and string-valued property lines of a form-like header.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "text/ClsUniqArray.h"
+
+namespace qs {
+
+class clsTokenStream;
+
+/// One entry of a header's control list: a control's Begin line or a property line with a
+/// string value. Stored in the list as this type.
+struct clsControlRecord {
+  std::string sType;  ///< [0] control type ("Form", "Lib.Class", "{guid}") or "+Prop" / "_\"file\""
+  std::string sName;  ///< [1] control name, unquoted property value, or binary file body
+  int32_t lPtr = 0;   ///< [2] position of the name token or of the property's string token
+  int32_t lPtr2 = 0;  ///< [3] the same position again
+  /// [4] position of the class token for a control of the project's own library, else 0
+  int32_t lClassPtr = 0;
+  std::string sControlName;  ///< [5] the control the line belongs to ("" for designers)
+};
+
+class clsVBHeader {
+ public:
+  clsVBHeader();
+  ~clsVBHeader();
+  clsVBHeader(const clsVBHeader&) = delete;
+  clsVBHeader& operator=(const clsVBHeader&) = delete;
+
+  std::string Attribute_VBName;  ///< the VB_Name value as written, quotes included; "" if none
+  int32_t AttributePtr = 0;      ///< position of that string token; 0 when none
+  int32_t CodePtr = 0;           ///< first token of the code section; 0 without Attribute lines
+  std::shared_ptr<clsTokenStream> TokenStream;  ///< the file's whole stream (set by the driver)
+  bool HasBinaryDataFile = false;
+  std::string Ext;
+  std::string Body;
+  std::string sVBTableName;  ///< symbol-table key: Attribute_VBName without its quotes
+  std::string sVBTableNewName;
+
+  /// Runs the code analysis of the file's code section and enters the module in the symbol
+  /// table under sVBTableName (defined with the code analysis).
+  void GetForwardTypeDecl();
+
+  /// Debugging aids: write the stream's text from a position / whole. Nothing happens without
+  /// a stream. False when nothing was written.
+  bool SavePointTextToFile(int32_t in_lPoint, const std::string& in_sFilename) const;
+  bool SaveTextToFile(const std::string& in_sFilename) const;
+
+  /// The control list, keyed "0", "1", ... in the order the records were added.
+  const ClsUniqArray& Controls() const { return m_oControls; }
+  /// Appends a record under the record counter's decimal value, then counts it.
+  void Add(const clsControlRecord& in_v);
+
+ private:
+  ClsUniqArray m_oControls;
+  int32_t m_lCount = 0;
+};
+
+}  // namespace qs
