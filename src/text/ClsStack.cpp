@@ -1,0 +1,65 @@
+#include "text/ClsStack.h"
+
+#include <utility>
+
+namespace qs {
+
+namespace {
+constexpr int32_t kStackStep = 20;
+}
+
+ClsStack::ClsStack() {
+  try {
+    m_items.reserve(kStackStep + 1);
+  } catch (...) {
+  }
+}
+
+void ClsStack::Add(std::string_view in_value) {
+  try {
+    if (!m_items.empty()) m_items.back().assign(in_value);
+  } catch (...) {
+  }
+}
+
+std::string ClsStack::ItemAt(int32_t in_lPtr) const {
+  try {
+    if (in_lPtr < 0 || in_lPtr >= Count()) return std::string();
+    return m_items[static_cast<size_t>(in_lPtr)];
+  } catch (...) {
+    return std::string();
+  }
+}
+
+std::string ClsStack::Item() const {
+  try {
+    return m_items.empty() ? std::string() : m_items.back();
+  } catch (...) {
+    return std::string();
+  }
+}
+
+std::string ClsStack::Pop() {
+  if (m_items.empty()) return std::string();
+  std::string top = std::move(m_items.back());
+  m_items.pop_back();
+  return top;
+}
+
+void ClsStack::PushNew() {
+  Push(std::string_view());
+}
+
+void ClsStack::Push(std::string_view in_value) {
+  try {
+    // Items live at indices 0 .. m_capacity; the room grows by a fixed step when it is full.
+    if (Count() - 1 == m_capacity) {
+      m_items.reserve(static_cast<size_t>(m_capacity) + kStackStep + 1);
+      m_capacity += kStackStep;
+    }
+    m_items.emplace_back(in_value);
+  } catch (...) {
+  }
+}
+
+}  // namespace qs
