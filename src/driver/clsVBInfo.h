@@ -4,10 +4,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qs {
 
+class clsVBFileType;
 class clsVBFileTypes;
+class ItemPathResolver;
 
 /// What a run may be told from outside: where the report goes, and the values a test pins.
 struct RunSettings {
@@ -48,12 +51,28 @@ class clsVBInfo {
   bool ReportWritten() const { return m_reportWritten; }
   const std::string& FailureReason() const { return m_failureReason; }
 
+  /// Source files of the last run that could not be found or read, one line each in UTF-8
+  /// ("Forms\frmMain.frm: source file not found"); the run documents them as empty files.
+  const std::vector<std::string>& Warnings() const { return m_warnings; }
+
   RunSettings& Settings() { return m_settings; }
+  const RunSettings& Settings() const { return m_settings; }
 
   /// The project item collection of the last run (null before the first run).
   const std::shared_ptr<clsVBFileTypes>& FileTypes() const { return m_oFileTypes; }
 
  private:
+  /// The run between the two events; ends early, with FailureReason set, when it fails.
+  void Run(const std::string& in_sFilename);
+  /// Loads and header-parses every source file, and notes startup, icon form and name.
+  void FirstPass(ItemPathResolver& io_oResolver);
+  void LoadFormItem(clsVBFileType& item, ItemPathResolver& io_oResolver);
+  void LoadClassItem(clsVBFileType& item, ItemPathResolver& io_oResolver);
+  void LoadItem(clsVBFileType& item, ItemPathResolver& io_oResolver, bool in_bFormLike);
+  /// Writes the report to HtmlListing; true when it is complete and in place.
+  bool WriteReport();
+  void Fail(std::string in_sReason);
+
   std::string m_HtmlListing;
   std::string m_HtmlFile;
   std::string m_sOutputFolder;
@@ -63,6 +82,7 @@ class clsVBInfo {
   std::shared_ptr<clsVBFileTypes> m_oFileTypes;
   bool m_reportWritten = false;
   std::string m_failureReason;
+  std::vector<std::string> m_warnings;
   RunSettings m_settings;
 };
 

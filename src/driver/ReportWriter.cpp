@@ -1,0 +1,228 @@
+#include "driver/ReportWriter.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "text/Cp1252.h"
+
+namespace qs {
+
+namespace {
+// Lines are gathered in memory and handed to the system in blocks of this size.
+constexpr size_t kFlushSize = 64 * 1024;
+constexpr std::string_view kCrLf = "\r\n";
+}  // namespace
+
+std::string_view ItemTypeLabel(int32_t in_lEType) {
+  switch (in_lEType) {
+    case 2:
+      return "(Form)";
+    case 4:
+      return "(Module)";
+    case 5:
+      return "(UserControl)";
+    case 7:
+      return "(PropertyPage)";
+    case 8:
+      return "(Class)";
+    case 9:
+      return "(Designer)";
+    case 11:
+      return "(UserDocument)";
+    default:
+      return "()";
+  }
+}
+
+std::string HtmlEscape(std::string_view in_sValue) {
+  std::string out;
+  out.reserve(in_sValue.size());
+  for (char c : in_sValue) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string StyleSheetHref(std::string_view in_sProgramFolder) {
+  std::string folder = Utf8To1252(in_sProgramFolder);
+  while (!folder.empty() && folder.back() == '/') folder.pop_back();
+  size_t start = 0;
+  while (start < folder.size() && folder[start] == '/') ++start;
+  folder.erase(0, start);
+  for (char& c : folder)
+    if (c == '/') c = '\\';
+  return "file:///" + HtmlEscape(folder) + "\\QuillscopeStyle.css";
+}
+
+ReportWriter::~ReportWriter() {
+  Abandon();
+}
+
+bool ReportWriter::Open(const std::string& in_sPath) {
+  Abandon();
+  m_finalPath = in_sPath;
+  m_buffer.clear();
+  m_bytes = 0;
+  m_failureReason.clear();
+  m_ok = false;
+
+  // The temporary file lives beside the report, so the final rename stays within one file
+  // system. O_EXCL never reuses a stranger's file; mode 0666 lets the umask give the report the
+  // permissions any other file of the user gets.
+  const size_t slash = in_sPath.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : in_sPath.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? in_sPath : in_sPath.substr(slash + 1);
+  static unsigned s_counter = 0;
+  int err = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    m_tempPath = folder + "." + name + ".tmp-" + std::to_string(::getpid()) + "-" +
+                 std::to_string(++s_counter);
+    m_fd = ::open(m_tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (m_fd >= 0) break;
+    err = errno;
+    if (err != EEXIST) break;
+  }
+  if (m_fd < 0) {
+    m_tempPath.clear();
+    Fail("report cannot be written", err);
+    return false;
+  }
+  m_ok = true;
+  m_buffer.reserve(kFlushSize + 1024);
+  return true;
+}
+
+void ReportWriter::Fail(std::string_view what, int err) {
+  m_ok = false;
+  if (!m_failureReason.empty()) return;  // the first cause is the one worth telling
+  m_failureReason.assign(what);
+  if (err != 0) {
+    m_failureReason += ": ";
+    m_failureReason += std::strerror(err);
+  }
+}
+
+void ReportWriter::Append(std::string_view a, std::string_view b, std::string_view c) {
+  if (!m_ok) return;
+  m_buffer.append(a);
+  m_buffer.append(b);
+  m_buffer.append(c);
+  m_buffer.append(kCrLf);
+  m_bytes += a.size() + b.size() + c.size() + kCrLf.size();
+  if (m_buffer.size() >= kFlushSize) Flush();
+}
+
+void ReportWriter::Flush() {
+  if (!m_ok || m_fd < 0) return;
+  const char* p = m_buffer.data();
+  size_t left = m_buffer.size();
+  while (left > 0) {
+    const ssize_t n = ::write(m_fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      Fail("report cannot be written", errno);
+      return;
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  m_buffer.clear();
+}
+
+void ReportWriter::WriteLine(std::string_view in_sText) {
+  Append(in_sText);
+}
+void ReportWriter::WriteLineBreak(std::string_view in_sText) {
+  Append(in_sText, "<BR>");
+}
+void ReportWriter::WriteH1(std::string_view in_sText) {
+  Append("<H1>", in_sText, "</H1>");
+}
+void ReportWriter::WriteH2(std::string_view in_sText) {
+  Append("<H2>", in_sText, "</H2>");
+}
+void ReportWriter::WriteH3(std::string_view in_sText) {
+  Append("<H3>", in_sText, "</H3>");
+}
+void ReportWriter::WriteH4(std::string_view in_sText) {
+  Append("<H4>", in_sText, "</H4>");
+}
+void ReportWriter::WriteParagraph(std::string_view in_sText) {
+  Append("<P>", in_sText, "</P>");
+}
+
+void ReportWriter::WritePageHead(std::string_view in_sTitle, std::string_view in_sGenerator,
+                                 std::string_view in_sAuthor, std::string_view in_sStamp,
+                                 std::string_view in_sProgramFolder) {
+  Append("<!-- Generated ", in_sStamp, " -->");
+  Append("<HTML>");
+  Append("<HEAD>");
+  Append("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1252\">");
+  Append("<META HTTP-EQUIV=\"Content-Language\" CONTENT=\"en-us\">");
+  Append("<META NAME=\"GENERATOR\" Content=", in_sGenerator, ">");
+  Append("<META NAME=\"Description\" CONTENT=\" Quillscope Visual Basic source code scanner.\">");
+  Append("<META NAME=\"Author\" CONTENT=", in_sAuthor, ">");
+  std::string title = "<TITLE> Quillscope ";
+  title.append(in_sTitle).append(" [").append(in_sStamp).append("]</TITLE>");
+  Append(title);
+  Append("<LINK HREF=\"", StyleSheetHref(in_sProgramFolder),
+         "\" TYPE=\"text/css\" REL=\"stylesheet\">");
+  Append("</HEAD>");
+}
+
+void ReportWriter::WritePageEnd() {
+  Append("</HTML>");
+}
+
+bool ReportWriter::Commit() {
+  if (m_fd < 0) {
+    if (m_failureReason.empty()) m_failureReason = "report cannot be written";
+    return false;
+  }
+  Flush();
+  if (m_ok && ::fsync(m_fd) != 0 && errno != EINVAL) Fail("report cannot be written", errno);
+  if (::close(m_fd) != 0 && m_ok) Fail("report cannot be written", errno);
+  m_fd = -1;
+  if (m_ok && ::rename(m_tempPath.c_str(), m_finalPath.c_str()) != 0)
+    Fail("report cannot be written", errno);
+  if (!m_ok) {
+    ::unlink(m_tempPath.c_str());
+    m_tempPath.clear();
+    return false;
+  }
+  m_tempPath.clear();
+  m_buffer.clear();
+  m_buffer.shrink_to_fit();
+  return true;
+}
+
+void ReportWriter::Abandon() {
+  if (m_fd >= 0) {
+    ::close(m_fd);
+    m_fd = -1;
+  }
+  if (!m_tempPath.empty()) {
+    ::unlink(m_tempPath.c_str());
+    m_tempPath.clear();
+  }
+  m_ok = false;
+}
+
+}  // namespace qs

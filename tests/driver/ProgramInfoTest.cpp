@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "driver/ProgramInfo.h"
+
+namespace qs {
+namespace {
+
+TEST(ProgramInfo, VersionAndGeneratorComeFromTheBuild) {
+  EXPECT_EQ(ProgramVersion(), "1.0.0");
+  EXPECT_EQ(ProgramGenerator(), "Quillscope - 1.0.0");
+  EXPECT_EQ(ProgramCompany(), "Quillscope");
+  EXPECT_EQ(ProgramCompany().find(' '), std::string::npos);  // stands unquoted in a META line
+  EXPECT_EQ(ProgramHomePage().rfind("http", 0), 0u);
+}
+
+TEST(ProgramInfo, StampIsTheFixedEnglishLongFormat) {
+  std::tm t{};
+  t.tm_year = 2026 - 1900;
+  t.tm_mon = 11;
+  t.tm_mday = 7;
+  t.tm_wday = 1;
+  t.tm_hour = 14;
+  t.tm_min = 5;
+  t.tm_sec = 9;
+  EXPECT_EQ(FormatStamp(t), "Monday, December 7, 2026 14:05:09");
+  t.tm_mon = 0;
+  t.tm_mday = 31;
+  t.tm_wday = 0;
+  t.tm_hour = 0;
+  t.tm_min = 0;
+  t.tm_sec = 0;
+  EXPECT_EQ(FormatStamp(t), "Sunday, January 31, 2026 00:00:00");
+  const std::regex shape(
+      "(Sun|Mon|Tues|Wednes|Thurs|Fri|Satur)day, [A-Z][a-z]+ [0-9]{1,2}, [0-9]{4} "
+      "[0-9]{2}:[0-9]{2}:[0-9]{2}");
+  EXPECT_TRUE(std::regex_match(CurrentStamp(), shape)) << CurrentStamp();
+}
+
+TEST(ProgramInfo, ProgramFolderIsTheTestProgramsFolder) {
+  const std::string folder = ProgramFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / "qs_driver_tests"));
+}
+
+}  // namespace
+}  // namespace qs

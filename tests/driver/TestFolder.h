@@ -1,0 +1,42 @@
+// A scratch folder under the build folder for one test, removed when the test ends.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace qs::test {
+
+class TestFolder {
+ public:
+  explicit TestFolder(const std::string& name)
+      : m_path(std::filesystem::path(QS_BINARY_DIR) / "test-tmp" / name) {
+    std::filesystem::remove_all(m_path);
+    std::filesystem::create_directories(m_path);
+  }
+  ~TestFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+  }
+  const std::filesystem::path& Path() const { return m_path; }
+  std::string operator/(const std::string& rel) const { return (m_path / rel).string(); }
+
+  /// Writes the bytes to the file (folders created as needed) and returns its path.
+  std::string Write(const std::string& rel, const std::string& bytes) const {
+    const auto p = m_path / rel;
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+    return p.string();
+  }
+
+ private:
+  std::filesystem::path m_path;
+};
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace qs::test
