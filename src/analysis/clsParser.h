@@ -14,7 +14,11 @@
 
 namespace qs {
 
+class ClsEntry;
+class ClsEntryPtr;
 class ClsUniqArray;
+class clsFixPtr;
+class clsFixup;
 class clsTokenStream;
 class clsVBFileTypes;
 class clsVBHeader;
@@ -59,7 +63,8 @@ class clsParser {
   std::shared_ptr<clsVBHeader> ParseClassType();
 
  private:
-  friend struct clsParserTestPeer;  // lets the tests drive the private cursor routines
+  // Lets the tests drive the private routines; defined once, in tests/analysis/ParserTestPeer.h.
+  friend struct clsParserTestPeer;
 
   // ---- Error state ----
   void SetParseError(std::string_view in_sErr, std::string_view in_sErrProc, int32_t in_lErrPtr,
@@ -138,6 +143,89 @@ class clsParser {
   // ==== Code-section analysis (defined in src/analysis/) ====
   // RemapTokens, ParseForwardDecl, AcceptName and the other declaration, procedure and
   // name-list routines are declared below this line, with their own access specifiers.
+
+ public:
+  // ---- Code section scan (ParseForwardDecl.cpp) ----
+  /// Re-codes every word from in_lCodePtr to the end of the stream with the code keyword table
+  /// and puts the cursor back at in_lCodePtr. Nothing happens for a position outside the stream.
+  void RemapTokens(int32_t in_lCodePtr);
+  /// Scans the code section from in_lCodePtr and adds its declarations to the symbol entry
+  /// g_oSymTable->Item(g_sSymTableKey). Never throws.
+  void ParseForwardDecl(int32_t in_lCodePtr);
+
+ private:
+  /// A statement that begins with Friend, Public or Private.
+  void ParseScopedDecl(int32_t keyword);
+
+  // ---- Names (ParseNames.cpp) ----
+  /// Reads the name at the cursor and steps past it: a word (a name token, or any word when
+  /// anyWord), never a number, or a bracketed name ("[" ... "]" on one line, or one bracketed
+  /// token), whose text is what stands between the brackets. False (cursor unchanged) otherwise.
+  bool ReadName(bool anyWord, std::string& out_sName, int32_t& out_lPtr);
+  /// True when the word at the position is a number: it starts with a digit, or it follows "&"
+  /// directly and is H with hex digits or O with octal digits.
+  bool IsNumberToken(int32_t in_lPtr) const;
+  /// True when the current token is "#" and only blanks stand before it on its line.
+  bool AtDirectiveLine() const;
+  /// Moves to the end of the line (the cursor stays on its line end), over continuations.
+  void SkipToLineEnd();
+  /// The code of the first token after in_lPtr that is not whitespace.
+  int32_t CodeAfterBlanks(int32_t in_lPtr) const;
+  /// Appends the name at the cursor to the list and steps one token; false when there is none.
+  bool AcceptName(clsFixup& names);
+  /// After a name: reads a dotted continuation (".Name" pairs, argument lists between them)
+  /// into the list; true when there was one. Stops before a line end, "," and ")"; out_bclosed
+  /// tells whether it stopped on in_iCloseCode.
+  bool ParseQualifiedName(clsFixup& names, bool& out_bclosed, int32_t in_iCloseCode);
+  /// Walks a value to the end of its line (continuations followed) and over the line end and the
+  /// blanks after it, collecting names. With stopAtComma it stops after a "," outside parentheses
+  /// instead and answers true; false when the walk ended at the line end or the stream's end.
+  bool SkipExpression(clsFixup& names, bool stopAtComma = false);
+  /// SkipExpression on a list that is dropped; always true.
+  bool SkipEnumValue();
+
+  // ---- Declarations (ParseDeclarations.cpp) ----
+  /// Reads a declared name and a type-suffix character after it (its type goes to SymType).
+  bool ParseDeclarator(clsFixPtr& out_decl, bool anyWord = false);
+  /// Steps over a parenthesised subscript up to its balancing ")", never past a line end that
+  /// has no continuation; true when there was one.
+  bool ParseSubscript();
+  /// Reads "As [New] type" into the declarator's SymType; false when no As follows (the
+  /// declarator keeps its suffix type or none).
+  bool ParseAsClause(clsFixPtr& inout_decl);
+  void ParseVariableDecl(std::string_view scope);
+  void ParseLocalVariableDecl(const std::shared_ptr<ClsEntry>& list, std::string_view scope);
+  void ParseConstDecl(std::string_view scope);
+  void ParseLocalConstDecl(const std::shared_ptr<ClsEntry>& list, std::string_view scope);
+  void ParseEnumDecl(std::string_view scope);
+  void ParseTypeDecl(std::string_view scope);
+  void ParseOptionStatement();
+  /// True when the value after the "=" at or after the cursor is a single string literal.
+  bool ValueIsSingleString() const;
+  /// True when the current token starts a member of a Type block.
+  bool AtTypeMember() const;
+
+  // ---- Procedures (ParseProcedures.cpp) ----
+  void ParseSubDecl(std::string_view scope);
+  void ParseFunctionDecl(std::string_view scope);
+  void ParsePropertyDecl(int32_t accessor, std::string_view scope);
+  void ParseEventDecl(std::string_view scope);
+  void ParseDeclareDecl(std::string_view scope);
+  /// Header, parameters, return type and body of Sub, Function, Property and Event.
+  void ParseProcedure(int32_t leadCode, int32_t kind, std::string_view scope,
+                      int32_t endKeyword, bool hasReturn);
+  /// The list after "(" up to its balancing ")"; inout_lHeldPtr receives the position of the
+  /// last parameter type read.
+  void ParseParameterList(ClsEntry& params, int32_t& inout_lHeldPtr);
+  /// True when the current token starts a parameter name.
+  bool AtParameterName() const;
+  /// Reads one parameter (or default-value) name into the list; false when there is none.
+  bool ParseParameterName(ClsEntry& list, std::shared_ptr<ClsEntryPtr>& out_entry,
+                          std::string_view scope, int32_t mode);
+  /// The type after As in a parameter list.
+  void ParseParameterType(clsFixPtr& out_decl);
+  /// Reads locals and local constants up to "End <endKeyword>".
+  void ParseProcedureBody(ClsEntryPtr& proc, int32_t endKeyword);
 };
 
 }  // namespace qs

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "text/ClsUniqArray.h"
 
@@ -42,8 +43,9 @@ class clsVBHeader {
   std::string sVBTableNewName;
 
   /// Runs the code analysis of the file's code section and enters the module in the symbol
-  /// table under sVBTableName (defined with the code analysis).
-  void GetForwardTypeDecl();
+  /// table under sVBTableName (defined with the code analysis). A file whose header has no
+  /// VB_Name is entered under in_sFallbackName (the project item's InternalName) instead.
+  void GetForwardTypeDecl(std::string_view in_sFallbackName = {});
 
   /// Debugging aids: write the stream's text from a position / whole. Nothing happens without
   /// a stream. False when nothing was written.

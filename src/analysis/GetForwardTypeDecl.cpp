@@ -1,0 +1,32 @@
+// The code analysis of one source file, started from its header record.
+#include <exception>
+#include <string>
+
+#include "analysis/SymGlobals.h"
+#include "analysis/clsParser.h"
+#include "project/clsVBHeader.h"
+#include "text/clsTokenStream.h"
+
+namespace qs {
+
+void clsVBHeader::GetForwardTypeDecl(std::string_view in_sFallbackName) {
+  try {
+    if (!TokenStream) return;
+    const int32_t codePtr = CodePtr;
+    clsParser parser;
+    parser.InitParser(TokenStream);
+    parser.RemapTokens(codePtr);
+    sVBTableName.clear();
+    for (char c : Attribute_VBName)
+      if (c != '"') sVBTableName += c;
+    // Files without a VB_Name would otherwise all merge into one nameless module.
+    if (sVBTableName.empty()) sVBTableName.assign(in_sFallbackName);
+    g_sSymTableKey = sVBTableName;
+    if (!g_oSymTable) g_oSymTable = std::make_shared<clsSymTable>();
+    g_oSymTable->CreateSymbolTableEntry(g_sSymTableKey);
+    parser.ParseForwardDecl(codePtr);
+  } catch (const std::exception&) {
+  }
+}
+
+}  // namespace qs

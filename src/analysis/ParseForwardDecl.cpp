@@ -1,0 +1,184 @@
+// The code section scan: re-coding the section's words with the code keyword table and the
+// statement dispatch that hands each declaration to its routine.
+#include <exception>
+
+#include "analysis/ClsEntry.h"
+#include "analysis/ClsSymEntry.h"
+#include "analysis/SymGlobals.h"
+#include "analysis/clsParser.h"
+#include "text/TokenCodes.h"
+#include "text/Yield.h"
+#include "text/clsToken.h"
+#include "text/clsTokenStream.h"
+
+namespace qs {
+
+namespace {
+
+// Makes one list of the module's entry the target of the next declaration. The entry is fetched
+// by key each time, so a second file with the same name adds to the first file's entry. Without
+// an entry the target is empty and the statement routines record nothing.
+void SelectList(std::shared_ptr<ClsEntry> ClsSymEntry::*list) {
+  g_oSymEntry = g_oSymTable ? g_oSymTable->Item(std::string_view(g_sSymTableKey)) : nullptr;
+  g_oEntryList = g_oSymEntry ? (*g_oSymEntry).*list : nullptr;
+}
+
+}  // namespace
+
+void clsParser::RemapTokens(int32_t in_lCodePtr) {
+  try {
+    if (!m_oTokenStream) return;
+    clsTokenStream& ts = *m_oTokenStream;
+    if (in_lCodePtr < 0 || in_lCodePtr > ts.Count()) return;
+    clsToken keywords;
+    keywords.InitialiseTokenTable();
+    ts.SetTokenPtr(in_lCodePtr);
+    while (!ts.EOS()) {
+      YieldToWindowSystem();
+      // Characters, line ends, blanks, comments and strings keep their codes.
+      if (ts.TokenCode() > TokString) ts.SetTokenCode(keywords.CodeOf(ts.TokenString()));
+      ts.NextPtr();
+    }
+    ts.SetTokenPtr(in_lCodePtr);
+  } catch (const std::exception&) {
+  }
+}
+
+void clsParser::ParseForwardDecl(int32_t in_lCodePtr) {
+  try {
+    ClearParseError();
+    if (!m_oTokenStream) return;
+    if (in_lCodePtr < 0 || in_lCodePtr > m_oTokenStream->Count()) return;
+    m_oTokenStream->SetTokenPtr(in_lCodePtr);
+    while (!AtEnd()) {
+      YieldToWindowSystem();
+      const int32_t at = CurPtr();
+      switch (CurCode()) {
+        case KwFriend:
+        case KwPublic:
+        case KwPrivate:
+          ParseScopedDecl(CurCode());
+          break;
+        case KwOption:
+          ParseOptionStatement();
+          break;
+        case KwProperty: {
+          AcceptToken(KwProperty);
+          SelectList(&ClsSymEntry::EProperty);
+          const int32_t accessor = CurCode();
+          if (accessor == KwGet || accessor == KwLet || accessor == KwSet)
+            ParsePropertyDecl(accessor, "Public");
+          break;
+        }
+        case KwWithEvents:
+          SelectList(&ClsSymEntry::EVar);
+          ParseVariableDecl("Private");
+          break;
+        case KwFunction:
+          SelectList(&ClsSymEntry::EFunction);
+          ParseFunctionDecl("Public");
+          break;
+        case KwSub:
+          SelectList(&ClsSymEntry::ESub);
+          ParseSubDecl("Public");
+          break;
+        case KwConst:
+          SelectList(&ClsSymEntry::EConst);
+          ParseConstDecl("");
+          break;
+        case KwDeclare:
+          SelectList(&ClsSymEntry::EDeclare);
+          ParseDeclareDecl("Public");
+          break;
+        case KwDim:
+          AcceptToken(KwDim);
+          SelectList(&ClsSymEntry::EVar);
+          ParseVariableDecl("Private");
+          break;
+        case KwEnum:
+          SelectList(&ClsSymEntry::EEnum);
+          ParseEnumDecl("Public");
+          break;
+        case KwEvent:
+          SelectList(&ClsSymEntry::EEvent);
+          ParseEventDecl("Public");
+          break;
+        case KwType:
+          SelectList(&ClsSymEntry::EType);
+          ParseTypeDecl("Public");
+          break;
+        case '#':
+          // #If, #ElseIf, #Else, #End If and #Const lines are read past whole.
+          if (AtDirectiveLine()) SkipToLineEnd();
+          break;
+        default:
+          break;
+      }
+      // Every statement routine consumes at least its keyword; anything else is passed over.
+      if (CurPtr() <= at) Next();
+    }
+  } catch (const std::exception&) {
+  }
+}
+
+void clsParser::ParseScopedDecl(int32_t keyword) {
+  try {
+    const char* scope = keyword == KwFriend ? "Friend" : keyword == KwPublic ? "Public" : "Private";
+    if (!AcceptToken(keyword)) return;
+    AcceptToken(KwStatic);
+    const int32_t code = CurCode();
+    switch (code) {
+      case KwWithEvents:
+        SelectList(&ClsSymEntry::EVar);
+        ParseVariableDecl(scope);
+        return;
+      case KwProperty: {
+        AcceptToken(KwProperty);
+        const int32_t accessor = CurCode();
+        if (accessor == KwGet || accessor == KwLet || accessor == KwSet) {
+          SelectList(&ClsSymEntry::EProperty);
+          ParsePropertyDecl(accessor, scope);
+        }
+        return;
+      }
+      case KwFunction:
+        SelectList(&ClsSymEntry::EFunction);
+        ParseFunctionDecl(scope);
+        return;
+      case KwSub:
+        SelectList(&ClsSymEntry::ESub);
+        ParseSubDecl(scope);
+        return;
+      case KwConst:
+        SelectList(&ClsSymEntry::EConst);
+        ParseConstDecl(scope);
+        return;
+      case KwDeclare:
+        SelectList(&ClsSymEntry::EDeclare);
+        ParseDeclareDecl(scope);
+        return;
+      case KwEnum:
+        SelectList(&ClsSymEntry::EEnum);
+        ParseEnumDecl(scope);
+        return;
+      case KwEvent:
+        SelectList(&ClsSymEntry::EEvent);
+        ParseEventDecl(scope);
+        return;
+      case KwType:
+        SelectList(&ClsSymEntry::EType);
+        ParseTypeDecl(scope);
+        return;
+      default:
+        // A variable: a name token, or a bracketed name.
+        if (IsNameToken(code) || code == '[') {
+          SelectList(&ClsSymEntry::EVar);
+          ParseVariableDecl(scope);
+        }
+        return;
+    }
+  } catch (const std::exception&) {
+  }
+}
+
+}  // namespace qs

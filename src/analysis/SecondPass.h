@@ -1,0 +1,13 @@
+// The second pass of a run: the code analysis of every source file, filling a new symbol table.
+#pragma once
+
+namespace qs {
+
+class clsVBFileTypes;
+
+/// Replaces g_oSymTable by a new, empty table, then analyses the code of every source item in
+/// collection order (forms, modules, user controls, property pages, classes, designers, user
+/// documents). An item without a header is passed over. Never throws.
+void RunSecondPass(const clsVBFileTypes& items);
+
+}  // namespace qs
