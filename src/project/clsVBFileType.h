@@ -13,22 +13,20 @@ namespace qs {
 class clsVBHeader;
 
 /// Item kinds, as set by the project-file line parser of the key that produced the item.
-enum : int32_t {
-  kItemForm = 2,
-  kItemReference = 3,
-  kItemModule = 4,
-  kItemUserControl = 5,
-  kItemObject = 6,
-  kItemPropertyPage = 7,
-  kItemClass = 8,
-  kItemDesigner = 9,
-  kItemResFile32 = 10,
-  kItemUserDocument = 11,
-  kItemRelatedDoc = 12,
-  kItemStartup = 13,
-  kItemIconForm = 14,
-  kItemName = 15,
-};
+inline constexpr int32_t kItemForm = 2;
+inline constexpr int32_t kItemReference = 3;
+inline constexpr int32_t kItemModule = 4;
+inline constexpr int32_t kItemUserControl = 5;
+inline constexpr int32_t kItemObject = 6;
+inline constexpr int32_t kItemPropertyPage = 7;
+inline constexpr int32_t kItemClass = 8;
+inline constexpr int32_t kItemDesigner = 9;
+inline constexpr int32_t kItemResFile32 = 10;
+inline constexpr int32_t kItemUserDocument = 11;
+inline constexpr int32_t kItemRelatedDoc = 12;
+inline constexpr int32_t kItemStartup = 13;
+inline constexpr int32_t kItemIconForm = 14;
+inline constexpr int32_t kItemName = 15;
 
 /// True for the kinds whose file is loaded and analysed: forms, modules, user controls,
 /// property pages, classes, designers and user documents.
