@@ -1,0 +1,94 @@
+// Saves pictures of the real windows during and after a documentation run, on any Qt platform
+// (tools/screenshots.sh uses the offscreen one). The file chooser answers with the given project
+// and nothing is handed to the desktop.
+//
+//   quillscope-screenshots OUTPUT_FOLDER PROJECT.vbp
+//
+// Writes main-running.png, main-finished.png, notice.png and main-after.png; the report goes to
+// OUTPUT_FOLDER/report.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+#include <cstdio>
+
+#include "driver/clsVBInfo.h"
+#include "ui/EventLoopYield.h"
+#include "ui/OpenDocument.h"
+#include "ui/clsDialog.h"
+#include "ui/frmDocument.h"
+#include "ui/frmNotify.h"
+
+namespace {
+
+bool Save(QWidget* widget, const QDir& folder, const QString& name) {
+  const QString path = folder.filePath(name);
+  const bool ok = widget != nullptr && widget->grab().save(path, "PNG");
+  std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "could not write",
+               qPrintable(QDir::toNativeSeparators(path)));
+  return ok;
+}
+
+/// Runs the event loop for a while, so the progress timer ticks and the window repaints.
+void Spin(int milliseconds) {
+  QElapsedTimer since;
+  since.start();
+  while (since.elapsed() < milliseconds) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: quillscope-screenshots OUTPUT_FOLDER PROJECT.vbp\n");
+    return 2;
+  }
+  const QDir out(QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath());
+  const QString project = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath();
+  if (!QDir().mkpath(out.path()) || !QFileInfo(project).isFile()) {
+    std::fprintf(stderr, "quillscope-screenshots: missing project or output folder\n");
+    return 2;
+  }
+
+  qs::clsDialog::SetFileChooser([project](qs::FileChooserRequest&) { return project; });
+  qs::SetDocumentOpener(
+      [](const QUrl& url) { std::printf("would open %s\n", qPrintable(url.toString())); });
+
+  qs::frmDocument window;
+  window.show();
+  Spin(200);
+  window.VBInfo()->Settings().outDir = QFile::encodeName(out.filePath("report")).toStdString();
+  int saved = 0;
+
+  // During the run: let the bar move a few steps first.
+  auto begin = window.VBInfo()->EvtBegin;
+  window.VBInfo()->EvtBegin = [&] {
+    begin();
+    Spin(1600);
+    saved += Save(&window, out, QStringLiteral("main-running.png"));
+  };
+  // The notice is modal: picture it (and the window behind it) once it is up, then press Ok.
+  QTimer watch;
+  watch.setInterval(20);
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    auto* notice = qobject_cast<qs::frmNotify*>(QApplication::activeModalWidget());
+    if (notice == nullptr || !notice->isVisible()) return;
+    watch.stop();
+    Spin(100);
+    saved += Save(&window, out, QStringLiteral("main-finished.png"));
+    saved += Save(notice, out, QStringLiteral("notice.png"));
+    notice->findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
+  });
+  watch.start();
+
+  window.obfuseButton_Click();
+  Spin(200);
+  saved += Save(&window, out, QStringLiteral("main-after.png"));
+  return saved == 4 ? 0 : 1;
+}
