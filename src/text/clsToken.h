@@ -19,7 +19,8 @@ class clsToken {
   /// Adds the main (code) table to the current hash table (merging with what it holds).
   void InitialiseTokenTable();
   /// Looks the word up; a word that is not stored gives 283 (identifier) and false.
-  void IsTokenFound(std::string_view in_sTokenName, int32_t& out_lTokenCode, bool& out_bfound) const;
+  void IsTokenFound(std::string_view in_sTokenName, int32_t& out_lTokenCode,
+                    bool& out_bfound) const;
   /// Replace the hash table by a new one filled with the project-file, class-header or
   /// form-header table.
   void InitialiseTokenTableVBP();
@@ -28,6 +29,8 @@ class clsToken {
 
   /// Convenience: the code of a word (its keyword code or 283).
   int32_t CodeOf(std::string_view word) const;
+  /// The hash table that holds the current keyword table (never empty).
+  const clsHashTable& HashTable() const { return *m_table; }
 
  private:
   std::unique_ptr<clsHashTable> m_table;

@@ -79,6 +79,10 @@ class clsTokenStream {
   /// The stream's registry of name occurrences; created with the stream, empty during a run.
   clsFixups& BookMarks();
 
+  /// Makes room for about in_lTokens tokens with in_lTextBytes bytes of text in all, so that a
+  /// tokenizer appends without reallocating. Changes nothing a reader can see.
+  void Reserve(int32_t in_lTokens, size_t in_lTextBytes);
+
  private:
   struct Record {
     int32_t code;
@@ -96,7 +100,7 @@ class clsTokenStream {
   int32_t m_capacity = 0;
   int32_t m_cursor = 0;
   int32_t m_count = 0;
-  std::unique_ptr<clsFixups> m_bookMarks;
+  std::shared_ptr<clsFixups> m_bookMarks;
 };
 
 }  // namespace qs

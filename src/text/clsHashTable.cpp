@@ -1,0 +1,85 @@
+#include "text/clsHashTable.h"
+
+#include <algorithm>
+
+namespace qs {
+
+namespace {
+constexpr int32_t kDefaultRequest = 1000;
+constexpr size_t kHashedBytes = 256;  // only the first 256 bytes of a word feed the hash
+constexpr int32_t kHashMask = (1 << 30) - 1;
+}  // namespace
+
+clsHashTable::clsHashTable() {
+  SetAllocateSize(kDefaultRequest);
+}
+
+void clsHashTable::SetAllocateSize(int32_t in_lvalue) {
+  try {
+    const int32_t size = 2 * std::max(in_lvalue, kDefaultRequest) + 1;
+    std::vector<Bucket> buckets(static_cast<size_t>(size) + 1);
+    m_buckets.swap(buckets);
+    m_size = size;
+  } catch (...) {
+    // Too large to allocate: keep the table as it was.
+  }
+}
+
+int32_t clsHashTable::FullHash(std::string_view word) {
+  const size_t n = std::min(word.size(), kHashedBytes);
+  const auto* b = reinterpret_cast<const unsigned char*>(word.data());
+  int32_t h = (n > 0 ? b[0] : 0) + 17;
+  for (size_t i = 1; i < n; ++i) h = (2 * h + b[i]) & kHashMask;
+  return h;
+}
+
+int32_t clsHashTable::BucketIndex(std::string_view word) const {
+  return FullHash(word) % m_size + 1;
+}
+
+void clsHashTable::AddToken(std::string_view in_sTokenName, int32_t in_lTokenCode) {
+  try {
+    const int32_t h = FullHash(in_sTokenName);
+    Bucket& b = m_buckets[static_cast<size_t>(h % m_size + 1)];
+    if (b.hash == 0) {
+      b.hash = h;
+      b.code = in_lTokenCode;
+      b.name.assign(in_sTokenName);
+      b.overflow.clear();
+    } else {
+      b.overflow.push_back(Overflow{in_lTokenCode, std::string(in_sTokenName)});
+    }
+  } catch (...) {
+    // Out of memory: the word is not stored.
+  }
+}
+
+void clsHashTable::IsTokenFound(std::string_view in_sTokenName, int32_t& out_lTokenCode,
+                                bool& out_bfound) const {
+  out_bfound = false;
+  out_lTokenCode = -1;
+  const Bucket& b = m_buckets[static_cast<size_t>(BucketIndex(in_sTokenName))];
+  if (b.name.empty()) return;
+  if (b.name == in_sTokenName) {
+    out_bfound = true;
+    out_lTokenCode = b.code;
+    return;
+  }
+  for (const Overflow& o : b.overflow) {
+    if (o.name == in_sTokenName) {
+      out_bfound = true;
+      out_lTokenCode = o.code;
+      return;
+    }
+  }
+}
+
+int32_t clsHashTable::StoredCount() const {
+  int32_t n = 0;
+  for (const Bucket& b : m_buckets) {
+    if (b.hash != 0) n += 1 + static_cast<int32_t>(b.overflow.size());
+  }
+  return n;
+}
+
+}  // namespace qs

@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "text/clsHashTable.h"
+#include "text/clsToken.h"
+
+namespace qs {
+namespace {
+
+TEST(clsHashTable, HashAndBucketOfTheWorkedExamples) {
+  clsHashTable t;
+  EXPECT_EQ(t.AllocateSize(), 2001);
+  EXPECT_EQ(clsHashTable::FullHash("abc"), 751);
+  EXPECT_EQ(t.BucketIndex("abc"), 752);
+  EXPECT_EQ(clsHashTable::FullHash("As"), 279);
+  EXPECT_EQ(t.BucketIndex("As"), 280);
+  EXPECT_EQ(clsHashTable::FullHash("a"), 97 + 17);
+}
+
+TEST(clsHashTable, HashKeepsThirtyBitsAndReadsAtMost256Bytes) {
+  const std::string longWord(300, '\xFF');
+  const int32_t h = clsHashTable::FullHash(longWord);
+  EXPECT_GE(h, 0);
+  EXPECT_LT(h, 1 << 30);
+  // Bytes beyond the 256th do not change the hash ...
+  std::string other = longWord;
+  other[299] = 'x';
+  EXPECT_EQ(clsHashTable::FullHash(other), h);
+  // ... but such words are still compared in full.
+  clsHashTable t;
+  t.AddToken(longWord, 900);
+  int32_t code = 0;
+  bool found = false;
+  t.IsTokenFound(other, code, found);
+  EXPECT_FALSE(found);
+  t.IsTokenFound(longWord, code, found);
+  EXPECT_TRUE(found);
+  EXPECT_EQ(code, 900);
+}
+
+TEST(clsHashTable, NotFoundGivesMinusOne) {
+  clsHashTable t;
+  t.AddToken("Private", 331);
+  int32_t code = 0;
+  bool found = true;
+  t.IsTokenFound("private", code, found);
+  EXPECT_FALSE(found);
+  EXPECT_EQ(code, -1);
+  t.IsTokenFound("", code, found);
+  EXPECT_FALSE(found);
+  EXPECT_EQ(code, -1);
+}
+
+TEST(clsHashTable, WordsSharingABucketAreAllFoundAndTheFirstEntryWins) {
+  clsHashTable t;
+  // "ab" and "b" + 'a'-shifted spellings: find two distinct words with the same bucket.
+  std::map<int32_t, std::string> byBucket;
+  std::string first, second;
+  for (char a = 'A'; a <= 'z' && second.empty(); ++a) {
+    for (char b = 'A'; b <= 'z' && second.empty(); ++b) {
+      for (char c = 'A'; c <= 'z'; ++c) {
+        const std::string w{a, b, c};
+        auto [it, fresh] = byBucket.emplace(t.BucketIndex(w), w);
+        if (!fresh) {
+          first = it->second;
+          second = w;
+          break;
+        }
+      }
+    }
+  }
+  ASSERT_FALSE(second.empty());
+  ASSERT_EQ(t.BucketIndex(first), t.BucketIndex(second));
+  t.AddToken(first, 501);
+  t.AddToken(second, 502);
+  t.AddToken(first, 503);  // a repeat never answers
+  int32_t code = 0;
+  bool found = false;
+  t.IsTokenFound(first, code, found);
+  EXPECT_TRUE(found);
+  EXPECT_EQ(code, 501);
+  t.IsTokenFound(second, code, found);
+  EXPECT_TRUE(found);
+  EXPECT_EQ(code, 502);
+  EXPECT_EQ(t.StoredCount(), 3);
+}
+
+TEST(clsHashTable, AllocateSizeNeverGoesBelow2001AndDiscardsWords) {
+  clsHashTable t;
+  t.AddToken("Sub", 344);
+  t.SetAllocateSize(10);
+  EXPECT_EQ(t.AllocateSize(), 2001);
+  EXPECT_EQ(t.StoredCount(), 0);
+  t.SetAllocateSize(5000);
+  EXPECT_EQ(t.AllocateSize(), 10001);
+  t.AddToken("Sub", 344);
+  int32_t code = 0;
+  bool found = false;
+  t.IsTokenFound("Sub", code, found);
+  EXPECT_TRUE(found);
+  EXPECT_EQ(code, 344);
+}
+
+// The number of distinct words that land in a bucket an earlier distinct word already holds.
+int Collisions(const clsToken& tok, const std::set<std::string>& words) {
+  std::set<int32_t> used;
+  int n = 0;
+  for (const std::string& w : words) {
+    if (!used.insert(tok.HashTable().BucketIndex(w)).second) ++n;
+  }
+  return n;
+}
+
+TEST(clsHashTable, KeywordTablesHaveTheExpectedFewCollisions) {
+  clsToken main;
+  main.InitialiseTokenTable();
+  EXPECT_EQ(main.HashTable().StoredCount(), 161);
+  std::set<std::string> mainWords = {
+      "As",           "ByRef",       "ByVal",      "Date",      "Else",       "Empty",
+      "False",        "For",         "Friend",     "Get",       "Input",      "Is",
+      "Len",          "Let",         "Lock",       "Me",        "Mid",        "New",
+      "Next",         "Nothing",     "Null",       "On",        "Option",     "Optional",
+      "ParamArray",   "Print",       "Public",     "Property",  "Private",    "Resume",
+      "Seek",         "Set",         "Static",     "Step",      "String",     "Then",
+      "To",           "True",        "WithEvents", "Function",  "Sub",        "Open",
+      "Call",         "Close",       "Const",      "Declare",   "Dim",        "Do",
+      "Loop",         "End",         "Enum",       "Erase",     "Until",      "Event",
+      "Exit",         "Each",        "GoSub",      "GoTo",      "If",         "ElseIf",
+      "Implements",   "Kill",        "Unlock",     "LSet",      "Explicit",   "Put",
+      "RaiseEvent",   "Randomize",   "ReDim",      "Rem",       "Reset",      "RSet",
+      "Preserve",     "Select",      "Case",       "Stop",      "Type",       "Unload",
+      "While",        "Wend",        "With",       "Write",     "In",         "Array",
+      "DoEvents",     "AddressOf",   "And",        "Eqv",       "Imp",        "Like",
+      "Mod",          "Not",         "Or",         "Xor",       "Byte",       "Boolean",
+      "Integer",      "Long",        "Currency",   "Decimal",   "Single",     "Double",
+      "Object",       "Variant",     "Any",        "Attribute", "Binary",     "Error",
+      "Time",         "AppActivate", "Beep",       "ChDir",     "ChDrive",    "Deftype",
+      "DeleteString", "FileCopy",    "Line",       "Load",      "MkDir",      "Name",
+      "Base",         "Compare",     "Text",       "Database",  "RmDir",      "SavePicture",
+      "SaveSetting",  "SendKeys",    "SetAttr",    "Width",     "CallByName", "CreateObject",
+      "Lib",          "Alias"};
+  ASSERT_EQ(mainWords.size(), 134u);
+  EXPECT_EQ(Collisions(main, mainWords), 6);
+
+  clsToken form;
+  form.InitialiseTokenTableForm();
+  EXPECT_EQ(form.HashTable().StoredCount(), 38);
+  std::set<std::string> formWords = {"VB",           "VERSION",
+                                     "Begin",        "End",
+                                     "Object",       "Form",
+                                     "MDIForm",      "Data",
+                                     "FileListBox",  "DirListBox",
+                                     "DriveListBox", "VScrollBar",
+                                     "HScrollBar",   "ListBox",
+                                     "ComboBox",     "PictureBox",
+                                     "TextBox",      "OptionButton",
+                                     "Timer",        "CommandButton",
+                                     "OLE",          "Image",
+                                     "Line",         "Shape",
+                                     "Label",        "Frame",
+                                     "CheckBox",     "Menu",
+                                     "UserControl",  "PropertyPage",
+                                     "UserDocument", "Attribute",
+                                     "VB_Name",      "VB_GlobalNameSpace",
+                                     "VB_Creatable", "VB_PredeclaredId",
+                                     "VB_Exposed",   "VB_Description"};
+  EXPECT_EQ(Collisions(form, formWords), 1);
+}
+
+}  // namespace
+}  // namespace qs
