@@ -13,6 +13,7 @@
 #include "analysis/clsSymTable.h"
 #include "driver/ItemPathResolver.h"
 #include "driver/ProgramInfo.h"
+#include "driver/ReportModules.h"
 #include "driver/ReportSummary.h"
 #include "driver/ReportWriter.h"
 #include "driver/modFiles.h"
@@ -249,7 +250,11 @@ bool clsVBInfo::WriteReport() {
       m_settings.reportedProjectFile.empty() ? m_sProjectFile : m_settings.reportedProjectFile);
   WriteProjectSummary(w, *m_oFileTypes, values);
 
-  // Module summaries and module detail sections follow here, one per symbol table entry.
+  // Module summaries, then module detail sections: one block per symbol table entry each.
+  if (g_oSymTable) {
+    WriteModuleSummaries(w, *g_oSymTable);
+    WriteModuleDetails(w, *g_oSymTable);
+  }
 
   for (int i = 0; i <= 18; ++i) w.WriteLineBreak("");
   w.WriteLineBreak("<A HREF=\"" + ProgramHomePage() +
