@@ -2,21 +2,81 @@
 
 #include <iostream>
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/DocumentCommand.h"
+#include "driver/ProgramInfo.h"
 
 namespace qs::cli {
 
-int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    if (a == "--help" || a == "-h") {
-      out << "Usage: quillscope-cli PROJECT.vbp [PROJECT.vbp ...]\n";
-      return 0;
-    }
-  }
-  err << "quillscope-cli: nothing to do (try --help)\n";
+namespace {
+
+constexpr const char* kProgram = "quillscope-cli";
+
+void PrintUsage(std::ostream& out) {
+  out << "Usage: quillscope-cli [--out-dir DIR] PROJECT.vbp [PROJECT.vbp ...]\n"
+         "       quillscope-cli --help | --version\n"
+         "\n"
+         "Documents Visual Basic 6 projects. For each project file, reads every form, module,\n"
+         "class, user control, property page, user document and designer it lists and writes\n"
+         "one HTML report, PROJECT_document/PROJECT.html beside the project file, then prints\n"
+         "the report's full path.\n"
+         "\n"
+         "Options:\n"
+         "  --out-dir DIR   put the report folders under DIR instead (created when missing)\n"
+         "  -h, --help      show this help and exit\n"
+         "  -V, --version   show the version and exit\n"
+         "\n"
+         "Exit status: 0 when every report was written, 1 when a project failed, 2 when the\n"
+         "command line is wrong.\n";
+}
+
+int UsageError(std::ostream& err, const std::string& message) {
+  err << kProgram << ": " << message << "\n"
+      << "Try '" << kProgram << " --help' for more information.\n";
   return 2;
 }
 
-int Run(int argc, char** argv) { return Run(argc, argv, std::cout, std::cerr); }
+}  // namespace
+
+int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
+  DocumentOptions options;
+  std::vector<std::string> projects;
+  bool optionsEnded = false;
+
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view a = argv[i] ? argv[i] : "";
+    if (optionsEnded || a.empty() || a.front() != '-' || a == "-") {
+      projects.emplace_back(a);
+    } else if (a == "--") {
+      optionsEnded = true;
+    } else if (a == "--help" || a == "-h") {
+      PrintUsage(out);
+      return 0;
+    } else if (a == "--version" || a == "-V") {
+      out << kProgram << " " << ProgramVersion() << "\n";
+      return 0;
+    } else if (a == "--out-dir") {
+      if (i + 1 >= argc || argv[i + 1] == nullptr || argv[i + 1][0] == '\0')
+        return UsageError(err, "--out-dir needs a folder");
+      options.outDir = argv[++i];
+    } else if (a.rfind("--out-dir=", 0) == 0) {
+      options.outDir = std::string(a.substr(10));
+      if (options.outDir.empty()) return UsageError(err, "--out-dir needs a folder");
+    } else if (a == "--json") {
+      options.json = true;
+    } else {
+      return UsageError(err, "unknown option '" + std::string(a) + "'");
+    }
+  }
+
+  if (projects.empty()) return UsageError(err, "no project file given");
+  return RunDocument(projects, options, out, err);
+}
+
+int Run(int argc, char** argv) {
+  return Run(argc, argv, std::cout, std::cerr);
+}
 
 }  // namespace qs::cli

@@ -1,0 +1,76 @@
+#include "cli/DocumentCommand.h"
+
+#include <filesystem>
+#include <ostream>
+#include <set>
+#include <system_error>
+
+#include "driver/clsVBInfo.h"
+#include "text/Cp1252.h"
+
+namespace qs::cli {
+
+namespace {
+
+constexpr const char* kProgram = "quillscope-cli";
+
+// The path as the user will look for it: absolute, without "." and ".." components.
+std::string FullPath(const std::string& path) {
+  if (path.empty()) return path;
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::absolute(path, ec);
+  if (ec) return path;
+  return p.lexically_normal().string();
+}
+
+// Key under which two report paths count as the same file (links and ".." resolved).
+std::string SameFileKey(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
+  return ec ? FullPath(path) : p.string();
+}
+
+}  // namespace
+
+bool HasProjectExtension(const std::string& in_sPath) {
+  const std::string name = std::filesystem::path(in_sPath).filename().string();
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return false;
+  return EqualsNoCase1252(std::string_view(name).substr(dot + 1), "vbp");
+}
+
+int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptions& in_options,
+                std::ostream& out, std::ostream& err) {
+  clsVBInfo info;
+  info.Settings().outDir = in_options.outDir;
+  std::set<std::string> reports;
+  int status = 0;
+
+  for (const std::string& project : in_projects) {
+    if (!HasProjectExtension(project)) {
+      err << kProgram << ": warning: " << project
+          << ": the file name does not end in .vbp; reading it as a project file\n";
+    }
+    // The driver gets the full path, as the window gives it: the report names the project file
+    // by it, and it does not depend on the folder the command was started from.
+    info.GetFileInfo(FullPath(project));
+    for (const std::string& warning : info.Warnings())
+      err << kProgram << ": warning: " << project << ": " << warning << "\n";
+
+    const std::string report = FullPath(info.HtmlListing());
+    if (!reports.insert(SameFileKey(info.HtmlListing())).second) {
+      err << kProgram << ": warning: " << project
+          << ": writes the same report as an earlier project of this call: " << report << "\n";
+    }
+    if (!info.ReportWritten()) {
+      err << kProgram << ": " << project << ": " << info.FailureReason() << "\n";
+      status = 1;
+      continue;
+    }
+    out << report << "\n";
+  }
+  out.flush();
+  return status;
+}
+
+}  // namespace qs::cli

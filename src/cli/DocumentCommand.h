@@ -1,0 +1,26 @@
+// The command line's main job: document each project file given, print each report's path.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace qs::cli {
+
+struct DocumentOptions {
+  /// When set, every report folder goes under this folder (created when missing).
+  std::string outDir;
+  /// Also export each project's analysis as JSON (accepted; the export is not written yet).
+  bool json = false;
+};
+
+/// Documents the projects in the order given. Each written report's full path goes to out, one
+/// line each; warnings and one line per failed project go to err. Returns 0 when every report
+/// was written, else 1.
+int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptions& in_options,
+                std::ostream& out, std::ostream& err);
+
+/// True when the file name's last suffix is "vbp" in any letter case (Server.VBP, a.b.vbp).
+bool HasProjectExtension(const std::string& in_sPath);
+
+}  // namespace qs::cli

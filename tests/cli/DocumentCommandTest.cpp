@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/CommandLine.h"
+#include "cli/DocumentCommand.h"
+#include "text/Cp1252.h"
+
+namespace qs::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+Result RunCli(std::vector<std::string> args) {
+  args.insert(args.begin(), "quillscope-cli");
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::ostringstream out, err;
+  Result r;
+  r.status = Run(static_cast<int>(args.size()), argv.data(), out, err);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    m_dir = fs::path(QS_BINARY_DIR) / "test-tmp" / (std::string("cli-") + info->name());
+    fs::remove_all(m_dir);
+    fs::create_directories(m_dir);
+  }
+  void TearDown() override { fs::remove_all(m_dir); }
+  std::string Path(const std::string& rel) const { return (m_dir / rel).string(); }
+  std::string Write(const std::string& rel, const std::string& bytes) const {
+    fs::create_directories((m_dir / rel).parent_path());
+    std::ofstream((m_dir / rel), std::ios::binary) << bytes;
+    return Path(rel);
+  }
+  fs::path m_dir;
+};
+
+TEST_F(CliTest, HelpAndVersion) {
+  Result r = RunCli({"--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("Usage: quillscope-cli [--out-dir DIR] PROJECT.vbp"), std::string::npos);
+  EXPECT_NE(r.out.find("--version"), std::string::npos);
+  EXPECT_TRUE(r.err.empty());
+  EXPECT_EQ(RunCli({"-h"}).out, r.out);
+
+  r = RunCli({"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "quillscope-cli 1.0.0\n");
+  EXPECT_EQ(RunCli({"-V"}).out, r.out);
+}
+
+TEST_F(CliTest, UsageErrorsExitWithTwo) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {}, {"--out-dir"}, {"--out-dir="}, {"--bogus", "a.vbp"}, {"--json"}}) {
+    Result r = RunCli(args);
+    EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(r.err.rfind("quillscope-cli: ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("--help"), std::string::npos);
+  }
+  EXPECT_NE(RunCli({"--bogus", "a.vbp"}).err.find("unknown option '--bogus'"), std::string::npos);
+}
+
+TEST_F(CliTest, DocumentsTheSampleAndPrintsTheReportPath) {
+  const std::string sample = std::string(QS_SOURCE_DIR) + "/examples/Inventory/Inventory.vbp";
+  Result r = RunCli({"--out-dir", Path("reports"), sample});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.err.empty()) << r.err;
+  EXPECT_EQ(Lines(r.out),
+            std::vector<std::string>{Path("reports/Inventory_document/Inventory.html")});
+  const std::string report = ReadFile(Path("reports/Inventory_document/Inventory.html"));
+  EXPECT_NE(report.find("<H1>Project Name &nbsp;&nbsp;Inventory</H1>"), std::string::npos);
+  // The driver is given the full path, so the report names the project file by it.
+  const std::string shown = Lower1252(Utf8To1252(fs::path(sample).lexically_normal().string()));
+  EXPECT_NE(report.find("<H3>Project File &nbsp;&nbsp;" + shown + "</H3>"), std::string::npos);
+  EXPECT_FALSE(fs::exists(std::string(QS_SOURCE_DIR) + "/examples/Inventory/Inventory_document"));
+
+  // --json is accepted (its export comes later) and changes nothing else.
+  r = RunCli({"--json", "--out-dir=" + Path("reports2"), sample});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out),
+            std::vector<std::string>{Path("reports2/Inventory_document/Inventory.html")});
+}
+
+TEST_F(CliTest, AFailedProjectGivesOneLineAndExitOneWhileOthersGoOn) {
+  const std::string good = Write("Good.vbp", "Name=\"Good\"\r\n");
+  fs::create_directories(m_dir / "Folder.vbp");
+  Result r = RunCli({Path("Missing.vbp"), good, Path("Folder.vbp")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(Lines(r.out), std::vector<std::string>{Path("Good_document/Good.html")});
+  EXPECT_EQ(Lines(r.err),
+            (std::vector<std::string>{
+                "quillscope-cli: " + Path("Missing.vbp") + ": project file not found",
+                "quillscope-cli: " + Path("Folder.vbp") + ": project file is a folder"}));
+  EXPECT_FALSE(fs::exists(m_dir / "Missing_document"));
+
+  Write("Blocked.vbp", "Name=\"B\"\r\n");
+  Write("Blocked_document", "not a folder");
+  r = RunCli({Path("Blocked.vbp")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.out.empty());
+  EXPECT_EQ(r.err,
+            "quillscope-cli: " + Path("Blocked.vbp") + ": report folder cannot be created\n");
+}
+
+TEST_F(CliTest, WarningsForExtensionMissingSourcesAndSharedReports) {
+  const std::string upper = Write("Server.VBP", "Name=\"S\"\r\n");
+  const std::string text = Write("proj.vbp.txt", "Name=\"T\"\r\nForm=Forms\\frmNone.frm\r\n");
+  Result r = RunCli({upper, text});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out).size(), 2u);
+  EXPECT_EQ(
+      Lines(r.err),
+      (std::vector<std::string>{
+          "quillscope-cli: warning: " + text +
+              ": the file name does not end in .vbp; reading it as a project file",
+          "quillscope-cli: warning: " + text + ": Forms\\frmNone.frm: source file not found"}));
+
+  // Two projects whose reports fall on one path: the second draws a warning.
+  const std::string a = Write("a/Same.vbp", "Name=\"A\"\r\n");
+  const std::string b = Write("b/Same.vbp", "Name=\"B\"\r\n");
+  r = RunCli({"--out-dir", Path("out"), a, b});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(Lines(r.err), std::vector<std::string>{
+                              "quillscope-cli: warning: " + b +
+                              ": writes the same report as an earlier project of this call: " +
+                              Path("out/Same_document/Same.html")});
+}
+
+TEST(HasProjectExtension, LastSuffixInAnyCase) {
+  EXPECT_TRUE(HasProjectExtension("a.vbp"));
+  EXPECT_TRUE(HasProjectExtension("/x/Server.VBP"));
+  EXPECT_TRUE(HasProjectExtension("Sales.old.Vbp"));
+  EXPECT_FALSE(HasProjectExtension("a.vbp.bak"));
+  EXPECT_FALSE(HasProjectExtension("vbp"));
+  EXPECT_FALSE(HasProjectExtension("/x.vbp/file"));
+  EXPECT_FALSE(HasProjectExtension("a.vbg"));
+}
+
+TEST(StyleSheet, TheBuiltProgramsLinkPointsAtTheCopiedStyleSheet) {
+  const fs::path cli = fs::path(QS_BINARY_DIR) / "quillscope-cli";
+  ASSERT_TRUE(fs::exists(fs::path(QS_BINARY_DIR) / "QuillscopeStyle.css"));
+  if (!fs::exists(cli)) GTEST_SKIP() << "quillscope-cli is not built in " << QS_BINARY_DIR;
+  const fs::path out = fs::path(QS_BINARY_DIR) / "test-tmp" / "cli-stylesheet";
+  fs::remove_all(out);
+  const std::string sample = std::string(QS_SOURCE_DIR) + "/examples/Inventory/Inventory.vbp";
+  const std::string command =
+      "'" + cli.string() + "' --out-dir '" + out.string() + "' '" + sample + "' > /dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string report = ReadFile((out / "Inventory_document/Inventory.html").string());
+  const std::string prefix = "<LINK HREF=\"file:///";
+  const size_t at = report.find(prefix);
+  ASSERT_NE(at, std::string::npos);
+  std::string href = report.substr(at + prefix.size());
+  href = href.substr(0, href.find('"'));
+  for (char& c : href)
+    if (c == '\\') c = '/';
+  EXPECT_TRUE(fs::exists("/" + href)) << href;
+  EXPECT_EQ(fs::canonical("/" + href),
+            fs::canonical(fs::path(QS_BINARY_DIR) / "QuillscopeStyle.css"));
+  fs::remove_all(out);
+}
+
+}  // namespace
+}  // namespace qs::cli
