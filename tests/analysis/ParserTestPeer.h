@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/clsFixup.h"
 #include "analysis/clsParser.h"
 
 namespace qs {
@@ -28,6 +29,13 @@ struct clsParserTestPeer {
   static const std::string& ErrProc(const clsParser& p) { return p.m_sErrProc; }
   static int32_t ErrPtr(const clsParser& p) { return p.m_lErrPtr; }
   static int16_t ErrTokenCode(const clsParser& p) { return p.m_iErrTokenCode; }
+
+  // Name routines of the code analysis.
+  static bool AcceptName(clsParser& p, clsFixup& names) { return p.AcceptName(names); }
+  static bool ParseQualifiedName(clsParser& p, clsFixup& names, bool& closed, int32_t close) {
+    return p.ParseQualifiedName(names, closed, close);
+  }
+  static bool SkipExpression(clsParser& p, clsFixup& names) { return p.SkipExpression(names); }
 };
 
 }  // namespace qs
