@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "analysis/SecondPass.h"
 #include "analysis/SymGlobals.h"
 #include "analysis/clsParser.h"
 #include "analysis/clsSymTable.h"
@@ -140,7 +141,7 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   FirstPass(resolver);
 
   // Second pass: the code analysis fills a new symbol table from every source file.
-  // (The code analysis is called here once it is part of the core.)
+  RunSecondPass(*m_oFileTypes);
 
   m_reportWritten = WriteReport();
 }
