@@ -18,8 +18,11 @@ void clsHashTable::SetAllocateSize(int32_t in_lvalue) {
   try {
     const int32_t size = 2 * std::max(in_lvalue, kDefaultRequest) + 1;
     std::vector<Bucket> buckets(static_cast<size_t>(size) + 1);
+    std::vector<uint8_t> used(static_cast<size_t>(size) + 1, 0);
     m_buckets.swap(buckets);
+    m_used.swap(used);
     m_size = size;
+    m_reduceFactor = UINT64_MAX / static_cast<uint32_t>(size) + 1;
   } catch (...) {
     // Too large to allocate: keep the table as it was.
   }
@@ -34,14 +37,16 @@ int32_t clsHashTable::FullHash(std::string_view word) {
 }
 
 int32_t clsHashTable::BucketIndex(std::string_view word) const {
-  return FullHash(word) % m_size + 1;
+  return static_cast<int32_t>(Reduce(FullHash(word))) + 1;
 }
 
 void clsHashTable::AddToken(std::string_view in_sTokenName, int32_t in_lTokenCode) {
   try {
     const int32_t h = FullHash(in_sTokenName);
-    Bucket& b = m_buckets[static_cast<size_t>(h % m_size + 1)];
+    const size_t i = Reduce(h) + 1;
+    Bucket& b = m_buckets[i];
     if (b.hash == 0) {
+      m_used[i] = 1;
       b.hash = h;
       b.code = in_lTokenCode;
       b.name.assign(in_sTokenName);
@@ -56,22 +61,8 @@ void clsHashTable::AddToken(std::string_view in_sTokenName, int32_t in_lTokenCod
 
 void clsHashTable::IsTokenFound(std::string_view in_sTokenName, int32_t& out_lTokenCode,
                                 bool& out_bfound) const {
-  out_bfound = false;
-  out_lTokenCode = -1;
-  const Bucket& b = m_buckets[static_cast<size_t>(BucketIndex(in_sTokenName))];
-  if (b.name.empty()) return;
-  if (b.name == in_sTokenName) {
-    out_bfound = true;
-    out_lTokenCode = b.code;
-    return;
-  }
-  for (const Overflow& o : b.overflow) {
-    if (o.name == in_sTokenName) {
-      out_bfound = true;
-      out_lTokenCode = o.code;
-      return;
-    }
-  }
+  out_lTokenCode = FindHashed(in_sTokenName, FullHash(in_sTokenName));
+  out_bfound = out_lTokenCode != -1;
 }
 
 int32_t clsHashTable::StoredCount() const {

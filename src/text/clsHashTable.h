@@ -24,6 +24,17 @@ class clsHashTable {
   /// The full hash of a word (0 .. 2^30 - 1) and its bucket index (1 .. S).
   static int32_t FullHash(std::string_view word);
   int32_t BucketIndex(std::string_view word) const;
+  /// The code stored for a word whose FullHash the caller has already computed; -1 when the
+  /// word is not stored. The scanners hash a word while they read it and look it up here.
+  int32_t FindHashed(std::string_view word, int32_t fullHash) const {
+    const size_t i = Reduce(fullHash) + 1;
+    if (!m_used[i]) return -1;  // most words are names: answered from a small table
+    const Bucket& b = m_buckets[i];
+    if (b.name == word) return b.code;
+    for (const Overflow& o : b.overflow)
+      if (o.name == word) return o.code;
+    return -1;
+  }
   /// Number of stored entries, repeats included.
   int32_t StoredCount() const;
 
@@ -38,8 +49,18 @@ class clsHashTable {
     std::string name;
     std::vector<Overflow> overflow;
   };
+  /// fullHash mod S without a division (Lemire's multiply-shift reduction; exact for 32-bit
+  /// operands). A lookup runs for every word of every file, and a division would dominate it.
+  size_t Reduce(int32_t fullHash) const {
+    const uint64_t low = m_reduceFactor * static_cast<uint32_t>(fullHash);
+    return static_cast<size_t>(
+        (static_cast<unsigned __int128>(low) * static_cast<uint32_t>(m_size)) >> 64);
+  }
+
   int32_t m_size = 0;
+  uint64_t m_reduceFactor = 0;    // 2^64 / S, rounded up
   std::vector<Bucket> m_buckets;  // indices 0 .. S; 1 .. S used
+  std::vector<uint8_t> m_used;    // 1 where the bucket holds a word
 };
 
 }  // namespace qs

@@ -29,6 +29,11 @@ class clsToken {
 
   /// Convenience: the code of a word (its keyword code or 283).
   int32_t CodeOf(std::string_view word) const;
+  /// The code of a word whose clsHashTable::FullHash is given: its keyword code or 283.
+  int32_t CodeOfHashed(std::string_view word, int32_t fullHash) const {
+    const int32_t code = m_table->FindHashed(word, fullHash);
+    return code < 0 ? 283 : code;
+  }
   /// The hash table that holds the current keyword table (never empty).
   const clsHashTable& HashTable() const { return *m_table; }
 

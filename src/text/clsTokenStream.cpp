@@ -1,5 +1,6 @@
 #include "text/clsTokenStream.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -97,56 +98,98 @@ clsFixups& clsTokenStream::BookMarks() {
 
 clsTokenStream::~clsTokenStream() = default;
 
+// The shared texts at their fixed offsets: empty, line end, single blank.
+static constexpr std::string_view kArenaStart("\x00\x02\r\n\x01 ", 6);
+
 void clsTokenStream::Reset(int32_t capacity) {
-  m_records.assign(static_cast<size_t>(capacity) + 2, Record{0, 0, 0});
-  m_arena.clear();
+  std::vector<Record> records;
+  records.reserve(static_cast<size_t>(kGrowStep) + 2);
+  records.push_back(kEmptyRecord);  // the sentinel at -1
+  m_arena.reset();
+  m_arenaSize = 0;
+  m_arenaCapacity = 0;
+  GrowArena(4096);
+  std::memcpy(m_arena.get(), kArenaStart.data(), kArenaStart.size());
+  m_arenaSize = kArenaStart.size();
+  m_records.swap(records);
   m_capacity = capacity;
   m_count = 0;
   m_cursor = 0;
 }
 
-clsTokenStream::Record* clsTokenStream::Slot(int32_t pos) {
-  if (pos < -1 || pos > m_capacity) return nullptr;
-  return &m_records[static_cast<size_t>(pos) + 1];
-}
-
 const clsTokenStream::Record* clsTokenStream::Slot(int32_t pos) const {
   if (pos < -1 || pos > m_capacity) return nullptr;
-  return &m_records[static_cast<size_t>(pos) + 1];
+  const auto i = static_cast<size_t>(pos) + 1;
+  return i < m_records.size() ? &m_records[i] : &kEmptyRecord;
 }
 
-void clsTokenStream::StoreText(Record& r, std::string_view text) {
-  if (text.empty()) {
-    r.offset = 0;
-    r.length = 0;
-    return;
+clsTokenStream::Record* clsTokenStream::WritableSlot(int32_t pos) {
+  if (pos < 0 || pos > m_capacity) return nullptr;
+  const auto i = static_cast<size_t>(pos) + 1;
+  if (i >= m_records.size()) m_records.resize(i + 1, kEmptyRecord);
+  return &m_records[i];
+}
+
+void clsTokenStream::GrowArena(size_t needed) {
+  if (needed <= m_arenaCapacity) return;
+  const size_t capacity = std::max(needed, m_arenaCapacity + m_arenaCapacity / 2);
+  std::unique_ptr<char[]> grown(new char[capacity]);
+  if (m_arenaSize > 0) std::memcpy(grown.get(), m_arena.get(), m_arenaSize);
+  m_arena = std::move(grown);
+  m_arenaCapacity = capacity;
+}
+
+uint32_t clsTokenStream::InternSlow(std::string_view text) {
+  if (text.empty()) return kEmptyText;
+  char prefix[5];
+  size_t n = 0;
+  for (size_t len = text.size();; len >>= 7) {
+    prefix[n++] = static_cast<char>((len & 0x7F) | (len >= 0x80 ? 0x80 : 0));
+    if (len < 0x80) break;
   }
-  // Offsets are 32-bit; an arena that would outgrow them keeps the token's text empty.
   if (text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()) ||
-      m_arena.size() + text.size() > std::numeric_limits<uint32_t>::max()) {
-    r.offset = 0;
-    r.length = 0;
-    return;
-  }
-  r.offset = static_cast<uint32_t>(m_arena.size());
-  m_arena.append(text.data(), text.size());
-  r.length = static_cast<int32_t>(text.size());
+      m_arenaSize + n + text.size() > kArenaLimit)
+    return kEmptyText;
+  // Copied first: the text may be a view of the arena, which growing moves.
+  const std::string copy(text);
+  GrowArena(m_arenaSize + n + copy.size());
+  const auto offset = static_cast<uint32_t>(m_arenaSize);
+  std::memcpy(m_arena.get() + m_arenaSize, prefix, n);
+  std::memcpy(m_arena.get() + m_arenaSize + n, copy.data(), copy.size());
+  m_arenaSize += n + copy.size();
+  return offset;
 }
 
-void clsTokenStream::AddToken(int32_t in_lTokenCode, std::string_view in_sToken) {
+std::string_view clsTokenStream::StoredText(const Record& r) const {
+  size_t pos = r.offset;
+  size_t len = 0;
+  for (int shift = 0; pos < m_arenaSize && shift < 35; shift += 7) {
+    const auto byte = static_cast<unsigned char>(m_arena[pos++]);
+    len |= static_cast<size_t>(byte & 0x7F) << shift;
+    if (!(byte & 0x80)) break;
+  }
+  if (pos + len > m_arenaSize) return {};
+  return std::string_view(m_arena.get() + pos, len);
+}
+
+void clsTokenStream::AddTokenSlow(int32_t in_lTokenCode, std::string_view in_sToken) {
   try {
     // The sentinel at -1 (reached by PrevPtr from 0) is never overwritten.
     if (m_cursor < 0) return;
-    if (m_cursor >= m_capacity) {
-      // The visible capacity grows by a fixed step; the vector below it grows geometrically, so
-      // appending stays amortised constant time.
-      const int32_t grown = m_capacity + kGrowStep;
-      m_records.resize(static_cast<size_t>(grown) + 2, Record{0, 0, 0});
-      m_capacity = grown;
+    // The visible capacity grows by a fixed step; the records below it grow geometrically, so
+    // appending stays amortised constant time.
+    if (m_cursor >= m_capacity) m_capacity += kGrowStep;
+    // Room for a short text, so the fast path can copy it without a check.
+    GrowArena(m_arenaSize + 128);
+    if (m_cursor + 1 == static_cast<int32_t>(m_records.size())) {
+      AddToken(in_lTokenCode, in_sToken);
+      return;
     }
-    Record& r = m_records[static_cast<size_t>(m_cursor) + 1];
-    r.code = in_lTokenCode;
-    StoreText(r, in_sToken);
+    // Appending after the cursor was moved back (overwriting) or ahead of the last record.
+    Record* r = WritableSlot(m_cursor);
+    if (!r) return;
+    r->offset = Intern(in_sToken);
+    r->code = in_lTokenCode;
     ++m_count;
     ++m_cursor;
   } catch (...) {
@@ -158,7 +201,7 @@ void clsTokenStream::AddToken(int32_t in_lTokenCode, std::string_view in_sToken)
 void clsTokenStream::Reserve(int32_t in_lTokens, size_t in_lTextBytes) {
   try {
     if (in_lTokens > 0) m_records.reserve(static_cast<size_t>(in_lTokens) + 2);
-    m_arena.reserve(in_lTextBytes);
+    GrowArena(m_arenaSize + in_lTextBytes + 128);
   } catch (...) {
   }
 }
@@ -188,8 +231,10 @@ int32_t clsTokenStream::TokenCodeAt(int32_t in_lPtr) const {
 }
 
 void clsTokenStream::SetTokenCode(int32_t in_lTokenCode) {
-  if (m_cursor < 0) return;
-  if (Record* r = Slot(m_cursor)) r->code = in_lTokenCode;
+  try {
+    if (Record* r = WritableSlot(m_cursor)) r->code = in_lTokenCode;
+  } catch (...) {
+  }
 }
 
 void clsTokenStream::MarkAsUndefined(int32_t in_lTokenCode) {
@@ -197,11 +242,10 @@ void clsTokenStream::MarkAsUndefined(int32_t in_lTokenCode) {
 }
 
 void clsTokenStream::MarkAsToken(int32_t in_lTokenCode, std::string_view in_sTokenString) {
-  if (m_cursor < 0) return;
-  Record* r = Slot(m_cursor);
-  if (!r) return;
   try {
-    StoreText(*r, in_sTokenString);
+    Record* r = WritableSlot(m_cursor);
+    if (!r) return;
+    r->offset = Intern(in_sTokenString);
     r->code = in_lTokenCode;
   } catch (...) {
   }
@@ -211,8 +255,7 @@ std::string_view clsTokenStream::TokenStringAt(int32_t in_lPoint) const {
   const Record* r = Slot(in_lPoint);
   if (!r || r->code < 0) return {};
   if (r->code <= 255) return std::string_view(&kCharTable[static_cast<size_t>(r->code)], 1);
-  if (r->length <= 0) return {};
-  return std::string_view(m_arena.data() + r->offset, static_cast<size_t>(r->length));
+  return StoredText(*r);
 }
 
 void clsTokenStream::SetTokenString(std::string_view in_sTokenString) {
@@ -220,11 +263,10 @@ void clsTokenStream::SetTokenString(std::string_view in_sTokenString) {
 }
 
 void clsTokenStream::SetTokenStringAt(int32_t in_lPoint, std::string_view in_sTokenString) {
-  if (in_lPoint < 0) return;
-  Record* r = Slot(in_lPoint);
-  if (!r) return;
   try {
-    StoreText(*r, in_sTokenString);
+    Record* r = WritableSlot(in_lPoint);
+    if (!r) return;
+    r->offset = Intern(in_sTokenString);
   } catch (...) {
   }
 }
@@ -232,7 +274,7 @@ void clsTokenStream::SetTokenStringAt(int32_t in_lPoint, std::string_view in_sTo
 int32_t clsTokenStream::TokenLenAt(int32_t in_lPoint) const {
   const Record* r = Slot(in_lPoint);
   if (!r || r->code < 0) return 0;
-  return r->code <= 255 ? 1 : r->length;
+  return r->code <= 255 ? 1 : static_cast<int32_t>(StoredText(*r).size());
 }
 
 std::string clsTokenStream::Text(int32_t in_lPoint) const {
@@ -258,18 +300,19 @@ bool clsTokenStream::SaveToFile(const std::string& in_sValue) const {
   try {
     // A text longer than the 16-bit length field would corrupt the dump: write nothing.
     for (const Record& r : m_records) {
-      if (r.length > std::numeric_limits<uint16_t>::max()) return false;
+      if (StoredText(r).size() > std::numeric_limits<uint16_t>::max()) return false;
     }
     std::string dump;
-    dump.reserve(8 + m_records.size() * kMinRecordBytes + m_arena.size());
+    dump.reserve(8 + (static_cast<size_t>(m_capacity) + 2) * kMinRecordBytes + m_arenaSize);
     PutInt32(dump, m_capacity);
     PutInt32(dump, m_count);
-    for (const Record& r : m_records) {
-      const size_t n = r.length > 0 ? static_cast<size_t>(r.length) : 0;
+    for (int32_t pos = -1; pos <= m_capacity; ++pos) {
+      const Record& r = *Slot(pos);
+      const std::string_view text = StoredText(r);
       PutInt32(dump, r.code);
-      PutUInt16(dump, static_cast<uint16_t>(n));
-      dump.append(m_arena, n > 0 ? r.offset : 0, n);
-      PutInt32(dump, static_cast<int32_t>(n));
+      PutUInt16(dump, static_cast<uint16_t>(text.size()));
+      dump.append(text);
+      PutInt32(dump, static_cast<int32_t>(text.size()));
     }
     return WriteWholeFile(in_sValue, dump);
   } catch (...) {
@@ -319,27 +362,22 @@ bool clsTokenStream::LoadFromFile(const std::string& in_sValue) {
       Reset(kGrowStep);
       return false;
     }
-    std::vector<Record> records(static_cast<size_t>(capacity) + 2, Record{0, 0, 0});
-    std::string arena;
-    for (Record& r : records) {
+    Reset(capacity);
+    m_records.resize(static_cast<size_t>(capacity) + 2, kEmptyRecord);
+    for (Record& r : m_records) {
       int32_t code = 0;
       uint16_t n = 0;
       std::string_view text;
       int32_t length = 0;
       if (!reader.Int32(code) || !reader.UInt16(n) || !reader.Bytes(n, text) ||
-          !reader.Int32(length) || length != static_cast<int32_t>(n) ||
-          arena.size() + n > std::numeric_limits<uint32_t>::max()) {
+          !reader.Int32(length) || length != static_cast<int32_t>(n)) {
         Reset(kGrowStep);
         return false;
       }
       r.code = code;
-      r.offset = n > 0 ? static_cast<uint32_t>(arena.size()) : 0;
-      r.length = n;
-      arena.append(text);
+      r.offset = Intern(text);
     }
-    records[0] = Record{0, 0, 0};  // position -1 always reads as code 0
-    m_records.swap(records);
-    m_arena.swap(arena);
+    m_records[0] = Record{0, kEmptyText};  // position -1 always reads as code 0
     m_capacity = capacity;
     m_count = count;
     m_cursor = 0;

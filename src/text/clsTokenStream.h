@@ -6,10 +6,13 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "text/Yield.h"
 
 namespace qs {
 
@@ -23,7 +26,22 @@ class clsTokenStream {
   clsTokenStream& operator=(const clsTokenStream&) = delete;
 
   /// Appends a token at the cursor; the cursor and the count move on by one.
-  void AddToken(int32_t in_lTokenCode, std::string_view in_sToken);
+  [[gnu::always_inline]] void AddToken(int32_t in_lTokenCode, std::string_view in_sToken) {
+    // Fast path: appending behind the last written record, inside the visible capacity.
+    if (m_cursor + 1 == static_cast<int32_t>(m_records.size()) && m_cursor < m_capacity) {
+      try {
+        const uint32_t offset = Intern(in_sToken);
+        m_records.push_back(Record{in_lTokenCode, offset});
+        ++m_count;
+        ++m_cursor;
+      } catch (...) {
+        return;
+      }
+      YieldToWindowSystem();
+      return;
+    }
+    AddTokenSlow(in_lTokenCode, in_sToken);
+  }
 
   /// The cursor. Setting it is ignored unless 0 <= in_lPtr <= Count().
   int32_t TokenPtr() const { return m_cursor; }
@@ -84,19 +102,61 @@ class clsTokenStream {
   void Reserve(int32_t in_lTokens, size_t in_lTextBytes);
 
  private:
+  // A record is 8 bytes: the code and the offset of its text in the arena. Every text in the
+  // arena is stored as its length (7 bits per byte, low bits first, high bit set on all but the
+  // last byte) followed by its bytes. Offset 0 is the empty text; the two commonest texts, the
+  // line end and a single blank, are stored once at fixed offsets and shared.
+  //
+  // m_records holds the slots of positions -1 .. (last written position); the positions behind
+  // it up to the capacity read as empty records, so appending never zero-fills ahead.
   struct Record {
     int32_t code;
-    uint32_t offset;  // into m_arena
-    int32_t length;
+    uint32_t offset;
   };
-  // Slot 0 of m_records is position -1 (the sentinel); position p lives in slot p + 1.
-  Record* Slot(int32_t pos);
+  static constexpr uint32_t kEmptyText = 0;
+  static constexpr uint32_t kLineEndText = 1;
+  static constexpr uint32_t kBlankText = 4;
+  static constexpr size_t kArenaLimit = 0xFFFFFFF0u;
+  static constexpr Record kEmptyRecord{0, kEmptyText};
+
+  /// The record at a position for reading; nullptr outside -1 .. capacity.
   const Record* Slot(int32_t pos) const;
-  void StoreText(Record& r, std::string_view text);
+  /// The record at a position for writing; nullptr outside 0 .. capacity (the sentinel at -1 is
+  /// never written).
+  Record* WritableSlot(int32_t pos);
+  /// Stores the text (or finds it among the shared ones) and returns its offset. Throws when
+  /// memory runs out; a text the 32-bit offsets cannot reach is stored as empty.
+  [[gnu::always_inline]] uint32_t Intern(std::string_view text) {
+    if (text.empty()) return kEmptyText;
+    if (text.size() == 1 && text[0] == ' ') return kBlankText;
+    if (text.size() == 2 && text[0] == '\r' && text[1] == '\n') return kLineEndText;
+    if (text.size() < 128 && m_arenaSize + 128 <= m_arenaCapacity && !InArena(text)) {
+      char* p = m_arena.get() + m_arenaSize;
+      *p = static_cast<char>(text.size());
+      std::memcpy(p + 1, text.data(), text.size());
+      const auto offset = static_cast<uint32_t>(m_arenaSize);
+      m_arenaSize += 1 + text.size();
+      return offset;
+    }
+    return InternSlow(text);
+  }
+  uint32_t InternSlow(std::string_view text);
+  /// True when the text is a view of the arena itself (growing the arena would move it).
+  bool InArena(std::string_view text) const {
+    const auto p = reinterpret_cast<uintptr_t>(text.data());
+    const auto b = reinterpret_cast<uintptr_t>(m_arena.get());
+    return p >= b && p < b + m_arenaSize;
+  }
+  void GrowArena(size_t needed);
+  /// The stored text of a record.
+  std::string_view StoredText(const Record& r) const;
+  void AddTokenSlow(int32_t in_lTokenCode, std::string_view in_sToken);
   void Reset(int32_t capacity);
 
   std::vector<Record> m_records;
-  std::string m_arena;
+  std::unique_ptr<char[]> m_arena;
+  size_t m_arenaSize = 0;
+  size_t m_arenaCapacity = 0;
   int32_t m_capacity = 0;
   int32_t m_cursor = 0;
   int32_t m_count = 0;
