@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/DocumentCommand.h"
+#include "cli/TokensCommand.h"
 #include "driver/ProgramInfo.h"
 
 namespace qs::cli {
@@ -16,6 +17,7 @@ constexpr const char* kProgram = "quillscope-cli";
 
 void PrintUsage(std::ostream& out) {
   out << "Usage: quillscope-cli [--out-dir DIR] PROJECT.vbp [PROJECT.vbp ...]\n"
+         "       quillscope-cli --tokens=code|vbp|form|class FILE\n"
          "       quillscope-cli --help | --version\n"
          "\n"
          "Documents Visual Basic 6 projects. For each project file, reads every form, module,\n"
@@ -64,6 +66,11 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
     } else if (a.rfind("--out-dir=", 0) == 0) {
       options.outDir = std::string(a.substr(10));
       if (options.outDir.empty()) return UsageError(err, "--out-dir needs a folder");
+    } else if (a.rfind("--tokens=", 0) == 0) {
+      // Token inspection: prints the file's token stream, one token per line.
+      if (i + 1 >= argc || argv[i + 1] == nullptr || argv[i + 1][0] == '\0')
+        return UsageError(err, "--tokens needs a file");
+      return RunTokens(a.substr(9), argv[i + 1], out, err);
     } else if (a == "--json") {
       options.json = true;
     } else {
