@@ -27,6 +27,7 @@ void PrintUsage(std::ostream& out) {
          "\n"
          "Options:\n"
          "  --out-dir DIR   put the report folders under DIR instead (created when missing)\n"
+         "  --json          also write the analysis as JSON, PROJECT.json beside each report\n"
          "  -h, --help      show this help and exit\n"
          "  -V, --version   show the version and exit\n"
          "\n"

@@ -5,6 +5,7 @@
 #include <set>
 #include <system_error>
 
+#include "driver/JsonExport.h"
 #include "driver/clsVBInfo.h"
 #include "text/Cp1252.h"
 
@@ -68,6 +69,14 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
       continue;
     }
     out << report << "\n";
+    if (in_options.json) {
+      // The analysis as JSON beside the report; only a run that wrote its report exports.
+      std::string jsonPath, reason;
+      if (!WriteRunJson(info, FullPath(project), jsonPath, reason)) {
+        err << kProgram << ": " << project << ": " << FullPath(jsonPath) << ": " << reason << "\n";
+        status = 1;
+      }
+    }
   }
   out.flush();
   return status;

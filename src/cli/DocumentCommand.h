@@ -10,7 +10,7 @@ namespace qs::cli {
 struct DocumentOptions {
   /// When set, every report folder goes under this folder (created when missing).
   std::string outDir;
-  /// Also export each project's analysis as JSON (accepted; the export is not written yet).
+  /// Also export each project's analysis as JSON: <Body>.json beside each written report.
   bool json = false;
 };
 
