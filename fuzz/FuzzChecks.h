@@ -1,0 +1,167 @@
+// The work of every fuzz target, as functions that answer "" when all went well and otherwise
+// say which property was broken. The libFuzzer entry points (fuzz_*.cpp) abort on an answer;
+// the regression test in tests/driver replays the checked-in findings through the same functions.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "ProjectSplit.h"
+#include "analysis/SymGlobals.h"
+#include "analysis/clsParser.h"
+#include "driver/clsVBInfo.h"
+#include "project/clsVBFileType.h"
+#include "project/clsVBFileTypes.h"
+#include "project/clsVBHeader.h"
+#include "text/ClsString.h"
+#include "text/clsToken.h"
+#include "text/clsTokenStream.h"
+
+namespace qs::fuzz {
+
+enum class Tokenizer { Code, Vbp, Form, Class };
+
+inline std::shared_ptr<clsTokenStream> TokenizeAs(Tokenizer kind, std::string_view bytes) {
+  ClsString text;
+  text.SetText(bytes);
+  std::shared_ptr<clsToken> keywords;
+  std::shared_ptr<clsTokenStream> stream;
+  switch (kind) {
+    case Tokenizer::Code: text.TokenizeEx(keywords, stream); break;
+    case Tokenizer::Vbp: text.TokenizeVBP(keywords, stream); break;
+    case Tokenizer::Form: text.TokenizeForm(keywords, stream); break;
+    case Tokenizer::Class: text.TokenizeClass(keywords, stream); break;
+  }
+  return stream;
+}
+
+/// The bytes without zero bytes and line-end characters: what every tokenizer keeps verbatim.
+inline std::string WithoutBreaks(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (char c : bytes)
+    if (c != '\0' && c != '\r' && c != '\n') out += c;
+  return out;
+}
+
+/// A tokenizer over arbitrary bytes: a stream always comes back, every position (and one beyond
+/// each end) reads safely, and the tokens rebuild the text: every byte in order, except that zero
+/// bytes are skipped and line ends come back as CR LF.
+inline std::string CheckTokenize(Tokenizer kind, std::string_view bytes) {
+  const std::shared_ptr<clsTokenStream> stream = TokenizeAs(kind, bytes);
+  if (!stream) return "no token stream";
+  for (int32_t i = -1; i <= stream->Count(); ++i) {
+    (void)stream->TokenCodeAt(i);
+    if (static_cast<int32_t>(stream->TokenStringAt(i).size()) < 0) return "negative length";
+    (void)stream->TokenLenAt(i);
+  }
+  if (WithoutBreaks(stream->Text(0)) != WithoutBreaks(bytes)) return "tokens do not rebuild the text";
+  return "";
+}
+
+/// The project file parser: always a collection, every item present.
+inline std::string CheckParseVbp(std::string_view bytes) {
+  clsParser parser;
+  parser.InitParser(TokenizeAs(Tokenizer::Vbp, bytes));
+  const std::shared_ptr<clsVBFileTypes> items = parser.ParseVBP();
+  if (!items) return "no item collection";
+  int32_t n = 0;
+  for (const auto& item : *items) {
+    if (!item) return "empty item";
+    ++n;
+  }
+  if (n != items->Count()) return "enumeration and count differ";
+  return "";
+}
+
+/// The form or class header parser: the positions it finds lie inside the stream.
+inline std::string CheckParseHeader(bool formLike, std::string_view bytes) {
+  const auto stream = TokenizeAs(formLike ? Tokenizer::Form : Tokenizer::Class, bytes);
+  clsParser parser;
+  parser.InitParser(stream);
+  const auto header = formLike ? parser.ParseFormType() : parser.ParseClassType();
+  if (!header) return "";  // a failed parse gives no record, which is allowed
+  if (header->CodePtr < 0 || header->CodePtr > stream->Count()) return "code position outside";
+  if (header->AttributePtr < 0 || header->AttributePtr > stream->Count())
+    return "attribute position outside";
+  return "";
+}
+
+/// The code section scan: the first byte chooses form (odd) or class (even) tokens and header;
+/// the rest is the file. Its code is analysed into a fresh symbol table, which then holds exactly
+/// the one module.
+inline std::string CheckCodeScan(std::string_view input) {
+  if (input.empty()) return "";
+  const bool formLike = (static_cast<unsigned char>(input[0]) & 1) != 0;
+  const auto stream = TokenizeAs(formLike ? Tokenizer::Form : Tokenizer::Class, input.substr(1));
+  std::shared_ptr<clsVBHeader> header;
+  {
+    clsParser parser;
+    parser.InitParser(stream);
+    header = formLike ? parser.ParseFormType() : parser.ParseClassType();
+  }
+  if (!header) return "";
+  header->TokenStream = stream;
+  g_oSymTable = std::make_shared<clsSymTable>();
+  header->GetForwardTypeDecl("FuzzModule");
+  std::string result;
+  if (!g_oSymTable) {
+    result = "symbol table gone";
+  } else if (g_oSymTable->Count() != 1) {
+    result = "module entries: " + std::to_string(g_oSymTable->Count());
+  }
+  g_oSymTable.reset();
+  g_oSymEntry.reset();
+  g_oEntryList.reset();
+  return result;
+}
+
+/// A whole run on the project the bytes split into (ProjectSplit.h), written under in_scratch
+/// (emptied first). Any readable project file gives a complete report, the events come once each,
+/// and no temporary file is left beside the report.
+inline std::string CheckWholeRun(std::string_view bytes, const std::filesystem::path& in_scratch) {
+  namespace fs = std::filesystem;
+  const fs::path project = in_scratch / "p";
+  const fs::path out = in_scratch / "out";
+  std::error_code ec;
+  fs::remove_all(in_scratch, ec);
+  fs::create_directories(project, ec);
+  for (const auto& [name, body] : SplitProject(bytes)) {
+    const fs::path p = project / name;
+    fs::create_directories(p.parent_path(), ec);
+    std::ofstream(p, std::ios::binary) << body;
+  }
+
+  clsVBInfo info;
+  info.Settings().outDir = out.string();
+  info.Settings().stamp = "Monday, December 7, 2026 14:05:09";
+  info.Settings().programFolder = "/opt/quillscope";
+  int begins = 0;
+  int ends = 0;
+  info.EvtBegin = [&] { ++begins; };
+  info.EvtEnd = [&] { ++ends; };
+  info.GetFileInfo((project / "P.vbp").string());
+  if (begins != 1 || ends != 1) return "events not raised once each";
+  if (!info.ReportWritten()) return "no report: " + info.FailureReason();
+  if (!fs::is_regular_file(out / "P_document" / "P.html")) return "report missing";
+  for (const auto& e : fs::directory_iterator(out / "P_document", ec)) {
+    if (e.path().filename().string().find(".tmp-") != std::string::npos)
+      return "temporary file left: " + e.path().filename().string();
+  }
+  return "";
+}
+
+/// A scratch folder of this process for whole runs.
+inline std::filesystem::path ProcessScratch(std::string_view tag) {
+  return std::filesystem::temp_directory_path() /
+         ("qs-" + std::string(tag) + "-" + std::to_string(::getpid()));
+}
+
+}  // namespace qs::fuzz
