@@ -1,0 +1,76 @@
+// Helpers shared by the window tests: a small project on disk and an answerer for the modal
+// completion notice.
+#pragma once
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+
+#include "ui/frmNotify.h"
+
+namespace qs::test {
+
+/// Writes a two-file project (Mini.vbp with one standard module) into the folder and returns the
+/// project file's path.
+inline QString WriteMiniProject(const QString& in_sFolder) {
+  const QDir dir(in_sFolder);
+  QFile vbp(dir.filePath(QStringLiteral("Mini.vbp")));
+  if (!vbp.open(QIODevice::WriteOnly)) return {};
+  vbp.write(
+      "Type=Exe\r\nModule=Module1; Module1.bas\r\nStartup=\"Sub Main\"\r\n"
+      "Name=\"Mini\"\r\n");
+  vbp.close();
+  QFile bas(dir.filePath(QStringLiteral("Module1.bas")));
+  if (!bas.open(QIODevice::WriteOnly)) return {};
+  bas.write(
+      "Attribute VB_Name = \"Module1\"\r\nOption Explicit\r\n"
+      "Public Const APP_TITLE As String = \"Mini\"\r\n"
+      "Public Sub Main()\r\n  Dim n As Long\r\nEnd Sub\r\n");
+  bas.close();
+  return vbp.fileName();
+}
+
+/// Watches for the completion notice; when it is shown, records its label, its state and the
+/// window's own labels through in_oInspect, then presses the named button ("OkButton" or
+/// "docButton").
+class NoticeAnswerer {
+ public:
+  NoticeAnswerer(QString in_sButton, std::function<void(frmNotify*)> in_oInspect = {})
+      : m_sButton(std::move(in_sButton)), m_oInspect(std::move(in_oInspect)) {
+    m_oTimer.setInterval(5);
+    QObject::connect(&m_oTimer, &QTimer::timeout, [this] { Poll(); });
+    m_oTimer.start();
+  }
+
+  int Shown() const { return m_iShown; }
+  const QString& Label() const { return m_sLabel; }
+  bool ViewEnabled() const { return m_bViewEnabled; }
+
+ private:
+  void Poll() {
+    QPointer<frmNotify> notice = qobject_cast<frmNotify*>(QApplication::activeModalWidget());
+    if (notice.isNull() || !notice->isVisible()) return;
+    ++m_iShown;
+    m_sLabel = notice->findChild<QLabel*>(QStringLiteral("lblListing"))->text();
+    m_bViewEnabled = notice->findChild<QPushButton*>(QStringLiteral("docButton"))->isEnabled();
+    if (m_oInspect) m_oInspect(notice);
+    if (notice) notice->findChild<QPushButton*>(m_sButton)->click();
+    // A notice whose button does nothing is closed here, so the test does not hang.
+    if (notice && notice->isVisible()) notice->reject();
+  }
+
+  QString m_sButton;
+  std::function<void(frmNotify*)> m_oInspect;
+  QTimer m_oTimer;
+  int m_iShown = 0;
+  QString m_sLabel;
+  bool m_bViewEnabled = false;
+};
+
+}  // namespace qs::test
