@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QImage>
+#include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
@@ -24,9 +26,29 @@
 
 namespace {
 
+/// The widget's picture under a plain title bar with its icon and caption: the offscreen platform
+/// draws no window frames, and the caption is part of what the picture should show.
+QImage WithTitleBar(QWidget* widget) {
+  const QPixmap body = widget->grab();
+  const int bar = 30;
+  QImage image(body.width(), body.height() + bar, QImage::Format_ARGB32_Premultiplied);
+  image.fill(QColor(0x3c, 0x3f, 0x44));
+  QPainter painter(&image);
+  painter.drawPixmap(8, (bar - 18) / 2, widget->windowIcon().pixmap(18, 18));
+  painter.setPen(Qt::white);
+  QFont font = widget->font();
+  font.setBold(true);
+  painter.setFont(font);
+  painter.drawText(QRect(34, 0, body.width() - 40, bar), Qt::AlignVCenter | Qt::AlignLeft,
+                   widget->windowTitle());
+  painter.drawPixmap(0, bar, body);
+  painter.end();
+  return image;
+}
+
 bool Save(QWidget* widget, const QDir& folder, const QString& name) {
   const QString path = folder.filePath(name);
-  const bool ok = widget != nullptr && widget->grab().save(path, "PNG");
+  const bool ok = widget != nullptr && WithTitleBar(widget).save(path, "PNG");
   std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "could not write",
                qPrintable(QDir::toNativeSeparators(path)));
   return ok;
