@@ -1,6 +1,8 @@
 // The code section scan: re-coding the section's words with the code keyword table and the
 // statement dispatch that hands each declaration to its routine.
 #include <exception>
+#include <memory>
+#include <utility>
 
 #include "analysis/ClsEntry.h"
 #include "analysis/ClsSymEntry.h"
@@ -23,6 +25,18 @@ void SelectList(std::shared_ptr<ClsEntry> ClsSymEntry::*list) {
   g_oEntryList = g_oSymEntry ? (*g_oSymEntry).*list : nullptr;
 }
 
+// The code keyword table never changes, so every file is re-coded with one table object
+// instead of filling a fresh one per file. A table whose fill failed is filled again next time.
+const clsToken& CodeKeywords() {
+  static std::unique_ptr<clsToken> table;
+  if (!table || !table->Initialised) {
+    auto fresh = std::make_unique<clsToken>();
+    fresh->InitialiseTokenTable();
+    table = std::move(fresh);
+  }
+  return *table;
+}
+
 }  // namespace
 
 void clsParser::RemapTokens(int32_t in_lCodePtr) {
@@ -30,8 +44,7 @@ void clsParser::RemapTokens(int32_t in_lCodePtr) {
     if (!m_oTokenStream) return;
     clsTokenStream& ts = *m_oTokenStream;
     if (in_lCodePtr < 0 || in_lCodePtr > ts.Count()) return;
-    clsToken keywords;
-    keywords.InitialiseTokenTable();
+    const clsToken& keywords = CodeKeywords();
     ts.SetTokenPtr(in_lCodePtr);
     while (!ts.EOS()) {
       YieldToWindowSystem();

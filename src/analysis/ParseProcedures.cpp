@@ -250,19 +250,19 @@ void clsParser::ParseProcedureBody(ClsEntryPtr& proc, int32_t endKeyword) {
     while (!AtEnd()) {
       YieldToWindowSystem();
       bool stepped = false;
-      if (AtDirectiveLine()) {
-        SkipToLineEnd();
-      } else {
-        const bool dim = AcceptToken(KwDim);
-        const bool isStatic = AcceptToken(KwStatic);
-        if (dim || isStatic) {
-          ParseLocalVariableDecl(proc.EVar, proc.EntryName);
-        } else if (CurCode() == KwConst) {
-          // The constant's value walk ends after its line end: the next line's first token is
-          // already current and must not be stepped over.
-          ParseLocalConstDecl(proc.EConst, proc.EntryName);
-          stepped = true;
-        }
+      // Most body tokens are none of these: one code fetch decides.
+      const int32_t code = CurCode();
+      if (code == '#') {
+        if (AtDirectiveLine()) SkipToLineEnd();
+      } else if (code == KwDim || code == KwStatic) {
+        AcceptToken(KwDim);
+        AcceptToken(KwStatic);
+        ParseLocalVariableDecl(proc.EVar, proc.EntryName);
+      } else if (code == KwConst) {
+        // The constant's value walk ends after its line end: the next line's first token is
+        // already current and must not be stepped over.
+        ParseLocalConstDecl(proc.EConst, proc.EntryName);
+        stepped = true;
       }
       if (!stepped) Next();
       if (CurCode() == KwEnd) {
