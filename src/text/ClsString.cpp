@@ -117,13 +117,15 @@ void RunTokenizer(const unsigned char* b, int32_t end, const clsToken& keywords,
         }
         break;
       case kClassWord: {  // keyword or identifier (numbers included)
-        // The keyword hash is computed while the word is read (clsHashTable::FullHash).
+        // The keyword hash is computed while the word is read (clsHashTable::FullHash); it
+        // covers only the first 256 bytes, so a longer word is hashed again.
         int32_t hash = c + 17;
         ++p;
         while (p < end && kWordByte[b[p]]) {
-          if (p - start < kHashedBytes) hash = (2 * hash + b[p]) & kHashMask;
+          hash = static_cast<int32_t>((2u * static_cast<uint32_t>(hash) + b[p]) & kHashMask);
           ++p;
         }
+        if (p - start > kHashedBytes) hash = clsHashTable::FullHash(text(start, p));
         const std::string_view word = text(start, p);
         const int32_t code = keywords.CodeOfHashed(word, hash);
         if constexpr (R.layout) {
@@ -330,10 +332,15 @@ bool ClsString::LoadFromFile(const std::string& in_sValue) {
     if (ec || size > static_cast<std::uintmax_t>(std::numeric_limits<int32_t>::max() - kSlack - 1))
       return false;
     const auto n = static_cast<int32_t>(size);
+    // A fresh buffer: whatever the file does not supply reads as zero bytes, the slack included,
+    // even when this object held a longer text before.
+    std::vector<unsigned char> previous;
+    previous.swap(m_buffer);
     SetAllocateBufferSize(n);
-    if (m_length != n) return false;
-    // Whatever the file does not supply reads as zero bytes, the slack included.
-    std::fill(m_buffer.begin(), m_buffer.end(), 0);
+    if (m_buffer.size() != static_cast<size_t>(n) + kSlack + 1) {
+      m_buffer.swap(previous);
+      return false;
+    }
     std::FILE* f = std::fopen(in_sValue.c_str(), "rb");
     if (!f) return false;
     const size_t got = std::fread(m_buffer.data(), 1, static_cast<size_t>(n), f);
@@ -359,6 +366,7 @@ void ClsString::SetLength(int32_t in_lvalue) {
 }
 
 std::string ClsString::Char(int32_t in_lvalue) const {
+  if (m_buffer.empty()) return std::string(1, '\0');
   const int32_t i = std::clamp(in_lvalue, 0, m_capacity);
   return std::string(1, static_cast<char>(m_buffer[static_cast<size_t>(i)]));
 }

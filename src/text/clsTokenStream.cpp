@@ -131,8 +131,10 @@ clsTokenStream::Record* clsTokenStream::WritableSlot(int32_t pos) {
 }
 
 void clsTokenStream::GrowArena(size_t needed) {
-  if (needed <= m_arenaCapacity) return;
-  const size_t capacity = std::max(needed, m_arenaCapacity + m_arenaCapacity / 2);
+  // Offsets are 32-bit: the arena never grows beyond what they reach.
+  if (needed <= m_arenaCapacity || needed > kArenaLimit) return;
+  const size_t capacity =
+      std::min(std::max(needed, m_arenaCapacity + m_arenaCapacity / 2), kArenaLimit);
   std::unique_ptr<char[]> grown(new char[capacity]);
   if (m_arenaSize > 0) std::memcpy(grown.get(), m_arena.get(), m_arenaSize);
   m_arena = std::move(grown);
@@ -153,6 +155,7 @@ uint32_t clsTokenStream::InternSlow(std::string_view text) {
   // Copied first: the text may be a view of the arena, which growing moves.
   const std::string copy(text);
   GrowArena(m_arenaSize + n + copy.size());
+  if (m_arenaSize + n + copy.size() > m_arenaCapacity) return kEmptyText;
   const auto offset = static_cast<uint32_t>(m_arenaSize);
   std::memcpy(m_arena.get() + m_arenaSize, prefix, n);
   std::memcpy(m_arena.get() + m_arenaSize + n, copy.data(), copy.size());
