@@ -281,3 +281,63 @@ TEST(JsonExport, RunExportIsWrittenBesideTheReportOnlyWhenTheReportIs) {
 
 }  // namespace
 }  // namespace qs
+
+namespace qs {
+namespace {
+
+// The export and the report are two views of one run: the sample project's export must agree
+// with the counts its report shows for every module, and with its own project counts.
+TEST(JsonExport, SampleExportAgreesWithItsReport) {
+  TestFolder dir("json-sample");
+  const std::string project = std::string(QS_SOURCE_DIR) + "/examples/Inventory/Inventory.vbp";
+  clsVBInfo info;
+  info.Settings().outDir = dir / "out";
+  info.Settings().stamp = "Monday, December 7, 2026 14:05:09";
+  info.GetFileInfo(project);
+  ASSERT_TRUE(info.ReportWritten()) << info.FailureReason();
+  std::string path, reason;
+  ASSERT_TRUE(WriteRunJson(info, project, path, reason)) << reason;
+  const JsonValue v = Parse(ReadFile(path));
+  const std::string report = ReadFile(info.HtmlListing());
+
+  const std::pair<const char*, const char*> rows[] = {
+      {"EConst", "<td>Consts </td><td align=\"right\">"},
+      {"EDeclare", "<td>Api Declariations </td><td align=\"right\">"},
+      {"EEnum", "<td>Enumerations </td><td align=\"right\">"},
+      {"EType", "<td>Types </td><td align=\"right\">"},
+      {"EVar", "<td>Variables </td><td align=\"right\">"},
+      {"ESub", "<td>Subroutines</td><td align=\"right\">"},
+      {"EFunction", "<td>Functions </td><td align=\"right\">"},
+      {"EProperty", "<td>Properties </td><td align=\"right\">"},
+      {"EEvent", "<td>Events &nbsp;</td><td align=\"right\">"},
+  };
+  const JsonValue& modules = v["modules"];
+  ASSERT_GT(modules.items.size(), 3u);
+  for (const auto& [list, label] : rows) {
+    size_t at = 0;
+    for (const JsonValue& m : modules.items) {
+      at = report.find(label, at);
+      ASSERT_NE(at, std::string::npos) << list;
+      at += std::string(label).size();
+      const size_t end = report.find("</td>", at);
+      EXPECT_EQ(report.substr(at, end - at), std::to_string(m[list].items.size()))
+          << m["EntryName"].s << " " << list;
+    }
+  }
+
+  int forms = 0, modulesCount = 0, classes = 0;
+  for (const JsonValue& item : v["items"].items) {
+    forms += item["EType"].n == kItemForm;
+    modulesCount += item["EType"].n == kItemModule;
+    classes += item["EType"].n == kItemClass;
+    const bool source = IsSourceItemType(static_cast<int32_t>(item["EType"].n));
+    // Every source file of the sample is read, so every source item has its header.
+    EXPECT_EQ(item["VBHeader"].kind == JsonValue::Object, source) << item["ID"].s;
+  }
+  EXPECT_EQ(v["project"]["counts"]["FormCount"].n, forms);
+  EXPECT_EQ(v["project"]["counts"]["ModuleCount"].n, modulesCount);
+  EXPECT_EQ(v["project"]["counts"]["ClassCount"].n, classes);
+}
+
+}  // namespace
+}  // namespace qs
