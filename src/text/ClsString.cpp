@@ -21,7 +21,7 @@ constexpr int32_t kSlack = 260;
 
 // The keyword hash reads the first 256 bytes of a word and keeps 30 bits.
 constexpr int32_t kHashedBytes = 256;
-constexpr int32_t kHashMask = (1 << 30) - 1;
+constexpr uint32_t kHashMask = (1u << 30) - 1;
 
 constexpr unsigned char kCR = 13;
 constexpr unsigned char kLF = 10;
@@ -119,15 +119,17 @@ void RunTokenizer(const unsigned char* b, int32_t end, const clsToken& keywords,
       case kClassWord: {  // keyword or identifier (numbers included)
         // The keyword hash is computed while the word is read (clsHashTable::FullHash); it
         // covers only the first 256 bytes, so a longer word is hashed again.
-        int32_t hash = c + 17;
+        // Unsigned: 2 * hash + byte may pass the largest int32_t before the mask applies.
+        uint32_t hash = c + 17u;
         ++p;
         while (p < end && kWordByte[b[p]]) {
-          hash = static_cast<int32_t>((2u * static_cast<uint32_t>(hash) + b[p]) & kHashMask);
+          hash = (2u * hash + b[p]) & kHashMask;
           ++p;
         }
-        if (p - start > kHashedBytes) hash = clsHashTable::FullHash(text(start, p));
+        if (p - start > kHashedBytes)
+          hash = static_cast<uint32_t>(clsHashTable::FullHash(text(start, p)));
         const std::string_view word = text(start, p);
-        const int32_t code = keywords.CodeOfHashed(word, hash);
+        const int32_t code = keywords.CodeOfHashed(word, static_cast<int32_t>(hash));
         if constexpr (R.layout) {
           out.AddToken(code, word);
         } else {

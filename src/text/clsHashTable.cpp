@@ -32,7 +32,9 @@ int32_t clsHashTable::FullHash(std::string_view word) {
   const size_t n = std::min(word.size(), kHashedBytes);
   const auto* b = reinterpret_cast<const unsigned char*>(word.data());
   int32_t h = (n > 0 ? b[0] : 0) + 17;
-  for (size_t i = 1; i < n; ++i) h = (2 * h + b[i]) & kHashMask;
+  // Unsigned: 2 * h + b may pass the largest int32_t before the mask is applied.
+  for (size_t i = 1; i < n; ++i)
+    h = static_cast<int32_t>((2u * static_cast<uint32_t>(h) + b[i]) & kHashMask);
   return h;
 }
 

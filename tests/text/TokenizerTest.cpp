@@ -100,6 +100,7 @@ TEST(TokenizeEx, CommonSourceConstructs) {
             {"\t \tDim", {{279, "\t \t"}, {561, "Dim"}}},
             {"_x", {Ch('_'), Id("x")}},
             {"a_b__", {Id("a_b__")}},
+            {"61AAAAAAAAAAAAAAABAAAAAAz Sub", {Id("61AAAAAAAAAAAAAAABAAAAAAz"), SP, {344, "Sub"}}},
             {"Function F() As String",
              {{343, "Function"},
               SP,

@@ -41,6 +41,16 @@ TEST(clsHashTable, HashKeepsThirtyBitsAndReadsAtMost256Bytes) {
   EXPECT_EQ(code, 900);
 }
 
+TEST(clsHashTable, HashStepThatPassesTheInt32RangeIsMasked) {
+  // After the 24th byte the running hash is within 128 of 2^30, so doubling it and adding "z"
+  // exceeds the largest int32_t before the low 30 bits are kept.
+  const std::string word = "61AAAAAAAAAAAAAAABAAAAAAz";
+  EXPECT_EQ(clsHashTable::FullHash(word), 120);
+  clsToken main;
+  main.InitialiseTokenTable();
+  EXPECT_EQ(main.CodeOfHashed(word, clsHashTable::FullHash(word)), 283);
+}
+
 TEST(clsHashTable, NotFoundGivesMinusOne) {
   clsHashTable t;
   t.AddToken("Private", 331);
