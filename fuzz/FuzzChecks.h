@@ -34,10 +34,18 @@ inline std::shared_ptr<clsTokenStream> TokenizeAs(Tokenizer kind, std::string_vi
   std::shared_ptr<clsToken> keywords;
   std::shared_ptr<clsTokenStream> stream;
   switch (kind) {
-    case Tokenizer::Code: text.TokenizeEx(keywords, stream); break;
-    case Tokenizer::Vbp: text.TokenizeVBP(keywords, stream); break;
-    case Tokenizer::Form: text.TokenizeForm(keywords, stream); break;
-    case Tokenizer::Class: text.TokenizeClass(keywords, stream); break;
+    case Tokenizer::Code:
+      text.TokenizeEx(keywords, stream);
+      break;
+    case Tokenizer::Vbp:
+      text.TokenizeVBP(keywords, stream);
+      break;
+    case Tokenizer::Form:
+      text.TokenizeForm(keywords, stream);
+      break;
+    case Tokenizer::Class:
+      text.TokenizeClass(keywords, stream);
+      break;
   }
   return stream;
 }
@@ -62,7 +70,8 @@ inline std::string CheckTokenize(Tokenizer kind, std::string_view bytes) {
     if (static_cast<int32_t>(stream->TokenStringAt(i).size()) < 0) return "negative length";
     (void)stream->TokenLenAt(i);
   }
-  if (WithoutBreaks(stream->Text(0)) != WithoutBreaks(bytes)) return "tokens do not rebuild the text";
+  if (WithoutBreaks(stream->Text(0)) != WithoutBreaks(bytes))
+    return "tokens do not rebuild the text";
   return "";
 }
 

@@ -54,7 +54,9 @@ inline std::vector<std::pair<std::string, std::string>> SplitProject(std::string
     const size_t bodyStart = nameEnd < bytes.size() ? nameEnd + 1 : bytes.size();
     pos = bytes.find(kFileSeparator, bodyStart);
     const size_t bodyEnd = pos == std::string_view::npos ? bytes.size() : pos;
-    if (name != "P.vbp") files.emplace_back(std::move(name), std::string(bytes.substr(bodyStart, bodyEnd - bodyStart)));
+    if (name != "P.vbp")
+      files.emplace_back(std::move(name),
+                         std::string(bytes.substr(bodyStart, bodyEnd - bodyStart)));
   }
   return files;
 }
