@@ -185,7 +185,13 @@ void clsTokenStream::AddTokenSlow(int32_t in_lTokenCode, std::string_view in_sTo
     // Room for a short text, so the fast path can copy it without a check.
     GrowArena(m_arenaSize + 128);
     if (m_cursor + 1 == static_cast<int32_t>(m_records.size())) {
-      AddToken(in_lTokenCode, in_sToken);
+      // Appending behind the last record; done here rather than through AddToken so this path
+      // can never bounce back into itself.
+      const uint32_t offset = Intern(in_sToken);
+      m_records.push_back(Record{in_lTokenCode, offset});
+      ++m_count;
+      ++m_cursor;
+      YieldToWindowSystem();
       return;
     }
     // Appending after the cursor was moved back (overwriting) or ahead of the last record.
