@@ -1,5 +1,7 @@
 #include "text/clsToken.h"
 
+#include <memory>
+
 #include "text/TokenCodes.h"
 
 namespace qs {
@@ -267,21 +269,62 @@ constexpr Keyword kFormTable[] = {
 static_assert(sizeof(kFormTable) / sizeof(kFormTable[0]) == 38);
 
 template <size_t N>
-void Fill(clsHashTable& table, bool& initialised, const Keyword (&words)[N]) {
-  initialised = false;
+void Fill(clsHashTable& table, const Keyword (&words)[N]) {
   for (const Keyword& k : words) table.AddToken(k.word, k.code);
-  initialised = true;
+}
+
+// One filled table per word list, built on first use. A build that runs out of memory throws,
+// and the next call tries again.
+template <size_t N>
+std::shared_ptr<const clsHashTable> BuildTable(const Keyword (&words)[N]) {
+  auto table = std::make_shared<clsHashTable>();
+  Fill(*table, words);
+  return table;
+}
+const std::shared_ptr<const clsHashTable>& EmptyTable() {
+  static const std::shared_ptr<const clsHashTable> table = std::make_shared<clsHashTable>();
+  return table;
+}
+const std::shared_ptr<const clsHashTable>& MainTable() {
+  static const std::shared_ptr<const clsHashTable> table = BuildTable(kMainTable);
+  return table;
+}
+const std::shared_ptr<const clsHashTable>& ProjectTable() {
+  static const std::shared_ptr<const clsHashTable> table = BuildTable(kProjectTable);
+  return table;
+}
+const std::shared_ptr<const clsHashTable>& ClassTable() {
+  static const std::shared_ptr<const clsHashTable> table = BuildTable(kClassTable);
+  return table;
+}
+const std::shared_ptr<const clsHashTable>& FormTable() {
+  static const std::shared_ptr<const clsHashTable> table = BuildTable(kFormTable);
+  return table;
 }
 
 }  // namespace
 
-clsToken::clsToken() : m_table(std::make_unique<clsHashTable>()) {}
+clsToken::clsToken() {
+  try {
+    m_table = EmptyTable();
+  } catch (...) {
+  }
+  if (!m_table) m_table = std::make_shared<clsHashTable>();
+}
 
 void clsToken::InitialiseTokenTable() {
   try {
     Initialised = false;
-    if (!m_table) m_table = std::make_unique<clsHashTable>();
-    Fill(*m_table, Initialised, kMainTable);
+    if (!m_table || m_table == EmptyTable()) {
+      // The main table merged into an empty one is the main table itself.
+      m_table = MainTable();
+    } else {
+      // Merging into a table that holds words already: into a copy of its own.
+      auto merged = std::make_shared<clsHashTable>(*m_table);
+      Fill(*merged, kMainTable);
+      m_table = std::move(merged);
+    }
+    Initialised = true;
   } catch (...) {
     Initialised = false;
   }
@@ -306,8 +349,8 @@ int32_t clsToken::CodeOf(std::string_view word) const {
 void clsToken::InitialiseTokenTableVBP() {
   try {
     Initialised = false;
-    m_table = std::make_unique<clsHashTable>();
-    Fill(*m_table, Initialised, kProjectTable);
+    m_table = ProjectTable();
+    Initialised = true;
   } catch (...) {
     Initialised = false;
   }
@@ -316,8 +359,8 @@ void clsToken::InitialiseTokenTableVBP() {
 void clsToken::InitialiseTokenTableClass() {
   try {
     Initialised = false;
-    m_table = std::make_unique<clsHashTable>();
-    Fill(*m_table, Initialised, kClassTable);
+    m_table = ClassTable();
+    Initialised = true;
   } catch (...) {
     Initialised = false;
   }
@@ -326,8 +369,8 @@ void clsToken::InitialiseTokenTableClass() {
 void clsToken::InitialiseTokenTableForm() {
   try {
     Initialised = false;
-    m_table = std::make_unique<clsHashTable>();
-    Fill(*m_table, Initialised, kFormTable);
+    m_table = FormTable();
+    Initialised = true;
   } catch (...) {
     Initialised = false;
   }

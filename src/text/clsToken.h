@@ -38,7 +38,10 @@ class clsToken {
   const clsHashTable& HashTable() const { return *m_table; }
 
  private:
-  std::unique_ptr<clsHashTable> m_table;
+  /// The fixed tables never change once filled, so every keyword table object shares one filled
+  /// copy of each instead of building its own buckets per file. A shared table is copied before
+  /// anything is merged into it.
+  std::shared_ptr<const clsHashTable> m_table;
 };
 
 }  // namespace qs
