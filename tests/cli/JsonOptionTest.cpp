@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -18,7 +19,7 @@ namespace fs = std::filesystem;
 class JsonOptionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_dir = fs::path(QS_BINARY_DIR) / "test-tmp" / "cli-json";
+    m_dir = fs::path(QS_BINARY_DIR) / "test-tmp" / (std::string("cli-json") + "-" + std::to_string(::getpid()));
     fs::remove_all(m_dir);
     fs::create_directories(m_dir);
   }

@@ -1,4 +1,5 @@
-// A scratch folder under the build folder for one test, removed when the test ends.
+// A scratch folder under the build folder for one test, removed when the test ends. The name
+// carries the process id: CTest runs the tests of one program in parallel processes.
 #pragma once
 
 #include <filesystem>
@@ -6,12 +7,15 @@
 #include <iterator>
 #include <string>
 
+#include <unistd.h>
+
 namespace qs::test {
 
 class TestFolder {
  public:
   explicit TestFolder(const std::string& name)
-      : m_path(std::filesystem::path(QS_BINARY_DIR) / "test-tmp" / name) {
+      : m_path(std::filesystem::path(QS_BINARY_DIR) / "test-tmp" /
+               (name + "-" + std::to_string(::getpid()))) {
     std::filesystem::remove_all(m_path);
     std::filesystem::create_directories(m_path);
   }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -68,7 +69,7 @@ TEST(SplitPath, PlatformSeparatorOnlySplitsAtThatSeparator) {
 
 TEST(CreateFolder, CreatesOneLevelAndIgnoresEveryError) {
   namespace fs = std::filesystem;
-  const fs::path base = fs::path(QS_BINARY_DIR) / "test-tmp" / "createfolder";
+  const fs::path base = fs::path(QS_BINARY_DIR) / "test-tmp" / (std::string("createfolder") + "-" + std::to_string(::getpid()));
   fs::remove_all(base);
   fs::create_directories(base);
   const std::string one = (base / "one").string();
