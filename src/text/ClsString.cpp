@@ -198,6 +198,8 @@ void RunWithTable(const unsigned char* b, int32_t end, KeywordTable table,
     // Typical code has a token every three to four bytes.
     stream->Reserve(end / 3 + 1024, static_cast<size_t>(end) + static_cast<size_t>(end) / 8);
     RunTokenizer<R>(b, end, *keywords, *stream);
+    // Every file's stream lives for the whole run: keep no reserved room beyond its tokens.
+    stream->ShrinkToFit();
   } catch (...) {
     // The stream keeps the tokens appended so far.
   }

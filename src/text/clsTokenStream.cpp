@@ -102,9 +102,14 @@ clsTokenStream::~clsTokenStream() = default;
 static constexpr std::string_view kArenaStart("\x00\x02\r\n\x01 ", 6);
 
 void clsTokenStream::Reset(int32_t capacity) {
-  std::vector<Record> records;
+  std::vector<uint32_t> records;
   records.reserve(static_cast<size_t>(kGrowStep) + 2);
   records.push_back(kEmptyRecord);  // the sentinel at -1
+  std::vector<uint32_t> bases;
+  bases.reserve(static_cast<size_t>(kGrowStep) / 64 + 2);
+  bases.push_back(static_cast<uint32_t>(kArenaStart.size()));
+  m_wideCodes.clear();
+  m_wideOffsets.clear();
   m_arena.reset();
   m_arenaSize = 0;
   m_arenaCapacity = 0;
@@ -112,22 +117,70 @@ void clsTokenStream::Reset(int32_t capacity) {
   std::memcpy(m_arena.get(), kArenaStart.data(), kArenaStart.size());
   m_arenaSize = kArenaStart.size();
   m_records.swap(records);
+  m_bases.swap(bases);
   m_capacity = capacity;
   m_count = 0;
   m_cursor = 0;
 }
 
-const clsTokenStream::Record* clsTokenStream::Slot(int32_t pos) const {
-  if (pos < -1 || pos > m_capacity) return nullptr;
+int64_t clsTokenStream::WritableSlot(int32_t pos) {
+  if (pos < 0 || pos > m_capacity) return -1;
   const auto i = static_cast<size_t>(pos) + 1;
-  return i < m_records.size() ? &m_records[i] : &kEmptyRecord;
+  if (i >= m_records.size()) {
+    CoverSlots(i + 1);
+    m_records.resize(i + 1, kEmptyRecord);
+  }
+  return static_cast<int64_t>(i);
 }
 
-clsTokenStream::Record* clsTokenStream::WritableSlot(int32_t pos) {
-  if (pos < 0 || pos > m_capacity) return nullptr;
-  const auto i = static_cast<size_t>(pos) + 1;
-  if (i >= m_records.size()) m_records.resize(i + 1, kEmptyRecord);
-  return &m_records[i];
+void clsTokenStream::CoverSlots(size_t in_nSlots) {
+  while ((m_bases.size() << kBlockShift) < in_nSlots)
+    m_bases.push_back(static_cast<uint32_t>(m_arenaSize));
+}
+
+int32_t clsTokenStream::WideCode(size_t i) const {
+  const auto it = m_wideCodes.find(i);
+  return it == m_wideCodes.end() ? 0 : it->second;
+}
+
+uint32_t clsTokenStream::SlotOffset(size_t i) const {
+  if (i >= m_records.size()) return kEmptyText;
+  const uint32_t place = m_records[i] >> kCodeBits;
+  if (place < kMarkEmpty) return m_bases[i >> kBlockShift] + place;
+  switch (place) {
+    case kMarkEmpty:
+      return kEmptyText;
+    case kMarkLineEnd:
+      return kLineEndText;
+    case kMarkBlank:
+      return kBlankText;
+    default: {
+      const auto it = m_wideOffsets.find(i);
+      return it == m_wideOffsets.end() ? kEmptyText : it->second;
+    }
+  }
+}
+
+uint32_t clsTokenStream::PackWideOffset(size_t slot, uint32_t offset) {
+  m_wideOffsets[slot] = offset;
+  return kWideOffset;
+}
+
+void clsTokenStream::StoreCode(size_t i, int32_t code) {
+  uint32_t& r = m_records[i];
+  if ((r & kCodeMask) == kWideCode) m_wideCodes.erase(i);
+  uint32_t packed = static_cast<uint32_t>(code);
+  if (packed >= kWideCode) {
+    m_wideCodes[i] = code;
+    packed = kWideCode;
+  }
+  r = (r & ~kCodeMask) | packed;
+}
+
+void clsTokenStream::StoreOffset(size_t i, uint32_t offset) {
+  uint32_t& r = m_records[i];
+  if ((r >> kCodeBits) == kWideOffset) m_wideOffsets.erase(i);
+  r = (r & kCodeMask) | (PackOffset(i, offset) << kCodeBits);
 }
 
 void clsTokenStream::GrowArena(size_t needed) {
@@ -163,8 +216,8 @@ uint32_t clsTokenStream::InternSlow(std::string_view text) {
   return offset;
 }
 
-std::string_view clsTokenStream::StoredText(const Record& r) const {
-  size_t pos = r.offset;
+std::string_view clsTokenStream::StoredText(uint32_t offset) const {
+  size_t pos = offset;
   size_t len = 0;
   for (int shift = 0; pos < m_arenaSize && shift < 35; shift += 7) {
     const auto byte = static_cast<unsigned char>(m_arena[pos++]);
@@ -184,21 +237,13 @@ void clsTokenStream::AddTokenSlow(int32_t in_lTokenCode, std::string_view in_sTo
     if (m_cursor >= m_capacity) m_capacity += kGrowStep;
     // Room for a short text, so the fast path can copy it without a check.
     GrowArena(m_arenaSize + 128);
-    if (m_cursor + 1 == static_cast<int32_t>(m_records.size())) {
-      // Appending behind the last record; done here rather than through AddToken so this path
-      // can never bounce back into itself.
-      const uint32_t offset = Intern(in_sToken);
-      m_records.push_back(Record{in_lTokenCode, offset});
-      ++m_count;
-      ++m_cursor;
-      YieldToWindowSystem();
-      return;
-    }
-    // Appending after the cursor was moved back (overwriting) or ahead of the last record.
-    Record* r = WritableSlot(m_cursor);
-    if (!r) return;
-    r->offset = Intern(in_sToken);
-    r->code = in_lTokenCode;
+    // Appending behind the last record, or overwriting after the cursor was moved back, or
+    // writing ahead of the last record. Done here rather than through AddToken so this path can
+    // never bounce back into itself.
+    const int64_t i = WritableSlot(m_cursor);
+    if (i < 0) return;
+    StoreOffset(static_cast<size_t>(i), Intern(in_sToken));
+    StoreCode(static_cast<size_t>(i), in_lTokenCode);
     ++m_count;
     ++m_cursor;
   } catch (...) {
@@ -209,22 +254,28 @@ void clsTokenStream::AddTokenSlow(int32_t in_lTokenCode, std::string_view in_sTo
 
 void clsTokenStream::Reserve(int32_t in_lTokens, size_t in_lTextBytes) {
   try {
-    if (in_lTokens > 0) m_records.reserve(static_cast<size_t>(in_lTokens) + 2);
+    if (in_lTokens > 0) {
+      m_records.reserve(static_cast<size_t>(in_lTokens) + 2);
+      m_bases.reserve((static_cast<size_t>(in_lTokens) >> kBlockShift) + 2);
+    }
     GrowArena(m_arenaSize + in_lTextBytes + 128);
   } catch (...) {
   }
 }
 
-void clsTokenStream::SetTokenPtr(int32_t in_lPtr) {
-  if (in_lPtr >= 0 && in_lPtr <= m_count) m_cursor = in_lPtr;
-}
-
-void clsTokenStream::NextPtr() {
-  if (m_cursor <= m_count) ++m_cursor;
-}
-
-void clsTokenStream::PrevPtr() {
-  if (m_cursor >= 0) --m_cursor;
+void clsTokenStream::ShrinkToFit() {
+  try {
+    m_records.shrink_to_fit();
+    m_bases.shrink_to_fit();
+    if (m_arenaCapacity > m_arenaSize) {
+      std::unique_ptr<char[]> exact(new char[m_arenaSize]);
+      std::memcpy(exact.get(), m_arena.get(), m_arenaSize);
+      m_arena = std::move(exact);
+      m_arenaCapacity = m_arenaSize;
+    }
+  } catch (...) {
+    // Out of memory: the stream keeps its room.
+  }
 }
 
 void clsTokenStream::Clear() {
@@ -234,14 +285,10 @@ void clsTokenStream::Clear() {
   }
 }
 
-int32_t clsTokenStream::TokenCodeAt(int32_t in_lPtr) const {
-  const Record* r = Slot(in_lPtr);
-  return r ? r->code : 0;
-}
-
 void clsTokenStream::SetTokenCode(int32_t in_lTokenCode) {
   try {
-    if (Record* r = WritableSlot(m_cursor)) r->code = in_lTokenCode;
+    const int64_t i = WritableSlot(m_cursor);
+    if (i >= 0) StoreCode(static_cast<size_t>(i), in_lTokenCode);
   } catch (...) {
   }
 }
@@ -252,19 +299,21 @@ void clsTokenStream::MarkAsUndefined(int32_t in_lTokenCode) {
 
 void clsTokenStream::MarkAsToken(int32_t in_lTokenCode, std::string_view in_sTokenString) {
   try {
-    Record* r = WritableSlot(m_cursor);
-    if (!r) return;
-    r->offset = Intern(in_sTokenString);
-    r->code = in_lTokenCode;
+    const int64_t i = WritableSlot(m_cursor);
+    if (i < 0) return;
+    StoreOffset(static_cast<size_t>(i), Intern(in_sTokenString));
+    StoreCode(static_cast<size_t>(i), in_lTokenCode);
   } catch (...) {
   }
 }
 
 std::string_view clsTokenStream::TokenStringAt(int32_t in_lPoint) const {
-  const Record* r = Slot(in_lPoint);
-  if (!r || r->code < 0) return {};
-  if (r->code <= 255) return std::string_view(&kCharTable[static_cast<size_t>(r->code)], 1);
-  return StoredText(*r);
+  const int64_t i = SlotIndex(in_lPoint);
+  if (i < 0) return {};
+  const int32_t code = SlotCode(static_cast<size_t>(i));
+  if (code < 0) return {};
+  if (code <= 255) return std::string_view(&kCharTable[static_cast<size_t>(code)], 1);
+  return StoredText(SlotOffset(static_cast<size_t>(i)));
 }
 
 void clsTokenStream::SetTokenString(std::string_view in_sTokenString) {
@@ -273,17 +322,20 @@ void clsTokenStream::SetTokenString(std::string_view in_sTokenString) {
 
 void clsTokenStream::SetTokenStringAt(int32_t in_lPoint, std::string_view in_sTokenString) {
   try {
-    Record* r = WritableSlot(in_lPoint);
-    if (!r) return;
-    r->offset = Intern(in_sTokenString);
+    const int64_t i = WritableSlot(in_lPoint);
+    if (i < 0) return;
+    StoreOffset(static_cast<size_t>(i), Intern(in_sTokenString));
   } catch (...) {
   }
 }
 
 int32_t clsTokenStream::TokenLenAt(int32_t in_lPoint) const {
-  const Record* r = Slot(in_lPoint);
-  if (!r || r->code < 0) return 0;
-  return r->code <= 255 ? 1 : static_cast<int32_t>(StoredText(*r).size());
+  const int64_t i = SlotIndex(in_lPoint);
+  if (i < 0) return 0;
+  const int32_t code = SlotCode(static_cast<size_t>(i));
+  if (code < 0) return 0;
+  return code <= 255 ? 1
+                     : static_cast<int32_t>(StoredText(SlotOffset(static_cast<size_t>(i))).size());
 }
 
 std::string clsTokenStream::Text(int32_t in_lPoint) const {
@@ -308,17 +360,17 @@ std::string clsTokenStream::Text(int32_t in_lPoint) const {
 bool clsTokenStream::SaveToFile(const std::string& in_sValue) const {
   try {
     // A text longer than the 16-bit length field would corrupt the dump: write nothing.
-    for (const Record& r : m_records) {
-      if (StoredText(r).size() > std::numeric_limits<uint16_t>::max()) return false;
+    for (size_t i = 0; i < m_records.size(); ++i) {
+      if (StoredText(SlotOffset(i)).size() > std::numeric_limits<uint16_t>::max()) return false;
     }
     std::string dump;
     dump.reserve(8 + (static_cast<size_t>(m_capacity) + 2) * kMinRecordBytes + m_arenaSize);
     PutInt32(dump, m_capacity);
     PutInt32(dump, m_count);
     for (int32_t pos = -1; pos <= m_capacity; ++pos) {
-      const Record& r = *Slot(pos);
-      const std::string_view text = StoredText(r);
-      PutInt32(dump, r.code);
+      const auto i = static_cast<size_t>(static_cast<int64_t>(pos) + 1);
+      const std::string_view text = StoredText(SlotOffset(i));
+      PutInt32(dump, SlotCode(i));
       PutUInt16(dump, static_cast<uint16_t>(text.size()));
       dump.append(text);
       PutInt32(dump, static_cast<int32_t>(text.size()));
@@ -372,8 +424,11 @@ bool clsTokenStream::LoadFromFile(const std::string& in_sValue) {
       return false;
     }
     Reset(capacity);
-    m_records.resize(static_cast<size_t>(capacity) + 2, kEmptyRecord);
-    for (Record& r : m_records) {
+    // Appended slot by slot, so each block's base lies just below its texts.
+    m_records.clear();
+    m_bases.clear();
+    m_records.reserve(static_cast<size_t>(capacity) + 2);
+    for (size_t i = 0; i < static_cast<size_t>(capacity) + 2; ++i) {
       int32_t code = 0;
       uint16_t n = 0;
       std::string_view text;
@@ -383,10 +438,14 @@ bool clsTokenStream::LoadFromFile(const std::string& in_sValue) {
         Reset(kGrowStep);
         return false;
       }
-      r.code = code;
-      r.offset = Intern(text);
+      CoverSlots(i + 1);
+      m_records.push_back(kEmptyRecord);
+      StoreOffset(i, Intern(text));
+      StoreCode(i, code);
     }
-    m_records[0] = Record{0, kEmptyText};  // position -1 always reads as code 0
+    // Position -1 always reads as code 0 with an empty text.
+    StoreCode(0, 0);
+    StoreOffset(0, kEmptyText);
     m_capacity = capacity;
     m_count = count;
     m_cursor = 0;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "text/Yield.h"
@@ -27,11 +28,19 @@ class clsTokenStream {
 
   /// Appends a token at the cursor; the cursor and the count move on by one.
   [[gnu::always_inline]] void AddToken(int32_t in_lTokenCode, std::string_view in_sToken) {
-    // Fast path: appending behind the last written record, inside the visible capacity.
-    if (m_cursor + 1 == static_cast<int32_t>(m_records.size()) && m_cursor < m_capacity) {
+    // Fast path: appending behind the last written record, inside the visible capacity, with a
+    // code that fits a record.
+    if (m_cursor + 1 == static_cast<int32_t>(m_records.size()) && m_cursor < m_capacity &&
+        static_cast<uint32_t>(in_lTokenCode) < kWideCode) {
       try {
+        const size_t slot = m_records.size();
+        // A new block's base is the arena's end before its first text is stored, so every text
+        // appended for the block lies at or above it.
+        if ((slot >> kBlockShift) >= m_bases.size())
+          m_bases.push_back(static_cast<uint32_t>(m_arenaSize));
         const uint32_t offset = Intern(in_sToken);
-        m_records.push_back(Record{in_lTokenCode, offset});
+        m_records.push_back(static_cast<uint32_t>(in_lTokenCode) |
+                            (PackOffset(slot, offset) << kCodeBits));
         ++m_count;
         ++m_cursor;
       } catch (...) {
@@ -45,9 +54,17 @@ class clsTokenStream {
 
   /// The cursor. Setting it is ignored unless 0 <= in_lPtr <= Count().
   int32_t TokenPtr() const { return m_cursor; }
-  void SetTokenPtr(int32_t in_lPtr);
-  void NextPtr();  ///< cursor + 1, never beyond Count() + 1
-  void PrevPtr();  ///< cursor - 1, never below -1
+  void SetTokenPtr(int32_t in_lPtr) {
+    if (in_lPtr >= 0 && in_lPtr <= m_count) m_cursor = in_lPtr;
+  }
+  /// cursor + 1, never beyond Count() + 1
+  void NextPtr() {
+    if (m_cursor <= m_count) ++m_cursor;
+  }
+  /// cursor - 1, never below -1
+  void PrevPtr() {
+    if (m_cursor >= 0) --m_cursor;
+  }
   void GoBOS() { m_cursor = 0; }
   /// Empties the stream: capacity 1000, count 0, cursor 0.
   void Clear();
@@ -59,7 +76,13 @@ class clsTokenStream {
   int32_t TokenCodeAhead(int32_t in_lPtr) const { return TokenCodeAt(m_cursor + in_lPtr); }
   int32_t TokenCodePrev() const { return TokenCodeAt(m_cursor - 1); }
   /// Code at an absolute position; 0 outside the record table.
-  int32_t TokenCodeAt(int32_t in_lPtr) const;
+  int32_t TokenCodeAt(int32_t in_lPtr) const {
+    // Position -1 is slot 0; every position past the written records reads as code 0.
+    const auto i = static_cast<uint64_t>(static_cast<int64_t>(in_lPtr) + 1);
+    if (i >= m_records.size()) return 0;
+    const uint32_t code = m_records[i] & kCodeMask;
+    return code != kWideCode ? static_cast<int32_t>(code) : WideCode(i);
+  }
 
   /// Sets the code at the cursor and empties its text.
   void MarkAsUndefined(int32_t in_lTokenCode);
@@ -100,30 +123,68 @@ class clsTokenStream {
   /// Makes room for about in_lTokens tokens with in_lTextBytes bytes of text in all, so that a
   /// tokenizer appends without reallocating. Changes nothing a reader can see.
   void Reserve(int32_t in_lTokens, size_t in_lTextBytes);
+  /// Gives back the room reserved beyond the tokens and texts stored so far (a tokenizer calls it
+  /// when it is done, so a run that keeps every file's stream keeps no slack). Changes nothing a
+  /// reader can see; appending afterwards grows the stream again.
+  void ShrinkToFit();
 
  private:
-  // A record is 8 bytes: the code and the offset of its text in the arena. Every text in the
+  // A record is 4 bytes: the code in the low 12 bits and, in the high 20 bits, where its text
+  // lies in the arena, counted from the base of the record's block of 64 slots. Every text in the
   // arena is stored as its length (7 bits per byte, low bits first, high bit set on all but the
-  // last byte) followed by its bytes. Offset 0 is the empty text; the two commonest texts, the
-  // line end and a single blank, are stored once at fixed offsets and shared.
+  // last byte) followed by its bytes. The empty text, the line end and the single blank have
+  // fixed places and their own marks. A code or a place a record cannot hold (a negative code, a
+  // code above 4094, a text far above its block's base after a rewrite) is kept in a side table
+  // keyed by slot, and the record holds the mark kWideCode / kWideOffset instead. Tokenizers
+  // append texts in order, so the side tables stay empty in a documentation run.
   //
   // m_records holds the slots of positions -1 .. (last written position); the positions behind
   // it up to the capacity read as empty records, so appending never zero-fills ahead.
-  struct Record {
-    int32_t code;
-    uint32_t offset;
-  };
+  static constexpr uint32_t kCodeBits = 12;
+  static constexpr uint32_t kCodeMask = (1u << kCodeBits) - 1;
+  static constexpr uint32_t kWideCode = kCodeMask;
+  static constexpr uint32_t kWideOffset = (1u << (32 - kCodeBits)) - 1;
+  static constexpr uint32_t kMarkBlank = kWideOffset - 1;
+  static constexpr uint32_t kMarkLineEnd = kWideOffset - 2;
+  static constexpr uint32_t kMarkEmpty = kWideOffset - 3;
+  static constexpr uint32_t kBlockShift = 6;
   static constexpr uint32_t kEmptyText = 0;
   static constexpr uint32_t kLineEndText = 1;
   static constexpr uint32_t kBlankText = 4;
   static constexpr size_t kArenaLimit = 0xFFFFFFF0u;
-  static constexpr Record kEmptyRecord{0, kEmptyText};
+  static constexpr uint32_t kEmptyRecord = kMarkEmpty << kCodeBits;
 
-  /// The record at a position for reading; nullptr outside -1 .. capacity.
-  const Record* Slot(int32_t pos) const;
-  /// The record at a position for writing; nullptr outside 0 .. capacity (the sentinel at -1 is
-  /// never written).
-  Record* WritableSlot(int32_t pos);
+  /// The slot index of a position for reading; -1 outside -1 .. capacity.
+  int64_t SlotIndex(int32_t pos) const {
+    return pos < -1 || pos > m_capacity ? -1 : static_cast<int64_t>(pos) + 1;
+  }
+  /// The code and the text offset of a slot (slots past the written records read as empty).
+  int32_t SlotCode(size_t i) const {
+    if (i >= m_records.size()) return 0;
+    const uint32_t code = m_records[i] & kCodeMask;
+    return code != kWideCode ? static_cast<int32_t>(code) : WideCode(i);
+  }
+  uint32_t SlotOffset(size_t i) const;
+  int32_t WideCode(size_t i) const;
+  /// The slot index of a position for writing, the record table grown to reach it; -1 outside
+  /// 0 .. capacity (the sentinel at -1 is never written).
+  int64_t WritableSlot(int32_t pos);
+  /// Writes a slot's code / text offset, using the side tables where the record cannot hold it.
+  void StoreCode(size_t i, int32_t code);
+  void StoreOffset(size_t i, uint32_t offset);
+  /// The 20-bit place of a text for a slot whose block exists; kWideOffset when it must go to the
+  /// side table (which this then fills).
+  uint32_t PackOffset(size_t slot, uint32_t offset) {
+    if (offset == kEmptyText) return kMarkEmpty;
+    if (offset == kLineEndText) return kMarkLineEnd;
+    if (offset == kBlankText) return kMarkBlank;
+    const uint32_t base = m_bases[slot >> kBlockShift];
+    if (offset >= base && offset - base < kMarkEmpty) return offset - base;
+    return PackWideOffset(slot, offset);
+  }
+  uint32_t PackWideOffset(size_t slot, uint32_t offset);
+  /// Adds block bases until the blocks cover in_nSlots slots.
+  void CoverSlots(size_t in_nSlots);
   /// Stores the text (or finds it among the shared ones) and returns its offset. Throws when
   /// memory runs out; a text the 32-bit offsets cannot reach is stored as empty.
   [[gnu::always_inline]] uint32_t Intern(std::string_view text) {
@@ -148,12 +209,15 @@ class clsTokenStream {
     return p >= b && p < b + m_arenaSize;
   }
   void GrowArena(size_t needed);
-  /// The stored text of a record.
-  std::string_view StoredText(const Record& r) const;
+  /// The text stored at an arena offset.
+  std::string_view StoredText(uint32_t offset) const;
   void AddTokenSlow(int32_t in_lTokenCode, std::string_view in_sToken);
   void Reset(int32_t capacity);
 
-  std::vector<Record> m_records;
+  std::vector<uint32_t> m_records;
+  std::vector<uint32_t> m_bases;  // arena offset each block of 64 slots counts from
+  std::unordered_map<size_t, int32_t> m_wideCodes;
+  std::unordered_map<size_t, uint32_t> m_wideOffsets;
   std::unique_ptr<char[]> m_arena;
   size_t m_arenaSize = 0;
   size_t m_arenaCapacity = 0;
