@@ -20,6 +20,7 @@
 #include "project/clsVBFileType.h"
 #include "project/clsVBFileTypes.h"
 #include "project/clsVBHeader.h"
+#include "text/Yield.h"
 
 namespace qs {
 
@@ -33,6 +34,7 @@ constexpr int kMaxListDepth = 8;
 void WriteEntryList(JsonWriter& j, const std::shared_ptr<ClsEntry>& list, int depth);
 
 void WriteEntry(JsonWriter& j, const ClsEntryPtr& e, int depth) {
+  YieldToWindowSystem();
   j.BeginObject();
   j.Key("ID");
   j.Number(e.ID);
@@ -139,6 +141,7 @@ void WriteHeader(JsonWriter& j, const clsVBHeader* h) {
 }
 
 void WriteItem(JsonWriter& j, const clsVBFileType& item) {
+  YieldToWindowSystem();
   j.BeginObject();
   j.Key("ID");
   j.String1252(item.ID);

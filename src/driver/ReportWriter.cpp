@@ -9,12 +9,16 @@
 #include <string>
 
 #include "text/Cp1252.h"
+#include "text/Yield.h"
 
 namespace qs {
 
 namespace {
 // Lines are gathered in memory and handed to the system in blocks of this size.
 constexpr size_t kFlushSize = 64 * 1024;
+// Every this many bytes the system is asked to start writing them to the disk, so the wait for
+// the disk at the end (fsync before the rename) covers only the last part of a large report.
+constexpr uint64_t kWritebackSize = 1024 * 1024;
 constexpr std::string_view kCrLf = "\r\n";
 }  // namespace
 
@@ -80,6 +84,8 @@ bool ReportWriter::Open(const std::string& in_sPath) {
   m_finalPath = in_sPath;
   m_buffer.clear();
   m_bytes = 0;
+  m_flushed = 0;
+  m_writebackStart = 0;
   m_failureReason.clear();
   m_ok = false;
 
@@ -120,6 +126,8 @@ void ReportWriter::Fail(std::string_view what, int err) {
 }
 
 void ReportWriter::Append(std::string_view a, std::string_view b, std::string_view c) {
+  // A large project's report runs to hundreds of thousands of lines: one yield point per line.
+  YieldToWindowSystem();
   if (!m_ok) return;
   m_buffer.append(a);
   m_buffer.append(b);
@@ -142,8 +150,17 @@ void ReportWriter::Flush() {
     }
     p += n;
     left -= static_cast<size_t>(n);
+    m_flushed += static_cast<uint64_t>(n);
   }
   m_buffer.clear();
+#ifdef __linux__
+  if (m_flushed - m_writebackStart >= kWritebackSize) {
+    // Starts the writeback without waiting for it; a failure here only means fsync does it all.
+    ::sync_file_range(m_fd, static_cast<off64_t>(m_writebackStart),
+                      static_cast<off64_t>(m_flushed - m_writebackStart), SYNC_FILE_RANGE_WRITE);
+    m_writebackStart = m_flushed;
+  }
+#endif
 }
 
 void ReportWriter::WriteLine(std::string_view in_sText) {

@@ -75,6 +75,8 @@ class ReportWriter {
   std::string m_tempPath;
   std::string m_buffer;
   uint64_t m_bytes = 0;
+  uint64_t m_flushed = 0;         // bytes handed to the system
+  uint64_t m_writebackStart = 0;  // first byte whose writeback has not been started
   bool m_ok = false;
   std::string m_failureReason;
 };

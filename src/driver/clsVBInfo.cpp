@@ -46,6 +46,44 @@ bool IsFolder(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// The previous run's collections of a large project hold hundreds of megabytes in millions of
+// blocks; freeing them in one go would keep the window waiting. Freed a piece at a time with a
+// yield between the pieces instead. Only what nobody else holds is taken apart.
+void ReleaseItems(std::shared_ptr<clsVBFileTypes>& io_oItems) {
+  std::shared_ptr<clsVBFileTypes> items = std::move(io_oItems);
+  if (!items || items.use_count() != 1) return;
+  for (const auto& item : *items) {
+    YieldToWindowSystem();
+    if (item && item.use_count() == 1) item->SetVBHeader(nullptr);
+  }
+}
+
+// The allocator keeps freed small blocks aside and merges them all when a larger block is next
+// requested or freed; after a table of millions of small records, that one merge alone would keep
+// the window waiting for tens of milliseconds. A block of a few kilobytes requested after each
+// piece keeps the merging in small steps.
+void MergeFreedBlocks() {
+  ::operator delete(::operator new(4096));
+}
+
+void ReleaseSymbolTable() {
+  g_oSymEntry.reset();
+  g_oEntryList.reset();
+  std::shared_ptr<clsSymTable> table = std::move(g_oSymTable);
+  if (!table || table.use_count() != 1) return;
+  for (const auto& entry : *table) {
+    if (!entry || entry.use_count() != 1) continue;
+    // The entry dies with the table; its lists go first, one at a time.
+    for (std::shared_ptr<ClsEntry>* list :
+         {&entry->EVar, &entry->EConst, &entry->ESub, &entry->EFunction, &entry->EProperty,
+          &entry->EType, &entry->EEnum, &entry->EEvent, &entry->EDeclare}) {
+      YieldToWindowSystem();
+      list->reset();
+      MergeFreedBlocks();
+    }
+  }
+}
+
 }  // namespace
 
 clsVBInfo::clsVBInfo() {
@@ -75,7 +113,7 @@ void clsVBInfo::GetFileInfo(const std::string& in_sFilename) {
 }
 
 void clsVBInfo::Run(const std::string& in_sFilename) {
-  m_oFileTypes.reset();
+  ReleaseItems(m_oFileTypes);
   m_reportWritten = false;
   m_failureReason.clear();
   m_warnings.clear();
@@ -140,7 +178,9 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   ItemPathResolver resolver;
   FirstPass(resolver);
 
-  // Second pass: the code analysis fills a new symbol table from every source file.
+  // Second pass: the code analysis fills a new symbol table from every source file. The previous
+  // run's table is freed first, in pieces.
+  ReleaseSymbolTable();
   RunSecondPass(*m_oFileTypes);
 
   m_reportWritten = WriteReport();
