@@ -45,13 +45,10 @@ void clsParser::RemapTokens(int32_t in_lCodePtr) {
     clsTokenStream& ts = *m_oTokenStream;
     if (in_lCodePtr < 0 || in_lCodePtr > ts.Count()) return;
     const clsToken& keywords = CodeKeywords();
-    ts.SetTokenPtr(in_lCodePtr);
-    while (!ts.EOS()) {
-      YieldToWindowSystem();
-      // Characters, line ends, blanks, comments and strings keep their codes.
-      if (ts.TokenCode() > TokString) ts.SetTokenCode(keywords.CodeOf(ts.TokenString()));
-      ts.NextPtr();
-    }
+    // Characters, line ends, blanks, comments and strings keep their codes.
+    ts.RecodeWords(in_lCodePtr, TokString, [&keywords](std::string_view word) {
+      return keywords.CodeOfHashed(word, clsHashTable::FullHash(word));
+    });
     ts.SetTokenPtr(in_lCodePtr);
   } catch (const std::exception&) {
   }

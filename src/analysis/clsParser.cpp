@@ -58,26 +58,6 @@ void clsParser::ClearParseError() {
 
 // ---- Cursor routines ----
 
-int32_t clsParser::CurCode() const {
-  return m_oTokenStream ? m_oTokenStream->TokenCode() : 0;
-}
-
-std::string_view clsParser::CurText() const {
-  return m_oTokenStream ? m_oTokenStream->TokenString() : std::string_view();
-}
-
-int32_t clsParser::CurPtr() const {
-  return m_oTokenStream ? m_oTokenStream->TokenPtr() : 0;
-}
-
-bool clsParser::AtEnd() const {
-  return !m_oTokenStream || m_oTokenStream->EOS();
-}
-
-void clsParser::Next() {
-  if (m_oTokenStream) m_oTokenStream->NextPtr();
-}
-
 void clsParser::SkipWhitespace() {
   if (!m_oTokenStream) return;
   while (m_oTokenStream->TokenCode() == TokWhiteSpace) m_oTokenStream->NextPtr();

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/clsTokenStream.h"
+
 namespace qs {
 
 class ClsEntry;
@@ -87,12 +89,22 @@ class clsParser {
   /// Over a "_" and the blanks after it, then over an end of line and the blanks after that.
   void SkipLineContinuation();
 
-  // Small stream helpers used by the parsing routines.
-  int32_t CurCode() const;           ///< code at the cursor (0 when unbound or beyond the end)
-  std::string_view CurText() const;  ///< text at the cursor ("" when unbound)
-  int32_t CurPtr() const;            ///< cursor position (0 when unbound)
-  bool AtEnd() const;                ///< cursor past the last token (true when unbound)
-  void Next();                       ///< cursor one on (nothing when unbound)
+  // Small stream helpers used by the parsing routines. They run for every token the scans pass,
+  // so they are inline.
+  /// code at the cursor (0 when unbound or beyond the end)
+  int32_t CurCode() const { return m_oTokenStream ? m_oTokenStream->TokenCode() : 0; }
+  /// text at the cursor ("" when unbound)
+  std::string_view CurText() const {
+    return m_oTokenStream ? m_oTokenStream->TokenString() : std::string_view();
+  }
+  /// cursor position (0 when unbound)
+  int32_t CurPtr() const { return m_oTokenStream ? m_oTokenStream->TokenPtr() : 0; }
+  /// cursor past the last token (true when unbound)
+  bool AtEnd() const { return !m_oTokenStream || m_oTokenStream->EOS(); }
+  /// cursor one on (nothing when unbound)
+  void Next() {
+    if (m_oTokenStream) m_oTokenStream->NextPtr();
+  }
 
   // ---- Project-file line parsers (src/project/ParseVBP.cpp) ----
   // Each runs one full pass over the stream for its key and adds items to m_oFileTypes.
@@ -212,8 +224,8 @@ class clsParser {
   void ParseEventDecl(std::string_view scope);
   void ParseDeclareDecl(std::string_view scope);
   /// Header, parameters, return type and body of Sub, Function, Property and Event.
-  void ParseProcedure(int32_t leadCode, int32_t kind, std::string_view scope,
-                      int32_t endKeyword, bool hasReturn);
+  void ParseProcedure(int32_t leadCode, int32_t kind, std::string_view scope, int32_t endKeyword,
+                      bool hasReturn);
   /// The list after "(" up to its balancing ")"; inout_lHeldPtr receives the position of the
   /// last parameter type read.
   void ParseParameterList(ClsEntry& params, int32_t& inout_lHeldPtr);

@@ -216,7 +216,7 @@ uint32_t clsTokenStream::InternSlow(std::string_view text) {
   return offset;
 }
 
-std::string_view clsTokenStream::StoredText(uint32_t offset) const {
+std::string_view clsTokenStream::StoredTextSlow(uint32_t offset) const {
   size_t pos = offset;
   size_t len = 0;
   for (int shift = 0; pos < m_arenaSize && shift < 35; shift += 7) {

@@ -5,6 +5,7 @@
 // as code 0 with an empty text.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -99,6 +100,24 @@ class clsTokenStream {
   /// 1 for codes up to 255, else the stored length.
   int32_t TokenLen() const { return TokenLenAt(m_cursor); }
   int32_t TokenLenAt(int32_t in_lPoint) const;
+
+  /// Gives every token from position in_lFrom to the last whose code is above in_lAbove (at
+  /// least 255, so only stored texts are read) the code in_fCodeOf answers for its text. One
+  /// yield point per position passed. The cursor does not move.
+  template <class CodeOf>
+  void RecodeWords(int32_t in_lFrom, int32_t in_lAbove, CodeOf&& in_fCodeOf) {
+    if (in_lFrom < 0 || in_lAbove < 255) return;
+    const size_t end = std::min(static_cast<size_t>(m_count) + 1, m_records.size());
+    for (size_t i = static_cast<size_t>(in_lFrom) + 1; i < end; ++i) {
+      YieldToWindowSystem();
+      if (SlotCode(i) <= in_lAbove) continue;
+      const uint32_t place = m_records[i] >> kCodeBits;
+      const std::string_view text = place < kMarkEmpty
+                                        ? StoredText(m_bases[i >> kBlockShift] + place)
+                                        : StoredText(SlotOffset(i));
+      StoreCode(i, in_fCodeOf(text));
+    }
+  }
 
   /// The text rebuilt from the tokens from in_lPoint to the end, skipping undefined tokens.
   std::string Text(int32_t in_lPoint) const;
@@ -210,7 +229,16 @@ class clsTokenStream {
   }
   void GrowArena(size_t needed);
   /// The text stored at an arena offset.
-  std::string_view StoredText(uint32_t offset) const;
+  std::string_view StoredText(uint32_t offset) const {
+    // Texts shorter than 128 bytes (nearly all) have a one-byte length.
+    if (offset < m_arenaSize) {
+      const auto len = static_cast<unsigned char>(m_arena[offset]);
+      if (len < 0x80 && offset + 1 + len <= m_arenaSize)
+        return std::string_view(m_arena.get() + offset + 1, len);
+    }
+    return StoredTextSlow(offset);
+  }
+  std::string_view StoredTextSlow(uint32_t offset) const;
   void AddTokenSlow(int32_t in_lTokenCode, std::string_view in_sToken);
   void Reset(int32_t capacity);
 
