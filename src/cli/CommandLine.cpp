@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -43,8 +45,11 @@ int UsageError(std::ostream& err, const std::string& message) {
 
 }  // namespace
 
-int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
+namespace {
+
+int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool forExit) {
   DocumentOptions options;
+  options.leaveLastRunToExit = forExit;
   std::vector<std::string> projects;
   bool optionsEnded = false;
 
@@ -83,8 +88,20 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
   return RunDocument(projects, options, out, err);
 }
 
+}  // namespace
+
+int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
+  return RunWith(argc, argv, out, err, false);
+}
+
 int Run(int argc, char** argv) {
-  return Run(argc, argv, std::cout, std::cerr);
+  const int status = RunWith(argc, argv, std::cout, std::cerr, true);
+  // Every report and export is complete and in place; what the last run built is left to the
+  // system, which frees a large project's hundreds of megabytes at once.
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+  std::_Exit(status);
 }
 
 }  // namespace qs::cli

@@ -1,6 +1,7 @@
 #include "cli/DocumentCommand.h"
 
 #include <filesystem>
+#include <memory>
 #include <ostream>
 #include <set>
 #include <system_error>
@@ -42,8 +43,8 @@ bool HasProjectExtension(const std::string& in_sPath) {
 
 int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptions& in_options,
                 std::ostream& out, std::ostream& err) {
-  clsVBInfo info;
-  info.Settings().outDir = in_options.outDir;
+  auto info = std::make_unique<clsVBInfo>();
+  info->Settings().outDir = in_options.outDir;
   std::set<std::string> reports;
   int status = 0;
 
@@ -54,17 +55,17 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
     }
     // The driver gets the full path, as the window gives it: the report names the project file
     // by it, and it does not depend on the folder the command was started from.
-    info.GetFileInfo(FullPath(project));
-    for (const std::string& warning : info.Warnings())
+    info->GetFileInfo(FullPath(project));
+    for (const std::string& warning : info->Warnings())
       err << kProgram << ": warning: " << project << ": " << warning << "\n";
 
-    const std::string report = FullPath(info.HtmlListing());
-    if (!reports.insert(SameFileKey(info.HtmlListing())).second) {
+    const std::string report = FullPath(info->HtmlListing());
+    if (!reports.insert(SameFileKey(info->HtmlListing())).second) {
       err << kProgram << ": warning: " << project
           << ": writes the same report as an earlier project of this call: " << report << "\n";
     }
-    if (!info.ReportWritten()) {
-      err << kProgram << ": " << project << ": " << info.FailureReason() << "\n";
+    if (!info->ReportWritten()) {
+      err << kProgram << ": " << project << ": " << info->FailureReason() << "\n";
       status = 1;
       continue;
     }
@@ -72,13 +73,18 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
     if (in_options.json) {
       // The analysis as JSON beside the report; only a run that wrote its report exports.
       std::string jsonPath, reason;
-      if (!WriteRunJson(info, FullPath(project), jsonPath, reason)) {
+      if (!WriteRunJson(*info, FullPath(project), jsonPath, reason)) {
         err << kProgram << ": " << project << ": " << FullPath(jsonPath) << ": " << reason << "\n";
         status = 1;
       }
     }
   }
   out.flush();
+  if (in_options.leaveLastRunToExit) {
+    // Still reachable through this pointer until the process ends.
+    [[maybe_unused]] static clsVBInfo* s_oLeftToExit = nullptr;
+    s_oLeftToExit = info.release();
+  }
   return status;
 }
 

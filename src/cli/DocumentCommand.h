@@ -12,6 +12,10 @@ struct DocumentOptions {
   std::string outDir;
   /// Also export each project's analysis as JSON: <Body>.json beside each written report.
   bool json = false;
+  /// Set by the program's entry point, which ends the process right after the call: the last
+  /// project's collections are then left to the system, which takes them back at once, instead
+  /// of being freed block by block.
+  bool leaveLastRunToExit = false;
 };
 
 /// Documents the projects in the order given. Each written report's full path goes to out, one
