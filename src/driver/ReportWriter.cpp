@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <string>
 
 #include "text/Cp1252.h"
@@ -74,6 +76,25 @@ std::string StyleSheetHref(std::string_view in_sProgramFolder) {
     if (c == '/') c = '\\';
   return "file:///" + HtmlEscape(folder) + "\\QuillscopeStyle.css";
 }
+
+namespace {
+
+// fsync, which waits for the disk: tens of milliseconds for a large report, more on a busy disk.
+// The wait happens on a helper thread while this one gives the window system its turns. Returns
+// 0 or the error number.
+int SyncToDisk(int fd) {
+  try {
+    auto done = std::async(std::launch::async, [fd] { return ::fsync(fd) == 0 ? 0 : errno; });
+    while (done.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
+      YieldToWindowSystemNow();
+    return done.get();
+  } catch (...) {
+    // No thread to be had: wait here.
+    return ::fsync(fd) == 0 ? 0 : errno;
+  }
+}
+
+}  // namespace
 
 ReportWriter::~ReportWriter() {
   Abandon();
@@ -214,7 +235,10 @@ bool ReportWriter::Commit() {
     return false;
   }
   Flush();
-  if (m_ok && ::fsync(m_fd) != 0 && errno != EINVAL) Fail("report cannot be written", errno);
+  if (m_ok) {
+    const int err = SyncToDisk(m_fd);
+    if (err != 0 && err != EINVAL) Fail("report cannot be written", err);
+  }
   if (::close(m_fd) != 0 && m_ok) Fail("report cannot be written", errno);
   m_fd = -1;
   if (m_ok && ::rename(m_tempPath.c_str(), m_finalPath.c_str()) != 0)

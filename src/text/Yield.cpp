@@ -25,6 +25,10 @@ void YieldSlow() {
 }
 }  // namespace detail
 
+void YieldToWindowSystemNow() {
+  detail::YieldSlow();
+}
+
 std::function<void()> SetYieldHook(std::function<void()> hook) {
   std::swap(Hook(), hook);
   return hook;

@@ -20,6 +20,10 @@ extern uint32_t g_yieldCountdown;
 void YieldSlow();
 }  // namespace detail
 
+/// Calls the installed hook now, whatever the count of yield points: for a caller that waits
+/// (for the disk, say) and would otherwise pass too few yield points to give any turn.
+void YieldToWindowSystemNow();
+
 /// Gives the window system a turn. Called once per token and per item by the long loops.
 inline void YieldToWindowSystem() {
   if (--detail::g_yieldCountdown == 0) detail::YieldSlow();

@@ -196,15 +196,15 @@ void clsTokenStream::GrowArena(size_t needed) {
 
 uint32_t clsTokenStream::InternSlow(std::string_view text) {
   if (text.empty()) return kEmptyText;
+  // A length below 2^31 takes at most five bytes of seven bits.
+  if (text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return kEmptyText;
   char prefix[5];
   size_t n = 0;
-  for (size_t len = text.size();; len >>= 7) {
+  for (size_t len = text.size(); n < sizeof(prefix); len >>= 7) {
     prefix[n++] = static_cast<char>((len & 0x7F) | (len >= 0x80 ? 0x80 : 0));
     if (len < 0x80) break;
   }
-  if (text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()) ||
-      m_arenaSize + n + text.size() > kArenaLimit)
-    return kEmptyText;
+  if (m_arenaSize + n + text.size() > kArenaLimit) return kEmptyText;
   // Copied first: the text may be a view of the arena, which growing moves.
   const std::string copy(text);
   GrowArena(m_arenaSize + n + copy.size());
