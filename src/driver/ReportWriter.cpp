@@ -46,9 +46,16 @@ std::string_view ItemTypeLabel(int32_t in_lEType) {
 }
 
 std::string HtmlEscape(std::string_view in_sValue) {
+  // Most values (names, types, scopes) need no escape: copied whole.
+  size_t first = 0;
+  while (first < in_sValue.size() && in_sValue[first] != '&' && in_sValue[first] != '<' &&
+         in_sValue[first] != '>')
+    ++first;
+  if (first == in_sValue.size()) return std::string(in_sValue);
   std::string out;
-  out.reserve(in_sValue.size());
-  for (char c : in_sValue) {
+  out.reserve(in_sValue.size() + 8);
+  out.append(in_sValue.substr(0, first));
+  for (char c : in_sValue.substr(first)) {
     switch (c) {
       case '&':
         out += "&amp;";
