@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -71,6 +72,12 @@ void ExpectLinear(const std::string& tag, const Shape& shape, int n) {
   EXPECT_LE(w2.yields * 2, w1.yields * 5) << tag << ": " << w1.yields << " -> " << w2.yields;
   EXPECT_GE(w2.yields * 2, w1.yields * 3) << tag << ": " << w1.yields << " -> " << w2.yields;
   EXPECT_LE(w2.reportBytes, 3 * w1.reportBytes + 65536) << tag;
+  std::printf("%-18s n=%-6d yields %9llu -> %9llu (x%.2f), report %8llu -> %8llu bytes\n",
+              tag.c_str(), n, static_cast<unsigned long long>(w1.yields),
+              static_cast<unsigned long long>(w2.yields),
+              static_cast<double>(w2.yields) / static_cast<double>(w1.yields),
+              static_cast<unsigned long long>(w1.reportBytes),
+              static_cast<unsigned long long>(w2.reportBytes));
 }
 
 TEST(ResourceBounds, WorkGrowsLinearlyForEveryInputShape) {
