@@ -6,6 +6,7 @@
 
 #include "analysis/ClsEntry.h"
 #include "analysis/SymGlobals.h"
+#include "analysis/TypeSuffix.h"
 #include "analysis/clsFixup.h"
 #include "analysis/clsParser.h"
 #include "text/TokenCodes.h"
@@ -15,26 +16,6 @@
 namespace qs {
 
 namespace {
-
-// The type a type-suffix character written after a name gives; "" for any other code.
-std::string_view SuffixTypeName(int32_t code) {
-  switch (code) {
-    case '%':
-      return "Integer";
-    case '&':
-      return "Long";
-    case '!':
-      return "Single";
-    case '#':
-      return "Double";
-    case '@':
-      return "Currency";
-    case '$':
-      return "String";
-    default:
-      return {};
-  }
-}
 
 std::string JoinNames(const clsFixup& names) {
   std::string joined;
@@ -62,7 +43,7 @@ bool clsParser::ParseDeclarator(clsFixPtr& out_decl, bool anyWord) {
   std::string name;
   int32_t ptr = 0;
   if (!ReadName(anyWord, name, ptr)) return false;
-  const std::string_view suffix = SuffixTypeName(CurCode());
+  const std::string_view suffix = TypeNameOfSuffix(CurCode());
   if (!suffix.empty()) {
     Next();
     out_decl.SymType.assign(suffix);
@@ -298,7 +279,7 @@ bool clsParser::AtTypeMember() const {
   if (IsNameToken(code)) return true;
   // A word of any code names a member when As or a subscript follows it: Next As Long.
   const int32_t after = CodeAfterBlanks(CurPtr());
-  return after == KwAs || after == '(' || !SuffixTypeName(after).empty();
+  return after == KwAs || after == '(' || !TypeNameOfSuffix(after).empty();
 }
 
 void clsParser::ParseTypeDecl(std::string_view scope) {

@@ -5,6 +5,7 @@
 
 #include "analysis/ClsEntry.h"
 #include "analysis/SymGlobals.h"
+#include "analysis/TypeSuffix.h"
 #include "analysis/clsFixup.h"
 #include "analysis/clsParser.h"
 #include "text/Cp1252.h"
@@ -15,25 +16,6 @@
 namespace qs {
 
 namespace {
-
-std::string_view SuffixType(int32_t code) {
-  switch (code) {
-    case '%':
-      return "Integer";
-    case '&':
-      return "Long";
-    case '!':
-      return "Single";
-    case '#':
-      return "Double";
-    case '@':
-      return "Currency";
-    case '$':
-      return "String";
-    default:
-      return {};
-  }
-}
 
 int32_t PassingMode(bool optional, bool byVal, bool paramArray) {
   if (paramArray) return kArgParamArray;
@@ -106,7 +88,7 @@ bool clsParser::AtParameterName() const {
   if (IsNameToken(code)) return true;
   // A word of any code is a parameter name when As or "(" follows: Object As t_UserOBJ.
   const int32_t after = CodeAfterBlanks(CurPtr());
-  return after == KwAs || after == '(' || !SuffixType(after).empty();
+  return after == KwAs || after == '(' || !TypeNameOfSuffix(after).empty();
 }
 
 bool clsParser::ParseParameterName(ClsEntry& list, std::shared_ptr<ClsEntryPtr>& out_entry,
@@ -120,7 +102,7 @@ bool clsParser::ParseParameterName(ClsEntry& list, std::shared_ptr<ClsEntryPtr>&
   e->lEntryptr = ptr;
   e->lEntryTypePtr = ptr;
   e->eArgScope = mode;
-  const std::string_view suffix = SuffixType(CurCode());
+  const std::string_view suffix = TypeNameOfSuffix(CurCode());
   if (!suffix.empty()) {
     Next();
     e->EntryType.assign(suffix);
@@ -303,7 +285,7 @@ void clsParser::ParseDeclareDecl(std::string_view scope) {
     e->lEntryptr = ptr;
     e->eEntrytype = kind;
     if (g_oEntryList) g_oEntryList->Add(e);
-    const std::string_view suffix = SuffixType(CurCode());
+    const std::string_view suffix = TypeNameOfSuffix(CurCode());
     if (!suffix.empty()) Next();
     SkipWhitespace();
     SkipLineContinuation();
