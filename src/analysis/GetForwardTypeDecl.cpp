@@ -15,7 +15,7 @@ void clsVBHeader::GetForwardTypeDecl(std::string_view in_sFallbackName) {
     const int32_t codePtr = CodePtr;
     clsParser parser;
     parser.InitParser(TokenStream);
-    parser.RemapTokens(codePtr);
+    if (!CodeRecoded) parser.RemapTokens(codePtr);
     sVBTableName.clear();
     for (char c : Attribute_VBName)
       if (c != '"') sVBTableName += c;

@@ -2,6 +2,7 @@
 // statement dispatch that hands each declaration to its routine.
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <utility>
 
 #include "analysis/ClsEntry.h"
@@ -27,14 +28,18 @@ void SelectList(std::shared_ptr<ClsEntry> ClsSymEntry::*list) {
 
 // The code keyword table never changes, so every file is re-coded with one table object
 // instead of filling a fresh one per file. A table whose fill failed is filled again next time.
-const clsToken& CodeKeywords() {
-  static std::unique_ptr<clsToken> table;
+// Files may be re-coded on several threads at once: the table is handed out under a lock and
+// shared, so a refill never frees a table another thread still reads.
+std::shared_ptr<const clsToken> CodeKeywords() {
+  static std::mutex lock;
+  static std::shared_ptr<const clsToken> table;
+  const std::lock_guard<std::mutex> guard(lock);
   if (!table || !table->Initialised) {
-    auto fresh = std::make_unique<clsToken>();
+    auto fresh = std::make_shared<clsToken>();
     fresh->InitialiseTokenTable();
     table = std::move(fresh);
   }
-  return *table;
+  return table;
 }
 
 }  // namespace
@@ -44,7 +49,8 @@ void clsParser::RemapTokens(int32_t in_lCodePtr) {
     if (!m_oTokenStream) return;
     clsTokenStream& ts = *m_oTokenStream;
     if (in_lCodePtr < 0 || in_lCodePtr > ts.Count()) return;
-    const clsToken& keywords = CodeKeywords();
+    const std::shared_ptr<const clsToken> table = CodeKeywords();
+    const clsToken& keywords = *table;
     // Characters, line ends, blanks, comments and strings keep their codes.
     ts.RecodeWords(in_lCodePtr, TokString, [&keywords](std::string_view word) {
       return keywords.CodeOfHashed(word, clsHashTable::FullHash(word));

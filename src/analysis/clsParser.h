@@ -61,6 +61,13 @@ class clsParser {
   /// Parses the header of a form-like file (form, user control, property page, user document,
   /// designer). Returns null when the parse fails.
   std::shared_ptr<clsVBHeader> ParseFormType();
+  /// The name ParseFormType takes for the project's own control library. Without a call it
+  /// reads the run's project name (GetProjectName) when it meets a control; a caller parsing on
+  /// another thread passes the name the run has at that file instead.
+  void SetOwnLibraryName(std::string_view in_sName) {
+    m_sOwnLibrary.assign(in_sName);
+    m_bOwnLibrarySet = true;
+  }
   /// Parses the header of a class module or standard module. Returns null when the parse fails.
   std::shared_ptr<clsVBHeader> ParseClassType();
 
@@ -145,6 +152,8 @@ class clsParser {
   std::shared_ptr<clsTokenStream> m_oTokenStream;
   std::unique_ptr<ClsUniqArray> m_oArgs;
   std::shared_ptr<clsVBFileTypes> m_oFileTypes;  // the collection ParseVBP is filling
+  std::string m_sOwnLibrary;                     // see SetOwnLibraryName
+  bool m_bOwnLibrarySet = false;
 
   bool m_bParseError = false;
   std::string m_sErr;

@@ -17,6 +17,7 @@
 #include "driver/ReportModules.h"
 #include "driver/ReportSummary.h"
 #include "driver/ReportWriter.h"
+#include "driver/SourceLoader.h"
 #include "driver/modFiles.h"
 #include "driver/modProjectName.h"
 #include "project/clsVBFileType.h"
@@ -41,9 +42,17 @@ void Raise(const std::function<void()>& evt) {
   }
 }
 
-bool IsFolder(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+const char* WarningText(SourceFile::Outcome outcome) {
+  switch (outcome) {
+    case SourceFile::Outcome::kNotFound:
+      return ": source file not found";
+    case SourceFile::Outcome::kFolder:
+      return ": source file is a folder";
+    case SourceFile::Outcome::kUnreadable:
+      return ": source file is not readable";
+    default:
+      return "";
+  }
 }
 
 // The previous run's collections of a large project hold hundreds of megabytes in millions of
@@ -187,24 +196,59 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
 }
 
 void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
+  // The source files are read ahead, several at a time, and handed to their items below in
+  // collection order. Their paths are worked out first, here, in that order.
+  std::vector<SourceFile> files;
+  std::vector<std::string> values;  // each file's value as written, for warnings
+  std::vector<char> planned;        // false when the path could not be worked out
+  // A form's header parse recognises the project's own controls by the project name the run
+  // has reached at that form (a Name line may come after some forms).
+  std::string projectName = GetProjectName();
+  for (const auto& item : *m_oFileTypes) {
+    YieldToWindowSystem();
+    if (!item) continue;
+    if (item->EType == kItemName) projectName = item->InternalName;
+    if (!IsSourceItemType(item->EType)) continue;
+    SourceFile& file = files.emplace_back();
+    file.formLike = IsFormLikeItemType(item->EType);
+    file.projectName = projectName;
+    std::string& value = values.emplace_back();
+    char& ok = planned.emplace_back(0);
+    try {
+      // The file is opened by its value as written (Body "." Ext would lose every dot after the
+      // first), mapped onto the platform's file system.
+      value = item->sFileValue;
+      if (value.empty()) value = item->Path + item->Body + "." + item->Ext;
+      file.path = io_oResolver.Resolve(value, m_sProjectDir);
+      ok = 1;
+    } catch (...) {
+      // This item's load ends here; the item keeps whatever header it had.
+    }
+  }
+
+  SourceLoader loader(files, m_settings.loadThreads);
+  size_t next = 0;
   // Items come grouped by kind, in the order the project file parser added them.
   for (const auto& item : *m_oFileTypes) {
     YieldToWindowSystem();
     if (!item) continue;
+    if (IsSourceItemType(item->EType)) {
+      const size_t index = next++;
+      if (index >= files.size() || !planned[index]) continue;
+      SourceFile& file = loader.Take(index);
+      if (file.outcome != SourceFile::Outcome::kLoaded) {
+        const std::string shown = Cp1252ToUtf8(values[index]);
+        m_warnings.push_back(shown + WarningText(file.outcome));
+      }
+      if (file.formLike) {
+        LoadFormItem(*item, file);
+      } else {
+        LoadClassItem(*item, file);
+      }
+      YieldToWindowSystem();
+      continue;
+    }
     switch (item->EType) {
-      case kItemForm:
-      case kItemUserControl:
-      case kItemPropertyPage:
-      case kItemDesigner:
-      case kItemUserDocument:
-        LoadFormItem(*item, io_oResolver);
-        YieldToWindowSystem();
-        break;
-      case kItemModule:
-      case kItemClass:
-        LoadClassItem(*item, io_oResolver);
-        YieldToWindowSystem();
-        break;
       case kItemStartup:
         m_oFileTypes->StartupForm = item->InternalName;
         break;
@@ -220,47 +264,20 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
   }
 }
 
-void clsVBInfo::LoadFormItem(clsVBFileType& item, ItemPathResolver& io_oResolver) {
-  LoadItem(item, io_oResolver, true);
+void clsVBInfo::LoadFormItem(clsVBFileType& item, SourceFile& io_oFile) {
+  LoadItem(item, io_oFile);
 }
 
-void clsVBInfo::LoadClassItem(clsVBFileType& item, ItemPathResolver& io_oResolver) {
-  LoadItem(item, io_oResolver, false);
+void clsVBInfo::LoadClassItem(clsVBFileType& item, SourceFile& io_oFile) {
+  LoadItem(item, io_oFile);
 }
 
-void clsVBInfo::LoadItem(clsVBFileType& item, ItemPathResolver& io_oResolver, bool in_bFormLike) {
+void clsVBInfo::LoadItem(clsVBFileType& item, SourceFile& io_oFile) {
   try {
-    // The file is opened by its value as written (Body "." Ext would lose every dot after the
-    // first), mapped onto the platform's file system.
-    std::string value = item.sFileValue;
-    if (value.empty()) value = item.Path + item.Body + "." + item.Ext;
-    const std::string path = io_oResolver.Resolve(value, m_sProjectDir);
-
-    // A file that cannot be found or read is documented as an empty file; the run goes on.
-    ClsString text;
-    const std::string shown = Cp1252ToUtf8(value);
-    if (path.empty()) {
-      m_warnings.push_back(shown + ": source file not found");
-    } else if (IsFolder(path)) {
-      m_warnings.push_back(shown + ": source file is a folder");
-    } else if (!text.LoadFromFile(path)) {
-      m_warnings.push_back(shown + ": source file is not readable");
-      text.SetLength(0);
-    }
-
-    std::shared_ptr<clsToken> keywords = std::make_shared<clsToken>();
-    std::shared_ptr<clsTokenStream> stream;
-    if (in_bFormLike) {
-      text.TokenizeForm(keywords, stream);
-    } else {
-      text.TokenizeClass(keywords, stream);
-    }
-    clsParser parser;
-    parser.InitParser(stream);
-    std::shared_ptr<clsVBHeader> header =
-        in_bFormLike ? parser.ParseFormType() : parser.ParseClassType();
+    // A file that cannot be found or read was tokenized as an empty file; the run goes on.
+    std::shared_ptr<clsVBHeader> header = std::move(io_oFile.header);
     if (!header) return;
-    header->TokenStream = stream;
+    header->TokenStream = std::move(io_oFile.stream);
     item.SetVBHeader(std::move(header));
   } catch (...) {
     // This item's load ends here; the item keeps whatever header it had.

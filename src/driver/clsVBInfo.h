@@ -11,6 +11,7 @@ namespace qs {
 class clsVBFileType;
 class clsVBFileTypes;
 class ItemPathResolver;
+struct SourceFile;
 
 /// What a run may be told from outside: where the report goes, and the values a test pins.
 struct RunSettings {
@@ -23,6 +24,9 @@ struct RunSettings {
   std::string programFolder;
   /// Project file path as written into the report; empty means the path passed to GetFileInfo.
   std::string reportedProjectFile;
+  /// Threads that read source files at the same time, the run's own included; 0 means one per
+  /// processor. The report is the same whatever the number.
+  unsigned loadThreads = 0;
 };
 
 class clsVBInfo {
@@ -66,9 +70,10 @@ class clsVBInfo {
   void Run(const std::string& in_sFilename);
   /// Loads and header-parses every source file, and notes startup, icon form and name.
   void FirstPass(ItemPathResolver& io_oResolver);
-  void LoadFormItem(clsVBFileType& item, ItemPathResolver& io_oResolver);
-  void LoadClassItem(clsVBFileType& item, ItemPathResolver& io_oResolver);
-  void LoadItem(clsVBFileType& item, ItemPathResolver& io_oResolver, bool in_bFormLike);
+  /// Hand a loaded source file to its item: its header (holding the stream), or a warning.
+  void LoadFormItem(clsVBFileType& item, SourceFile& io_oFile);
+  void LoadClassItem(clsVBFileType& item, SourceFile& io_oFile);
+  void LoadItem(clsVBFileType& item, SourceFile& io_oFile);
   /// Writes the report to HtmlListing; true when it is complete and in place.
   bool WriteReport();
   void Fail(std::string in_sReason);

@@ -39,4 +39,9 @@ void CreateFolder(const std::string& in_sPath) {
   (void)::mkdir(in_sPath.c_str(), 0777);
 }
 
+bool IsFolder(const std::string& in_sPath) {
+  struct stat st {};
+  return ::stat(in_sPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 }  // namespace qs

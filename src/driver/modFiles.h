@@ -18,4 +18,7 @@ void SplitPath(std::string_view in_sPath, std::string& out_sFolder, std::string&
 /// may exist already, its parent may be missing, permission may be lacking.
 void CreateFolder(const std::string& in_sPath);
 
+/// True when the platform path names an existing folder (following symbolic links).
+bool IsFolder(const std::string& in_sPath);
+
 }  // namespace qs

@@ -114,7 +114,7 @@ void clsParser::ParseFormBegin(clsVBHeader& header, std::string& currentControl)
     ownControl = true;
   } else if (code == TokIdentifier) {
     const std::string library(CurText());
-    const bool sameProject = library == GetProjectName();
+    const bool sameProject = library == (m_bOwnLibrarySet ? m_sOwnLibrary : GetProjectName());
     if (ts.TokenCodeAhead(1) != '.' || ts.TokenCodeAhead(2) != TokIdentifier) return;
     Next();
     Next();

@@ -39,6 +39,9 @@ class clsVBHeader {
   bool HasBinaryDataFile = false;
   std::string Ext;
   std::string Body;
+  /// True once the code section's words carry the code keyword table's codes (the loader
+  /// re-codes them while it reads the file); the analysis then does not re-code them again.
+  bool CodeRecoded = false;
   std::string sVBTableName;  ///< symbol-table key: Attribute_VBName without its quotes
   std::string sVBTableNewName;
 

@@ -2,6 +2,10 @@
 //
 // By default it does nothing. A user interface installs a hook; the hook is called once every
 // kYieldInterval yield points, so the per-token cost is one decrement and one branch.
+//
+// The count is kept per thread, and only threads that may run the hook call it: a helper thread
+// of the core (loading source files, say) declares itself with YieldHookOff, and its yield points
+// then only count.
 #pragma once
 
 #include <cstdint>
@@ -16,9 +20,24 @@ inline constexpr uint32_t kYieldInterval = 256;
 std::function<void()> SetYieldHook(std::function<void()> hook);
 
 namespace detail {
-extern uint32_t g_yieldCountdown;
+// Initial-exec: the core is linked into programs only, so a yield point reads its count at a
+// fixed offset from the thread pointer instead of calling into the dynamic linker.
+extern thread_local uint32_t g_yieldCountdown [[gnu::tls_model("initial-exec")]];
 void YieldSlow();
 }  // namespace detail
+
+/// While an object of this type lives, the yield points of the thread that made it never call
+/// the hook (a hook that drives a window must run on the window's thread only).
+class YieldHookOff {
+ public:
+  YieldHookOff();
+  ~YieldHookOff();
+  YieldHookOff(const YieldHookOff&) = delete;
+  YieldHookOff& operator=(const YieldHookOff&) = delete;
+
+ private:
+  bool m_previous;
+};
 
 /// Calls the installed hook now, whatever the count of yield points: for a caller that waits
 /// (for the disk, say) and would otherwise pass too few yield points to give any turn.

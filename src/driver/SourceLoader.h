@@ -1,0 +1,81 @@
+// Reads, tokenizes and header-parses the source files of a run, several at a time.
+//
+// Every file is independent until the code analysis: its bytes, its token stream, its header and
+// the re-coding of its code section depend on nothing but the file. So the loader hands the files
+// to helper threads (one per further processor) and to the calling thread, and the caller takes
+// the results back strictly in project order, which keeps every later step, and so the report,
+// the same as a one-file-at-a-time run.
+//
+// Only the calling thread gives the window system its turns: helper threads never call the yield
+// hook, and the caller, while it waits for a file another thread is still reading, calls it
+// itself.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace qs {
+
+class clsTokenStream;
+class clsVBHeader;
+
+/// One source file to load, and what loading it gave.
+struct SourceFile {
+  enum class Outcome { kLoaded, kNotFound, kFolder, kUnreadable };
+
+  std::string path;       ///< the platform path; empty when the file was not found
+  bool formLike = false;  ///< form-like header (form, user control, ...) or class/module header
+  /// The project's name as the run knows it when it reaches this file: a form's controls of the
+  /// project's own library are recognised by it.
+  std::string projectName;
+
+  Outcome outcome = Outcome::kNotFound;
+  /// The file's token stream (an empty file's when it could not be read) and its header; the
+  /// header is null when the parse failed. The header does not hold the stream yet.
+  std::shared_ptr<clsTokenStream> stream;
+  std::shared_ptr<clsVBHeader> header;
+};
+
+/// Reads one file as a run does: loads it (a file that cannot be read is tokenized as an empty
+/// text), tokenizes it with the form or the class tokenizer, parses its header and re-codes its
+/// code section. Fills the file's outcome, stream and header. Never throws.
+void LoadSourceFile(SourceFile& io_oFile);
+
+class SourceLoader {
+ public:
+  /// Starts loading the files. in_nThreads is the number of threads that load, the caller's
+  /// included; 0 means one per processor. The files must stay in place while the loader lives.
+  SourceLoader(std::vector<SourceFile>& io_oFiles, unsigned in_nThreads);
+  /// Stops the helper threads (a file being read is finished first) and waits for them.
+  ~SourceLoader();
+  SourceLoader(const SourceLoader&) = delete;
+  SourceLoader& operator=(const SourceLoader&) = delete;
+
+  /// The loaded file at index in_nIndex. Until it is ready the caller loads files nobody has
+  /// taken yet, or waits with a yield to the window system every few milliseconds.
+  SourceFile& Take(size_t in_nIndex);
+
+  /// Number of helper threads running beside the caller.
+  size_t HelperCount() const { return m_helpers.size(); }
+
+ private:
+  /// Loads the next file nobody has taken; false when none is left.
+  bool LoadNext();
+  void HelperLoop();
+
+  std::vector<SourceFile>& m_files;
+  std::unique_ptr<std::atomic<bool>[]> m_ready;
+  std::atomic<size_t> m_next{0};
+  std::atomic<bool> m_stop{false};
+  std::mutex m_lock;
+  std::condition_variable m_readyChanged;
+  std::vector<std::thread> m_helpers;
+};
+
+}  // namespace qs
