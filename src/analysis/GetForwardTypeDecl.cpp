@@ -23,6 +23,15 @@ void clsVBHeader::GetForwardTypeDecl(std::string_view in_sFallbackName) {
     if (sVBTableName.empty()) sVBTableName.assign(in_sFallbackName);
     g_sSymTableKey = sVBTableName;
     if (!g_oSymTable) g_oSymTable = std::make_shared<clsSymTable>();
+    if (PreparedEntry) {
+      std::shared_ptr<ClsSymEntry> prepared = std::move(PreparedEntry);
+      if (!g_oSymTable->Exists(std::string_view(g_sSymTableKey)) &&
+          g_oSymTable->Add(prepared, g_sSymTableKey)) {
+        g_oSymEntry = std::move(prepared);
+        g_oEntryList.reset();
+        return;
+      }
+    }
     g_oSymTable->CreateSymbolTableEntry(g_sSymTableKey);
     parser.ParseForwardDecl(codePtr);
   } catch (const std::exception&) {

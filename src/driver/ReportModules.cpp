@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "analysis/ClsEntry.h"
 #include "analysis/ClsEntryPtr.h"
@@ -44,6 +46,16 @@ std::string Esc(const std::string& value) {
 
 long CountOf(const std::shared_ptr<ClsEntry>& list) {
   return list ? list->Count() : 0;
+}
+
+// Every record of the module's nine lists.
+long DeclarationCount(const ClsSymEntry& m) {
+  long n = 0;
+  for (const std::shared_ptr<ClsEntry>* list :
+       {&m.EVar, &m.EConst, &m.ESub, &m.EFunction, &m.EProperty, &m.EType, &m.EEnum, &m.EEvent,
+        &m.EDeclare})
+    n += CountOf(*list);
+  return n;
 }
 
 bool HasItems(const std::shared_ptr<ClsEntry>& list) {
@@ -289,9 +301,39 @@ void WriteModuleSummaries(ReportWriter& io_oWriter, const clsSymTable& in_oSymTa
   }
 }
 
-void WriteModuleDetails(ReportWriter& io_oWriter, const clsSymTable& in_oSymTable) {
+ModuleDetailsAhead RenderModuleDetails(const std::shared_ptr<const ClsSymEntry>& in_oEntry) {
+  ModuleDetailsAhead ahead;
+  if (!in_oEntry) return ahead;
+  try {
+    ReportWriter w;
+    w.OpenInMemory();
+    WriteDetails(w, *in_oEntry);
+    if (!w.Ok()) return ahead;
+    ahead.lines = w.TakeText();
+    ahead.declarations = DeclarationCount(*in_oEntry);
+    ahead.entry = in_oEntry;
+  } catch (...) {
+    ahead = ModuleDetailsAhead();
+  }
+  return ahead;
+}
+
+void WriteModuleDetails(ReportWriter& io_oWriter, const clsSymTable& in_oSymTable,
+                        const std::vector<ModuleDetailsAhead>* in_pAhead) {
+  std::unordered_map<const ClsSymEntry*, const ModuleDetailsAhead*> ahead;
+  if (in_pAhead) {
+    ahead.reserve(in_pAhead->size());
+    for (const ModuleDetailsAhead& a : *in_pAhead)
+      if (a.entry) ahead.emplace(a.entry.get(), &a);
+  }
   for (const auto& m : in_oSymTable) {
-    if (m) WriteDetails(io_oWriter, *m);
+    if (!m) continue;
+    const auto found = ahead.find(m.get());
+    if (found != ahead.end() && found->second->declarations == DeclarationCount(*m)) {
+      io_oWriter.WriteLines(found->second->lines);
+    } else {
+      WriteDetails(io_oWriter, *m);
+    }
   }
 }
 

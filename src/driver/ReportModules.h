@@ -4,10 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace qs {
 
+class ClsSymEntry;
 class ReportWriter;
 class clsSymTable;
 
@@ -15,9 +19,24 @@ class clsSymTable;
 /// nine counts (all nine rows, zero counts included).
 void WriteModuleSummaries(ReportWriter& io_oWriter, const clsSymTable& in_oSymTable);
 
+/// One module's detail block rendered ahead of the report (while its file was read), with the
+/// number of declarations the module had then. Declarations are only ever added, so the block
+/// still stands for the module as long as that number has not changed.
+struct ModuleDetailsAhead {
+  std::shared_ptr<const ClsSymEntry> entry;  ///< held, so no other entry can take its address
+  std::string lines;
+  long declarations = -1;
+};
+
+/// Renders the entry's detail block as WriteModuleDetails writes it. Never throws (an empty
+/// result, which is never used, when memory runs out).
+ModuleDetailsAhead RenderModuleDetails(const std::shared_ptr<const ClsSymEntry>& in_oEntry);
+
 /// The module details: for every entry of the table, in table order, its heading again and the
-/// sections of the kinds it declares (a missing or empty list writes no section).
-void WriteModuleDetails(ReportWriter& io_oWriter, const clsSymTable& in_oSymTable);
+/// sections of the kinds it declares (a missing or empty list writes no section). A block
+/// rendered ahead for an unchanged entry is written as it stands.
+void WriteModuleDetails(ReportWriter& io_oWriter, const clsSymTable& in_oSymTable,
+                        const std::vector<ModuleDetailsAhead>* in_pAhead = nullptr);
 
 /// The passing-mode text of a parameter: "" (0), "ByRef" (1), "Byval" (2), "Optional Byval" (3),
 /// "Optional ByRef" (4), "ParamArray" (5); "" for any other value.

@@ -143,6 +143,23 @@ bool ReportWriter::Open(const std::string& in_sPath) {
   return true;
 }
 
+void ReportWriter::OpenInMemory() {
+  Abandon();
+  m_finalPath.clear();
+  m_buffer.clear();
+  m_bytes = 0;
+  m_flushed = 0;
+  m_writebackStart = 0;
+  m_failureReason.clear();
+  m_ok = true;
+}
+
+std::string ReportWriter::TakeText() {
+  std::string text = std::move(m_buffer);
+  m_buffer.clear();
+  return text;
+}
+
 void ReportWriter::Fail(std::string_view what, int err) {
   m_ok = false;
   if (!m_failureReason.empty()) return;  // the first cause is the one worth telling
@@ -162,6 +179,14 @@ void ReportWriter::Append(std::string_view a, std::string_view b, std::string_vi
   m_buffer.append(c);
   m_buffer.append(kCrLf);
   m_bytes += a.size() + b.size() + c.size() + kCrLf.size();
+  if (m_buffer.size() >= kFlushSize) Flush();
+}
+
+void ReportWriter::WriteLines(std::string_view in_sLines) {
+  YieldToWindowSystem();
+  if (!m_ok) return;
+  m_buffer.append(in_sLines);
+  m_bytes += in_sLines.size();
   if (m_buffer.size() >= kFlushSize) Flush();
 }
 

@@ -33,6 +33,10 @@ class ReportWriter {
   /// Starts the report that will replace in_sPath (a platform path): creates a new temporary file
   /// in the same folder. False, with FailureReason set, when it cannot be created.
   bool Open(const std::string& in_sPath);
+  /// Starts a text gathered in memory instead (a part of a report made ahead of it, on any
+  /// thread); nothing is written to disk and Commit fails. TakeText hands the lines over.
+  void OpenInMemory();
+  std::string TakeText();
 
   /// Line writers: each writes one line, the text followed by CR LF.
   void WriteLine(std::string_view in_sText);
@@ -43,6 +47,8 @@ class ReportWriter {
   void WriteH3(std::string_view in_sText);         ///< "<H3>" text "</H3>"
   void WriteH4(std::string_view in_sText);         ///< "<H4>" text "</H4>"
   void WriteParagraph(std::string_view in_sText);  ///< "<P>" text "</P>"
+  /// Writes complete lines (CR LF included) as they are, such as those an in-memory writer made.
+  void WriteLines(std::string_view in_sLines);
 
   /// The page head: the comment with the stamp, HTML and HEAD, the META lines, the title and the
   /// style-sheet link, "</HEAD>". in_sTitle is written as given (the caller escapes it).

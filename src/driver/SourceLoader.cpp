@@ -4,6 +4,7 @@
 #include <chrono>
 #include <exception>
 
+#include "analysis/SymGlobals.h"
 #include "analysis/clsParser.h"
 #include "driver/modFiles.h"
 #include "project/clsVBHeader.h"
@@ -53,6 +54,10 @@ void LoadSourceFile(SourceFile& io_oFile) {
     // this file, so it runs on the loading thread.
     parser.RemapTokens(io_oFile.header->CodePtr);
     io_oFile.header->CodeRecoded = true;
+    // The analysis reads the stream through the header.
+    io_oFile.header->TokenStream = io_oFile.stream;
+    AnalyseAhead(*io_oFile.header, io_oFile.fallbackName);
+    io_oFile.details = RenderModuleDetails(io_oFile.header->PreparedEntry);
   } catch (...) {
     // What was made so far stays; a header whose re-coding did not finish is re-coded later.
   }

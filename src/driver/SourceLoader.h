@@ -1,10 +1,11 @@
 // Reads, tokenizes and header-parses the source files of a run, several at a time.
 //
-// Every file is independent until the code analysis: its bytes, its token stream, its header and
-// the re-coding of its code section depend on nothing but the file. So the loader hands the files
-// to helper threads (one per further processor) and to the calling thread, and the caller takes
-// the results back strictly in project order, which keeps every later step, and so the report,
-// the same as a one-file-at-a-time run.
+// Every file is independent until its declarations enter the run's symbol table: its bytes, its
+// token stream, its header, the re-coding of its code section and the analysis of its
+// declarations into an entry of its own depend on nothing but the file. So the loader hands the
+// files to helper threads (one per further processor) and to the calling thread, and the caller
+// takes the results back strictly in project order, which keeps every later step, and so the
+// report, the same as a one-file-at-a-time run.
 //
 // Only the calling thread gives the window system its turns: helper threads never call the yield
 // hook, and the caller, while it waits for a file another thread is still reading, calls it
@@ -20,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+#include "driver/ReportModules.h"
+
 namespace qs {
 
 class clsTokenStream;
@@ -34,17 +37,23 @@ struct SourceFile {
   /// The project's name as the run knows it when it reaches this file: a form's controls of the
   /// project's own library are recognised by it.
   std::string projectName;
+  /// The module name used when the file has no VB_Name (the item's internal name).
+  std::string fallbackName;
 
   Outcome outcome = Outcome::kNotFound;
-  /// The file's token stream (an empty file's when it could not be read) and its header; the
-  /// header is null when the parse failed. The header does not hold the stream yet.
+  /// The file's token stream (an empty file's when it could not be read) and its header, which
+  /// holds the stream too; the header is null when the parse failed.
   std::shared_ptr<clsTokenStream> stream;
   std::shared_ptr<clsVBHeader> header;
+  /// The report's detail block of the module's entry, rendered ahead.
+  ModuleDetailsAhead details;
 };
 
 /// Reads one file as a run does: loads it (a file that cannot be read is tokenized as an empty
-/// text), tokenizes it with the form or the class tokenizer, parses its header and re-codes its
-/// code section. Fills the file's outcome, stream and header. Never throws.
+/// text), tokenizes it with the form or the class tokenizer, parses its header, re-codes its
+/// code section, analyses it into an entry of its own (AnalyseAhead) and renders that entry's
+/// detail block for the report. Fills the file's outcome, stream, header and details. Never
+/// throws.
 void LoadSourceFile(SourceFile& io_oFile);
 
 class SourceLoader {

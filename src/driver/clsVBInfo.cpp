@@ -126,6 +126,7 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   m_reportWritten = false;
   m_failureReason.clear();
   m_warnings.clear();
+  m_detailsAhead.clear();
   // A project without a Name line has no name, not the previous project's.
   SetProjectName("");
 
@@ -193,6 +194,7 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   RunSecondPass(*m_oFileTypes);
 
   m_reportWritten = WriteReport();
+  m_detailsAhead.clear();
 }
 
 void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
@@ -212,6 +214,7 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
     SourceFile& file = files.emplace_back();
     file.formLike = IsFormLikeItemType(item->EType);
     file.projectName = projectName;
+    file.fallbackName = item->InternalName;
     std::string& value = values.emplace_back();
     char& ok = planned.emplace_back(0);
     try {
@@ -236,6 +239,7 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
       const size_t index = next++;
       if (index >= files.size() || !planned[index]) continue;
       SourceFile& file = loader.Take(index);
+      if (file.details.entry) m_detailsAhead.push_back(std::move(file.details));
       if (file.outcome != SourceFile::Outcome::kLoaded) {
         const std::string shown = Cp1252ToUtf8(values[index]);
         m_warnings.push_back(shown + WarningText(file.outcome));
@@ -311,7 +315,7 @@ bool clsVBInfo::WriteReport() {
   // Module summaries, then module detail sections: one block per symbol table entry each.
   if (g_oSymTable) {
     WriteModuleSummaries(w, *g_oSymTable);
-    WriteModuleDetails(w, *g_oSymTable);
+    WriteModuleDetails(w, *g_oSymTable, &m_detailsAhead);
   }
 
   for (int i = 0; i <= 18; ++i) w.WriteLineBreak("");

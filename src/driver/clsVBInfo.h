@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "driver/ReportModules.h"
+
 namespace qs {
 
 class clsVBFileType;
@@ -88,6 +90,8 @@ class clsVBInfo {
   bool m_reportWritten = false;
   std::string m_failureReason;
   std::vector<std::string> m_warnings;
+  /// The modules' report detail blocks rendered while their files were read (this run's only).
+  std::vector<ModuleDetailsAhead> m_detailsAhead;
   RunSettings m_settings;
 };
 

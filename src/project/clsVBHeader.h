@@ -11,6 +11,7 @@
 
 namespace qs {
 
+class ClsSymEntry;
 class clsTokenStream;
 
 /// One entry of a header's control list: a control's Begin line or a property line with a
@@ -42,6 +43,10 @@ class clsVBHeader {
   /// True once the code section's words carry the code keyword table's codes (the loader
   /// re-codes them while it reads the file); the analysis then does not re-code them again.
   bool CodeRecoded = false;
+  /// The module's declarations, analysed while the file was loaded into an entry of its own
+  /// (see AnalyseAhead). The analysis takes the entry over whole when no earlier module has
+  /// taken the name: that entry would start empty, so analysing again would give the same.
+  std::shared_ptr<ClsSymEntry> PreparedEntry;
   std::string sVBTableName;  ///< symbol-table key: Attribute_VBName without its quotes
   std::string sVBTableNewName;
 

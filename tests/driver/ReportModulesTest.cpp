@@ -140,6 +140,57 @@ TEST(ReportModules, EmptyTableWritesNothing) {
 
 // ---- detail sections --------------------------------------------------------------------------
 
+// Writes the details through WriteModuleDetails with blocks rendered ahead; returns the text.
+std::string DetailsWithAhead(const clsSymTable& table,
+                             const std::vector<ModuleDetailsAhead>& ahead) {
+  TestFolder dir("report-modules-ahead");
+  ReportWriter w;
+  EXPECT_TRUE(w.Open(dir / "r.html"));
+  WriteModuleDetails(w, table, &ahead);
+  EXPECT_TRUE(w.Commit()) << w.FailureReason();
+  return ReadFile(dir / "r.html");
+}
+
+TEST(ReportModules, BlockRenderedAheadIsTheBlockTheReportWrites) {
+  clsSymTable table;
+  auto m = table.CreateSymbolTableEntry("modA");
+  m->EConst->Add(Entry("kA & kB", "Public", "Long", kEntryConst));
+  m->ESub->Add(Entry("Run", "Public", "", kEntrySub));
+  auto other = table.CreateSymbolTableEntry("modB");
+  other->EVar->Add(Entry("v", "Private", "Long"));
+
+  const ModuleDetailsAhead a = RenderModuleDetails(m);
+  EXPECT_EQ(a.entry, m);
+  EXPECT_EQ(a.declarations, 2);
+  const ModuleDetailsAhead b = RenderModuleDetails(other);
+  EXPECT_EQ(DetailsWithAhead(table, {}), a.lines + b.lines);
+  EXPECT_EQ(DetailsWithAhead(table, {a, b}), a.lines + b.lines);
+  EXPECT_EQ(RenderModuleDetails(nullptr).declarations, -1);
+}
+
+TEST(ReportModules, BlockRenderedAheadIsUsedOnlyWhileItsModuleIsUnchanged) {
+  clsSymTable table;
+  auto m = table.CreateSymbolTableEntry("modA");
+  m->ESub->Add(Entry("Run", "Public", "", kEntrySub));
+  ModuleDetailsAhead a = RenderModuleDetails(m);
+  // A marker in place of the block shows which one was written.
+  a.lines = "AHEAD\r\n";
+  EXPECT_EQ(DetailsWithAhead(table, {a}), "AHEAD\r\n");
+
+  // A later file of the same module adds a declaration: the block no longer stands for it.
+  m->EFunction->Add(Entry("Twice", "Public", "Long", kEntryFunction));
+  const std::string fresh = DetailsWithAhead(table, {});
+  EXPECT_NE(fresh.find("Twice"), std::string::npos);
+  EXPECT_EQ(DetailsWithAhead(table, {a}), fresh);
+
+  // A block of another entry object under the same name is not taken for this one.
+  clsSymTable second;
+  auto n = second.CreateSymbolTableEntry("modA");
+  n->ESub->Add(Entry("Run", "Public", "", kEntrySub));
+  n->EFunction->Add(Entry("Twice", "Public", "Long", kEntryFunction));
+  EXPECT_EQ(DetailsWithAhead(second, {a}), fresh);
+}
+
 TEST(ReportModules, ModuleWithoutDeclarationsGetsOnlyItsHeading) {
   clsSymTable table;
   table.CreateSymbolTableEntry("Class1");

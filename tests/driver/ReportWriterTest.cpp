@@ -33,6 +33,32 @@ TEST(ReportWriter, LineWritersEndEveryLineWithCrLf) {
   EXPECT_EQ(w.BytesWritten(), ReadFile(dir / "r.html").size());
 }
 
+TEST(ReportWriter, LinesGatheredInMemoryAreWrittenAsTheyStand) {
+  TestFolder dir("writer-memory");
+  ReportWriter ahead;
+  ahead.OpenInMemory();
+  ahead.WriteH3("m");
+  ahead.WriteLineBreak("</table>");
+  const std::string block = ahead.TakeText();
+  EXPECT_EQ(block, "<H3>m</H3>\r\n</table><BR>\r\n");
+  EXPECT_TRUE(ahead.TakeText().empty());
+  // Nothing on disk: an in-memory text cannot be committed.
+  EXPECT_FALSE(ahead.Commit());
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+
+  ReportWriter w;
+  ASSERT_TRUE(w.Open(dir / "r.html"));
+  w.WriteLine("first");
+  w.WriteLines(block);
+  // Blocks larger than the writer's buffer go out whole.
+  const std::string big(200000, 'x');
+  w.WriteLines(big + "\r\n");
+  w.WriteLine("last");
+  ASSERT_TRUE(w.Commit()) << w.FailureReason();
+  EXPECT_EQ(ReadFile(dir / "r.html"), "first\r\n" + block + big + "\r\nlast\r\n");
+  EXPECT_EQ(w.BytesWritten(), ReadFile(dir / "r.html").size());
+}
+
 TEST(ReportWriter, PageHeadIsTheFixedFrame) {
   TestFolder dir("writer-head");
   ReportWriter w;

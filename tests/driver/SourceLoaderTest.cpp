@@ -117,6 +117,36 @@ TEST(SourceLoader, EveryThreadCountGivesTheSameRun) {
   }
 }
 
+// Two files that give their module the same name (in any letter case) make one module: the
+// second file's declarations join the first's, after them, whichever thread read either file.
+TEST(SourceLoader, FilesOfOneModuleNameMakeOneModule) {
+  test::TestFolder dir("loader-same-name");
+  std::string vbp = "Type=Exe\r\n";
+  for (int i = 0; i < 12; ++i) {
+    std::string text = Module(i);
+    if (i == 3) text = "Attribute VB_Name = \"modShared\"\r\nPublic Sub FirstHalf()\r\nEnd Sub\r\n";
+    if (i == 9)
+      text = "Attribute VB_Name = \"MODSHARED\"\r\nPublic Sub SecondHalf()\r\nEnd Sub\r\n";
+    dir.Write("m" + std::to_string(i) + ".bas", text);
+    vbp += "Module=m" + std::to_string(i) + "; m" + std::to_string(i) + ".bas\r\n";
+  }
+  const std::string project = dir.Write("Same.vbp", vbp);
+  const RunResult one = Document(project, dir, 1);
+  const size_t heading = one.report.find("<H3>modShared</H3>");
+  ASSERT_NE(heading, std::string::npos);
+  EXPECT_EQ(one.report.find("<H3>MODSHARED</H3>"), std::string::npos);
+  // Both halves in the module's detail block (the second heading of the module), in file order.
+  const size_t details = one.report.find("<H3>modShared</H3>", heading + 1);
+  ASSERT_NE(details, std::string::npos);
+  const size_t first = one.report.find("FirstHalf", details);
+  const size_t second = one.report.find("SecondHalf", details);
+  ASSERT_NE(first, std::string::npos);
+  ASSERT_NE(second, std::string::npos);
+  EXPECT_LT(first, second);
+  EXPECT_LT(second, one.report.find("<H3>modPart4</H3>", details));
+  for (unsigned threads : {2u, 4u}) EXPECT_EQ(Document(project, dir, threads).report, one.report);
+}
+
 TEST(SourceLoader, OnlyTheCallingThreadRunsTheHook) {
   test::TestFolder dir("loader-hook");
   const std::string project = WriteProject(dir);
