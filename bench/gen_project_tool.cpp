@@ -9,8 +9,10 @@
 // <random> differ between standard libraries), why only integer arithmetic is used, and why the
 // files are written in binary mode.
 //
-// Sizes grow faster than the file count: procedure bodies and the bytes aimed at per file both
-// scale with N, so that 2000 files come to more than 60 MB of source, as large estates do.
+// Every project has the same mix whatever N: procedure bodies and the bytes aimed at per file are
+// those of a large estate (2000 files come to more than 60 MB of source), so projects of different
+// sizes differ only in their number of files, and the growth of a run's time and memory from one
+// size to the next measures the program rather than a change in what the files hold.
 
 #include <cctype>
 #include <cstdint>
@@ -162,7 +164,7 @@ struct Project {
   std::string name;
   int files = 0;
   uint64_t seed = 0;
-  int scale = 1;  // multiplies procedure bodies; grows with the file count
+  int scale = 6;  // multiplies procedure bodies
   std::vector<Library> references;
   Library comctl, comdlg, tabctl;  // control libraries the forms use
   std::vector<Item> items;
@@ -1206,7 +1208,7 @@ Project Plan(const std::string& name, int files, uint64_t seed) {
   p.name = name;
   p.files = files;
   p.seed = seed;
-  p.scale = 1 + files / 400;
+  p.scale = 6;
   Rng r(seed);
   const char* const kRefs[] = {
       "OLE Automation",
@@ -1323,8 +1325,8 @@ std::string SourceFile(const Project& p, int index) {
   const Item& it = p.items[static_cast<size_t>(index)];
   // Each file draws from its own stream, so one file's content does not shift the next one's.
   Rng r(p.seed ^ (0xD1B54A32D192ED03ull * static_cast<uint64_t>(index + 1)));
-  // Bytes aimed at grow with the file count; a few files are several times larger.
-  size_t target = 2000 + 7 * static_cast<size_t>(p.files);
+  // Bytes aimed at: the same spread for every project size; a few files are several times larger.
+  size_t target = 16000;
   target = target * static_cast<size_t>(r.Range(50, 150)) / 100;
   if (index % 97 == 41) target *= 5;
   Out o(it.lfOnly);
