@@ -319,21 +319,28 @@ ModuleDetailsAhead RenderModuleDetails(const std::shared_ptr<const ClsSymEntry>&
 }
 
 void WriteModuleDetails(ReportWriter& io_oWriter, const clsSymTable& in_oSymTable,
-                        const std::vector<ModuleDetailsAhead>* in_pAhead) {
-  std::unordered_map<const ClsSymEntry*, const ModuleDetailsAhead*> ahead;
-  if (in_pAhead) {
-    ahead.reserve(in_pAhead->size());
-    for (const ModuleDetailsAhead& a : *in_pAhead)
+                        std::vector<ModuleDetailsAhead>* io_pAhead) {
+  std::unordered_map<const ClsSymEntry*, ModuleDetailsAhead*> ahead;
+  if (io_pAhead) {
+    ahead.reserve(io_pAhead->size());
+    for (ModuleDetailsAhead& a : *io_pAhead)
       if (a.entry) ahead.emplace(a.entry.get(), &a);
   }
   for (const auto& m : in_oSymTable) {
     if (!m) continue;
     const auto found = ahead.find(m.get());
-    if (found != ahead.end() && found->second->declarations == DeclarationCount(*m)) {
-      io_oWriter.WriteLines(found->second->lines);
+    if (found == ahead.end()) {
+      WriteDetails(io_oWriter, *m);
+      continue;
+    }
+    ModuleDetailsAhead& a = *found->second;
+    if (a.declarations == DeclarationCount(*m)) {
+      io_oWriter.WriteLines(a.lines);
     } else {
       WriteDetails(io_oWriter, *m);
     }
+    // An entry appears once in the table: its block is done with.
+    a = ModuleDetailsAhead();
   }
 }
 

@@ -34,9 +34,11 @@ ModuleDetailsAhead RenderModuleDetails(const std::shared_ptr<const ClsSymEntry>&
 
 /// The module details: for every entry of the table, in table order, its heading again and the
 /// sections of the kinds it declares (a missing or empty list writes no section). A block
-/// rendered ahead for an unchanged entry is written as it stands.
+/// rendered ahead for an unchanged entry is written as it stands; every block of io_pAhead is
+/// given back once its module is written (freeing them all at the end would keep a window
+/// waiting).
 void WriteModuleDetails(ReportWriter& io_oWriter, const clsSymTable& in_oSymTable,
-                        const std::vector<ModuleDetailsAhead>* in_pAhead = nullptr);
+                        std::vector<ModuleDetailsAhead>* io_pAhead = nullptr);
 
 /// The passing-mode text of a parameter: "" (0), "ByRef" (1), "Byval" (2), "Optional Byval" (3),
 /// "Optional ByRef" (4), "ParamArray" (5); "" for any other value.

@@ -86,19 +86,30 @@ std::string StyleSheetHref(std::string_view in_sProgramFolder) {
 
 namespace {
 
-// fsync, which waits for the disk: tens of milliseconds for a large report, more on a busy disk.
-// The wait happens on a helper thread while this one gives the window system its turns. Returns
-// 0 or the error number.
-int SyncToDisk(int fd) {
+// Runs a system call that may wait for the disk on a helper thread while this one gives the
+// window system its turns: fsync (tens of milliseconds for a large report, more on a busy disk)
+// and the rename over an earlier report (which frees the earlier report's blocks). The call
+// returns 0 or an error number.
+template <class Call>
+int CallWithTurns(Call call) {
   try {
-    auto done = std::async(std::launch::async, [fd] { return ::fsync(fd) == 0 ? 0 : errno; });
+    auto done = std::async(std::launch::async, call);
     while (done.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
       YieldToWindowSystemNow();
     return done.get();
   } catch (...) {
     // No thread to be had: wait here.
-    return ::fsync(fd) == 0 ? 0 : errno;
+    return call();
   }
+}
+
+int SyncToDisk(int fd) {
+  return CallWithTurns([fd] { return ::fsync(fd) == 0 ? 0 : errno; });
+}
+
+int RenameOver(const std::string& from, const std::string& to) {
+  return CallWithTurns(
+      [&from, &to] { return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno; });
 }
 
 }  // namespace
@@ -273,8 +284,10 @@ bool ReportWriter::Commit() {
   }
   if (::close(m_fd) != 0 && m_ok) Fail("report cannot be written", errno);
   m_fd = -1;
-  if (m_ok && ::rename(m_tempPath.c_str(), m_finalPath.c_str()) != 0)
-    Fail("report cannot be written", errno);
+  if (m_ok) {
+    const int err = RenameOver(m_tempPath, m_finalPath);
+    if (err != 0) Fail("report cannot be written", err);
+  }
   if (!m_ok) {
     ::unlink(m_tempPath.c_str());
     m_tempPath.clear();

@@ -194,6 +194,12 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   RunSecondPass(*m_oFileTypes);
 
   m_reportWritten = WriteReport();
+  // What the report did not take (a failed report, a module the table lost) goes a block at a
+  // time.
+  for (ModuleDetailsAhead& d : m_detailsAhead) {
+    YieldToWindowSystem();
+    d = ModuleDetailsAhead();
+  }
   m_detailsAhead.clear();
 }
 

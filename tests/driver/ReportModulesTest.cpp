@@ -141,12 +141,16 @@ TEST(ReportModules, EmptyTableWritesNothing) {
 // ---- detail sections --------------------------------------------------------------------------
 
 // Writes the details through WriteModuleDetails with blocks rendered ahead; returns the text.
-std::string DetailsWithAhead(const clsSymTable& table,
-                             const std::vector<ModuleDetailsAhead>& ahead) {
+// Blocks of the table's entries are given back once written.
+std::string DetailsWithAhead(const clsSymTable& table, std::vector<ModuleDetailsAhead> ahead) {
   TestFolder dir("report-modules-ahead");
   ReportWriter w;
   EXPECT_TRUE(w.Open(dir / "r.html"));
   WriteModuleDetails(w, table, &ahead);
+  for (const ModuleDetailsAhead& a : ahead) {
+    if (a.entry && table.Item(std::string_view(a.entry->EntryName)) == a.entry)
+      ADD_FAILURE() << "block of " << a.entry->EntryName << " kept after it was written";
+  }
   EXPECT_TRUE(w.Commit()) << w.FailureReason();
   return ReadFile(dir / "r.html");
 }
