@@ -146,7 +146,8 @@ int32_t clsTokenStream::WideCode(size_t i) const {
 uint32_t clsTokenStream::SlotOffset(size_t i) const {
   if (i >= m_records.size()) return kEmptyText;
   const uint32_t place = m_records[i] >> kCodeBits;
-  if (place < kMarkEmpty) return m_bases[i >> kBlockShift] + place;
+  if (place < kLowestMark) return m_bases[i >> kBlockShift] + place;
+  if (place < kMarkEmpty) return kSharedBase + (kMarkEmpty + 1 - place);
   switch (place) {
     case kMarkEmpty:
       return kEmptyText;
@@ -216,7 +217,22 @@ uint32_t clsTokenStream::InternSlow(std::string_view text) {
   return offset;
 }
 
+namespace {
+constexpr std::string_view kBlanks =
+    "                                                                ";
+}  // namespace
+
+bool clsTokenStream::IsBlankRun(std::string_view text) {
+  static_assert(kBlanks.size() == kSharedBlanks);
+  return text.size() <= kBlanks.size() &&
+         std::memcmp(text.data(), kBlanks.data(), text.size()) == 0;
+}
+
 std::string_view clsTokenStream::StoredTextSlow(uint32_t offset) const {
+  if (offset >= kSharedBase) {
+    const uint32_t n = offset - kSharedBase;
+    return n <= kSharedBlanks ? kBlanks.substr(0, n) : std::string_view();
+  }
   size_t pos = offset;
   size_t len = 0;
   for (int shift = 0; pos < m_arenaSize && shift < 35; shift += 7) {

@@ -112,7 +112,7 @@ class clsTokenStream {
       YieldToWindowSystem();
       if (SlotCode(i) <= in_lAbove) continue;
       const uint32_t place = m_records[i] >> kCodeBits;
-      const std::string_view text = place < kMarkEmpty
+      const std::string_view text = place < kLowestMark
                                         ? StoredText(m_bases[i >> kBlockShift] + place)
                                         : StoredText(SlotOffset(i));
       StoreCode(i, in_fCodeOf(text));
@@ -166,11 +166,17 @@ class clsTokenStream {
   static constexpr uint32_t kMarkBlank = kWideOffset - 1;
   static constexpr uint32_t kMarkLineEnd = kWideOffset - 2;
   static constexpr uint32_t kMarkEmpty = kWideOffset - 3;
+  // Runs of 2 .. kSharedBlanks blanks (indentation, mostly: a quarter of a source file's bytes)
+  // are not stored in the arena either. They have offsets of their own above every arena offset,
+  // kSharedBase + the run's length, and marks below kMarkEmpty: kMarkEmpty + 1 - length.
+  static constexpr uint32_t kSharedBlanks = 64;
+  static constexpr uint32_t kLowestMark = kMarkEmpty + 1 - kSharedBlanks;
+  static constexpr uint32_t kSharedBase = 0xFFFFFF80u;
   static constexpr uint32_t kBlockShift = 6;
   static constexpr uint32_t kEmptyText = 0;
   static constexpr uint32_t kLineEndText = 1;
   static constexpr uint32_t kBlankText = 4;
-  static constexpr size_t kArenaLimit = 0xFFFFFFF0u;
+  static constexpr size_t kArenaLimit = 0xFFFFFF00u;
   static constexpr uint32_t kEmptyRecord = kMarkEmpty << kCodeBits;
 
   /// The slot index of a position for reading; -1 outside -1 .. capacity.
@@ -197,8 +203,9 @@ class clsTokenStream {
     if (offset == kEmptyText) return kMarkEmpty;
     if (offset == kLineEndText) return kMarkLineEnd;
     if (offset == kBlankText) return kMarkBlank;
+    if (offset >= kSharedBase) return kMarkEmpty + 1 - (offset - kSharedBase);
     const uint32_t base = m_bases[slot >> kBlockShift];
-    if (offset >= base && offset - base < kMarkEmpty) return offset - base;
+    if (offset >= base && offset - base < kLowestMark) return offset - base;
     return PackWideOffset(slot, offset);
   }
   uint32_t PackWideOffset(size_t slot, uint32_t offset);
@@ -208,7 +215,11 @@ class clsTokenStream {
   /// memory runs out; a text the 32-bit offsets cannot reach is stored as empty.
   [[gnu::always_inline]] uint32_t Intern(std::string_view text) {
     if (text.empty()) return kEmptyText;
-    if (text.size() == 1 && text[0] == ' ') return kBlankText;
+    if (text[0] == ' ') {
+      if (text.size() == 1) return kBlankText;
+      if (text.size() <= kSharedBlanks && IsBlankRun(text))
+        return kSharedBase + static_cast<uint32_t>(text.size());
+    }
     if (text.size() == 2 && text[0] == '\r' && text[1] == '\n') return kLineEndText;
     if (text.size() < 128 && m_arenaSize + 128 <= m_arenaCapacity && !InArena(text)) {
       char* p = m_arena.get() + m_arenaSize;
@@ -221,6 +232,8 @@ class clsTokenStream {
     return InternSlow(text);
   }
   uint32_t InternSlow(std::string_view text);
+  /// True when the text (at most kSharedBlanks bytes) is blanks only.
+  static bool IsBlankRun(std::string_view text);
   /// True when the text is a view of the arena itself (growing the arena would move it).
   bool InArena(std::string_view text) const {
     const auto p = reinterpret_cast<uintptr_t>(text.data());

@@ -94,6 +94,55 @@ TEST(TokenRecords, SharedTextsAndEmptyTextsStayDistinct) {
   EXPECT_EQ(s.Text(0), " \r\n  '\r\n");
 }
 
+// Runs of blanks up to 64 long share one text outside the arena; longer runs, runs with a tab
+// and blank-led texts that are not all blanks are stored. Each reads back as written, also after
+// a rewrite in either direction, a re-coding and a dump.
+TEST(TokenRecords, RunsOfBlanksReadBackWhateverTheirLength) {
+  clsTokenStream s;
+  std::vector<std::string> texts;
+  for (size_t n = 1; n <= 70; ++n) texts.push_back(std::string(n, ' '));
+  texts.push_back("  \t ");
+  texts.push_back("   x");
+  texts.push_back(std::string(64, ' ') + "y");
+  for (const std::string& t : texts) {
+    s.AddToken(TokWhiteSpace, t);
+    s.AddToken(TokIdentifier, "w");
+  }
+  std::string all;
+  for (const std::string& t : texts) all += t + "w";
+  EXPECT_EQ(s.Text(0), all);
+  for (size_t i = 0; i < texts.size(); ++i) {
+    const auto p = static_cast<int32_t>(2 * i);
+    EXPECT_EQ(s.TokenStringAt(p), texts[i]) << i;
+    EXPECT_EQ(s.TokenLenAt(p), static_cast<int32_t>(texts[i].size())) << i;
+    EXPECT_EQ(s.TokenCodeAt(p), TokWhiteSpace) << i;
+    EXPECT_EQ(s.TokenStringAt(p + 1), "w") << i;
+  }
+  // A word rewritten to a run of blanks and a run rewritten to a word.
+  s.SetTokenStringAt(1, std::string(9, ' '));
+  s.SetTokenStringAt(4, "ident");
+  EXPECT_EQ(s.TokenStringAt(1), std::string(9, ' '));
+  EXPECT_EQ(s.TokenStringAt(4), "ident");
+  EXPECT_EQ(s.TokenStringAt(2), std::string(2, ' '));
+  // Re-coding passes whitespace by (its code is below the limit), whatever its text, and reads
+  // every word's text, the one rewritten to blanks included.
+  std::vector<std::string> seen;
+  s.RecodeWords(0, TokString, [&seen](std::string_view w) {
+    seen.emplace_back(w);
+    return TokIdentifier;
+  });
+  std::vector<std::string> words(texts.size(), "w");
+  words[0] = std::string(9, ' ');
+  EXPECT_EQ(seen, words);
+
+  const std::string path = TempPath("blank_runs.dump");
+  ASSERT_TRUE(s.SaveToFile(path));
+  clsTokenStream t;
+  ASSERT_TRUE(t.LoadFromFile(path));
+  ASSERT_EQ(t.Count(), s.Count());
+  for (int32_t p = 0; p < s.Count(); ++p) ASSERT_EQ(t.TokenStringAt(p), s.TokenStringAt(p)) << p;
+}
+
 TEST(TokenRecords, ShrinkChangesNothingVisibleAndAppendingGoesOn) {
   clsTokenStream s;
   s.Reserve(100000, 1 << 20);
