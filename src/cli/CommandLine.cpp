@@ -30,11 +30,26 @@ void PrintUsage(std::ostream& out) {
          "Options:\n"
          "  --out-dir DIR   put the report folders under DIR instead (created when missing)\n"
          "  --json          also write the analysis as JSON, PROJECT.json beside each report\n"
+         "  --jobs N        read source files on N threads at once (default: one per\n"
+         "                  processor); the report is the same whatever N\n"
          "  -h, --help      show this help and exit\n"
          "  -V, --version   show the version and exit\n"
          "\n"
          "Exit status: 0 when every report was written, 1 when a project failed, 2 when the\n"
          "command line is wrong.\n";
+}
+
+// A thread count: digits only, 1 to 64.
+bool ParseJobs(std::string_view text, unsigned& out_jobs) {
+  if (text.empty() || text.size() > 2) return false;
+  unsigned n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (n < 1 || n > 64) return false;
+  out_jobs = n;
+  return true;
 }
 
 int UsageError(std::ostream& err, const std::string& message) {
@@ -79,6 +94,15 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
       return RunTokens(a.substr(9), argv[i + 1], out, err);
     } else if (a == "--json") {
       options.json = true;
+    } else if (a == "--jobs" || a.rfind("--jobs=", 0) == 0) {
+      std::string_view value;
+      if (a == "--jobs") {
+        if (i + 1 < argc && argv[i + 1] != nullptr) value = argv[++i];
+      } else {
+        value = a.substr(7);
+      }
+      if (!ParseJobs(value, options.jobs))
+        return UsageError(err, "--jobs needs a whole number from 1 to 64");
     } else {
       return UsageError(err, "unknown option '" + std::string(a) + "'");
     }

@@ -45,6 +45,7 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
                 std::ostream& out, std::ostream& err) {
   auto info = std::make_unique<clsVBInfo>();
   info->Settings().outDir = in_options.outDir;
+  info->Settings().loadThreads = in_options.jobs;
   std::set<std::string> reports;
   int status = 0;
 

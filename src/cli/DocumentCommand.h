@@ -12,6 +12,8 @@ struct DocumentOptions {
   std::string outDir;
   /// Also export each project's analysis as JSON: <Body>.json beside each written report.
   bool json = false;
+  /// Threads that read source files at the same time; 0 means one per processor.
+  unsigned jobs = 0;
   /// Set by the program's entry point, which ends the process right after the call: the last
   /// project's collections are then left to the system, which takes them back at once, instead
   /// of being freed block by block.

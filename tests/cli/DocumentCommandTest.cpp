@@ -80,8 +80,17 @@ TEST_F(CliTest, HelpAndVersion) {
 }
 
 TEST_F(CliTest, UsageErrorsExitWithTwo) {
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {}, {"--out-dir"}, {"--out-dir="}, {"--bogus", "a.vbp"}, {"--json"}}) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{},
+                                                                {"--out-dir"},
+                                                                {"--out-dir="},
+                                                                {"--bogus", "a.vbp"},
+                                                                {"--json"},
+                                                                {"--jobs"},
+                                                                {"--jobs", "a.vbp"},
+                                                                {"--jobs=0", "a.vbp"},
+                                                                {"--jobs=65", "a.vbp"},
+                                                                {"--jobs=-1", "a.vbp"},
+                                                                {"--jobs=", "a.vbp"}}) {
     Result r = RunCli(args);
     EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
     EXPECT_TRUE(r.out.empty());
@@ -110,6 +119,28 @@ TEST_F(CliTest, DocumentsTheSampleAndPrintsTheReportPath) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(Lines(r.out),
             std::vector<std::string>{Path("reports2/Inventory_document/Inventory.html")});
+
+  // Any number of reading threads gives the same report (the stamp aside).
+  const auto withoutStamp = [](std::string text) {
+    // The stamp stands in the first line, "<!-- Generated STAMP -->", and in the title.
+    const std::string head = "<!-- Generated ";
+    const size_t end = text.find(" -->");
+    if (text.rfind(head, 0) != 0 || end == std::string::npos) return text;
+    const std::string stamp = text.substr(head.size(), end - head.size());
+    for (size_t at = text.find(stamp); at != std::string::npos; at = text.find(stamp, at))
+      text.replace(at, stamp.size(), "STAMP");
+    return text;
+  };
+  for (const std::vector<std::string>& jobs :
+       {std::vector<std::string>{"--jobs", "1"}, std::vector<std::string>{"--jobs=3"}}) {
+    std::vector<std::string> args = jobs;
+    args.insert(args.end(), {"--out-dir", Path("reports3"), sample});
+    r = RunCli(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(withoutStamp(ReadFile(Path("reports3/Inventory_document/Inventory.html"))),
+              withoutStamp(report))
+        << jobs[0];
+  }
 }
 
 TEST_F(CliTest, AFailedProjectGivesOneLineAndExitOneWhileOthersGoOn) {
