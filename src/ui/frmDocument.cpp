@@ -227,6 +227,8 @@ void frmDocument::closeEvent(QCloseEvent* in_oEvent) {
     m_bUnloadPending = true;
     StopProgress();
   } else {
+    // Freeing a large project's collections takes a moment: out of sight first.
+    hide();
     Form_Unload();
   }
   in_oEvent->accept();
