@@ -1,16 +1,25 @@
 #include "analysis/SymGlobals.h"
 
+#include <mutex>
+
 #include "project/clsVBHeader.h"
 
 namespace qs {
 
-thread_local std::shared_ptr<clsSymTable> g_oSymTable;
-thread_local std::string g_sSymTableKey;
-thread_local std::shared_ptr<ClsSymEntry> g_oSymEntry;
-thread_local std::shared_ptr<ClsEntry> g_oEntryList;
+std::shared_ptr<clsSymTable> g_oSymTable;
+std::string g_sSymTableKey;
+std::shared_ptr<ClsSymEntry> g_oSymEntry;
+std::shared_ptr<ClsEntry> g_oEntryList;
 
 void AnalyseAhead(clsVBHeader& io_oHeader, std::string_view in_sFallbackName) {
-  // The thread's own state, set aside while this file is analysed into a fresh table.
+  static std::mutex lock;
+  std::unique_lock<std::mutex> guard;
+  try {
+    guard = std::unique_lock<std::mutex>(lock);
+  } catch (...) {
+    return;  // no entry prepared: the second pass analyses the file itself
+  }
+  // The run's state, set aside while this file is analysed into a fresh table.
   std::shared_ptr<clsSymTable> table = std::move(g_oSymTable);
   std::string key = std::move(g_sSymTableKey);
   std::shared_ptr<ClsSymEntry> entry = std::move(g_oSymEntry);

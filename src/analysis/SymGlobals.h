@@ -1,9 +1,9 @@
 // The run-wide state shared by the driver, the header records and the code parser while the
 // symbol table is filled.
 //
-// Each thread has its own: the run's thread sees the run's table, while a thread that reads
-// source files ahead analyses each file into a table of its own (see AnalyseAhead), which the
-// run's second pass then takes over.
+// A thread that reads source files ahead of the run analyses each file into a table of its own
+// (AnalyseAhead): it sets the run's state aside, under a lock, for the length of one file. The
+// run's own thread does not touch this state while files are read ahead.
 #pragma once
 
 #include <memory>
@@ -18,17 +18,18 @@ namespace qs {
 
 /// The symbol table of the current (or last) run. The second pass replaces it by a new, empty
 /// table; the driver creates one when it is created and releases it when it is destroyed.
-extern thread_local std::shared_ptr<clsSymTable> g_oSymTable;
+extern std::shared_ptr<clsSymTable> g_oSymTable;
 /// Key of the module being analysed (its VB_Name without quotes).
-extern thread_local std::string g_sSymTableKey;
+extern std::string g_sSymTableKey;
 /// The entry of the module being analysed; fetched by key before each declaration.
-extern thread_local std::shared_ptr<ClsSymEntry> g_oSymEntry;
+extern std::shared_ptr<ClsSymEntry> g_oSymEntry;
 /// The list of g_oSymEntry that receives the next module-level declaration.
-extern thread_local std::shared_ptr<ClsEntry> g_oEntryList;
+extern std::shared_ptr<ClsEntry> g_oEntryList;
 
 /// Analyses the code section of one file, as the second pass would, into a table of its own and
-/// leaves the module's entry on the header (clsVBHeader::PreparedEntry). The calling thread's
-/// globals are put back afterwards, so the run's thread may call it too. Never throws.
+/// leaves the module's entry on the header (clsVBHeader::PreparedEntry). One file at a time
+/// across all threads (a lock); the globals are put back afterwards, so the run's thread may call
+/// it too. Never throws.
 class clsVBHeader;
 void AnalyseAhead(clsVBHeader& io_oHeader, std::string_view in_sFallbackName);
 

@@ -14,7 +14,7 @@ thread_local bool t_hookAllowed = true;
 }  // namespace
 
 namespace detail {
-thread_local uint32_t g_yieldCountdown [[gnu::tls_model("initial-exec")]] = kYieldInterval;
+constinit thread_local uint32_t g_yieldCountdown = kYieldInterval;
 
 void YieldSlow() {
   g_yieldCountdown = kYieldInterval;

@@ -20,9 +20,9 @@ inline constexpr uint32_t kYieldInterval = 256;
 std::function<void()> SetYieldHook(std::function<void()> hook);
 
 namespace detail {
-// Initial-exec: the core is linked into programs only, so a yield point reads its count at a
-// fixed offset from the thread pointer instead of calling into the dynamic linker.
-extern thread_local uint32_t g_yieldCountdown [[gnu::tls_model("initial-exec")]];
+// Per thread; in a program (the core is never a shared library) a yield point reads it at a
+// fixed offset from the thread pointer.
+extern constinit thread_local uint32_t g_yieldCountdown;
 void YieldSlow();
 }  // namespace detail
 
