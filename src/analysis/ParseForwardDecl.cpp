@@ -21,9 +21,10 @@ namespace {
 // Makes one list of the module's entry the target of the next declaration. The entry is fetched
 // by key each time, so a second file with the same name adds to the first file's entry. Without
 // an entry the target is empty and the statement routines record nothing.
-void SelectList(std::shared_ptr<ClsEntry> ClsSymEntry::*list) {
-  g_oSymEntry = g_oSymTable ? g_oSymTable->Item(std::string_view(g_sSymTableKey)) : nullptr;
-  g_oEntryList = g_oSymEntry ? (*g_oSymEntry).*list : nullptr;
+void SelectList(const SymbolTarget& sym, std::shared_ptr<ClsEntry> ClsSymEntry::*list) {
+  std::shared_ptr<ClsSymEntry>& entry = *sym.entry;
+  entry = *sym.table ? (*sym.table)->Item(std::string_view(*sym.key)) : nullptr;
+  *sym.list = entry ? (*entry).*list : nullptr;
 }
 
 // The code keyword table never changes, so every file is re-coded with one table object
@@ -80,47 +81,47 @@ void clsParser::ParseForwardDecl(int32_t in_lCodePtr) {
           break;
         case KwProperty: {
           AcceptToken(KwProperty);
-          SelectList(&ClsSymEntry::EProperty);
+          SelectList(m_oSym, &ClsSymEntry::EProperty);
           const int32_t accessor = CurCode();
           if (accessor == KwGet || accessor == KwLet || accessor == KwSet)
             ParsePropertyDecl(accessor, "Public");
           break;
         }
         case KwWithEvents:
-          SelectList(&ClsSymEntry::EVar);
+          SelectList(m_oSym, &ClsSymEntry::EVar);
           ParseVariableDecl("Private");
           break;
         case KwFunction:
-          SelectList(&ClsSymEntry::EFunction);
+          SelectList(m_oSym, &ClsSymEntry::EFunction);
           ParseFunctionDecl("Public");
           break;
         case KwSub:
-          SelectList(&ClsSymEntry::ESub);
+          SelectList(m_oSym, &ClsSymEntry::ESub);
           ParseSubDecl("Public");
           break;
         case KwConst:
-          SelectList(&ClsSymEntry::EConst);
+          SelectList(m_oSym, &ClsSymEntry::EConst);
           ParseConstDecl("");
           break;
         case KwDeclare:
-          SelectList(&ClsSymEntry::EDeclare);
+          SelectList(m_oSym, &ClsSymEntry::EDeclare);
           ParseDeclareDecl("Public");
           break;
         case KwDim:
           AcceptToken(KwDim);
-          SelectList(&ClsSymEntry::EVar);
+          SelectList(m_oSym, &ClsSymEntry::EVar);
           ParseVariableDecl("Private");
           break;
         case KwEnum:
-          SelectList(&ClsSymEntry::EEnum);
+          SelectList(m_oSym, &ClsSymEntry::EEnum);
           ParseEnumDecl("Public");
           break;
         case KwEvent:
-          SelectList(&ClsSymEntry::EEvent);
+          SelectList(m_oSym, &ClsSymEntry::EEvent);
           ParseEventDecl("Public");
           break;
         case KwType:
-          SelectList(&ClsSymEntry::EType);
+          SelectList(m_oSym, &ClsSymEntry::EType);
           ParseTypeDecl("Public");
           break;
         case '#':
@@ -145,50 +146,50 @@ void clsParser::ParseScopedDecl(int32_t keyword) {
     const int32_t code = CurCode();
     switch (code) {
       case KwWithEvents:
-        SelectList(&ClsSymEntry::EVar);
+        SelectList(m_oSym, &ClsSymEntry::EVar);
         ParseVariableDecl(scope);
         return;
       case KwProperty: {
         AcceptToken(KwProperty);
         const int32_t accessor = CurCode();
         if (accessor == KwGet || accessor == KwLet || accessor == KwSet) {
-          SelectList(&ClsSymEntry::EProperty);
+          SelectList(m_oSym, &ClsSymEntry::EProperty);
           ParsePropertyDecl(accessor, scope);
         }
         return;
       }
       case KwFunction:
-        SelectList(&ClsSymEntry::EFunction);
+        SelectList(m_oSym, &ClsSymEntry::EFunction);
         ParseFunctionDecl(scope);
         return;
       case KwSub:
-        SelectList(&ClsSymEntry::ESub);
+        SelectList(m_oSym, &ClsSymEntry::ESub);
         ParseSubDecl(scope);
         return;
       case KwConst:
-        SelectList(&ClsSymEntry::EConst);
+        SelectList(m_oSym, &ClsSymEntry::EConst);
         ParseConstDecl(scope);
         return;
       case KwDeclare:
-        SelectList(&ClsSymEntry::EDeclare);
+        SelectList(m_oSym, &ClsSymEntry::EDeclare);
         ParseDeclareDecl(scope);
         return;
       case KwEnum:
-        SelectList(&ClsSymEntry::EEnum);
+        SelectList(m_oSym, &ClsSymEntry::EEnum);
         ParseEnumDecl(scope);
         return;
       case KwEvent:
-        SelectList(&ClsSymEntry::EEvent);
+        SelectList(m_oSym, &ClsSymEntry::EEvent);
         ParseEventDecl(scope);
         return;
       case KwType:
-        SelectList(&ClsSymEntry::EType);
+        SelectList(m_oSym, &ClsSymEntry::EType);
         ParseTypeDecl(scope);
         return;
       default:
         // A variable: a name token, or a bracketed name.
         if (IsNameToken(code) || code == '[') {
-          SelectList(&ClsSymEntry::EVar);
+          SelectList(m_oSym, &ClsSymEntry::EVar);
           ParseVariableDecl(scope);
         }
         return;

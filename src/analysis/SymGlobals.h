@@ -2,8 +2,7 @@
 // symbol table is filled.
 //
 // A thread that reads source files ahead of the run analyses each file into a table of its own
-// (AnalyseAhead): it sets the run's state aside, under a lock, for the length of one file. The
-// run's own thread does not touch this state while files are read ahead.
+// (AnalyseAhead), through a SymbolTarget that names that table instead of these globals.
 #pragma once
 
 #include <memory>
@@ -26,11 +25,24 @@ extern std::shared_ptr<ClsSymEntry> g_oSymEntry;
 /// The list of g_oSymEntry that receives the next module-level declaration.
 extern std::shared_ptr<ClsEntry> g_oEntryList;
 
-/// Analyses the code section of one file, as the second pass would, into a table of its own and
-/// leaves the module's entry on the header (clsVBHeader::PreparedEntry). One file at a time
-/// across all threads (a lock); the globals are put back afterwards, so the run's thread may call
-/// it too. Never throws.
+/// Where the code analysis records what it finds: the four values above, or a set of the same
+/// four belonging to one file analysed ahead of the run.
+struct SymbolTarget {
+  std::shared_ptr<clsSymTable>* table;
+  std::string* key;
+  std::shared_ptr<ClsSymEntry>* entry;
+  std::shared_ptr<ClsEntry>* list;
+};
+/// The run's own: the globals above.
+SymbolTarget RunSymbols();
+
 class clsVBHeader;
+/// The header's code analysis (clsVBHeader::GetForwardTypeDecl) recording into the target.
+void AnalyseHeaderInto(clsVBHeader& io_oHeader, const SymbolTarget& in_oTarget,
+                       std::string_view in_sFallbackName);
+/// Analyses the code section of one file, as the second pass would, into a table of its own and
+/// leaves the module's entry on the header (clsVBHeader::PreparedEntry). Touches none of the
+/// globals, so any thread may call it for a file of its own. Never throws.
 void AnalyseAhead(clsVBHeader& io_oHeader, std::string_view in_sFallbackName);
 
 }  // namespace qs

@@ -10,7 +10,7 @@
 
 namespace qs {
 
-clsParser::clsParser() : m_oArgs(std::make_unique<ClsUniqArray>()) {
+clsParser::clsParser() : m_oArgs(std::make_unique<ClsUniqArray>()), m_oSym(RunSymbols()) {
   ClearParseError();
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/SymGlobals.h"
 #include "text/clsTokenStream.h"
 
 namespace qs {
@@ -64,6 +65,8 @@ class clsParser {
   /// The name ParseFormType takes for the project's own control library. Without a call it
   /// reads the run's project name (GetProjectName) when it meets a control; a caller parsing on
   /// another thread passes the name the run has at that file instead.
+  /// Where the code analysis records its declarations: the run's globals unless set.
+  void SetSymbolTarget(const SymbolTarget& in_oTarget) { m_oSym = in_oTarget; }
   void SetOwnLibraryName(std::string_view in_sName) {
     m_sOwnLibrary.assign(in_sName);
     m_bOwnLibrarySet = true;
@@ -153,6 +156,7 @@ class clsParser {
   std::unique_ptr<ClsUniqArray> m_oArgs;
   std::shared_ptr<clsVBFileTypes> m_oFileTypes;  // the collection ParseVBP is filling
   std::string m_sOwnLibrary;                     // see SetOwnLibraryName
+  SymbolTarget m_oSym;                           // see SetSymbolTarget
   bool m_bOwnLibrarySet = false;
 
   bool m_bParseError = false;
