@@ -118,15 +118,19 @@ ReportWriter::~ReportWriter() {
   Abandon();
 }
 
-bool ReportWriter::Open(const std::string& in_sPath) {
+void ReportWriter::Restart(const std::string& in_sFinalPath) {
   Abandon();
-  m_finalPath = in_sPath;
+  m_finalPath = in_sFinalPath;
   m_buffer.clear();
   m_bytes = 0;
   m_flushed = 0;
   m_writebackStart = 0;
   m_failureReason.clear();
   m_ok = false;
+}
+
+bool ReportWriter::Open(const std::string& in_sPath) {
+  Restart(in_sPath);
 
   // The temporary file lives beside the report, so the final rename stays within one file
   // system. O_EXCL never reuses a stranger's file; mode 0666 lets the umask give the report the
@@ -155,13 +159,7 @@ bool ReportWriter::Open(const std::string& in_sPath) {
 }
 
 void ReportWriter::OpenInMemory() {
-  Abandon();
-  m_finalPath.clear();
-  m_buffer.clear();
-  m_bytes = 0;
-  m_flushed = 0;
-  m_writebackStart = 0;
-  m_failureReason.clear();
+  Restart(std::string());
   m_ok = true;
 }
 

@@ -72,6 +72,8 @@ class ReportWriter {
   uint64_t BytesWritten() const { return m_bytes; }
 
  private:
+  /// Abandons what is open and empties every count: the start of Open and OpenInMemory.
+  void Restart(const std::string& in_sFinalPath);
   void Append(std::string_view a, std::string_view b = {}, std::string_view c = {});
   void Flush();
   void Fail(std::string_view what, int err);
