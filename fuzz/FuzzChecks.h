@@ -14,12 +14,12 @@
 #include <string_view>
 
 #include "ProjectSplit.h"
-#include "analysis/SymGlobals.h"
-#include "analysis/clsParser.h"
 #include "driver/clsVBInfo.h"
-#include "project/clsVBFileType.h"
-#include "project/clsVBFileTypes.h"
-#include "project/clsVBHeader.h"
+#include "model/SymGlobals.h"
+#include "model/clsVBFileType.h"
+#include "model/clsVBFileTypes.h"
+#include "model/clsVBHeader.h"
+#include "parser/clsParser.h"
 #include "text/ClsString.h"
 #include "text/clsToken.h"
 #include "text/clsTokenStream.h"

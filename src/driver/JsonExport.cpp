@@ -9,17 +9,17 @@
 #include <memory>
 #include <string>
 
-#include "analysis/ClsEntry.h"
-#include "analysis/ClsEntryPtr.h"
-#include "analysis/ClsSymEntry.h"
-#include "analysis/SymGlobals.h"
-#include "analysis/clsSymTable.h"
 #include "driver/JsonWriter.h"
 #include "driver/clsVBInfo.h"
-#include "driver/modProjectName.h"
-#include "project/clsVBFileType.h"
-#include "project/clsVBFileTypes.h"
-#include "project/clsVBHeader.h"
+#include "model/ClsEntry.h"
+#include "model/ClsEntryPtr.h"
+#include "model/ClsSymEntry.h"
+#include "model/SymGlobals.h"
+#include "model/clsSymTable.h"
+#include "model/clsVBFileType.h"
+#include "model/clsVBFileTypes.h"
+#include "model/clsVBHeader.h"
+#include "model/modProjectName.h"
 #include "text/Yield.h"
 
 namespace qs {

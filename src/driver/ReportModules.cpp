@@ -7,11 +7,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "analysis/ClsEntry.h"
-#include "analysis/ClsEntryPtr.h"
-#include "analysis/ClsSymEntry.h"
-#include "analysis/clsSymTable.h"
 #include "driver/ReportWriter.h"
+#include "model/ClsEntry.h"
+#include "model/ClsEntryPtr.h"
+#include "model/ClsSymEntry.h"
+#include "model/clsSymTable.h"
 
 namespace qs {
 

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "driver/ReportWriter.h"
-#include "project/clsVBFileType.h"
-#include "project/clsVBFileTypes.h"
+#include "model/clsVBFileType.h"
+#include "model/clsVBFileTypes.h"
 #include "text/Cp1252.h"
 
 namespace qs {

@@ -4,10 +4,10 @@
 #include <chrono>
 #include <exception>
 
-#include "analysis/SymGlobals.h"
-#include "analysis/clsParser.h"
 #include "driver/modFiles.h"
-#include "project/clsVBHeader.h"
+#include "model/SymGlobals.h"
+#include "model/clsVBHeader.h"
+#include "parser/clsParser.h"
 #include "text/ClsString.h"
 #include "text/Yield.h"
 #include "text/clsToken.h"

@@ -1,4 +1,4 @@
-// Small string operations shared by the parsers.
+// Small string operations shared by the parsers and the driver.
 #pragma once
 
 #include <string>
@@ -9,5 +9,13 @@ namespace qs {
 /// The text before the first occurrence of in_sDelimiter (the whole text when it does not occur
 /// or the delimiter is empty); "" for an empty text.
 std::string FirstField(std::string_view in_sText, std::string_view in_sDelimiter);
+
+/// Splits a path into its folder (every component followed by the separator, "" when the path
+/// has none), its file name (the last component), the body (file name up to its first ".") and
+/// the extension (text between the first and the second ".", "" when there is no ".").
+/// Project files write "\" between components, so that is the default separator; the driver
+/// passes "/" for paths of the platform. C:\a\b.c.vbp gives C:\a\, b.c.vbp, b and c.
+void SplitPath(std::string_view in_sPath, std::string& out_sFolder, std::string& out_sFile,
+               std::string& out_sBody, std::string& out_sExt, char in_cSeparator = '\\');
 
 }  // namespace qs

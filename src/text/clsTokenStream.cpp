@@ -8,9 +8,9 @@
 #include <fstream>
 #include <limits>
 
-#include "analysis/clsFixups.h"
 #include "text/TokenCodes.h"
 #include "text/Yield.h"
+#include "text/clsFixups.h"
 
 namespace qs {
 

@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "TestFolder.h"
-#include "analysis/ClsEntry.h"
-#include "analysis/ClsEntryPtr.h"
-#include "analysis/ClsSymEntry.h"
-#include "analysis/SymGlobals.h"
-#include "analysis/clsSymTable.h"
 #include "driver/clsVBInfo.h"
-#include "project/clsVBFileTypes.h"
+#include "model/ClsEntry.h"
+#include "model/ClsEntryPtr.h"
+#include "model/ClsSymEntry.h"
+#include "model/SymGlobals.h"
+#include "model/clsSymTable.h"
+#include "model/clsVBFileTypes.h"
 
 namespace qs {
 namespace {

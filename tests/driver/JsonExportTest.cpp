@@ -7,15 +7,15 @@
 
 #include "JsonCheck.h"
 #include "TestFolder.h"
-#include "analysis/ClsEntry.h"
-#include "analysis/ClsEntryPtr.h"
-#include "analysis/ClsSymEntry.h"
-#include "analysis/clsSymTable.h"
 #include "driver/JsonExport.h"
 #include "driver/clsVBInfo.h"
-#include "project/clsVBFileType.h"
-#include "project/clsVBFileTypes.h"
-#include "project/clsVBHeader.h"
+#include "model/ClsEntry.h"
+#include "model/ClsEntryPtr.h"
+#include "model/ClsSymEntry.h"
+#include "model/clsSymTable.h"
+#include "model/clsVBFileType.h"
+#include "model/clsVBFileTypes.h"
+#include "model/clsVBHeader.h"
 
 namespace qs {
 namespace {

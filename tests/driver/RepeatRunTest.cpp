@@ -7,12 +7,12 @@
 #include <string>
 
 #include "TestFolder.h"
-#include "analysis/ClsSymEntry.h"
-#include "analysis/SymGlobals.h"
 #include "driver/clsVBInfo.h"
-#include "project/clsVBFileType.h"
-#include "project/clsVBFileTypes.h"
-#include "project/clsVBHeader.h"
+#include "model/ClsSymEntry.h"
+#include "model/SymGlobals.h"
+#include "model/clsVBFileType.h"
+#include "model/clsVBFileTypes.h"
+#include "model/clsVBHeader.h"
 #include "text/Yield.h"
 #include "text/clsTokenStream.h"
 

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "TestFolder.h"
-#include "analysis/ClsEntry.h"
-#include "analysis/ClsEntryPtr.h"
-#include "analysis/ClsSymEntry.h"
-#include "analysis/clsSymTable.h"
 #include "driver/ReportModules.h"
 #include "driver/ReportWriter.h"
+#include "model/ClsEntry.h"
+#include "model/ClsEntryPtr.h"
+#include "model/ClsSymEntry.h"
+#include "model/clsSymTable.h"
 
 namespace qs {
 namespace {

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "TestFolder.h"
-#include "analysis/clsParser.h"
 #include "driver/SourceLoader.h"
 #include "driver/clsVBInfo.h"
-#include "project/clsVBFileType.h"
-#include "project/clsVBFileTypes.h"
-#include "project/clsVBHeader.h"
+#include "model/clsVBFileType.h"
+#include "model/clsVBFileTypes.h"
+#include "model/clsVBHeader.h"
+#include "parser/clsParser.h"
 #include "text/ClsString.h"
 #include "text/ClsUniqArray.h"
 #include "text/TokenCodes.h"

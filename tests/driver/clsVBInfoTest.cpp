@@ -8,10 +8,10 @@
 
 #include "TestFolder.h"
 #include "driver/clsVBInfo.h"
-#include "driver/modProjectName.h"
-#include "project/clsVBFileType.h"
-#include "project/clsVBFileTypes.h"
-#include "project/clsVBHeader.h"
+#include "model/clsVBFileType.h"
+#include "model/clsVBFileTypes.h"
+#include "model/clsVBHeader.h"
+#include "model/modProjectName.h"
 
 namespace qs {
 namespace {

@@ -6,8 +6,8 @@
 #include <iterator>
 #include <string>
 
-#include "analysis/clsFixups.h"
 #include "text/TokenCodes.h"
+#include "text/clsFixups.h"
 #include "text/clsTokenStream.h"
 
 namespace qs {

@@ -1,0 +1,37 @@
+#include "model/clsVBHeader.h"
+
+#include <exception>
+#include <string>
+
+#include "text/clsTokenStream.h"
+
+namespace qs {
+
+clsVBHeader::clsVBHeader() = default;
+clsVBHeader::~clsVBHeader() = default;
+
+bool clsVBHeader::SavePointTextToFile(int32_t in_lPoint, const std::string& in_sFilename) const {
+  try {
+    return TokenStream && TokenStream->SavePointTextToFile(in_lPoint, in_sFilename);
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool clsVBHeader::SaveTextToFile(const std::string& in_sFilename) const {
+  try {
+    return TokenStream && TokenStream->SaveTextToFile(in_sFilename);
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+void clsVBHeader::Add(const clsControlRecord& in_v) {
+  try {
+    if (m_oControls.Add(in_v, std::to_string(m_lCount))) ++m_lCount;
+  } catch (const std::exception&) {
+    // A record that cannot be stored is dropped; the counter stays with the list.
+  }
+}
+
+}  // namespace qs

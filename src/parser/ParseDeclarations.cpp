@@ -1,0 +1,355 @@
+// Module-level declarations that are not procedures: variables, constants, enumerations,
+// user-defined types and Option statements, and the declarator routines they share with the
+// procedure parser.
+#include <exception>
+#include <string>
+
+#include "model/ClsEntry.h"
+#include "model/SymGlobals.h"
+#include "parser/TypeSuffix.h"
+#include "parser/clsParser.h"
+#include "text/TokenCodes.h"
+#include "text/Yield.h"
+#include "text/clsFixup.h"
+#include "text/clsTokenStream.h"
+
+namespace qs {
+
+namespace {
+
+std::string JoinNames(const clsFixup& names) {
+  std::string joined;
+  for (const auto& rec : names) {
+    if (!rec) continue;
+    if (!joined.empty()) joined += '.';
+    joined += rec->TokenString;
+  }
+  return joined;
+}
+
+std::shared_ptr<ClsEntryPtr> NewEntry(const std::string& name, int32_t ptr,
+                                      std::string_view scope) {
+  auto e = std::make_shared<ClsEntryPtr>();
+  e->EntryName = name;
+  e->lEntryptr = ptr;
+  e->Scope.assign(scope);
+  return e;
+}
+
+}  // namespace
+
+bool clsParser::ParseDeclarator(clsFixPtr& out_decl, bool anyWord) {
+  out_decl = clsFixPtr();
+  std::string name;
+  int32_t ptr = 0;
+  if (!ReadName(anyWord, name, ptr)) return false;
+  const std::string_view suffix = TypeNameOfSuffix(CurCode());
+  if (!suffix.empty()) {
+    Next();
+    out_decl.SymType.assign(suffix);
+    out_decl.SymTypeTable = *m_oSym.key;
+  }
+  SkipWhitespace();
+  out_decl.TokenString = std::move(name);
+  out_decl.Ptr = ptr;
+  out_decl.SymTable = *m_oSym.key;
+  return true;
+}
+
+bool clsParser::ParseSubscript() {
+  if (CurCode() != '(') {
+    SkipWhitespace();
+    return false;
+  }
+  int32_t depth = 0;
+  bool continued = false;  // a "_" stands last on the line so far
+  while (!AtEnd()) {
+    const int32_t code = CurCode();
+    if (code == '(') {
+      ++depth;
+    } else if (code == ')') {
+      if (--depth == 0) {
+        Next();
+        SkipWhitespace();
+        return true;
+      }
+    } else if (code == TokEndOfLine) {
+      if (!continued) return true;  // unbalanced: the statement ends with its line
+      continued = false;
+      Next();
+      continue;
+    }
+    if (code == '_') {
+      continued = true;
+    } else if (code != TokWhiteSpace) {
+      continued = false;
+    }
+    Next();
+  }
+  return true;
+}
+
+bool clsParser::ParseAsClause(clsFixPtr& inout_decl) {
+  if (CurCode() != KwAs) return false;
+  AcceptToken(KwAs);
+  SkipLineContinuation();
+  AcceptToken(KwNew);
+  const int32_t code = CurCode();
+  const std::string_view builtin = TypeNameOfToken(code);
+  if (!builtin.empty()) {
+    AcceptToken(code);
+    inout_decl.SymType.assign(builtin);
+    inout_decl.SymTypeTable = *m_oSym.key;
+    // String * n: the length is a number or a constant name.
+    if (code == KwString && AcceptToken('*') && CurCode() >= TokIdentifier) AcceptToken(CurCode());
+    return true;
+  }
+  if (code == KwAny) {
+    AcceptToken(KwAny);
+    inout_decl.SymType.clear();
+    inout_decl.SymTypeTable = *m_oSym.key;
+    return true;
+  }
+  clsFixup names;
+  if (AcceptName(names)) {
+    bool closed = false;
+    ParseQualifiedName(names, closed, ')');
+    inout_decl.SymType = JoinNames(names);
+    inout_decl.SymTypeTable = *m_oSym.key;
+    SkipWhitespace();
+  }
+  return true;
+}
+
+void clsParser::ParseVariableDecl(std::string_view scope) {
+  ParseLocalVariableDecl(*m_oSym.list, scope);
+}
+
+void clsParser::ParseLocalVariableDecl(const std::shared_ptr<ClsEntry>& list,
+                                       std::string_view scope) {
+  try {
+    while (true) {
+      AcceptToken(KwWithEvents);
+      clsFixPtr decl;
+      if (ParseDeclarator(decl)) {
+        decl.HasSubscript = ParseSubscript();
+        ParseAsClause(decl);
+        SkipWhitespace();
+        auto e = NewEntry(decl.TokenString, decl.Ptr, scope);
+        e->EntryType = decl.SymType;
+        e->lEntryTypePtr = decl.Ptr;
+        if (list) list->Add(std::move(e));
+      }
+      if (CurCode() != ',') return;
+      Next();
+      SkipWhitespace();
+      SkipLineContinuation();
+    }
+  } catch (const std::exception&) {
+  }
+}
+
+bool clsParser::ValueIsSingleString() const {
+  if (!m_oTokenStream) return false;
+  const clsTokenStream& ts = *m_oTokenStream;
+  int32_t p = ts.TokenPtr();
+  auto skipBlanks = [&] {
+    while (ts.TokenCodeAt(p) == TokWhiteSpace) ++p;
+  };
+  skipBlanks();
+  if (ts.TokenCodeAt(p) != '=') return false;
+  ++p;
+  skipBlanks();
+  if (ts.TokenCodeAt(p) == '_') {  // a continuation right after "="
+    int32_t q = p + 1;
+    if (ts.TokenCodeAt(q) == TokWhiteSpace) ++q;
+    if (ts.TokenCodeAt(q) == TokEndOfLine) {
+      p = q + 1;
+      skipBlanks();
+    }
+  }
+  if (ts.TokenCodeAt(p) != TokString) return false;
+  ++p;
+  skipBlanks();
+  const int32_t after = ts.TokenCodeAt(p);
+  return after == ',' || after == TokEndOfLine || after == TokComment || after == ':' || after == 0;
+}
+
+void clsParser::ParseConstDecl(std::string_view scope) {
+  ParseLocalConstDecl(*m_oSym.list, scope);
+}
+
+void clsParser::ParseLocalConstDecl(const std::shared_ptr<ClsEntry>& list, std::string_view scope) {
+  try {
+    if (!AcceptToken(KwConst)) return;
+    while (true) {
+      clsFixPtr decl;
+      if (!ParseDeclarator(decl)) return;
+      bool record = true;
+      std::string type;
+      int32_t typePtr = 0;
+      if (AcceptToken(KwAs)) {
+        SkipLineContinuation();
+        const int32_t code = CurCode();
+        const std::string_view builtin = TypeNameOfToken(code);
+        clsFixup names;
+        if (!builtin.empty()) {
+          AcceptToken(code);
+          if (code == KwString && AcceptToken('*') && CurCode() >= TokIdentifier)
+            AcceptToken(CurCode());
+          type.assign(builtin);
+        } else if (AcceptName(names)) {
+          bool closed = false;
+          ParseQualifiedName(names, closed, ')');
+          SkipWhitespace();
+          type = JoinNames(names);
+          typePtr = decl.Ptr;
+        } else {
+          record = false;
+        }
+      } else if (!decl.SymType.empty()) {
+        type = decl.SymType;
+      } else {
+        type = ValueIsSingleString() ? "String" : "Long";
+      }
+      if (record) {
+        auto e = NewEntry(decl.TokenString, decl.Ptr, scope);
+        e->EntryType = std::move(type);
+        e->lEntryTypePtr = typePtr;
+        e->eEntrytype = kEntryConst;
+        if (list) list->Add(std::move(e));
+      }
+      if (AcceptToken('=')) {
+        clsFixup dropped;
+        if (!SkipExpression(dropped, true)) return;  // ended after the line end
+        SkipLineContinuation();
+        continue;
+      }
+      if (CurCode() != ',') return;
+      Next();
+      SkipWhitespace();
+      SkipLineContinuation();
+    }
+  } catch (const std::exception&) {
+  }
+}
+
+void clsParser::ParseEnumDecl(std::string_view scope) {
+  try {
+    if (!AcceptToken(KwEnum)) return;
+    std::shared_ptr<ClsEntry> members;
+    clsFixPtr decl;
+    if (ParseDeclarator(decl)) {
+      auto e = NewEntry(decl.TokenString, decl.Ptr, scope);
+      e->eEntrytype = kEntryEnum;
+      e->Parameters = std::make_shared<ClsEntry>();
+      members = e->Parameters;
+      if (*m_oSym.list) (*m_oSym.list)->Add(std::move(e));
+    }
+    while (!AtEnd() && CurCode() != KwEnd) {
+      YieldToWindowSystem();
+      if (AtDirectiveLine()) {
+        SkipToLineEnd();
+        continue;
+      }
+      clsFixPtr m;
+      if (ParseDeclarator(m)) {
+        auto e = NewEntry(m.TokenString, m.Ptr, "");
+        e->EntryType = "Long";
+        if (members) members->Add(std::move(e));
+        if (AcceptToken('=')) {
+          SkipEnumValue();
+        } else {
+          Next();
+        }
+      } else {
+        Next();
+      }
+    }
+    AcceptToken(KwEnd);
+    AcceptToken(KwEnum);
+  } catch (const std::exception&) {
+  }
+}
+
+bool clsParser::AtTypeMember() const {
+  const int32_t code = CurCode();
+  if (code == '[') return true;
+  if (code < TokIdentifier || IsNumberToken(CurPtr())) return false;
+  if (IsNameToken(code)) return true;
+  // A word of any code names a member when As or a subscript follows it: Next As Long.
+  const int32_t after = CodeAfterBlanks(CurPtr());
+  return after == KwAs || after == '(' || !TypeNameOfSuffix(after).empty();
+}
+
+void clsParser::ParseTypeDecl(std::string_view scope) {
+  try {
+    if (!AcceptToken(KwType)) return;
+    std::shared_ptr<ClsEntry> members;
+    clsFixPtr decl;
+    if (ParseDeclarator(decl)) {
+      auto e = NewEntry(decl.TokenString, decl.Ptr, scope);
+      e->eEntrytype = kEntryType;
+      e->Parameters = std::make_shared<ClsEntry>();
+      members = e->Parameters;
+      if (*m_oSym.list) (*m_oSym.list)->Add(std::move(e));
+    }
+    while (!AtEnd() && CurCode() != KwEnd) {
+      YieldToWindowSystem();
+      Next();
+      SkipWhitespace();
+      if (AtDirectiveLine()) {
+        SkipToLineEnd();
+        continue;
+      }
+      if (!AtTypeMember()) continue;
+      clsFixPtr m;
+      if (!ParseDeclarator(m, true)) continue;
+      auto e = NewEntry(m.TokenString, m.Ptr, "");
+      m.HasSubscript = ParseSubscript();
+      ParseAsClause(m);
+      e->EntryType = m.SymType;
+      e->lEntryTypePtr = m.Ptr;
+      if (members) members->Add(std::move(e));
+    }
+    AcceptToken(KwEnd);
+    AcceptToken(KwType);
+  } catch (const std::exception&) {
+  }
+}
+
+void clsParser::ParseOptionStatement() {
+  try {
+    if (CurCode() != KwOption) return;
+    Next();
+    SkipWhitespace();
+    switch (CurCode()) {
+      case KwExplicit:
+        AcceptToken(KwExplicit);
+        break;
+      case KwPrivate:
+        AcceptToken(KwPrivate);
+        if (CurCode() == VbpModule) AcceptToken(VbpModule);  // never in code: Module is a word
+        break;
+      // The low codes are the same words in the other tables' numbering.
+      case KwBase:
+      case 595:
+        AcceptToken(CurCode());
+        if (CurCode() == TokIdentifier) Next();
+        break;
+      case KwCompare:
+      case 596: {
+        AcceptToken(CurCode());
+        const int32_t c = CurCode();
+        if (c == KwBinary || c == 302 || c == KwText || c == 598 || c == KwDatabase || c == 599)
+          AcceptToken(c);
+        break;
+      }
+      default:
+        break;
+    }
+  } catch (const std::exception&) {
+  }
+}
+
+}  // namespace qs

@@ -1,0 +1,257 @@
+// The one parser class: bound to one token stream, it parses a project file, a form or class
+// header, or the code section of a source file.
+//
+// Every member lives in src/parser/: the frame (binding, error state, cursor routines) in
+// clsParser.cpp, the header parsers in ParseVBP.cpp, ParseFormType.cpp and ParseClassType.cpp,
+// the code-section analysis in ParseForwardDecl.cpp, ParseDeclarations.cpp, ParseProcedures.cpp
+// and ParseNames.cpp.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "model/SymGlobals.h"
+#include "text/clsTokenStream.h"
+
+namespace qs {
+
+class ClsEntry;
+class ClsEntryPtr;
+class ClsUniqArray;
+class clsFixPtr;
+class clsFixup;
+class clsTokenStream;
+class clsVBFileTypes;
+class clsVBHeader;
+class clsVBFileType;
+
+class clsParser {
+ public:
+  clsParser();
+  ~clsParser();
+  clsParser(const clsParser&) = delete;
+  clsParser& operator=(const clsParser&) = delete;
+
+  /// Binds the parser to a token stream. The stream stays shared with the caller (normally the
+  /// header record of the file); an empty pointer leaves the parser unbound.
+  void InitParser(std::shared_ptr<clsTokenStream> in_TokenStrm);
+  /// The bound stream (empty before InitParser).
+  const std::shared_ptr<clsTokenStream>& TokenStream() const { return m_oTokenStream; }
+
+  /// Clears the error state and walks the stream from its beginning, stopping early when an
+  /// error is recorded; raises EvtParseError when the walk ends with an error recorded.
+  void Parse();
+
+  /// The parser's argument list: created empty with the parser.
+  ClsUniqArray& Args() { return *m_oArgs; }
+  const ClsUniqArray& Args() const { return *m_oArgs; }
+
+  /// Raised by Parse when a parse error was recorded: text, routine name, token position and
+  /// token code of the error.
+  std::function<void(const std::string& in_sErr, const std::string& in_sErrProc, int32_t in_lErrPtr,
+                     int16_t in_iErrTokenCode)>
+      EvtParseError;
+
+  // ---- Header parsers ----
+
+  /// Turns a project-file stream into a new item collection: one pass per project-file key.
+  /// Returns null only when the collection itself cannot be made.
+  std::shared_ptr<clsVBFileTypes> ParseVBP();
+  /// Parses the header of a form-like file (form, user control, property page, user document,
+  /// designer). Returns null when the parse fails.
+  std::shared_ptr<clsVBHeader> ParseFormType();
+  /// The name ParseFormType takes for the project's own control library. Without a call it
+  /// reads the run's project name (GetProjectName) when it meets a control; a caller parsing on
+  /// another thread passes the name the run has at that file instead.
+  /// Where the code analysis records its declarations: the run's globals unless set.
+  void SetSymbolTarget(const SymbolTarget& in_oTarget) { m_oSym = in_oTarget; }
+  void SetOwnLibraryName(std::string_view in_sName) {
+    m_sOwnLibrary.assign(in_sName);
+    m_bOwnLibrarySet = true;
+  }
+  /// Parses the header of a class module or standard module. Returns null when the parse fails.
+  std::shared_ptr<clsVBHeader> ParseClassType();
+
+ private:
+  // Lets the tests drive the private routines; defined once, in tests/parser/ParserTestPeer.h.
+  friend struct clsParserTestPeer;
+
+  // ---- Error state ----
+  void SetParseError(std::string_view in_sErr, std::string_view in_sErrProc, int32_t in_lErrPtr,
+                     int16_t in_iErrTokenCode);
+  /// Clears the flag, empties both texts and sets both numbers to -1.
+  void ClearParseError();
+
+  // ---- Cursor routines (shared by the header parsers and the code analysis) ----
+  // All of them do nothing (and answer false / "") while no stream is bound.
+
+  /// Steps over whitespace tokens.
+  void SkipWhitespace();
+  /// When the current token has this code: steps past it and the whitespace after it, true.
+  /// Otherwise the cursor stays and the answer is false.
+  bool AcceptToken(int32_t code);
+  /// AcceptToken for any of the twelve built-in type keywords (String ... Variant).
+  bool AcceptTypeKeyword();
+  /// The canonical name of a built-in type keyword ("String", "Long" ...), else "".
+  static std::string_view TypeNameOfToken(int32_t code);
+  /// Over a "_" and the blanks after it, then over an end of line and the blanks after that.
+  void SkipLineContinuation();
+
+  // Small stream helpers used by the parsing routines. They run for every token the scans pass,
+  // so they are inline.
+  /// code at the cursor (0 when unbound or beyond the end)
+  int32_t CurCode() const { return m_oTokenStream ? m_oTokenStream->TokenCode() : 0; }
+  /// text at the cursor ("" when unbound)
+  std::string_view CurText() const {
+    return m_oTokenStream ? m_oTokenStream->TokenString() : std::string_view();
+  }
+  /// cursor position (0 when unbound)
+  int32_t CurPtr() const { return m_oTokenStream ? m_oTokenStream->TokenPtr() : 0; }
+  /// cursor past the last token (true when unbound)
+  bool AtEnd() const { return !m_oTokenStream || m_oTokenStream->EOS(); }
+  /// cursor one on (nothing when unbound)
+  void Next() {
+    if (m_oTokenStream) m_oTokenStream->NextPtr();
+  }
+
+  // ---- Project-file line parsers (ParseVBP.cpp) ----
+  // Each runs one full pass over the stream for its key and adds items to m_oFileTypes.
+  void ParseNameLine();
+  void ParseFormLine();
+  void ParseUserControlLine();
+  void ParsePropertyPageLine();
+  void ParseUserDocumentLine();
+  void ParseDesignerLine();
+  void ParseClassLine();
+  void ParseModuleLine();
+  void ParseResFile32Line();
+  void ParseStartupLine();
+  void ParseIconFormLine();
+  void ParseRelatedDocLine();
+  void ParseReferenceLine();
+  void ParseObjectLine();
+
+  /// One pass for a key: calls readValue after every "key=" found; readValue answers whether an
+  /// item was added (a pass that takes only the first line then ends). yields: give the window
+  /// system a turn once per token.
+  template <class ReadValue>
+  void RunKeyPass(int32_t keyCode, bool firstOnly, bool yields, ReadValue&& readValue);
+  bool ReadPathValue(int32_t eType);
+  bool ReadNamePathValue(int32_t eType);
+  bool ReadQuotedValue(int32_t keyCode);
+  bool ReadReferenceValue();
+  bool ReadObjectValue();
+  /// Appends token texts to out until the current token has one of the stop codes or is an end
+  /// of line; false when the end of the stream came first.
+  bool CollectUntil(std::string& out, int32_t stop1, int32_t stop2);
+
+  // ---- Form and class header helpers (ParseFormType.cpp, ParseClassType.cpp) ----
+  void ParseFormBegin(clsVBHeader& header, std::string& currentControl);
+  void ParseFormProperty(clsVBHeader& header, const std::string& currentControl);
+  void ParseHeaderAttribute(clsVBHeader& header);
+
+  std::shared_ptr<clsTokenStream> m_oTokenStream;
+  std::unique_ptr<ClsUniqArray> m_oArgs;
+  std::shared_ptr<clsVBFileTypes> m_oFileTypes;  // the collection ParseVBP is filling
+  std::string m_sOwnLibrary;                     // see SetOwnLibraryName
+  SymbolTarget m_oSym;                           // see SetSymbolTarget
+  bool m_bOwnLibrarySet = false;
+
+  bool m_bParseError = false;
+  std::string m_sErr;
+  std::string m_sErrProc;
+  int32_t m_lErrPtr = -1;
+  int16_t m_iErrTokenCode = -1;
+
+  // ==== Code-section analysis ====
+  // RemapTokens, ParseForwardDecl, AcceptName and the other declaration, procedure and
+  // name-list routines are declared below this line, with their own access specifiers.
+
+ public:
+  // ---- Code section scan (ParseForwardDecl.cpp) ----
+  /// Re-codes every word from in_lCodePtr to the end of the stream with the code keyword table
+  /// and puts the cursor back at in_lCodePtr. Nothing happens for a position outside the stream.
+  void RemapTokens(int32_t in_lCodePtr);
+  /// Scans the code section from in_lCodePtr and adds its declarations to the symbol entry
+  /// g_oSymTable->Item(g_sSymTableKey). Never throws.
+  void ParseForwardDecl(int32_t in_lCodePtr);
+
+ private:
+  /// A statement that begins with Friend, Public or Private.
+  void ParseScopedDecl(int32_t keyword);
+
+  // ---- Names (ParseNames.cpp) ----
+  /// Reads the name at the cursor and steps past it: a word (a name token, or any word when
+  /// anyWord), never a number, or a bracketed name ("[" ... "]" on one line, or one bracketed
+  /// token), whose text is what stands between the brackets. False (cursor unchanged) otherwise.
+  bool ReadName(bool anyWord, std::string& out_sName, int32_t& out_lPtr);
+  /// True when the word at the position is a number: it starts with a digit, or it follows "&"
+  /// directly and is H with hex digits or O with octal digits.
+  bool IsNumberToken(int32_t in_lPtr) const;
+  /// True when the current token is "#" and only blanks stand before it on its line.
+  bool AtDirectiveLine() const;
+  /// Moves to the end of the line (the cursor stays on its line end), over continuations.
+  void SkipToLineEnd();
+  /// The code of the first token after in_lPtr that is not whitespace.
+  int32_t CodeAfterBlanks(int32_t in_lPtr) const;
+  /// Appends the name at the cursor to the list and steps one token; false when there is none.
+  bool AcceptName(clsFixup& names);
+  /// After a name: reads a dotted continuation (".Name" pairs, argument lists between them)
+  /// into the list; true when there was one. Stops before a line end, "," and ")"; out_bclosed
+  /// tells whether it stopped on in_iCloseCode.
+  bool ParseQualifiedName(clsFixup& names, bool& out_bclosed, int32_t in_iCloseCode);
+  /// Walks a value to the end of its line (continuations followed) and over the line end and the
+  /// blanks after it, collecting names. With stopAtComma it stops after a "," outside parentheses
+  /// instead and answers true; false when the walk ended at the line end or the stream's end.
+  bool SkipExpression(clsFixup& names, bool stopAtComma = false);
+  /// SkipExpression on a list that is dropped; always true.
+  bool SkipEnumValue();
+
+  // ---- Declarations (ParseDeclarations.cpp) ----
+  /// Reads a declared name and a type-suffix character after it (its type goes to SymType).
+  bool ParseDeclarator(clsFixPtr& out_decl, bool anyWord = false);
+  /// Steps over a parenthesised subscript up to its balancing ")", never past a line end that
+  /// has no continuation; true when there was one.
+  bool ParseSubscript();
+  /// Reads "As [New] type" into the declarator's SymType; false when no As follows (the
+  /// declarator keeps its suffix type or none).
+  bool ParseAsClause(clsFixPtr& inout_decl);
+  void ParseVariableDecl(std::string_view scope);
+  void ParseLocalVariableDecl(const std::shared_ptr<ClsEntry>& list, std::string_view scope);
+  void ParseConstDecl(std::string_view scope);
+  void ParseLocalConstDecl(const std::shared_ptr<ClsEntry>& list, std::string_view scope);
+  void ParseEnumDecl(std::string_view scope);
+  void ParseTypeDecl(std::string_view scope);
+  void ParseOptionStatement();
+  /// True when the value after the "=" at or after the cursor is a single string literal.
+  bool ValueIsSingleString() const;
+  /// True when the current token starts a member of a Type block.
+  bool AtTypeMember() const;
+
+  // ---- Procedures (ParseProcedures.cpp) ----
+  void ParseSubDecl(std::string_view scope);
+  void ParseFunctionDecl(std::string_view scope);
+  void ParsePropertyDecl(int32_t accessor, std::string_view scope);
+  void ParseEventDecl(std::string_view scope);
+  void ParseDeclareDecl(std::string_view scope);
+  /// Header, parameters, return type and body of Sub, Function, Property and Event.
+  void ParseProcedure(int32_t leadCode, int32_t kind, std::string_view scope, int32_t endKeyword,
+                      bool hasReturn);
+  /// The list after "(" up to its balancing ")"; inout_lHeldPtr receives the position of the
+  /// last parameter type read.
+  void ParseParameterList(ClsEntry& params, int32_t& inout_lHeldPtr);
+  /// True when the current token starts a parameter name.
+  bool AtParameterName() const;
+  /// Reads one parameter (or default-value) name into the list; false when there is none.
+  bool ParseParameterName(ClsEntry& list, std::shared_ptr<ClsEntryPtr>& out_entry,
+                          std::string_view scope, int32_t mode);
+  /// The type after As in a parameter list.
+  void ParseParameterType(clsFixPtr& out_decl);
+  /// Reads locals and local constants up to "End <endKeyword>".
+  void ParseProcedureBody(ClsEntryPtr& proc, int32_t endKeyword);
+};
+
+}  // namespace qs

@@ -1,0 +1,48 @@
+# Fails when a source or test file includes a header of a layer above its own, or when the core
+# includes a Qt header. Run by CTest (test "layers"):
+#   cmake -DROOT=<source folder> -P tools/check-layers.cmake
+#
+# Layers, lowest first; cli and ui stand side by side on top and never include each other.
+set(rank_text 0)
+set(rank_model 1)
+set(rank_parser 2)
+set(rank_driver 3)
+set(rank_cli 4)
+set(rank_ui 4)
+set(layers text model parser driver cli ui)
+
+if(NOT ROOT)
+  message(FATAL_ERROR "check-layers: pass -DROOT=<source folder>")
+endif()
+
+set(violations "")
+foreach(tree src tests)
+  foreach(layer ${layers})
+    file(GLOB_RECURSE files ${ROOT}/${tree}/${layer}/*.h ${ROOT}/${tree}/${layer}/*.cpp)
+    foreach(file ${files})
+      file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
+      foreach(line ${lines})
+        if(line MATCHES "#[ \t]*include[ \t]*\"([a-z]+)/")
+          set(target ${CMAKE_MATCH_1})
+          if(DEFINED rank_${target} AND NOT target STREQUAL layer)
+            if(rank_${target} GREATER_EQUAL rank_${layer})
+              file(RELATIVE_PATH rel ${ROOT} ${file})
+              string(STRIP "${line}" line)
+              list(APPEND violations "${rel}: layer ${layer} includes layer ${target}: ${line}")
+            endif()
+          endif()
+        elseif(line MATCHES "#[ \t]*include[ \t]*<Q" AND rank_${layer} LESS 4)
+          file(RELATIVE_PATH rel ${ROOT} ${file})
+          string(STRIP "${line}" line)
+          list(APPEND violations "${rel}: the core includes a Qt header: ${line}")
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(violations)
+  list(JOIN violations "\n" text)
+  message(FATAL_ERROR "Includes against the layering:\n${text}")
+endif()
+message(STATUS "Layering: every include points down")
