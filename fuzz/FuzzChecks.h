@@ -15,10 +15,11 @@
 
 #include "ProjectSplit.h"
 #include "driver/clsVBInfo.h"
-#include "model/SymGlobals.h"
+#include "model/RunState.h"
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
 #include "model/clsVBHeader.h"
+#include "parser/HeaderAnalysis.h"
 #include "parser/clsParser.h"
 #include "text/ClsString.h"
 #include "text/clsToken.h"
@@ -118,17 +119,15 @@ inline std::string CheckCodeScan(std::string_view input) {
   }
   if (!header) return "";
   header->TokenStream = stream;
-  g_oSymTable = std::make_shared<clsSymTable>();
-  header->GetForwardTypeDecl("FuzzModule");
+  RunState run;
+  run.g_oSymTable = std::make_shared<clsSymTable>();
+  GetForwardTypeDecl(run, *header, "FuzzModule");
   std::string result;
-  if (!g_oSymTable) {
+  if (!run.g_oSymTable) {
     result = "symbol table gone";
-  } else if (g_oSymTable->Count() != 1) {
-    result = "module entries: " + std::to_string(g_oSymTable->Count());
+  } else if (run.g_oSymTable->Count() != 1) {
+    result = "module entries: " + std::to_string(run.g_oSymTable->Count());
   }
-  g_oSymTable.reset();
-  g_oSymEntry.reset();
-  g_oEntryList.reset();
   return result;
 }
 

@@ -14,12 +14,10 @@
 #include "model/ClsEntry.h"
 #include "model/ClsEntryPtr.h"
 #include "model/ClsSymEntry.h"
-#include "model/SymGlobals.h"
 #include "model/clsSymTable.h"
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
 #include "model/clsVBHeader.h"
-#include "model/modProjectName.h"
 #include "text/Yield.h"
 
 namespace qs {
@@ -321,9 +319,9 @@ bool WriteRunJson(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
   }
   try {
     const std::string& reported = in_oInfo.Settings().reportedProjectFile;
-    const std::string text =
-        BuildJsonExport(reported.empty() ? in_sProjectFile : reported, GetProjectName(),
-                        in_oInfo.FileTypes().get(), g_oSymTable.get());
+    const std::string text = BuildJsonExport(
+        reported.empty() ? in_sProjectFile : reported, in_oInfo.State().GetProjectName(),
+        in_oInfo.FileTypes().get(), in_oInfo.State().g_oSymTable.get());
     return WriteFileAtomically(out_sPath, text, out_sReason);
   } catch (const std::exception& e) {
     out_sReason = std::string("export cannot be written: ") + e.what();

@@ -28,8 +28,8 @@ bool WriteFileAtomically(const std::string& in_sPath, std::string_view in_sText,
                          std::string& out_sReason);
 
 /// Exports the last run of the driver beside its report: the project file as the report names it
-/// (in_sProjectFile unless the run's settings give another), the run-wide project name, the
-/// driver's item collection and the run-wide symbol table. Nothing is written, and false returned,
+/// (in_sProjectFile unless the run's settings give another), and the run's project name, item
+/// collection and symbol table. Nothing is written, and false returned,
 /// when the run did not write its report. out_sPath names the export file; out_sReason says why it
 /// was not written.
 bool WriteRunJson(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,

@@ -5,8 +5,9 @@
 #include <exception>
 
 #include "driver/modFiles.h"
-#include "model/SymGlobals.h"
+#include "model/RunState.h"
 #include "model/clsVBHeader.h"
+#include "parser/HeaderAnalysis.h"
 #include "parser/clsParser.h"
 #include "text/ClsString.h"
 #include "text/Yield.h"
@@ -45,9 +46,12 @@ void LoadSourceFile(SourceFile& io_oFile) {
     } else {
       text.TokenizeClass(keywords, io_oFile.stream);
     }
-    clsParser parser;
+    // The header parse sees the project name the run has reached at this file, in a run state of
+    // the file's own: nothing here touches the run's.
+    RunState fileRun;
+    fileRun.SetProjectName(io_oFile.projectName);
+    clsParser parser(fileRun);
     parser.InitParser(io_oFile.stream);
-    parser.SetOwnLibraryName(io_oFile.projectName);
     io_oFile.header = io_oFile.formLike ? parser.ParseFormType() : parser.ParseClassType();
     if (!io_oFile.header) return;
     // The code section is re-coded here rather than in the analysis: it depends on nothing but

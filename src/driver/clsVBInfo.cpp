@@ -15,12 +15,10 @@
 #include "driver/ReportWriter.h"
 #include "driver/SourceLoader.h"
 #include "driver/modFiles.h"
-#include "model/SymGlobals.h"
 #include "model/clsSymTable.h"
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
 #include "model/clsVBHeader.h"
-#include "model/modProjectName.h"
 #include "parser/SecondPass.h"
 #include "parser/clsParser.h"
 #include "text/ClsString.h"
@@ -76,10 +74,9 @@ void MergeFreedBlocks() {
   ::operator delete(::operator new(4096));
 }
 
-void ReleaseSymbolTable() {
-  g_oSymEntry.reset();
-  g_oEntryList.reset();
-  std::shared_ptr<clsSymTable> table = std::move(g_oSymTable);
+void ReleaseSymbolTable(RunState& io_oRun) {
+  io_oRun.ClearCurrentModule();
+  std::shared_ptr<clsSymTable> table = std::move(io_oRun.g_oSymTable);
   if (!table || table.use_count() != 1) return;
   for (const auto& entry : *table) {
     if (!entry || entry.use_count() != 1) continue;
@@ -97,13 +94,10 @@ void ReleaseSymbolTable() {
 }  // namespace
 
 clsVBInfo::clsVBInfo() {
-  g_oSymTable = std::make_shared<clsSymTable>();
+  m_oRun.g_oSymTable = std::make_shared<clsSymTable>();
 }
 
-clsVBInfo::~clsVBInfo() {
-  m_oFileTypes.reset();
-  g_oSymTable.reset();
-}
+clsVBInfo::~clsVBInfo() = default;
 
 void clsVBInfo::Fail(std::string in_sReason) {
   m_reportWritten = false;
@@ -129,7 +123,7 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   m_warnings.clear();
   m_detailsAhead.clear();
   // A project without a Name line has no name, not the previous project's.
-  SetProjectName("");
+  m_oRun.SetProjectName("");
 
   // Output names. The project path is a platform path, so it splits at "/".
   m_sProjectFile = in_sFilename;
@@ -180,7 +174,7 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
     std::shared_ptr<clsTokenStream> stream;
     projectText->TokenizeVBP(keywords, stream);
     projectText.reset();
-    clsParser parser;
+    clsParser parser(m_oRun);
     parser.InitParser(stream);
     m_oFileTypes = parser.ParseVBP();
   }
@@ -191,8 +185,8 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
 
   // Second pass: the code analysis fills a new symbol table from every source file. The previous
   // run's table is freed first, in pieces.
-  ReleaseSymbolTable();
-  RunSecondPass(*m_oFileTypes);
+  ReleaseSymbolTable(m_oRun);
+  RunSecondPass(m_oRun, *m_oFileTypes);
 
   m_reportWritten = WriteReport();
   // What the report did not take (a failed report, a module the table lost) goes a block at a
@@ -212,7 +206,7 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
   std::vector<char> planned;        // false when the path could not be worked out
   // A form's header parse recognises the project's own controls by the project name the run
   // has reached at that form (a Name line may come after some forms).
-  std::string projectName = GetProjectName();
+  std::string projectName = m_oRun.GetProjectName();
   for (const auto& item : *m_oFileTypes) {
     YieldToWindowSystem();
     if (!item) continue;
@@ -267,7 +261,7 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
         m_oFileTypes->IconForm = item->InternalName;
         break;
       case kItemName:
-        SetProjectName(item->InternalName);
+        m_oRun.SetProjectName(item->InternalName);
         break;
       default:
         break;  // references, objects, resource file, related documents
@@ -301,7 +295,7 @@ bool clsVBInfo::WriteReport() {
   const std::string stamp = m_settings.stamp.empty() ? CurrentStamp() : m_settings.stamp;
   const std::string programFolder =
       m_settings.programFolder.empty() ? ProgramFolder() : m_settings.programFolder;
-  const std::string& projectName = GetProjectName();
+  const std::string& projectName = m_oRun.GetProjectName();
 
   ReportWriter w;
   if (!w.Open(m_HtmlListing)) {
@@ -320,9 +314,9 @@ bool clsVBInfo::WriteReport() {
   WriteProjectSummary(w, *m_oFileTypes, values);
 
   // Module summaries, then module detail sections: one block per symbol table entry each.
-  if (g_oSymTable) {
-    WriteModuleSummaries(w, *g_oSymTable);
-    WriteModuleDetails(w, *g_oSymTable, &m_detailsAhead);
+  if (m_oRun.g_oSymTable) {
+    WriteModuleSummaries(w, *m_oRun.g_oSymTable);
+    WriteModuleDetails(w, *m_oRun.g_oSymTable, &m_detailsAhead);
   }
 
   for (int i = 0; i <= 18; ++i) w.WriteLineBreak("");

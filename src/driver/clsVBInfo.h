@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "driver/ReportModules.h"
+#include "model/RunState.h"
 
 namespace qs {
 
@@ -67,6 +68,9 @@ class clsVBInfo {
   /// The project item collection of the last run (null before the first run).
   const std::shared_ptr<clsVBFileTypes>& FileTypes() const { return m_oFileTypes; }
 
+  /// The state of the last run: its symbol table and project name. The next run replaces it.
+  const RunState& State() const { return m_oRun; }
+
  private:
   /// The run between the two events; ends early, with FailureReason set, when it fails.
   void Run(const std::string& in_sFilename);
@@ -92,6 +96,7 @@ class clsVBInfo {
   std::vector<std::string> m_warnings;
   /// The modules' report detail blocks rendered while their files were read (this run's only).
   std::vector<ModuleDetailsAhead> m_detailsAhead;
+  RunState m_oRun;
   RunSettings m_settings;
 };
 

@@ -44,16 +44,11 @@ class clsVBHeader {
   /// re-codes them while it reads the file); the analysis then does not re-code them again.
   bool CodeRecoded = false;
   /// The module's declarations, analysed while the file was loaded into an entry of its own
-  /// (see AnalyseAhead). The analysis takes the entry over whole when no earlier module has
-  /// taken the name: that entry would start empty, so analysing again would give the same.
+  /// (by the parser's AnalyseAhead). The analysis takes the entry over whole when no earlier module
+  /// has taken the name: that entry would start empty, so analysing again would give the same.
   std::shared_ptr<ClsSymEntry> PreparedEntry;
   std::string sVBTableName;  ///< symbol-table key: Attribute_VBName without its quotes
   std::string sVBTableNewName;
-
-  /// Runs the code analysis of the file's code section and enters the module in the symbol
-  /// table under sVBTableName (defined with the code analysis). A file whose header has no
-  /// VB_Name is entered under in_sFallbackName (the project item's InternalName) instead.
-  void GetForwardTypeDecl(std::string_view in_sFallbackName = {});
 
   /// Debugging aids: write the stream's text from a position / whole. Nothing happens without
   /// a stream. False when nothing was written.

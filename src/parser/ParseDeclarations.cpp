@@ -5,7 +5,7 @@
 #include <string>
 
 #include "model/ClsEntry.h"
-#include "model/SymGlobals.h"
+#include "model/RunState.h"
 #include "parser/TypeSuffix.h"
 #include "parser/clsParser.h"
 #include "text/TokenCodes.h"
@@ -47,12 +47,12 @@ bool clsParser::ParseDeclarator(clsFixPtr& out_decl, bool anyWord) {
   if (!suffix.empty()) {
     Next();
     out_decl.SymType.assign(suffix);
-    out_decl.SymTypeTable = *m_oSym.key;
+    out_decl.SymTypeTable = m_oRun->g_sSymTableKey;
   }
   SkipWhitespace();
   out_decl.TokenString = std::move(name);
   out_decl.Ptr = ptr;
-  out_decl.SymTable = *m_oSym.key;
+  out_decl.SymTable = m_oRun->g_sSymTableKey;
   return true;
 }
 
@@ -99,7 +99,7 @@ bool clsParser::ParseAsClause(clsFixPtr& inout_decl) {
   if (!builtin.empty()) {
     AcceptToken(code);
     inout_decl.SymType.assign(builtin);
-    inout_decl.SymTypeTable = *m_oSym.key;
+    inout_decl.SymTypeTable = m_oRun->g_sSymTableKey;
     // String * n: the length is a number or a constant name.
     if (code == KwString && AcceptToken('*') && CurCode() >= TokIdentifier) AcceptToken(CurCode());
     return true;
@@ -107,7 +107,7 @@ bool clsParser::ParseAsClause(clsFixPtr& inout_decl) {
   if (code == KwAny) {
     AcceptToken(KwAny);
     inout_decl.SymType.clear();
-    inout_decl.SymTypeTable = *m_oSym.key;
+    inout_decl.SymTypeTable = m_oRun->g_sSymTableKey;
     return true;
   }
   clsFixup names;
@@ -115,14 +115,14 @@ bool clsParser::ParseAsClause(clsFixPtr& inout_decl) {
     bool closed = false;
     ParseQualifiedName(names, closed, ')');
     inout_decl.SymType = JoinNames(names);
-    inout_decl.SymTypeTable = *m_oSym.key;
+    inout_decl.SymTypeTable = m_oRun->g_sSymTableKey;
     SkipWhitespace();
   }
   return true;
 }
 
 void clsParser::ParseVariableDecl(std::string_view scope) {
-  ParseLocalVariableDecl(*m_oSym.list, scope);
+  ParseLocalVariableDecl(m_oRun->g_oEntryList, scope);
 }
 
 void clsParser::ParseLocalVariableDecl(const std::shared_ptr<ClsEntry>& list,
@@ -176,7 +176,7 @@ bool clsParser::ValueIsSingleString() const {
 }
 
 void clsParser::ParseConstDecl(std::string_view scope) {
-  ParseLocalConstDecl(*m_oSym.list, scope);
+  ParseLocalConstDecl(m_oRun->g_oEntryList, scope);
 }
 
 void clsParser::ParseLocalConstDecl(const std::shared_ptr<ClsEntry>& list, std::string_view scope) {
@@ -244,7 +244,7 @@ void clsParser::ParseEnumDecl(std::string_view scope) {
       e->eEntrytype = kEntryEnum;
       e->Parameters = std::make_shared<ClsEntry>();
       members = e->Parameters;
-      if (*m_oSym.list) (*m_oSym.list)->Add(std::move(e));
+      if (m_oRun->g_oEntryList) m_oRun->g_oEntryList->Add(std::move(e));
     }
     while (!AtEnd() && CurCode() != KwEnd) {
       YieldToWindowSystem();
@@ -292,7 +292,7 @@ void clsParser::ParseTypeDecl(std::string_view scope) {
       e->eEntrytype = kEntryType;
       e->Parameters = std::make_shared<ClsEntry>();
       members = e->Parameters;
-      if (*m_oSym.list) (*m_oSym.list)->Add(std::move(e));
+      if (m_oRun->g_oEntryList) m_oRun->g_oEntryList->Add(std::move(e));
     }
     while (!AtEnd() && CurCode() != KwEnd) {
       YieldToWindowSystem();

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "model/clsVBHeader.h"
-#include "model/modProjectName.h"
 #include "parser/clsParser.h"
 #include "text/StringUtil.h"
 #include "text/TokenCodes.h"
@@ -114,7 +113,7 @@ void clsParser::ParseFormBegin(clsVBHeader& header, std::string& currentControl)
     ownControl = true;
   } else if (code == TokIdentifier) {
     const std::string library(CurText());
-    const bool sameProject = library == (m_bOwnLibrarySet ? m_sOwnLibrary : GetProjectName());
+    const bool sameProject = library == m_oRun->GetProjectName();
     if (ts.TokenCodeAhead(1) != '.' || ts.TokenCodeAhead(2) != TokIdentifier) return;
     Next();
     Next();

@@ -7,7 +7,7 @@
 
 #include "model/ClsEntry.h"
 #include "model/ClsSymEntry.h"
-#include "model/SymGlobals.h"
+#include "model/RunState.h"
 #include "parser/clsParser.h"
 #include "text/TokenCodes.h"
 #include "text/Yield.h"
@@ -17,15 +17,6 @@
 namespace qs {
 
 namespace {
-
-// Makes one list of the module's entry the target of the next declaration. The entry is fetched
-// by key each time, so a second file with the same name adds to the first file's entry. Without
-// an entry the target is empty and the statement routines record nothing.
-void SelectList(const SymbolTarget& sym, std::shared_ptr<ClsEntry> ClsSymEntry::*list) {
-  std::shared_ptr<ClsSymEntry>& entry = *sym.entry;
-  entry = *sym.table ? (*sym.table)->Item(std::string_view(*sym.key)) : nullptr;
-  *sym.list = entry ? (*entry).*list : nullptr;
-}
 
 // The code keyword table never changes, so every file is re-coded with one table object
 // instead of filling a fresh one per file. A table whose fill failed is filled again next time.
@@ -79,56 +70,12 @@ void clsParser::ParseForwardDecl(int32_t in_lCodePtr) {
         case KwOption:
           ParseOptionStatement();
           break;
-        case KwProperty: {
-          AcceptToken(KwProperty);
-          SelectList(m_oSym, &ClsSymEntry::EProperty);
-          const int32_t accessor = CurCode();
-          if (accessor == KwGet || accessor == KwLet || accessor == KwSet)
-            ParsePropertyDecl(accessor, "Public");
-          break;
-        }
-        case KwWithEvents:
-          SelectList(m_oSym, &ClsSymEntry::EVar);
-          ParseVariableDecl("Private");
-          break;
-        case KwFunction:
-          SelectList(m_oSym, &ClsSymEntry::EFunction);
-          ParseFunctionDecl("Public");
-          break;
-        case KwSub:
-          SelectList(m_oSym, &ClsSymEntry::ESub);
-          ParseSubDecl("Public");
-          break;
-        case KwConst:
-          SelectList(m_oSym, &ClsSymEntry::EConst);
-          ParseConstDecl("");
-          break;
-        case KwDeclare:
-          SelectList(m_oSym, &ClsSymEntry::EDeclare);
-          ParseDeclareDecl("Public");
-          break;
-        case KwDim:
-          AcceptToken(KwDim);
-          SelectList(m_oSym, &ClsSymEntry::EVar);
-          ParseVariableDecl("Private");
-          break;
-        case KwEnum:
-          SelectList(m_oSym, &ClsSymEntry::EEnum);
-          ParseEnumDecl("Public");
-          break;
-        case KwEvent:
-          SelectList(m_oSym, &ClsSymEntry::EEvent);
-          ParseEventDecl("Public");
-          break;
-        case KwType:
-          SelectList(m_oSym, &ClsSymEntry::EType);
-          ParseTypeDecl("Public");
-          break;
         case '#':
           // #If, #ElseIf, #Else, #End If and #Const lines are read past whole.
           if (AtDirectiveLine()) SkipToLineEnd();
           break;
         default:
+          ParseDeclaration("");
           break;
       }
       // Every statement routine consumes at least its keyword; anything else is passed over.
@@ -143,58 +90,83 @@ void clsParser::ParseScopedDecl(int32_t keyword) {
     const char* scope = keyword == KwFriend ? "Friend" : keyword == KwPublic ? "Public" : "Private";
     if (!AcceptToken(keyword)) return;
     AcceptToken(KwStatic);
-    const int32_t code = CurCode();
-    switch (code) {
-      case KwWithEvents:
-        SelectList(m_oSym, &ClsSymEntry::EVar);
-        ParseVariableDecl(scope);
-        return;
-      case KwProperty: {
-        AcceptToken(KwProperty);
-        const int32_t accessor = CurCode();
-        if (accessor == KwGet || accessor == KwLet || accessor == KwSet) {
-          SelectList(m_oSym, &ClsSymEntry::EProperty);
-          ParsePropertyDecl(accessor, scope);
-        }
-        return;
-      }
-      case KwFunction:
-        SelectList(m_oSym, &ClsSymEntry::EFunction);
-        ParseFunctionDecl(scope);
-        return;
-      case KwSub:
-        SelectList(m_oSym, &ClsSymEntry::ESub);
-        ParseSubDecl(scope);
-        return;
-      case KwConst:
-        SelectList(m_oSym, &ClsSymEntry::EConst);
-        ParseConstDecl(scope);
-        return;
-      case KwDeclare:
-        SelectList(m_oSym, &ClsSymEntry::EDeclare);
-        ParseDeclareDecl(scope);
-        return;
-      case KwEnum:
-        SelectList(m_oSym, &ClsSymEntry::EEnum);
-        ParseEnumDecl(scope);
-        return;
-      case KwEvent:
-        SelectList(m_oSym, &ClsSymEntry::EEvent);
-        ParseEventDecl(scope);
-        return;
-      case KwType:
-        SelectList(m_oSym, &ClsSymEntry::EType);
-        ParseTypeDecl(scope);
-        return;
-      default:
-        // A variable: a name token, or a bracketed name.
-        if (IsNameToken(code) || code == '[') {
-          SelectList(m_oSym, &ClsSymEntry::EVar);
-          ParseVariableDecl(scope);
-        }
-        return;
-    }
+    ParseDeclaration(scope);
   } catch (const std::exception&) {
+    // The statement ends here; the scan goes on with the next token.
+  }
+}
+
+void clsParser::SelectList(std::shared_ptr<ClsEntry> ClsSymEntry::*in_oList) {
+  // The entry is fetched by key each time, so a second file with the same name adds to the first
+  // file's entry. Without an entry the target is empty and the statement routines record nothing.
+  RunState& run = *m_oRun;
+  run.g_oSymEntry =
+      run.g_oSymTable ? run.g_oSymTable->Item(std::string_view(run.g_sSymTableKey)) : nullptr;
+  run.g_oEntryList = run.g_oSymEntry ? (*run.g_oSymEntry).*in_oList : nullptr;
+}
+
+void clsParser::ParseDeclaration(std::string_view in_sScope) {
+  // Without a scope word every kind has its own default: Public for procedures, events, Declares,
+  // enumerations and types, Private for variables, none for constants.
+  const bool scoped = !in_sScope.empty();
+  const auto scopeOr = [&](std::string_view unscoped) { return scoped ? in_sScope : unscoped; };
+  const int32_t code = CurCode();
+  switch (code) {
+    case KwWithEvents:
+      SelectList(&ClsSymEntry::EVar);
+      ParseVariableDecl(scopeOr("Private"));
+      return;
+    case KwProperty: {
+      AcceptToken(KwProperty);
+      const int32_t accessor = CurCode();
+      if (accessor == KwGet || accessor == KwLet || accessor == KwSet) {
+        SelectList(&ClsSymEntry::EProperty);
+        ParsePropertyDecl(accessor, scopeOr("Public"));
+      }
+      return;
+    }
+    case KwFunction:
+      SelectList(&ClsSymEntry::EFunction);
+      ParseFunctionDecl(scopeOr("Public"));
+      return;
+    case KwSub:
+      SelectList(&ClsSymEntry::ESub);
+      ParseSubDecl(scopeOr("Public"));
+      return;
+    case KwConst:
+      SelectList(&ClsSymEntry::EConst);
+      ParseConstDecl(scopeOr(""));
+      return;
+    case KwDeclare:
+      SelectList(&ClsSymEntry::EDeclare);
+      ParseDeclareDecl(scopeOr("Public"));
+      return;
+    case KwEnum:
+      SelectList(&ClsSymEntry::EEnum);
+      ParseEnumDecl(scopeOr("Public"));
+      return;
+    case KwEvent:
+      SelectList(&ClsSymEntry::EEvent);
+      ParseEventDecl(scopeOr("Public"));
+      return;
+    case KwType:
+      SelectList(&ClsSymEntry::EType);
+      ParseTypeDecl(scopeOr("Public"));
+      return;
+    case KwDim:
+      // Dim stands alone: "Public Dim" declares nothing.
+      if (scoped) return;
+      AcceptToken(KwDim);
+      SelectList(&ClsSymEntry::EVar);
+      ParseVariableDecl("Private");
+      return;
+    default:
+      // After a scope word, a name (or a bracketed name) starts a variable.
+      if (scoped && (IsNameToken(code) || code == '[')) {
+        SelectList(&ClsSymEntry::EVar);
+        ParseVariableDecl(in_sScope);
+      }
+      return;
   }
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "model/ClsEntry.h"
-#include "model/SymGlobals.h"
+#include "model/RunState.h"
 #include "parser/TypeSuffix.h"
 #include "parser/clsParser.h"
 #include "text/Cp1252.h"
@@ -58,7 +58,7 @@ void clsParser::ParseProcedure(int32_t leadCode, int32_t kind, std::string_view 
     e->Scope.assign(scope);
     e->lEntryptr = decl.Ptr;
     e->eEntrytype = kind;
-    if (*m_oSym.list) (*m_oSym.list)->Add(e);
+    if (m_oRun->g_oEntryList) m_oRun->g_oEntryList->Add(e);
     int32_t heldPtr = decl.Ptr;
     if (AcceptToken('(')) {
       e->Parameters = std::make_shared<ClsEntry>();
@@ -114,13 +114,13 @@ bool clsParser::ParseParameterName(ClsEntry& list, std::shared_ptr<ClsEntryPtr>&
 
 void clsParser::ParseParameterType(clsFixPtr& out_decl) {
   out_decl = clsFixPtr();
-  out_decl.SymTable = *m_oSym.key;
+  out_decl.SymTable = m_oRun->g_sSymTableKey;
   const int32_t code = CurCode();
   const std::string_view builtin = TypeNameOfToken(code);
   if (!builtin.empty()) {
     AcceptToken(code);
     out_decl.SymType.assign(builtin);
-    out_decl.SymTypeTable = *m_oSym.key;
+    out_decl.SymTypeTable = m_oRun->g_sSymTableKey;
     if (code == KwString && AcceptToken('*') && CurCode() >= TokIdentifier) AcceptToken(CurCode());
     return;
   }
@@ -139,7 +139,7 @@ void clsParser::ParseParameterType(clsFixPtr& out_decl) {
     joined += rec->TokenString;
   }
   out_decl.SymType = std::move(joined);
-  out_decl.SymTypeTable = *m_oSym.key;
+  out_decl.SymTypeTable = m_oRun->g_sSymTableKey;
   if (auto first = names.Item(1L)) out_decl.Ptr = first->Ptr;
 }
 
@@ -284,7 +284,7 @@ void clsParser::ParseDeclareDecl(std::string_view scope) {
     e->Scope.assign(scope);
     e->lEntryptr = ptr;
     e->eEntrytype = kind;
-    if (*m_oSym.list) (*m_oSym.list)->Add(e);
+    if (m_oRun->g_oEntryList) m_oRun->g_oEntryList->Add(e);
     const std::string_view suffix = TypeNameOfSuffix(CurCode());
     if (!suffix.empty()) Next();
     SkipWhitespace();

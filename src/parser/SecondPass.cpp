@@ -2,25 +2,25 @@
 
 #include <exception>
 
-#include "model/SymGlobals.h"
+#include "model/RunState.h"
 #include "model/clsVBFileTypes.h"
 #include "model/clsVBHeader.h"
+#include "parser/HeaderAnalysis.h"
 #include "text/Yield.h"
 
 namespace qs {
 
-void RunSecondPass(const clsVBFileTypes& items) {
+void RunSecondPass(RunState& io_oRun, const clsVBFileTypes& items) {
   try {
-    g_oSymTable = std::make_shared<clsSymTable>();
-    g_sSymTableKey.clear();
-    g_oSymEntry.reset();
-    g_oEntryList.reset();
+    io_oRun.g_oSymTable = std::make_shared<clsSymTable>();
+    io_oRun.ClearCurrentModule();
     for (const auto& item : items) {
       if (!item) continue;
       YieldToWindowSystem();
       if (IsSourceItemType(item->EType)) {
         // A missing or unreadable file has no header; the run goes on with the next item.
-        if (const auto& header = item->VBHeader()) header->GetForwardTypeDecl(item->InternalName);
+        if (const auto& header = item->VBHeader())
+          GetForwardTypeDecl(io_oRun, *header, item->InternalName);
       }
       YieldToWindowSystem();
     }

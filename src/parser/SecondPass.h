@@ -4,10 +4,11 @@
 namespace qs {
 
 class clsVBFileTypes;
+struct RunState;
 
-/// Replaces g_oSymTable by a new, empty table, then analyses the code of every source item in
-/// collection order (forms, modules, user controls, property pages, classes, designers, user
-/// documents). An item without a header is passed over. Never throws.
-void RunSecondPass(const clsVBFileTypes& items);
+/// Replaces the run's g_oSymTable by a new, empty table, then analyses the code of every source
+/// item in collection order (forms, modules, user controls, property pages, classes, designers,
+/// user documents). An item without a header is passed over. Never throws.
+void RunSecondPass(RunState& io_oRun, const clsVBFileTypes& items);
 
 }  // namespace qs

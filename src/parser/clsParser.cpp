@@ -10,7 +10,15 @@
 
 namespace qs {
 
-clsParser::clsParser() : m_oArgs(std::make_unique<ClsUniqArray>()), m_oSym(RunSymbols()) {
+clsParser::clsParser(RunState& io_oRun)
+    : m_oArgs(std::make_unique<ClsUniqArray>()), m_oRun(&io_oRun) {
+  ClearParseError();
+}
+
+clsParser::clsParser()
+    : m_oArgs(std::make_unique<ClsUniqArray>()),
+      m_oOwnRun(std::make_unique<RunState>()),
+      m_oRun(m_oOwnRun.get()) {
   ClearParseError();
 }
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/SymGlobals.h"
+#include "model/RunState.h"
 #include "text/clsTokenStream.h"
 
 namespace qs {
@@ -30,6 +30,11 @@ class clsVBFileType;
 
 class clsParser {
  public:
+  /// A parser that records into the given run: its symbol table, current module and list, and
+  /// its project name. The run must outlive the parser.
+  explicit clsParser(RunState& io_oRun);
+  /// A parser with a run state of its own, empty: for parsing that belongs to no run (a project
+  /// or header parse on its own, a test).
   clsParser();
   ~clsParser();
   clsParser(const clsParser&) = delete;
@@ -61,17 +66,11 @@ class clsParser {
   /// Returns null only when the collection itself cannot be made.
   std::shared_ptr<clsVBFileTypes> ParseVBP();
   /// Parses the header of a form-like file (form, user control, property page, user document,
-  /// designer). Returns null when the parse fails.
+  /// designer). A control of the project's own library is recognised by the run's project name.
+  /// Returns null when the parse fails.
   std::shared_ptr<clsVBHeader> ParseFormType();
-  /// The name ParseFormType takes for the project's own control library. Without a call it
-  /// reads the run's project name (GetProjectName) when it meets a control; a caller parsing on
-  /// another thread passes the name the run has at that file instead.
-  /// Where the code analysis records its declarations: the run's globals unless set.
-  void SetSymbolTarget(const SymbolTarget& in_oTarget) { m_oSym = in_oTarget; }
-  void SetOwnLibraryName(std::string_view in_sName) {
-    m_sOwnLibrary.assign(in_sName);
-    m_bOwnLibrarySet = true;
-  }
+  /// The run the parser records into (its own when constructed without one).
+  RunState& Run() { return *m_oRun; }
   /// Parses the header of a class module or standard module. Returns null when the parse fails.
   std::shared_ptr<clsVBHeader> ParseClassType();
 
@@ -156,9 +155,8 @@ class clsParser {
   std::shared_ptr<clsTokenStream> m_oTokenStream;
   std::unique_ptr<ClsUniqArray> m_oArgs;
   std::shared_ptr<clsVBFileTypes> m_oFileTypes;  // the collection ParseVBP is filling
-  std::string m_sOwnLibrary;                     // see SetOwnLibraryName
-  SymbolTarget m_oSym;                           // see SetSymbolTarget
-  bool m_bOwnLibrarySet = false;
+  std::unique_ptr<RunState> m_oOwnRun;           // the run state of a parser made without one
+  RunState* m_oRun;                              // never null
 
   bool m_bParseError = false;
   std::string m_sErr;
@@ -175,13 +173,18 @@ class clsParser {
   /// Re-codes every word from in_lCodePtr to the end of the stream with the code keyword table
   /// and puts the cursor back at in_lCodePtr. Nothing happens for a position outside the stream.
   void RemapTokens(int32_t in_lCodePtr);
-  /// Scans the code section from in_lCodePtr and adds its declarations to the symbol entry
-  /// g_oSymTable->Item(g_sSymTableKey). Never throws.
+  /// Scans the code section from in_lCodePtr and adds its declarations to the run's symbol
+  /// entry g_oSymTable->Item(g_sSymTableKey). Never throws.
   void ParseForwardDecl(int32_t in_lCodePtr);
 
  private:
   /// A statement that begins with Friend, Public or Private.
   void ParseScopedDecl(int32_t keyword);
+  /// Hands the declaration at the cursor to its routine. in_sScope is the scope word read before
+  /// it, "" for a statement without one (which gets each declaration's own default scope).
+  void ParseDeclaration(std::string_view in_sScope);
+  /// Makes one list of the run's current module entry the target of the next declaration.
+  void SelectList(std::shared_ptr<ClsEntry> ClsSymEntry::*in_oList);
 
   // ---- Names (ParseNames.cpp) ----
   /// Reads the name at the cursor and steps past it: a word (a name token, or any word when

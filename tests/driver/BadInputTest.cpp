@@ -17,7 +17,7 @@
 #include "model/ClsEntry.h"
 #include "model/ClsEntryPtr.h"
 #include "model/ClsSymEntry.h"
-#include "model/SymGlobals.h"
+#include "model/RunState.h"
 #include "model/clsSymTable.h"
 #include "model/clsVBFileTypes.h"
 
@@ -65,11 +65,11 @@ struct DriverRun {
 };
 
 // The names in one list of a module's symbol entry ("" entries kept), in list order.
-std::vector<std::string> Names(const std::string& module,
+std::vector<std::string> Names(const RunState& run, const std::string& module,
                                std::shared_ptr<ClsEntry> ClsSymEntry::*list) {
   std::vector<std::string> out;
-  if (!g_oSymTable) return out;
-  const auto entry = g_oSymTable->Item(std::string_view(module));
+  if (!run.g_oSymTable) return out;
+  const auto entry = run.g_oSymTable->Item(std::string_view(module));
   if (!entry || !((*entry).*list)) return out;
   const ClsEntry& l = *((*entry).*list);
   for (long i = 1; i <= l.Count(); ++i)
@@ -144,7 +144,8 @@ TEST(BadInput, BinaryFilesAsProjectFormClassAndModule) {
                                      "Module=modGood; good.bas\n")));
   ExpectEndedNormally(r);
   ASSERT_TRUE(r.info.ReportWritten()) << r.info.FailureReason();
-  EXPECT_EQ(Names("modGood", &ClsSymEntry::ESub), std::vector<std::string>{"StillFound"});
+  EXPECT_EQ(Names(r.info.State(), "modGood", &ClsSymEntry::ESub),
+            std::vector<std::string>{"StillFound"});
 }
 
 TEST(BadInput, NulBytesAreOrdinaryCharacters) {
@@ -157,8 +158,8 @@ TEST(BadInput, NulBytesAreOrdinaryCharacters) {
   r.Document(OneModuleProject(dir, "modNul", code));
   ExpectEndedNormally(r);
   ASSERT_TRUE(r.info.ReportWritten()) << r.info.FailureReason();
-  EXPECT_TRUE(Contains(Names("modNul", &ClsSymEntry::EFunction), "AfterNul"));
-  EXPECT_TRUE(Contains(Names("modNul", &ClsSymEntry::EConst), "A"));
+  EXPECT_TRUE(Contains(Names(r.info.State(), "modNul", &ClsSymEntry::EFunction), "AfterNul"));
+  EXPECT_TRUE(Contains(Names(r.info.State(), "modNul", &ClsSymEntry::EConst), "A"));
   // A project file with NUL bytes between its lines still names its items.
   dir.Write("Q.vbp", "Name=\"Q\"\r\n\0\0\0\r\nModule=modNul; modNul.bas\r\n"s);
   r.Document(dir / "Q.vbp");
@@ -177,8 +178,9 @@ TEST(BadInput, ASingleLineOf20Megabytes) {
   r.Document(OneModuleProject(dir, "modBig", code));
   ExpectEndedNormally(r);
   ASSERT_TRUE(r.info.ReportWritten()) << r.info.FailureReason();
-  EXPECT_TRUE(Contains(Names("modBig", &ClsSymEntry::EConst), "Huge"));
-  EXPECT_EQ(Names("modBig", &ClsSymEntry::ESub), std::vector<std::string>{"AfterHuge"});
+  EXPECT_TRUE(Contains(Names(r.info.State(), "modBig", &ClsSymEntry::EConst), "Huge"));
+  EXPECT_EQ(Names(r.info.State(), "modBig", &ClsSymEntry::ESub),
+            std::vector<std::string>{"AfterHuge"});
 
   // A 20 MB file without a single line end, one word long, as project file and as module.
   std::string word(kBig, 'w');
@@ -186,7 +188,7 @@ TEST(BadInput, ASingleLineOf20Megabytes) {
   r.Document(dir.Write("W.vbp", "Module=modW; w.bas\r\n" + word));
   ExpectEndedNormally(r);
   ASSERT_TRUE(r.info.ReportWritten()) << r.info.FailureReason();
-  EXPECT_NE(g_oSymTable->Item(std::string_view("modW")), nullptr);
+  EXPECT_NE(r.info.State().g_oSymTable->Item(std::string_view("modW")), nullptr);
 }
 
 TEST(BadInput, UnterminatedStringsAndBrackets) {
@@ -207,11 +209,13 @@ TEST(BadInput, UnterminatedStringsAndBrackets) {
   r.Document(dir.Write("P.vbp", Crlf("Module=modStr; s.bas\nModule=modBr; b.bas\nForm=f.frm\n")));
   ExpectEndedNormally(r);
   ASSERT_TRUE(r.info.ReportWritten()) << r.info.FailureReason();
-  EXPECT_EQ(Names("modStr", &ClsSymEntry::EConst), std::vector<std::string>{"S"});
-  EXPECT_TRUE(Names("modStr", &ClsSymEntry::ESub).empty());
-  EXPECT_EQ(Names("modBr", &ClsSymEntry::ESub), std::vector<std::string>{"AfterBracket"});
-  EXPECT_EQ(Names("frmBr", &ClsSymEntry::EConst), std::vector<std::string>{"Before"});
-  EXPECT_TRUE(Names("frmBr", &ClsSymEntry::ESub).empty());
+  EXPECT_EQ(Names(r.info.State(), "modStr", &ClsSymEntry::EConst), std::vector<std::string>{"S"});
+  EXPECT_TRUE(Names(r.info.State(), "modStr", &ClsSymEntry::ESub).empty());
+  EXPECT_EQ(Names(r.info.State(), "modBr", &ClsSymEntry::ESub),
+            std::vector<std::string>{"AfterBracket"});
+  EXPECT_EQ(Names(r.info.State(), "frmBr", &ClsSymEntry::EConst),
+            std::vector<std::string>{"Before"});
+  EXPECT_TRUE(Names(r.info.State(), "frmBr", &ClsSymEntry::ESub).empty());
 }
 
 TEST(BadInput, UnclosedBlocksEndAtTheEndOfTheFile) {
@@ -227,11 +231,12 @@ TEST(BadInput, UnclosedBlocksEndAtTheEndOfTheFile) {
                                      "Module=modP; p.bas\nClass=clsP; c.cls\n")));
   ExpectEndedNormally(r);
   ASSERT_TRUE(r.info.ReportWritten()) << r.info.FailureReason();
-  EXPECT_EQ(Names("modT", &ClsSymEntry::EType), std::vector<std::string>{"TOpen"});
-  EXPECT_EQ(Names("modE", &ClsSymEntry::EEnum), std::vector<std::string>{"EOpen"});
-  EXPECT_EQ(Names("modS", &ClsSymEntry::ESub), std::vector<std::string>{"SOpen"});
-  EXPECT_EQ(Names("modP", &ClsSymEntry::ESub), std::vector<std::string>{"POpen"});
-  EXPECT_EQ(Names("clsP", &ClsSymEntry::EProperty), std::vector<std::string>{"Value"});
+  EXPECT_EQ(Names(r.info.State(), "modT", &ClsSymEntry::EType), std::vector<std::string>{"TOpen"});
+  EXPECT_EQ(Names(r.info.State(), "modE", &ClsSymEntry::EEnum), std::vector<std::string>{"EOpen"});
+  EXPECT_EQ(Names(r.info.State(), "modS", &ClsSymEntry::ESub), std::vector<std::string>{"SOpen"});
+  EXPECT_EQ(Names(r.info.State(), "modP", &ClsSymEntry::ESub), std::vector<std::string>{"POpen"});
+  EXPECT_EQ(Names(r.info.State(), "clsP", &ClsSymEntry::EProperty),
+            std::vector<std::string>{"Value"});
 }
 
 TEST(BadInput, ParenthesesNested10000Deep) {
@@ -247,9 +252,9 @@ TEST(BadInput, ParenthesesNested10000Deep) {
                                   "Public Function AfterDeep() As Long\r\nEnd Function\r\n"));
   ExpectEndedNormally(r);
   ASSERT_TRUE(r.info.ReportWritten()) << r.info.FailureReason();
-  EXPECT_TRUE(Contains(Names("modDeep", &ClsSymEntry::EConst), "Deep"));
-  EXPECT_TRUE(Contains(Names("modDeep", &ClsSymEntry::ESub), "Nest"));
-  EXPECT_TRUE(Contains(Names("modDeep", &ClsSymEntry::EFunction), "AfterDeep"));
+  EXPECT_TRUE(Contains(Names(r.info.State(), "modDeep", &ClsSymEntry::EConst), "Deep"));
+  EXPECT_TRUE(Contains(Names(r.info.State(), "modDeep", &ClsSymEntry::ESub), "Nest"));
+  EXPECT_TRUE(Contains(Names(r.info.State(), "modDeep", &ClsSymEntry::EFunction), "AfterDeep"));
 }
 
 TEST(BadInput, HundredThousandDeclarationsInOneModule) {
@@ -263,7 +268,7 @@ TEST(BadInput, HundredThousandDeclarationsInOneModule) {
   r.Document(OneModuleProject(dir, "modMany", code));
   ExpectEndedNormally(r);
   ASSERT_TRUE(r.info.ReportWritten()) << r.info.FailureReason();
-  const auto names = Names("modMany", &ClsSymEntry::EConst);
+  const auto names = Names(r.info.State(), "modMany", &ClsSymEntry::EConst);
   ASSERT_EQ(names.size(), static_cast<size_t>(kCount));
   EXPECT_EQ(names.front(), "C0");
   EXPECT_EQ(names.back(), "C99999");
@@ -286,8 +291,8 @@ TEST(BadInput, ProjectListingMissingFilesFoldersAndItself) {
   EXPECT_EQ(w[1], "AFolder.frm: source file is a folder");
   EXPECT_EQ(w[2], "sub\\gone.cls: source file not found");
   // The project file read as a module is just another module.
-  EXPECT_NE(g_oSymTable->Item(std::string_view("modSelf")), nullptr);
-  EXPECT_EQ(Names("modOk", &ClsSymEntry::ESub), std::vector<std::string>{"Ok"});
+  EXPECT_NE(r.info.State().g_oSymTable->Item(std::string_view("modSelf")), nullptr);
+  EXPECT_EQ(Names(r.info.State(), "modOk", &ClsSymEntry::ESub), std::vector<std::string>{"Ok"});
 }
 
 TEST(BadInput, ParentPathsLeavingTheProjectFolderAreFollowed) {
@@ -303,8 +308,10 @@ TEST(BadInput, ParentPathsLeavingTheProjectFolderAreFollowed) {
                             "Module=modFar; ..\\..\\..\\..\\..\\..\\..\\..\\..\\nowhere.bas\n")));
   ExpectEndedNormally(r);
   ASSERT_TRUE(r.info.ReportWritten()) << r.info.FailureReason();
-  EXPECT_EQ(Names("modShared", &ClsSymEntry::ESub), std::vector<std::string>{"SharedSub"});
-  EXPECT_EQ(Names("frmOther", &ClsSymEntry::ESub), std::vector<std::string>{"Form_Load"});
+  EXPECT_EQ(Names(r.info.State(), "modShared", &ClsSymEntry::ESub),
+            std::vector<std::string>{"SharedSub"});
+  EXPECT_EQ(Names(r.info.State(), "frmOther", &ClsSymEntry::ESub),
+            std::vector<std::string>{"Form_Load"});
   ASSERT_EQ(r.info.Warnings().size(), 1u);
   EXPECT_NE(r.info.Warnings()[0].find("source file not found"), std::string::npos);
 }
@@ -320,8 +327,9 @@ TEST(BadInput, LetterCaseMismatchesAreResolved) {
   ExpectEndedNormally(r);
   ASSERT_TRUE(r.info.ReportWritten()) << r.info.FailureReason();
   EXPECT_TRUE(r.info.Warnings().empty());
-  EXPECT_EQ(Names("frmMain", &ClsSymEntry::ESub), std::vector<std::string>{"Shown"});
-  EXPECT_EQ(Names("modA", &ClsSymEntry::ESub), std::vector<std::string>{"InA"});
+  EXPECT_EQ(Names(r.info.State(), "frmMain", &ClsSymEntry::ESub),
+            std::vector<std::string>{"Shown"});
+  EXPECT_EQ(Names(r.info.State(), "modA", &ClsSymEntry::ESub), std::vector<std::string>{"InA"});
 }
 
 TEST(BadInput, ReportLocationsThatCannotBeWritten) {

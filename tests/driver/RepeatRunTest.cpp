@@ -9,7 +9,7 @@
 #include "TestFolder.h"
 #include "driver/clsVBInfo.h"
 #include "model/ClsSymEntry.h"
-#include "model/SymGlobals.h"
+#include "model/RunState.h"
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
 #include "model/clsVBHeader.h"
@@ -63,7 +63,7 @@ TEST(RepeatRun, CollectionsACallerHoldsStayWhole) {
   info.GetFileInfo(kProject);
   ASSERT_TRUE(info.ReportWritten()) << info.FailureReason();
   const std::shared_ptr<clsVBFileTypes> items = info.FileTypes();
-  const std::shared_ptr<clsSymTable> table = g_oSymTable;
+  const std::shared_ptr<clsSymTable> table = info.State().g_oSymTable;
   ASSERT_TRUE(items && table);
   const int streams = HeadersWithStreams(*items);
   const long modules = table->Count();
@@ -77,7 +77,7 @@ TEST(RepeatRun, CollectionsACallerHoldsStayWhole) {
   ASSERT_TRUE(info.ReportWritten()) << info.FailureReason();
   // The driver moved on to new collections; the held ones keep every header, stream and list.
   EXPECT_NE(info.FileTypes(), items);
-  EXPECT_NE(g_oSymTable, table);
+  EXPECT_NE(info.State().g_oSymTable, table);
   EXPECT_EQ(HeadersWithStreams(*items), streams);
   EXPECT_EQ(table->Count(), modules);
   long after = 0;

@@ -11,7 +11,6 @@
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
 #include "model/clsVBHeader.h"
-#include "model/modProjectName.h"
 
 namespace qs {
 namespace {
@@ -245,7 +244,7 @@ TEST(clsVBInfo, FirstPassLoadsEverySourceItemAndNotesStartupIconAndName) {
   ASSERT_TRUE(types);
   EXPECT_EQ(types->StartupForm, "frmMain");
   EXPECT_EQ(types->IconForm, "frmMain");
-  EXPECT_EQ(GetProjectName(), "Small & <Fast>");
+  EXPECT_EQ(p.info.State().GetProjectName(), "Small & <Fast>");
 
   // Forms\FRMMAIN.FRM was found as forms/frmMain.frm and header-parsed as a form.
   auto main = ItemNamed(*types, "FRMMAIN");

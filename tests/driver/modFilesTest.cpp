@@ -5,7 +5,6 @@
 #include <string>
 
 #include "driver/modFiles.h"
-#include "model/modProjectName.h"
 
 namespace qs {
 namespace {
@@ -25,13 +24,6 @@ TEST(CreateFolder, CreatesOneLevelAndIgnoresEveryError) {
   EXPECT_FALSE(fs::exists(base / "missing"));
   CreateFolder("");
   fs::remove_all(base);
-}
-
-TEST(ProjectName, SetAndGetRoundTrip) {
-  SetProjectName("Inventory");
-  EXPECT_EQ(GetProjectName(), "Inventory");
-  SetProjectName("");
-  EXPECT_EQ(GetProjectName(), "");
 }
 
 }  // namespace

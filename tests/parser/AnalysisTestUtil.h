@@ -8,16 +8,19 @@
 
 #include "model/ClsEntry.h"
 #include "model/ClsSymEntry.h"
-#include "model/SymGlobals.h"
+#include "model/RunState.h"
+#include "parser/HeaderAnalysis.h"
 #include "parser/ProjectTestUtil.h"
 
 namespace qs::testing {
 
-/// One analysed file: its stream, its header and the symbol entry it was given.
+/// One analysed file: its stream, its header, the run it was analysed in and the symbol entry it
+/// was given.
 struct Analysed {
   std::shared_ptr<clsTokenStream> stream;
   std::shared_ptr<clsVBHeader> header;
   std::shared_ptr<ClsSymEntry> entry;
+  RunState run;
 };
 
 /// Analyses a standard module whose code section is `code`, in a new, empty symbol table.
@@ -25,12 +28,12 @@ inline Analysed AnalyseModule(std::string_view code, std::string_view name = "mo
   std::string text = "Attribute VB_Name = \"" + std::string(name) + "\"\r\n";
   text += code;
   ParsedHeader parsed = ParseClass(text);
-  Analysed r{parsed.stream, parsed.header, nullptr};
-  g_oSymTable = std::make_shared<clsSymTable>();
+  Analysed r{parsed.stream, parsed.header, nullptr, {}};
+  r.run.g_oSymTable = std::make_shared<clsSymTable>();
   if (!r.header) return r;
   r.header->TokenStream = r.stream;
-  r.header->GetForwardTypeDecl();
-  r.entry = g_oSymTable->Item(std::string_view(name));
+  GetForwardTypeDecl(r.run, *r.header);
+  r.entry = r.run.g_oSymTable->Item(std::string_view(name));
   return r;
 }
 
@@ -42,12 +45,12 @@ inline Analysed AnalyseForm(std::string_view code, std::string_view name = "frmT
                      std::string(name) + "\"\r\n";
   text += code;
   ParsedHeader parsed = ParseForm(text);
-  Analysed r{parsed.stream, parsed.header, nullptr};
-  g_oSymTable = std::make_shared<clsSymTable>();
+  Analysed r{parsed.stream, parsed.header, nullptr, {}};
+  r.run.g_oSymTable = std::make_shared<clsSymTable>();
   if (!r.header) return r;
   r.header->TokenStream = r.stream;
-  r.header->GetForwardTypeDecl();
-  r.entry = g_oSymTable->Item(std::string_view(name));
+  GetForwardTypeDecl(r.run, *r.header);
+  r.entry = r.run.g_oSymTable->Item(std::string_view(name));
   return r;
 }
 

@@ -108,34 +108,37 @@ TEST(GetForwardTypeDecl, HeaderWithoutVBNameUsesTheFallbackName) {
   ParsedHeader parsed = ParseClass("Public x As Long\r\n");
   ASSERT_NE(parsed.header, nullptr);
   parsed.header->TokenStream = parsed.stream;
-  g_oSymTable = std::make_shared<clsSymTable>();
-  parsed.header->GetForwardTypeDecl("modNoName");
+  RunState run;
+  run.g_oSymTable = std::make_shared<clsSymTable>();
+  GetForwardTypeDecl(run, *parsed.header, "modNoName");
   EXPECT_EQ(parsed.header->sVBTableName, "modNoName");
-  ASSERT_NE(g_oSymTable->Item("modNoName"), nullptr);
-  EXPECT_EQ(ShowModule(*g_oSymTable->Item("modNoName")), "EVar: Public x As Long");
+  ASSERT_NE(run.g_oSymTable->Item("modNoName"), nullptr);
+  EXPECT_EQ(ShowModule(*run.g_oSymTable->Item("modNoName")), "EVar: Public x As Long");
 
   ParsedHeader bare = ParseClass("Public y As Long\r\n");
   bare.header->TokenStream = bare.stream;
-  bare.header->GetForwardTypeDecl();  // no fallback: the empty key, as before
-  ASSERT_NE(g_oSymTable->Item(""), nullptr);
-  EXPECT_EQ(ShowModule(*g_oSymTable->Item("")), "EVar: Public y As Long");
+  GetForwardTypeDecl(run, *bare.header);  // no fallback: the empty key, as before
+  ASSERT_NE(run.g_oSymTable->Item(""), nullptr);
+  EXPECT_EQ(ShowModule(*run.g_oSymTable->Item("")), "EVar: Public y As Long");
 }
 
 TEST(GetForwardTypeDecl, QuotesAreRemovedFromTheKey) {
   ParsedHeader parsed = ParseClass("Attribute VB_Name = \"a\"\"b\"\r\nDim z\r\n");
   parsed.header->TokenStream = parsed.stream;
-  g_oSymTable = std::make_shared<clsSymTable>();
-  parsed.header->GetForwardTypeDecl("fallback");
+  RunState run;
+  run.g_oSymTable = std::make_shared<clsSymTable>();
+  GetForwardTypeDecl(run, *parsed.header, "fallback");
   EXPECT_EQ(parsed.header->sVBTableName, "ab");
-  EXPECT_TRUE(g_oSymTable->Exists("ab"));
+  EXPECT_TRUE(run.g_oSymTable->Exists("ab"));
 }
 
 TEST(GetForwardTypeDecl, HeaderWithoutStreamDoesNothing) {
   clsVBHeader header;
   header.Attribute_VBName = "\"x\"";
-  g_oSymTable = std::make_shared<clsSymTable>();
-  header.GetForwardTypeDecl();
-  EXPECT_EQ(g_oSymTable->Count(), 0);
+  RunState run;
+  run.g_oSymTable = std::make_shared<clsSymTable>();
+  GetForwardTypeDecl(run, header);
+  EXPECT_EQ(run.g_oSymTable->Count(), 0);
 }
 
 // A source item whose header was parsed from `text` (no header when text is null).
@@ -153,8 +156,9 @@ std::shared_ptr<clsVBFileType> Item(int32_t type, const std::string& internalNam
 }
 
 TEST(SecondPass, EntriesInCollectionOrderSharedNamesAndMissingHeaders) {
-  g_oSymTable = std::make_shared<clsSymTable>();
-  g_oSymTable->CreateSymbolTableEntry("stale");
+  RunState run;
+  run.g_oSymTable = std::make_shared<clsSymTable>();
+  run.g_oSymTable->CreateSymbolTableEntry("stale");
   clsVBFileTypes items;
   items.Add(Item(kItemClass, "clsB", "Attribute VB_Name = \"clsB\"\r\nPublic b As Long\r\n"));
   items.Add(Item(kItemReference, "ref", nullptr));
@@ -166,14 +170,15 @@ TEST(SecondPass, EntriesInCollectionOrderSharedNamesAndMissingHeaders) {
   items.Add(Item(kItemForm, "frmMain",
                  "VERSION 5.00\r\nBegin VB.Form frmMain\r\nEnd\r\n"
                  "Attribute VB_Name = \"frmMain\"\r\nPrivate Sub Form_Load()\r\nEnd Sub\r\n"));
-  RunSecondPass(items);
-  ASSERT_NE(g_oSymTable, nullptr);
+  RunSecondPass(run, items);
+  ASSERT_NE(run.g_oSymTable, nullptr);
   std::vector<std::string> names;
-  for (const auto& e : *g_oSymTable) names.push_back(e->EntryName);
+  for (const auto& e : *run.g_oSymTable) names.push_back(e->EntryName);
   EXPECT_EQ(names, (std::vector<std::string>{"clsB", "modA", "modNoName", "frmMain"}));
-  EXPECT_EQ(ShowModule(*g_oSymTable->Item("modA")), "EVar: Private a As Long, Private a2 As Long");
-  EXPECT_EQ(ShowModule(*g_oSymTable->Item("modNoName")), "ESub: Public Sub N() Dim[] Const[]");
-  EXPECT_EQ(ShowModule(*g_oSymTable->Item("frmMain")),
+  EXPECT_EQ(ShowModule(*run.g_oSymTable->Item("modA")),
+            "EVar: Private a As Long, Private a2 As Long");
+  EXPECT_EQ(ShowModule(*run.g_oSymTable->Item("modNoName")), "ESub: Public Sub N() Dim[] Const[]");
+  EXPECT_EQ(ShowModule(*run.g_oSymTable->Item("frmMain")),
             "ESub: Private Sub Form_Load() Dim[] Const[]");
 }
 

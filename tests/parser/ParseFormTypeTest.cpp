@@ -5,7 +5,6 @@
 
 #include "ProjectTestUtil.h"
 #include "model/clsVBHeader.h"
-#include "model/modProjectName.h"
 #include "text/TokenCodes.h"
 
 namespace qs {
@@ -23,15 +22,6 @@ std::vector<clsControlRecord> Records(const clsVBHeader& h) {
   }
   return out;
 }
-
-// Restores the run-wide project name after a test that sets it.
-struct ProjectNameScope {
-  explicit ProjectNameScope(std::string_view name) : saved(GetProjectName()) {
-    SetProjectName(name);
-  }
-  ~ProjectNameScope() { SetProjectName(saved); }
-  std::string saved;
-};
 
 const char kMainForm[] =
     "VERSION 5.00\r\n"
@@ -103,7 +93,6 @@ TEST(ParseFormType, PropertyLineFormsAndDoubledQuotes) {
 }
 
 TEST(ParseFormType, LibraryControlOfTheOwnProjectGetsTheClassPosition) {
-  ProjectNameScope scope("MyProj");
   auto r = ParseForm(
       "Begin VB.Form frmA\r\n"
       "   Begin MyProj.ucGauge gauge1\r\n"
@@ -112,7 +101,8 @@ TEST(ParseFormType, LibraryControlOfTheOwnProjectGetsTheClassPosition) {
       "   End\r\n"
       "   Begin MSComctlLib.ListView lvwItems\r\n"
       "   End\r\n"
-      "End\r\n");
+      "End\r\n",
+      "MyProj");
   const auto recs = Records(*r.header);
   ASSERT_EQ(recs.size(), 4u);
   EXPECT_EQ(recs[1].sType, "MyProj.ucGauge");

@@ -49,9 +49,12 @@ struct ParsedHeader {
   std::shared_ptr<clsVBHeader> header;
 };
 
-inline ParsedHeader ParseForm(std::string_view text) {
+/// Parses a form header; in_sProjectName is the project name the run has at that form.
+inline ParsedHeader ParseForm(std::string_view text, std::string_view in_sProjectName = {}) {
   ParsedHeader r{Tokenize(text, FileKind::Form), nullptr};
-  clsParser parser;
+  RunState run;
+  run.SetProjectName(in_sProjectName);
+  clsParser parser(run);
   parser.InitParser(r.stream);
   r.header = parser.ParseFormType();
   return r;

@@ -1,0 +1,26 @@
+// The code analysis of one source file, started from its header record: the module's entry in
+// the run's symbol table and the declarations of its code section.
+#pragma once
+
+#include <string_view>
+
+namespace qs {
+
+class clsVBHeader;
+struct RunState;
+
+/// Re-codes the file's code section onto the code keyword table (unless the loader already did),
+/// enters the module in the run's symbol table under the header's VB_Name without quotes
+/// (sVBTableName) and adds the declarations of its code section to that entry. A file whose
+/// header has no VB_Name is entered under in_sFallbackName (the project item's internal name).
+/// An entry prepared ahead (clsVBHeader::PreparedEntry) is taken over whole when the table has
+/// no module of that name yet. Nothing happens for a header without a stream. Never throws.
+void GetForwardTypeDecl(RunState& io_oRun, clsVBHeader& io_oHeader,
+                        std::string_view in_sFallbackName = {});
+
+/// Analyses the code section of one file, as the second pass would, into a run state of its own
+/// and leaves the module's entry on the header (clsVBHeader::PreparedEntry). Shares nothing with
+/// any run, so any thread may call it for a file of its own. Never throws.
+void AnalyseAhead(clsVBHeader& io_oHeader, std::string_view in_sFallbackName);
+
+}  // namespace qs
