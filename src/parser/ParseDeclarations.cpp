@@ -89,35 +89,45 @@ bool clsParser::ParseSubscript() {
   return true;
 }
 
+clsParser::TypeNameKind clsParser::ReadTypeName(std::string& out_sType, int32_t& out_lPtr) {
+  out_sType.clear();
+  out_lPtr = 0;
+  const int32_t code = CurCode();
+  const std::string_view builtin = TypeNameOfToken(code);
+  if (!builtin.empty()) {
+    AcceptToken(code);
+    out_sType.assign(builtin);
+    // String * n: the length is a number or a constant name.
+    if (code == KwString && AcceptToken('*') && CurCode() >= TokIdentifier) AcceptToken(CurCode());
+    return TypeNameKind::kBuiltin;
+  }
+  clsFixup names;
+  if (!AcceptName(names)) return TypeNameKind::kNone;
+  bool closed = false;
+  ParseQualifiedName(names, closed, ')');
+  out_sType = JoinNames(names);
+  if (auto first = names.Item(1L)) out_lPtr = first->Ptr;
+  return TypeNameKind::kNamed;
+}
+
 bool clsParser::ParseAsClause(clsFixPtr& inout_decl) {
   if (CurCode() != KwAs) return false;
   AcceptToken(KwAs);
   SkipLineContinuation();
   AcceptToken(KwNew);
-  const int32_t code = CurCode();
-  const std::string_view builtin = TypeNameOfToken(code);
-  if (!builtin.empty()) {
-    AcceptToken(code);
-    inout_decl.SymType.assign(builtin);
-    inout_decl.SymTypeTable = m_oRun->g_sSymTableKey;
-    // String * n: the length is a number or a constant name.
-    if (code == KwString && AcceptToken('*') && CurCode() >= TokIdentifier) AcceptToken(CurCode());
-    return true;
-  }
-  if (code == KwAny) {
+  if (CurCode() == KwAny) {
     AcceptToken(KwAny);
     inout_decl.SymType.clear();
     inout_decl.SymTypeTable = m_oRun->g_sSymTableKey;
     return true;
   }
-  clsFixup names;
-  if (AcceptName(names)) {
-    bool closed = false;
-    ParseQualifiedName(names, closed, ')');
-    inout_decl.SymType = JoinNames(names);
-    inout_decl.SymTypeTable = m_oRun->g_sSymTableKey;
-    SkipWhitespace();
-  }
+  std::string type;
+  int32_t namePtr = 0;
+  const TypeNameKind kind = ReadTypeName(type, namePtr);
+  if (kind == TypeNameKind::kNone) return true;
+  inout_decl.SymType = std::move(type);
+  inout_decl.SymTypeTable = m_oRun->g_sSymTableKey;
+  if (kind == TypeNameKind::kNamed) SkipWhitespace();
   return true;
 }
 
@@ -190,22 +200,18 @@ void clsParser::ParseLocalConstDecl(const std::shared_ptr<ClsEntry>& list, std::
       int32_t typePtr = 0;
       if (AcceptToken(KwAs)) {
         SkipLineContinuation();
-        const int32_t code = CurCode();
-        const std::string_view builtin = TypeNameOfToken(code);
-        clsFixup names;
-        if (!builtin.empty()) {
-          AcceptToken(code);
-          if (code == KwString && AcceptToken('*') && CurCode() >= TokIdentifier)
-            AcceptToken(CurCode());
-          type.assign(builtin);
-        } else if (AcceptName(names)) {
-          bool closed = false;
-          ParseQualifiedName(names, closed, ')');
-          SkipWhitespace();
-          type = JoinNames(names);
-          typePtr = decl.Ptr;
-        } else {
-          record = false;
+        int32_t namePtr = 0;
+        switch (ReadTypeName(type, namePtr)) {
+          case TypeNameKind::kBuiltin:
+            break;
+          case TypeNameKind::kNamed:
+            SkipWhitespace();
+            // A named type points at the constant's own name.
+            typePtr = decl.Ptr;
+            break;
+          case TypeNameKind::kNone:
+            record = false;
+            break;
         }
       } else if (!decl.SymType.empty()) {
         type = decl.SymType;

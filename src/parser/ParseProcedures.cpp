@@ -115,32 +115,17 @@ bool clsParser::ParseParameterName(ClsEntry& list, std::shared_ptr<ClsEntryPtr>&
 void clsParser::ParseParameterType(clsFixPtr& out_decl) {
   out_decl = clsFixPtr();
   out_decl.SymTable = m_oRun->g_sSymTableKey;
-  const int32_t code = CurCode();
-  const std::string_view builtin = TypeNameOfToken(code);
-  if (!builtin.empty()) {
-    AcceptToken(code);
-    out_decl.SymType.assign(builtin);
-    out_decl.SymTypeTable = m_oRun->g_sSymTableKey;
-    if (code == KwString && AcceptToken('*') && CurCode() >= TokIdentifier) AcceptToken(CurCode());
-    return;
-  }
-  if (code == KwAny) {
+  if (CurCode() == KwAny) {
     AcceptToken(KwAny);
     return;
   }
-  clsFixup names;
-  if (!AcceptName(names)) return;
-  bool closed = false;
-  ParseQualifiedName(names, closed, ')');
-  std::string joined;
-  for (const auto& rec : names) {
-    if (!rec) continue;
-    if (!joined.empty()) joined += '.';
-    joined += rec->TokenString;
-  }
-  out_decl.SymType = std::move(joined);
+  std::string type;
+  int32_t namePtr = 0;
+  const TypeNameKind kind = ReadTypeName(type, namePtr);
+  if (kind == TypeNameKind::kNone) return;
+  out_decl.SymType = std::move(type);
   out_decl.SymTypeTable = m_oRun->g_sSymTableKey;
-  if (auto first = names.Item(1L)) out_decl.Ptr = first->Ptr;
+  if (kind == TypeNameKind::kNamed) out_decl.Ptr = namePtr;
 }
 
 void clsParser::ParseParameterList(ClsEntry& params, int32_t& inout_lHeldPtr) {

@@ -219,6 +219,13 @@ class clsParser {
   /// Steps over a parenthesised subscript up to its balancing ")", never past a line end that
   /// has no continuation; true when there was one.
   bool ParseSubscript();
+  /// What ReadTypeName found at the cursor.
+  enum class TypeNameKind { kNone, kBuiltin, kNamed };
+  /// Reads a type name: a built-in type keyword (String * n with its length) or a qualified name
+  /// (Lib.Class). out_sType gets the keyword's canonical name or the joined name, out_lPtr the
+  /// position of the first name (0 for a built-in type). kNone, cursor unchanged, otherwise.
+  /// Blanks after a name are left for the caller.
+  TypeNameKind ReadTypeName(std::string& out_sType, int32_t& out_lPtr);
   /// Reads "As [New] type" into the declarator's SymType; false when no As follows (the
   /// declarator keeps its suffix type or none).
   bool ParseAsClause(clsFixPtr& inout_decl);
