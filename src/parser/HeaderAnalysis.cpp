@@ -7,6 +7,7 @@
 #include "model/RunState.h"
 #include "model/clsVBHeader.h"
 #include "parser/clsParser.h"
+#include "text/StringUtil.h"
 #include "text/clsTokenStream.h"
 
 namespace qs {
@@ -20,9 +21,7 @@ void GetForwardTypeDecl(RunState& io_oRun, clsVBHeader& io_oHeader,
     parser.InitParser(io_oHeader.TokenStream);
     if (!io_oHeader.CodeRecoded) parser.RemapTokens(codePtr);
     std::string& name = io_oHeader.sVBTableName;
-    name.clear();
-    for (char c : io_oHeader.Attribute_VBName)
-      if (c != '"') name += c;
+    name = WithoutQuotes(io_oHeader.Attribute_VBName);
     // Files without a VB_Name would otherwise all merge into one nameless module.
     if (name.empty()) name.assign(in_sFallbackName);
     io_oRun.g_sSymTableKey = name;

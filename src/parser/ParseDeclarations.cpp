@@ -278,16 +278,6 @@ void clsParser::ParseEnumDecl(std::string_view scope) {
   }
 }
 
-bool clsParser::AtTypeMember() const {
-  const int32_t code = CurCode();
-  if (code == '[') return true;
-  if (code < TokIdentifier || IsNumberToken(CurPtr())) return false;
-  if (IsNameToken(code)) return true;
-  // A word of any code names a member when As or a subscript follows it: Next As Long.
-  const int32_t after = CodeAfterBlanks(CurPtr());
-  return after == KwAs || after == '(' || !TypeNameOfSuffix(after).empty();
-}
-
 void clsParser::ParseTypeDecl(std::string_view scope) {
   try {
     if (!AcceptToken(KwType)) return;
@@ -308,7 +298,7 @@ void clsParser::ParseTypeDecl(std::string_view scope) {
         SkipToLineEnd();
         continue;
       }
-      if (!AtTypeMember()) continue;
+      if (!AtDeclaredName()) continue;
       clsFixPtr m;
       if (!ParseDeclarator(m, true)) continue;
       auto e = NewEntry(m.TokenString, m.Ptr, "");

@@ -52,15 +52,6 @@ bool IsControlTypeKeyword(int32_t code) {
   }
 }
 
-std::string WithoutQuotes(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (char c : s) {
-    if (c != '"') out.push_back(c);
-  }
-  return out;
-}
-
 }  // namespace
 
 std::shared_ptr<clsVBHeader> clsParser::ParseFormType() {

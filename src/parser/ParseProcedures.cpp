@@ -81,12 +81,13 @@ void clsParser::ParseProcedure(int32_t leadCode, int32_t kind, std::string_view 
   }
 }
 
-bool clsParser::AtParameterName() const {
+bool clsParser::AtDeclaredName() const {
   const int32_t code = CurCode();
   if (code == '[') return true;
   if (code < TokIdentifier || IsNumberToken(CurPtr())) return false;
   if (IsNameToken(code)) return true;
-  // A word of any code is a parameter name when As or "(" follows: Object As t_UserOBJ.
+  // A word of any code names what is declared when As, a subscript or a type-suffix character
+  // follows it: Object As t_UserOBJ, Next As Long.
   const int32_t after = CodeAfterBlanks(CurPtr());
   return after == KwAs || after == '(' || !TypeNameOfSuffix(after).empty();
 }
@@ -158,7 +159,7 @@ void clsParser::ParseParameterList(ClsEntry& params, int32_t& inout_lHeldPtr) {
             Next();
             continue;
           }
-          if (expectName && AtParameterName() &&
+          if (expectName && AtDeclaredName() &&
               ParseParameterName(params, last, "local", PassingMode(optional, byVal, paramArray))) {
             expectName = false;
             continue;

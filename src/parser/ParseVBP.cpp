@@ -29,15 +29,6 @@ std::string TrimSpaces(std::string_view s) {
   return std::string(s.substr(b, e - b));
 }
 
-std::string WithoutQuotes(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (char c : s) {
-    if (c != '"') out.push_back(c);
-  }
-  return out;
-}
-
 // Fills Path, Body and Ext from a project-file path ("\" separators) and keeps the path itself.
 void SetItemPath(clsVBFileType& item, std::string_view path) {
   std::string file;

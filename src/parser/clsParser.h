@@ -238,8 +238,6 @@ class clsParser {
   void ParseOptionStatement();
   /// True when the value after the "=" at or after the cursor is a single string literal.
   bool ValueIsSingleString() const;
-  /// True when the current token starts a member of a Type block.
-  bool AtTypeMember() const;
 
   // ---- Procedures (ParseProcedures.cpp) ----
   void ParseSubDecl(std::string_view scope);
@@ -253,8 +251,9 @@ class clsParser {
   /// The list after "(" up to its balancing ")"; inout_lHeldPtr receives the position of the
   /// last parameter type read.
   void ParseParameterList(ClsEntry& params, int32_t& inout_lHeldPtr);
-  /// True when the current token starts a parameter name.
-  bool AtParameterName() const;
+  /// True when the current token starts a declared name: a parameter, or a member of a Type
+  /// block.
+  bool AtDeclaredName() const;
   /// Reads one parameter (or default-value) name into the list; false when there is none.
   bool ParseParameterName(ClsEntry& list, std::shared_ptr<ClsEntryPtr>& out_entry,
                           std::string_view scope, int32_t mode);

@@ -11,6 +11,15 @@ std::string FirstField(std::string_view in_sText, std::string_view in_sDelimiter
   }
 }
 
+std::string WithoutQuotes(std::string_view in_sText) {
+  std::string out;
+  out.reserve(in_sText.size());
+  for (char c : in_sText) {
+    if (c != '"') out.push_back(c);
+  }
+  return out;
+}
+
 void SplitPath(std::string_view in_sPath, std::string& out_sFolder, std::string& out_sFile,
                std::string& out_sBody, std::string& out_sExt, char in_cSeparator) {
   out_sFolder.clear();

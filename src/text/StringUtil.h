@@ -10,6 +10,9 @@ namespace qs {
 /// or the delimiter is empty); "" for an empty text.
 std::string FirstField(std::string_view in_sText, std::string_view in_sDelimiter);
 
+/// The text with every double quote removed.
+std::string WithoutQuotes(std::string_view in_sText);
+
 /// Splits a path into its folder (every component followed by the separator, "" when the path
 /// has none), its file name (the last component), the body (file name up to its first ".") and
 /// the extension (text between the first and the second ".", "" when there is no ".").
