@@ -8,6 +8,7 @@
 
 #include "driver/JsonExport.h"
 #include "driver/clsVBInfo.h"
+#include "model/SymGlobals.h"
 #include "text/Cp1252.h"
 
 namespace qs::cli {
@@ -82,8 +83,13 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
   }
   out.flush();
   if (in_options.leaveLastRunToExit) {
-    // Still reachable through this pointer until the process ends.
+    // The program ends right after this call. Freeing a large project's collections (millions
+    // of small records, hundreds of megabytes) block by block would only make the user wait;
+    // the system takes the whole address space back at once. So the driver and the run's symbol
+    // table are let go of without being freed, still reachable through these pointers.
     [[maybe_unused]] static clsVBInfo* s_oLeftToExit = nullptr;
+    [[maybe_unused]] static std::shared_ptr<clsSymTable>* s_oTableLeftToExit = nullptr;
+    s_oTableLeftToExit = new std::shared_ptr<clsSymTable>(g_oSymTable);
     s_oLeftToExit = info.release();
   }
   return status;
