@@ -1,7 +1,5 @@
 #include "cli/CommandLine.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -18,7 +16,7 @@ namespace {
 constexpr const char* kProgram = "quillscope-cli";
 
 void PrintUsage(std::ostream& out) {
-  out << "Usage: quillscope-cli [--out-dir DIR] PROJECT.vbp [PROJECT.vbp ...]\n"
+  out << "Usage: quillscope-cli [--out-dir DIR] [--json] [--jobs N] PROJECT.vbp [PROJECT.vbp ...]\n"
          "       quillscope-cli --tokens=code|vbp|form|class FILE\n"
          "       quillscope-cli --help | --version\n"
          "\n"
@@ -119,13 +117,7 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
 }
 
 int Run(int argc, char** argv) {
-  const int status = RunWith(argc, argv, std::cout, std::cerr, true);
-  // Every report and export is complete and in place; what the last run built is left to the
-  // system, which frees a large project's hundreds of megabytes at once.
-  std::cout.flush();
-  std::cerr.flush();
-  std::fflush(nullptr);
-  std::_Exit(status);
+  return RunWith(argc, argv, std::cout, std::cerr, true);
 }
 
 }  // namespace qs::cli

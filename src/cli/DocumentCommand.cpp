@@ -82,7 +82,11 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
   }
   out.flush();
   if (in_options.leaveLastRunToExit) {
-    // Still reachable through this pointer until the process ends.
+    // The program ends right after this call. Freeing a large project's collections (millions
+    // of small records, hundreds of megabytes) block by block would only make the user wait;
+    // the system takes the whole address space back at once. So the driver, which holds the
+    // last run's collections, is let go of without being freed, still reachable through this
+    // pointer.
     [[maybe_unused]] static clsVBInfo* s_oLeftToExit = nullptr;
     s_oLeftToExit = info.release();
   }

@@ -14,7 +14,7 @@ struct DocumentOptions {
   bool json = false;
   /// Threads that read source files at the same time; 0 means one per processor.
   unsigned jobs = 0;
-  /// Set by the program's entry point, which ends the process right after the call: the last
+  /// Set by the program's entry point, which returns from main right after the call: the last
   /// project's collections are then left to the system, which takes them back at once, instead
   /// of being freed block by block.
   bool leaveLastRunToExit = false;

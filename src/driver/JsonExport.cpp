@@ -1,14 +1,11 @@
 #include "driver/JsonExport.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <exception>
 #include <memory>
 #include <string>
 
+#include "driver/AtomicFile.h"
 #include "driver/JsonWriter.h"
 #include "driver/clsVBInfo.h"
 #include "model/ClsEntry.h"
@@ -258,55 +255,17 @@ std::string JsonListingPath(std::string_view in_sHtmlListing) {
   return path + ".json";
 }
 
-bool WriteFileAtomically(const std::string& in_sPath, std::string_view in_sText,
-                         std::string& out_sReason) {
-  const auto fail = [&](int err) {
-    out_sReason = "export cannot be written";
-    if (err != 0) out_sReason.append(": ").append(std::strerror(err));
-    return false;
-  };
-  // The temporary file lives beside the target so the rename stays within one file system;
-  // O_EXCL never reuses somebody else's file.
-  const size_t slash = in_sPath.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : in_sPath.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? in_sPath : in_sPath.substr(slash + 1);
-  static unsigned s_counter = 0;
-  std::string temp;
-  int fd = -1;
-  int err = 0;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = folder + "." + name + ".tmp-" + std::to_string(::getpid()) + "-" +
-           std::to_string(++s_counter);
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-      err = errno;
-      if (err != EEXIST) break;
-    }
+bool WriteJsonFile(const std::string& in_sPath, std::string_view in_sText,
+                   std::string& out_sReason) {
+  const int err = WriteFileAtomically(in_sPath, in_sText);
+  if (err == AtomicFile::kStopped) {
+    out_sReason = "stopped";
+  } else if (err != 0) {
+    out_sReason = std::string("export cannot be written: ") + std::strerror(err);
+  } else {
+    out_sReason.clear();
   }
-  if (fd < 0) return fail(err);
-
-  const char* p = in_sText.data();
-  size_t left = in_sText.size();
-  err = 0;
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      err = errno;
-      break;
-    }
-    p += n;
-    left -= static_cast<size_t>(n);
-  }
-  if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL) err = errno;
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(temp.c_str(), in_sPath.c_str()) != 0) err = errno;
-  if (err != 0) {
-    ::unlink(temp.c_str());
-    return fail(err);
-  }
-  out_sReason.clear();
-  return true;
+  return err == 0;
 }
 
 bool WriteRunJson(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
@@ -322,7 +281,9 @@ bool WriteRunJson(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
     const std::string text = BuildJsonExport(
         reported.empty() ? in_sProjectFile : reported, in_oInfo.State().GetProjectName(),
         in_oInfo.FileTypes().get(), in_oInfo.State().g_oSymTable.get());
-    return WriteFileAtomically(out_sPath, text, out_sReason);
+    return WriteJsonFile(out_sPath, text, out_sReason);
+  } catch (const RunStopped&) {
+    out_sReason = "stopped";  // nothing was written
   } catch (const std::exception& e) {
     out_sReason = std::string("export cannot be written: ") + e.what();
   } catch (...) {

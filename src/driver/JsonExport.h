@@ -21,11 +21,11 @@ std::string BuildJsonExport(std::string_view in_sProjectFile, std::string_view i
 /// ".json" (".json" appended when it does not end in ".html").
 std::string JsonListingPath(std::string_view in_sHtmlListing);
 
-/// Writes the text to a new temporary file in the target's folder and renames it over the target,
-/// so an earlier file is replaced only by a complete one. False, with out_sReason set and no file
-/// left behind, when that fails.
-bool WriteFileAtomically(const std::string& in_sPath, std::string_view in_sText,
-                         std::string& out_sReason);
+/// Writes the export text to in_sPath so that an earlier file is replaced only by a complete one
+/// (WriteFileAtomically). False, with out_sReason set ("export cannot be written: ..." or
+/// "stopped") and no file left behind, when that fails.
+bool WriteJsonFile(const std::string& in_sPath, std::string_view in_sText,
+                   std::string& out_sReason);
 
 /// Exports the last run of the driver beside its report: the project file as the report names it
 /// (in_sProjectFile unless the run's settings give another), and the run's project name, item

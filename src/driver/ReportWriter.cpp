@@ -1,15 +1,9 @@
 #include "driver/ReportWriter.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <chrono>
-#include <cstdio>
 #include <cstring>
-#include <future>
 #include <string>
 
+#include "driver/AtomicFile.h"
 #include "text/Cp1252.h"
 #include "text/Yield.h"
 
@@ -84,43 +78,12 @@ std::string StyleSheetHref(std::string_view in_sProgramFolder) {
   return "file:///" + HtmlEscape(folder) + "\\QuillscopeStyle.css";
 }
 
-namespace {
-
-// Runs a system call that may wait for the disk on a helper thread while this one gives the
-// window system its turns: fsync (tens of milliseconds for a large report, more on a busy disk)
-// and the rename over an earlier report (which frees the earlier report's blocks). The call
-// returns 0 or an error number.
-template <class Call>
-int CallWithTurns(Call call) {
-  try {
-    auto done = std::async(std::launch::async, call);
-    while (done.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
-      YieldToWindowSystemNow();
-    return done.get();
-  } catch (...) {
-    // No thread to be had: wait here.
-    return call();
-  }
-}
-
-int SyncToDisk(int fd) {
-  return CallWithTurns([fd] { return ::fsync(fd) == 0 ? 0 : errno; });
-}
-
-int RenameOver(const std::string& from, const std::string& to) {
-  return CallWithTurns(
-      [&from, &to] { return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno; });
-}
-
-}  // namespace
-
 ReportWriter::~ReportWriter() {
   Abandon();
 }
 
-void ReportWriter::Restart(const std::string& in_sFinalPath) {
+void ReportWriter::Restart() {
   Abandon();
-  m_finalPath = in_sFinalPath;
   m_buffer.clear();
   m_bytes = 0;
   m_flushed = 0;
@@ -130,26 +93,9 @@ void ReportWriter::Restart(const std::string& in_sFinalPath) {
 }
 
 bool ReportWriter::Open(const std::string& in_sPath) {
-  Restart(in_sPath);
-
-  // The temporary file lives beside the report, so the final rename stays within one file
-  // system. O_EXCL never reuses a stranger's file; mode 0666 lets the umask give the report the
-  // permissions any other file of the user gets.
-  const size_t slash = in_sPath.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : in_sPath.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? in_sPath : in_sPath.substr(slash + 1);
-  static unsigned s_counter = 0;
-  int err = 0;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    m_tempPath = folder + "." + name + ".tmp-" + std::to_string(::getpid()) + "-" +
-                 std::to_string(++s_counter);
-    m_fd = ::open(m_tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (m_fd >= 0) break;
-    err = errno;
-    if (err != EEXIST) break;
-  }
-  if (m_fd < 0) {
-    m_tempPath.clear();
+  Restart();
+  const int err = m_file.Open(in_sPath);
+  if (err != 0) {
     Fail("report cannot be written", err);
     return false;
   }
@@ -159,7 +105,7 @@ bool ReportWriter::Open(const std::string& in_sPath) {
 }
 
 void ReportWriter::OpenInMemory() {
-  Restart(std::string());
+  Restart();
   m_ok = true;
 }
 
@@ -172,6 +118,10 @@ std::string ReportWriter::TakeText() {
 void ReportWriter::Fail(std::string_view what, int err) {
   m_ok = false;
   if (!m_failureReason.empty()) return;  // the first cause is the one worth telling
+  if (err == AtomicFile::kStopped) {
+    m_failureReason = "stopped";
+    return;
+  }
   m_failureReason.assign(what);
   if (err != 0) {
     m_failureReason += ": ";
@@ -200,29 +150,18 @@ void ReportWriter::WriteLines(std::string_view in_sLines) {
 }
 
 void ReportWriter::Flush() {
-  if (!m_ok || m_fd < 0) return;
-  const char* p = m_buffer.data();
-  size_t left = m_buffer.size();
-  while (left > 0) {
-    const ssize_t n = ::write(m_fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      Fail("report cannot be written", errno);
-      return;
-    }
-    p += n;
-    left -= static_cast<size_t>(n);
-    m_flushed += static_cast<uint64_t>(n);
+  if (!m_ok || !m_file.IsOpen()) return;
+  const int err = m_file.Write(m_buffer);
+  if (err != 0) {
+    Fail("report cannot be written", err);
+    return;
   }
+  m_flushed += m_buffer.size();
   m_buffer.clear();
-#ifdef __linux__
   if (m_flushed - m_writebackStart >= kWritebackSize) {
-    // Starts the writeback without waiting for it; a failure here only means fsync does it all.
-    ::sync_file_range(m_fd, static_cast<off64_t>(m_writebackStart),
-                      static_cast<off64_t>(m_flushed - m_writebackStart), SYNC_FILE_RANGE_WRITE);
+    m_file.StartWriteback(m_writebackStart, m_flushed - m_writebackStart);
     m_writebackStart = m_flushed;
   }
-#endif
 }
 
 void ReportWriter::WriteLine(std::string_view in_sText) {
@@ -271,41 +210,27 @@ void ReportWriter::WritePageEnd() {
 }
 
 bool ReportWriter::Commit() {
-  if (m_fd < 0) {
+  if (!m_file.IsOpen()) {
     if (m_failureReason.empty()) m_failureReason = "report cannot be written";
     return false;
   }
   Flush();
-  if (m_ok) {
-    const int err = SyncToDisk(m_fd);
-    if (err != 0 && err != EINVAL) Fail("report cannot be written", err);
-  }
-  if (::close(m_fd) != 0 && m_ok) Fail("report cannot be written", errno);
-  m_fd = -1;
-  if (m_ok) {
-    const int err = RenameOver(m_tempPath, m_finalPath);
-    if (err != 0) Fail("report cannot be written", err);
-  }
   if (!m_ok) {
-    ::unlink(m_tempPath.c_str());
-    m_tempPath.clear();
+    m_file.Abandon();
     return false;
   }
-  m_tempPath.clear();
+  const int err = m_file.Commit();
+  if (err != 0) {
+    Fail("report cannot be written", err);
+    return false;
+  }
   m_buffer.clear();
   m_buffer.shrink_to_fit();
   return true;
 }
 
 void ReportWriter::Abandon() {
-  if (m_fd >= 0) {
-    ::close(m_fd);
-    m_fd = -1;
-  }
-  if (!m_tempPath.empty()) {
-    ::unlink(m_tempPath.c_str());
-    m_tempPath.clear();
-  }
+  m_file.Abandon();
   m_ok = false;
 }
 

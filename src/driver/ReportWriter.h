@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "driver/AtomicFile.h"
+
 namespace qs {
 
 /// The label of an item kind in the report's file list: "(Form)", "(Module)", "(UserControl)",
@@ -60,7 +62,8 @@ class ReportWriter {
 
   /// Writes what is buffered, closes the temporary file and renames it over the report. True
   /// when the complete report is in place; otherwise the temporary file is removed, an earlier
-  /// report stays untouched and FailureReason says why.
+  /// report stays untouched and FailureReason says why ("stopped" when the run on this thread
+  /// was asked to stop).
   bool Commit();
   /// Closes and removes the temporary file; the report path is not touched.
   void Abandon();
@@ -73,14 +76,12 @@ class ReportWriter {
 
  private:
   /// Abandons what is open and empties every count: the start of Open and OpenInMemory.
-  void Restart(const std::string& in_sFinalPath);
+  void Restart();
   void Append(std::string_view a, std::string_view b = {}, std::string_view c = {});
   void Flush();
   void Fail(std::string_view what, int err);
 
-  int m_fd = -1;
-  std::string m_finalPath;
-  std::string m_tempPath;
+  AtomicFile m_file;
   std::string m_buffer;
   uint64_t m_bytes = 0;
   uint64_t m_flushed = 0;         // bytes handed to the system

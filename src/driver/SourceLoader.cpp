@@ -1,8 +1,8 @@
 #include "driver/SourceLoader.h"
 
 #include <algorithm>
-#include <chrono>
 #include <exception>
+#include <stdexcept>
 
 #include "driver/modFiles.h"
 #include "model/RunState.h"
@@ -17,9 +17,6 @@
 namespace qs {
 
 namespace {
-
-// How long the caller waits for a file before it gives the window system a turn.
-constexpr std::chrono::milliseconds kWaitSlice(5);
 
 // More threads than this only contend for the memory bus and the allocator.
 constexpr unsigned kMostThreads = 8;
@@ -46,6 +43,9 @@ void LoadSourceFile(SourceFile& io_oFile) {
     } else {
       text.TokenizeClass(keywords, io_oFile.stream);
     }
+    // Each step below ends quietly on a failure, a stop among them (see text/Yield.h); between
+    // the steps a stop ends the file's load.
+    ThrowIfStopped();
     // The header parse sees the project name the run has reached at this file, in a run state of
     // the file's own: nothing here touches the run's.
     RunState fileRun;
@@ -53,6 +53,7 @@ void LoadSourceFile(SourceFile& io_oFile) {
     clsParser parser(fileRun);
     parser.InitParser(io_oFile.stream);
     io_oFile.header = io_oFile.formLike ? parser.ParseFormType() : parser.ParseClassType();
+    ThrowIfStopped();
     if (!io_oFile.header) return;
     // The code section is re-coded here rather than in the analysis: it depends on nothing but
     // this file, so it runs on the loading thread.
@@ -61,14 +62,20 @@ void LoadSourceFile(SourceFile& io_oFile) {
     // The analysis reads the stream through the header.
     io_oFile.header->TokenStream = io_oFile.stream;
     AnalyseAhead(*io_oFile.header, io_oFile.fallbackName);
+    ThrowIfStopped();
     io_oFile.details = RenderModuleDetails(io_oFile.header->PreparedEntry);
+    ThrowIfStopped();
+  } catch (const RunStopped&) {
+    throw;  // the run ends; what this file made is dropped with it
   } catch (...) {
     // What was made so far stays; a header whose re-coding did not finish is re-coded later.
   }
 }
 
 SourceLoader::SourceLoader(std::vector<SourceFile>& io_oFiles, unsigned in_nThreads)
-    : m_files(io_oFiles), m_ready(new std::atomic<bool>[io_oFiles.size()]) {
+    : m_files(io_oFiles),
+      m_ready(new std::atomic<bool>[io_oFiles.size()]),
+      m_stopFlag(CurrentStopFlag()) {
   for (size_t i = 0; i < m_files.size(); ++i) m_ready[i].store(false, std::memory_order_relaxed);
   unsigned threads = in_nThreads != 0 ? in_nThreads : std::thread::hardware_concurrency();
   threads = std::clamp(threads, 1u, kMostThreads);
@@ -95,24 +102,33 @@ bool SourceLoader::LoadNext() {
   if (i >= m_files.size()) return false;
   LoadSourceFile(m_files[i]);
   m_ready[i].store(true, std::memory_order_release);
-  // Taking the lock once after the change means a caller that saw the file unready under the
-  // lock is already waiting when the notice comes, so it cannot miss it. Should the lock fail,
-  // the caller still sees the change when its wait times out.
-  try {
-    const std::lock_guard<std::mutex> guard(m_lock);
-  } catch (...) {
-  }
-  m_readyChanged.notify_all();
+  Notify();
   return true;
 }
 
+void SourceLoader::Notify() {
+  // Taking the lock once after the change means a caller that saw the file unready under the
+  // lock is already waiting when the notice comes, so it cannot miss it.
+  try {
+    const std::lock_guard<std::mutex> guard(m_lock);
+  } catch (...) {
+    // Locking an ordinary mutex this thread does not hold does not fail; should it, the notice
+    // below still goes out, only without that guarantee.
+  }
+  m_readyChanged.notify_all();
+}
+
 void SourceLoader::HelperLoop() {
-  const YieldHookOff noHook;
+  // The helper works for the caller's run: a stop of that run ends its work too.
+  const StopFlagScope stopFlag(m_stopFlag);
   try {
     while (!m_stop.load(std::memory_order_relaxed) && LoadNext()) {
     }
   } catch (...) {
-    // Nothing in the loop throws; should it, the caller reads what is left.
+    // A stop (or, should it happen, any other failure): this helper ends, and the file it was
+    // reading will never be ready; the caller hears of it and stops waiting.
+    m_helperQuit.store(true);
+    Notify();
   }
 }
 
@@ -121,10 +137,16 @@ SourceFile& SourceLoader::Take(size_t in_nIndex) {
     if (LoadNext()) continue;
     // Every file is taken; the one asked for is still being read by a helper.
     std::unique_lock<std::mutex> guard(m_lock);
-    m_readyChanged.wait_for(guard, kWaitSlice,
-                            [&] { return m_ready[in_nIndex].load(std::memory_order_acquire); });
+    m_readyChanged.wait(guard, [&] {
+      return m_ready[in_nIndex].load(std::memory_order_acquire) || m_helperQuit.load();
+    });
     guard.unlock();
-    YieldToWindowSystemNow();
+    if (m_ready[in_nIndex].load(std::memory_order_acquire)) break;
+    // A helper quit with a file unread: because the run was asked to stop (this throws), or
+    // after a failure nothing in the loader raises today, in which case the run cannot go on
+    // with the file either.
+    ThrowIfStopped();
+    throw std::runtime_error("a source file could not be read");
   }
   return m_files[in_nIndex];
 }

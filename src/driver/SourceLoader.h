@@ -7,9 +7,8 @@
 // takes the results back strictly in project order, which keeps every later step, and so the
 // report, the same as a one-file-at-a-time run.
 //
-// Only the calling thread gives the window system its turns: helper threads never call the yield
-// hook, and the caller, while it waits for a file another thread is still reading, calls it
-// itself.
+// The helper threads work under the caller's stop flag (text/Yield.h): a stop of the run ends
+// their work as it ends the caller's.
 #pragma once
 
 #include <atomic>
@@ -52,8 +51,8 @@ struct SourceFile {
 /// Reads one file as a run does: loads it (a file that cannot be read is tokenized as an empty
 /// text), tokenizes it with the form or the class tokenizer, parses its header, re-codes its
 /// code section, analyses it into an entry of its own (AnalyseAhead) and renders that entry's
-/// detail block for the report. Fills the file's outcome, stream, header and details. Never
-/// throws.
+/// detail block for the report. Fills the file's outcome, stream, header and details. Throws
+/// only RunStopped, when the run on this thread has been asked to stop.
 void LoadSourceFile(SourceFile& io_oFile);
 
 class SourceLoader {
@@ -67,7 +66,8 @@ class SourceLoader {
   SourceLoader& operator=(const SourceLoader&) = delete;
 
   /// The loaded file at index in_nIndex. Until it is ready the caller loads files nobody has
-  /// taken yet, or waits with a yield to the window system every few milliseconds.
+  /// taken yet, or waits for the helper reading it. Throws RunStopped when the run is asked to
+  /// stop meanwhile.
   SourceFile& Take(size_t in_nIndex);
 
   /// Number of helper threads running beside the caller.
@@ -76,12 +76,18 @@ class SourceLoader {
  private:
   /// Loads the next file nobody has taken; false when none is left.
   bool LoadNext();
+  /// Wakes a caller waiting in Take.
+  void Notify();
   void HelperLoop();
 
   std::vector<SourceFile>& m_files;
   std::unique_ptr<std::atomic<bool>[]> m_ready;
   std::atomic<size_t> m_next{0};
   std::atomic<bool> m_stop{false};
+  /// Set when a helper ended before its file was ready (the run was asked to stop).
+  std::atomic<bool> m_helperQuit{false};
+  /// The caller's stop flag, which the helpers install for themselves.
+  const std::atomic<bool>* m_stopFlag;
   std::mutex m_lock;
   std::condition_variable m_readyChanged;
   std::vector<std::thread> m_helpers;

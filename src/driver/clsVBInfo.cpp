@@ -54,43 +54,6 @@ const char* WarningText(SourceFile::Outcome outcome) {
   }
 }
 
-// The previous run's collections of a large project hold hundreds of megabytes in millions of
-// blocks; freeing them in one go would keep the window waiting. Freed a piece at a time with a
-// yield between the pieces instead. Only what nobody else holds is taken apart.
-void ReleaseItems(std::shared_ptr<clsVBFileTypes>& io_oItems) {
-  std::shared_ptr<clsVBFileTypes> items = std::move(io_oItems);
-  if (!items || items.use_count() != 1) return;
-  for (const auto& item : *items) {
-    YieldToWindowSystem();
-    if (item && item.use_count() == 1) item->SetVBHeader(nullptr);
-  }
-}
-
-// The allocator keeps freed small blocks aside and merges them all when a larger block is next
-// requested or freed; after a table of millions of small records, that one merge alone would keep
-// the window waiting for tens of milliseconds. A block of a few kilobytes requested after each
-// piece keeps the merging in small steps.
-void MergeFreedBlocks() {
-  ::operator delete(::operator new(4096));
-}
-
-void ReleaseSymbolTable(RunState& io_oRun) {
-  io_oRun.ClearCurrentModule();
-  std::shared_ptr<clsSymTable> table = std::move(io_oRun.g_oSymTable);
-  if (!table || table.use_count() != 1) return;
-  for (const auto& entry : *table) {
-    if (!entry || entry.use_count() != 1) continue;
-    // The entry dies with the table; its lists go first, one at a time.
-    for (std::shared_ptr<ClsEntry>* list :
-         {&entry->EVar, &entry->EConst, &entry->ESub, &entry->EFunction, &entry->EProperty,
-          &entry->EType, &entry->EEnum, &entry->EEvent, &entry->EDeclare}) {
-      YieldToWindowSystem();
-      list->reset();
-      MergeFreedBlocks();
-    }
-  }
-}
-
 }  // namespace
 
 clsVBInfo::clsVBInfo() {
@@ -105,19 +68,35 @@ void clsVBInfo::Fail(std::string in_sReason) {
 }
 
 void clsVBInfo::GetFileInfo(const std::string& in_sFilename) {
+  // The yield points of this thread (and of the loader's helpers) answer to this run's flag.
+  const StopFlagScope stopFlag(&m_stop);
   Raise(EvtBegin);
   try {
     Run(in_sFilename);
+  } catch (const RunStopped&) {
+    // Whatever was written is abandoned: the report writer removed its temporary file.
+    m_reportWritten = false;
+    m_failureReason = "stopped";
   } catch (const std::exception& e) {
     Fail(std::string("internal error: ") + e.what());
   } catch (...) {
     Fail("internal error");
   }
+  // A run that failed while a stop was requested failed because of it, whatever step noticed.
+  if (!m_reportWritten && m_stop.load()) m_failureReason = "stopped";
+  // The request is used up: the next run starts afresh.
+  m_stop.store(false);
   Raise(EvtEnd);
 }
 
+void clsVBInfo::RequestStop() {
+  m_stop.store(true);
+}
+
 void clsVBInfo::Run(const std::string& in_sFilename) {
-  ReleaseItems(m_oFileTypes);
+  // A stop requested before the run began ends it before anything is created.
+  ThrowIfStopped();
+  m_oFileTypes.reset();
   m_reportWritten = false;
   m_failureReason.clear();
   m_warnings.clear();
@@ -184,17 +163,13 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   FirstPass(resolver);
 
   // Second pass: the code analysis fills a new symbol table from every source file. The previous
-  // run's table is freed first, in pieces.
-  ReleaseSymbolTable(m_oRun);
+  // run's table is freed first.
+  m_oRun.ClearCurrentModule();
+  m_oRun.g_oSymTable.reset();
   RunSecondPass(m_oRun, *m_oFileTypes);
 
   m_reportWritten = WriteReport();
-  // What the report did not take (a failed report, a module the table lost) goes a block at a
-  // time.
-  for (ModuleDetailsAhead& d : m_detailsAhead) {
-    YieldToWindowSystem();
-    d = ModuleDetailsAhead();
-  }
+  // What the report did not take (a failed report, a module the table lost).
   m_detailsAhead.clear();
 }
 
@@ -225,6 +200,8 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
       if (value.empty()) value = item->Path + item->Body + "." + item->Ext;
       file.path = io_oResolver.Resolve(value, m_sProjectDir);
       ok = 1;
+    } catch (const RunStopped&) {
+      throw;
     } catch (...) {
       // This item's load ends here; the item keeps whatever header it had.
     }

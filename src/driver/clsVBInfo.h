@@ -1,6 +1,7 @@
 // The analysis driver: one documentation run from a project file path to the finished report.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -46,10 +47,20 @@ class clsVBInfo {
   void SetHtmlFile(std::string v) { m_HtmlFile = std::move(v); }
 
   /// One documentation run. Raises EvtBegin first and EvtEnd last, exactly once each, also when
-  /// the run fails. Never throws.
+  /// the run fails or is stopped. Never throws. Any thread may run it.
   void GetFileInfo(const std::string& in_sFilename);
 
-  /// Raised at the start and at the end of every run (handlers run inside GetFileInfo).
+  /// Asks the run on the stack (from any thread) to end early, or, when none is, the next run to
+  /// end at once. A stopped run ends at its next yield point with ReportWritten() false and
+  /// FailureReason() "stopped"; its report is never committed, so an earlier report stays as it
+  /// was and no temporary file is left. A stop that comes after the report was renamed into
+  /// place finds the run complete. The request is used up when the run ends.
+  void RequestStop();
+  /// Whether a stop has been requested and not yet used up.
+  bool StopRequested() const { return m_stop.load(); }
+
+  /// Raised at the start and at the end of every run (handlers run inside GetFileInfo, on the
+  /// run's thread).
   std::function<void()> EvtBegin;
   std::function<void()> EvtEnd;
 
@@ -98,6 +109,8 @@ class clsVBInfo {
   std::vector<ModuleDetailsAhead> m_detailsAhead;
   RunState m_oRun;
   RunSettings m_settings;
+  /// Set by RequestStop; read at the yield points of the run's threads.
+  std::atomic<bool> m_stop{false};
 };
 
 }  // namespace qs

@@ -1,49 +1,49 @@
 #include "text/Yield.h"
 
-#include <utility>
-
 namespace qs {
 namespace {
-std::function<void()>& Hook() {
-  static std::function<void()> hook;
-  return hook;
-}
-
-// Whether this thread's yield points may call the hook.
-thread_local bool t_hookAllowed = true;
+constinit thread_local const std::atomic<bool>* t_stopFlag = nullptr;
+constinit thread_local uint64_t t_checks = 0;
 }  // namespace
 
 namespace detail {
 constinit thread_local uint32_t g_yieldCountdown = kYieldInterval;
 
 void YieldSlow() {
+  ++t_checks;
   g_yieldCountdown = kYieldInterval;
-  if (!t_hookAllowed) return;
-  auto& hook = Hook();
-  if (!hook) return;
-  // The hook may run window events; none of them may unwind through the core's loops.
-  try {
-    hook();
-  } catch (...) {
-  }
+  ThrowIfStopped();
 }
 }  // namespace detail
 
-void YieldToWindowSystemNow() {
-  detail::YieldSlow();
+StopFlagScope::StopFlagScope(const std::atomic<bool>* in_pFlag) : m_previous(t_stopFlag) {
+  t_stopFlag = in_pFlag;
+  detail::g_yieldCountdown = kYieldInterval;
 }
 
-YieldHookOff::YieldHookOff() : m_previous(t_hookAllowed) {
-  t_hookAllowed = false;
+StopFlagScope::~StopFlagScope() {
+  t_stopFlag = m_previous;
+  detail::g_yieldCountdown = kYieldInterval;
 }
 
-YieldHookOff::~YieldHookOff() {
-  t_hookAllowed = m_previous;
+const std::atomic<bool>* CurrentStopFlag() {
+  return t_stopFlag;
 }
 
-std::function<void()> SetYieldHook(std::function<void()> hook) {
-  std::swap(Hook(), hook);
-  return hook;
+bool StopRequested() {
+  return t_stopFlag != nullptr && t_stopFlag->load(std::memory_order_relaxed);
+}
+
+void ThrowIfStopped() {
+  if (!StopRequested()) return;
+  // The next yield point checks again at once: the stop reaches past any catch clause that
+  // swallowed this one.
+  detail::g_yieldCountdown = 1;
+  throw RunStopped();
+}
+
+uint64_t YieldPointChecks() {
+  return t_checks;
 }
 
 }  // namespace qs

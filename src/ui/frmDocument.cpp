@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <chrono>
@@ -19,7 +20,6 @@
 
 #include "driver/ProgramInfo.h"
 #include "driver/clsVBInfo.h"
-#include "ui/EventLoopYield.h"
 #include "ui/Logo.h"
 #include "ui/OpenDocument.h"
 #include "ui/clsDialog.h"
@@ -121,9 +121,12 @@ frmDocument::frmDocument(QWidget* in_oParent) : QWidget(in_oParent) {
 }
 
 frmDocument::~frmDocument() {
-  // The driver's handlers hold only a guarded pointer to this window, so a run still on the
-  // stack finds them harmless; the yield hook goes back to what it was.
-  RemoveYieldHook(std::move(m_oPreviousYieldHook));
+  // A run still going on is stopped first: its thread calls into this window.
+  StopAndWait();
+  if (m_oVBInfo) {
+    m_oVBInfo->EvtBegin = nullptr;
+    m_oVBInfo->EvtEnd = nullptr;
+  }
 }
 
 void frmDocument::Form_Load() {
@@ -135,26 +138,34 @@ void frmDocument::Form_Load() {
     lblStartTime->clear();
     pgSec->setValue(0);
     m_iProgress = 0;
-    // Long loops of the core hand the event loop a turn through this hook, so the window
-    // repaints, the timer ticks and the buttons answer while a run is on the stack.
-    m_oPreviousYieldHook = InstallYieldHook();
   } catch (...) {
+    // The window opens with whatever was set up; a missing driver is made by the next run.
   }
 }
 
 void frmDocument::Form_Unload() {
   StopProgress();
+  if (m_oVBInfo) {
+    m_oVBInfo->EvtBegin = nullptr;
+    m_oVBInfo->EvtEnd = nullptr;
+  }
   m_oVBInfo.reset();
 }
 
 void frmDocument::NewVBInfo() {
   m_oVBInfo = std::make_shared<clsVBInfo>();
-  const QPointer<frmDocument> self(this);
-  m_oVBInfo->EvtBegin = [self] {
-    if (self) self->m_oVBInfo_EvtBegin();
+  // The events are raised on the run's thread and handed to this window's thread. The window
+  // outlives every run (it waits for the run's thread before it goes), and m_iRun changes only
+  // while no run's thread is alive.
+  m_oVBInfo->EvtBegin = [this] {
+    const uint32_t run = m_iRun;
+    QMetaObject::invokeMethod(
+        this, [this, run] { m_oVBInfo_EvtBegin(run); }, Qt::QueuedConnection);
   };
-  m_oVBInfo->EvtEnd = [self] {
-    if (self) self->m_oVBInfo_EvtEnd();
+  m_oVBInfo->EvtEnd = [this] {
+    const uint32_t run = m_iRun;
+    QMetaObject::invokeMethod(
+        this, [this, run] { m_oVBInfo_EvtEnd(run); }, Qt::QueuedConnection);
   };
 }
 
@@ -175,11 +186,8 @@ QTime frmDocument::WallNow() const {
 }
 
 void frmDocument::obfuseButton_Click() {
-  // The button is disabled during a run; this also turns away a click that slips in through a
-  // yield before the button is disabled.
+  // The button is disabled during a run; a call that comes anyway is turned away.
   if (m_bRunning) return;
-  // Window events run inside the yields and the run; they may destroy this window.
-  const QPointer<frmDocument> self(this);
   try {
     clsDialog dialog;
     int32_t flags = kOfnHideReadOnly | kOfnPathMustExist | kOfnFileMustExist | kOfnShareAware;
@@ -187,34 +195,94 @@ void frmDocument::obfuseButton_Click() {
         dialog.ShowOpen(this, QStringLiteral("Open Visual Basic Project File"),
                         QCoreApplication::applicationDirPath() + QLatin1Char('/'),
                         QStringLiteral("Visual Basic Project (*.vbp)|*.vbp"), flags);
-    if (!self) return;
     if (path.isEmpty()) {
       m_sSelectedFile.clear();
       return;
     }
     m_sSelectedFile = path;
-    m_bRunning = true;
-    YieldToEventLoop();
-    if (!self) return;
-    obfuseButton->setEnabled(false);
     if (!m_oVBInfo) NewVBInfo();
-    // The run keeps its driver alive even if the window lets go of it meanwhile.
-    const std::shared_ptr<clsVBInfo> info = m_oVBInfo;
-    if (!m_bUnloadPending) info->GetFileInfo(QFile::encodeName(path).toStdString());
+    // The run goes on a thread of its own, so the window keeps answering; the thread holds the
+    // driver, which the window keeps too until the thread has ended.
+    std::shared_ptr<clsVBInfo> info = m_oVBInfo;
+    const std::string file = QFile::encodeName(path).toStdString();
+    QThread* thread = QThread::create([info, file] { info->GetFileInfo(file); });
+    thread->setObjectName(QStringLiteral("DocumentationRun"));
+    const uint32_t run = ++m_iRunsStarted;
+    connect(thread, &QThread::finished, this, [this, run] { RunThreadFinished(run); });
+    m_oRunInfo = std::move(info);
+    m_oRunThread = thread;
+    m_iRun = run;
+    m_bRunning = true;
+    m_bClosePending = false;
+    obfuseButton->setEnabled(false);
+    thread->start();
   } catch (...) {
-  }
-  if (!self) return;
-  m_bRunning = false;
-  obfuseButton->setEnabled(true);
-  if (m_bUnloadPending) {
-    // The window was closed during the run; it unloads now that the run is off the stack.
-    m_bUnloadPending = false;
-    Form_Unload();
+    // The dialog or the thread could not be had: the window stays as it was, ready for another
+    // try.
   }
 }
 
 void frmDocument::OkButton_Click() {
+  if (m_oRunThread != nullptr) {
+    // The run is told to stop; the window closes when its thread has ended.
+    m_bClosePending = true;
+    if (m_oRunInfo) m_oRunInfo->RequestStop();
+    return;
+  }
   close();
+}
+
+void frmDocument::StopAndWait() {
+  if (m_oRunThread == nullptr) return;
+  if (m_oRunInfo) m_oRunInfo->RequestStop();
+  // A stopped run ends at its next yield point, a few hundred tokens later.
+  m_oRunThread->wait();
+  delete m_oRunThread;
+  m_oRunThread = nullptr;
+  m_oRunInfo.reset();
+  // The events the run queued before it ended belong to a run the window has given up on.
+  m_iRun = 0;
+  m_bRunning = false;
+  m_bClosePending = false;
+  StopProgress();
+  obfuseButton->setEnabled(true);
+}
+
+void frmDocument::RunThreadFinished(uint32_t in_iRun) {
+  if (in_iRun != m_iRun || m_oRunThread == nullptr) return;
+  // finished comes from the thread's last moments; wait until it has really returned.
+  m_oRunThread->wait();
+  // Deleted now, not later: it holds the driver until it goes.
+  delete m_oRunThread;
+  m_oRunThread = nullptr;
+  m_iRun = 0;
+  const std::shared_ptr<clsVBInfo> info = std::move(m_oRunInfo);
+  if (m_bClosePending) {
+    // Ok was pressed during the run: no notice, the program is ending.
+    m_bRunning = false;
+    m_bClosePending = false;
+    obfuseButton->setEnabled(true);
+    close();
+    return;
+  }
+  const QPointer<frmDocument> self(this);
+  try {
+    if (info) {
+      QPointer<frmNotify> notice = new frmNotify(this);
+      notice->SetListing(FromBytes(info->HtmlListing()));
+      notice->SetHtmlFile(FromBytes(info->HtmlFile()));
+      if (!info->ReportWritten()) notice->SetFailureReason(FromBytes(info->FailureReason()));
+      notice->exec();
+      // The notice goes with this window if the window is destroyed while it is shown.
+      delete notice.data();
+    }
+  } catch (...) {
+    // No notice could be shown; the window becomes idle all the same.
+  }
+  if (!self) return;
+  m_bRunning = false;
+  obfuseButton->setEnabled(true);
+  emit RunEnded();
 }
 
 void frmDocument::PicLogo_Click() {
@@ -222,15 +290,10 @@ void frmDocument::PicLogo_Click() {
 }
 
 void frmDocument::closeEvent(QCloseEvent* in_oEvent) {
-  if (m_bRunning) {
-    // A run is on the stack and uses the driver: hide now, unload when it returns.
-    m_bUnloadPending = true;
-    StopProgress();
-  } else {
-    // Freeing a large project's collections takes a moment: out of sight first.
-    hide();
-    Form_Unload();
-  }
+  // Out of sight first: ending a run and freeing a large project's collections take a moment.
+  hide();
+  StopAndWait();
+  Form_Unload();
   in_oEvent->accept();
 }
 
@@ -258,47 +321,24 @@ void frmDocument::StopProgress() {
 }
 
 void frmDocument::ProgressTimer_Timer() {
-  const QPointer<frmDocument> self(this);
-  try {
-    YieldToEventLoop();
-    if (!self) return;
-    m_iProgress += 1;
-    if (m_iProgress > kProgressMax) m_iProgress = 0;
-    if (m_iProgress == kProgressMax) m_iProgress = 0;
-    pgSec->setValue(m_iProgress);
-  } catch (...) {
-  }
+  m_iProgress += 1;
+  if (m_iProgress > kProgressMax) m_iProgress = 0;
+  if (m_iProgress == kProgressMax) m_iProgress = 0;
+  pgSec->setValue(m_iProgress);
 }
 
-void frmDocument::m_oVBInfo_EvtBegin() {
-  try {
-    StartProgress();
-    m_vStartTime = Now();
-    lblStartTime->setText(StartedCaption(WallNow()));
-  } catch (...) {
-  }
+void frmDocument::m_oVBInfo_EvtBegin(uint32_t in_iRun) {
+  if (in_iRun != m_iRun) return;
+  StartProgress();
+  m_vStartTime = Now();
+  lblStartTime->setText(StartedCaption(WallNow()));
 }
 
-void frmDocument::m_oVBInfo_EvtEnd() {
-  const QPointer<frmDocument> self(this);
-  try {
-    StopProgress();
-    m_vEndTime = Now();
-    lblTime->setText(CompletedCaption(m_vEndTime - m_vStartTime));
-    const std::shared_ptr<clsVBInfo> info = m_oVBInfo;
-    // A window closed during the run shows no notice: the program is ending.
-    if (info && !m_bUnloadPending) {
-      QPointer<frmNotify> notice = new frmNotify(this);
-      notice->SetListing(FromBytes(info->HtmlListing()));
-      notice->SetHtmlFile(FromBytes(info->HtmlFile()));
-      if (!info->ReportWritten()) notice->SetFailureReason(FromBytes(info->FailureReason()));
-      notice->exec();
-      // The notice goes with this window if the window is destroyed while it is shown.
-      delete notice.data();
-    }
-  } catch (...) {
-  }
-  if (self) obfuseButton->setEnabled(true);
+void frmDocument::m_oVBInfo_EvtEnd(uint32_t in_iRun) {
+  if (in_iRun != m_iRun) return;
+  StopProgress();
+  m_vEndTime = Now();
+  lblTime->setText(CompletedCaption(m_vEndTime - m_vStartTime));
 }
 
 }  // namespace qs

@@ -14,6 +14,7 @@ class QGroupBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QThread;
 class QTimer;
 
 namespace qs {
@@ -44,18 +45,25 @@ class frmDocument : public QWidget {
   const QString& SelectedFile() const { return m_sSelectedFile; }
   /// Position of the progress bar, 0 to 59.
   int16_t Progress() const { return m_iProgress; }
-  /// Whether a run is on the stack.
+  /// Whether a run is going on: from the choice of a project until the run's thread has ended
+  /// and the completion notice has been answered.
   bool Running() const { return m_bRunning; }
+  /// The thread the current run goes on (null when no run is going on).
+  QThread* RunThread() const { return m_oRunThread; }
 
   /// Replaces the clocks: in_oMonotonic gives seconds on a clock that never goes back (the
   /// elapsed time), in_oWallClock the local time of day (the start time). Empty functions restore
   /// the system's.
   void SetClocks(std::function<double()> in_oMonotonic, std::function<QTime()> in_oWallClock);
 
+ signals:
+  /// A run has ended and its notice (if any) has been answered; the window is idle again.
+  void RunEnded();
+
  public slots:
-  /// Asks for a project file and runs the documentation on it.
+  /// Asks for a project file and starts the documentation of it on a thread of its own.
   void obfuseButton_Click();
-  /// Closes the window.
+  /// Closes the window; during a run, asks the run to stop and closes once it has ended.
   void OkButton_Click();
   /// Opens the maker's home page.
   void PicLogo_Click();
@@ -70,8 +78,15 @@ class frmDocument : public QWidget {
   void Form_Load();
   void Form_Unload();
   void NewVBInfo();
-  void m_oVBInfo_EvtBegin();
-  void m_oVBInfo_EvtEnd();
+  /// Handlers of the driver's events, called on this window's thread (queued from the run's
+  /// thread); in_iRun names the run that raised them, and a run the window has given up on
+  /// (closed during it) is not shown.
+  void m_oVBInfo_EvtBegin(uint32_t in_iRun);
+  void m_oVBInfo_EvtEnd(uint32_t in_iRun);
+  /// The run's thread has ended: the results are read and announced.
+  void RunThreadFinished(uint32_t in_iRun);
+  /// Asks the run to stop and waits until its thread has ended.
+  void StopAndWait();
   void StartProgress();
   void StopProgress();
   double Now() const;
@@ -88,13 +103,19 @@ class frmDocument : public QWidget {
   QLabel* PicLogo = nullptr;
 
   std::shared_ptr<clsVBInfo> m_oVBInfo;
+  /// The driver of the run going on (kept even if the window lets go of m_oVBInfo meanwhile).
+  std::shared_ptr<clsVBInfo> m_oRunInfo;
   QString m_sSelectedFile;
   int16_t m_iProgress = 0;
   double m_vStartTime = 0;
   double m_vEndTime = 0;
   bool m_bRunning = false;
-  bool m_bUnloadPending = false;
-  std::function<void()> m_oPreviousYieldHook;
+  /// Ok was pressed during a run: the window closes once the run has ended.
+  bool m_bClosePending = false;
+  QThread* m_oRunThread = nullptr;
+  /// Number of the current run (0: none); events of other runs are ignored.
+  uint32_t m_iRun = 0;
+  uint32_t m_iRunsStarted = 0;
   std::function<double()> m_oMonotonic;
   std::function<QTime()> m_oWallClock;
 };

@@ -1,5 +1,6 @@
 #include "ui/frmNotify.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -7,7 +8,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/EventLoopYield.h"
 #include "ui/Logo.h"
 #include "ui/OpenDocument.h"
 
@@ -67,15 +67,16 @@ void frmNotify::SetFailureReason(const QString& in_sReason) {
 void frmNotify::docButton_Click() {
   // After a failed run there is no report of this run to open.
   if (m_bFailed) return;
-  // The yields below run window events, which may close or destroy this window.
+  // The event-loop turns below (the notice repaints before the desktop takes over) run window
+  // events, which may close or destroy this window.
   const QPointer<frmNotify> self(this);
   const QString listing = m_sListing;
   try {
     if (!listing.isEmpty()) {
-      YieldToEventLoop();
+      QCoreApplication::processEvents();
       OpenDocument(listing);
     }
-    YieldToEventLoop();
+    QCoreApplication::processEvents();
   } catch (...) {
     // The window closes even when the desktop could not open the report.
   }

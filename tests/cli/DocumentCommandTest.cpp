@@ -68,7 +68,13 @@ class CliTest : public ::testing::Test {
 TEST_F(CliTest, HelpAndVersion) {
   Result r = RunCli({"--help"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.out.find("Usage: quillscope-cli [--out-dir DIR] PROJECT.vbp"), std::string::npos);
+  const std::string synopsis =
+      "quillscope-cli [--out-dir DIR] [--json] [--jobs N] PROJECT.vbp [PROJECT.vbp ...]\n";
+  EXPECT_EQ(r.out.rfind("Usage: " + synopsis, 0), 0u) << r.out;
+  // The README's "Command line" section shows the same synopsis.
+  std::ifstream readme(std::string(QS_SOURCE_DIR) + "/README.md");
+  const std::string text((std::istreambuf_iterator<char>(readme)), {});
+  EXPECT_NE(text.find("\n    " + synopsis), std::string::npos);
   EXPECT_NE(r.out.find("--version"), std::string::npos);
   EXPECT_TRUE(r.err.empty());
   EXPECT_EQ(RunCli({"-h"}).out, r.out);

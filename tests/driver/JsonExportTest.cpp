@@ -226,8 +226,8 @@ TEST(JsonExport, AtomicWriteReplacesWholeOrLeavesNothing) {
   TestFolder dir("json-atomic");
   const std::string path = dir / "a.json";
   std::string reason;
-  ASSERT_TRUE(WriteFileAtomically(path, "first version, longer\n", reason)) << reason;
-  ASSERT_TRUE(WriteFileAtomically(path, "{}\n", reason)) << reason;
+  ASSERT_TRUE(WriteJsonFile(path, "first version, longer\n", reason)) << reason;
+  ASSERT_TRUE(WriteJsonFile(path, "{}\n", reason)) << reason;
   EXPECT_EQ(ReadFile(path), "{}\n");
   // Only the target is left in the folder: no temporary files.
   int files = 0;
@@ -237,7 +237,7 @@ TEST(JsonExport, AtomicWriteReplacesWholeOrLeavesNothing) {
   }
   EXPECT_EQ(files, 1);
 
-  EXPECT_FALSE(WriteFileAtomically(dir / "missing/a.json", "{}", reason));
+  EXPECT_FALSE(WriteJsonFile(dir / "missing/a.json", "{}", reason));
   EXPECT_NE(reason.find("export cannot be written"), std::string::npos) << reason;
 }
 

@@ -1,5 +1,5 @@
-// Work grows linearly with the input. The core yields to the window system once per token and
-// per item in every long loop, so the number of yields a whole run makes counts its loop steps;
+// Work grows linearly with the input. The core passes a yield point once per token and per item
+// in every long loop, so the number of yield points a whole run passes counts its loop steps;
 // for each input shape that could tempt a scanner into rescanning (deep nesting, unclosed
 // brackets and strings, long declaration lists, continuations, many controls) doubling the
 // input must about double that count, never quadruple it. The report's size is held to the same
@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 using test::TestFolder;
 
 struct Work {
-  uint64_t yields = 0;  // hook calls times the yield interval
+  uint64_t yields = 0;  // stop checks times the yield interval
   uint64_t reportBytes = 0;
 };
 
@@ -38,13 +38,14 @@ Work RunOn(const std::string& tag, const std::string& code, const std::string& f
     vbp += "Form=f.frm\r\n";
   }
   dir.Write("P.vbp", vbp);
-  uint64_t calls = 0;
-  auto previous = SetYieldHook([&] { ++calls; });
   clsVBInfo info;
   info.Settings().stamp = "Monday, December 7, 2026 14:05:09";
   info.Settings().programFolder = "/opt/quillscope";
+  // Every file on this thread, whose stop checks are counted.
+  info.Settings().loadThreads = 1;
+  const uint64_t before = YieldPointChecks();
   info.GetFileInfo(dir / "P.vbp");
-  SetYieldHook(std::move(previous));
+  const uint64_t calls = YieldPointChecks() - before;
   EXPECT_TRUE(info.ReportWritten()) << tag << ": " << info.FailureReason();
   Work w;
   w.yields = calls * kYieldInterval;

@@ -1,9 +1,10 @@
 // Source files are read on several threads and handed back in project order. Whatever the number
 // of threads, the report, the warnings and every file's tokens must be what one thread gives, and
-// only the calling thread may run the yield hook.
+// a stop of the caller's run stops the helper threads too.
 #include <gtest/gtest.h>
 
 #include <any>
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -147,20 +148,35 @@ TEST(SourceLoader, FilesOfOneModuleNameMakeOneModule) {
   for (unsigned threads : {2u, 4u}) EXPECT_EQ(Document(project, dir, threads).report, one.report);
 }
 
-TEST(SourceLoader, OnlyTheCallingThreadRunsTheHook) {
-  test::TestFolder dir("loader-hook");
-  const std::string project = WriteProject(dir);
-  const std::thread::id caller = std::this_thread::get_id();
-  long calls = 0;
-  long foreign = 0;
-  const auto previous = SetYieldHook([&] {
-    ++calls;
-    if (std::this_thread::get_id() != caller) ++foreign;
-  });
-  Document(project, dir, 4);
-  SetYieldHook(previous);
-  EXPECT_GT(calls, 0);
-  EXPECT_EQ(foreign, 0);
+// The helper threads work under the caller's stop flag: with the flag set, no file gets past
+// its first stop check on any thread (each file here passes thousands of yield points before its
+// header is made), and Take ends with RunStopped instead of waiting for files nobody will finish.
+TEST(SourceLoader, HelpersAnswerToTheCallersStopFlag) {
+  test::TestFolder dir("loader-stop");
+  const auto files = [&dir] {
+    std::vector<SourceFile> list(8);
+    for (size_t i = 0; i < list.size(); ++i) {
+      list[i].path = dir.Write("m" + std::to_string(i) + ".bas", Module(static_cast<int>(i)));
+      list[i].fallbackName = "m" + std::to_string(i);
+    }
+    return list;
+  };
+  std::atomic<bool> stop{true};
+  std::vector<SourceFile> stopped = files();
+  {
+    const StopFlagScope scope(&stop);
+    SourceLoader loader(stopped, 4);
+    ASSERT_EQ(loader.HelperCount(), 3u);
+    EXPECT_THROW(loader.Take(stopped.size() - 1), RunStopped);
+  }
+  for (const SourceFile& f : stopped) EXPECT_EQ(f.header, nullptr) << f.path;
+
+  // Without a set flag the same files load completely.
+  stop = false;
+  std::vector<SourceFile> loaded = files();
+  const StopFlagScope scope(&stop);
+  SourceLoader loader(loaded, 4);
+  for (size_t i = 0; i < loaded.size(); ++i) EXPECT_NE(loader.Take(i).header, nullptr);
 }
 
 // The loader re-codes the code section as the analysis would: same codes as tokenizing,

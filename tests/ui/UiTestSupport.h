@@ -4,14 +4,20 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <memory>
+#include <thread>
 
+#include "driver/clsVBInfo.h"
 #include "ui/frmNotify.h"
 
 namespace qs::test {
@@ -72,5 +78,51 @@ class NoticeAnswerer {
   QString m_sLabel;
   bool m_bViewEnabled = false;
 };
+
+/// Holds the driver's runs at their start, on the run's thread (inside EvtBegin, after the
+/// window's own handler), until Release or until the run is asked to stop. While a run is held
+/// the window's thread is free: the test looks at the window during a run without a race.
+class RunGate {
+ public:
+  explicit RunGate(clsVBInfo& io_oInfo) : m_state(std::make_shared<State>()) {
+    std::function<void()> begin = io_oInfo.EvtBegin;
+    clsVBInfo* info = &io_oInfo;
+    std::shared_ptr<State> state = m_state;
+    io_oInfo.EvtBegin = [state, begin, info] {
+      if (begin) begin();
+      state->runThread = std::this_thread::get_id();
+      state->held = true;
+      while (!state->released && !info->StopRequested())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      state->held = false;
+    };
+  }
+  ~RunGate() { Release(); }
+  RunGate(const RunGate&) = delete;
+  RunGate& operator=(const RunGate&) = delete;
+
+  /// Whether a run is waiting at the gate now.
+  bool Held() const { return m_state->held; }
+  /// The thread the last run held here went on (read it once Held() was true).
+  std::thread::id RunThread() const { return m_state->runThread; }
+  void Release() { m_state->released = true; }
+
+ private:
+  struct State {
+    std::atomic<bool> held{false};
+    std::atomic<bool> released{false};
+    std::thread::id runThread;
+  };
+  std::shared_ptr<State> m_state;
+};
+
+/// Whether the folder (searched with its subfolders) holds a report's temporary file.
+inline bool HasTemporaryFile(const QString& in_sFolder) {
+  QDirIterator it(in_sFolder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    if (it.next().contains(QLatin1String(".tmp-"))) return true;
+  }
+  return false;
+}
 
 }  // namespace qs::test

@@ -1,5 +1,6 @@
-// The main window driven through its real widgets: choosing a project, the run's progress
-// display, the elapsed time, the completion notice and closing during a run.
+// The main window driven through its real widgets: choosing a project, the run on a thread of its
+// own with the window answering meanwhile, the run's progress display, the elapsed time, the
+// completion notice, and Ok, closing and destroying the window during a run.
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -9,15 +10,17 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "UiTestSupport.h"
 #include "driver/ProgramInfo.h"
 #include "driver/clsVBInfo.h"
-#include "text/Yield.h"
 #include "ui/OpenDocument.h"
 #include "ui/clsDialog.h"
 #include "ui/frmDocument.h"
@@ -37,6 +40,13 @@ T* Child(QWidget& w, const char* name) {
 struct FakeClock {
   double now = 1000.0;
 };
+
+/// Waits (running the event loop) until the window's run has ended and its notice, if any, has
+/// been answered.
+bool WaitForRunEnd(frmDocument& w) {
+  QSignalSpy ended(&w, &frmDocument::RunEnded);
+  return !w.Running() || ended.wait(60000);
+}
 
 }  // namespace
 
@@ -81,9 +91,7 @@ class frmDocumentTest : public QObject {
     qs::SetDocumentOpener({});
   }
 
-  void loadSetsCaptionsControlsAndYieldHook() {
-    const auto before = qs::SetYieldHook({});
-    QVERIFY(!before);
+  void loadSetsCaptionsAndControls() {
     {
       auto w = NewWindow();
       QCOMPARE(w->windowTitle(),
@@ -107,19 +115,16 @@ class frmDocumentTest : public QObject {
                QString::fromStdString(qs::ProgramCompany()));
       QVERIFY(!Child<QLabel>(*w, "PicLogo")->pixmap().isNull());
       QVERIFY(w->VBInfo() != nullptr);
-      // The window's hook is in place while it lives...
-      const auto hook = qs::SetYieldHook({});
-      QVERIFY(static_cast<bool>(hook));
-      qs::SetYieldHook(hook);
+      QVERIFY(!w->Running());
+      QVERIFY(w->RunThread() == nullptr);
     }
-    // ...and the previous one (none) is back once it is gone.
-    QVERIFY(!qs::SetYieldHook({}));
   }
 
   void cancelLeavesWindowIdleAndForgetsTheFile() {
     auto w = NewWindow();
     qs::test::NoticeAnswerer answer(QStringLiteral("OkButton"));
     w->obfuseButton_Click();
+    QVERIFY(WaitForRunEnd(*w));
     QCOMPARE(w->SelectedFile(), m_sProject);
     QCOMPARE(answer.Shown(), 1);
     const QString started = Child<QLabel>(*w, "lblStartTime")->text();
@@ -142,7 +147,9 @@ class frmDocumentTest : public QObject {
     auto w = NewWindow();
     qs::test::NoticeAnswerer answer(QStringLiteral("OkButton"));
     w->obfuseButton_Click();
+    QVERIFY(WaitForRunEnd(*w));
     w->obfuseButton_Click();  // a second run: still the program's folder, not the project's
+    QVERIFY(WaitForRunEnd(*w));
     QCOMPARE(m_oRequests.size(), size_t{2});
     for (const FileChooserRequest& r : m_oRequests) {
       QCOMPARE(r.kind, FileChooserRequest::Kind::Open);
@@ -169,7 +176,7 @@ class frmDocumentTest : public QObject {
     QVERIFY(w->SelectedFile().isEmpty());
   }
 
-  void runShowsStartTimeProgressElapsedTimeAndNotice() {
+  void runGoesOffTheWindowThreadWithStartTimeProgressElapsedTimeAndNotice() {
     auto w = NewWindow();
     FakeClock clock;
     w->SetClocks([&clock] { return clock.now; }, [] { return QTime(9, 3, 7); });
@@ -181,20 +188,7 @@ class frmDocumentTest : public QObject {
     for (int i = 0; i < 7; ++i) w->ProgressTimer_Timer();
     QCOMPARE(w->Progress(), int16_t{7});
 
-    bool checkedDuringRun = false;
-    auto begin = w->VBInfo()->EvtBegin;
-    w->VBInfo()->EvtBegin = [&] {
-      begin();
-      QVERIFY(!button->isEnabled());
-      QVERIFY(timer->isActive());
-      QVERIFY(w->Running());
-      QCOMPARE(w->Progress(), int16_t{0});
-      QCOMPARE(Child<QProgressBar>(*w, "pgSec")->value(), 0);
-      QVERIFY(lblTime->text().isEmpty());
-      QCOMPARE(Child<QLabel>(*w, "lblStartTime")->text(), QStringLiteral("Time Started:09:03:07"));
-      checkedDuringRun = true;
-      clock.now += 75.2;
-    };
+    qs::test::RunGate gate(*w->VBInfo());
     QString mainLabelDuringNotice;
     bool buttonEnabledDuringNotice = true;
     qs::test::NoticeAnswerer answer(QStringLiteral("OkButton"), [&](qs::frmNotify* n) {
@@ -205,8 +199,23 @@ class frmDocumentTest : public QObject {
       QCOMPARE(n->Listing(), QFile::decodeName(w->VBInfo()->HtmlListing().c_str()));
     });
     w->obfuseButton_Click();
+    // The click returned while the run goes on, on another thread.
+    QVERIFY(w->Running());
+    QVERIFY(!button->isEnabled());
+    QVERIFY(w->RunThread() != nullptr);
+    QTRY_VERIFY(gate.Held());
+    QVERIFY(gate.RunThread() != std::this_thread::get_id());
+    // The begin event reaches the window through its event loop.
+    QTRY_VERIFY(timer->isActive());
+    QVERIFY(!button->isEnabled());
+    QCOMPARE(w->Progress(), int16_t{0});
+    QCOMPARE(Child<QProgressBar>(*w, "pgSec")->value(), 0);
+    QVERIFY(lblTime->text().isEmpty());
+    QCOMPARE(Child<QLabel>(*w, "lblStartTime")->text(), QStringLiteral("Time Started:09:03:07"));
+    clock.now += 75.2;
+    gate.Release();
+    QVERIFY(WaitForRunEnd(*w));
 
-    QVERIFY(checkedDuringRun);
     QCOMPARE(answer.Shown(), 1);
     QCOMPARE(answer.Label(), QStringLiteral("Generated Mini.html"));
     QCOMPARE(mainLabelDuringNotice, QStringLiteral("Completed in : 1 minute(s) 15 second(s)"));
@@ -215,6 +224,7 @@ class frmDocumentTest : public QObject {
     QVERIFY(button->isEnabled());
     QVERIFY(!timer->isActive());
     QVERIFY(!w->Running());
+    QVERIFY(w->RunThread() == nullptr);
     QCOMPARE(lblTime->text(), QStringLiteral("Completed in : 1 minute(s) 15 second(s)"));
     QVERIFY(m_oOpened.empty());
     QVERIFY(w->findChildren<qs::frmNotify*>().isEmpty());  // the notice was unloaded
@@ -235,13 +245,14 @@ class frmDocumentTest : public QObject {
     // Start just before midnight on the wall clock: only the monotonic clock counts.
     FakeClock clock{86399.5};
     w->SetClocks([&clock] { return clock.now; }, [] { return QTime(23, 59, 59); });
-    auto begin = w->VBInfo()->EvtBegin;
-    w->VBInfo()->EvtBegin = [&] {
-      begin();
-      clock.now += seconds;
-    };
+    qs::test::RunGate gate(*w->VBInfo());
     qs::test::NoticeAnswerer answer(QStringLiteral("OkButton"));
     w->obfuseButton_Click();
+    QTRY_VERIFY(gate.Held());
+    QTRY_VERIFY(!Child<QLabel>(*w, "lblStartTime")->text().isEmpty());  // begin handled
+    clock.now += seconds;
+    gate.Release();
+    QVERIFY(WaitForRunEnd(*w));
     QCOMPARE(answer.Shown(), 1);
     QCOMPARE(Child<QLabel>(*w, "lblTime")->text(), caption);
     QCOMPARE(Child<QLabel>(*w, "lblStartTime")->text(), QStringLiteral("Time Started:23:59:59"));
@@ -285,21 +296,25 @@ class frmDocumentTest : public QObject {
     QCOMPARE(int{w->Progress()}, 1);
   }
 
-  void timerTicksWhileTheCoreYields() {
+  void windowAnswersDuringARun() {
     auto w = NewWindow();
-    int progressSeen = 0;
-    auto begin = w->VBInfo()->EvtBegin;
-    w->VBInfo()->EvtBegin = [&] {
-      begin();
-      // Stand in for a long run: the core's loops call the yield point, nothing else.
-      QElapsedTimer since;
-      since.start();
-      while (since.elapsed() < 1300) qs::YieldToWindowSystem();
-      progressSeen = w->Progress();
-    };
+    qs::test::RunGate gate(*w->VBInfo());
     qs::test::NoticeAnswerer answer(QStringLiteral("OkButton"));
     w->obfuseButton_Click();
-    QVERIFY2(progressSeen >= 1, "the progress timer never ticked during the run");
+    QTRY_VERIFY(gate.Held());
+    // The run's thread is busy; the window's event loop runs on: the 500 ms timer ticks, the
+    // logo answers, the Document button stays disabled and Ok stays enabled.
+    QTRY_VERIFY_WITH_TIMEOUT(w->Progress() >= 2, 5000);
+    QCOMPARE(Child<QProgressBar>(*w, "pgSec")->value(), int{w->Progress()});
+    QTest::mouseClick(Child<QLabel>(*w, "PicLogo"), Qt::LeftButton);
+    QCOMPARE(m_oOpened.size(), size_t{1});
+    QVERIFY(!Child<QPushButton>(*w, "obfuseButton")->isEnabled());
+    QVERIFY(Child<QPushButton>(*w, "OkButton")->isEnabled());
+    // A second Document while the first run goes on starts nothing.
+    w->obfuseButton_Click();
+    QCOMPARE(m_oRequests.size(), size_t{1});
+    gate.Release();
+    QVERIFY(WaitForRunEnd(*w));
     QCOMPARE(answer.Shown(), 1);
   }
 
@@ -309,6 +324,7 @@ class frmDocumentTest : public QObject {
     {
       qs::test::NoticeAnswerer ok(QStringLiteral("OkButton"));
       w->obfuseButton_Click();
+      QVERIFY(WaitForRunEnd(*w));
       QCOMPARE(ok.Label(), QStringLiteral("Generated Mini.html"));
     }
     QTemporaryDir gone;
@@ -321,6 +337,7 @@ class frmDocumentTest : public QObject {
     };
     qs::test::NoticeAnswerer answer(QStringLiteral("docButton"));
     w->obfuseButton_Click();
+    QVERIFY(WaitForRunEnd(*w));
     QCOMPARE(answer.Shown(), 1);
     QVERIFY(!w->VBInfo()->ReportWritten());
     QCOMPARE(answer.Label(), QStringLiteral("No report generated: ") +
@@ -340,28 +357,34 @@ class frmDocumentTest : public QObject {
     QVERIFY(!qs::HomePageHost().contains(QLatin1String("://")));
   }
 
-  void okButtonDuringRunEndsSafelyAfterTheRun() {
+  void okButtonDuringRunStopsItAndClosesOnceItHasEnded() {
     auto w = NewWindow();
-    bool hiddenDuringRun = false;
-    bool driverAliveAtEnd = false;
-    auto begin = w->VBInfo()->EvtBegin;
+    const QString out = m_oDir.filePath(QStringLiteral("out-ok"));
+    w->VBInfo()->Settings().outDir = QFile::encodeName(out).toStdString();
+    qs::test::RunGate gate(*w->VBInfo());
+    std::atomic<bool> endRaised{false};
     auto end = w->VBInfo()->EvtEnd;
-    w->VBInfo()->EvtBegin = [&] {
-      begin();
-      QTest::mouseClick(Child<QPushButton>(*w, "OkButton"), Qt::LeftButton);
-      hiddenDuringRun = !w->isVisible();
-      // The run goes on; window events (the program's quit among them) run meanwhile.
-      for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-    };
     w->VBInfo()->EvtEnd = [&] {
-      driverAliveAtEnd = true;
+      endRaised = true;
       end();
     };
+    bool visibleAfterOk = false;
+    bool runningAfterOk = false;
     qs::test::NoticeAnswerer answer(QStringLiteral("OkButton"));
     const std::weak_ptr<qs::clsVBInfo> driver = w->VBInfo();
     // Run inside the application's own event loop, as the program does: closing the only
-    // window ends the loop, but only after the run has returned.
+    // window ends the loop, but only after the run has ended.
     QTimer::singleShot(0, w.get(), [&] { w->obfuseButton_Click(); });
+    QTimer press;
+    press.setInterval(5);
+    QObject::connect(&press, &QTimer::timeout, [&] {
+      if (!gate.Held()) return;
+      press.stop();
+      QTest::mouseClick(Child<QPushButton>(*w, "OkButton"), Qt::LeftButton);
+      visibleAfterOk = w->isVisible();
+      runningAfterOk = w->Running();
+    });
+    press.start();
     QTimer watchdog;
     watchdog.setSingleShot(true);
     QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(3); });
@@ -369,28 +392,57 @@ class frmDocumentTest : public QObject {
     const int exitCode = QApplication::exec();
     watchdog.stop();
     QCOMPARE(exitCode, 0);
-    QVERIFY(hiddenDuringRun);
-    QVERIFY(driverAliveAtEnd);
+    QVERIFY(visibleAfterOk);  // Ok asked the run to stop; the window waited for its end
+    QVERIFY(runningAfterOk);
+    QVERIFY(endRaised);
+    QVERIFY(!w->isVisible());
     QCOMPARE(answer.Shown(), 0);      // the program is ending: no notice
-    QVERIFY(w->VBInfo() == nullptr);  // unloaded once the run returned
+    QVERIFY(w->VBInfo() == nullptr);  // unloaded once the run ended
     QVERIFY(driver.expired());
     QVERIFY(!w->Running());
+    // The stopped run left neither a report nor a temporary file.
+    QVERIFY(!QFileInfo::exists(out + QStringLiteral("/Mini_document/Mini.html")));
+    QVERIFY(!qs::test::HasTemporaryFile(out));
   }
 
-  void windowDestroyedDuringRunIsNotUsedAfterwards() {
-    auto* w = NewWindow().release();
-    const auto before = qs::SetYieldHook({});
-    qs::SetYieldHook(before);
-    QPointer<frmDocument> guard(w);
-    auto begin = w->VBInfo()->EvtBegin;
-    w->VBInfo()->EvtBegin = [&, w] {
-      begin();
-      delete w;  // the run continues with the window gone
-      for (int i = 0; i < 600; ++i) qs::YieldToWindowSystem();
-    };
+  void closingDuringARunStopsItAndLeavesNoReport() {
+    auto w = NewWindow();
+    const QString out = m_oDir.filePath(QStringLiteral("out-close"));
+    w->VBInfo()->Settings().outDir = QFile::encodeName(out).toStdString();
+    const std::shared_ptr<qs::clsVBInfo> driver = w->VBInfo();
+    qs::test::RunGate gate(*driver);
     qs::test::NoticeAnswerer answer(QStringLiteral("OkButton"));
     w->obfuseButton_Click();
+    QTRY_VERIFY(gate.Held());
+    QVERIFY(w->close());
+    // close returned once the run had ended.
+    QVERIFY(!w->Running());
+    QVERIFY(w->RunThread() == nullptr);
+    QVERIFY(!w->isVisible());
+    QVERIFY(w->VBInfo() == nullptr);
+    QVERIFY(!driver->ReportWritten());
+    QCOMPARE(driver->FailureReason(), std::string("stopped"));
+    QVERIFY(!QFileInfo::exists(out + QStringLiteral("/Mini_document/Mini.html")));
+    QVERIFY(!qs::test::HasTemporaryFile(out));
+    // What the run queued before it ended does not bring the window back to life.
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    QTest::qWait(50);
+    QCOMPARE(answer.Shown(), 0);
+    QVERIFY(!w->findChild<QTimer*>(QStringLiteral("ProgressTimer"))->isActive());
+  }
+
+  void windowDestroyedDuringRunStopsTheRunFirst() {
+    auto* w = NewWindow().release();
+    QPointer<frmDocument> guard(w);
+    const std::shared_ptr<qs::clsVBInfo> driver = w->VBInfo();
+    qs::test::RunGate gate(*driver);
+    qs::test::NoticeAnswerer answer(QStringLiteral("OkButton"));
+    w->obfuseButton_Click();
+    QTRY_VERIFY(gate.Held());
+    delete w;  // the run is stopped and waited for before the window goes
     QVERIFY(guard.isNull());
+    QCOMPARE(driver->FailureReason(), std::string("stopped"));
+    QTest::qWait(50);
     QCOMPARE(answer.Shown(), 0);
   }
 
@@ -399,29 +451,27 @@ class frmDocumentTest : public QObject {
     QPointer<frmDocument> guard(w);
     qs::test::NoticeAnswerer answer(QStringLiteral("OkButton"), [w](qs::frmNotify*) { delete w; });
     w->obfuseButton_Click();
+    QTRY_VERIFY(guard.isNull());
     QCOMPARE(answer.Shown(), 1);
-    QVERIFY(guard.isNull());
   }
 
   void windowDeletedLaterDuringRunGoesOnlyAfterTheRun() {
     auto* w = NewWindow().release();
     QPointer<frmDocument> guard(w);
-    bool aliveAtEnd = false;
-    auto begin = w->VBInfo()->EvtBegin;
+    qs::test::RunGate gate(*w->VBInfo());
+    std::atomic<bool> endRaised{false};
     auto end = w->VBInfo()->EvtEnd;
-    w->VBInfo()->EvtBegin = [&, w] {
-      begin();
-      w->deleteLater();
-      for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-    };
     w->VBInfo()->EvtEnd = [&] {
-      aliveAtEnd = !guard.isNull();
+      endRaised = true;
       end();
     };
-    qs::test::NoticeAnswerer answer(QStringLiteral("OkButton"));
+    bool endedBeforeTheWindowWent = false;
+    QObject::connect(w, &QObject::destroyed, [&] { endedBeforeTheWindowWent = endRaised; });
     QTest::mouseClick(Child<QPushButton>(*w, "obfuseButton"), Qt::LeftButton);
-    QVERIFY(aliveAtEnd);
+    QTRY_VERIFY(gate.Held());
+    w->deleteLater();
     QTRY_VERIFY(guard.isNull());
+    QVERIFY(endedBeforeTheWindowWent);
   }
 };
 

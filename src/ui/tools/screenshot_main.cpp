@@ -15,10 +15,12 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "driver/clsVBInfo.h"
-#include "ui/EventLoopYield.h"
 #include "ui/OpenDocument.h"
 #include "ui/clsDialog.h"
 #include "ui/frmDocument.h"
@@ -88,12 +90,15 @@ int main(int argc, char** argv) {
   window.VBInfo()->Settings().outDir = QFile::encodeName(out.filePath("report")).toStdString();
   int saved = 0;
 
-  // During the run: let the bar move a few steps first.
+  // During the run: the run waits at its start (on its own thread) while the window, on this
+  // one, lets the bar move a few steps and is pictured.
+  std::atomic<bool> held{false};
+  std::atomic<bool> release{false};
   auto begin = window.VBInfo()->EvtBegin;
   window.VBInfo()->EvtBegin = [&] {
     begin();
-    Spin(1600);
-    saved += Save(&window, out, QStringLiteral("main-running.png"));
+    held = true;
+    while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   };
   // The notice is modal: picture it (and the window behind it) once it is up, then press Ok.
   QTimer watch;
@@ -109,7 +114,14 @@ int main(int argc, char** argv) {
   });
   watch.start();
 
+  bool ended = false;
+  QObject::connect(&window, &qs::frmDocument::RunEnded, [&] { ended = true; });
   window.obfuseButton_Click();
+  while (!held) Spin(10);
+  Spin(1600);
+  saved += Save(&window, out, QStringLiteral("main-running.png"));
+  release = true;
+  while (!ended) Spin(20);
   Spin(200);
   saved += Save(&window, out, QStringLiteral("main-after.png"));
   return saved == 4 ? 0 : 1;
