@@ -326,8 +326,10 @@ bool WriteRunJson(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
                         in_oInfo.FileTypes().get(), g_oSymTable.get());
     return WriteFileAtomically(out_sPath, text, out_sReason);
   } catch (const std::exception& e) {
+    // The caller gets false and this reason; an earlier export stays as it was.
     out_sReason = std::string("export cannot be written: ") + e.what();
   } catch (...) {
+    // The caller gets false and this reason; an earlier export stays as it was.
     out_sReason = "export cannot be written";
   }
   return false;

@@ -42,7 +42,8 @@ void AnalyseHeaderInto(clsVBHeader& io_oHeader, const SymbolTarget& in_oTarget,
     }
     table->CreateSymbolTableEntry(key);
     parser.ParseForwardDecl(codePtr);
-  } catch (const std::exception&) {
+  } catch (...) {
+    // The module keeps the declarations recorded so far; the run goes on with the next file.
   }
 }
 

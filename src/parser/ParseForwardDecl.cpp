@@ -57,7 +57,8 @@ void clsParser::RemapTokens(int32_t in_lCodePtr) {
       return keywords.CodeOfHashed(word, clsHashTable::FullHash(word));
     });
     ts.SetTokenPtr(in_lCodePtr);
-  } catch (const std::exception&) {
+  } catch (...) {
+    // The words after the failure keep their codes; the scan reads them as plain names.
   }
 }
 
@@ -134,67 +135,65 @@ void clsParser::ParseForwardDecl(int32_t in_lCodePtr) {
       // Every statement routine consumes at least its keyword; anything else is passed over.
       if (CurPtr() <= at) Next();
     }
-  } catch (const std::exception&) {
+  } catch (...) {
+    // The scan ends here: the module keeps the declarations recorded before the failure.
   }
 }
 
 void clsParser::ParseScopedDecl(int32_t keyword) {
-  try {
-    const char* scope = keyword == KwFriend ? "Friend" : keyword == KwPublic ? "Public" : "Private";
-    if (!AcceptToken(keyword)) return;
-    AcceptToken(KwStatic);
-    const int32_t code = CurCode();
-    switch (code) {
-      case KwWithEvents:
+  const char* scope = keyword == KwFriend ? "Friend" : keyword == KwPublic ? "Public" : "Private";
+  if (!AcceptToken(keyword)) return;
+  AcceptToken(KwStatic);
+  const int32_t code = CurCode();
+  switch (code) {
+    case KwWithEvents:
+      SelectList(m_oSym, &ClsSymEntry::EVar);
+      ParseVariableDecl(scope);
+      return;
+    case KwProperty: {
+      AcceptToken(KwProperty);
+      const int32_t accessor = CurCode();
+      if (accessor == KwGet || accessor == KwLet || accessor == KwSet) {
+        SelectList(m_oSym, &ClsSymEntry::EProperty);
+        ParsePropertyDecl(accessor, scope);
+      }
+      return;
+    }
+    case KwFunction:
+      SelectList(m_oSym, &ClsSymEntry::EFunction);
+      ParseFunctionDecl(scope);
+      return;
+    case KwSub:
+      SelectList(m_oSym, &ClsSymEntry::ESub);
+      ParseSubDecl(scope);
+      return;
+    case KwConst:
+      SelectList(m_oSym, &ClsSymEntry::EConst);
+      ParseConstDecl(scope);
+      return;
+    case KwDeclare:
+      SelectList(m_oSym, &ClsSymEntry::EDeclare);
+      ParseDeclareDecl(scope);
+      return;
+    case KwEnum:
+      SelectList(m_oSym, &ClsSymEntry::EEnum);
+      ParseEnumDecl(scope);
+      return;
+    case KwEvent:
+      SelectList(m_oSym, &ClsSymEntry::EEvent);
+      ParseEventDecl(scope);
+      return;
+    case KwType:
+      SelectList(m_oSym, &ClsSymEntry::EType);
+      ParseTypeDecl(scope);
+      return;
+    default:
+      // A variable: a name token, or a bracketed name.
+      if (IsNameToken(code) || code == '[') {
         SelectList(m_oSym, &ClsSymEntry::EVar);
         ParseVariableDecl(scope);
-        return;
-      case KwProperty: {
-        AcceptToken(KwProperty);
-        const int32_t accessor = CurCode();
-        if (accessor == KwGet || accessor == KwLet || accessor == KwSet) {
-          SelectList(m_oSym, &ClsSymEntry::EProperty);
-          ParsePropertyDecl(accessor, scope);
-        }
-        return;
       }
-      case KwFunction:
-        SelectList(m_oSym, &ClsSymEntry::EFunction);
-        ParseFunctionDecl(scope);
-        return;
-      case KwSub:
-        SelectList(m_oSym, &ClsSymEntry::ESub);
-        ParseSubDecl(scope);
-        return;
-      case KwConst:
-        SelectList(m_oSym, &ClsSymEntry::EConst);
-        ParseConstDecl(scope);
-        return;
-      case KwDeclare:
-        SelectList(m_oSym, &ClsSymEntry::EDeclare);
-        ParseDeclareDecl(scope);
-        return;
-      case KwEnum:
-        SelectList(m_oSym, &ClsSymEntry::EEnum);
-        ParseEnumDecl(scope);
-        return;
-      case KwEvent:
-        SelectList(m_oSym, &ClsSymEntry::EEvent);
-        ParseEventDecl(scope);
-        return;
-      case KwType:
-        SelectList(m_oSym, &ClsSymEntry::EType);
-        ParseTypeDecl(scope);
-        return;
-      default:
-        // A variable: a name token, or a bracketed name.
-        if (IsNameToken(code) || code == '[') {
-          SelectList(m_oSym, &ClsSymEntry::EVar);
-          ParseVariableDecl(scope);
-        }
-        return;
-    }
-  } catch (const std::exception&) {
+      return;
   }
 }
 

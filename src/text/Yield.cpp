@@ -25,6 +25,7 @@ void YieldSlow() {
   try {
     hook();
   } catch (...) {
+    // A failing hook costs this turn only; the loop that yielded goes on.
   }
 }
 }  // namespace detail

@@ -139,6 +139,7 @@ void frmDocument::Form_Load() {
     // repaints, the timer ticks and the buttons answer while a run is on the stack.
     m_oPreviousYieldHook = InstallYieldHook();
   } catch (...) {
+    // The window opens with what was set up; a run without a driver makes one.
   }
 }
 
@@ -202,6 +203,7 @@ void frmDocument::obfuseButton_Click() {
     const std::shared_ptr<clsVBInfo> info = m_oVBInfo;
     if (!m_bUnloadPending) info->GetFileInfo(QFile::encodeName(path).toStdString());
   } catch (...) {
+    // The run ends quietly; the button is enabled again below.
   }
   if (!self) return;
   m_bRunning = false;
@@ -267,6 +269,7 @@ void frmDocument::ProgressTimer_Timer() {
     if (m_iProgress == kProgressMax) m_iProgress = 0;
     pgSec->setValue(m_iProgress);
   } catch (...) {
+    // The progress bar misses this step; the timer ticks on.
   }
 }
 
@@ -276,6 +279,7 @@ void frmDocument::m_oVBInfo_EvtBegin() {
     m_vStartTime = Now();
     lblStartTime->setText(StartedCaption(WallNow()));
   } catch (...) {
+    // The run goes on without the progress bar and start time.
   }
 }
 
@@ -297,6 +301,7 @@ void frmDocument::m_oVBInfo_EvtEnd() {
       delete notice.data();
     }
   } catch (...) {
+    // No notice is shown for this run; the button is enabled again below.
   }
   if (self) obfuseButton->setEnabled(true);
 }
