@@ -60,8 +60,9 @@ int RunTokens(std::string_view kind, const std::string& path, std::ostream& out,
   }
 
   ClsString text;
-  if (!text.LoadFromFile(path)) {
-    err << "quillscope-cli: cannot read " << path << "\n";
+  LoadError reason = LoadError::kNone;
+  if (!text.LoadFromFile(path, reason)) {
+    err << "quillscope-cli: cannot read " << path << ": file " << LoadErrorText(reason) << "\n";
     return 1;
   }
   std::shared_ptr<clsToken> keywords;

@@ -285,8 +285,10 @@ bool WriteRunJson(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
   } catch (const RunStopped&) {
     out_sReason = "stopped";  // nothing was written
   } catch (const std::exception& e) {
+    // The caller gets false and this reason; an earlier export stays as it was.
     out_sReason = std::string("export cannot be written: ") + e.what();
   } catch (...) {
+    // The caller gets false and this reason; an earlier export stays as it was.
     out_sReason = "export cannot be written";
   }
   return false;

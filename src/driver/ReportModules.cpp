@@ -313,6 +313,7 @@ ModuleDetailsAhead RenderModuleDetails(const std::shared_ptr<const ClsSymEntry>&
     ahead.declarations = DeclarationCount(*in_oEntry);
     ahead.entry = in_oEntry;
   } catch (...) {
+    // The caller gets no block ahead; the report renders this module's details itself.
     ahead = ModuleDetailsAhead();
   }
   return ahead;

@@ -25,17 +25,9 @@ constexpr unsigned kMostThreads = 8;
 
 void LoadSourceFile(SourceFile& io_oFile) {
   try {
+    // An empty path is a file the resolver could not find.
     ClsString text;
-    if (io_oFile.path.empty()) {
-      io_oFile.outcome = SourceFile::Outcome::kNotFound;
-    } else if (IsFolder(io_oFile.path)) {
-      io_oFile.outcome = SourceFile::Outcome::kFolder;
-    } else if (!text.LoadFromFile(io_oFile.path)) {
-      io_oFile.outcome = SourceFile::Outcome::kUnreadable;
-      text.SetLength(0);
-    } else {
-      io_oFile.outcome = SourceFile::Outcome::kLoaded;
-    }
+    if (!text.LoadFromFile(io_oFile.path, io_oFile.outcome)) text.SetLength(0);
 
     std::shared_ptr<clsToken> keywords = std::make_shared<clsToken>();
     if (io_oFile.formLike) {

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "driver/ReportModules.h"
+#include "text/LoadError.h"
 
 namespace qs {
 
@@ -29,7 +30,8 @@ class clsVBHeader;
 
 /// One source file to load, and what loading it gave.
 struct SourceFile {
-  enum class Outcome { kLoaded, kNotFound, kFolder, kUnreadable };
+  /// Why the file could not be read (LoadError::kNone when it was).
+  using Outcome = LoadError;
 
   std::string path;       ///< the platform path; empty when the file was not found
   bool formLike = false;  ///< form-like header (form, user control, ...) or class/module header

@@ -1,9 +1,5 @@
 #include "driver/clsVBInfo.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <system_error>
@@ -23,6 +19,7 @@
 #include "parser/clsParser.h"
 #include "text/ClsString.h"
 #include "text/Cp1252.h"
+#include "text/LoadError.h"
 #include "text/StringUtil.h"
 #include "text/Yield.h"
 #include "text/clsToken.h"
@@ -38,20 +35,17 @@ void Raise(const std::function<void()>& evt) {
   try {
     evt();
   } catch (...) {
+    // A failing handler is ignored: the run goes on and the other event is still raised.
   }
 }
 
-const char* WarningText(SourceFile::Outcome outcome) {
-  switch (outcome) {
-    case SourceFile::Outcome::kNotFound:
-      return ": source file not found";
-    case SourceFile::Outcome::kFolder:
-      return ": source file is a folder";
-    case SourceFile::Outcome::kUnreadable:
-      return ": source file is not readable";
-    default:
-      return "";
-  }
+// "Forms\frmMain.frm: source file not found", "project file is too large".
+std::string SourceWarning(const std::string& in_sShown, LoadError in_eReason) {
+  return in_sShown + ": source file " + LoadErrorText(in_eReason);
+}
+
+std::string ProjectFailure(LoadError in_eReason) {
+  return std::string("project file ") + LoadErrorText(in_eReason);
 }
 
 }  // namespace
@@ -78,8 +72,10 @@ void clsVBInfo::GetFileInfo(const std::string& in_sFilename) {
     m_reportWritten = false;
     m_failureReason = "stopped";
   } catch (const std::exception& e) {
+    // The caller gets no report, this failure reason and EvtEnd as usual.
     Fail(std::string("internal error: ") + e.what());
   } catch (...) {
+    // The caller gets no report, this failure reason and EvtEnd as usual.
     Fail("internal error");
   }
   // A run that failed while a stop was requested failed because of it, whatever step noticed.
@@ -119,19 +115,10 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
 
   // Read the project file before anything is created: a run that cannot read its project
   // leaves no folder behind.
-  struct stat st {};
-  if (m_sProjectFile.empty() || ::stat(m_sProjectFile.c_str(), &st) != 0) {
-    const int err = errno;
-    Fail(err == EACCES ? "project file is not readable" : "project file not found");
-    return;
-  }
-  if (S_ISDIR(st.st_mode)) {
-    Fail("project file is a folder");
-    return;
-  }
   auto projectText = std::make_unique<ClsString>();
-  if (!projectText->LoadFromFile(m_sProjectFile)) {
-    Fail("project file is not readable");
+  LoadError projectError = LoadError::kNone;
+  if (!projectText->LoadFromFile(m_sProjectFile, projectError)) {
+    Fail(ProjectFailure(projectError));
     return;
   }
 
@@ -201,7 +188,7 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
       file.path = io_oResolver.Resolve(value, m_sProjectDir);
       ok = 1;
     } catch (const RunStopped&) {
-      throw;
+      throw;  // a stop ends the run, not just this item
     } catch (...) {
       // This item's load ends here; the item keeps whatever header it had.
     }
@@ -218,10 +205,8 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
       if (index >= files.size() || !planned[index]) continue;
       SourceFile& file = loader.Take(index);
       if (file.details.entry) m_detailsAhead.push_back(std::move(file.details));
-      if (file.outcome != SourceFile::Outcome::kLoaded) {
-        const std::string shown = Cp1252ToUtf8(values[index]);
-        m_warnings.push_back(shown + WarningText(file.outcome));
-      }
+      if (file.outcome != LoadError::kNone)
+        m_warnings.push_back(SourceWarning(Cp1252ToUtf8(values[index]), file.outcome));
       if (file.formLike) {
         LoadFormItem(*item, file);
       } else {

@@ -65,12 +65,15 @@ class clsVBInfo {
   std::function<void()> EvtEnd;
 
   /// Whether the last run wrote its report completely, and if not, why (for example
-  /// "project file not found").
+  /// "project file not found", "project file is a folder", "project file is not readable",
+  /// "project file is too large", "project file changed while it was read").
   bool ReportWritten() const { return m_reportWritten; }
   const std::string& FailureReason() const { return m_failureReason; }
 
   /// Source files of the last run that could not be found or read, one line each in UTF-8
-  /// ("Forms\frmMain.frm: source file not found"); the run documents them as empty files.
+  /// ("Forms\frmMain.frm: source file not found", "...: source file is a folder", "is not
+  /// readable", "is too large", "changed while it was read"); the run documents them as empty
+  /// files.
   const std::vector<std::string>& Warnings() const { return m_warnings; }
 
   RunSettings& Settings() { return m_settings; }

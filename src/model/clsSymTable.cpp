@@ -11,6 +11,7 @@ std::shared_ptr<ClsSymEntry> clsSymTable::CreateSymbolTableEntry(std::string_vie
     Add(entry, IndexKey);
     return entry;
   } catch (const std::exception&) {
+    // No memory for the entry: the caller gets null and the table stays as it was.
     return nullptr;
   }
 }
@@ -20,6 +21,7 @@ bool clsSymTable::Add(std::shared_ptr<ClsSymEntry> Item, std::string_view Key) {
   try {
     return m_items.Add(std::move(Item), Key);
   } catch (const std::exception&) {
+    // No memory to store the entry: the caller gets false and the table stays as it was.
     return false;
   }
 }

@@ -11,19 +11,11 @@ clsVBHeader::clsVBHeader() = default;
 clsVBHeader::~clsVBHeader() = default;
 
 bool clsVBHeader::SavePointTextToFile(int32_t in_lPoint, const std::string& in_sFilename) const {
-  try {
-    return TokenStream && TokenStream->SavePointTextToFile(in_lPoint, in_sFilename);
-  } catch (const std::exception&) {
-    return false;
-  }
+  return TokenStream && TokenStream->SavePointTextToFile(in_lPoint, in_sFilename);
 }
 
 bool clsVBHeader::SaveTextToFile(const std::string& in_sFilename) const {
-  try {
-    return TokenStream && TokenStream->SaveTextToFile(in_sFilename);
-  } catch (const std::exception&) {
-    return false;
-  }
+  return TokenStream && TokenStream->SaveTextToFile(in_sFilename);
 }
 
 void clsVBHeader::Add(const clsControlRecord& in_v) {

@@ -37,9 +37,8 @@ void GetForwardTypeDecl(RunState& io_oRun, clsVBHeader& io_oHeader,
     }
     table->CreateSymbolTableEntry(name);
     parser.ParseForwardDecl(codePtr);
-  } catch (const std::exception&) {
-    // The module keeps what was entered before the failure; the second pass goes on with the
-    // next file.
+  } catch (...) {
+    // The module keeps the declarations recorded so far; the run goes on with the next file.
   }
 }
 
@@ -52,7 +51,7 @@ void AnalyseAhead(clsVBHeader& io_oHeader, std::string_view in_sFallbackName) {
     // The fresh table holds this module's entry only.
     if (ahead.g_oSymTable && ahead.g_oSymTable->Count() == 1)
       io_oHeader.PreparedEntry = ahead.g_oSymTable->Item(1L);
-  } catch (const std::exception&) {
+  } catch (...) {
     // No entry prepared: the second pass analyses the file itself.
   }
 }

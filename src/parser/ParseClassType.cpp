@@ -39,6 +39,7 @@ std::shared_ptr<clsVBHeader> clsParser::ParseClassType() {
     }
     return header;
   } catch (...) {
+    // The caller gets no header record and the run documents the file as empty.
     return nullptr;
   }
 }

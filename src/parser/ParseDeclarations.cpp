@@ -1,7 +1,6 @@
 // Module-level declarations that are not procedures: variables, constants, enumerations,
 // user-defined types and Option statements, and the declarator routines they share with the
 // procedure parser.
-#include <exception>
 #include <string>
 
 #include "model/ClsEntry.h"
@@ -137,25 +136,22 @@ void clsParser::ParseVariableDecl(std::string_view scope) {
 
 void clsParser::ParseLocalVariableDecl(const std::shared_ptr<ClsEntry>& list,
                                        std::string_view scope) {
-  try {
-    while (true) {
-      AcceptToken(KwWithEvents);
-      clsFixPtr decl;
-      if (ParseDeclarator(decl)) {
-        decl.HasSubscript = ParseSubscript();
-        ParseAsClause(decl);
-        SkipWhitespace();
-        auto e = NewEntry(decl.TokenString, decl.Ptr, scope);
-        e->EntryType = decl.SymType;
-        e->lEntryTypePtr = decl.Ptr;
-        if (list) list->Add(std::move(e));
-      }
-      if (CurCode() != ',') return;
-      Next();
+  while (true) {
+    AcceptToken(KwWithEvents);
+    clsFixPtr decl;
+    if (ParseDeclarator(decl)) {
+      decl.HasSubscript = ParseSubscript();
+      ParseAsClause(decl);
       SkipWhitespace();
-      SkipLineContinuation();
+      auto e = NewEntry(decl.TokenString, decl.Ptr, scope);
+      e->EntryType = decl.SymType;
+      e->lEntryTypePtr = decl.Ptr;
+      if (list) list->Add(std::move(e));
     }
-  } catch (const std::exception&) {
+    if (CurCode() != ',') return;
+    Next();
+    SkipWhitespace();
+    SkipLineContinuation();
   }
 }
 
@@ -190,161 +186,149 @@ void clsParser::ParseConstDecl(std::string_view scope) {
 }
 
 void clsParser::ParseLocalConstDecl(const std::shared_ptr<ClsEntry>& list, std::string_view scope) {
-  try {
-    if (!AcceptToken(KwConst)) return;
-    while (true) {
-      clsFixPtr decl;
-      if (!ParseDeclarator(decl)) return;
-      bool record = true;
-      std::string type;
-      int32_t typePtr = 0;
-      if (AcceptToken(KwAs)) {
-        SkipLineContinuation();
-        int32_t namePtr = 0;
-        switch (ReadTypeName(type, namePtr)) {
-          case TypeNameKind::kBuiltin:
-            break;
-          case TypeNameKind::kNamed:
-            SkipWhitespace();
-            // A named type points at the constant's own name.
-            typePtr = decl.Ptr;
-            break;
-          case TypeNameKind::kNone:
-            record = false;
-            break;
-        }
-      } else if (!decl.SymType.empty()) {
-        type = decl.SymType;
-      } else {
-        type = ValueIsSingleString() ? "String" : "Long";
-      }
-      if (record) {
-        auto e = NewEntry(decl.TokenString, decl.Ptr, scope);
-        e->EntryType = std::move(type);
-        e->lEntryTypePtr = typePtr;
-        e->eEntrytype = kEntryConst;
-        if (list) list->Add(std::move(e));
-      }
-      if (AcceptToken('=')) {
-        clsFixup dropped;
-        if (!SkipExpression(dropped, true)) return;  // ended after the line end
-        SkipLineContinuation();
-        continue;
-      }
-      if (CurCode() != ',') return;
-      Next();
-      SkipWhitespace();
+  if (!AcceptToken(KwConst)) return;
+  while (true) {
+    clsFixPtr decl;
+    if (!ParseDeclarator(decl)) return;
+    bool record = true;
+    std::string type;
+    int32_t typePtr = 0;
+    if (AcceptToken(KwAs)) {
       SkipLineContinuation();
+      int32_t namePtr = 0;
+      switch (ReadTypeName(type, namePtr)) {
+        case TypeNameKind::kBuiltin:
+          break;
+        case TypeNameKind::kNamed:
+          SkipWhitespace();
+          // A named type points at the constant's own name.
+          typePtr = decl.Ptr;
+          break;
+        case TypeNameKind::kNone:
+          record = false;
+          break;
+      }
+    } else if (!decl.SymType.empty()) {
+      type = decl.SymType;
+    } else {
+      type = ValueIsSingleString() ? "String" : "Long";
     }
-  } catch (const std::exception&) {
+    if (record) {
+      auto e = NewEntry(decl.TokenString, decl.Ptr, scope);
+      e->EntryType = std::move(type);
+      e->lEntryTypePtr = typePtr;
+      e->eEntrytype = kEntryConst;
+      if (list) list->Add(std::move(e));
+    }
+    if (AcceptToken('=')) {
+      clsFixup dropped;
+      if (!SkipExpression(dropped, true)) return;  // ended after the line end
+      SkipLineContinuation();
+      continue;
+    }
+    if (CurCode() != ',') return;
+    Next();
+    SkipWhitespace();
+    SkipLineContinuation();
   }
 }
 
 void clsParser::ParseEnumDecl(std::string_view scope) {
-  try {
-    if (!AcceptToken(KwEnum)) return;
-    std::shared_ptr<ClsEntry> members;
-    clsFixPtr decl;
-    if (ParseDeclarator(decl)) {
-      auto e = NewEntry(decl.TokenString, decl.Ptr, scope);
-      e->eEntrytype = kEntryEnum;
-      e->Parameters = std::make_shared<ClsEntry>();
-      members = e->Parameters;
-      if (m_oRun->g_oEntryList) m_oRun->g_oEntryList->Add(std::move(e));
+  if (!AcceptToken(KwEnum)) return;
+  std::shared_ptr<ClsEntry> members;
+  clsFixPtr decl;
+  if (ParseDeclarator(decl)) {
+    auto e = NewEntry(decl.TokenString, decl.Ptr, scope);
+    e->eEntrytype = kEntryEnum;
+    e->Parameters = std::make_shared<ClsEntry>();
+    members = e->Parameters;
+    if (m_oRun->g_oEntryList) m_oRun->g_oEntryList->Add(std::move(e));
+  }
+  while (!AtEnd() && CurCode() != KwEnd) {
+    YieldToWindowSystem();
+    if (AtDirectiveLine()) {
+      SkipToLineEnd();
+      continue;
     }
-    while (!AtEnd() && CurCode() != KwEnd) {
-      YieldToWindowSystem();
-      if (AtDirectiveLine()) {
-        SkipToLineEnd();
-        continue;
-      }
-      clsFixPtr m;
-      if (ParseDeclarator(m)) {
-        auto e = NewEntry(m.TokenString, m.Ptr, "");
-        e->EntryType = "Long";
-        if (members) members->Add(std::move(e));
-        if (AcceptToken('=')) {
-          SkipEnumValue();
-        } else {
-          Next();
-        }
+    clsFixPtr m;
+    if (ParseDeclarator(m)) {
+      auto e = NewEntry(m.TokenString, m.Ptr, "");
+      e->EntryType = "Long";
+      if (members) members->Add(std::move(e));
+      if (AcceptToken('=')) {
+        SkipEnumValue();
       } else {
         Next();
       }
+    } else {
+      Next();
     }
-    AcceptToken(KwEnd);
-    AcceptToken(KwEnum);
-  } catch (const std::exception&) {
   }
+  AcceptToken(KwEnd);
+  AcceptToken(KwEnum);
 }
 
 void clsParser::ParseTypeDecl(std::string_view scope) {
-  try {
-    if (!AcceptToken(KwType)) return;
-    std::shared_ptr<ClsEntry> members;
-    clsFixPtr decl;
-    if (ParseDeclarator(decl)) {
-      auto e = NewEntry(decl.TokenString, decl.Ptr, scope);
-      e->eEntrytype = kEntryType;
-      e->Parameters = std::make_shared<ClsEntry>();
-      members = e->Parameters;
-      if (m_oRun->g_oEntryList) m_oRun->g_oEntryList->Add(std::move(e));
-    }
-    while (!AtEnd() && CurCode() != KwEnd) {
-      YieldToWindowSystem();
-      Next();
-      SkipWhitespace();
-      if (AtDirectiveLine()) {
-        SkipToLineEnd();
-        continue;
-      }
-      if (!AtDeclaredName()) continue;
-      clsFixPtr m;
-      if (!ParseDeclarator(m, true)) continue;
-      auto e = NewEntry(m.TokenString, m.Ptr, "");
-      m.HasSubscript = ParseSubscript();
-      ParseAsClause(m);
-      e->EntryType = m.SymType;
-      e->lEntryTypePtr = m.Ptr;
-      if (members) members->Add(std::move(e));
-    }
-    AcceptToken(KwEnd);
-    AcceptToken(KwType);
-  } catch (const std::exception&) {
+  if (!AcceptToken(KwType)) return;
+  std::shared_ptr<ClsEntry> members;
+  clsFixPtr decl;
+  if (ParseDeclarator(decl)) {
+    auto e = NewEntry(decl.TokenString, decl.Ptr, scope);
+    e->eEntrytype = kEntryType;
+    e->Parameters = std::make_shared<ClsEntry>();
+    members = e->Parameters;
+    if (m_oRun->g_oEntryList) m_oRun->g_oEntryList->Add(std::move(e));
   }
+  while (!AtEnd() && CurCode() != KwEnd) {
+    YieldToWindowSystem();
+    Next();
+    SkipWhitespace();
+    if (AtDirectiveLine()) {
+      SkipToLineEnd();
+      continue;
+    }
+    if (!AtDeclaredName()) continue;
+    clsFixPtr m;
+    if (!ParseDeclarator(m, true)) continue;
+    auto e = NewEntry(m.TokenString, m.Ptr, "");
+    m.HasSubscript = ParseSubscript();
+    ParseAsClause(m);
+    e->EntryType = m.SymType;
+    e->lEntryTypePtr = m.Ptr;
+    if (members) members->Add(std::move(e));
+  }
+  AcceptToken(KwEnd);
+  AcceptToken(KwType);
 }
 
 void clsParser::ParseOptionStatement() {
-  try {
-    if (CurCode() != KwOption) return;
-    Next();
-    SkipWhitespace();
-    switch (CurCode()) {
-      case KwExplicit:
-        AcceptToken(KwExplicit);
-        break;
-      case KwPrivate:
-        AcceptToken(KwPrivate);
-        if (CurCode() == VbpModule) AcceptToken(VbpModule);  // never in code: Module is a word
-        break;
-      // The low codes are the same words in the other tables' numbering.
-      case KwBase:
-      case 595:
-        AcceptToken(CurCode());
-        if (CurCode() == TokIdentifier) Next();
-        break;
-      case KwCompare:
-      case 596: {
-        AcceptToken(CurCode());
-        const int32_t c = CurCode();
-        if (c == KwBinary || c == 302 || c == KwText || c == 598 || c == KwDatabase || c == 599)
-          AcceptToken(c);
-        break;
-      }
-      default:
-        break;
+  if (CurCode() != KwOption) return;
+  Next();
+  SkipWhitespace();
+  switch (CurCode()) {
+    case KwExplicit:
+      AcceptToken(KwExplicit);
+      break;
+    case KwPrivate:
+      AcceptToken(KwPrivate);
+      if (CurCode() == VbpModule) AcceptToken(VbpModule);  // never in code: Module is a word
+      break;
+    // The low codes are the same words in the other tables' numbering.
+    case KwBase:
+    case 595:
+      AcceptToken(CurCode());
+      if (CurCode() == TokIdentifier) Next();
+      break;
+    case KwCompare:
+    case 596: {
+      AcceptToken(CurCode());
+      const int32_t c = CurCode();
+      if (c == KwBinary || c == 302 || c == KwText || c == 598 || c == KwDatabase || c == 599)
+        AcceptToken(c);
+      break;
     }
-  } catch (const std::exception&) {
+    default:
+      break;
   }
 }
 

@@ -83,6 +83,7 @@ std::shared_ptr<clsVBHeader> clsParser::ParseFormType() {
     }
     return header;
   } catch (...) {
+    // The caller gets no header record and the run documents the file as empty.
     return nullptr;
   }
 }

@@ -48,7 +48,8 @@ void clsParser::RemapTokens(int32_t in_lCodePtr) {
       return keywords.CodeOfHashed(word, clsHashTable::FullHash(word));
     });
     ts.SetTokenPtr(in_lCodePtr);
-  } catch (const std::exception&) {
+  } catch (...) {
+    // The words after the failure keep their codes; the scan reads them as plain names.
   }
 }
 
@@ -81,19 +82,16 @@ void clsParser::ParseForwardDecl(int32_t in_lCodePtr) {
       // Every statement routine consumes at least its keyword; anything else is passed over.
       if (CurPtr() <= at) Next();
     }
-  } catch (const std::exception&) {
+  } catch (...) {
+    // The scan ends here: the module keeps the declarations recorded before the failure.
   }
 }
 
 void clsParser::ParseScopedDecl(int32_t keyword) {
-  try {
-    const char* scope = keyword == KwFriend ? "Friend" : keyword == KwPublic ? "Public" : "Private";
-    if (!AcceptToken(keyword)) return;
-    AcceptToken(KwStatic);
-    ParseDeclaration(scope);
-  } catch (const std::exception&) {
-    // The statement ends here; the scan goes on with the next token.
-  }
+  const char* scope = keyword == KwFriend ? "Friend" : keyword == KwPublic ? "Public" : "Private";
+  if (!AcceptToken(keyword)) return;
+  AcceptToken(KwStatic);
+  ParseDeclaration(scope);
 }
 
 void clsParser::SelectList(std::shared_ptr<ClsEntry> ClsSymEntry::*in_oList) {

@@ -1,6 +1,5 @@
 // Reading names: plain and bracketed names, numbers that look like words, dotted name chains,
 // value expressions and conditional-compilation lines.
-#include <exception>
 #include <string>
 
 #include "parser/clsParser.h"
@@ -113,77 +112,67 @@ int32_t clsParser::CodeAfterBlanks(int32_t in_lPtr) const {
 }
 
 bool clsParser::AcceptName(clsFixup& names) {
-  try {
-    std::string name;
-    int32_t ptr = 0;
-    if (!ReadName(false, name, ptr)) return false;
-    names.AddTokenString(name, ptr);
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
+  std::string name;
+  int32_t ptr = 0;
+  if (!ReadName(false, name, ptr)) return false;
+  names.AddTokenString(name, ptr);
+  return true;
 }
 
 bool clsParser::ParseQualifiedName(clsFixup& names, bool& out_bclosed, int32_t in_iCloseCode) {
   out_bclosed = false;
   bool dotted = false;
-  try {
-    // The chain is ".Name" pairs, each name optionally followed by an argument list. Anything
-    // else, a line end, "," or ")" in particular, ends it where it stands.
-    while (true) {
-      if (CurCode() == '(' && dotted) {
-        const int32_t before = CurPtr();
-        ParseSubscript();
-        if (CurCode() != '.' || CurPtr() == before) break;
-      }
-      if (CurCode() != '.') break;
-      Next();
-      dotted = true;
-      if (CurCode() == '_' && CodeAfterBlanks(CurPtr()) == TokEndOfLine) SkipLineContinuation();
-      std::string name;
-      int32_t ptr = 0;
-      if (!ReadName(true, name, ptr)) break;
-      if (auto rec = names.AddTokenString(name, ptr)) rec->Extended = true;
+  // The chain is ".Name" pairs, each name optionally followed by an argument list. Anything
+  // else, a line end, "," or ")" in particular, ends it where it stands.
+  while (true) {
+    if (CurCode() == '(' && dotted) {
+      const int32_t before = CurPtr();
+      ParseSubscript();
+      if (CurCode() != '.' || CurPtr() == before) break;
     }
-  } catch (const std::exception&) {
+    if (CurCode() != '.') break;
+    Next();
+    dotted = true;
+    if (CurCode() == '_' && CodeAfterBlanks(CurPtr()) == TokEndOfLine) SkipLineContinuation();
+    std::string name;
+    int32_t ptr = 0;
+    if (!ReadName(true, name, ptr)) break;
+    if (auto rec = names.AddTokenString(name, ptr)) rec->Extended = true;
   }
   out_bclosed = in_iCloseCode != 0 && CurCode() == in_iCloseCode;
   return dotted;
 }
 
 bool clsParser::SkipExpression(clsFixup& names, bool stopAtComma) {
-  try {
-    int32_t depth = 0;
-    while (!AtEnd()) {
-      YieldToWindowSystem();
-      const int32_t code = CurCode();
-      if (code == '_') {
-        AcceptToken('_');
-        AcceptToken(TokEndOfLine);
-        continue;
-      }
-      if (code == TokEndOfLine) {
-        AcceptToken(TokEndOfLine);
-        return false;
-      }
-      if (stopAtComma) {
-        if (code == '(') {
-          ++depth;
-        } else if (code == ')') {
-          if (depth > 0) --depth;
-        } else if (code == ',' && depth == 0) {
-          AcceptToken(',');
-          return true;
-        }
-      }
-      if (AcceptName(names)) {
-        bool closed = false;
-        if (CurCode() == '.') ParseQualifiedName(names, closed, 0);
-        continue;
-      }
-      Next();
+  int32_t depth = 0;
+  while (!AtEnd()) {
+    YieldToWindowSystem();
+    const int32_t code = CurCode();
+    if (code == '_') {
+      AcceptToken('_');
+      AcceptToken(TokEndOfLine);
+      continue;
     }
-  } catch (const std::exception&) {
+    if (code == TokEndOfLine) {
+      AcceptToken(TokEndOfLine);
+      return false;
+    }
+    if (stopAtComma) {
+      if (code == '(') {
+        ++depth;
+      } else if (code == ')') {
+        if (depth > 0) --depth;
+      } else if (code == ',' && depth == 0) {
+        AcceptToken(',');
+        return true;
+      }
+    }
+    if (AcceptName(names)) {
+      bool closed = false;
+      if (CurCode() == '.') ParseQualifiedName(names, closed, 0);
+      continue;
+    }
+    Next();
   }
   return false;
 }

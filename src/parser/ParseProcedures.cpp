@@ -1,6 +1,5 @@
 // Procedure headers (Sub, Function, Property Get/Let/Set, Event, Declare), their parameter
 // lists and return types, and the scan of procedure bodies for locals and local constants.
-#include <exception>
 #include <string>
 
 #include "model/ClsEntry.h"
@@ -48,37 +47,34 @@ void clsParser::ParseEventDecl(std::string_view scope) {
 
 void clsParser::ParseProcedure(int32_t leadCode, int32_t kind, std::string_view scope,
                                int32_t endKeyword, bool hasReturn) {
-  try {
-    if (!AcceptToken(leadCode)) return;
-    // Procedures are named like statements often enough (Reset, Object, Unload): any word.
-    clsFixPtr decl;
-    if (!ParseDeclarator(decl, true)) return;
-    auto e = std::make_shared<ClsEntryPtr>();
-    e->EntryName = decl.TokenString;
-    e->Scope.assign(scope);
-    e->lEntryptr = decl.Ptr;
-    e->eEntrytype = kind;
-    if (m_oRun->g_oEntryList) m_oRun->g_oEntryList->Add(e);
-    int32_t heldPtr = decl.Ptr;
-    if (AcceptToken('(')) {
-      e->Parameters = std::make_shared<ClsEntry>();
-      ParseParameterList(*e->Parameters, heldPtr);
-    }
-    if (hasReturn) {
-      SkipWhitespace();
-      SkipLineContinuation();
-      clsFixPtr returned;
-      if (ParseAsClause(returned)) {
-        e->ReturnType = returned.SymType;
-        e->lEntryTypePtr = heldPtr;
-      } else if (!decl.SymType.empty()) {  // Function F$()
-        e->ReturnType = decl.SymType;
-        e->lEntryTypePtr = decl.Ptr;
-      }
-    }
-    if (endKeyword != 0) ParseProcedureBody(*e, endKeyword);
-  } catch (const std::exception&) {
+  if (!AcceptToken(leadCode)) return;
+  // Procedures are named like statements often enough (Reset, Object, Unload): any word.
+  clsFixPtr decl;
+  if (!ParseDeclarator(decl, true)) return;
+  auto e = std::make_shared<ClsEntryPtr>();
+  e->EntryName = decl.TokenString;
+  e->Scope.assign(scope);
+  e->lEntryptr = decl.Ptr;
+  e->eEntrytype = kind;
+  if (m_oRun->g_oEntryList) m_oRun->g_oEntryList->Add(e);
+  int32_t heldPtr = decl.Ptr;
+  if (AcceptToken('(')) {
+    e->Parameters = std::make_shared<ClsEntry>();
+    ParseParameterList(*e->Parameters, heldPtr);
   }
+  if (hasReturn) {
+    SkipWhitespace();
+    SkipLineContinuation();
+    clsFixPtr returned;
+    if (ParseAsClause(returned)) {
+      e->ReturnType = returned.SymType;
+      e->lEntryTypePtr = heldPtr;
+    } else if (!decl.SymType.empty()) {  // Function F$()
+      e->ReturnType = decl.SymType;
+      e->lEntryTypePtr = decl.Ptr;
+    }
+  }
+  if (endKeyword != 0) ParseProcedureBody(*e, endKeyword);
 }
 
 bool clsParser::AtDeclaredName() const {
@@ -130,184 +126,175 @@ void clsParser::ParseParameterType(clsFixPtr& out_decl) {
 }
 
 void clsParser::ParseParameterList(ClsEntry& params, int32_t& inout_lHeldPtr) {
-  try {
-    int32_t depth = 1;
-    bool optional = false;
-    bool byVal = false;
-    bool paramArray = false;
-    bool expectName = true;  // at the start of a parameter
-    bool inDefault = false;  // inside a default value
-    std::shared_ptr<ClsEntryPtr> last;
-    while (!AtEnd()) {
-      YieldToWindowSystem();
-      const int32_t code = CurCode();
-      if (depth == 1) {
-        if (code == ',') {
-          // Passing-mode keywords belong to the parameter they precede.
-          optional = byVal = paramArray = false;
-          expectName = true;
-          inDefault = false;
+  int32_t depth = 1;
+  bool optional = false;
+  bool byVal = false;
+  bool paramArray = false;
+  bool expectName = true;  // at the start of a parameter
+  bool inDefault = false;  // inside a default value
+  std::shared_ptr<ClsEntryPtr> last;
+  while (!AtEnd()) {
+    YieldToWindowSystem();
+    const int32_t code = CurCode();
+    if (depth == 1) {
+      if (code == ',') {
+        // Passing-mode keywords belong to the parameter they precede.
+        optional = byVal = paramArray = false;
+        expectName = true;
+        inDefault = false;
+        Next();
+        continue;
+      }
+      if (!inDefault) {
+        if (code == KwOptional || code == KwByVal || code == KwByRef || code == KwParamArray) {
+          if (code == KwOptional) optional = true;
+          if (code == KwByVal) byVal = true;
+          if (code == KwByRef) byVal = false;
+          if (code == KwParamArray) paramArray = true;
           Next();
           continue;
         }
-        if (!inDefault) {
-          if (code == KwOptional || code == KwByVal || code == KwByRef || code == KwParamArray) {
-            if (code == KwOptional) optional = true;
-            if (code == KwByVal) byVal = true;
-            if (code == KwByRef) byVal = false;
-            if (code == KwParamArray) paramArray = true;
-            Next();
-            continue;
-          }
-          if (expectName && AtDeclaredName() &&
-              ParseParameterName(params, last, "local", PassingMode(optional, byVal, paramArray))) {
-            expectName = false;
-            continue;
-          }
-          if (code == KwAs) {
-            AcceptToken(KwAs);
-            SkipLineContinuation();
-            clsFixPtr type;
-            ParseParameterType(type);
-            if (last) {
-              last->EntryType = type.SymType;
-              last->lEntryTypePtr = type.Ptr;
-              last->eArgScope = PassingMode(optional, byVal, paramArray);
-            }
-            inout_lHeldPtr = type.Ptr;
-            expectName = false;
-            continue;
-          }
-          if (code == '=') {
-            // Only a name standing right after "=" is recorded; the rest of the value is passed.
-            Next();
-            SkipWhitespace();
-            SkipLineContinuation();
-            inDefault = true;
-            expectName = false;
-            if (CurCode() == TokIdentifier && !IsNumberToken(CurPtr()) &&
-                ParseParameterName(params, last, "default", kArgNotSet)) {
-              last->eArgScope = kArgNotSet;
-              last->EntryType.clear();
-              clsFixup chain;
-              bool closed = false;
-              ParseQualifiedName(chain, closed, ')');
-            }
-            continue;
-          }
+        if (expectName && AtDeclaredName() &&
+            ParseParameterName(params, last, "local", PassingMode(optional, byVal, paramArray))) {
+          expectName = false;
+          continue;
         }
-      }
-      if (code == '(') {
-        ++depth;
-      } else if (code == ')') {
-        if (--depth == 0) {
+        if (code == KwAs) {
+          AcceptToken(KwAs);
+          SkipLineContinuation();
+          clsFixPtr type;
+          ParseParameterType(type);
+          if (last) {
+            last->EntryType = type.SymType;
+            last->lEntryTypePtr = type.Ptr;
+            last->eArgScope = PassingMode(optional, byVal, paramArray);
+          }
+          inout_lHeldPtr = type.Ptr;
+          expectName = false;
+          continue;
+        }
+        if (code == '=') {
+          // Only a name standing right after "=" is recorded; the rest of the value is passed.
           Next();
-          return;
+          SkipWhitespace();
+          SkipLineContinuation();
+          inDefault = true;
+          expectName = false;
+          if (CurCode() == TokIdentifier && !IsNumberToken(CurPtr()) &&
+              ParseParameterName(params, last, "default", kArgNotSet)) {
+            last->eArgScope = kArgNotSet;
+            last->EntryType.clear();
+            clsFixup chain;
+            bool closed = false;
+            ParseQualifiedName(chain, closed, ')');
+          }
+          continue;
         }
       }
-      Next();
     }
-  } catch (const std::exception&) {
+    if (code == '(') {
+      ++depth;
+    } else if (code == ')') {
+      if (--depth == 0) {
+        Next();
+        return;
+      }
+    }
+    Next();
   }
 }
 
 void clsParser::ParseProcedureBody(ClsEntryPtr& proc, int32_t endKeyword) {
-  try {
-    proc.EVar = std::make_shared<ClsEntry>();
-    proc.EConst = std::make_shared<ClsEntry>();
-    while (!AtEnd()) {
-      YieldToWindowSystem();
-      bool stepped = false;
-      // Most body tokens are none of these: one code fetch decides.
-      const int32_t code = CurCode();
-      if (code == '#') {
-        if (AtDirectiveLine()) SkipToLineEnd();
-      } else if (code == KwDim || code == KwStatic) {
-        AcceptToken(KwDim);
-        AcceptToken(KwStatic);
-        ParseLocalVariableDecl(proc.EVar, proc.EntryName);
-      } else if (code == KwConst) {
-        // The constant's value walk ends after its line end: the next line's first token is
-        // already current and must not be stepped over.
-        ParseLocalConstDecl(proc.EConst, proc.EntryName);
-        stepped = true;
-      }
-      if (!stepped) Next();
-      if (CurCode() == KwEnd) {
-        const int32_t at = CurPtr();
-        Next();
-        SkipWhitespace();
-        if (CurCode() == endKeyword) return;
-        m_oTokenStream->SetTokenPtr(at);
-      }
+  proc.EVar = std::make_shared<ClsEntry>();
+  proc.EConst = std::make_shared<ClsEntry>();
+  while (!AtEnd()) {
+    YieldToWindowSystem();
+    bool stepped = false;
+    // Most body tokens are none of these: one code fetch decides.
+    const int32_t code = CurCode();
+    if (code == '#') {
+      if (AtDirectiveLine()) SkipToLineEnd();
+    } else if (code == KwDim || code == KwStatic) {
+      AcceptToken(KwDim);
+      AcceptToken(KwStatic);
+      ParseLocalVariableDecl(proc.EVar, proc.EntryName);
+    } else if (code == KwConst) {
+      // The constant's value walk ends after its line end: the next line's first token is
+      // already current and must not be stepped over.
+      ParseLocalConstDecl(proc.EConst, proc.EntryName);
+      stepped = true;
     }
-  } catch (const std::exception&) {
+    if (!stepped) Next();
+    if (CurCode() == KwEnd) {
+      const int32_t at = CurPtr();
+      Next();
+      SkipWhitespace();
+      if (CurCode() == endKeyword) return;
+      m_oTokenStream->SetTokenPtr(at);
+    }
   }
 }
 
 void clsParser::ParseDeclareDecl(std::string_view scope) {
-  try {
-    if (!AcceptToken(KwDeclare)) return;
-    SkipLineContinuation();
-    // Declare PtrSafe (VBA7) is a modifier, never the declaration's name.
-    if (CurCode() >= TokIdentifier && EqualsNoCase1252(CurText(), "PtrSafe")) {
-      Next();
-      SkipWhitespace();
-      SkipLineContinuation();
-    }
-    int32_t kind = kEntryNotSet;
-    if (AcceptToken(KwSub)) {
-      kind = kEntrySub;
-    } else if (AcceptToken(KwFunction)) {
-      kind = kEntryFunction;
-    }
-    SkipLineContinuation();
-    std::string name;
-    int32_t ptr = 0;
-    if (!ReadName(true, name, ptr)) return;
-    auto e = std::make_shared<ClsEntryPtr>();
-    e->EntryName = std::move(name);
-    e->Scope.assign(scope);
-    e->lEntryptr = ptr;
-    e->eEntrytype = kind;
-    if (m_oRun->g_oEntryList) m_oRun->g_oEntryList->Add(e);
-    const std::string_view suffix = TypeNameOfSuffix(CurCode());
-    if (!suffix.empty()) Next();
+  if (!AcceptToken(KwDeclare)) return;
+  SkipLineContinuation();
+  // Declare PtrSafe (VBA7) is a modifier, never the declaration's name.
+  if (CurCode() >= TokIdentifier && EqualsNoCase1252(CurText(), "PtrSafe")) {
+    Next();
     SkipWhitespace();
     SkipLineContinuation();
-    if (AcceptToken(KwLib)) {
+  }
+  int32_t kind = kEntryNotSet;
+  if (AcceptToken(KwSub)) {
+    kind = kEntrySub;
+  } else if (AcceptToken(KwFunction)) {
+    kind = kEntryFunction;
+  }
+  SkipLineContinuation();
+  std::string name;
+  int32_t ptr = 0;
+  if (!ReadName(true, name, ptr)) return;
+  auto e = std::make_shared<ClsEntryPtr>();
+  e->EntryName = std::move(name);
+  e->Scope.assign(scope);
+  e->lEntryptr = ptr;
+  e->eEntrytype = kind;
+  if (m_oRun->g_oEntryList) m_oRun->g_oEntryList->Add(e);
+  const std::string_view suffix = TypeNameOfSuffix(CurCode());
+  if (!suffix.empty()) Next();
+  SkipWhitespace();
+  SkipLineContinuation();
+  if (AcceptToken(KwLib)) {
+    SkipLineContinuation();
+    if (CurCode() != TokString) return;
+    e->LibName.assign(CurText());
+    Next();
+    SkipWhitespace();
+    SkipLineContinuation();
+    if (AcceptToken(KwAlias)) {
       SkipLineContinuation();
-      if (CurCode() != TokString) return;
-      e->LibName.assign(CurText());
-      Next();
-      SkipWhitespace();
-      SkipLineContinuation();
-      if (AcceptToken(KwAlias)) {
+      if (CurCode() == TokString) {
+        e->AliasName.assign(CurText());
+        Next();
+        SkipWhitespace();
         SkipLineContinuation();
-        if (CurCode() == TokString) {
-          e->AliasName.assign(CurText());
-          Next();
-          SkipWhitespace();
-          SkipLineContinuation();
-        }
       }
-    } else {
-      return;
     }
-    int32_t heldPtr = ptr;
-    if (AcceptToken('(')) {
-      e->Parameters = std::make_shared<ClsEntry>();
-      ParseParameterList(*e->Parameters, heldPtr);
-    }
-    SkipWhitespace();
-    SkipLineContinuation();
-    clsFixPtr returned;
-    if (ParseAsClause(returned)) {
-      e->ReturnType = returned.SymType;
-    } else if (!suffix.empty()) {
-      e->ReturnType.assign(suffix);
-    }
-  } catch (const std::exception&) {
+  } else {
+    return;
+  }
+  int32_t heldPtr = ptr;
+  if (AcceptToken('(')) {
+    e->Parameters = std::make_shared<ClsEntry>();
+    ParseParameterList(*e->Parameters, heldPtr);
+  }
+  SkipWhitespace();
+  SkipLineContinuation();
+  clsFixPtr returned;
+  if (ParseAsClause(returned)) {
+    e->ReturnType = returned.SymType;
+  } else if (!suffix.empty()) {
+    e->ReturnType.assign(suffix);
   }
 }
 

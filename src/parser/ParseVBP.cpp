@@ -41,7 +41,8 @@ void SetItemPath(clsVBFileType& item, std::string_view path) {
 std::shared_ptr<clsVBFileTypes> clsParser::ParseVBP() {
   try {
     m_oFileTypes = std::make_shared<clsVBFileTypes>();
-  } catch (const std::exception&) {
+  } catch (...) {
+    // No collection could be made: the caller gets null and documents an empty project.
     return nullptr;
   }
   using LineParser = void (clsParser::*)();

@@ -24,7 +24,8 @@ void RunSecondPass(RunState& io_oRun, const clsVBFileTypes& items) {
       }
       YieldToWindowSystem();
     }
-  } catch (const std::exception&) {
+  } catch (...) {
+    // The symbol table keeps the modules analysed so far; the report documents those.
   }
 }
 

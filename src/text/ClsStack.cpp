@@ -12,6 +12,7 @@ ClsStack::ClsStack() {
   try {
     m_items.reserve(kStackStep + 1);
   } catch (...) {
+    // No room reserved: the stack starts empty and grows on the first push.
   }
 }
 
@@ -19,6 +20,7 @@ void ClsStack::Add(std::string_view in_value) {
   try {
     if (!m_items.empty()) m_items.back().assign(in_value);
   } catch (...) {
+    // No memory for the text: the top item keeps its old value.
   }
 }
 
@@ -27,6 +29,7 @@ std::string ClsStack::ItemAt(int32_t in_lPtr) const {
     if (in_lPtr < 0 || in_lPtr >= Count()) return std::string();
     return m_items[static_cast<size_t>(in_lPtr)];
   } catch (...) {
+    // No memory for the copy: the caller gets "".
     return std::string();
   }
 }
@@ -35,6 +38,7 @@ std::string ClsStack::Item() const {
   try {
     return m_items.empty() ? std::string() : m_items.back();
   } catch (...) {
+    // No memory for the copy: the caller gets "".
     return std::string();
   }
 }
@@ -59,6 +63,7 @@ void ClsStack::Push(std::string_view in_value) {
     }
     m_items.emplace_back(in_value);
   } catch (...) {
+    // No memory for the item: the stack stays as it was.
   }
 }
 

@@ -278,6 +278,7 @@ std::string ClsString::Word(int32_t in_lvalue) const {
       }
     }
   } catch (...) {
+    // No memory for the word: the caller gets "".
   }
   return std::string();
 }
@@ -315,6 +316,7 @@ std::string ClsString::Text() const {
   try {
     return std::string(reinterpret_cast<const char*>(Data()), static_cast<size_t>(m_length));
   } catch (...) {
+    // No memory for the copy: the caller gets "".
     return std::string();
   }
 }
@@ -328,35 +330,34 @@ void ClsString::SetText(std::string_view in_sValue) {
   if (n > 0) std::memcpy(m_buffer.data(), in_sValue.data(), in_sValue.size());
 }
 
-bool ClsString::LoadFromFile(const std::string& in_sValue) {
-  try {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(in_sValue, ec)) return false;
-    const std::uintmax_t size = std::filesystem::file_size(in_sValue, ec);
-    if (ec || size > static_cast<std::uintmax_t>(std::numeric_limits<int32_t>::max() - kSlack - 1))
-      return false;
-    const auto n = static_cast<int32_t>(size);
-    // A fresh buffer: whatever the file does not supply reads as zero bytes, the slack included,
-    // even when this object held a longer text before.
-    std::vector<unsigned char> previous;
-    previous.swap(m_buffer);
-    SetAllocateBufferSize(n);
-    if (m_buffer.size() != static_cast<size_t>(n) + kSlack + 1) {
-      m_buffer.swap(previous);
-      return false;
-    }
-    std::FILE* f = std::fopen(in_sValue.c_str(), "rb");
-    if (!f) return false;
-    const size_t got = std::fread(m_buffer.data(), 1, static_cast<size_t>(n), f);
-    std::fclose(f);
-    if (got != static_cast<size_t>(n)) {
-      std::fill(m_buffer.begin(), m_buffer.end(), 0);
-      return false;
-    }
-    return true;
-  } catch (...) {
+static_assert(ClsString::kMaxFileBytes == std::numeric_limits<int32_t>::max() - kSlack - 1);
+
+bool ClsString::LoadFromFile(const std::string& in_sValue, LoadError& out_eReason) {
+  std::uintmax_t size = 0;
+  out_eReason = MeasureFile(in_sValue, size);
+  if (out_eReason != LoadError::kNone) return false;
+  if (size > static_cast<std::uintmax_t>(kMaxFileBytes)) {
+    out_eReason = LoadError::kTooLarge;
     return false;
   }
+  const auto n = static_cast<int32_t>(size);
+  // A fresh buffer: whatever the file does not supply reads as zero bytes, the slack included,
+  // even when this object held a longer text before.
+  std::vector<unsigned char> previous;
+  previous.swap(m_buffer);
+  SetAllocateBufferSize(n);
+  if (m_buffer.size() != static_cast<size_t>(n) + kSlack + 1) {
+    // No memory for a buffer of this size: the object keeps its text.
+    m_buffer.swap(previous);
+    out_eReason = LoadError::kTooLarge;
+    return false;
+  }
+  out_eReason = ReadFileBytes(in_sValue, m_buffer.data(), static_cast<size_t>(n));
+  if (out_eReason != LoadError::kNone) {
+    std::fill(m_buffer.begin(), m_buffer.end(), 0);
+    return false;
+  }
+  return true;
 }
 
 void ClsString::SetLength(int32_t in_lvalue) {

@@ -5,10 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "text/LoadError.h"
 
 namespace qs {
 
@@ -46,10 +49,19 @@ class ClsString {
   std::string Text() const;
   void SetText(std::string_view in_sValue);
 
-  /// Loads the whole file. A file that does not exist or cannot be measured leaves the object
-  /// unchanged; one that cannot be read leaves Length at its size and zero bytes in the buffer.
-  /// Returns true when the file was read completely.
-  bool LoadFromFile(const std::string& in_sValue);
+  /// The largest file LoadFromFile takes: the largest Length, which leaves room in a 32-bit
+  /// index for the 260 spare bytes and one more.
+  static constexpr int32_t kMaxFileBytes = std::numeric_limits<int32_t>::max() - 261;
+
+  /// Loads the whole file. A file that does not exist, cannot be measured or is larger than
+  /// kMaxFileBytes leaves the object unchanged; one that cannot be read, or came short, leaves
+  /// Length at its size and zero bytes in the buffer. Returns true when the file was read
+  /// completely; out_eReason says why not (kNone when it was).
+  bool LoadFromFile(const std::string& in_sValue, LoadError& out_eReason);
+  bool LoadFromFile(const std::string& in_sValue) {
+    LoadError reason = LoadError::kNone;
+    return LoadFromFile(in_sValue, reason);
+  }
 
   int32_t Length() const { return m_length; }
   /// Sets Length; a value above Capacity gives Capacity - 1. The buffer is not resized.

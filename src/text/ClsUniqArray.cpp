@@ -11,6 +11,7 @@ bool ClsUniqArray::AddAfter(std::any item, std::string_view key, long position) 
   try {
     return m_items.AddAfter(std::move(item), key, position);
   } catch (...) {
+    // No memory for the item: the caller gets false and the array stays as it was.
     return false;
   }
 }
@@ -19,6 +20,7 @@ bool ClsUniqArray::AddBefore(std::any item, std::string_view key, long position)
   try {
     return m_items.AddBefore(std::move(item), key, position);
   } catch (...) {
+    // No memory for the item: the caller gets false and the array stays as it was.
     return false;
   }
 }
@@ -27,6 +29,7 @@ bool ClsUniqArray::Add(std::any item, std::string_view key) {
   try {
     return m_items.Add(std::move(item), key);
   } catch (...) {
+    // No memory for the item: the caller gets false and the array stays as it was.
     return false;
   }
 }
@@ -35,6 +38,7 @@ bool ClsUniqArray::Remove(long position) {
   try {
     return m_items.Remove(position);
   } catch (...) {
+    // The caller gets false and the array stays as it was.
     return false;
   }
 }
@@ -43,6 +47,7 @@ bool ClsUniqArray::Remove(std::string_view key) {
   try {
     return m_items.Remove(key);
   } catch (...) {
+    // The caller gets false and the array stays as it was.
     return false;
   }
 }
@@ -58,6 +63,7 @@ std::any ClsUniqArray::Item(long position) const {
     const std::any* a = m_items.Item(position);
     return a ? *a : std::any();
   } catch (...) {
+    // No memory for the copy: the caller gets an empty value.
     return std::any();
   }
 }
@@ -67,6 +73,7 @@ std::any ClsUniqArray::Item(std::string_view key) const {
     const std::any* a = m_items.Item(key);
     return a ? *a : std::any();
   } catch (...) {
+    // No memory for the copy: the caller gets an empty value.
     return std::any();
   }
 }

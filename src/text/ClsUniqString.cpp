@@ -11,6 +11,7 @@ std::string ClsUniqString::GetString(int32_t in_lStartPos) const {
     const std::string* s = m_items.Item(pos);
     return s ? *s : std::string();
   } catch (...) {
+    // No memory for the text: the caller gets "".
     return std::string();
   }
 }
@@ -31,6 +32,7 @@ std::string ClsUniqString::SelectString(std::string_view in_sText, int32_t& inou
     }
     return std::string();
   } catch (...) {
+    // No memory for the text: the caller gets "".
     return std::string();
   }
 }
@@ -39,6 +41,7 @@ bool ClsUniqString::AddEx(std::string_view item, std::string_view key) {
   try {
     return m_items.Add(std::string(item), key);
   } catch (...) {
+    // No memory for the item: the caller gets false and the list stays as it was.
     return false;
   }
 }
@@ -51,6 +54,7 @@ bool ClsUniqString::Remove(long position) {
   try {
     return m_items.Remove(position);
   } catch (...) {
+    // The caller gets false and the list stays as it was.
     return false;
   }
 }
@@ -59,6 +63,7 @@ bool ClsUniqString::Remove(std::string_view key) {
   try {
     return m_items.Remove(key);
   } catch (...) {
+    // The caller gets false and the list stays as it was.
     return false;
   }
 }
@@ -68,6 +73,7 @@ std::string ClsUniqString::Item(long position) const {
     const std::string* s = m_items.Item(position);
     return s ? *s : std::string();
   } catch (...) {
+    // No memory for the copy: the caller gets "".
     return std::string();
   }
 }
@@ -77,6 +83,7 @@ std::string ClsUniqString::Item(std::string_view key) const {
     const std::string* s = m_items.Item(key);
     return s ? *s : std::string();
   } catch (...) {
+    // No memory for the copy: the caller gets "".
     return std::string();
   }
 }

@@ -13,6 +13,7 @@ std::shared_ptr<clsFixPtr> clsFixup::AddTokenString(std::string_view in_sTokenSt
     Add(rec);
     return rec;
   } catch (const std::exception&) {
+    // No memory for the record: the caller gets null and the list stays as it was.
     return nullptr;
   }
 }

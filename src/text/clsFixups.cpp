@@ -30,6 +30,7 @@ void clsFixups::AddVarEx(std::string_view in_sVar, int32_t in_lPtr) {
     list->AddTokenString(in_sVar, in_lPtr);
     AddEx(std::move(list));
   } catch (const std::exception&) {
+    // No memory for the list: the registry stays as it was.
   }
 }
 
@@ -39,6 +40,7 @@ void clsFixups::Add(std::shared_ptr<clsFixup> Item) {
     const std::string key = Item->ID;
     m_items.Add(std::move(Item), key);
   } catch (const std::exception&) {
+    // No memory for the key: the registry stays as it was.
   }
 }
 
@@ -47,6 +49,7 @@ void clsFixups::AddEx(std::shared_ptr<clsFixup> Item) {
   try {
     if (m_items.Add(std::move(Item), std::to_string(m_counter))) ++m_counter;
   } catch (const std::exception&) {
+    // No memory for the key: the registry stays as it was.
   }
 }
 
@@ -61,6 +64,7 @@ void clsFixups::Fixup(clsTokenStream& in_oTokenStream, std::string_view in_sVar,
       rec->Fixed = true;
     }
   } catch (const std::exception&) {
+    // The occurrences renamed so far stay renamed and marked; the others keep their text.
   }
 }
 

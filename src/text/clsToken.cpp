@@ -308,6 +308,7 @@ clsToken::clsToken() {
   try {
     m_table = EmptyTable();
   } catch (...) {
+    // No shared empty table: the object gets a table of its own below.
   }
   if (!m_table) m_table = std::make_shared<clsHashTable>();
 }
@@ -326,6 +327,7 @@ void clsToken::InitialiseTokenTable() {
     }
     Initialised = true;
   } catch (...) {
+    // The caller sees Initialised false; the object keeps the table it had.
     Initialised = false;
   }
 }
@@ -352,6 +354,7 @@ void clsToken::InitialiseTokenTableVBP() {
     m_table = ProjectTable();
     Initialised = true;
   } catch (...) {
+    // The caller sees Initialised false; the object keeps the table it had.
     Initialised = false;
   }
 }
@@ -362,6 +365,7 @@ void clsToken::InitialiseTokenTableClass() {
     m_table = ClassTable();
     Initialised = true;
   } catch (...) {
+    // The caller sees Initialised false; the object keeps the table it had.
     Initialised = false;
   }
 }
@@ -372,6 +376,7 @@ void clsToken::InitialiseTokenTableForm() {
     m_table = FormTable();
     Initialised = true;
   } catch (...) {
+    // The caller sees Initialised false; the object keeps the table it had.
     Initialised = false;
   }
 }

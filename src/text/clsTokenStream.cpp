@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 
 #include "text/TokenCodes.h"
@@ -88,6 +87,7 @@ clsTokenStream::clsTokenStream() {
     Reset(kGrowStep);
     m_bookMarks = std::make_shared<clsFixups>();
   } catch (...) {
+    // No memory for the records: the stream is empty and its first append makes room.
   }
 }
 
@@ -263,6 +263,7 @@ void clsTokenStream::AddTokenSlow(int32_t in_lTokenCode, std::string_view in_sTo
     ++m_count;
     ++m_cursor;
   } catch (...) {
+    // No memory for the token: the stream stays as it was.
     return;
   }
   YieldToWindowSystem();
@@ -276,6 +277,7 @@ void clsTokenStream::Reserve(int32_t in_lTokens, size_t in_lTextBytes) {
     }
     GrowArena(m_arenaSize + in_lTextBytes + 128);
   } catch (...) {
+    // No room reserved ahead: appends make room as they go.
   }
 }
 
@@ -298,6 +300,7 @@ void clsTokenStream::Clear() {
   try {
     Reset(kGrowStep);
   } catch (...) {
+    // No memory for an empty stream: the stream stays as it was.
   }
 }
 
@@ -306,6 +309,7 @@ void clsTokenStream::SetTokenCode(int32_t in_lTokenCode) {
     const int64_t i = WritableSlot(m_cursor);
     if (i >= 0) StoreCode(static_cast<size_t>(i), in_lTokenCode);
   } catch (...) {
+    // No memory for the code: the record stays as it was.
   }
 }
 
@@ -320,6 +324,7 @@ void clsTokenStream::MarkAsToken(int32_t in_lTokenCode, std::string_view in_sTok
     StoreOffset(static_cast<size_t>(i), Intern(in_sTokenString));
     StoreCode(static_cast<size_t>(i), in_lTokenCode);
   } catch (...) {
+    // No memory for the text: the record stays as it was.
   }
 }
 
@@ -342,6 +347,7 @@ void clsTokenStream::SetTokenStringAt(int32_t in_lPoint, std::string_view in_sTo
     if (i < 0) return;
     StoreOffset(static_cast<size_t>(i), Intern(in_sTokenString));
   } catch (...) {
+    // No memory for the text: the record stays as it was.
   }
 }
 
@@ -369,6 +375,7 @@ std::string clsTokenStream::Text(int32_t in_lPoint) const {
     }
     return text;
   } catch (...) {
+    // No memory for the text: the caller gets "".
     return std::string();
   }
 }
@@ -393,6 +400,7 @@ bool clsTokenStream::SaveToFile(const std::string& in_sValue) const {
     }
     return WriteWholeFile(in_sValue, dump);
   } catch (...) {
+    // No memory for the dump: the caller gets false and no file is written.
     return false;
   }
 }
@@ -403,6 +411,7 @@ bool clsTokenStream::SavePointTextToFile(int32_t in_lPoint, const std::string& i
     std::filesystem::remove(in_sFilename, ec);
     return WriteWholeFile(in_sFilename, Text(in_lPoint));
   } catch (...) {
+    // No memory for the text: the caller gets false.
     return false;
   }
 }
@@ -411,21 +420,23 @@ bool clsTokenStream::SaveTextToFile(const std::string& in_sValue) const {
   return SavePointTextToFile(0, in_sValue);
 }
 
-bool clsTokenStream::LoadFromFile(const std::string& in_sValue) {
+bool clsTokenStream::LoadFromFile(const std::string& in_sValue, LoadError& out_eReason) {
   try {
     std::string data;
-    {
-      std::ifstream in(in_sValue, std::ios::binary);
-      if (!in) {
-        Reset(kGrowStep);
-        return false;
-      }
-      data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-      if (in.bad()) {
-        Reset(kGrowStep);
-        return false;
-      }
+    std::uintmax_t size = 0;
+    out_eReason = MeasureFile(in_sValue, size);
+    if (out_eReason == LoadError::kNone) {
+      // A dump the string cannot hold ends in the catch below as too large.
+      out_eReason = LoadError::kTooLarge;
+      data.resize(static_cast<size_t>(size));
+      out_eReason = ReadFileBytes(in_sValue, data.data(), data.size());
     }
+    if (out_eReason != LoadError::kNone) {
+      Reset(kGrowStep);
+      return false;
+    }
+    // From here on a failure means the bytes are not a whole dump.
+    out_eReason = LoadError::kBadContent;
     DumpReader reader(data);
     int32_t capacity = 0;
     int32_t count = 0;
@@ -465,11 +476,15 @@ bool clsTokenStream::LoadFromFile(const std::string& in_sValue) {
     m_capacity = capacity;
     m_count = count;
     m_cursor = 0;
+    out_eReason = LoadError::kNone;
     return true;
   } catch (...) {
+    // No memory for the dump or its records: the caller gets false with the reason set above
+    // (too large, or not a whole dump) and, when the memory allows, an empty stream.
     try {
       Reset(kGrowStep);
     } catch (...) {
+      // Not even an empty stream could be made: the stream stays as the failure left it.
     }
     return false;
   }

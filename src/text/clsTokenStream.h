@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "text/LoadError.h"
 #include "text/Yield.h"
 
 namespace qs {
@@ -45,6 +46,7 @@ class clsTokenStream {
         ++m_count;
         ++m_cursor;
       } catch (...) {
+        // No memory for the token: the stream stays as it was.
         return;
       }
       YieldToWindowSystem();
@@ -133,8 +135,13 @@ class clsTokenStream {
   bool SavePointTextToFile(int32_t in_lPoint, const std::string& in_sFilename) const;
   bool SaveTextToFile(const std::string& in_sValue) const;
   /// Reads a record dump. Every count and length is checked against the file's size; a missing,
-  /// short or inconsistent dump leaves an empty stream and returns false.
-  bool LoadFromFile(const std::string& in_sValue);
+  /// short or inconsistent dump leaves an empty stream and returns false, and out_eReason says
+  /// why (kBadContent for a file that is not a whole dump).
+  bool LoadFromFile(const std::string& in_sValue, LoadError& out_eReason);
+  bool LoadFromFile(const std::string& in_sValue) {
+    LoadError reason = LoadError::kNone;
+    return LoadFromFile(in_sValue, reason);
+  }
 
   /// The stream's registry of name occurrences; created with the stream, empty during a run.
   clsFixups& BookMarks();

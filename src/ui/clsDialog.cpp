@@ -140,6 +140,7 @@ QString clsDialog::Show(FileChooserRequest& io_oRequest, int32_t& inout_lFlags) 
     m_sLastFile = chosen;
     return chosen;
   } catch (...) {
+    // The caller gets no file name, as if the chooser was cancelled.
     return {};
   }
 }
@@ -155,6 +156,7 @@ QString clsDialog::ShowOpen(QWidget* in_oOwner, const QString& in_sTitle,
     request.initialFolder = in_sInitDir;
     request.filters = ParseFilter(in_sFilter);
   } catch (...) {
+    // The caller gets no file name, as if the chooser was cancelled.
     return {};
   }
   return Show(request, inout_lFlags);
@@ -177,6 +179,7 @@ QString clsDialog::ShowSave(QWidget* in_oOwner, const QString& in_sTitle,
     request.filters = ParseFilter(in_sFilter);
     request.defaultExtension = in_sDefExt;
   } catch (...) {
+    // The caller gets no file name, as if the chooser was cancelled.
     return {};
   }
   return Show(request, inout_lFlags);
@@ -191,6 +194,7 @@ int32_t clsDialog::ShowPrinter(QWidget* in_oOwner) {
     delete dlg.data();
     return answer == QDialog::Accepted ? 1 : 0;
   } catch (...) {
+    // The caller gets 0, as if the dialog was cancelled.
     return 0;
   }
 }

@@ -90,6 +90,8 @@ TEST(TokensCommand, UnreadableFileIsOneErrorLine) {
   EXPECT_EQ(r.out, "");
   ASSERT_FALSE(r.err.empty());
   EXPECT_EQ(r.err.find('\n'), r.err.size() - 1);
+  // The line says why.
+  EXPECT_NE(r.err.find(".missing: file not found"), std::string::npos) << r.err;
 }
 
 TEST(TokensCommand, CommandLineOption) {

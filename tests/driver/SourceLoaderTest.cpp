@@ -187,7 +187,7 @@ TEST(SourceLoader, LoadedFileMatchesTheStepByStepRead) {
   SourceFile file;
   file.path = path;
   LoadSourceFile(file);
-  ASSERT_EQ(file.outcome, SourceFile::Outcome::kLoaded);
+  ASSERT_EQ(file.outcome, SourceFile::Outcome::kNone);
   ASSERT_TRUE(file.stream && file.header);
   EXPECT_TRUE(file.header->CodeRecoded);
   EXPECT_EQ(file.header->Attribute_VBName, "\"modPart1\"");
@@ -245,11 +245,11 @@ TEST(SourceLoader, StoppingEarlyLeavesNoThreadBehind) {
   for (auto& f : files) f.path = path;
   {
     SourceLoader loader(files, 4);
-    EXPECT_EQ(loader.Take(0).outcome, SourceFile::Outcome::kLoaded);
+    EXPECT_EQ(loader.Take(0).outcome, SourceFile::Outcome::kNone);
   }
   // Whatever was read was read whole.
   for (const auto& f : files) {
-    if (f.outcome == SourceFile::Outcome::kLoaded) {
+    if (f.outcome == SourceFile::Outcome::kNone) {
       ASSERT_TRUE(f.header);
       EXPECT_TRUE(f.header->CodeRecoded);
     }
