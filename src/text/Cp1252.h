@@ -22,6 +22,8 @@ constexpr std::array<uint8_t, 256> MakeAlnum1252() {
   // Y diaeresis, the ordinal indicators and the micro sign.
   for (unsigned c : {0x83u, 0x8Au, 0x8Cu, 0x8Eu, 0x9Au, 0x9Cu, 0x9Eu, 0x9Fu, 0xAAu, 0xB5u, 0xBAu})
     t[c] = 1;
+  // Digits among them: superscript two, three and one.
+  for (unsigned c : {0xB2u, 0xB3u, 0xB9u}) t[c] = 1;
   return t;
 }
 constexpr std::array<uint8_t, 256> MakeUpper1252() {

@@ -7,9 +7,10 @@ namespace {
 
 TEST(Cp1252, LettersAndDigitsOfTheCodePage) {
   for (unsigned c : {unsigned('a'), unsigned('Z'), unsigned('0'), 0xC0u, 0xE9u, 0xFFu, 0x8Au, 0x9Fu,
-                     0xAAu, 0xB5u, 0xBAu, 0x83u})
+                     0xAAu, 0xB5u, 0xBAu, 0x83u, 0xB2u, 0xB3u, 0xB9u})
     EXPECT_TRUE(IsAlnum1252(static_cast<unsigned char>(c))) << c;
-  for (unsigned c : {0u, unsigned('_'), unsigned(' '), 0xD7u, 0xF7u, 0x80u, 0xA0u, 0xBFu, 0x9Bu})
+  for (unsigned c :
+       {0u, unsigned('_'), unsigned(' '), 0xD7u, 0xF7u, 0x80u, 0xA0u, 0xBFu, 0x9Bu, 0xB1u, 0xBCu})
     EXPECT_FALSE(IsAlnum1252(static_cast<unsigned char>(c))) << c;
 }
 
