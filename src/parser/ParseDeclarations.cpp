@@ -350,6 +350,7 @@ void clsParser::ParseOptionStatement() {
         break;
     }
   } catch (const std::exception&) {
+    // An Option statement records nothing: the caller goes on from where reading stopped.
   }
 }
 

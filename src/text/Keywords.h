@@ -19,7 +19,7 @@ enum class KeywordTable : uint8_t { kCode, kProject, kForm, kClass };
 inline constexpr KeywordTable kKeywordTables[] = {KeywordTable::kCode, KeywordTable::kProject,
                                                   KeywordTable::kForm, KeywordTable::kClass};
 
-/// The bit of a table in KeywordRow::tables.
+/// The bit of a table in KeywordRow::flags.
 constexpr uint8_t TableBit(KeywordTable table) {
   return static_cast<uint8_t>(1u << static_cast<unsigned>(table));
 }
@@ -27,17 +27,24 @@ inline constexpr uint8_t kInCode = TableBit(KeywordTable::kCode);
 inline constexpr uint8_t kInProject = TableBit(KeywordTable::kProject);
 inline constexpr uint8_t kInForm = TableBit(KeywordTable::kForm);
 inline constexpr uint8_t kInClass = TableBit(KeywordTable::kClass);
+inline constexpr uint8_t kAnyTable = kInCode | kInProject | kInForm | kInClass;
+/// The words several tables share.
+inline constexpr uint8_t kInProjectAndForm = kInProject | kInForm;
+inline constexpr uint8_t kInFormAndClass = kInForm | kInClass;
+inline constexpr uint8_t kInCodeFormAndClass = kInCode | kInForm | kInClass;
 
 /// Marks a keyword that names a built-in type; its spelling is the type's canonical name.
-inline constexpr bool kBuiltinType = true;
+inline constexpr uint8_t kBuiltinType = 0x10;
+/// A built-in type's keyword (all of them are words of the code table).
+inline constexpr uint8_t kTypeInCode = kInCode | kBuiltinType;
 
 struct KeywordRow {
   std::string_view spelling;
   int32_t code;
-  uint8_t tables;  // kInCode | kInProject | kInForm | kInClass
-  bool builtinType = false;
+  uint8_t flags;  // the tables that hold the word (kInCode ...), and kBuiltinType
 
-  constexpr bool In(KeywordTable table) const { return (tables & TableBit(table)) != 0; }
+  constexpr bool In(KeywordTable table) const { return (flags & TableBit(table)) != 0; }
+  constexpr bool IsBuiltinType() const { return (flags & kBuiltinType) != 0; }
 };
 
 // The order of the rows is the order in which each table stores its words. The words that open
@@ -61,7 +68,7 @@ inline constexpr KeywordRow kKeywords[] = {
     {"Let", 316, kInCode},
     {"Set", 334, kInCode},
     // Code table, 305 - 345: general keywords.
-    {"Date", 305, kInCode, kBuiltinType},
+    {"Date", 305, kTypeInCode},
     {"Else", 306, kInCode},
     {"Empty", 307, kInCode},
     {"False", 309, kInCode},
@@ -82,7 +89,7 @@ inline constexpr KeywordRow kKeywords[] = {
     {"Resume", 332, kInCode},
     {"Seek", 333, kInCode},
     {"Step", 336, kInCode},
-    {"String", 337, kInCode, kBuiltinType},
+    {"String", 337, kTypeInCode},
     {"Then", 338, kInCode},
     {"To", 340, kInCode},
     {"True", 341, kInCode},
@@ -143,19 +150,19 @@ inline constexpr KeywordRow kKeywords[] = {
     {"Or", 717, kInCode},
     {"Xor", 718, kInCode},
     // Code table, 751 - 762: type names.
-    {"Byte", 751, kInCode, kBuiltinType},
-    {"Boolean", 752, kInCode, kBuiltinType},
-    {"Integer", 753, kInCode, kBuiltinType},
-    {"Long", 754, kInCode, kBuiltinType},
-    {"Currency", 755, kInCode, kBuiltinType},
-    {"Decimal", 756, kInCode, kBuiltinType},
-    {"Single", 757, kInCode, kBuiltinType},
-    {"Double", 758, kInCode, kBuiltinType},
-    {"Object", 760, kInCode, kBuiltinType},
-    {"Variant", 761, kInCode, kBuiltinType},
+    {"Byte", 751, kTypeInCode},
+    {"Boolean", 752, kTypeInCode},
+    {"Integer", 753, kTypeInCode},
+    {"Long", 754, kTypeInCode},
+    {"Currency", 755, kTypeInCode},
+    {"Decimal", 756, kTypeInCode},
+    {"Single", 757, kTypeInCode},
+    {"Double", 758, kTypeInCode},
+    {"Object", 760, kTypeInCode},
+    {"Variant", 761, kTypeInCode},
     {"Any", 762, kInCode},
     // Attribute lines: in code and in both headers.
-    {"Attribute", 845, kInCode | kInForm | kInClass},
+    {"Attribute", 845, kInCodeFormAndClass},
     // Code table, 2302 - 2641: words that may also be names.
     {"Binary", 2302, kInCode},
     {"Error", 2308, kInCode},
@@ -187,11 +194,11 @@ inline constexpr KeywordRow kKeywords[] = {
     {"Alias", 2641, kInCode},
     // 801 - 818: the keys of project-file lines; some also open a form header's blocks.
     {"Type", 801, kInProject},
-    {"Form", 802, kInProject | kInForm},
+    {"Form", 802, kInProjectAndForm},
     {"Reference", 803, kInProject},
-    {"UserControl", 804, kInProject | kInForm},
-    {"Object", 805, kInProject | kInForm},
-    {"PropertyPage", 806, kInProject | kInForm},
+    {"UserControl", 804, kInProjectAndForm},
+    {"Object", 805, kInProjectAndForm},
+    {"PropertyPage", 806, kInProjectAndForm},
     {"Class", 807, kInProject},
     {"Module", 808, kInProject},
     {"Designer", 809, kInProject},
@@ -201,14 +208,14 @@ inline constexpr KeywordRow kKeywords[] = {
     {"Title", 813, kInProject},
     {"Command32", 814, kInProject},
     {"Name", 815, kInProject},
-    {"UserDocument", 816, kInProject | kInForm},
+    {"UserDocument", 816, kInProjectAndForm},
     {"ResFile32", 817, kInProject},
     {"RelatedDoc", 818, kInProject},
     // 820 - 854: form and class headers (845, Attribute, is with the code table above).
     {"VB", 820, kInForm},
     {"Begin", 821, kInForm},
     {"End", 822, kInForm},
-    {"VERSION", 823, kInForm | kInClass},
+    {"VERSION", 823, kInFormAndClass},
     {"Data", 824, kInForm},
     {"FileListBox", 825, kInForm},
     {"DirListBox", 826, kInForm},
@@ -230,13 +237,13 @@ inline constexpr KeywordRow kKeywords[] = {
     {"Frame", 842, kInForm},
     {"CheckBox", 843, kInForm},
     {"Menu", 844, kInForm},
-    {"VB_Name", 846, kInForm | kInClass},
-    {"VB_GlobalNameSpace", 847, kInForm | kInClass},
-    {"VB_Creatable", 848, kInForm | kInClass},
-    {"VB_PredeclaredId", 849, kInForm | kInClass},
-    {"VB_Exposed", 850, kInForm | kInClass},
+    {"VB_Name", 846, kInFormAndClass},
+    {"VB_GlobalNameSpace", 847, kInFormAndClass},
+    {"VB_Creatable", 848, kInFormAndClass},
+    {"VB_PredeclaredId", 849, kInFormAndClass},
+    {"VB_Exposed", 850, kInFormAndClass},
     {"MDIForm", 851, kInForm},
-    {"VB_Description", 852, kInForm | kInClass},
+    {"VB_Description", 852, kInFormAndClass},
     {"BEGIN", 853, kInClass},
     {"END", 854, kInClass},
 };
@@ -252,15 +259,17 @@ consteval int32_t KeywordCode(KeywordTable table, std::string_view spelling) {
 namespace detail {
 
 // The rows must leave every lookup with one answer: a spelling stands at most once in a table,
-// and a code belongs to one row (a word that several tables share is one row).
+// and a code belongs to one row (a word that several tables share is one row). Type names are
+// words of the code table.
 consteval bool KeywordRowsAreUnambiguous() {
   for (size_t i = 0; i < std::size(kKeywords); ++i) {
     const KeywordRow& a = kKeywords[i];
-    if (a.tables == 0 || a.spelling.empty()) return false;
+    if ((a.flags & kAnyTable) == 0 || a.spelling.empty()) return false;
+    if (a.IsBuiltinType() && !a.In(KeywordTable::kCode)) return false;
     for (size_t j = i + 1; j < std::size(kKeywords); ++j) {
       const KeywordRow& b = kKeywords[j];
       if (a.code == b.code) return false;
-      if (a.spelling == b.spelling && (a.tables & b.tables) != 0) return false;
+      if (a.spelling == b.spelling && (a.flags & b.flags & kAnyTable) != 0) return false;
     }
   }
   return true;
@@ -277,7 +286,7 @@ consteval bool IsKeywordCode(int32_t code) {
 consteval int32_t TypeCodeBound(bool upper) {
   int32_t bound = upper ? INT32_MIN : INT32_MAX;
   for (const KeywordRow& k : kKeywords) {
-    if (!k.builtinType) continue;
+    if (!k.IsBuiltinType()) continue;
     if (upper ? k.code > bound : k.code < bound) bound = k.code;
   }
   return bound;
@@ -290,13 +299,26 @@ inline constexpr int32_t kLastTypeCode = TypeCodeBound(true);
 consteval std::array<uint8_t, kLastTypeCode - kFirstTypeCode + 1> MakeTypeRowIndex() {
   std::array<uint8_t, kLastTypeCode - kFirstTypeCode + 1> index{};
   for (size_t i = 0; i < std::size(kKeywords); ++i)
-    if (kKeywords[i].builtinType) index[kKeywords[i].code - kFirstTypeCode] = uint8_t(i + 1);
+    if (kKeywords[i].IsBuiltinType()) index[kKeywords[i].code - kFirstTypeCode] = uint8_t(i + 1);
   return index;
 }
 inline constexpr auto kTypeRowIndex = MakeTypeRowIndex();
 static_assert(std::size(kKeywords) < 255, "kTypeRowIndex holds row numbers in one byte");
 
 }  // namespace detail
+
+// Codes of another keyword table that an Option statement may carry: the words Base, Compare,
+// Binary, Text and Database in that table's numbering, 2000 below their codes here (Base is 2595
+// here and 595 there). None of the four tables gives these codes; the Option statement accepts
+// them beside ours, so a token stream numbered that way reads the same.
+inline constexpr int32_t AltKwBase = 595;
+inline constexpr int32_t AltKwCompare = 596;
+inline constexpr int32_t AltKwBinary = 302;
+inline constexpr int32_t AltKwText = 598;
+inline constexpr int32_t AltKwDatabase = 599;
+static_assert(!detail::IsKeywordCode(AltKwBase) && !detail::IsKeywordCode(AltKwCompare) &&
+              !detail::IsKeywordCode(AltKwBinary) && !detail::IsKeywordCode(AltKwText) &&
+              !detail::IsKeywordCode(AltKwDatabase));
 
 /// The canonical name of a built-in type keyword's code ("String", "Long" ...), else "".
 constexpr std::string_view TypeNameOfKeyword(int32_t code) {

@@ -186,19 +186,6 @@ inline constexpr int32_t KwCreateObject = detail::CodeWord("CreateObject");
 inline constexpr int32_t KwLib = detail::CodeWord("Lib");
 inline constexpr int32_t KwAlias = detail::CodeWord("Alias");
 
-// An Option statement may carry the words Base, Compare, Binary, Text and Database under the codes
-// of another keyword table, where they are plain keywords numbered 2000 below the codes above
-// (KwBase 2595 is 595 there). None of the four tables gives these codes, but the Option statement
-// accepts them beside ours, so a token stream numbered that way reads the same.
-inline constexpr int32_t AltKwBase = 595;
-inline constexpr int32_t AltKwCompare = 596;
-inline constexpr int32_t AltKwBinary = 302;
-inline constexpr int32_t AltKwText = 598;
-inline constexpr int32_t AltKwDatabase = 599;
-static_assert(!detail::IsKeywordCode(AltKwBase) && !detail::IsKeywordCode(AltKwCompare) &&
-              !detail::IsKeywordCode(AltKwBinary) && !detail::IsKeywordCode(AltKwText) &&
-              !detail::IsKeywordCode(AltKwDatabase));
-
 // Project-file table.
 inline constexpr int32_t VbpType = detail::ProjectWord("Type");
 inline constexpr int32_t VbpForm = detail::ProjectWord("Form");
