@@ -4,6 +4,7 @@
 #include <string>
 
 #include "driver/AtomicFile.h"
+#include "model/clsVBFileType.h"
 #include "text/Cp1252.h"
 #include "text/Yield.h"
 
@@ -20,19 +21,19 @@ constexpr std::string_view kCrLf = "\r\n";
 
 std::string_view ItemTypeLabel(int32_t in_lEType) {
   switch (in_lEType) {
-    case 2:
+    case kItemForm:
       return "(Form)";
-    case 4:
+    case kItemModule:
       return "(Module)";
-    case 5:
+    case kItemUserControl:
       return "(UserControl)";
-    case 7:
+    case kItemPropertyPage:
       return "(PropertyPage)";
-    case 8:
+    case kItemClass:
       return "(Class)";
-    case 9:
+    case kItemDesigner:
       return "(Designer)";
-    case 11:
+    case kItemUserDocument:
       return "(UserDocument)";
     default:
       return "()";

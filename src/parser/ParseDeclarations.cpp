@@ -313,17 +313,18 @@ void clsParser::ParseOptionStatement() {
       AcceptToken(KwPrivate);
       if (CurCode() == VbpModule) AcceptToken(VbpModule);  // never in code: Module is a word
       break;
-    // The low codes are the same words in the other tables' numbering.
+      // The Alt codes are the same words in another keyword table's numbering.
     case KwBase:
-    case 595:
+    case AltKwBase:
       AcceptToken(CurCode());
       if (CurCode() == TokIdentifier) Next();
       break;
     case KwCompare:
-    case 596: {
+    case AltKwCompare: {
       AcceptToken(CurCode());
       const int32_t c = CurCode();
-      if (c == KwBinary || c == 302 || c == KwText || c == 598 || c == KwDatabase || c == 599)
+      if (c == KwBinary || c == AltKwBinary || c == KwText || c == AltKwText || c == KwDatabase ||
+          c == AltKwDatabase)
         AcceptToken(c);
       break;
     }

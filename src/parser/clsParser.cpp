@@ -85,34 +85,7 @@ bool clsParser::AcceptTypeKeyword() {
 }
 
 std::string_view clsParser::TypeNameOfToken(int32_t code) {
-  switch (code) {
-    case KwString:
-      return "String";
-    case KwByte:
-      return "Byte";
-    case KwBoolean:
-      return "Boolean";
-    case KwInteger:
-      return "Integer";
-    case KwLong:
-      return "Long";
-    case KwCurrency:
-      return "Currency";
-    case KwDecimal:
-      return "Decimal";
-    case KwSingle:
-      return "Single";
-    case KwDouble:
-      return "Double";
-    case KwDate:
-      return "Date";
-    case KwObject:
-      return "Object";
-    case KwVariant:
-      return "Variant";
-    default:
-      return {};
-  }
+  return TypeNameOfKeyword(code);
 }
 
 void clsParser::SkipLineContinuation() {

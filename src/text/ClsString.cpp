@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "text/Cp1252.h"
+#include "text/Keywords.h"
 #include "text/TokenCodes.h"
 #include "text/Yield.h"
 #include "text/clsToken.h"
@@ -18,10 +19,6 @@ namespace {
 
 // Spare zero bytes kept behind the text.
 constexpr int32_t kSlack = 260;
-
-// The keyword hash reads the first 256 bytes of a word and keeps 30 bits.
-constexpr int32_t kHashedBytes = 256;
-constexpr uint32_t kHashMask = (1u << 30) - 1;
 
 constexpr unsigned char kCR = 13;
 constexpr unsigned char kLF = 10;
@@ -117,16 +114,15 @@ void RunTokenizer(const unsigned char* b, int32_t end, const clsToken& keywords,
         }
         break;
       case kClassWord: {  // keyword or identifier (numbers included)
-        // The keyword hash is computed while the word is read (clsHashTable::FullHash); it
-        // covers only the first 256 bytes, so a longer word is hashed again.
-        // Unsigned: 2 * hash + byte may pass the largest int32_t before the mask applies.
-        uint32_t hash = c + 17u;
+        // The keyword hash is computed while the word is read; it covers only the first
+        // kHashedBytes bytes, so a longer word is hashed again.
+        uint32_t hash = clsHashTable::HashStart(c);
         ++p;
         while (p < end && kWordByte[b[p]]) {
-          hash = (2u * hash + b[p]) & kHashMask;
+          hash = clsHashTable::HashStep(hash, b[p]);
           ++p;
         }
-        if (p - start > kHashedBytes)
+        if (static_cast<size_t>(p - start) > clsHashTable::kHashedBytes)
           hash = static_cast<uint32_t>(clsHashTable::FullHash(text(start, p)));
         const std::string_view word = text(start, p);
         const int32_t code = keywords.CodeOfHashed(word, static_cast<int32_t>(hash));
@@ -171,28 +167,13 @@ void RunTokenizer(const unsigned char* b, int32_t end, const clsToken& keywords,
   }
 }
 
-enum class KeywordTable { kCode, kProject, kForm, kClass };
-
 template <TokenizerRules R>
 void RunWithTable(const unsigned char* b, int32_t end, KeywordTable table,
                   std::shared_ptr<clsToken>& keywords, std::shared_ptr<clsTokenStream>& stream) {
   try {
     stream = std::make_shared<clsTokenStream>();
     if (!keywords) keywords = std::make_shared<clsToken>();
-    switch (table) {
-      case KeywordTable::kCode:
-        keywords->InitialiseTokenTable();
-        break;
-      case KeywordTable::kProject:
-        keywords->InitialiseTokenTableVBP();
-        break;
-      case KeywordTable::kForm:
-        keywords->InitialiseTokenTableForm();
-        break;
-      case KeywordTable::kClass:
-        keywords->InitialiseTokenTableClass();
-        break;
-    }
+    keywords->InitialiseTable(table);
     // Token texts are slices of the text (plus one CR LF per line end), so one arena of about the
     // text's size holds them all.
     // Typical code has a token every three to four bytes.
@@ -278,7 +259,7 @@ std::string ClsString::Word(int32_t in_lvalue) const {
       }
     }
   } catch (...) {
-    // No memory for the word: the caller gets "".
+    // Out of memory while copying the word: the caller sees "", as for a word that is not there.
   }
   return std::string();
 }

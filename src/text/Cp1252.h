@@ -22,6 +22,8 @@ constexpr std::array<uint8_t, 256> MakeAlnum1252() {
   // Y diaeresis, the ordinal indicators and the micro sign.
   for (unsigned c : {0x83u, 0x8Au, 0x8Cu, 0x8Eu, 0x9Au, 0x9Cu, 0x9Eu, 0x9Fu, 0xAAu, 0xB5u, 0xBAu})
     t[c] = 1;
+  // Digits among them: superscript two, three and one.
+  for (unsigned c : {0xB2u, 0xB3u, 0xB9u}) t[c] = 1;
   return t;
 }
 constexpr std::array<uint8_t, 256> MakeUpper1252() {
@@ -57,9 +59,15 @@ inline constexpr std::array<uint8_t, 256> kCp1252Upper = detail::MakeUpper1252()
 inline constexpr std::array<uint8_t, 256> kCp1252Lower = detail::MakeLower1252();
 
 /// True for a letter or digit of code page 1252.
-inline bool IsAlnum1252(unsigned char c) { return kCp1252Alnum[c] != 0; }
-inline unsigned char ToUpper1252(unsigned char c) { return kCp1252Upper[c]; }
-inline unsigned char ToLower1252(unsigned char c) { return kCp1252Lower[c]; }
+inline bool IsAlnum1252(unsigned char c) {
+  return kCp1252Alnum[c] != 0;
+}
+inline unsigned char ToUpper1252(unsigned char c) {
+  return kCp1252Upper[c];
+}
+inline unsigned char ToLower1252(unsigned char c) {
+  return kCp1252Lower[c];
+}
 
 /// The text with every letter upper-cased (lower-cased) as code page 1252 folds it.
 std::string Upper1252(std::string_view s);

@@ -6,8 +6,6 @@ namespace qs {
 
 namespace {
 constexpr int32_t kDefaultRequest = 1000;
-constexpr size_t kHashedBytes = 256;  // only the first 256 bytes of a word feed the hash
-constexpr int32_t kHashMask = (1 << 30) - 1;
 }  // namespace
 
 clsHashTable::clsHashTable() {
@@ -31,11 +29,9 @@ void clsHashTable::SetAllocateSize(int32_t in_lvalue) {
 int32_t clsHashTable::FullHash(std::string_view word) {
   const size_t n = std::min(word.size(), kHashedBytes);
   const auto* b = reinterpret_cast<const unsigned char*>(word.data());
-  int32_t h = (n > 0 ? b[0] : 0) + 17;
-  // Unsigned: 2 * h + b may pass the largest int32_t before the mask is applied.
-  for (size_t i = 1; i < n; ++i)
-    h = static_cast<int32_t>((2u * static_cast<uint32_t>(h) + b[i]) & kHashMask);
-  return h;
+  uint32_t h = HashStart(n > 0 ? b[0] : 0);
+  for (size_t i = 1; i < n; ++i) h = HashStep(h, b[i]);
+  return static_cast<int32_t>(h);
 }
 
 int32_t clsHashTable::BucketIndex(std::string_view word) const {

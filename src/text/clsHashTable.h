@@ -1,6 +1,7 @@
 // The keyword hash table: exact, case-sensitive lookup of a word's token code.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,6 +21,16 @@ class clsHashTable {
   /// Number of buckets S = 2 * max(requested, 1000) + 1. Setting it discards all stored words.
   int32_t AllocateSize() const { return m_size; }
   void SetAllocateSize(int32_t in_lvalue);
+
+  /// The keyword hash, one byte at a time: HashStart of the word's first byte (0 for an empty
+  /// word), then HashStep for each further byte among the first kHashedBytes; 30 bits are kept.
+  /// A scanner may hash a word this way while it reads it; FullHash does it for a whole word.
+  static constexpr size_t kHashedBytes = 256;
+  static constexpr uint32_t HashStart(unsigned char first) { return first + 17u; }
+  static constexpr uint32_t HashStep(uint32_t hash, unsigned char next) {
+    // Unsigned: 2 * hash + next may pass the largest int32_t before the mask applies.
+    return (2u * hash + next) & ((1u << 30) - 1);
+  }
 
   /// The full hash of a word (0 .. 2^30 - 1) and its bucket index (1 .. S).
   static int32_t FullHash(std::string_view word);

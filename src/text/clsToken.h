@@ -5,6 +5,8 @@
 #include <memory>
 #include <string_view>
 
+#include "text/Keywords.h"
+#include "text/TokenCodes.h"
 #include "text/clsHashTable.h"
 
 namespace qs {
@@ -16,9 +18,13 @@ class clsToken {
   /// False while a table is being filled or after a fill that failed.
   bool Initialised = false;
 
+  /// Loads a keyword table: the code table is merged into what the current hash table holds
+  /// (the words stored first keep their codes); a header or project-file table replaces it.
+  void InitialiseTable(KeywordTable table);
+
   /// Adds the main (code) table to the current hash table (merging with what it holds).
   void InitialiseTokenTable();
-  /// Looks the word up; a word that is not stored gives 283 (identifier) and false.
+  /// Looks the word up; a word that is not stored gives TokIdentifier and false.
   void IsTokenFound(std::string_view in_sTokenName, int32_t& out_lTokenCode,
                     bool& out_bfound) const;
   /// Replace the hash table by a new one filled with the project-file, class-header or
@@ -27,12 +33,12 @@ class clsToken {
   void InitialiseTokenTableClass();
   void InitialiseTokenTableForm();
 
-  /// Convenience: the code of a word (its keyword code or 283).
+  /// Convenience: the code of a word (its keyword code or TokIdentifier).
   int32_t CodeOf(std::string_view word) const;
-  /// The code of a word whose clsHashTable::FullHash is given: its keyword code or 283.
+  /// The code of a word whose clsHashTable::FullHash is given: its keyword code or TokIdentifier.
   int32_t CodeOfHashed(std::string_view word, int32_t fullHash) const {
     const int32_t code = m_table->FindHashed(word, fullHash);
-    return code < 0 ? 283 : code;
+    return code < 0 ? TokIdentifier : code;
   }
   /// The hash table that holds the current keyword table (never empty).
   const clsHashTable& HashTable() const { return *m_table; }

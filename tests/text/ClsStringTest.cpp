@@ -84,6 +84,7 @@ TEST(ClsString, WordAndLineCounts) {
       {"CR CR LF counts once", "\r\r\n", 0, 1},
       {"accented letters are word bytes", "caf\xE9 na\xEFve \xD7", 2, 0},
       {"digits are word bytes", "x1 22 ,;", 2, 0},
+      {"superscript digits are word bytes", "x\xB2 \xB3y a\xB9_ \xB1", 3, 0},
   };
   for (const CountCase& c : cases) {
     const ClsString s = Of(c.text);

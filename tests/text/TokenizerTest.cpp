@@ -143,15 +143,20 @@ TEST(TokenizeEx, LineEnds) {
 }
 
 TEST(TokenizeEx, BytesOfTheCodePage) {
-  Check(Kind::kCode, {
-                         {"caf\xE9 \xC6sop", {Id("caf\xE9"), SP, Id("\xC6sop")}},
-                         {"a\xD7"
-                          "b",
-                          {Id("a"), Ch('\xD7'), Id("b")}},
-                         {"\x80\xFF", {Ch('\x80'), Id("\xFF")}},
-                         {"\x8A\x9F\xAA\xB5\xBA", {Id("\x8A\x9F\xAA\xB5\xBA")}},
-                         {"\xA9\x85", {Ch('\xA9'), Ch('\x85')}},
-                     });
+  Check(Kind::kCode,
+        {
+            {"caf\xE9 \xC6sop", {Id("caf\xE9"), SP, Id("\xC6sop")}},
+            {"a\xD7"
+             "b",
+             {Id("a"), Ch('\xD7'), Id("b")}},
+            {"\x80\xFF", {Ch('\x80'), Id("\xFF")}},
+            {"\x8A\x9F\xAA\xB5\xBA", {Id("\x8A\x9F\xAA\xB5\xBA")}},
+            {"\xA9\x85", {Ch('\xA9'), Ch('\x85')}},
+            // Superscript two, three and one are digits: they continue a word.
+            {"x\xB2 = y\xB3 + \xB9z",
+             {Id("x\xB2"), SP, Ch('='), SP, Id("y\xB3"), SP, Ch('+'), SP, Id("\xB9z")}},
+            {"Dim\xB2 Dim", {Id("Dim\xB2"), SP, {561, "Dim"}}},
+        });
   // A zero byte inside the text is skipped.
   EXPECT_EQ(Tokens(Kind::kCode, std::string("a\0b", 3)), (std::vector<Tok>{Id("a"), Id("b")}));
 }

@@ -9,67 +9,52 @@
 namespace qs {
 namespace {
 
-enum class Table { kMain, kProject, kForm, kClass };
-
-clsToken Load(Table t) {
+clsToken Load(KeywordTable t) {
   clsToken tok;
-  switch (t) {
-    case Table::kMain:
-      tok.InitialiseTokenTable();
-      break;
-    case Table::kProject:
-      tok.InitialiseTokenTableVBP();
-      break;
-    case Table::kForm:
-      tok.InitialiseTokenTableForm();
-      break;
-    case Table::kClass:
-      tok.InitialiseTokenTableClass();
-      break;
-  }
+  tok.InitialiseTable(t);
   return tok;
 }
 
 struct Lookup {
-  Table table;
+  KeywordTable table;
   const char* word;
   int32_t code;
 };
 
 TEST(clsToken, WordsResolveToTheCodesOfTheActiveTable) {
   const Lookup cases[] = {
-      {Table::kMain, "Private", 331},
-      {Table::kMain, "private", 283},
-      {Table::kMain, "PRIVATE", 283},
-      {Table::kMain, "Function", 343},
-      {Table::kMain, "Sub", 344},
-      {Table::kMain, "Object", 760},
-      {Table::kMain, "Name", 2593},
-      {Table::kMain, "Line", 2586},
-      {Table::kMain, "End", 564},
-      {Table::kMain, "Is", 314},
-      {Table::kMain, "String", 337},
-      {Table::kMain, "Get", 312},
-      {Table::kMain, "Open", 345},
-      {Table::kMain, "Alias", 2641},
-      {Table::kMain, "Attribute", 845},
-      {Table::kMain, "Begin", 283},
-      {Table::kMain, "", 283},
-      {Table::kProject, "Name", 815},
-      {Table::kProject, "Object", 805},
-      {Table::kProject, "RelatedDoc", 818},
-      {Table::kProject, "Private", 283},
-      {Table::kForm, "Object", 805},
-      {Table::kForm, "BEGIN", 283},
-      {Table::kForm, "Begin", 821},
-      {Table::kForm, "Line", 839},
-      {Table::kForm, "MDIForm", 851},
-      {Table::kForm, "VB_Description", 852},
-      {Table::kClass, "BEGIN", 853},
-      {Table::kClass, "Begin", 283},
-      {Table::kClass, "END", 854},
-      {Table::kClass, "False", 283},
-      {Table::kClass, "Dim", 283},
+      {KeywordTable::kCode, "Private", 331},
+      {KeywordTable::kCode, "private", 283},
+      {KeywordTable::kCode, "PRIVATE", 283},
+      {KeywordTable::kCode, "Function", 343},
+      {KeywordTable::kCode, "Sub", 344},
+      {KeywordTable::kCode, "Object", 760},
+      {KeywordTable::kCode, "Name", 2593},
+      {KeywordTable::kCode, "Line", 2586},
+      {KeywordTable::kCode, "End", 564},
+      {KeywordTable::kCode, "Is", 314},
+      {KeywordTable::kCode, "String", 337},
+      {KeywordTable::kCode, "Get", 312},
+      {KeywordTable::kCode, "Open", 345},
+      {KeywordTable::kCode, "Alias", 2641},
+      {KeywordTable::kCode, "Attribute", 845},
+      {KeywordTable::kCode, "Begin", 283},
+      {KeywordTable::kCode, "", 283},
+      {KeywordTable::kProject, "Name", 815},
+      {KeywordTable::kProject, "Object", 805},
+      {KeywordTable::kProject, "RelatedDoc", 818},
+      {KeywordTable::kProject, "Private", 283},
+      {KeywordTable::kForm, "Object", 805},
+      {KeywordTable::kForm, "BEGIN", 283},
+      {KeywordTable::kForm, "Begin", 821},
+      {KeywordTable::kForm, "Line", 839},
+      {KeywordTable::kForm, "MDIForm", 851},
+      {KeywordTable::kForm, "VB_Description", 852},
+      {KeywordTable::kClass, "BEGIN", 853},
+      {KeywordTable::kClass, "Begin", 283},
+      {KeywordTable::kClass, "END", 854},
+      {KeywordTable::kClass, "False", 283},
+      {KeywordTable::kClass, "Dim", 283},
   };
   for (const Lookup& c : cases) {
     const clsToken tok = Load(c.table);
@@ -101,7 +86,7 @@ TEST(clsToken, HeaderInitialisersReplaceTheTableWhileTheMainTableMerges) {
   tok.InitialiseTokenTable();  // merges: the form table's words were stored first and win
   EXPECT_EQ(tok.CodeOf("Object"), 805);
   EXPECT_EQ(tok.CodeOf("Dim"), 561);
-  EXPECT_EQ(tok.HashTable().StoredCount(), 38 + 161);
+  EXPECT_EQ(tok.HashTable().StoredCount(), 38 + 134);
   tok.InitialiseTokenTableClass();  // replaces
   EXPECT_EQ(tok.CodeOf("Object"), 283);
   EXPECT_EQ(tok.CodeOf("Dim"), 283);
