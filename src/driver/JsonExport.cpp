@@ -29,7 +29,7 @@ constexpr int kMaxListDepth = 8;
 void WriteEntryList(JsonWriter& j, const std::shared_ptr<ClsEntry>& list, int depth);
 
 void WriteEntry(JsonWriter& j, const ClsEntryPtr& e, int depth) {
-  YieldToWindowSystem();
+  YieldPoint();
   j.BeginObject();
   j.Key("ID");
   j.Number(e.ID);
@@ -136,7 +136,7 @@ void WriteHeader(JsonWriter& j, const clsVBHeader* h) {
 }
 
 void WriteItem(JsonWriter& j, const clsVBFileType& item) {
-  YieldToWindowSystem();
+  YieldPoint();
   j.BeginObject();
   j.Key("ID");
   j.String1252(item.ID);

@@ -132,7 +132,7 @@ void ReportWriter::Fail(std::string_view what, int err) {
 
 void ReportWriter::Append(std::string_view a, std::string_view b, std::string_view c) {
   // A large project's report runs to hundreds of thousands of lines: one yield point per line.
-  YieldToWindowSystem();
+  YieldPoint();
   if (!m_ok) return;
   m_buffer.append(a);
   m_buffer.append(b);
@@ -143,7 +143,7 @@ void ReportWriter::Append(std::string_view a, std::string_view b, std::string_vi
 }
 
 void ReportWriter::WriteLines(std::string_view in_sLines) {
-  YieldToWindowSystem();
+  YieldPoint();
   if (!m_ok) return;
   m_buffer.append(in_sLines);
   m_bytes += in_sLines.size();

@@ -170,7 +170,7 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
   // has reached at that form (a Name line may come after some forms).
   std::string projectName = m_oRun.GetProjectName();
   for (const auto& item : *m_oFileTypes) {
-    YieldToWindowSystem();
+    YieldPoint();
     if (!item) continue;
     if (item->EType == kItemName) projectName = item->InternalName;
     if (!IsSourceItemType(item->EType)) continue;
@@ -198,7 +198,7 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
   size_t next = 0;
   // Items come grouped by kind, in the order the project file parser added them.
   for (const auto& item : *m_oFileTypes) {
-    YieldToWindowSystem();
+    YieldPoint();
     if (!item) continue;
     if (IsSourceItemType(item->EType)) {
       const size_t index = next++;
@@ -212,7 +212,7 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
       } else {
         LoadClassItem(*item, file);
       }
-      YieldToWindowSystem();
+      YieldPoint();
       continue;
     }
     switch (item->EType) {

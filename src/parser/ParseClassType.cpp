@@ -19,7 +19,7 @@ std::shared_ptr<clsVBHeader> clsParser::ParseClassType() {
     bool attributesSeen = false;
     m_oTokenStream->GoBOS();
     while (!AtEnd()) {
-      YieldToWindowSystem();
+      YieldPoint();
       const int32_t code = CurCode();
       if (code == ClsBEGIN) {
         // Class settings are not kept. Only the upper-case END that VB writes closes them.

@@ -245,7 +245,7 @@ void clsParser::ParseEnumDecl(std::string_view scope) {
     if (m_oRun->g_oEntryList) m_oRun->g_oEntryList->Add(std::move(e));
   }
   while (!AtEnd() && CurCode() != KwEnd) {
-    YieldToWindowSystem();
+    YieldPoint();
     if (AtDirectiveLine()) {
       SkipToLineEnd();
       continue;
@@ -280,7 +280,7 @@ void clsParser::ParseTypeDecl(std::string_view scope) {
     if (m_oRun->g_oEntryList) m_oRun->g_oEntryList->Add(std::move(e));
   }
   while (!AtEnd() && CurCode() != KwEnd) {
-    YieldToWindowSystem();
+    YieldPoint();
     Next();
     SkipWhitespace();
     if (AtDirectiveLine()) {

@@ -63,7 +63,7 @@ std::shared_ptr<clsVBHeader> clsParser::ParseFormType() {
     bool attributesSeen = false;
     m_oTokenStream->GoBOS();
     while (!AtEnd()) {
-      YieldToWindowSystem();
+      YieldPoint();
       const int32_t code = CurCode();
       if (code == FrmBegin) {
         ParseFormBegin(*header, currentControl);

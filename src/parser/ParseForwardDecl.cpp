@@ -60,7 +60,7 @@ void clsParser::ParseForwardDecl(int32_t in_lCodePtr) {
     if (in_lCodePtr < 0 || in_lCodePtr > m_oTokenStream->Count()) return;
     m_oTokenStream->SetTokenPtr(in_lCodePtr);
     while (!AtEnd()) {
-      YieldToWindowSystem();
+      YieldPoint();
       const int32_t at = CurPtr();
       switch (CurCode()) {
         case KwFriend:

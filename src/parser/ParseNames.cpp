@@ -146,7 +146,7 @@ bool clsParser::ParseQualifiedName(clsFixup& names, bool& out_bclosed, int32_t i
 bool clsParser::SkipExpression(clsFixup& names, bool stopAtComma) {
   int32_t depth = 0;
   while (!AtEnd()) {
-    YieldToWindowSystem();
+    YieldPoint();
     const int32_t code = CurCode();
     if (code == '_') {
       AcceptToken('_');

@@ -134,7 +134,7 @@ void clsParser::ParseParameterList(ClsEntry& params, int32_t& inout_lHeldPtr) {
   bool inDefault = false;  // inside a default value
   std::shared_ptr<ClsEntryPtr> last;
   while (!AtEnd()) {
-    YieldToWindowSystem();
+    YieldPoint();
     const int32_t code = CurCode();
     if (depth == 1) {
       if (code == ',') {
@@ -208,7 +208,7 @@ void clsParser::ParseProcedureBody(ClsEntryPtr& proc, int32_t endKeyword) {
   proc.EVar = std::make_shared<ClsEntry>();
   proc.EConst = std::make_shared<ClsEntry>();
   while (!AtEnd()) {
-    YieldToWindowSystem();
+    YieldPoint();
     bool stepped = false;
     // Most body tokens are none of these: one code fetch decides.
     const int32_t code = CurCode();

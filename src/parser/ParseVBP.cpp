@@ -71,7 +71,7 @@ void clsParser::RunKeyPass(int32_t keyCode, bool firstOnly, bool yields, ReadVal
   if (!m_oTokenStream || !m_oFileTypes) return;
   m_oTokenStream->GoBOS();
   while (!AtEnd()) {
-    if (yields) YieldToWindowSystem();
+    if (yields) YieldPoint();
     if (CurCode() == keyCode) {
       Next();
       // The "=" must follow the key directly: "Form =x" is not a Form line.

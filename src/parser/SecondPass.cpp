@@ -16,13 +16,13 @@ void RunSecondPass(RunState& io_oRun, const clsVBFileTypes& items) {
     io_oRun.ClearCurrentModule();
     for (const auto& item : items) {
       if (!item) continue;
-      YieldToWindowSystem();
+      YieldPoint();
       if (IsSourceItemType(item->EType)) {
         // A missing or unreadable file has no header; the run goes on with the next item.
         if (const auto& header = item->VBHeader())
           GetForwardTypeDecl(io_oRun, *header, item->InternalName);
       }
-      YieldToWindowSystem();
+      YieldPoint();
     }
   } catch (...) {
     // The symbol table keeps the modules analysed so far; the report documents those.

@@ -36,7 +36,7 @@ void clsParser::Parse() {
     // Nothing in the walk records an error today; the loop is the place where a syntax check
     // would stop at the first one.
     while (!m_bParseError && !AtEnd()) {
-      YieldToWindowSystem();
+      YieldPoint();
       Next();
     }
     if (m_bParseError && EvtParseError) {

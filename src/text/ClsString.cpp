@@ -94,7 +94,7 @@ void RunTokenizer(const unsigned char* b, int32_t end, const clsToken& keywords,
   };
   int32_t p = 0;
   while (p < end) {
-    if constexpr (R.yieldPerStep) YieldToWindowSystem();
+    if constexpr (R.yieldPerStep) YieldPoint();
     const unsigned char c = b[p];
     const int32_t start = p;
     switch (kStartClass[c]) {

@@ -55,7 +55,7 @@ void ThrowIfStopped();
 uint64_t YieldPointChecks();
 
 /// The yield point. Called once per token and per item by the long loops.
-inline void YieldToWindowSystem() {
+inline void YieldPoint() {
   if (--detail::g_yieldCountdown == 0) detail::YieldSlow();
 }
 

@@ -266,7 +266,7 @@ void clsTokenStream::AddTokenSlow(int32_t in_lTokenCode, std::string_view in_sTo
     // No memory for the token: the stream stays as it was.
     return;
   }
-  YieldToWindowSystem();
+  YieldPoint();
 }
 
 void clsTokenStream::Reserve(int32_t in_lTokens, size_t in_lTextBytes) {
@@ -371,7 +371,7 @@ std::string clsTokenStream::Text(int32_t in_lPoint) const {
     text.reserve(total);
     for (int32_t p = first; p < m_count; ++p) {
       if (TokenCodeAt(p) != TokUndefined) text.append(TokenStringAt(p));
-      YieldToWindowSystem();
+      YieldPoint();
     }
     return text;
   } catch (...) {

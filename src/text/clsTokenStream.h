@@ -49,7 +49,7 @@ class clsTokenStream {
         // No memory for the token: the stream stays as it was.
         return;
       }
-      YieldToWindowSystem();
+      YieldPoint();
       return;
     }
     AddTokenSlow(in_lTokenCode, in_sToken);
@@ -111,7 +111,7 @@ class clsTokenStream {
     if (in_lFrom < 0 || in_lAbove < 255) return;
     const size_t end = std::min(static_cast<size_t>(m_count) + 1, m_records.size());
     for (size_t i = static_cast<size_t>(in_lFrom) + 1; i < end; ++i) {
-      YieldToWindowSystem();
+      YieldPoint();
       if (SlotCode(i) <= in_lAbove) continue;
       const uint32_t place = m_records[i] >> kCodeBits;
       const std::string_view text = place < kLowestMark

@@ -15,7 +15,7 @@ namespace {
 long PassUntilStopped(long in_nLimit) {
   for (long i = 0; i < in_nLimit; ++i) {
     try {
-      YieldToWindowSystem();
+      YieldPoint();
     } catch (const RunStopped&) {
       return i + 1;
     }
