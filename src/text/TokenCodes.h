@@ -12,6 +12,7 @@
 namespace qs {
 
 // Codes 1..255 are single characters: the code is the byte value.
+inline constexpr int32_t kLastCharacterCode = 255;
 inline constexpr int32_t TokEndOfLine = 278;   // one per line end; text "\r\n"
 inline constexpr int32_t TokWhiteSpace = 279;  // a run of blanks and tabs
 inline constexpr int32_t TokComment = 280;     // an apostrophe comment, apostrophe included

@@ -333,7 +333,7 @@ std::string_view clsTokenStream::TokenStringAt(int32_t in_lPoint) const {
   if (i < 0) return {};
   const int32_t code = SlotCode(static_cast<size_t>(i));
   if (code < 0) return {};
-  if (code <= 255) return std::string_view(&kCharTable[static_cast<size_t>(code)], 1);
+  if (code <= kLastCharacterCode) return std::string_view(&kCharTable[static_cast<size_t>(code)], 1);
   return StoredText(SlotOffset(static_cast<size_t>(i)));
 }
 
@@ -356,7 +356,7 @@ int32_t clsTokenStream::TokenLenAt(int32_t in_lPoint) const {
   if (i < 0) return 0;
   const int32_t code = SlotCode(static_cast<size_t>(i));
   if (code < 0) return 0;
-  return code <= 255 ? 1
+  return code <= kLastCharacterCode ? 1
                      : static_cast<int32_t>(StoredText(SlotOffset(static_cast<size_t>(i))).size());
 }
 

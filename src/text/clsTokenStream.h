@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "text/LoadError.h"
+#include "text/TokenCodes.h"
 #include "text/Yield.h"
 
 namespace qs {
@@ -104,11 +105,11 @@ class clsTokenStream {
   int32_t TokenLenAt(int32_t in_lPoint) const;
 
   /// Gives every token from position in_lFrom to the last whose code is above in_lAbove (at
-  /// least 255, so only stored texts are read) the code in_fCodeOf answers for its text. One
+  /// least kLastCharacterCode, so only stored texts are read) the code in_fCodeOf answers for its text. One
   /// yield point per position passed. The cursor does not move.
   template <class CodeOf>
   void RecodeWords(int32_t in_lFrom, int32_t in_lAbove, CodeOf&& in_fCodeOf) {
-    if (in_lFrom < 0 || in_lAbove < 255) return;
+    if (in_lFrom < 0 || in_lAbove < kLastCharacterCode) return;
     const size_t end = std::min(static_cast<size_t>(m_count) + 1, m_records.size());
     for (size_t i = static_cast<size_t>(in_lFrom) + 1; i < end; ++i) {
       YieldPoint();
