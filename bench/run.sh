@@ -2,7 +2,10 @@
 # Whole-run benchmark: documents generated projects of three sizes with quillscope-cli and, side by
 # side in the same run, counts the words of the same files with `LC_ALL=C wc -w`.
 #
-#   bench/run.sh [--runs N] [--sizes "S M L"] [--regenerate]
+#   bench/run.sh [--runs N] [--sizes "S M L"] [--regenerate] [--against OTHER-CLI]
+#
+# --against runs a second quillscope-cli (an earlier commit's build, say) in the same rounds,
+# alternating with this tree's, and prints its median and the change between the two.
 #
 # Sizes: S = 50 files, M = 500 files, L = 2000 files (more than 60 MB of source). The projects are
 # generated once into build-bench/projects/ and reused while the generator source is unchanged.
@@ -24,16 +27,22 @@ projects=$build/projects
 runs=5
 sizes="S M L"
 regenerate=0
+against=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs=$2; shift 2 ;;
     --sizes) sizes=$2; shift 2 ;;
     --regenerate) regenerate=1; shift ;;
+    --against) against=$2; shift 2 ;;
     -h|--help) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run.sh: unknown argument $1 (try --help)" >&2; exit 2 ;;
   esac
 done
 case "$runs" in ''|*[!0-9]*|0) echo "run.sh: --runs needs a positive number" >&2; exit 2 ;; esac
+if [ -n "$against" ] && [ ! -x "$against" ]; then
+  echo "run.sh: --against needs a program: $against" >&2
+  exit 2
+fi
 
 files_of() { case "$1" in S) echo 50 ;; M) echo 500 ;; L) echo 2000 ;; *) return 1 ;; esac; }
 for size in $sizes; do
@@ -114,7 +123,7 @@ for size in $sizes; do
   bytes=$(cat -- "${sources[@]}" | wc -c)
   out=$out_root/$size
   mkdir -p "$out"
-  cli_times=() cli_rss=() wc_times=() wc_rss=() cli_status=0
+  cli_times=() cli_rss=() wc_times=() wc_rss=() other_times=() other_rss=() cli_status=0
   for ((i = 0; i <= runs; i++)); do
     measure "$cli" --out-dir "$out" "$vbp"
     [ "$status" -eq 0 ] || cli_status=$status
@@ -122,6 +131,10 @@ for size in $sizes; do
     measure env LC_ALL=C wc -w -- "${sources[@]}"
     [ "$status" -eq 0 ] || { echo "run.sh: wc failed on $size" >&2; exit 1; }
     if [ $i -gt 0 ]; then wc_times+=("$wall"); wc_rss+=("$rss"); fi
+    if [ -n "$against" ]; then
+      measure "$against" --out-dir "$out" "$vbp"
+      if [ $i -gt 0 ]; then other_times+=("$wall"); other_rss+=("$rss"); fi
+    fi
   done
   cli_med=$(printf '%s\n' "${cli_times[@]}" | median)
   wc_med=$(printf '%s\n' "${wc_times[@]}" | median)
@@ -132,6 +145,12 @@ for size in $sizes; do
   row "$size" "${#sources[@]}" "$bytes" quillscope-cli "$cli_med" "$cli_peak" "$note"
   row "" "" "$bytes" "wc -w" "$wc_med" "$wc_peak" ""
   awk -v a="$cli_med" -v b="$wc_med" 'BEGIN { printf "%-4s %6s %12s  %-15s %10.2f\n", "", "", "", "time ratio", (b > 0 ? a / b : 0) }'
+  if [ -n "$against" ]; then
+    other_med=$(printf '%s\n' "${other_times[@]}" | median)
+    other_peak=$(printf '%s\n' "${other_rss[@]}" | maximum)
+    row "" "" "$bytes" "--against" "$other_med" "$other_peak" ""
+    awk -v a="$cli_med" -v b="$other_med" 'BEGIN { printf "%-4s %6s %12s  %-15s %+9.1f%%\n", "", "", "", "change", (b > 0 ? (a / b - 1) * 100 : 0) }'
+  fi
   bytes_of[$size]=$bytes
   cli_time_of[$size]=$cli_med
   cli_rss_of[$size]=$cli_peak
