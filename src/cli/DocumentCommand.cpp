@@ -86,8 +86,8 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
     // of small records, hundreds of megabytes) block by block would only make the user wait;
     // the system takes the whole address space back at once. So the driver, which holds the
     // last run's collections, is let go of without being freed, still reachable through this
-    // pointer.
-    [[maybe_unused]] static clsVBInfo* s_oLeftToExit = nullptr;
+    // pointer (volatile, so the store is kept and a leak checker finds the driver reachable).
+    [[maybe_unused]] static clsVBInfo* volatile s_oLeftToExit = nullptr;
     s_oLeftToExit = info.release();
   }
   return status;
