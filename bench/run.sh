@@ -3,6 +3,11 @@
 # side in the same run, counts the words of the same files with `LC_ALL=C wc -w`.
 #
 #   bench/run.sh [--runs N] [--sizes "S M L"] [--regenerate] [--against OTHER-CLI]
+#                [--cli-args "ARGS"]
+#
+# --cli-args passes further arguments to every quillscope-cli run (both builds with --against),
+# for example --cli-args "--json" to measure the run with its JSON export; the sizes of the
+# report and of the exports written are then printed per size too.
 #
 # --against runs a second quillscope-cli (an earlier commit's build, say) in the same rounds,
 # alternating with this tree's, and prints its median and the change between the two.
@@ -28,13 +33,15 @@ runs=5
 sizes="S M L"
 regenerate=0
 against=""
+cli_args=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs=$2; shift 2 ;;
     --sizes) sizes=$2; shift 2 ;;
     --regenerate) regenerate=1; shift ;;
     --against) against=$2; shift 2 ;;
-    -h|--help) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --cli-args) read -r -a cli_args <<<"$2"; shift 2 ;;
+    -h|--help) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run.sh: unknown argument $1 (try --help)" >&2; exit 2 ;;
   esac
 done
@@ -125,14 +132,14 @@ for size in $sizes; do
   mkdir -p "$out"
   cli_times=() cli_rss=() wc_times=() wc_rss=() other_times=() other_rss=() cli_status=0
   for ((i = 0; i <= runs; i++)); do
-    measure "$cli" --out-dir "$out" "$vbp"
+    measure "$cli" ${cli_args[@]+"${cli_args[@]}"} --out-dir "$out" "$vbp"
     [ "$status" -eq 0 ] || cli_status=$status
     if [ $i -gt 0 ]; then cli_times+=("$wall"); cli_rss+=("$rss"); fi
     measure env LC_ALL=C wc -w -- "${sources[@]}"
     [ "$status" -eq 0 ] || { echo "run.sh: wc failed on $size" >&2; exit 1; }
     if [ $i -gt 0 ]; then wc_times+=("$wall"); wc_rss+=("$rss"); fi
     if [ -n "$against" ]; then
-      measure "$against" --out-dir "$out" "$vbp"
+      measure "$against" ${cli_args[@]+"${cli_args[@]}"} --out-dir "$out" "$vbp"
       if [ $i -gt 0 ]; then other_times+=("$wall"); other_rss+=("$rss"); fi
     fi
   done
@@ -151,6 +158,10 @@ for size in $sizes; do
     row "" "" "$bytes" "--against" "$other_med" "$other_peak" ""
     awk -v a="$cli_med" -v b="$other_med" 'BEGIN { printf "%-4s %6s %12s  %-15s %+9.1f%%\n", "", "", "", "change", (b > 0 ? (a / b - 1) * 100 : 0) }'
   fi
+  # The sizes of what the last run wrote: the report and any export beside it.
+  for written in "$out/Bench${size}_document/Bench$size".{html,json,analysis.json}; do
+    [ -f "$written" ] && printf '%-4s %6s %12d  %s\n' "" "" "$(wc -c <"$written")" "bytes of ${written##*/}"
+  done
   bytes_of[$size]=$bytes
   cli_time_of[$size]=$cli_med
   cli_rss_of[$size]=$cli_peak

@@ -7,6 +7,7 @@
 
 #include "cli/DocumentCommand.h"
 #include "cli/TokensCommand.h"
+#include "driver/CodePage.h"
 #include "driver/ProgramInfo.h"
 
 namespace qs::cli {
@@ -16,7 +17,8 @@ namespace {
 constexpr const char* kProgram = "quillscope-cli";
 
 void PrintUsage(std::ostream& out) {
-  out << "Usage: quillscope-cli [--out-dir DIR] [--json] [--jobs N] PROJECT.vbp [PROJECT.vbp ...]\n"
+  out << "Usage: quillscope-cli [--out-dir DIR] [--json [--pretty]] [--codepage N] "
+         "[--dump-analysis] [--jobs N] PROJECT.vbp [PROJECT.vbp ...]\n"
          "       quillscope-cli --tokens=code|vbp|form|class FILE\n"
          "       quillscope-cli --help | --version\n"
          "\n"
@@ -27,7 +29,15 @@ void PrintUsage(std::ostream& out) {
          "\n"
          "Options:\n"
          "  --out-dir DIR   put the report folders under DIR instead (created when missing)\n"
-         "  --json          also write the analysis as JSON, PROJECT.json beside each report\n"
+         "  --json          also export the project as JSON, PROJECT.json beside each report:\n"
+         "                  modules, controls and declarations with their places (format 2,\n"
+         "                  described in docs/JSON.md)\n"
+         "  --pretty        indent the JSON export (compact without it)\n"
+         "  --codepage N    the code page of the project's files, for the text of the JSON\n"
+         "                  export (default 1252; 1250, 1251, 932, 936, ...); the report's\n"
+         "                  bytes are the same whatever N\n"
+         "  --dump-analysis also write the analysis records as JSON for debugging,\n"
+         "                  PROJECT.analysis.json beside each report (may change)\n"
          "  --jobs N        read source files on N threads at once (default: one per\n"
          "                  processor); the report is the same whatever N\n"
          "  -h, --help      show this help and exit\n"
@@ -47,6 +57,19 @@ bool ParseJobs(std::string_view text, unsigned& out_jobs) {
   }
   if (n < 1 || n > 64) return false;
   out_jobs = n;
+  return true;
+}
+
+// A code page number the system can convert from: digits only.
+bool ParseCodePage(std::string_view text, int& out_codePage) {
+  if (text.empty() || text.size() > 5) return false;
+  int n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + (c - '0');
+  }
+  if (!CodePageText::IsKnown(n)) return false;
+  out_codePage = n;
   return true;
 }
 
@@ -92,6 +115,22 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
       return RunTokens(a.substr(9), argv[i + 1], out, err);
     } else if (a == "--json") {
       options.json = true;
+    } else if (a == "--pretty") {
+      options.pretty = true;
+    } else if (a == "--dump-analysis") {
+      options.dumpAnalysis = true;
+    } else if (a == "--codepage" || a.rfind("--codepage=", 0) == 0) {
+      std::string_view value;
+      if (a == "--codepage") {
+        if (i + 1 < argc && argv[i + 1] != nullptr) value = argv[++i];
+      } else {
+        value = a.substr(11);
+      }
+      if (!ParseCodePage(value, options.codePage))
+        return UsageError(err,
+                          "--codepage needs the number of a code page this system converts "
+                          "(such as 1252, 1251, 936), not '" +
+                              std::string(value) + "'");
     } else if (a == "--jobs" || a.rfind("--jobs=", 0) == 0) {
       std::string_view value;
       if (a == "--jobs") {

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "driver/JsonExport.h"
+#include "driver/ProjectJson.h"
 #include "driver/clsVBInfo.h"
 #include "text/Cp1252.h"
 
@@ -71,13 +72,20 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
       continue;
     }
     out << report << "\n";
+    // The exports go beside the report; only a run that wrote its report exports.
+    std::string jsonPath, reason;
     if (in_options.json) {
-      // The analysis as JSON beside the report; only a run that wrote its report exports.
-      std::string jsonPath, reason;
-      if (!WriteRunJson(*info, FullPath(project), jsonPath, reason)) {
+      ExportOptions exportOptions;
+      exportOptions.codePage = in_options.codePage;
+      exportOptions.pretty = in_options.pretty;
+      if (!WriteRunProjectJson(*info, FullPath(project), exportOptions, jsonPath, reason)) {
         err << kProgram << ": " << project << ": " << FullPath(jsonPath) << ": " << reason << "\n";
         status = 1;
       }
+    }
+    if (in_options.dumpAnalysis && !WriteRunJson(*info, FullPath(project), jsonPath, reason)) {
+      err << kProgram << ": " << project << ": " << FullPath(jsonPath) << ": " << reason << "\n";
+      status = 1;
     }
   }
   out.flush();

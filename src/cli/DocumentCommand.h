@@ -10,8 +10,14 @@ namespace qs::cli {
 struct DocumentOptions {
   /// When set, every report folder goes under this folder (created when missing).
   std::string outDir;
-  /// Also export each project's analysis as JSON: <Body>.json beside each written report.
+  /// Also export each project as JSON (format 2): <Body>.json beside each written report.
   bool json = false;
+  /// Indent that export.
+  bool pretty = false;
+  /// The code page of the projects' files, for the export's text.
+  int codePage = 1252;
+  /// Also dump the analysis records for debugging: <Body>.analysis.json beside each report.
+  bool dumpAnalysis = false;
   /// Threads that read source files at the same time; 0 means one per processor.
   unsigned jobs = 0;
   /// Set by the program's entry point, which returns from main right after the call: the last

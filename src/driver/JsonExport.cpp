@@ -255,6 +255,12 @@ std::string JsonListingPath(std::string_view in_sHtmlListing) {
   return path + ".json";
 }
 
+std::string AnalysisListingPath(std::string_view in_sHtmlListing) {
+  std::string path = JsonListingPath(in_sHtmlListing);
+  path.insert(path.size() - 5, ".analysis");
+  return path;
+}
+
 bool WriteJsonFile(const std::string& in_sPath, std::string_view in_sText,
                    std::string& out_sReason) {
   const int err = WriteFileAtomically(in_sPath, in_sText);
@@ -270,7 +276,7 @@ bool WriteJsonFile(const std::string& in_sPath, std::string_view in_sText,
 
 bool WriteRunJson(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
                   std::string& out_sPath, std::string& out_sReason) {
-  out_sPath = JsonListingPath(in_oInfo.HtmlListing());
+  out_sPath = AnalysisListingPath(in_oInfo.HtmlListing());
   out_sReason.clear();
   if (!in_oInfo.ReportWritten()) {
     out_sReason = "no export without a report";

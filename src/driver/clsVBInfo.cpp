@@ -40,8 +40,19 @@ void Raise(const std::function<void()>& evt) {
 }
 
 // "Forms\frmMain.frm: source file not found", "project file is too large".
-std::string SourceWarning(const std::string& in_sShown, LoadError in_eReason) {
-  return in_sShown + ": source file " + LoadErrorText(in_eReason);
+std::string SourceMessage(LoadError in_eReason) {
+  return std::string("source file ") + LoadErrorText(in_eReason);
+}
+
+// The found file's path relative to the project folder ("" when it was not found or lies
+// outside that folder's path as written).
+std::string PathInProject(const std::string& in_sFound, const std::string& in_sProjectDir) {
+  if (in_sFound.empty()) return std::string();
+  if (in_sProjectDir.empty()) return in_sFound;
+  if (in_sFound.compare(0, in_sProjectDir.size(), in_sProjectDir) != 0) return std::string();
+  size_t from = in_sProjectDir.size();
+  while (from < in_sFound.size() && in_sFound[from] == '/') ++from;
+  return in_sFound.substr(from);
 }
 
 std::string ProjectFailure(LoadError in_eReason) {
@@ -96,6 +107,7 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   m_reportWritten = false;
   m_failureReason.clear();
   m_warnings.clear();
+  m_warningDetails.clear();
   m_detailsAhead.clear();
   // A project without a Name line has no name, not the previous project's.
   m_oRun.SetProjectName("");
@@ -186,6 +198,7 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
       value = item->sFileValue;
       if (value.empty()) value = item->Path + item->Body + "." + item->Ext;
       file.path = io_oResolver.Resolve(value, m_sProjectDir);
+      item->sDiskPath = PathInProject(file.path, m_sProjectDir);
       ok = 1;
     } catch (const RunStopped&) {
       throw;  // a stop ends the run, not just this item
@@ -205,8 +218,10 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
       if (index >= files.size() || !planned[index]) continue;
       SourceFile& file = loader.Take(index);
       if (file.details.entry) m_detailsAhead.push_back(std::move(file.details));
-      if (file.outcome != LoadError::kNone)
-        m_warnings.push_back(SourceWarning(Cp1252ToUtf8(values[index]), file.outcome));
+      if (file.outcome != LoadError::kNone) {
+        m_warnings.push_back(Cp1252ToUtf8(values[index]) + ": " + SourceMessage(file.outcome));
+        m_warningDetails.push_back({values[index], SourceMessage(file.outcome)});
+      }
       if (file.formLike) {
         LoadFormItem(*item, file);
       } else {

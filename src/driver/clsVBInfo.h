@@ -75,6 +75,13 @@ class clsVBInfo {
   /// readable", "is too large", "changed while it was read"); the run documents them as empty
   /// files.
   const std::vector<std::string>& Warnings() const { return m_warnings; }
+  /// The same warnings in parts: the file as the project file writes it (project file bytes)
+  /// and what happened to it ("source file not found", ...), in the same order.
+  struct WarningParts {
+    std::string file;
+    std::string message;
+  };
+  const std::vector<WarningParts>& WarningDetails() const { return m_warningDetails; }
 
   RunSettings& Settings() { return m_settings; }
   const RunSettings& Settings() const { return m_settings; }
@@ -108,6 +115,7 @@ class clsVBInfo {
   bool m_reportWritten = false;
   std::string m_failureReason;
   std::vector<std::string> m_warnings;
+  std::vector<WarningParts> m_warningDetails;
   /// The modules' report detail blocks rendered while their files were read (this run's only).
   std::vector<ModuleDetailsAhead> m_detailsAhead;
   RunState m_oRun;

@@ -56,6 +56,12 @@ class clsVBFileType {
   /// the text that Path, Body and Ext were split from. A file is opened by this value, since
   /// Body "." Ext loses every dot after the first. "" for items without a file.
   std::string sFileValue;
+  /// Where the run found the item's file: its path relative to the project folder with "/"
+  /// separators and every name's letter case as on disk (UTF-8). "" when it was not found.
+  std::string sDiskPath;
+  /// The library file a reference or object line names (a reference's type library path, an
+  /// object's file), as written; "" when the line names none.
+  std::string sLibraryFile;
 
   /// The parsed header of the item's source file; empty until the first pass sets it.
   const std::shared_ptr<clsVBHeader>& VBHeader() const { return m_oVBHeader; }

@@ -28,6 +28,8 @@ class clsVBFileTypes {
   int32_t DesignerCount = 0;
   std::string StartupForm;  ///< set by the driver from the Startup item
   std::string IconForm;     ///< set by the driver from the IconForm item
+  /// The project's kind from its Type line, as written ("Exe", "OleDll", ...); "" without one.
+  std::string ProjectType;
 
   /// Appends the item under the add counter's decimal value, then counts it by its kind. An
   /// empty pointer, or an item that cannot be stored, changes nothing.

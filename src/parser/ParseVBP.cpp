@@ -11,6 +11,7 @@
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
 #include "parser/clsParser.h"
+#include "text/Cp1252.h"
 #include "text/StringUtil.h"
 #include "text/TokenCodes.h"
 #include "text/Yield.h"
@@ -34,6 +35,28 @@ void SetItemPath(clsVBFileType& item, std::string_view path) {
   std::string file;
   SplitPath(path, item.Path, file, item.Body, item.Ext, '\\');
   item.sFileValue.assign(path);
+}
+
+// The value of the first "Type=" line (the project's kind), trimmed of spaces. The word is no
+// keyword of the project table, so it is recognised by its text at the start of a line.
+std::string ReadProjectType(const clsTokenStream& ts) {
+  bool lineStart = true;
+  for (int32_t p = 0; p < ts.Count(); ++p) {
+    const int32_t code = ts.TokenCodeAt(p);
+    if (code == TokEndOfLine) {
+      lineStart = true;
+      continue;
+    }
+    if (lineStart && ts.TokenCodeAt(p + 1) == '=' &&
+        EqualsNoCase1252(ts.TokenStringAt(p), "Type")) {
+      std::string value;
+      for (p += 2; p < ts.Count() && ts.TokenCodeAt(p) != TokEndOfLine; ++p)
+        value += ts.TokenStringAt(p);
+      return TrimSpaces(value);
+    }
+    lineStart = false;
+  }
+  return std::string();
 }
 
 }  // namespace
@@ -61,6 +84,11 @@ std::shared_ptr<clsVBFileTypes> clsParser::ParseVBP() {
     } catch (...) {
       // A failing pass keeps the items it added; the other passes still run.
     }
+  }
+  try {
+    if (m_oTokenStream) m_oFileTypes->ProjectType = ReadProjectType(*m_oTokenStream);
+  } catch (...) {
+    // No memory for the value: the project's kind stays unknown ("").
   }
   return std::move(m_oFileTypes);
 }
@@ -253,8 +281,7 @@ bool clsParser::ReadReferenceValue() {
   if (CurCode() == '}') {
     item->GuidRef += '}';
     Next();
-    std::string typeLibPath;  // the third field is not kept
-    std::string* const fields[] = {&item->MajorVer, &item->MinorVer, &typeLibPath};
+    std::string* const fields[] = {&item->MajorVer, &item->MinorVer, &item->sLibraryFile};
     bool allFields = true;
     for (std::string* field : fields) {
       if (CurCode() != '#') {
@@ -291,6 +318,7 @@ bool clsParser::ReadObjectValue() {
         if (CurCode() == ';') {
           Next();
           CollectUntil(item->ID, TokEndOfLine, TokEndOfLine);
+          item->sLibraryFile = TrimSpaces(item->ID);
         }
       }
     }

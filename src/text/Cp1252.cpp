@@ -6,12 +6,14 @@ namespace qs {
 namespace {
 
 // Unicode code points of the bytes 0x80-0x9F; the undefined ones keep their own value.
-constexpr uint16_t kHigh[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr uint16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-constexpr uint32_t CodePoint(unsigned c) { return (c >= 0x80 && c < 0xA0) ? kHigh[c - 0x80] : c; }
+constexpr uint32_t CodePoint(unsigned c) {
+  return (c >= 0x80 && c < 0xA0) ? kHigh[c - 0x80] : c;
+}
 
 }  // namespace
 
@@ -30,7 +32,8 @@ std::string Lower1252(std::string_view s) {
 bool EqualsNoCase1252(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
-    if (kCp1252Upper[static_cast<unsigned char>(a[i])] != kCp1252Upper[static_cast<unsigned char>(b[i])])
+    if (kCp1252Upper[static_cast<unsigned char>(a[i])] !=
+        kCp1252Upper[static_cast<unsigned char>(b[i])])
       return false;
   return true;
 }
@@ -91,6 +94,11 @@ std::string Utf8To1252(std::string_view in) {
 std::string Cp1252ToUtf8(std::string_view s) {
   std::string out;
   out.reserve(s.size() + s.size() / 8);
+  AppendCp1252ToUtf8(out, s);
+  return out;
+}
+
+void AppendCp1252ToUtf8(std::string& out, std::string_view s) {
   for (unsigned char c : s) {
     uint32_t cp = CodePoint(c);
     if (cp < 0x80) {
@@ -104,7 +112,6 @@ std::string Cp1252ToUtf8(std::string_view s) {
       out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     }
   }
-  return out;
 }
 
 }  // namespace qs

@@ -87,5 +87,7 @@ std::string Utf8To1252(std::string_view utf8);
 /// (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control characters of the same value, so the
 /// conversion never loses a byte.
 std::string Cp1252ToUtf8(std::string_view s);
+/// The same conversion, appended to out (which keeps its room, so a reused buffer allocates once).
+void AppendCp1252ToUtf8(std::string& out, std::string_view s);
 
 }  // namespace qs

@@ -69,7 +69,8 @@ TEST_F(CliTest, HelpAndVersion) {
   Result r = RunCli({"--help"});
   EXPECT_EQ(r.status, 0);
   const std::string synopsis =
-      "quillscope-cli [--out-dir DIR] [--json] [--jobs N] PROJECT.vbp [PROJECT.vbp ...]\n";
+      "quillscope-cli [--out-dir DIR] [--json [--pretty]] [--codepage N] [--dump-analysis] "
+      "[--jobs N] PROJECT.vbp [PROJECT.vbp ...]\n";
   EXPECT_EQ(r.out.rfind("Usage: " + synopsis, 0), 0u) << r.out;
   // The README's "Command line" section shows the same synopsis.
   std::ifstream readme(std::string(QS_SOURCE_DIR) + "/README.md");
@@ -96,7 +97,9 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
                                                                 {"--jobs=0", "a.vbp"},
                                                                 {"--jobs=65", "a.vbp"},
                                                                 {"--jobs=-1", "a.vbp"},
-                                                                {"--jobs=", "a.vbp"}}) {
+                                                                {"--jobs=", "a.vbp"},
+                                                                {"--codepage=", "a.vbp"},
+                                                                {"--codepage", "99999", "a.vbp"}}) {
     Result r = RunCli(args);
     EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
     EXPECT_TRUE(r.out.empty());

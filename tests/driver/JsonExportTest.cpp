@@ -220,6 +220,8 @@ TEST(JsonExport, JsonPathSitsBesideTheReport) {
   EXPECT_EQ(JsonListingPath("/out/P_document/P.html"), "/out/P_document/P.json");
   EXPECT_EQ(JsonListingPath("/out/x.htm"), "/out/x.htm.json");
   EXPECT_EQ(JsonListingPath(""), ".json");
+  EXPECT_EQ(AnalysisListingPath("/out/P_document/P.html"), "/out/P_document/P.analysis.json");
+  EXPECT_EQ(AnalysisListingPath("/out/x.htm"), "/out/x.htm.analysis.json");
 }
 
 TEST(JsonExport, AtomicWriteReplacesWholeOrLeavesNothing) {
@@ -256,7 +258,7 @@ TEST(JsonExport, RunExportIsWrittenBesideTheReportOnlyWhenTheReportIs) {
 
   std::string path, reason;
   ASSERT_TRUE(WriteRunJson(info, project, path, reason)) << reason;
-  EXPECT_EQ(path, dir / "out/Sample_document/Sample.json");
+  EXPECT_EQ(path, dir / "out/Sample_document/Sample.analysis.json");
   const JsonValue v = Parse(ReadFile(path));
   EXPECT_EQ(v["project"]["file"].s, project);
   EXPECT_EQ(v["project"]["name"].s, "Sample & Co");

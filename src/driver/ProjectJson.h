@@ -1,0 +1,33 @@
+// The public JSON export of a run (format 2): the project, its modules with their controls and
+// declarations, every place as file, line and column, written as it is produced straight into
+// the temporary file that replaces the export when complete. docs/JSON.md describes it.
+#pragma once
+
+#include <string>
+
+namespace qs {
+
+class clsVBInfo;
+
+struct ExportOptions {
+  /// The code page of the project's files; their bytes become UTF-8 through it.
+  int codePage = 1252;
+  /// Indented output instead of the compact form.
+  bool pretty = false;
+};
+
+/// Writes the export of the driver's last run to in_sPath (an earlier file is replaced only by
+/// a complete one). in_sProjectFile is the project file's platform path; its file name is
+/// written. False, with out_sReason set ("export cannot be written: ...", "unknown code page N"
+/// or "stopped") and no file left behind, when that fails.
+bool WriteProjectJson(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
+                      const ExportOptions& in_oOptions, const std::string& in_sPath,
+                      std::string& out_sReason);
+
+/// Writes the export beside the run's report (the report path with ".json" for ".html"), only
+/// when the run wrote its report. out_sPath names the export file.
+bool WriteRunProjectJson(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
+                         const ExportOptions& in_oOptions, std::string& out_sPath,
+                         std::string& out_sReason);
+
+}  // namespace qs

@@ -1,0 +1,161 @@
+#include "driver/SourcePlaces.h"
+
+#include <algorithm>
+
+#include "text/Cp1252.h"
+#include "text/TokenCodes.h"
+#include "text/clsTokenStream.h"
+
+namespace qs {
+
+void LineIndex::Reset(const clsTokenStream* in_oStream) {
+  m_stream = in_oStream;
+  m_starts.clear();
+  m_lines = 0;
+  if (!in_oStream) return;
+  const int32_t count = in_oStream->Count();
+  m_starts.push_back(0);
+  for (int32_t p = 0; p < count; ++p) {
+    if (in_oStream->TokenCodeAt(p) == TokEndOfLine) m_starts.push_back(p + 1);
+  }
+  // Every line end ends a line; text after the last one is a line of its own.
+  m_lines = static_cast<int32_t>(m_starts.size()) - 1;
+  if (m_starts.back() < count) ++m_lines;
+}
+
+LineIndex::Place LineIndex::PlaceOf(int32_t in_lPos) const {
+  Place place;
+  if (!m_stream || in_lPos < 0 || in_lPos >= m_stream->Count()) return place;
+  if (m_stream->TokenCodeAt(in_lPos) == '[' && in_lPos + 1 < m_stream->Count()) ++in_lPos;
+  const auto after = std::upper_bound(m_starts.begin(), m_starts.end(), in_lPos);
+  const int32_t lineStart = *(after - 1);
+  place.line = static_cast<int32_t>(after - m_starts.begin());
+  place.column = 1;
+  for (int32_t p = lineStart; p < in_lPos; ++p) place.column += m_stream->TokenLenAt(p);
+  return place;
+}
+
+namespace SourceText {
+
+namespace {
+
+bool IsBlank(int32_t code) {
+  return code == TokWhiteSpace;
+}
+
+// True when the "_" at in_lPos continues its statement on the next line: blanks at most, then
+// the line end, follow it.
+bool IsContinuation(const clsTokenStream& ts, int32_t in_lPos) {
+  if (ts.TokenCodeAt(in_lPos) != '_') return false;
+  int32_t p = in_lPos + 1;
+  while (IsBlank(ts.TokenCodeAt(p))) ++p;
+  return ts.TokenCodeAt(p) == TokEndOfLine;
+}
+
+// True when the line end at in_lPos is joined to the next line by a continuation.
+bool IsJoinedLineEnd(const clsTokenStream& ts, int32_t in_lPos) {
+  int32_t p = in_lPos - 1;
+  while (p >= 0 && IsBlank(ts.TokenCodeAt(p))) --p;
+  return p >= 0 && ts.TokenCodeAt(p) == '_';
+}
+
+// The first token of the statement line holding in_lPos (continued lines included).
+int32_t LineStart(const clsTokenStream& ts, int32_t in_lPos) {
+  int32_t p = in_lPos;
+  while (p > 0) {
+    const int32_t code = ts.TokenCodeAt(p - 1);
+    if (code == TokEndOfLine && !IsJoinedLineEnd(ts, p - 1)) break;
+    --p;
+  }
+  return p;
+}
+
+// Appends the tokens from in_lFrom on until in_fStop says a token ends the text (or the
+// statement ends), made into one line with single blanks.
+template <class Stop>
+void AppendTokens(const clsTokenStream& ts, int32_t in_lFrom, std::string& out, Stop&& in_fStop) {
+  const size_t begin = out.size();
+  bool blank = false;
+  const int32_t count = ts.Count();
+  for (int32_t p = in_lFrom; p < count; ++p) {
+    const int32_t code = ts.TokenCodeAt(p);
+    if (code == TokComment) break;
+    if (code == TokEndOfLine) {
+      if (!IsJoinedLineEnd(ts, p)) break;
+      blank = true;
+      continue;
+    }
+    if (IsBlank(code) || IsContinuation(ts, p)) {
+      blank = true;
+      continue;
+    }
+    if (in_fStop(code)) break;
+    if (blank && out.size() > begin) out += ' ';
+    blank = false;
+    out.append(ts.TokenStringAt(p));
+  }
+}
+
+}  // namespace
+
+void AppendLine(const clsTokenStream& ts, int32_t in_lPos, std::string& out) {
+  if (in_lPos < 0 || in_lPos >= ts.Count()) return;
+  AppendTokens(ts, LineStart(ts, in_lPos), out, [](int32_t) { return false; });
+}
+
+bool AppendValue(const clsTokenStream& ts, int32_t in_lNamePos, std::string& out) {
+  if (in_lNamePos < 0 || in_lNamePos >= ts.Count()) return false;
+  // The "=" must come before the declarator ends.
+  int32_t depth = 0;
+  int32_t p = in_lNamePos + 1;
+  for (;; ++p) {
+    const int32_t code = ts.TokenCodeAt(p);
+    if (code == 0 || code == TokComment || code == ':') return false;
+    if (code == TokEndOfLine) {
+      if (!IsJoinedLineEnd(ts, p)) return false;
+      continue;
+    }
+    if (code == '(') {
+      ++depth;
+    } else if (code == ')') {
+      if (--depth < 0) return false;
+    } else if (depth == 0 && code == ',') {
+      return false;
+    } else if (depth == 0 && code == '=') {
+      break;
+    }
+  }
+  depth = 0;
+  AppendTokens(ts, p + 1, out, [&depth](int32_t code) {
+    if (code == '(') ++depth;
+    if (code == ')') return --depth < 0;
+    return depth == 0 && (code == ',' || code == ':');
+  });
+  return true;
+}
+
+bool AppendStringValue(const clsTokenStream& ts, int32_t in_lPos, std::string& out) {
+  if (ts.TokenCodeAt(in_lPos) != TokString) return false;
+  std::string_view text = ts.TokenStringAt(in_lPos);
+  if (!text.empty() && text.front() == '"') text.remove_prefix(1);
+  if (!text.empty() && text.back() == '"') text.remove_suffix(1);
+  for (size_t i = 0; i < text.size(); ++i) {
+    out += text[i];
+    if (text[i] == '"' && i + 1 < text.size() && text[i + 1] == '"') ++i;
+  }
+  return true;
+}
+
+const char* WrittenScope(const clsTokenStream& ts, int32_t in_lPos) {
+  if (in_lPos < 0 || in_lPos >= ts.Count()) return "";
+  int32_t p = LineStart(ts, in_lPos);
+  while (IsBlank(ts.TokenCodeAt(p))) ++p;
+  const std::string_view word = ts.TokenStringAt(p);
+  for (const char* scope : {"Public", "Private", "Friend"})
+    if (EqualsNoCase1252(word, scope)) return scope;
+  return "";
+}
+
+}  // namespace SourceText
+
+}  // namespace qs
