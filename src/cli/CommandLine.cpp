@@ -73,6 +73,21 @@ bool ParseCodePage(std::string_view text, int& out_codePage) {
   return true;
 }
 
+// True when the argument is the option, given as "--name VALUE" (the value is the next argument,
+// which is then used up; empty when there is none) or "--name=VALUE".
+bool OptionValue(std::string_view arg, std::string_view name, int& io_i, int argc, char** argv,
+                 std::string_view& out_value) {
+  out_value = {};
+  if (arg == name) {
+    if (io_i + 1 < argc && argv[io_i + 1] != nullptr) out_value = argv[++io_i];
+    return true;
+  }
+  if (arg.size() <= name.size() || arg.substr(0, name.size()) != name || arg[name.size()] != '=')
+    return false;
+  out_value = arg.substr(name.size() + 1);
+  return true;
+}
+
 int UsageError(std::ostream& err, const std::string& message) {
   err << kProgram << ": " << message << "\n"
       << "Try '" << kProgram << " --help' for more information.\n";
@@ -119,25 +134,13 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
       options.pretty = true;
     } else if (a == "--dump-analysis") {
       options.dumpAnalysis = true;
-    } else if (a == "--codepage" || a.rfind("--codepage=", 0) == 0) {
-      std::string_view value;
-      if (a == "--codepage") {
-        if (i + 1 < argc && argv[i + 1] != nullptr) value = argv[++i];
-      } else {
-        value = a.substr(11);
-      }
+    } else if (std::string_view value; OptionValue(a, "--codepage", i, argc, argv, value)) {
       if (!ParseCodePage(value, options.codePage))
         return UsageError(err,
                           "--codepage needs the number of a code page this system converts "
                           "(such as 1252, 1251, 936), not '" +
                               std::string(value) + "'");
-    } else if (a == "--jobs" || a.rfind("--jobs=", 0) == 0) {
-      std::string_view value;
-      if (a == "--jobs") {
-        if (i + 1 < argc && argv[i + 1] != nullptr) value = argv[++i];
-      } else {
-        value = a.substr(7);
-      }
+    } else if (OptionValue(a, "--jobs", i, argc, argv, value)) {
       if (!ParseJobs(value, options.jobs))
         return UsageError(err, "--jobs needs a whole number from 1 to 64");
     } else {

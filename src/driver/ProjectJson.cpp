@@ -151,6 +151,11 @@ class ExportWriter {
     Key(key);
     m_w.Int64(value);
   }
+  // The value written after "=" behind the name at the position, when there is one.
+  void ValueMember(const char* key, int32_t namePos) {
+    m_raw.clear();
+    if (m_stream && SourceText::AppendValue(*m_stream, namePos, m_raw)) SourceMember(key, m_raw);
+  }
   void Place(int32_t pos) {
     const LineIndex::Place p = m_lines.PlaceOf(pos);
     if (p.line == 0) return;
@@ -462,10 +467,7 @@ void ExportWriter<Writer>::WriteDeclaration(const Declared& d) {
   Member("scope", m_stream ? SourceText::WrittenScope(*m_stream, e.lEntryptr) : "");
   SourceMember("type", e.EntryType);
   SourceMember("returnType", e.ReturnType);
-  if (m_stream && e.eEntrytype == kEntryConst) {
-    m_raw.clear();
-    if (SourceText::AppendValue(*m_stream, e.lEntryptr, m_raw)) SourceMember("value", m_raw);
-  }
+  if (e.eEntrytype == kEntryConst) ValueMember("value", e.lEntryptr);
   SourceMember("lib", WithoutQuotes(e.LibName));
   SourceMember("alias", WithoutQuotes(e.AliasName));
   if (m_stream) {
@@ -508,10 +510,7 @@ void ExportWriter<Writer>::WriteParameters(const ClsEntryPtr& e) {
       m_w.Bool(mode == kArgOptional || mode == kArgOptionalByVal);
       Key("paramArray");
       m_w.Bool(mode == kArgParamArray);
-      if (m_stream) {
-        m_raw.clear();
-        if (SourceText::AppendValue(*m_stream, p->lEntryptr, m_raw)) SourceMember("default", m_raw);
-      }
+      ValueMember("default", p->lEntryptr);
       Place(p->lEntryptr);
       m_w.EndObject();
     }
@@ -530,10 +529,7 @@ void ExportWriter<Writer>::WriteMembers(const ClsEntryPtr& e) {
       m_w.StartObject();
       SourceMember("name", m->EntryName);
       if (e.eEntrytype == kEntryEnum) {
-        if (m_stream) {
-          m_raw.clear();
-          if (SourceText::AppendValue(*m_stream, m->lEntryptr, m_raw)) SourceMember("value", m_raw);
-        }
+        ValueMember("value", m->lEntryptr);
       } else {
         SourceMember("type", m->EntryType);
       }
