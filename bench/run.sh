@@ -3,11 +3,14 @@
 # side in the same run, counts the words of the same files with `LC_ALL=C wc -w`.
 #
 #   bench/run.sh [--runs N] [--sizes "S M L"] [--regenerate] [--against OTHER-CLI]
-#                [--cli-args "ARGS"]
+#                [--cli-args "ARGS"] [--against-args "ARGS"]
 #
 # --cli-args passes further arguments to every quillscope-cli run (both builds with --against),
 # for example --cli-args "--json" to measure the run with its JSON export; the sizes of the
-# report and of the exports written are then printed per size too.
+# report and of the exports written are then printed per size too. --against-args gives the
+# --against program these arguments instead (without --against: this tree's quillscope-cli), so
+# that one build is compared with itself, e.g. --cli-args "--json" --against-args "" measures
+# what the export adds to the report-only run, in the same rounds.
 #
 # --against runs a second quillscope-cli (an earlier commit's build, say) in the same rounds,
 # alternating with this tree's, and prints its median and the change between the two.
@@ -34,6 +37,8 @@ sizes="S M L"
 regenerate=0
 against=""
 cli_args=()
+against_args=()
+against_args_given=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs=$2; shift 2 ;;
@@ -41,7 +46,8 @@ while [ $# -gt 0 ]; do
     --regenerate) regenerate=1; shift ;;
     --against) against=$2; shift 2 ;;
     --cli-args) read -r -a cli_args <<<"$2"; shift 2 ;;
-    -h|--help) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --against-args) read -r -a against_args <<<"$2"; against_args_given=1; shift 2 ;;
+    -h|--help) sed -n '2,24p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run.sh: unknown argument $1 (try --help)" >&2; exit 2 ;;
   esac
 done
@@ -79,6 +85,11 @@ if ! cmake --build "$build" --target gen_project_tool quillscope-cli --parallel 
 fi
 gen=$build/bench/gen_project_tool
 cli=$build/quillscope-cli
+if [ $against_args_given -eq 1 ]; then
+  [ -n "$against" ] || against=$cli
+else
+  against_args=(${cli_args[@]+"${cli_args[@]}"})
+fi
 
 # Generate each size once; a stamp holding the generator's checksum and arguments tells whether
 # the cached copy is still what the generator would write.
@@ -139,7 +150,7 @@ for size in $sizes; do
     [ "$status" -eq 0 ] || { echo "run.sh: wc failed on $size" >&2; exit 1; }
     if [ $i -gt 0 ]; then wc_times+=("$wall"); wc_rss+=("$rss"); fi
     if [ -n "$against" ]; then
-      measure "$against" ${cli_args[@]+"${cli_args[@]}"} --out-dir "$out" "$vbp"
+      measure "$against" ${against_args[@]+"${against_args[@]}"} --out-dir "$out" "$vbp"
       if [ $i -gt 0 ]; then other_times+=("$wall"); other_rss+=("$rss"); fi
     fi
   done

@@ -4,13 +4,18 @@
 #include <rapidjson/writer.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
+#include <condition_variable>
 #include <cstring>
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <mutex>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <type_traits>
 #include <unordered_set>
 #include <utility>
@@ -50,6 +55,19 @@ class FileOutput {
     if (m_used == sizeof m_buffer) Drain();
     m_buffer[m_used++] = c;
   }
+  // The writer announces how many bytes a string may take at most; when they fit in the buffer,
+  // its bytes are stored without a check each.
+  void Reserve(size_t n) {
+    if (m_used + n > sizeof m_buffer) Drain();
+    m_reserved = n <= sizeof m_buffer;
+  }
+  void PutReserved(char c) {
+    if (m_reserved) {
+      m_buffer[m_used++] = c;
+    } else {
+      Put(c);
+    }
+  }
   void Flush() { Drain(); }
   /// 0, or the error number of the first write that failed.
   int Error() const { return m_error; }
@@ -70,10 +88,19 @@ class FileOutput {
   AtomicFile& m_file;
   char m_buffer[1 << 16];
   size_t m_used = 0;
+  bool m_reserved = false;
   int m_error = 0;
   uint64_t m_written = 0;
   uint64_t m_writebackStart = 0;
 };
+
+// Found by the writer's unqualified calls in place of its one-byte-at-a-time defaults.
+inline void PutReserve(FileOutput& out, size_t count) {
+  out.Reserve(count);
+}
+inline void PutUnsafe(FileOutput& out, char c) {
+  out.PutReserved(c);
+}
 
 const char* ModuleKind(int32_t eType) {
   switch (eType) {
@@ -98,6 +125,7 @@ const char* ModuleKind(int32_t eType) {
 struct Declared {
   const ClsEntryPtr* entry;
   const char* kind;
+  int32_t order;  ///< place in the lists, for declarations sharing a position
 };
 
 // A source module to export: its item and the table entry holding its declarations (null when
@@ -117,7 +145,10 @@ class ExportWriter {
  public:
   ExportWriter(Writer& w, CodePageText& cp) : m_w(w), m_cp(cp) {}
 
-  void Write(const clsVBInfo& info, const std::string& projectFile);
+  /// Writes the whole export. With in_nHelpers > 0 the modules are rendered ahead on that many
+  /// helper threads and copied in as they come (compact output only).
+  void Write(const clsVBInfo& info, const std::string& projectFile, unsigned in_nHelpers);
+  void WriteModule(const ModuleToWrite& m);
 
  private:
   void Key(const char* k) { m_w.Key(k, static_cast<rapidjson::SizeType>(std::strlen(k))); }
@@ -165,7 +196,6 @@ class ExportWriter {
 
   void WriteProject(const clsVBInfo& info, const std::string& projectFile);
   void WriteLibrary(const clsVBFileType& item);
-  void WriteModule(const ModuleToWrite& m);
   void WriteControls(const clsVBHeader* header);
   void WriteDeclaration(const Declared& d);
   void WriteParameters(const ClsEntryPtr& e);
@@ -182,8 +212,58 @@ class ExportWriter {
   std::vector<const ClsEntryPtr*> m_locals;
 };
 
+// The writer's output when a module is rendered ahead: the text of one module.
+class TextOutput {
+ public:
+  using Ch = char;
+  explicit TextOutput(std::string& io_sText) : m_text(io_sText) {}
+  void Put(char c) { m_text.push_back(c); }
+  void Flush() {}
+
+ private:
+  std::string& m_text;
+};
+
+// Modules rendered ahead on helper threads, each into a text of its own, at most kWindow modules
+// ahead of the one being written: memory holds a few modules' texts, never the document.
+class ModulesAhead {
+ public:
+  ModulesAhead(const std::vector<ModuleToWrite>& in_modules, int in_nCodePage,
+               unsigned in_nHelpers);
+  /// Stops the helpers and waits for them.
+  ~ModulesAhead();
+  ModulesAhead(const ModulesAhead&) = delete;
+  ModulesAhead& operator=(const ModulesAhead&) = delete;
+
+  /// The text of module i, once rendered; modules are taken in order, each released after use.
+  /// Throws what a helper threw (RunStopped when the run was asked to stop).
+  const std::string& Take(size_t i);
+  void Release(size_t i);
+
+ private:
+  static constexpr size_t kWindow = 16;
+  struct Slot {
+    std::string text;
+    size_t module = SIZE_MAX;  ///< the module whose text is ready here
+  };
+  void Helper();
+
+  const std::vector<ModuleToWrite>& m_modules;
+  const int m_codePage;
+  const std::atomic<bool>* m_stopFlag;
+  std::mutex m_lock;
+  std::condition_variable m_changed;
+  size_t m_next = 0;      ///< the next module a helper takes
+  size_t m_released = 0;  ///< modules before this one are written
+  bool m_abort = false;
+  std::exception_ptr m_error;
+  Slot m_slots[kWindow];
+  std::vector<std::thread> m_threads;
+};
+
 template <class Writer>
-void ExportWriter<Writer>::Write(const clsVBInfo& info, const std::string& projectFile) {
+void ExportWriter<Writer>::Write(const clsVBInfo& info, const std::string& projectFile,
+                                 unsigned in_nHelpers) {
   m_w.StartObject();
   Number("format", 2);
   Key("generator");
@@ -215,7 +295,19 @@ void ExportWriter<Writer>::Write(const clsVBInfo& info, const std::string& proje
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   Key("modules");
   m_w.StartArray();
-  for (const auto& m : modules) WriteModule(m.second);
+  if (in_nHelpers > 0 && modules.size() > 1) {
+    std::vector<ModuleToWrite> list;
+    list.reserve(modules.size());
+    for (const auto& m : modules) list.push_back(m.second);
+    ModulesAhead ahead(list, m_cp.CodePage(), in_nHelpers);
+    for (size_t i = 0; i < list.size(); ++i) {
+      const std::string& text = ahead.Take(i);
+      m_w.RawValue(text.data(), text.size(), rapidjson::kObjectType);
+      ahead.Release(i);
+    }
+  } else {
+    for (const auto& m : modules) WriteModule(m.second);
+  }
   m_w.EndArray();
 
   Key("warnings");
@@ -341,13 +433,16 @@ void ExportWriter<Writer>::WriteModule(const ModuleToWrite& m) {
               : e->eEntrytype == kEntryPropertySet ? "propertySet"
                                                    : "propertyGet";
         }
-        m_declared.push_back({e.get(), k});
+        m_declared.push_back({e.get(), k, 0});
       }
     }
-    std::stable_sort(m_declared.begin(), m_declared.end(),
-                     [](const Declared& a, const Declared& b) {
-                       return a.entry->lEntryptr < b.entry->lEntryptr;
-                     });
+    // By the name's position; the lists' own order where two share one. (std::sort takes no
+    // buffer of its own, unlike a stable sort.)
+    for (size_t i = 0; i < m_declared.size(); ++i) m_declared[i].order = static_cast<int32_t>(i);
+    std::sort(m_declared.begin(), m_declared.end(), [](const Declared& a, const Declared& b) {
+      return a.entry->lEntryptr != b.entry->lEntryptr ? a.entry->lEntryptr < b.entry->lEntryptr
+                                                      : a.order < b.order;
+    });
     for (const Declared& d : m_declared) WriteDeclaration(d);
   }
   m_w.EndArray();
@@ -499,7 +594,7 @@ void ExportWriter<Writer>::WriteParameters(const ClsEntryPtr& e) {
   if (e.Parameters) {
     for (const auto& p : *e.Parameters) {
       // The list also holds the names a default value refers to; those are no parameters.
-      if (!p || p->Scope == "default") continue;
+      if (!p || std::string_view(p->Scope) == "default") continue;
       YieldPoint();
       m_w.StartObject();
       SourceMember("name", p->EntryName);
@@ -550,9 +645,9 @@ void ExportWriter<Writer>::WriteLocals(const ClsEntryPtr& e) {
     for (const auto& l : **list)
       if (l) m_locals.push_back(l.get());
   }
-  std::stable_sort(
-      m_locals.begin(), m_locals.end(),
-      [](const ClsEntryPtr* a, const ClsEntryPtr* b) { return a->lEntryptr < b->lEntryptr; });
+  // In file order. Each local has a name position of its own; std::sort takes no buffer.
+  std::sort(m_locals.begin(), m_locals.end(),
+            [](const ClsEntryPtr* a, const ClsEntryPtr* b) { return a->lEntryptr < b->lEntryptr; });
   for (const ClsEntryPtr* l : m_locals) {
     YieldPoint();
     m_w.StartObject();
@@ -565,13 +660,101 @@ void ExportWriter<Writer>::WriteLocals(const ClsEntryPtr& e) {
   m_w.EndArray();
 }
 
+ModulesAhead::ModulesAhead(const std::vector<ModuleToWrite>& in_modules, int in_nCodePage,
+                           unsigned in_nHelpers)
+    : m_modules(in_modules), m_codePage(in_nCodePage), m_stopFlag(CurrentStopFlag()) {
+  try {
+    for (unsigned k = 0; k < in_nHelpers; ++k) m_threads.emplace_back([this] { Helper(); });
+  } catch (...) {
+    // No thread could be started: Take finds no helper and renders nothing; it reports that.
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_threads.empty()) m_error = std::current_exception();
+  }
+}
+
+ModulesAhead::~ModulesAhead() {
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_abort = true;
+  }
+  m_changed.notify_all();
+  for (std::thread& t : m_threads) t.join();
+}
+
+const std::string& ModulesAhead::Take(size_t i) {
+  std::unique_lock<std::mutex> guard(m_lock);
+  Slot& slot = m_slots[i % kWindow];
+  m_changed.wait(guard, [&] { return slot.module == i || m_error; });
+  if (slot.module != i) std::rethrow_exception(m_error);
+  return slot.text;
+}
+
+void ModulesAhead::Release(size_t i) {
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_slots[i % kWindow].module = SIZE_MAX;
+    m_released = i + 1;
+  }
+  m_changed.notify_all();
+}
+
+void ModulesAhead::Helper() {
+  try {
+    // The run's stop request reaches the helper's yield points too.
+    StopFlagScope scope(m_stopFlag);
+    CodePageText cp;
+    if (!cp.Open(m_codePage)) throw std::runtime_error("unknown code page");
+    std::string text;
+    TextOutput out(text);
+    rapidjson::Writer<TextOutput> w(out);
+    ExportWriter<rapidjson::Writer<TextOutput>> renderer(w, cp);
+    for (;;) {
+      size_t i = 0;
+      {
+        std::unique_lock<std::mutex> guard(m_lock);
+        m_changed.wait(guard, [&] {
+          return m_abort || m_next >= m_modules.size() || m_next < m_released + kWindow;
+        });
+        if (m_abort || m_next >= m_modules.size()) return;
+        i = m_next++;
+      }
+      text.clear();
+      w.Reset(out);
+      renderer.WriteModule(m_modules[i]);
+      {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_slots[i % kWindow].text.swap(text);
+        m_slots[i % kWindow].module = i;
+      }
+      m_changed.notify_all();
+    }
+  } catch (...) {
+    // The writer's Take rethrows this, and the export fails with its reason.
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      if (!m_error) m_error = std::current_exception();
+      m_abort = true;
+    }
+    m_changed.notify_all();
+  }
+}
+
+// Helper threads that render modules ahead: one per processor, at most 8.
+unsigned RenderHelpers() {
+  const unsigned n = std::thread::hardware_concurrency();
+  return n == 0 ? 1 : std::min(n, 8u);
+}
+
 template <class Writer>
 int WriteWith(const clsVBInfo& info, const std::string& projectFile, CodePageText& cp,
               AtomicFile& file) {
   FileOutput out(file);
   Writer w(out);
   if constexpr (!std::is_same_v<Writer, rapidjson::Writer<FileOutput>>) w.SetIndent(' ', 2);
-  ExportWriter<Writer>(w, cp).Write(info, projectFile);
+  // Pretty output is written in order by this thread: a module rendered apart would not carry
+  // the indentation of its place.
+  constexpr bool compact = std::is_same_v<Writer, rapidjson::Writer<FileOutput>>;
+  ExportWriter<Writer>(w, cp).Write(info, projectFile, compact ? RenderHelpers() : 0);
   out.Put('\n');
   out.Flush();
   return out.Error();

@@ -12,12 +12,13 @@ void LineIndex::Reset(const clsTokenStream* in_oStream) {
   m_stream = in_oStream;
   m_starts.clear();
   m_lines = 0;
+  m_lastPos = -1;
   if (!in_oStream) return;
   const int32_t count = in_oStream->Count();
-  m_starts.push_back(0);
-  for (int32_t p = 0; p < count; ++p) {
-    if (in_oStream->TokenCodeAt(p) == TokEndOfLine) m_starts.push_back(p + 1);
-  }
+  // Each line starts at 0 or after a line end; m_starts first holds the line ends themselves.
+  m_starts.push_back(-1);
+  in_oStream->AppendPositionsOf(TokEndOfLine, m_starts);
+  for (int32_t& start : m_starts) ++start;
   // Every line end ends a line; text after the last one is a line of its own.
   m_lines = static_cast<int32_t>(m_starts.size()) - 1;
   if (m_starts.back() < count) ++m_lines;
@@ -28,10 +29,16 @@ LineIndex::Place LineIndex::PlaceOf(int32_t in_lPos) const {
   if (!m_stream || in_lPos < 0 || in_lPos >= m_stream->Count()) return place;
   if (m_stream->TokenCodeAt(in_lPos) == '[' && in_lPos + 1 < m_stream->Count()) ++in_lPos;
   const auto after = std::upper_bound(m_starts.begin(), m_starts.end(), in_lPos);
-  const int32_t lineStart = *(after - 1);
+  int32_t from = *(after - 1);
   place.line = static_cast<int32_t>(after - m_starts.begin());
   place.column = 1;
-  for (int32_t p = lineStart; p < in_lPos; ++p) place.column += m_stream->TokenLenAt(p);
+  if (m_lastPos >= from && m_lastPos <= in_lPos && m_last.line == place.line) {
+    from = m_lastPos;
+    place.column = m_last.column;
+  }
+  for (int32_t p = from; p < in_lPos; ++p) place.column += m_stream->TokenLenAt(p);
+  m_lastPos = in_lPos;
+  m_last = place;
   return place;
 }
 

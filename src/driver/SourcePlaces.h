@@ -35,6 +35,10 @@ class LineIndex {
   const clsTokenStream* m_stream = nullptr;
   std::vector<int32_t> m_starts;  ///< position of each line's first token
   int32_t m_lines = 0;
+  // The last place found: a later token of the same line is counted on from it, so the places
+  // of a procedure's parameters cost one walk along their line.
+  mutable int32_t m_lastPos = -1;
+  mutable Place m_last;
 };
 
 /// Texts as written around a declaration; each appends project-file bytes (to be converted) to

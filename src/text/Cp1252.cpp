@@ -99,7 +99,11 @@ std::string Cp1252ToUtf8(std::string_view s) {
 }
 
 void AppendCp1252ToUtf8(std::string& out, std::string_view s) {
-  for (unsigned char c : s) {
+  // Names and most values are ASCII throughout: that part is copied whole.
+  size_t ascii = 0;
+  while (ascii < s.size() && static_cast<unsigned char>(s[ascii]) < 0x80) ++ascii;
+  out.append(s.data(), ascii);
+  for (unsigned char c : s.substr(ascii)) {
     uint32_t cp = CodePoint(c);
     if (cp < 0x80) {
       out.push_back(static_cast<char>(cp));

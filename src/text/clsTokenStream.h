@@ -105,8 +105,8 @@ class clsTokenStream {
   int32_t TokenLenAt(int32_t in_lPoint) const;
 
   /// Gives every token from position in_lFrom to the last whose code is above in_lAbove (at
-  /// least kLastCharacterCode, so only stored texts are read) the code in_fCodeOf answers for its text. One
-  /// yield point per position passed. The cursor does not move.
+  /// least kLastCharacterCode, so only stored texts are read) the code in_fCodeOf answers for its
+  /// text. One yield point per position passed. The cursor does not move.
   template <class CodeOf>
   void RecodeWords(int32_t in_lFrom, int32_t in_lAbove, CodeOf&& in_fCodeOf) {
     if (in_lFrom < 0 || in_lAbove < kLastCharacterCode) return;
@@ -119,6 +119,18 @@ class clsTokenStream {
                                         ? StoredText(m_bases[i >> kBlockShift] + place)
                                         : StoredText(SlotOffset(i));
       StoreCode(i, in_fCodeOf(text));
+    }
+  }
+
+  /// Appends to out the position of every token whose code is in_lCode (a code of 1 to 4094), in
+  /// order: one pass over the records without reading any text (a line index, say).
+  void AppendPositionsOf(int32_t in_lCode, std::vector<int32_t>& out) const {
+    if (in_lCode <= 0 || static_cast<uint32_t>(in_lCode) >= kWideCode) return;
+    const size_t end = std::min(static_cast<size_t>(m_count) + 1, m_records.size());
+    const uint32_t* records = m_records.data();
+    for (size_t i = 1; i < end; ++i) {
+      if ((records[i] & kCodeMask) == static_cast<uint32_t>(in_lCode))
+        out.push_back(static_cast<int32_t>(i) - 1);
     }
   }
 

@@ -433,8 +433,15 @@ TEST(ProjectJson, WarningsNameTheirFile) {
 // file as it was and nothing beside it.
 TEST(ProjectJson, AnExportThatDoesNotFinishLeavesNothing) {
   TestFolder dir("pj-atomic");
-  const std::string vbp = dir.Write("p/P.vbp", "Module=m; m.bas\r\n");
-  dir.Write("p/m.bas", "Attribute VB_Name = \"m\"\r\nPublic Sub S()\r\nEnd Sub\r\n");
+  // More modules than are rendered ahead at once, so the helpers' window turns over.
+  std::string lines;
+  for (int i = 0; i < 40; ++i) {
+    const std::string name = "m" + std::to_string(i);
+    lines += "Module=" + name + "; " + name + ".bas\r\n";
+    dir.Write("p/" + name + ".bas", "Attribute VB_Name = \"" + name + "\"\r\nPublic Sub S" +
+                                        std::to_string(i) + "()\r\nEnd Sub\r\n");
+  }
+  const std::string vbp = dir.Write("p/P.vbp", lines);
   clsVBInfo info;
   info.GetFileInfo(vbp);
   ASSERT_TRUE(info.ReportWritten());
@@ -466,7 +473,12 @@ TEST(ProjectJson, AnExportThatDoesNotFinishLeavesNothing) {
   EXPECT_EQ(ReadFile(target), "earlier");
 
   ASSERT_TRUE(WriteProjectJson(info, vbp, {}, target, reason)) << reason;
-  EXPECT_EQ(Parse(ReadFile(target))["modules"][0]["declarations"][0]["name"], "S");
+  const rapidjson::Document doc = Parse(ReadFile(target));
+  ASSERT_EQ(doc["modules"].Size(), 40u);
+  for (rapidjson::SizeType i = 0; i < 40; ++i) {
+    EXPECT_EQ(doc["modules"][i]["name"], ("m" + std::to_string(i)).c_str());
+    EXPECT_EQ(doc["modules"][i]["declarations"][0]["name"], ("S" + std::to_string(i)).c_str());
+  }
   EXPECT_EQ(names(), (std::vector<std::string>{"P.html", "P.json"}));
 }
 

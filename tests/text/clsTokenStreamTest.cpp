@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "text/TokenCodes.h"
 #include "text/clsFixups.h"
@@ -295,6 +296,37 @@ TEST(clsTokenStream, TextFilesReplaceWhatWasThere) {
   ASSERT_TRUE(s.SavePointTextToFile(4, path));
   EXPECT_EQ(ReadAll(path), "X()\r\n");
   EXPECT_FALSE(s.SaveTextToFile(TempPath("no_such_dir/x.txt")));
+}
+
+}  // namespace
+}  // namespace qs
+
+namespace qs {
+namespace {
+
+// The positions of one code, across record blocks and after codes were changed in place.
+TEST(clsTokenStream, PositionsOfACodeFollowTheRecords) {
+  clsTokenStream ts;
+  std::vector<int32_t> expected;
+  for (int32_t i = 0; i < 300; ++i) {
+    const bool lineEnd = i % 7 == 3;
+    ts.AddToken(lineEnd ? TokEndOfLine : TokIdentifier, lineEnd ? "\r\n" : "word");
+    if (lineEnd) expected.push_back(i);
+  }
+  ts.SetTokenPtr(12);
+  ts.SetTokenCode(TokEndOfLine);  // one more
+  ts.SetTokenPtr(3);
+  ts.SetTokenCode(TokWhiteSpace);  // one fewer
+  expected.erase(expected.begin());
+  expected.insert(expected.begin() + 1, 12);
+  std::vector<int32_t> found = {-5};  // appended to, not replaced
+  ts.AppendPositionsOf(TokEndOfLine, found);
+  found.erase(found.begin());
+  EXPECT_EQ(found, expected);
+  std::vector<int32_t> none;
+  ts.AppendPositionsOf(0, none);
+  ts.AppendPositionsOf(5000, none);
+  EXPECT_TRUE(none.empty());
 }
 
 }  // namespace
