@@ -47,6 +47,8 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
   auto info = std::make_unique<clsVBInfo>();
   info->Settings().outDir = in_options.outDir;
   info->Settings().loadThreads = in_options.jobs;
+  // The export's places are counted from each file's line ends, found while it is loaded.
+  info->Settings().keepLineEnds = in_options.json;
   std::set<std::string> reports;
   int status = 0;
 

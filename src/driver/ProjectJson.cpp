@@ -69,6 +69,18 @@ class FileOutput {
     }
   }
   void Flush() { Drain(); }
+  /// Appends text that is already JSON (a module rendered ahead), in one copy.
+  void Append(std::string_view in_sText) {
+    if (m_used + in_sText.size() > sizeof m_buffer) Drain();
+    if (in_sText.size() > sizeof m_buffer) {
+      m_used = 0;
+      if (m_error == 0) m_error = m_file.Write(in_sText);
+      m_written += in_sText.size();
+      return;
+    }
+    std::memcpy(m_buffer + m_used, in_sText.data(), in_sText.size());
+    m_used += in_sText.size();
+  }
   /// 0, or the error number of the first write that failed.
   int Error() const { return m_error; }
 
@@ -143,7 +155,10 @@ bool IsReservedControlKey(std::string_view key) {
 template <class Writer>
 class ExportWriter {
  public:
-  ExportWriter(Writer& w, CodePageText& cp) : m_w(w), m_cp(cp) {}
+  /// in_pOut: the output under the writer, into which modules rendered ahead are copied (null
+  /// when none are).
+  ExportWriter(Writer& w, CodePageText& cp, FileOutput* in_pOut = nullptr)
+      : m_w(w), m_cp(cp), m_out(in_pOut) {}
 
   /// Writes the whole export. With in_nHelpers > 0 the modules are rendered ahead on that many
   /// helper threads and copied in as they come (compact output only).
@@ -204,6 +219,7 @@ class ExportWriter {
 
   Writer& m_w;
   CodePageText& m_cp;
+  FileOutput* m_out;
   const clsTokenStream* m_stream = nullptr;  ///< the module being written
   LineIndex m_lines;
   std::string m_text;  ///< UTF-8 text of the current value (reused)
@@ -219,10 +235,22 @@ class TextOutput {
   explicit TextOutput(std::string& io_sText) : m_text(io_sText) {}
   void Put(char c) { m_text.push_back(c); }
   void Flush() {}
+  // Room for the longest form of a string, taken at once; the bytes are then stored unchecked.
+  void Reserve(size_t n) {
+    if (m_text.capacity() - m_text.size() < n) m_text.reserve(2 * m_text.capacity() + n);
+  }
+  void PutReserved(char c) { m_text.push_back(c); }
 
  private:
   std::string& m_text;
 };
+
+inline void PutReserve(TextOutput& out, size_t count) {
+  out.Reserve(count);
+}
+inline void PutUnsafe(TextOutput& out, char c) {
+  out.PutReserved(c);
+}
 
 // Modules rendered ahead on helper threads, each into a text of its own, at most kWindow modules
 // ahead of the one being written: memory holds a few modules' texts, never the document.
@@ -295,14 +323,16 @@ void ExportWriter<Writer>::Write(const clsVBInfo& info, const std::string& proje
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   Key("modules");
   m_w.StartArray();
-  if (in_nHelpers > 0 && modules.size() > 1) {
+  if (m_out && in_nHelpers > 0 && modules.size() > 1) {
     std::vector<ModuleToWrite> list;
     list.reserve(modules.size());
     for (const auto& m : modules) list.push_back(m.second);
     ModulesAhead ahead(list, m_cp.CodePage(), in_nHelpers);
+    // The modules' texts go into the output as they are, comma-separated; the writer only opens
+    // and closes the array around them.
     for (size_t i = 0; i < list.size(); ++i) {
-      const std::string& text = ahead.Take(i);
-      m_w.RawValue(text.data(), text.size(), rapidjson::kObjectType);
+      if (i > 0) m_out->Put(',');
+      m_out->Append(ahead.Take(i));
       ahead.Release(i);
     }
   } else {
@@ -397,7 +427,7 @@ void ExportWriter<Writer>::WriteModule(const ModuleToWrite& m) {
   const clsVBFileType& item = *m.item;
   const clsVBHeader* header = item.VBHeader().get();
   m_stream = header ? header->TokenStream.get() : nullptr;
-  m_lines.Reset(m_stream);
+  m_lines.Reset(m_stream, header && header->LineEndsKept ? &header->LineEnds : nullptr);
 
   m_w.StartObject();
   SourceMember("name", header && !header->sVBTableName.empty()
@@ -754,7 +784,7 @@ int WriteWith(const clsVBInfo& info, const std::string& projectFile, CodePageTex
   // Pretty output is written in order by this thread: a module rendered apart would not carry
   // the indentation of its place.
   constexpr bool compact = std::is_same_v<Writer, rapidjson::Writer<FileOutput>>;
-  ExportWriter<Writer>(w, cp).Write(info, projectFile, compact ? RenderHelpers() : 0);
+  ExportWriter<Writer>(w, cp, &out).Write(info, projectFile, compact ? RenderHelpers() : 0);
   out.Put('\n');
   out.Flush();
   return out.Error();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <stdexcept>
+#include <vector>
 
 #include "driver/modFiles.h"
 #include "model/RunState.h"
@@ -10,6 +11,7 @@
 #include "parser/HeaderAnalysis.h"
 #include "parser/clsParser.h"
 #include "text/ClsString.h"
+#include "text/TokenCodes.h"
 #include "text/Yield.h"
 #include "text/clsToken.h"
 #include "text/clsTokenStream.h"
@@ -38,6 +40,9 @@ void LoadSourceFile(SourceFile& io_oFile) {
     // Each step below ends quietly on a failure, a stop among them (see text/Yield.h); between
     // the steps a stop ends the file's load.
     ThrowIfStopped();
+    std::vector<int32_t> lineEnds;
+    if (io_oFile.keepLineEnds && io_oFile.stream)
+      io_oFile.stream->AppendPositionsOf(TokEndOfLine, lineEnds);
     // The header parse sees the project name the run has reached at this file, in a run state of
     // the file's own: nothing here touches the run's.
     RunState fileRun;
@@ -47,6 +52,8 @@ void LoadSourceFile(SourceFile& io_oFile) {
     io_oFile.header = io_oFile.formLike ? parser.ParseFormType() : parser.ParseClassType();
     ThrowIfStopped();
     if (!io_oFile.header) return;
+    io_oFile.header->LineEnds = std::move(lineEnds);
+    io_oFile.header->LineEndsKept = io_oFile.keepLineEnds && io_oFile.stream;
     // The code section is re-coded here rather than in the analysis: it depends on nothing but
     // this file, so it runs on the loading thread.
     parser.RemapTokens(io_oFile.header->CodePtr);

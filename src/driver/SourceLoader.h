@@ -40,6 +40,8 @@ struct SourceFile {
   std::string projectName;
   /// The module name used when the file has no VB_Name (the item's internal name).
   std::string fallbackName;
+  /// Whether the header keeps the positions of the stream's line ends.
+  bool keepLineEnds = false;
 
   Outcome outcome = Outcome::kNotFound;
   /// The file's token stream (an empty file's when it could not be read) and its header, which

@@ -8,29 +8,32 @@
 
 namespace qs {
 
-void LineIndex::Reset(const clsTokenStream* in_oStream) {
+void LineIndex::Reset(const clsTokenStream* in_oStream, const std::vector<int32_t>* in_pLineEnds) {
   m_stream = in_oStream;
-  m_starts.clear();
+  m_ends = &m_ownEnds;
+  m_ownEnds.clear();
   m_lines = 0;
   m_lastPos = -1;
   if (!in_oStream) return;
-  const int32_t count = in_oStream->Count();
-  // Each line starts at 0 or after a line end; m_starts first holds the line ends themselves.
-  m_starts.push_back(-1);
-  in_oStream->AppendPositionsOf(TokEndOfLine, m_starts);
-  for (int32_t& start : m_starts) ++start;
+  if (in_pLineEnds) {
+    m_ends = in_pLineEnds;
+  } else {
+    in_oStream->AppendPositionsOf(TokEndOfLine, m_ownEnds);
+  }
   // Every line end ends a line; text after the last one is a line of its own.
-  m_lines = static_cast<int32_t>(m_starts.size()) - 1;
-  if (m_starts.back() < count) ++m_lines;
+  const int32_t count = in_oStream->Count();
+  const int32_t lastStart = m_ends->empty() ? 0 : m_ends->back() + 1;
+  m_lines = static_cast<int32_t>(m_ends->size()) + (lastStart < count ? 1 : 0);
 }
 
 LineIndex::Place LineIndex::PlaceOf(int32_t in_lPos) const {
   Place place;
   if (!m_stream || in_lPos < 0 || in_lPos >= m_stream->Count()) return place;
   if (m_stream->TokenCodeAt(in_lPos) == '[' && in_lPos + 1 < m_stream->Count()) ++in_lPos;
-  const auto after = std::upper_bound(m_starts.begin(), m_starts.end(), in_lPos);
-  int32_t from = *(after - 1);
-  place.line = static_cast<int32_t>(after - m_starts.begin());
+  // The line ends before the position give its line; the last of them, where the line starts.
+  const auto before = std::lower_bound(m_ends->begin(), m_ends->end(), in_lPos);
+  int32_t from = before == m_ends->begin() ? 0 : *(before - 1) + 1;
+  place.line = static_cast<int32_t>(before - m_ends->begin()) + 1;
   place.column = 1;
   if (m_lastPos >= from && m_lastPos <= in_lPos && m_last.line == place.line) {
     from = m_lastPos;

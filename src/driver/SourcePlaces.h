@@ -22,9 +22,10 @@ class LineIndex {
     int32_t column = 0;  ///< 1-based byte column
   };
 
-  /// Indexes the stream's lines in one pass over its tokens (none without a stream). The
-  /// stream must outlive the index or the next Reset.
-  void Reset(const clsTokenStream* in_oStream);
+  /// Indexes the stream's lines: from in_pLineEnds, the positions of its line-end tokens when
+  /// the run kept them, else in one pass over its tokens (none without a stream). The stream and
+  /// the positions must outlive the index or the next Reset.
+  void Reset(const clsTokenStream* in_oStream, const std::vector<int32_t>* in_pLineEnds = nullptr);
   /// The place of the token at the position; line 0 when there is no such token. A bracketed
   /// name ("[_First]" in code) is placed at the name inside the brackets.
   Place PlaceOf(int32_t in_lPos) const;
@@ -33,7 +34,8 @@ class LineIndex {
 
  private:
   const clsTokenStream* m_stream = nullptr;
-  std::vector<int32_t> m_starts;  ///< position of each line's first token
+  const std::vector<int32_t>* m_ends = nullptr;  ///< position of each line-end token
+  std::vector<int32_t> m_ownEnds;                ///< the positions, when found here
   int32_t m_lines = 0;
   // The last place found: a later token of the same line is counted on from it, so the places
   // of a procedure's parameters cost one walk along their line.

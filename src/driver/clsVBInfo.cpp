@@ -190,6 +190,7 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
     file.formLike = IsFormLikeItemType(item->EType);
     file.projectName = projectName;
     file.fallbackName = item->InternalName;
+    file.keepLineEnds = m_settings.keepLineEnds;
     std::string& value = values.emplace_back();
     char& ok = planned.emplace_back(0);
     try {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/ClsUniqArray.h"
 
@@ -48,6 +49,10 @@ class clsVBHeader {
   /// has taken the name: that entry would start empty, so analysing again would give the same.
   std::shared_ptr<ClsSymEntry> PreparedEntry;
   std::string sVBTableName;  ///< symbol-table key: Attribute_VBName without its quotes
+  /// Positions of the stream's line-end tokens, in order, found while the file was loaded when
+  /// the run keeps them (LineEndsKept); the places of an export are counted from them.
+  std::vector<int32_t> LineEnds;
+  bool LineEndsKept = false;
   std::string sVBTableNewName;
 
   /// Debugging aids: write the stream's text from a position / whole. Nothing happens without

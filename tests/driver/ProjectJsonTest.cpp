@@ -40,9 +40,10 @@ std::vector<std::string> Keys(const rapidjson::Value& object) {
 
 // Documents the project and exports it; the export's text.
 std::string Export(const std::string& project, const std::string& outDir,
-                   const ExportOptions& options = {}) {
+                   const ExportOptions& options = {}, bool keepLineEnds = false) {
   clsVBInfo info;
   info.Settings().outDir = outDir;
+  info.Settings().keepLineEnds = keepLineEnds;
   info.GetFileInfo(project);
   EXPECT_TRUE(info.ReportWritten()) << info.FailureReason();
   std::string path, reason;
@@ -70,7 +71,7 @@ struct OneModule {
 };
 
 OneModule ExportModule(const TestFolder& dir, const std::string& file, const std::string& bytes,
-                       const ExportOptions& options = {}) {
+                       const ExportOptions& options = {}, bool keepLineEnds = false) {
   const std::string vbp =
       dir.Write("p/P.vbp", std::string(file.size() > 4 && file.substr(file.size() - 4) == ".frm"
                                            ? "Form="
@@ -78,7 +79,7 @@ OneModule ExportModule(const TestFolder& dir, const std::string& file, const std
                                file + "\r\n");
   dir.Write("p/" + file, bytes);
   OneModule m;
-  m.doc = Parse(Export(vbp, dir / "out", options));
+  m.doc = Parse(Export(vbp, dir / "out", options, keepLineEnds));
   return m;
 }
 
@@ -213,14 +214,17 @@ TEST(ProjectJson, LinesAndColumnsFollowEveryLineEnd) {
       {"mixed, last line unended", head + "\r\n\r\n\rConst  kAt = 1", 4, 4, 8},
       {"a CR LF counts once, LF CR twice", head + "\n\r\r\nConst kAt = 1\n", 4, 4, 7},
   };
-  for (const Row& row : rows) {
-    TestFolder dir("pj-lines");
-    const OneModule m = ExportModule(dir, "m.bas", row.text);
-    EXPECT_EQ(m.Module()["lines"].GetInt(), row.lines) << row.what;
-    const rapidjson::Value* d = m.Declaration("kAt");
-    ASSERT_NE(d, nullptr) << row.what;
-    EXPECT_EQ((*d)["line"].GetInt(), row.line) << row.what;
-    EXPECT_EQ((*d)["column"].GetInt(), row.column) << row.what;
+  // The same whether the line ends were kept while the files were loaded or are found later.
+  for (const bool kept : {false, true}) {
+    for (const Row& row : rows) {
+      TestFolder dir("pj-lines");
+      const OneModule m = ExportModule(dir, "m.bas", row.text, {}, kept);
+      EXPECT_EQ(m.Module()["lines"].GetInt(), row.lines) << row.what << kept;
+      const rapidjson::Value* d = m.Declaration("kAt");
+      ASSERT_NE(d, nullptr) << row.what;
+      EXPECT_EQ((*d)["line"].GetInt(), row.line) << row.what << kept;
+      EXPECT_EQ((*d)["column"].GetInt(), row.column) << row.what << kept;
+    }
   }
 }
 
@@ -395,6 +399,8 @@ TEST_F(SampleExport, PlacesLinesOrderAndProject) {
 TEST_F(SampleExport, PrettyIsTheSameDocumentIndented) {
   TestFolder dir("pj-pretty");
   const std::string compact = Export(Sample("Inventory.vbp"), dir / "a");
+  EXPECT_EQ(Export(Sample("Inventory.vbp"), dir / "c", {}, true), compact)
+      << "line ends kept while loading";
   ExportOptions options;
   options.pretty = true;
   const std::string pretty = Export(Sample("Inventory.vbp"), dir / "b", options);
