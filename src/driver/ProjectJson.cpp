@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <climits>
 #include <condition_variable>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <filesystem>
