@@ -57,14 +57,23 @@ def main():
 
     paths = []
     for index, case in enumerate(cases):
-        if "file" in case:
+        if "markdown" in case:
+            # The first json block after the heading: the documentation's example stays valid.
+            with open(os.path.join(fixtures, case["markdown"]), encoding="utf-8") as f:
+                text = f.read()
+            after = text[text.index("\n" + case["heading"] + "\n"):]
+            block = after[after.index("```json\n") + 8:]
+            paths.append(os.path.join(work, "case-%02d.json" % index))
+            with open(paths[-1], "w", encoding="utf-8") as f:
+                f.write(block[:block.index("```")])
+        elif "file" in case:
             paths.append(os.path.join(fixtures, case["file"]))
-            continue
-        with open(os.path.join(fixtures, case["base"]), encoding="utf-8") as f:
-            document = edited(json.load(f), case)
-        paths.append(os.path.join(work, "case-%02d.json" % index))
-        with open(paths[-1], "w", encoding="utf-8") as f:
-            json.dump(document, f, ensure_ascii=False)
+        else:
+            with open(os.path.join(fixtures, case["base"]), encoding="utf-8") as f:
+                document = edited(json.load(f), case)
+            paths.append(os.path.join(work, "case-%02d.json" % index))
+            with open(paths[-1], "w", encoding="utf-8") as f:
+                json.dump(document, f, ensure_ascii=False)
 
     # One run over the valid documents, one over the invalid ones: the validator's start-up is
     # most of its time.
