@@ -68,6 +68,7 @@ void LoadSourceFile(SourceFile& io_oFile) {
     throw;  // the run ends; what this file made is dropped with it
   } catch (...) {
     // What was made so far stays; a header whose re-coding did not finish is re-coded later.
+    return;
   }
 }
 
@@ -112,7 +113,9 @@ void SourceLoader::Notify() {
     const std::lock_guard<std::mutex> guard(m_lock);
   } catch (...) {
     // Locking an ordinary mutex this thread does not hold does not fail; should it, the notice
-    // below still goes out, only without that guarantee.
+    // still goes out, only without that guarantee.
+    m_readyChanged.notify_all();
+    return;
   }
   m_readyChanged.notify_all();
 }

@@ -36,6 +36,7 @@ void Raise(const std::function<void()>& evt) {
     evt();
   } catch (...) {
     // A failing handler is ignored: the run goes on and the other event is still raised.
+    return;
   }
 }
 
@@ -205,6 +206,7 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
       throw;  // a stop ends the run, not just this item
     } catch (...) {
       // This item's load ends here; the item keeps whatever header it had.
+      continue;
     }
   }
 
@@ -264,6 +266,7 @@ void clsVBInfo::LoadItem(clsVBFileType& item, SourceFile& io_oFile) {
     item.SetVBHeader(std::move(header));
   } catch (...) {
     // This item's load ends here; the item keeps whatever header it had.
+    return;
   }
 }
 

@@ -13,6 +13,7 @@ void ClsEntry::Add(std::shared_ptr<ClsEntryPtr> Item) {
     if (m_items.Add(std::move(Item), key)) ++m_counter;
   } catch (const std::exception&) {
     // Out of memory: the list stays as it was.
+    return;
   }
 }
 

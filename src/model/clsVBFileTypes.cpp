@@ -14,6 +14,7 @@ void clsVBFileTypes::Add(std::shared_ptr<clsVBFileType> item) {
     CountKind(eType);
   } catch (const std::exception&) {
     // The item could not be stored: the collection and its counters stay as they were.
+    return;
   }
 }
 

@@ -23,6 +23,7 @@ void clsVBHeader::Add(const clsControlRecord& in_v) {
     if (m_oControls.Add(in_v, std::to_string(m_lCount))) ++m_lCount;
   } catch (const std::exception&) {
     // A record that cannot be stored is dropped; the counter stays with the list.
+    return;
   }
 }
 

@@ -39,6 +39,7 @@ void GetForwardTypeDecl(RunState& io_oRun, clsVBHeader& io_oHeader,
     parser.ParseForwardDecl(codePtr);
   } catch (...) {
     // The module keeps the declarations recorded so far; the run goes on with the next file.
+    return;
   }
 }
 
@@ -53,6 +54,7 @@ void AnalyseAhead(clsVBHeader& io_oHeader, std::string_view in_sFallbackName) {
       io_oHeader.PreparedEntry = ahead.g_oSymTable->Item(1L);
   } catch (...) {
     // No entry prepared: the second pass analyses the file itself.
+    return;
   }
 }
 

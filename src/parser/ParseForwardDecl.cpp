@@ -50,6 +50,7 @@ void clsParser::RemapTokens(int32_t in_lCodePtr) {
     ts.SetTokenPtr(in_lCodePtr);
   } catch (...) {
     // The words after the failure keep their codes; the scan reads them as plain names.
+    return;
   }
 }
 
@@ -84,6 +85,7 @@ void clsParser::ParseForwardDecl(int32_t in_lCodePtr) {
     }
   } catch (...) {
     // The scan ends here: the module keeps the declarations recorded before the failure.
+    return;
   }
 }
 

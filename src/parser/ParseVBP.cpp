@@ -83,12 +83,14 @@ std::shared_ptr<clsVBFileTypes> clsParser::ParseVBP() {
       (this->*pass)();
     } catch (...) {
       // A failing pass keeps the items it added; the other passes still run.
+      continue;
     }
   }
   try {
     if (m_oTokenStream) m_oFileTypes->ProjectType = ReadProjectType(*m_oTokenStream);
   } catch (...) {
     // No memory for the value: the project's kind stays unknown ("").
+    return std::move(m_oFileTypes);
   }
   return std::move(m_oFileTypes);
 }

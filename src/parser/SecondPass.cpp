@@ -26,6 +26,7 @@ void RunSecondPass(RunState& io_oRun, const clsVBFileTypes& items) {
     }
   } catch (...) {
     // The symbol table keeps the modules analysed so far; the report documents those.
+    return;
   }
 }
 

@@ -44,6 +44,7 @@ void clsParser::Parse() {
     }
   } catch (...) {
     // A failing event handler or walk ends the parse quietly.
+    return;
   }
 }
 

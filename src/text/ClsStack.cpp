@@ -13,6 +13,7 @@ ClsStack::ClsStack() {
     m_items.reserve(kStackStep + 1);
   } catch (...) {
     // No room reserved: the stack starts empty and grows on the first push.
+    return;
   }
 }
 
@@ -21,6 +22,7 @@ void ClsStack::Add(std::string_view in_value) {
     if (!m_items.empty()) m_items.back().assign(in_value);
   } catch (...) {
     // No memory for the text: the top item keeps its old value.
+    return;
   }
 }
 
@@ -64,6 +66,7 @@ void ClsStack::Push(std::string_view in_value) {
     m_items.emplace_back(in_value);
   } catch (...) {
     // No memory for the item: the stack stays as it was.
+    return;
   }
 }
 

@@ -183,6 +183,7 @@ void RunWithTable(const unsigned char* b, int32_t end, KeywordTable table,
     stream->ShrinkToFit();
   } catch (...) {
     // The stream keeps the tokens appended so far.
+    return;
   }
 }
 
@@ -201,6 +202,7 @@ void ClsString::SetAllocateBufferSize(int32_t in_lvalue) {
     m_capacity = in_lvalue + kSlack;
   } catch (...) {
     // Out of memory: the buffer stays as it was.
+    return;
   }
 }
 
@@ -260,6 +262,7 @@ std::string ClsString::Word(int32_t in_lvalue) const {
     }
   } catch (...) {
     // Out of memory while copying the word: the caller sees "", as for a word that is not there.
+    return std::string();
   }
   return std::string();
 }

@@ -47,6 +47,7 @@ void clsFixup::Add(std::shared_ptr<clsFixPtr> Item) {
     if (m_items.Add(std::move(Item), key)) ++m_counter;
   } catch (const std::exception&) {
     // Out of memory: the list stays as it was.
+    return;
   }
 }
 

@@ -21,6 +21,7 @@ void clsFixups::AddVar(std::string_view in_sVar, int32_t in_lPtr) {
     m_items.Add(std::move(list), in_sVar);
   } catch (const std::exception&) {
     // Out of memory: the registry stays as it was.
+    return;
   }
 }
 
@@ -31,6 +32,7 @@ void clsFixups::AddVarEx(std::string_view in_sVar, int32_t in_lPtr) {
     AddEx(std::move(list));
   } catch (const std::exception&) {
     // No memory for the list: the registry stays as it was.
+    return;
   }
 }
 
@@ -41,6 +43,7 @@ void clsFixups::Add(std::shared_ptr<clsFixup> Item) {
     m_items.Add(std::move(Item), key);
   } catch (const std::exception&) {
     // No memory for the key: the registry stays as it was.
+    return;
   }
 }
 
@@ -50,6 +53,7 @@ void clsFixups::AddEx(std::shared_ptr<clsFixup> Item) {
     if (m_items.Add(std::move(Item), std::to_string(m_counter))) ++m_counter;
   } catch (const std::exception&) {
     // No memory for the key: the registry stays as it was.
+    return;
   }
 }
 
@@ -65,6 +69,7 @@ void clsFixups::Fixup(clsTokenStream& in_oTokenStream, std::string_view in_sVar,
     }
   } catch (const std::exception&) {
     // The occurrences renamed so far stay renamed and marked; the others keep their text.
+    return;
   }
 }
 

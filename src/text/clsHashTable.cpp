@@ -23,6 +23,7 @@ void clsHashTable::SetAllocateSize(int32_t in_lvalue) {
     m_reduceFactor = UINT64_MAX / static_cast<uint32_t>(size) + 1;
   } catch (...) {
     // Too large to allocate: keep the table as it was.
+    return;
   }
 }
 
@@ -54,6 +55,7 @@ void clsHashTable::AddToken(std::string_view in_sTokenName, int32_t in_lTokenCod
     }
   } catch (...) {
     // Out of memory: the word is not stored.
+    return;
   }
 }
 

@@ -47,9 +47,9 @@ clsToken::clsToken() {
   try {
     m_table = EmptyTable();
   } catch (...) {
-    // The shared empty table could not be made: the object makes its own below.
+    // The shared empty table could not be made: the object makes one of its own.
+    m_table = std::make_shared<clsHashTable>();
   }
-  if (!m_table) m_table = std::make_shared<clsHashTable>();
 }
 
 void clsToken::InitialiseTable(KeywordTable table) {

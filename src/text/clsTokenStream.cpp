@@ -88,6 +88,7 @@ clsTokenStream::clsTokenStream() {
     m_bookMarks = std::make_shared<clsFixups>();
   } catch (...) {
     // No memory for the records: the stream is empty and its first append makes room.
+    return;
   }
 }
 
@@ -278,6 +279,7 @@ void clsTokenStream::Reserve(int32_t in_lTokens, size_t in_lTextBytes) {
     GrowArena(m_arenaSize + in_lTextBytes + 128);
   } catch (...) {
     // No room reserved ahead: appends make room as they go.
+    return;
   }
 }
 
@@ -293,6 +295,7 @@ void clsTokenStream::ShrinkToFit() {
     }
   } catch (...) {
     // Out of memory: the stream keeps its room.
+    return;
   }
 }
 
@@ -301,6 +304,7 @@ void clsTokenStream::Clear() {
     Reset(kGrowStep);
   } catch (...) {
     // No memory for an empty stream: the stream stays as it was.
+    return;
   }
 }
 
@@ -310,6 +314,7 @@ void clsTokenStream::SetTokenCode(int32_t in_lTokenCode) {
     if (i >= 0) StoreCode(static_cast<size_t>(i), in_lTokenCode);
   } catch (...) {
     // No memory for the code: the record stays as it was.
+    return;
   }
 }
 
@@ -325,6 +330,7 @@ void clsTokenStream::MarkAsToken(int32_t in_lTokenCode, std::string_view in_sTok
     StoreCode(static_cast<size_t>(i), in_lTokenCode);
   } catch (...) {
     // No memory for the text: the record stays as it was.
+    return;
   }
 }
 
@@ -333,7 +339,8 @@ std::string_view clsTokenStream::TokenStringAt(int32_t in_lPoint) const {
   if (i < 0) return {};
   const int32_t code = SlotCode(static_cast<size_t>(i));
   if (code < 0) return {};
-  if (code <= kLastCharacterCode) return std::string_view(&kCharTable[static_cast<size_t>(code)], 1);
+  if (code <= kLastCharacterCode)
+    return std::string_view(&kCharTable[static_cast<size_t>(code)], 1);
   return StoredText(SlotOffset(static_cast<size_t>(i)));
 }
 
@@ -348,6 +355,7 @@ void clsTokenStream::SetTokenStringAt(int32_t in_lPoint, std::string_view in_sTo
     StoreOffset(static_cast<size_t>(i), Intern(in_sTokenString));
   } catch (...) {
     // No memory for the text: the record stays as it was.
+    return;
   }
 }
 
@@ -356,8 +364,9 @@ int32_t clsTokenStream::TokenLenAt(int32_t in_lPoint) const {
   if (i < 0) return 0;
   const int32_t code = SlotCode(static_cast<size_t>(i));
   if (code < 0) return 0;
-  return code <= kLastCharacterCode ? 1
-                     : static_cast<int32_t>(StoredText(SlotOffset(static_cast<size_t>(i))).size());
+  return code <= kLastCharacterCode
+             ? 1
+             : static_cast<int32_t>(StoredText(SlotOffset(static_cast<size_t>(i))).size());
 }
 
 std::string clsTokenStream::Text(int32_t in_lPoint) const {
@@ -485,6 +494,7 @@ bool clsTokenStream::LoadFromFile(const std::string& in_sValue, LoadError& out_e
       Reset(kGrowStep);
     } catch (...) {
       // Not even an empty stream could be made: the stream stays as the failure left it.
+      return false;
     }
     return false;
   }

@@ -57,6 +57,7 @@ void OpenDocument(const QString& in_sTarget) {
     }
   } catch (...) {
     // The shell's answer is never examined; a failure to open changes nothing.
+    return;
   }
 }
 

@@ -140,6 +140,7 @@ void frmDocument::Form_Load() {
     m_iProgress = 0;
   } catch (...) {
     // The window opens with whatever was set up; a missing driver is made by the next run.
+    return;
   }
 }
 
@@ -219,6 +220,7 @@ void frmDocument::obfuseButton_Click() {
   } catch (...) {
     // The dialog or the thread could not be had: the window stays as it was, ready for another
     // try.
+    return;
   }
 }
 
@@ -266,23 +268,26 @@ void frmDocument::RunThreadFinished(uint32_t in_iRun) {
     return;
   }
   const QPointer<frmDocument> self(this);
-  try {
-    if (info) {
-      QPointer<frmNotify> notice = new frmNotify(this);
-      notice->SetListing(FromBytes(info->HtmlListing()));
-      notice->SetHtmlFile(FromBytes(info->HtmlFile()));
-      if (!info->ReportWritten()) notice->SetFailureReason(FromBytes(info->FailureReason()));
-      notice->exec();
-      // The notice goes with this window if the window is destroyed while it is shown.
-      delete notice.data();
-    }
-  } catch (...) {
-    // No notice could be shown; the window becomes idle all the same.
-  }
+  if (info) ShowCompletionNotice(*info);
   if (!self) return;
   m_bRunning = false;
   obfuseButton->setEnabled(true);
   emit RunEnded();
+}
+
+void frmDocument::ShowCompletionNotice(const clsVBInfo& in_oInfo) {
+  try {
+    QPointer<frmNotify> notice = new frmNotify(this);
+    notice->SetListing(FromBytes(in_oInfo.HtmlListing()));
+    notice->SetHtmlFile(FromBytes(in_oInfo.HtmlFile()));
+    if (!in_oInfo.ReportWritten()) notice->SetFailureReason(FromBytes(in_oInfo.FailureReason()));
+    notice->exec();
+    // The notice goes with this window if the window is destroyed while it is shown.
+    delete notice.data();
+  } catch (...) {
+    // No notice could be shown; the window becomes idle all the same.
+    return;
+  }
 }
 
 void frmDocument::PicLogo_Click() {

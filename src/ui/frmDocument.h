@@ -85,6 +85,8 @@ class frmDocument : public QWidget {
   void m_oVBInfo_EvtEnd(uint32_t in_iRun);
   /// The run's thread has ended: the results are read and announced.
   void RunThreadFinished(uint32_t in_iRun);
+  /// Shows the completion notice of the run modally; a notice that cannot be shown is skipped.
+  void ShowCompletionNotice(const clsVBInfo& in_oInfo);
   /// Asks the run to stop and waits until its thread has ended.
   void StopAndWait();
   void StartProgress();

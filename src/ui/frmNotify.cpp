@@ -79,6 +79,8 @@ void frmNotify::docButton_Click() {
     QCoreApplication::processEvents();
   } catch (...) {
     // The window closes even when the desktop could not open the report.
+    if (self) accept();
+    return;
   }
   if (self) accept();
 }
