@@ -57,9 +57,23 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
       err << kProgram << ": warning: " << project
           << ": the file name does not end in .vbp; reading it as a project file\n";
     }
+    // The export is written while the report is (both only read the finished analysis), and
+    // put in place only once the report is.
+    PendingProjectJson pendingJson;
+    std::string jsonPath;
+    if (in_options.json) {
+      info->Settings().alongsideReport = [&] {
+        ExportOptions exportOptions;
+        exportOptions.codePage = in_options.codePage;
+        exportOptions.pretty = in_options.pretty;
+        jsonPath = JsonListingPath(info->HtmlListing());
+        pendingJson.Write(*info, FullPath(project), exportOptions, jsonPath);
+      };
+    }
     // The driver gets the full path, as the window gives it: the report names the project file
     // by it, and it does not depend on the folder the command was started from.
     info->GetFileInfo(FullPath(project));
+    info->Settings().alongsideReport = nullptr;
     for (const std::string& warning : info->Warnings())
       err << kProgram << ": warning: " << project << ": " << warning << "\n";
 
@@ -75,15 +89,11 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
     }
     out << report << "\n";
     // The exports go beside the report; only a run that wrote its report exports.
-    std::string jsonPath, reason;
-    if (in_options.json) {
-      ExportOptions exportOptions;
-      exportOptions.codePage = in_options.codePage;
-      exportOptions.pretty = in_options.pretty;
-      if (!WriteRunProjectJson(*info, FullPath(project), exportOptions, jsonPath, reason)) {
-        err << kProgram << ": " << project << ": " << FullPath(jsonPath) << ": " << reason << "\n";
-        status = 1;
-      }
+    std::string reason;
+    if (in_options.json && !pendingJson.Commit()) {
+      err << kProgram << ": " << project << ": " << FullPath(jsonPath) << ": "
+          << pendingJson.Reason() << "\n";
+      status = 1;
     }
     if (in_options.dumpAnalysis && !WriteRunJson(*info, FullPath(project), jsonPath, reason)) {
       err << kProgram << ": " << project << ": " << FullPath(jsonPath) << ": " << reason << "\n";

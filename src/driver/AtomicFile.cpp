@@ -65,17 +65,24 @@ void AtomicFile::StartWriteback(uint64_t in_nOffset, uint64_t in_nLength) {
 #endif
 }
 
-int AtomicFile::Commit() {
+int AtomicFile::Finish() {
   if (m_fd < 0) return EBADF;
   int err = 0;
   if (::fsync(m_fd) != 0 && errno != EINVAL) err = errno;
   if (::close(m_fd) != 0 && err == 0) err = errno;
   m_fd = -1;
+  if (err != 0) Abandon();
+  return err;
+}
+
+int AtomicFile::Commit() {
+  if (m_temp.empty()) return EBADF;
+  int err = m_fd >= 0 ? Finish() : 0;
   // The last moment a stop can still keep the target as it was; a stop requested after the
   // rename finds the run complete.
   if (err == 0 && StopRequested()) err = kStopped;
   if (err == 0 && ::rename(m_temp.c_str(), m_target.c_str()) != 0) err = errno;
-  if (err != 0) ::unlink(m_temp.c_str());
+  if (err != 0 && !m_temp.empty()) ::unlink(m_temp.c_str());
   m_temp.clear();
   return err;
 }

@@ -30,7 +30,11 @@ class AtomicFile {
   /// Asks the system to start writing in_nLength bytes from in_nOffset to the disk without
   /// waiting, so the wait at Commit covers only the rest.
   void StartWriteback(uint64_t in_nOffset, uint64_t in_nLength);
-  /// Waits for the disk, closes the temporary file and renames it over the target, unless the
+  /// Waits for the disk and closes the temporary file, without renaming it yet: a file written
+  /// ahead is finished on its own thread and committed later. 0, or the error number (the
+  /// temporary file is then removed).
+  int Finish();
+  /// Finishes the file when that is not done yet, then renames it over the target, unless the
   /// run on this thread has been asked to stop (kStopped). 0 when the complete file is in place;
   /// otherwise the temporary file is removed, the target is untouched and the error is returned.
   int Commit();

@@ -792,39 +792,73 @@ int WriteWith(const clsVBInfo& info, const std::string& projectFile, CodePageTex
 
 }  // namespace
 
-bool WriteProjectJson(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
-                      const ExportOptions& in_oOptions, const std::string& in_sPath,
-                      std::string& out_sReason) {
-  out_sReason.clear();
+namespace {
+
+std::string ExportFailure(int in_nError) {
+  return in_nError == AtomicFile::kStopped
+             ? std::string("stopped")
+             : std::string("export cannot be written: ") + std::strerror(in_nError);
+}
+
+}  // namespace
+
+bool PendingProjectJson::Write(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
+                               const ExportOptions& in_oOptions, const std::string& in_sPath) {
+  m_written = false;
+  m_reason.clear();
   try {
     CodePageText cp;
     if (!cp.Open(in_oOptions.codePage)) {
-      out_sReason = "unknown code page " + std::to_string(in_oOptions.codePage);
+      m_reason = "unknown code page " + std::to_string(in_oOptions.codePage);
       return false;
     }
-    AtomicFile file;
-    int err = file.Open(in_sPath);
+    int err = m_file.Open(in_sPath);
     if (err == 0) {
-      err =
-          in_oOptions.pretty
-              ? WriteWith<rapidjson::PrettyWriter<FileOutput>>(in_oInfo, in_sProjectFile, cp, file)
-              : WriteWith<rapidjson::Writer<FileOutput>>(in_oInfo, in_sProjectFile, cp, file);
+      err = in_oOptions.pretty
+                ? WriteWith<rapidjson::PrettyWriter<FileOutput>>(in_oInfo, in_sProjectFile, cp,
+                                                                 m_file)
+                : WriteWith<rapidjson::Writer<FileOutput>>(in_oInfo, in_sProjectFile, cp, m_file);
     }
-    if (err == 0) err = file.Commit();
-    if (err == 0) return true;
-    out_sReason = err == AtomicFile::kStopped
-                      ? std::string("stopped")
-                      : std::string("export cannot be written: ") + std::strerror(err);
+    // The wait for the disk is done here, on the writing thread; Commit only renames.
+    if (err == 0) err = m_file.Finish();
+    if (err == 0) {
+      m_written = true;
+      return true;
+    }
+    m_reason = ExportFailure(err);
   } catch (const RunStopped&) {
-    out_sReason = "stopped";  // the temporary file was removed; an earlier export stays
+    m_reason = "stopped";  // the temporary file is removed below; an earlier export stays
   } catch (const std::exception& e) {
     // The caller gets false and this reason; an earlier export stays as it was.
-    out_sReason = std::string("export cannot be written: ") + e.what();
+    m_reason = std::string("export cannot be written: ") + e.what();
   } catch (...) {
     // The caller gets false and this reason; an earlier export stays as it was.
-    out_sReason = "export cannot be written";
+    m_reason = "export cannot be written";
   }
+  m_file.Abandon();
   return false;
+}
+
+bool PendingProjectJson::Commit() {
+  if (!m_written) {
+    if (m_reason.empty()) m_reason = "export cannot be written";
+    return false;
+  }
+  m_written = false;
+  const int err = m_file.Commit();
+  if (err == 0) return true;
+  m_reason = ExportFailure(err);
+  return false;
+}
+
+bool WriteProjectJson(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
+                      const ExportOptions& in_oOptions, const std::string& in_sPath,
+                      std::string& out_sReason) {
+  PendingProjectJson pending;
+  const bool done =
+      pending.Write(in_oInfo, in_sProjectFile, in_oOptions, in_sPath) && pending.Commit();
+  out_sReason = done ? std::string() : pending.Reason();
+  return done;
 }
 
 bool WriteRunProjectJson(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,

@@ -3,6 +3,7 @@
 #include <exception>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #include "driver/ItemPathResolver.h"
 #include "driver/ProgramInfo.h"
@@ -168,7 +169,23 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   m_oRun.g_oSymTable.reset();
   RunSecondPass(m_oRun, *m_oFileTypes);
 
-  m_reportWritten = WriteReport();
+  {
+    // Declared after the report's inputs are complete and joined (on leaving the block, also by
+    // a stop) before the run ends.
+    std::jthread alongside;
+    if (m_settings.alongsideReport) {
+      try {
+        alongside = std::jthread([this] {
+          const StopFlagScope stopFlag(&m_stop);
+          m_settings.alongsideReport();
+        });
+      } catch (const std::system_error&) {
+        // No thread to be had: the work is done here, before the report, with the same result.
+        m_settings.alongsideReport();
+      }
+    }
+    m_reportWritten = WriteReport();
+  }
   // What the report did not take (a failed report, a module the table lost).
   m_detailsAhead.clear();
 }

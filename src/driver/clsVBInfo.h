@@ -34,6 +34,10 @@ struct RunSettings {
   /// Each source file's line ends are found while it is loaded (clsVBHeader::LineEnds), on the
   /// loading threads while its tokens are fresh: set when the run will be exported with places.
   bool keepLineEnds = false;
+  /// Work done on a thread of its own while the report is written, once the analysis is
+  /// complete (an export written ahead, say): it may only read the run's results, and must not
+  /// throw. It runs under the run's stop flag, and the run waits for it before it ends.
+  std::function<void()> alongsideReport;
 };
 
 class clsVBInfo {

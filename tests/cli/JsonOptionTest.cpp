@@ -94,6 +94,23 @@ TEST_F(JsonOptionTest, AnExportThatCannotBeWrittenFailsTheProject) {
   EXPECT_EQ(names, (std::vector<std::string>{"C.html", "C.json"}));
 }
 
+// The export is written while the report is, and put in place only with it: a report that
+// cannot be written takes its export along, leaving no temporary file and no export.
+TEST_F(JsonOptionTest, AReportThatCannotBeWrittenLeavesNoExport) {
+  const std::string a = Write("E.vbp", "Name=\"E\"\r\nModule=modE; modE.bas\r\n");
+  Write("modE.bas", "Attribute VB_Name = \"modE\"\r\nPublic Sub S()\r\nEnd Sub\r\n");
+  fs::create_directories(m_dir / "E_document" / "E.html" / "inside");
+  DocumentOptions options;
+  options.json = true;
+  std::ostringstream out, err;
+  EXPECT_EQ(RunDocument({a}, options, out, err), 1);
+  EXPECT_EQ(out.str(), "");
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(m_dir / "E_document"))
+    names.push_back(e.path().filename().string());
+  EXPECT_EQ(names, (std::vector<std::string>{"E.html"})) << err.str();
+}
+
 // The command line of the exports: each option alone and together, and what a wrong code page
 // gets.
 TEST_F(JsonOptionTest, ExportOptionsOnTheCommandLine) {
