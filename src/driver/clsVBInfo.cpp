@@ -61,6 +61,17 @@ std::string ProjectFailure(LoadError in_eReason) {
   return std::string("project file ") + LoadErrorText(in_eReason);
 }
 
+constexpr const char* kNoProjectLines = "holds no project lines";
+
+// "report folder cannot be created: PATH: REASON", the reason as the system gives it (a missing
+// one is asked for by trying again).
+std::string FolderFailure(const std::string& in_sFolder, std::error_code in_oError) {
+  if (!in_oError) std::filesystem::create_directory(in_sFolder, in_oError);
+  const std::string reason =
+      in_oError ? in_oError.message() : std::string("a file of that name is in the way");
+  return "report folder cannot be created: " + in_sFolder + ": " + reason;
+}
+
 }  // namespace
 
 clsVBInfo::clsVBInfo() {
@@ -72,6 +83,11 @@ clsVBInfo::~clsVBInfo() = default;
 void clsVBInfo::Fail(std::string in_sReason) {
   m_reportWritten = false;
   if (m_failureReason.empty()) m_failureReason = std::move(in_sReason);
+}
+
+void clsVBInfo::Warn(const std::string& in_sFile, std::string in_sMessage) {
+  m_warnings.push_back(Cp1252ToUtf8(in_sFile) + ": " + in_sMessage);
+  m_warningDetails.push_back({in_sFile, std::move(in_sMessage)});
 }
 
 void clsVBInfo::GetFileInfo(const std::string& in_sFilename) {
@@ -138,13 +154,12 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
 
   // The report folder, created under the same path the report is written to.
   const std::string folder = m_sOutputFolder.substr(0, m_sOutputFolder.size() - 1);
-  if (!m_settings.outDir.empty()) {
-    std::error_code ec;
-    std::filesystem::create_directories(m_settings.outDir, ec);
-  }
+  std::error_code outDirError;
+  if (!m_settings.outDir.empty())
+    std::filesystem::create_directories(m_settings.outDir, outDirError);
   CreateFolder(folder);
   if (!IsFolder(folder)) {
-    Fail("report folder cannot be created");
+    Fail(FolderFailure(outDirError ? m_settings.outDir : folder, outDirError));
     return;
   }
 
@@ -159,6 +174,14 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
     m_oFileTypes = parser.ParseVBP();
   }
   if (!m_oFileTypes) m_oFileTypes = std::make_shared<clsVBFileTypes>();
+  // Any file can be picked as a project; one the parser finds nothing in is documented (an
+  // empty report) with a word that it was probably not a project file.
+  if (m_oFileTypes->Count() == 0 && m_oFileTypes->ProjectType.empty()) {
+    // The warning is the project file's own: its text does not repeat the name the caller
+    // shows it under; its parts name the file as the export names files.
+    m_warnings.emplace_back(kNoProjectLines);
+    m_warningDetails.push_back({Utf8To1252(fileName), kNoProjectLines});
+  }
 
   ItemPathResolver resolver;
   FirstPass(resolver);
@@ -238,10 +261,7 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
       if (index >= files.size() || !planned[index]) continue;
       SourceFile& file = loader.Take(index);
       if (file.details.entry) m_detailsAhead.push_back(std::move(file.details));
-      if (file.outcome != LoadError::kNone) {
-        m_warnings.push_back(Cp1252ToUtf8(values[index]) + ": " + SourceMessage(file.outcome));
-        m_warningDetails.push_back({values[index], SourceMessage(file.outcome)});
-      }
+      if (file.outcome != LoadError::kNone) Warn(values[index], SourceMessage(file.outcome));
       if (file.formLike) {
         LoadFormItem(*item, file);
       } else {

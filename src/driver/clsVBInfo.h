@@ -111,6 +111,8 @@ class clsVBInfo {
   /// Writes the report to HtmlListing; true when it is complete and in place.
   bool WriteReport();
   void Fail(std::string in_sReason);
+  /// Records a warning about in_sFile (code page bytes, as the project file names it).
+  void Warn(const std::string& in_sFile, std::string in_sMessage);
 
   std::string m_HtmlListing;
   std::string m_HtmlFile;

@@ -169,8 +169,16 @@ TEST_F(CliTest, AFailedProjectGivesOneLineAndExitOneWhileOthersGoOn) {
   r = RunCli({Path("Blocked.vbp")});
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(r.out.empty());
-  EXPECT_EQ(r.err,
-            "quillscope-cli: " + Path("Blocked.vbp") + ": report folder cannot be created\n");
+  EXPECT_EQ(r.err, "quillscope-cli: " + Path("Blocked.vbp") +
+                       ": report folder cannot be created: " + Path("Blocked_document") +
+                       ": File exists\n");
+
+  // An output folder whose name a file has taken: the error names that path and why.
+  r = RunCli({"--out-dir", Path("Blocked_document"), Path("Blocked.vbp")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "quillscope-cli: " + Path("Blocked.vbp") +
+                       ": report folder cannot be created: " + Path("Blocked_document") +
+                       ": Not a directory\n");
 }
 
 TEST_F(CliTest, WarningsForExtensionMissingSourcesAndSharedReports) {
@@ -185,6 +193,20 @@ TEST_F(CliTest, WarningsForExtensionMissingSourcesAndSharedReports) {
           "quillscope-cli: warning: " + text +
               ": the file name does not end in .vbp; reading it as a project file",
           "quillscope-cli: warning: " + text + ": Forms\\frmNone.frm: source file not found"}));
+
+  // Files the project parser finds nothing in are documented with a warning that says so.
+  const std::string readMe = Write("ReadMe.txt", "Read me first.\r\n");
+  const std::string empty = Write("Empty.vbp", "");
+  r = RunCli({readMe, empty});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(Lines(r.out), (std::vector<std::string>{Path("ReadMe_document/ReadMe.html"),
+                                                    Path("Empty_document/Empty.html")}));
+  EXPECT_EQ(Lines(r.err),
+            (std::vector<std::string>{
+                "quillscope-cli: warning: " + readMe +
+                    ": the file name does not end in .vbp; reading it as a project file",
+                "quillscope-cli: warning: " + readMe + ": holds no project lines",
+                "quillscope-cli: warning: " + empty + ": holds no project lines"}));
 
   // Two projects whose reports fall on one path: the second draws a warning.
   const std::string a = Write("a/Same.vbp", "Name=\"A\"\r\n");

@@ -340,7 +340,8 @@ TEST(BadInput, ReportLocationsThatCannotBeWritten) {
   r.Document(dir.Write("A.vbp", Crlf("Name=\"A\"\n")));
   ExpectEndedNormally(r);
   EXPECT_FALSE(r.info.ReportWritten());
-  EXPECT_EQ(r.info.FailureReason(), "report folder cannot be created");
+  EXPECT_EQ(r.info.FailureReason(),
+            "report folder cannot be created: " + (dir / "A_document") + ": File exists");
   EXPECT_EQ(ReadFile(dir / "A_document"), "not a folder");
 
   // The report path is a folder: a named failure, the folder and what it holds untouched.

@@ -158,7 +158,8 @@ TEST(clsVBInfo, FailuresAreNamedAndLeaveNoReportFolder) {
   dir.Write("blocked_document", "a file where the report folder should go");
   p.info.GetFileInfo(dir / "blocked.vbp");
   EXPECT_FALSE(p.info.ReportWritten());
-  EXPECT_EQ(p.info.FailureReason(), "report folder cannot be created");
+  EXPECT_EQ(p.info.FailureReason(),
+            "report folder cannot be created: " + (dir / "blocked_document") + ": File exists");
 
   // The report name is taken by a folder: the report cannot be written.
   dir.Write("taken.vbp", Crlf("Name=\"t\"\n"));
