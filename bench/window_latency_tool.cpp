@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
   if (project.isEmpty() || runs < 1) return Usage();
 
   qs::clsDialog::SetFileChooser([project](qs::FileChooserRequest&) { return project; });
-  qs::SetDocumentOpener([](const QUrl&) {});
+  qs::SetDocumentOpener([](const QUrl&) { return true; });
 
   auto* window = new qs::frmDocument;
   window->VBInfo()->Settings().outDir = outDir;

@@ -85,6 +85,10 @@ void clsVBInfo::Fail(std::string in_sReason) {
   if (m_failureReason.empty()) m_failureReason = std::move(in_sReason);
 }
 
+void clsVBInfo::RaiseProgress(const RunProgress& in_oProgress) const {
+  if (EvtProgress) Raise([&] { EvtProgress(in_oProgress); });
+}
+
 void clsVBInfo::Warn(const std::string& in_sFile, std::string in_sMessage) {
   m_warnings.push_back(Cp1252ToUtf8(in_sFile) + ": " + in_sMessage);
   m_warningDetails.push_back({in_sFile, std::move(in_sMessage)});
@@ -190,12 +194,14 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   // run's table is freed first.
   m_oRun.ClearCurrentModule();
   m_oRun.g_oSymTable.reset();
+  RaiseProgress({RunProgress::Phase::kAnalysing, 0, 0, {}});
   RunSecondPass(m_oRun, *m_oFileTypes);
 
   {
     // Declared after the report's inputs are complete and joined (on leaving the block, also by
     // a stop) before the run ends.
     std::jthread alongside;
+    RaiseProgress({RunProgress::Phase::kWritingReport, 0, 0, {}});
     if (m_settings.alongsideReport) {
       try {
         alongside = std::jthread([this] {
@@ -262,6 +268,9 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
       SourceFile& file = loader.Take(index);
       if (file.details.entry) m_detailsAhead.push_back(std::move(file.details));
       if (file.outcome != LoadError::kNone) Warn(values[index], SourceMessage(file.outcome));
+      if (EvtProgress)
+        RaiseProgress(
+            {RunProgress::Phase::kReading, index + 1, files.size(), Cp1252ToUtf8(values[index])});
       if (file.formLike) {
         LoadFormItem(*item, file);
       } else {

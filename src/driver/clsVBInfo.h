@@ -17,6 +17,16 @@ class clsVBFileTypes;
 class ItemPathResolver;
 struct SourceFile;
 
+/// What a run is doing, for a progress display. While files are read: how many of the listed
+/// source files are done and the one just read (as the project file names it, UTF-8).
+struct RunProgress {
+  enum class Phase { kReading, kAnalysing, kWritingReport, kWritingExport, kWritingSite };
+  Phase phase = Phase::kReading;
+  size_t done = 0;
+  size_t total = 0;
+  std::string file;
+};
+
 /// What a run may be told from outside: where the report goes, and the values a test pins.
 struct RunSettings {
   /// When set, the report folder is created under this folder instead of beside the project.
@@ -51,6 +61,8 @@ class clsVBInfo {
   const std::string& HtmlListing() const { return m_HtmlListing; }
   void SetHtmlListing(std::string v) { m_HtmlListing = std::move(v); }
   const std::string& HtmlFile() const { return m_HtmlFile; }
+  /// The project file of the last run, as GetFileInfo was given it.
+  const std::string& ProjectFile() const { return m_sProjectFile; }
   void SetHtmlFile(std::string v) { m_HtmlFile = std::move(v); }
 
   /// One documentation run. Raises EvtBegin first and EvtEnd last, exactly once each, also when
@@ -70,6 +82,12 @@ class clsVBInfo {
   /// run's thread).
   std::function<void()> EvtBegin;
   std::function<void()> EvtEnd;
+  /// Raised on the run's thread as it moves on: once per source file read, and at the start
+  /// of each later phase. A handler that throws is ignored.
+  std::function<void(const RunProgress&)> EvtProgress;
+  /// Raises EvtProgress, for work the caller adds to the run (an export written alongside the
+  /// report, say).
+  void RaiseProgress(const RunProgress& in_oProgress) const;
 
   /// Whether the last run wrote its report completely, and if not, why (for example
   /// "project file not found", "project file is a folder", "project file is not readable",

@@ -46,18 +46,14 @@ QUrl DocumentUrl(const QString& in_sTarget) {
   return QUrl(QStringLiteral("http://") + target);
 }
 
-void OpenDocument(const QString& in_sTarget) {
+bool OpenDocument(const QString& in_sTarget) {
   try {
     const QUrl url = DocumentUrl(in_sTarget);
-    if (!url.isValid() || url.isEmpty()) return;
-    if (Opener()) {
-      Opener()(url);
-    } else {
-      QDesktopServices::openUrl(url);
-    }
+    if (!url.isValid() || url.isEmpty()) return false;
+    return Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
   } catch (...) {
-    // The shell's answer is never examined; a failure to open changes nothing.
-    return;
+    // The caller hears that nothing was opened.
+    return false;
   }
 }
 

@@ -8,9 +8,10 @@
 
 namespace qs {
 
-/// Receives the address OpenDocument settles on. The default one asks the desktop's default
-/// handler (QDesktopServices); tests install one that only records the address.
-using DocumentOpener = std::function<void(const QUrl&)>;
+/// Receives the address OpenDocument settles on and says whether the desktop took it. The
+/// default one asks the desktop's default handler (QDesktopServices); tests install one that
+/// only records the address.
+using DocumentOpener = std::function<bool(const QUrl&)>;
 
 /// Installs the opener (an empty function restores the desktop's). Returns the previous one.
 DocumentOpener SetDocumentOpener(DocumentOpener in_oOpener);
@@ -20,8 +21,9 @@ DocumentOpener SetDocumentOpener(DocumentOpener in_oOpener);
 /// "http://" in front. Empty for an empty target.
 QUrl DocumentUrl(const QString& in_sTarget);
 
-/// Opens the target (a file path or a host name without scheme) through the desktop. Every
-/// failure is ignored.
-void OpenDocument(const QString& in_sTarget);
+/// Opens the target (a file path or a host name without scheme) through the desktop. True when
+/// the desktop took it; false when no program could be started for it (or the target is
+/// empty). Never throws.
+bool OpenDocument(const QString& in_sTarget);
 
 }  // namespace qs

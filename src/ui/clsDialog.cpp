@@ -22,9 +22,16 @@ FileChooser& Chooser() {
 QString QtFileChooser(FileChooserRequest& r) {
   QPointer<QFileDialog> dlg = new QFileDialog(r.owner, r.title);
   const bool save = r.kind == FileChooserRequest::Kind::Save;
+  const bool many = !save && (r.flags & kOfnAllowMultiSelect);
   dlg->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dlg->setFileMode(!save && (r.flags & kOfnFileMustExist) ? QFileDialog::ExistingFile
-                                                          : QFileDialog::AnyFile);
+  if (r.kind == FileChooserRequest::Kind::Folder) {
+    dlg->setFileMode(QFileDialog::Directory);
+  } else if (many) {
+    dlg->setFileMode(QFileDialog::ExistingFiles);
+  } else {
+    dlg->setFileMode(!save && (r.flags & kOfnFileMustExist) ? QFileDialog::ExistingFile
+                                                            : QFileDialog::AnyFile);
+  }
   QFileDialog::Options options = QFileDialog::HideNameFilterDetails;
   if (!(r.flags & kOfnOverwritePrompt)) options |= QFileDialog::DontConfirmOverwrite;
   dlg->setOptions(options);
@@ -45,7 +52,7 @@ QString QtFileChooser(FileChooserRequest& r) {
   if (dlg.isNull()) return {};
   QString chosen;
   if (answer == QDialog::Accepted && !dlg->selectedFiles().isEmpty()) {
-    chosen = dlg->selectedFiles().constFirst();
+    chosen = many ? dlg->selectedFiles().join(QChar(0)) : dlg->selectedFiles().constFirst();
   }
   delete dlg.data();
   return chosen;
@@ -160,6 +167,49 @@ QString clsDialog::ShowOpen(QWidget* in_oOwner, const QString& in_sTitle,
     return {};
   }
   return Show(request, inout_lFlags);
+}
+
+QStringList clsDialog::ShowOpenMany(QWidget* in_oOwner, const QString& in_sTitle,
+                                    const QString& in_sInitDir, const QString& in_sFilter,
+                                    int32_t& inout_lFlags) {
+  QStringList chosen;
+  try {
+    FileChooserRequest request;
+    request.kind = FileChooserRequest::Kind::Open;
+    request.owner = in_oOwner;
+    request.title = in_sTitle;
+    request.initialFolder = in_sInitDir.isEmpty() ? m_sLastFile : in_sInitDir;
+    request.filters = ParseFilter(in_sFilter);
+    request.flags = inout_lFlags | kOfnAllowMultiSelect;
+    const QString answer = Chooser() ? Chooser()(request) : QtFileChooser(request);
+    inout_lFlags = request.flags;
+    for (const QString& piece : answer.split(QChar(0), Qt::SkipEmptyParts)) {
+      const QString path = piece.trimmed();
+      if (path.isEmpty() || !QFileInfo(path).isFile()) continue;
+      chosen.append(path);
+    }
+    if (!chosen.isEmpty()) m_sLastFile = chosen.constLast();
+  } catch (...) {
+    // The caller gets no file, as if the chooser was cancelled.
+    return {};
+  }
+  return chosen;
+}
+
+QString clsDialog::ShowFolder(QWidget* in_oOwner, const QString& in_sTitle,
+                              const QString& in_sInitDir) {
+  try {
+    FileChooserRequest request;
+    request.kind = FileChooserRequest::Kind::Folder;
+    request.owner = in_oOwner;
+    request.title = in_sTitle;
+    request.initialFolder = in_sInitDir;
+    const QString chosen = (Chooser() ? Chooser()(request) : QtFileChooser(request)).trimmed();
+    return QFileInfo(chosen).isDir() ? chosen : QString();
+  } catch (...) {
+    // The caller gets no folder, as if the chooser was cancelled.
+    return {};
+  }
 }
 
 QString clsDialog::ShowNew(QWidget* in_oOwner, const QString& in_sTitle, const QString& in_sInitDir,

@@ -16,6 +16,8 @@ namespace qs {
 inline constexpr int32_t kOfnReadOnly = 0x1;
 inline constexpr int32_t kOfnOverwritePrompt = 0x2;
 inline constexpr int32_t kOfnHideReadOnly = 0x4;
+/// Several files may be picked; the chooser answers with their paths separated by NUL.
+inline constexpr int32_t kOfnAllowMultiSelect = 0x200;
 inline constexpr int32_t kOfnPathMustExist = 0x800;
 inline constexpr int32_t kOfnFileMustExist = 0x1000;
 inline constexpr int32_t kOfnShareAware = 0x4000;
@@ -40,7 +42,7 @@ QStringList QtNameFilters(const std::vector<FileFilter>& in_oFilters);
 
 /// What a file chooser is asked to show.
 struct FileChooserRequest {
-  enum class Kind { Open, Save };
+  enum class Kind { Open, Save, Folder };
   Kind kind = Kind::Open;
   QWidget* owner = nullptr;
   QString title;
@@ -66,6 +68,12 @@ class clsDialog {
   /// exists) or anything goes wrong. A non-empty result becomes FileName().
   QString ShowOpen(QWidget* in_oOwner, const QString& in_sTitle, const QString& in_sInitDir,
                    const QString& in_sFilter, int32_t& inout_lFlags);
+  /// Asks for one or more existing files (kOfnAllowMultiSelect is added to the flags). Returns
+  /// the chosen paths that exist, in the chooser's order; none when the user cancels.
+  QStringList ShowOpenMany(QWidget* in_oOwner, const QString& in_sTitle, const QString& in_sInitDir,
+                           const QString& in_sFilter, int32_t& inout_lFlags);
+  /// Asks for an existing folder. Returns it, or "" when the user cancels.
+  QString ShowFolder(QWidget* in_oOwner, const QString& in_sTitle, const QString& in_sInitDir);
   /// The same as ShowOpen (an open dialog as well).
   QString ShowNew(QWidget* in_oOwner, const QString& in_sTitle, const QString& in_sInitDir,
                   const QString& in_sFilter, int32_t& inout_lFlags);

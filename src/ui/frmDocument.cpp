@@ -1,24 +1,36 @@
 #include "ui/frmDocument.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QThread>
 #include <QTimer>
+#include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <chrono>
 #include <cmath>
 #include <utility>
 
+#include "driver/JsonExport.h"
 #include "driver/ProgramInfo.h"
+#include "driver/ProjectJson.h"
 #include "driver/clsVBInfo.h"
 #include "ui/Logo.h"
 #include "ui/OpenDocument.h"
@@ -35,7 +47,59 @@ QString FromBytes(const std::string& s) {
   return QFile::decodeName(QByteArray::fromStdString(s));
 }
 
+// What the window remembers between program starts.
+const QString kRecentKey = QStringLiteral("recentProjects");
+const QString kLastFolderKey = QStringLiteral("lastFolder");
+const QString kLastReportKey = QStringLiteral("lastReport");
+const QString kOutputFolderKey = QStringLiteral("outputFolder");
+const QString kWriteJsonKey = QStringLiteral("writeJson");
+
+bool IsProjectPath(const QString& in_sPath) {
+  return in_sPath.endsWith(QLatin1String(".vbp"), Qt::CaseInsensitive);
+}
+
 }  // namespace
+
+// Filled on the run's thread while the report is written, read by the window once the thread
+// has ended.
+struct frmDocument::ExportOutcome {
+  bool wanted = false;
+  PendingProjectJson pending;
+  std::string path;
+  bool committed = false;
+};
+
+QString ProgressText(const RunProgress& in_oProgress) {
+  switch (in_oProgress.phase) {
+    case RunProgress::Phase::kReading:
+      return QStringLiteral("Reading %1 of %2: %3")
+          .arg(in_oProgress.done)
+          .arg(in_oProgress.total)
+          .arg(QString::fromStdString(in_oProgress.file)
+                   .replace(QLatin1Char('\\'), QLatin1Char('/')));
+    case RunProgress::Phase::kAnalysing:
+      return QStringLiteral("Analysing the code");
+    case RunProgress::Phase::kWritingReport:
+      return QStringLiteral("Writing the report");
+    case RunProgress::Phase::kWritingExport:
+      return QStringLiteral("Writing the report and the JSON export");
+    case RunProgress::Phase::kWritingSite:
+      return QStringLiteral("Writing the site");
+  }
+  return {};
+}
+
+QString DocumentedText(size_t in_nFiles, qsizetype in_nWarnings) {
+  QString text = QStringLiteral("Documented %1 %2")
+                     .arg(in_nFiles)
+                     .arg(in_nFiles == 1 ? QStringLiteral("file") : QStringLiteral("files"));
+  if (in_nWarnings > 0) {
+    text += QStringLiteral(", %1 %2")
+                .arg(in_nWarnings)
+                .arg(in_nWarnings == 1 ? QStringLiteral("warning") : QStringLiteral("warnings"));
+  }
+  return text;
+}
 
 QString CompletedCaption(double in_dElapsed) {
   // nearbyint rounds in the default mode, to nearest with halves to even.
@@ -91,6 +155,37 @@ frmDocument::frmDocument(QWidget* in_oParent) : QWidget(in_oParent) {
   OkButton = new QPushButton(QStringLiteral("Ok"), fra);
   OkButton->setObjectName(QStringLiteral("OkButton"));
 
+  lblStatus = new QLabel(fra);
+  lblStatus->setObjectName(QStringLiteral("lblStatus"));
+  lblStatus->setTextFormat(Qt::PlainText);
+  lblStatus->setMinimumWidth(300);
+  cancelButton = new QPushButton(QStringLiteral("&Cancel"), fra);
+  cancelButton->setObjectName(QStringLiteral("cancelButton"));
+  cancelButton->setEnabled(false);
+
+  chkJson = new QCheckBox(QStringLiteral("Also write the &JSON export"), this);
+  chkJson->setObjectName(QStringLiteral("chkJson"));
+  lblOutDir = new QLabel(this);
+  lblOutDir->setObjectName(QStringLiteral("lblOutDir"));
+  lblOutDir->setTextFormat(Qt::PlainText);
+  outDirButton = new QPushButton(QStringLiteral("Output &folder..."), this);
+  outDirButton->setObjectName(QStringLiteral("outDirButton"));
+  outDirResetButton = new QPushButton(QStringLiteral("Beside the &project"), this);
+  outDirResetButton->setObjectName(QStringLiteral("outDirResetButton"));
+  lastReportButton = new QPushButton(QStringLiteral("Open &last report"), this);
+  lastReportButton->setObjectName(QStringLiteral("lastReportButton"));
+  recentButton = new QToolButton(this);
+  recentButton->setObjectName(QStringLiteral("recentButton"));
+  recentButton->setText(QStringLiteral("&Recent"));
+  recentButton->setPopupMode(QToolButton::InstantPopup);
+  recentMenu = new QMenu(recentButton);
+  recentMenu->setObjectName(QStringLiteral("recentMenu"));
+  recentButton->setMenu(recentMenu);
+  // Keyboard focus shows on every control, whatever the desktop's style draws.
+  setStyleSheet(
+      QStringLiteral("QPushButton:focus, QToolButton:focus, QCheckBox:focus { outline: 2px solid "
+                     "palette(highlight); }"));
+
   ProgressTimer = new QTimer(this);
   ProgressTimer->setObjectName(QStringLiteral("ProgressTimer"));
   ProgressTimer->setInterval(kProgressIntervalMs);
@@ -102,20 +197,50 @@ frmDocument::frmDocument(QWidget* in_oParent) : QWidget(in_oParent) {
   grid->addWidget(lblStartTime, 0, 1);
   grid->addWidget(lblTime, 1, 1);
   grid->addWidget(pgSec, 2, 1);
+  // What the run is doing, beside the activity bar, and the way to stop it.
+  auto* status = new QHBoxLayout;
+  status->addWidget(lblStatus, 1);
+  status->addWidget(cancelButton);
+  grid->addLayout(status, 3, 1);
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(lblCompany);
   bottom->addStretch(1);
   bottom->addWidget(obfuseButton);
   bottom->addWidget(OkButton);
-  grid->addLayout(bottom, 3, 0, 1, 2);
+  grid->addLayout(bottom, 4, 0, 1, 2);
   grid->setColumnStretch(1, 1);
   grid->setColumnMinimumWidth(1, 300);
+  // Below the frame: what the runs write and where, the last report and the recent projects.
+  auto* options = new QGridLayout;
+  options->addWidget(chkJson, 0, 0, 1, 3);
+  options->addWidget(new QLabel(QStringLiteral("Reports go:"), this), 1, 0);
+  options->addWidget(lblOutDir, 1, 1);
+  auto* outDirButtons = new QHBoxLayout;
+  outDirButtons->addWidget(outDirButton);
+  outDirButtons->addWidget(outDirResetButton);
+  options->addLayout(outDirButtons, 1, 2);
+  auto* again = new QHBoxLayout;
+  again->addWidget(lastReportButton);
+  again->addWidget(recentButton);
+  again->addStretch(1);
+  options->addLayout(again, 2, 0, 1, 3);
+  options->setColumnStretch(1, 1);
   auto* outer = new QVBoxLayout(this);
   outer->addWidget(fra);
+  outer->addLayout(options);
+  // Maximised, the window keeps its proportions: the extra room goes below, not into the rows.
+  outer->addStretch(1);
+  setAcceptDrops(true);
 
   connect(obfuseButton, &QPushButton::clicked, this, &frmDocument::obfuseButton_Click);
   connect(OkButton, &QPushButton::clicked, this, &frmDocument::OkButton_Click);
   connect(ProgressTimer, &QTimer::timeout, this, &frmDocument::ProgressTimer_Timer);
+  connect(cancelButton, &QPushButton::clicked, this, &frmDocument::cancelButton_Click);
+  connect(lastReportButton, &QPushButton::clicked, this, &frmDocument::lastReportButton_Click);
+  connect(outDirButton, &QPushButton::clicked, this, &frmDocument::outDirButton_Click);
+  connect(outDirResetButton, &QPushButton::clicked, this, &frmDocument::outDirResetButton_Click);
+  connect(chkJson, &QCheckBox::toggled, this,
+          [](bool on) { QSettings().setValue(kWriteJsonKey, on); });
 
   Form_Load();
 }
@@ -126,6 +251,7 @@ frmDocument::~frmDocument() {
   if (m_oVBInfo) {
     m_oVBInfo->EvtBegin = nullptr;
     m_oVBInfo->EvtEnd = nullptr;
+    m_oVBInfo->EvtProgress = nullptr;
   }
 }
 
@@ -138,6 +264,11 @@ void frmDocument::Form_Load() {
     lblStartTime->clear();
     pgSec->setValue(0);
     m_iProgress = 0;
+    const QSettings settings;
+    chkJson->setChecked(settings.value(kWriteJsonKey, false).toBool());
+    m_sLastReport = settings.value(kLastReportKey).toString();
+    SetOutputFolder(settings.value(kOutputFolderKey).toString());
+    RebuildRecentMenu();
   } catch (...) {
     // The window opens with whatever was set up; a missing driver is made by the next run.
     return;
@@ -149,6 +280,7 @@ void frmDocument::Form_Unload() {
   if (m_oVBInfo) {
     m_oVBInfo->EvtBegin = nullptr;
     m_oVBInfo->EvtEnd = nullptr;
+    m_oVBInfo->EvtProgress = nullptr;
   }
   m_oVBInfo.reset();
 }
@@ -167,6 +299,12 @@ void frmDocument::NewVBInfo() {
     const uint32_t run = m_iRun;
     QMetaObject::invokeMethod(
         this, [this, run] { m_oVBInfo_EvtEnd(run); }, Qt::QueuedConnection);
+  };
+  m_oVBInfo->EvtProgress = [this](const RunProgress& progress) {
+    const uint32_t run = m_iRun;
+    QMetaObject::invokeMethod(
+        this, [this, run, progress] { m_oVBInfo_EvtProgress(run, progress); },
+        Qt::QueuedConnection);
   };
 }
 
@@ -192,35 +330,86 @@ void frmDocument::obfuseButton_Click() {
   try {
     clsDialog dialog;
     int32_t flags = kOfnHideReadOnly | kOfnPathMustExist | kOfnFileMustExist | kOfnShareAware;
-    const QString path =
-        dialog.ShowOpen(this, QStringLiteral("Open Visual Basic Project File"),
-                        QCoreApplication::applicationDirPath() + QLatin1Char('/'),
-                        QStringLiteral("Visual Basic Project (*.vbp)|*.vbp"), flags);
-    if (path.isEmpty()) {
+    // The dialog starts where the last project was picked; the first time, in the home folder
+    // (the program's own folder is a system folder once installed).
+    QString start = QSettings().value(kLastFolderKey).toString();
+    if (start.isEmpty() || !QFileInfo(start).isDir()) start = QDir::homePath();
+    const QStringList paths = dialog.ShowOpenMany(
+        this, QStringLiteral("Open Visual Basic Project File"), start + QLatin1Char('/'),
+        QStringLiteral("Visual Basic Project (*.vbp)|*.vbp"), flags);
+    if (paths.isEmpty()) {
       m_sSelectedFile.clear();
       return;
     }
+    QSettings().setValue(kLastFolderKey, QFileInfo(paths.constLast()).absolutePath());
+    DocumentProjects(paths);
+  } catch (...) {
+    // The dialog could not be had: the window stays as it was, ready for another try.
+    return;
+  }
+}
+
+void frmDocument::DocumentProjects(const QStringList& in_oPaths) {
+  for (const QString& path : in_oPaths)
+    if (!path.trimmed().isEmpty()) m_oQueue.append(path);
+  if (m_bRunning || m_oQueue.isEmpty()) return;
+  m_oBatch.clear();
+  m_bCancelled = false;
+  if (!StartNext()) {
+    m_oQueue.clear();
+    m_bRunning = false;
+  }
+}
+
+bool frmDocument::StartNext() {
+  try {
+    if (m_oQueue.isEmpty()) return false;
+    const QString path = m_oQueue.takeFirst();
     m_sSelectedFile = path;
     if (!m_oVBInfo) NewVBInfo();
     // The run goes on a thread of its own, so the window keeps answering; the thread holds the
     // driver, which the window keeps too until the thread has ended.
     std::shared_ptr<clsVBInfo> info = m_oVBInfo;
+    if (!m_sOutputFolder.isEmpty())
+      info->Settings().outDir = QFile::encodeName(m_sOutputFolder).toStdString();
+    auto exported = std::make_shared<ExportOutcome>();
+    exported->wanted = chkJson->isChecked();
+    // The export is written while the report is, and put in place only with it.
+    if (exported->wanted) {
+      clsVBInfo* raw = info.get();
+      ExportOutcome* out = exported.get();
+      info->Settings().alongsideReport = [raw, out] {
+        raw->RaiseProgress({RunProgress::Phase::kWritingExport, 0, 0, {}});
+        out->path = JsonListingPath(raw->HtmlListing());
+        out->pending.Write(*raw, raw->ProjectFile(), ExportOptions(), out->path);
+      };
+    } else {
+      info->Settings().alongsideReport = nullptr;
+    }
     const std::string file = QFile::encodeName(path).toStdString();
-    QThread* thread = QThread::create([info, file] { info->GetFileInfo(file); });
+    QThread* thread = QThread::create([info, file, exported] {
+      info->GetFileInfo(file);
+      if (exported->wanted && info->ReportWritten())
+        exported->committed = exported->pending.Commit();
+    });
     thread->setObjectName(QStringLiteral("DocumentationRun"));
     const uint32_t run = ++m_iRunsStarted;
     connect(thread, &QThread::finished, this, [this, run] { RunThreadFinished(run); });
     m_oRunInfo = std::move(info);
+    m_oExport = std::move(exported);
     m_oRunThread = thread;
     m_iRun = run;
+    m_nFilesListed = 0;
     m_bRunning = true;
     m_bClosePending = false;
     obfuseButton->setEnabled(false);
+    cancelButton->setEnabled(true);
+    lblStatus->setText(QStringLiteral("Starting ") + QFileInfo(path).fileName());
     thread->start();
+    return true;
   } catch (...) {
-    // The dialog or the thread could not be had: the window stays as it was, ready for another
-    // try.
-    return;
+    // The thread could not be had: the window stays as it was, ready for another try.
+    return false;
   }
 }
 
@@ -232,6 +421,104 @@ void frmDocument::OkButton_Click() {
     return;
   }
   close();
+}
+
+void frmDocument::cancelButton_Click() {
+  if (m_oRunThread == nullptr) return;
+  m_bCancelled = true;
+  m_oQueue.clear();
+  if (m_oRunInfo) m_oRunInfo->RequestStop();
+  cancelButton->setEnabled(false);
+  lblStatus->setText(QStringLiteral("Cancelling..."));
+}
+
+void frmDocument::lastReportButton_Click() {
+  if (!m_sLastReport.isEmpty()) OpenDocument(m_sLastReport);
+}
+
+void frmDocument::outDirButton_Click() {
+  clsDialog dialog;
+  const QString start = m_sOutputFolder.isEmpty() ? QDir::homePath() : m_sOutputFolder;
+  const QString folder = dialog.ShowFolder(this, QStringLiteral("Folder for the Reports"), start);
+  if (!folder.isEmpty()) SetOutputFolder(folder);
+}
+
+void frmDocument::outDirResetButton_Click() {
+  SetOutputFolder(QString());
+}
+
+void frmDocument::SetOutputFolder(const QString& in_sFolder) {
+  m_sOutputFolder = in_sFolder;
+  QSettings().setValue(kOutputFolderKey, in_sFolder);
+  // A run asked for from now on writes there; beside the project again when cleared.
+  if (in_sFolder.isEmpty() && m_oVBInfo && !m_bRunning) m_oVBInfo->Settings().outDir.clear();
+  ShowOutputFolder();
+}
+
+void frmDocument::ShowOutputFolder() {
+  lblOutDir->setText(m_sOutputFolder.isEmpty() ? QStringLiteral("beside each project")
+                                               : m_sOutputFolder);
+  outDirResetButton->setEnabled(!m_sOutputFolder.isEmpty());
+}
+
+bool frmDocument::WritesJson() const {
+  return chkJson->isChecked();
+}
+
+void frmDocument::SetWritesJson(bool in_bWrite) {
+  chkJson->setChecked(in_bWrite);
+}
+
+QString frmDocument::StatusText() const {
+  return lblStatus->text();
+}
+
+QStringList frmDocument::RecentProjects() const {
+  return QSettings().value(kRecentKey).toStringList();
+}
+
+void frmDocument::AddRecent(const QString& in_sPath) {
+  const QString path = QFileInfo(in_sPath).absoluteFilePath();
+  QStringList recent = RecentProjects();
+  recent.removeAll(path);
+  recent.prepend(path);
+  while (recent.size() > kRecentProjects) recent.removeLast();
+  QSettings().setValue(kRecentKey, recent);
+  RebuildRecentMenu();
+}
+
+void frmDocument::RebuildRecentMenu() {
+  recentMenu->clear();
+  const QStringList recent = RecentProjects();
+  for (qsizetype i = 0; i < recent.size(); ++i) {
+    const QString path = recent.at(i);
+    QAction* action = recentMenu->addAction(
+        QStringLiteral("&%1 %2").arg((i + 1) % 10).arg(QFileInfo(path).fileName()));
+    action->setToolTip(path);
+    action->setData(path);
+    connect(action, &QAction::triggered, this, [this, path] { DocumentProjects({path}); });
+  }
+  recentButton->setEnabled(!recent.isEmpty());
+  lastReportButton->setEnabled(!m_sLastReport.isEmpty());
+  lastReportButton->setToolTip(m_sLastReport);
+}
+
+void frmDocument::dragEnterEvent(QDragEnterEvent* in_oEvent) {
+  for (const QUrl& url : in_oEvent->mimeData()->urls()) {
+    if (url.isLocalFile() && IsProjectPath(url.toLocalFile())) {
+      in_oEvent->acceptProposedAction();
+      return;
+    }
+  }
+}
+
+void frmDocument::dropEvent(QDropEvent* in_oEvent) {
+  QStringList paths;
+  for (const QUrl& url : in_oEvent->mimeData()->urls())
+    if (url.isLocalFile() && IsProjectPath(url.toLocalFile())) paths.append(url.toLocalFile());
+  if (paths.isEmpty()) return;
+  in_oEvent->acceptProposedAction();
+  DocumentProjects(paths);
 }
 
 void frmDocument::StopAndWait() {
@@ -246,8 +533,10 @@ void frmDocument::StopAndWait() {
   m_iRun = 0;
   m_bRunning = false;
   m_bClosePending = false;
+  m_oQueue.clear();
   StopProgress();
   obfuseButton->setEnabled(true);
+  cancelButton->setEnabled(false);
 }
 
 void frmDocument::RunThreadFinished(uint32_t in_iRun) {
@@ -259,28 +548,87 @@ void frmDocument::RunThreadFinished(uint32_t in_iRun) {
   m_oRunThread = nullptr;
   m_iRun = 0;
   const std::shared_ptr<clsVBInfo> info = std::move(m_oRunInfo);
+  const std::shared_ptr<ExportOutcome> exported = std::move(m_oExport);
+  if (info) info->Settings().alongsideReport = nullptr;
   if (m_bClosePending) {
     // Ok was pressed during the run: no notice, the program is ending.
     m_bRunning = false;
     m_bClosePending = false;
+    m_oQueue.clear();
     obfuseButton->setEnabled(true);
+    cancelButton->setEnabled(false);
     close();
     return;
   }
+  if (info) {
+    RunOutcome outcome;
+    outcome.listing = FromBytes(info->HtmlListing());
+    outcome.htmlFile = FromBytes(info->HtmlFile());
+    if (!info->ReportWritten()) {
+      outcome.failure = m_bCancelled
+                            ? QStringLiteral("the run was cancelled; earlier reports are kept")
+                            : FromBytes(info->FailureReason());
+    } else {
+      m_sLastReport = outcome.listing;
+      QSettings().setValue(kLastReportKey, m_sLastReport);
+    }
+    const QString project = QFileInfo(m_sSelectedFile).fileName();
+    for (const std::string& w : info->Warnings())
+      outcome.warnings.append(project + QStringLiteral(": ") + QString::fromStdString(w));
+    if (exported && exported->wanted && info->ReportWritten()) {
+      if (exported->committed) {
+        outcome.json = FromBytes(exported->path);
+      } else {
+        outcome.warnings.append(project + QStringLiteral(": JSON export: ") +
+                                QString::fromStdString(exported->pending.Reason()));
+      }
+    }
+    lblStatus->setText(outcome.failure.isEmpty()
+                           ? DocumentedText(m_nFilesListed, outcome.warnings.size())
+                           : QStringLiteral("No report: ") + outcome.failure);
+    AddRecent(m_sSelectedFile);
+    m_oBatch.push_back(std::move(outcome));
+  }
+  // The batch goes on with the next project waiting, unless the user cancelled it.
+  if (!m_bCancelled && !m_oQueue.isEmpty() && StartNext()) return;
+  m_oQueue.clear();
+  const std::vector<RunOutcome> batch = std::move(m_oBatch);
+  m_oBatch.clear();
   const QPointer<frmDocument> self(this);
-  if (info) ShowCompletionNotice(*info);
+  if (!batch.empty()) ShowCompletionNotice(batch);
   if (!self) return;
   m_bRunning = false;
   obfuseButton->setEnabled(true);
+  cancelButton->setEnabled(false);
   emit RunEnded();
+  // Projects asked for while the notice was shown start their own batch.
+  if (!m_oQueue.isEmpty()) DocumentProjects({});
 }
 
-void frmDocument::ShowCompletionNotice(const clsVBInfo& in_oInfo) {
+void frmDocument::ShowCompletionNotice(const std::vector<RunOutcome>& in_oBatch) {
   try {
     QPointer<frmNotify> notice = new frmNotify(this);
-    notice->SetListing(FromBytes(in_oInfo.HtmlListing()));
-    notice->SetHtmlFile(FromBytes(in_oInfo.HtmlFile()));
-    if (!in_oInfo.ReportWritten()) notice->SetFailureReason(FromBytes(in_oInfo.FailureReason()));
+    // The first lines keep the notice's own words: "Generated X.html" or why there is none;
+    // a batch names each of its reports.
+    const RunOutcome& last = in_oBatch.back();
+    notice->SetListing(last.listing);
+    notice->SetHtmlFile(last.htmlFile);
+    if (!last.failure.isEmpty()) notice->SetFailureReason(last.failure);
+    if (in_oBatch.size() > 1) {
+      QStringList lines;
+      for (const RunOutcome& o : in_oBatch) {
+        lines.append(o.failure.isEmpty() ? QStringLiteral("Generated ") + o.htmlFile
+                                         : QStringLiteral("No report generated: ") + o.failure);
+      }
+      notice->SetCaption(lines.join(QLatin1Char('\n')));
+    }
+    QStringList warnings;
+    for (const RunOutcome& o : in_oBatch) {
+      if (o.failure.isEmpty()) notice->AddOutput(QStringLiteral("Report"), o.listing);
+      if (!o.json.isEmpty()) notice->AddOutput(QStringLiteral("JSON export"), o.json);
+      warnings += o.warnings;
+    }
+    notice->SetWarnings(warnings);
     notice->exec();
     // The notice goes with this window if the window is destroyed while it is shown.
     delete notice.data();
@@ -337,6 +685,13 @@ void frmDocument::m_oVBInfo_EvtBegin(uint32_t in_iRun) {
   StartProgress();
   m_vStartTime = Now();
   lblStartTime->setText(StartedCaption(WallNow()));
+}
+
+void frmDocument::m_oVBInfo_EvtProgress(uint32_t in_iRun, const RunProgress& in_oProgress) {
+  if (in_iRun != m_iRun) return;
+  if (in_oProgress.phase == RunProgress::Phase::kReading) m_nFilesListed = in_oProgress.total;
+  if (m_bCancelled) return;  // the line says the run is being cancelled
+  lblStatus->setText(ProgressText(in_oProgress));
 }
 
 void frmDocument::m_oVBInfo_EvtEnd(uint32_t in_iRun) {

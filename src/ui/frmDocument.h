@@ -1,16 +1,24 @@
-// The main window: the user picks a Visual Basic project, watches the run and gets the completion
-// notice. Closing it ends the program.
+// The main window: the user picks Visual Basic projects (the open dialog, a drop, the Recent
+// menu or the command line), watches each run with its status line, may cancel it, and gets one
+// completion notice per batch. Closing it ends the program.
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTime>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
+class QCheckBox;
 class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QGroupBox;
+class QMenu;
+class QToolButton;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -20,6 +28,17 @@ class QTimer;
 namespace qs {
 
 class clsVBInfo;
+struct RunProgress;
+
+/// The status line's text for a step of a run ("Reading 3 of 12: Forms/frmMain.frm", "Writing
+/// the report", ...).
+QString ProgressText(const RunProgress& in_oProgress);
+
+/// The status line's text at the end of a run: "Documented N files", with the warnings counted.
+QString DocumentedText(size_t in_nFiles, qsizetype in_nWarnings);
+
+/// The most projects the Recent menu lists.
+inline constexpr int kRecentProjects = 10;
 
 /// "Completed in : M minute(s) S second(s)" for a run of in_dElapsed seconds, rounded to whole
 /// seconds with halves to even (75 gives "Completed in : 1 minute(s) 15 second(s)"). A negative
@@ -51,6 +70,24 @@ class frmDocument : public QWidget {
   /// The thread the current run goes on (null when no run is going on).
   QThread* RunThread() const { return m_oRunThread; }
 
+  /// Documents the projects one after another; while a run is going on they wait their turn.
+  /// One completion notice follows the batch.
+  void DocumentProjects(const QStringList& in_oPaths);
+  /// Projects waiting for their turn.
+  const QStringList& Queue() const { return m_oQueue; }
+  /// The projects documented last, newest first (at most kRecentProjects), remembered.
+  QStringList RecentProjects() const;
+  /// Folder the reports go into; empty: beside each project. Remembered.
+  const QString& OutputFolder() const { return m_sOutputFolder; }
+  void SetOutputFolder(const QString& in_sFolder);
+  /// Whether each run also writes the JSON export beside its report. Remembered.
+  bool WritesJson() const;
+  void SetWritesJson(bool in_bWrite);
+  /// The report the last successful run wrote (remembered across program starts).
+  const QString& LastReport() const { return m_sLastReport; }
+  /// The status line's text.
+  QString StatusText() const;
+
   /// Replaces the clocks: in_oMonotonic gives seconds on a clock that never goes back (the
   /// elapsed time), in_oWallClock the local time of day (the start time). Empty functions restore
   /// the system's.
@@ -65,6 +102,15 @@ class frmDocument : public QWidget {
   void obfuseButton_Click();
   /// Closes the window; during a run, asks the run to stop and closes once it has ended.
   void OkButton_Click();
+  /// Stops the run going on and drops the projects waiting; nothing more is committed, earlier
+  /// reports stay, and the notice says the run was cancelled.
+  void cancelButton_Click();
+  /// Opens the last report written.
+  void lastReportButton_Click();
+  /// Asks for the folder the reports go into.
+  void outDirButton_Click();
+  /// Reports go beside their projects again.
+  void outDirResetButton_Click();
   /// Opens the maker's home page.
   void PicLogo_Click();
   /// Advances the progress bar (every 500 ms while a run is on).
@@ -72,6 +118,8 @@ class frmDocument : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* in_oEvent) override;
+  void dragEnterEvent(QDragEnterEvent* in_oEvent) override;
+  void dropEvent(QDropEvent* in_oEvent) override;
   bool eventFilter(QObject* in_oWatched, QEvent* in_oEvent) override;
 
  private:
@@ -83,10 +131,25 @@ class frmDocument : public QWidget {
   /// (closed during it) is not shown.
   void m_oVBInfo_EvtBegin(uint32_t in_iRun);
   void m_oVBInfo_EvtEnd(uint32_t in_iRun);
+  void m_oVBInfo_EvtProgress(uint32_t in_iRun, const RunProgress& in_oProgress);
+  /// Starts the run of the next project waiting; false when none could be started.
+  bool StartNext();
+  /// What one finished run left for the batch's notice.
+  struct RunOutcome {
+    QString listing;
+    QString htmlFile;
+    QString failure;  ///< empty when the report was written
+    QString json;     ///< the export's path when it was written
+    QStringList warnings;
+  };
+  /// Remembers the project among the recent ones and rebuilds the Recent menu.
+  void AddRecent(const QString& in_sPath);
+  void RebuildRecentMenu();
+  void ShowOutputFolder();
   /// The run's thread has ended: the results are read and announced.
   void RunThreadFinished(uint32_t in_iRun);
-  /// Shows the completion notice of the run modally; a notice that cannot be shown is skipped.
-  void ShowCompletionNotice(const clsVBInfo& in_oInfo);
+  /// Shows the completion notice of the batch modally; a notice that cannot be shown is skipped.
+  void ShowCompletionNotice(const std::vector<RunOutcome>& in_oBatch);
   /// Asks the run to stop and waits until its thread has ended.
   void StopAndWait();
   void StartProgress();
@@ -103,11 +166,31 @@ class frmDocument : public QWidget {
   QLabel* lblTime = nullptr;
   QLabel* lblCompany = nullptr;
   QLabel* PicLogo = nullptr;
+  QLabel* lblStatus = nullptr;
+  QPushButton* cancelButton = nullptr;
+  QCheckBox* chkJson = nullptr;
+  QLabel* lblOutDir = nullptr;
+  QPushButton* outDirButton = nullptr;
+  QPushButton* outDirResetButton = nullptr;
+  QPushButton* lastReportButton = nullptr;
+  QToolButton* recentButton = nullptr;
+  QMenu* recentMenu = nullptr;
 
   std::shared_ptr<clsVBInfo> m_oVBInfo;
   /// The driver of the run going on (kept even if the window lets go of m_oVBInfo meanwhile).
   std::shared_ptr<clsVBInfo> m_oRunInfo;
   QString m_sSelectedFile;
+  QStringList m_oQueue;
+  std::vector<RunOutcome> m_oBatch;
+  QString m_sOutputFolder;
+  QString m_sLastReport;
+  /// Source files the current run lists (from its reading steps).
+  size_t m_nFilesListed = 0;
+  /// Cancel was pressed: the run going on is stopped and the batch ends with it.
+  bool m_bCancelled = false;
+  /// Where the run's thread leaves the export's path (or its failure) for the window.
+  struct ExportOutcome;
+  std::shared_ptr<ExportOutcome> m_oExport;
   int16_t m_iProgress = 0;
   double m_vStartTime = 0;
   double m_vEndTime = 0;

@@ -50,7 +50,10 @@ class OpenDocumentTest : public QObject {
 
   void emptyTargetOpensNothing() {
     int calls = 0;
-    qs::SetDocumentOpener([&](const QUrl&) { ++calls; });
+    qs::SetDocumentOpener([&](const QUrl&) {
+      ++calls;
+      return true;
+    });
     qs::OpenDocument(QString());
     qs::OpenDocument(QStringLiteral("   "));
     QCOMPARE(calls, 0);
@@ -59,13 +62,16 @@ class OpenDocumentTest : public QObject {
 
   void openerReceivesTheAddressAndItsFailuresStayInside() {
     std::vector<QUrl> opened;
-    const auto previous = qs::SetDocumentOpener([&](const QUrl& u) { opened.push_back(u); });
+    const auto previous = qs::SetDocumentOpener([&](const QUrl& u) {
+      opened.push_back(u);
+      return true;
+    });
     QVERIFY(!previous);  // the desktop's own opener is the default
     qs::OpenDocument(QStringLiteral("quillscope.example.org"));
     QCOMPARE(opened.size(), size_t{1});
     QCOMPARE(opened[0].toString(), QStringLiteral("http://quillscope.example.org"));
 
-    qs::SetDocumentOpener([](const QUrl&) { throw std::runtime_error("no handler"); });
+    qs::SetDocumentOpener([](const QUrl&) -> bool { throw std::runtime_error("no handler"); });
     qs::OpenDocument(QStringLiteral("/tmp/a.html"));  // must not throw
     const auto replaced = qs::SetDocumentOpener({});
     QVERIFY(static_cast<bool>(replaced));

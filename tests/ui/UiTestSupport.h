@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <atomic>
@@ -21,6 +22,14 @@
 #include "ui/frmNotify.h"
 
 namespace qs::test {
+
+/// Keeps what the window remembers (recent projects, folders, choices) in the folder, away from
+/// the user's own settings, and starts it empty.
+inline void IsolateSettings(const QString& in_sFolder) {
+  QSettings::setDefaultFormat(QSettings::IniFormat);
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, in_sFolder);
+  QSettings().clear();
+}
 
 /// Writes a two-file project (Mini.vbp with one standard module) into the folder and returns the
 /// project file's path.

@@ -2,12 +2,18 @@
 // own with the window answering meanwhile, the run's progress display, the elapsed time, the
 // completion notice, and Ok, closing and destroying the window during a run.
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
@@ -26,6 +32,7 @@
 #include "ui/frmDocument.h"
 
 using qs::clsDialog;
+using qs::clsVBInfo;
 using qs::FileChooserRequest;
 using qs::frmDocument;
 
@@ -71,16 +78,21 @@ class frmDocumentTest : public QObject {
  private slots:
   void initTestCase() {
     QVERIFY(m_oDir.isValid());
+    qs::test::IsolateSettings(m_oDir.filePath(QStringLiteral("settings")));
     m_sProject = qs::test::WriteMiniProject(m_oDir.path());
     QVERIFY(!m_sProject.isEmpty());
     clsDialog::SetFileChooser([this](FileChooserRequest& r) {
       m_oRequests.push_back(r);
       return m_sAnswer;
     });
-    qs::SetDocumentOpener([this](const QUrl& u) { m_oOpened.push_back(u); });
+    qs::SetDocumentOpener([this](const QUrl& u) {
+      m_oOpened.push_back(u);
+      return true;
+    });
   }
 
   void init() {
+    QSettings().clear();  // each test starts with nothing remembered
     m_oRequests.clear();
     m_oOpened.clear();
     m_sAnswer = m_sProject;
@@ -143,24 +155,201 @@ class frmDocumentTest : public QObject {
     QCOMPARE(Child<QLabel>(*w, "lblTime")->text(), completed);
   }
 
-  void dialogAsksForAProjectInTheProgramFolder() {
+  void dialogStartsInTheLastFolderUsedAndAtHomeTheFirstTime() {
     auto w = NewWindow();
     qs::test::NoticeAnswerer answer(QStringLiteral("OkButton"));
     w->obfuseButton_Click();
     QVERIFY(WaitForRunEnd(*w));
-    w->obfuseButton_Click();  // a second run: still the program's folder, not the project's
+    w->obfuseButton_Click();  // a second run: the folder of the project picked before
     QVERIFY(WaitForRunEnd(*w));
     QCOMPARE(m_oRequests.size(), size_t{2});
+    QCOMPARE(m_oRequests[0].initialFolder, QDir::homePath() + QLatin1Char('/'));
+    QCOMPARE(m_oRequests[1].initialFolder, QFileInfo(m_sProject).absolutePath() + QLatin1Char('/'));
     for (const FileChooserRequest& r : m_oRequests) {
       QCOMPARE(r.kind, FileChooserRequest::Kind::Open);
       QCOMPARE(r.owner, static_cast<QWidget*>(w.get()));
       QCOMPARE(r.title, QStringLiteral("Open Visual Basic Project File"));
-      QCOMPARE(r.initialFolder, QCoreApplication::applicationDirPath() + QLatin1Char('/'));
-      QCOMPARE(r.flags, 22532);
+      QCOMPARE(r.flags, 22532 | qs::kOfnAllowMultiSelect);  // several projects may be picked
       QCOMPARE(r.filters.size(), size_t{1});
       QCOMPARE(r.filters[0].description, QStringLiteral("Visual Basic Project (*.vbp)"));
       QCOMPARE(r.filters[0].patterns, QStringList{QStringLiteral("*.vbp")});
     }
+  }
+
+  void statusLineTexts() {
+    using Phase = qs::RunProgress::Phase;
+    const struct {
+      qs::RunProgress progress;
+      const char* text;
+    } cases[] = {
+        {{Phase::kReading, 123, 539, "Forms\\frmMain.frm"},
+         "Reading 123 of 539: Forms/frmMain.frm"},
+        {{Phase::kAnalysing, 0, 0, {}}, "Analysing the code"},
+        {{Phase::kWritingReport, 0, 0, {}}, "Writing the report"},
+        {{Phase::kWritingExport, 0, 0, {}}, "Writing the report and the JSON export"},
+        {{Phase::kWritingSite, 0, 0, {}}, "Writing the site"},
+    };
+    for (const auto& c : cases) QCOMPARE(qs::ProgressText(c.progress), QString::fromUtf8(c.text));
+    QCOMPARE(qs::DocumentedText(539, 0), QStringLiteral("Documented 539 files"));
+    QCOMPARE(qs::DocumentedText(1, 1), QStringLiteral("Documented 1 file, 1 warning"));
+    QCOMPARE(qs::DocumentedText(0, 3), QStringLiteral("Documented 0 files, 3 warnings"));
+  }
+
+  // Projects asked for during a run wait their turn; the batch ends with one notice that names
+  // each report, shows the paths written and every warning; the projects join the Recent menu
+  // and the last report is offered again, also by a new window.
+  void aBatchGivesOneNoticeWithItsPathsWarningsAndRecentProjects() {
+    QTemporaryDir other;
+    QFile broken(other.filePath(QStringLiteral("Broken.vbp")));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("Name=\"Broken\"\r\nForm=Forms\\frmGone.frm\r\n");
+    broken.close();
+    auto w = NewWindow();
+    w->SetWritesJson(true);
+    qs::test::RunGate gate(*w->VBInfo());
+    QString caption, warnings, firstPath, secondPath;
+    auto answer = std::make_unique<qs::test::NoticeAnswerer>(
+        QStringLiteral("OkButton"), [&](qs::frmNotify* n) {
+          caption = n->findChild<QLabel*>(QStringLiteral("lblListing"))->text();
+          warnings = n->findChild<QPlainTextEdit*>(QStringLiteral("txtWarnings"))->toPlainText();
+          firstPath = n->findChild<QLineEdit*>(QStringLiteral("txtPath0"))->text();
+          secondPath = n->findChild<QLineEdit*>(QStringLiteral("txtPath1"))->text();
+        });
+    w->DocumentProjects({m_sProject});
+    QTRY_VERIFY(gate.Held());
+    w->DocumentProjects({broken.fileName()});  // as a drop or a Recent entry during the run
+    QCOMPARE(w->Queue(), QStringList{broken.fileName()});
+    gate.Release();
+    QVERIFY(WaitForRunEnd(*w));
+    QCOMPARE(answer->Shown(), 1);
+    answer.reset();
+    QCOMPARE(caption, QStringLiteral("Generated Mini.html\nGenerated Broken.html"));
+    const QString out = m_oDir.filePath(QStringLiteral("out"));
+    QCOMPARE(firstPath, out + QStringLiteral("/Mini_document/Mini.html"));
+    QCOMPARE(secondPath, out + QStringLiteral("/Mini_document/Mini.json"));
+    QVERIFY(QFileInfo(secondPath).isFile());
+    QCOMPARE(warnings, QStringLiteral("Broken.vbp: Forms\\frmGone.frm: source file not found"));
+    QCOMPARE(w->StatusText(), QStringLiteral("Documented 1 file, 1 warning"));
+    QCOMPARE(w->RecentProjects(),
+             (QStringList{broken.fileName(), QFileInfo(m_sProject).absoluteFilePath()}));
+    const QString last = out + QStringLiteral("/Broken_document/Broken.html");
+    QCOMPARE(w->LastReport(), last);
+    QTest::mouseClick(Child<QPushButton>(*w, "lastReportButton"), Qt::LeftButton);
+    QCOMPARE(m_oOpened.back(), QUrl::fromLocalFile(last));
+
+    auto again = NewWindow();  // remembered across windows (and program starts)
+    QCOMPARE(again->LastReport(), last);
+    QVERIFY(again->WritesJson());
+    auto* menu = again->findChild<QMenu*>(QStringLiteral("recentMenu"));
+    QCOMPARE(menu->actions().size(), 2);
+    QCOMPARE(menu->actions()[0]->data().toString(), broken.fileName());
+    qs::test::NoticeAnswerer second(QStringLiteral("OkButton"));
+    menu->actions()[1]->trigger();  // documents Mini again
+    QVERIFY(again->Running());
+    QVERIFY(WaitForRunEnd(*again));
+    QCOMPARE(second.Shown(), 1);
+    QCOMPARE(again->RecentProjects().first(), QFileInfo(m_sProject).absoluteFilePath());
+  }
+
+  // The status line follows the run's steps; Cancel stops the run and drops the projects
+  // waiting: nothing is committed, the earlier report stays, the notice says so.
+  void statusLineFollowsTheRunAndCancelStopsIt() {
+    auto w = NewWindow();
+    {
+      qs::test::NoticeAnswerer ok(QStringLiteral("OkButton"));
+      w->DocumentProjects({m_sProject});
+      QVERIFY(WaitForRunEnd(*w));
+    }
+    const QString report = m_oDir.filePath(QStringLiteral("out/Mini_document/Mini.html"));
+    QFile earlier(report);
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    const QByteArray before = earlier.readAll();
+    earlier.close();
+
+    // Held at the first file read, on the run's thread.
+    std::atomic<bool> held{false}, release{false};
+    auto progress = w->VBInfo()->EvtProgress;
+    clsVBInfo* info = w->VBInfo().get();
+    w->VBInfo()->EvtProgress = [&, progress, info](const qs::RunProgress& p) {
+      progress(p);
+      if (p.phase != qs::RunProgress::Phase::kReading) return;
+      held = true;
+      while (!release && !info->StopRequested())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    QString label;
+    qs::test::NoticeAnswerer answer(QStringLiteral("OkButton"), [&](qs::frmNotify* n) {
+      label = n->findChild<QLabel*>(QStringLiteral("lblListing"))->text();
+    });
+    w->DocumentProjects({m_sProject, m_sProject});
+    QTRY_VERIFY(held);
+    QTRY_COMPARE(w->StatusText(), QStringLiteral("Reading 1 of 1: Module1.bas"));
+    auto* cancel = Child<QPushButton>(*w, "cancelButton");
+    QVERIFY(cancel->isEnabled());
+    QVERIFY(Child<QPushButton>(*w, "OkButton")->isEnabled());
+    QCOMPARE(w->Queue().size(), 1);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QVERIFY(w->Queue().isEmpty());
+    QVERIFY(WaitForRunEnd(*w));
+    release = true;
+    QCOMPARE(answer.Shown(), 1);
+    QCOMPARE(label, QStringLiteral(
+                        "No report generated: the run was cancelled; earlier reports are kept"));
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    QCOMPARE(earlier.readAll(), before);
+    QVERIFY(!qs::test::HasTemporaryFile(m_oDir.filePath(QStringLiteral("out"))));
+    QVERIFY(!cancel->isEnabled());
+    QVERIFY(Child<QPushButton>(*w, "obfuseButton")->isEnabled());
+  }
+
+  void projectsDroppedOnTheWindowAreDocumented() {
+    auto w = NewWindow();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(m_oDir.filePath(QStringLiteral("ReadMe.txt"))),
+                  QUrl::fromLocalFile(m_sProject)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    qs::test::NoticeAnswerer answer(QStringLiteral("OkButton"));
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.get(), &drop);
+    QVERIFY(w->Running());
+    QVERIFY(WaitForRunEnd(*w));
+    QCOMPARE(answer.Shown(), 1);
+    QCOMPARE(w->RecentProjects(), QStringList{QFileInfo(m_sProject).absoluteFilePath()});
+
+    QMimeData text;  // nothing that is a project: not taken
+    text.setUrls({QUrl::fromLocalFile(m_oDir.filePath(QStringLiteral("ReadMe.txt")))});
+    QDragEnterEvent other(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    other.setAccepted(false);
+    QApplication::sendEvent(w.get(), &other);
+    QVERIFY(!other.isAccepted());
+  }
+
+  void theOutputFolderIsChosenAndRemembered() {
+    const QString chosen = m_oDir.filePath(QStringLiteral("chosen"));
+    QVERIFY(QDir().mkpath(chosen));
+    {
+      auto w = std::make_unique<frmDocument>();
+      w->show();
+      QCOMPARE(Child<QLabel>(*w, "lblOutDir")->text(), QStringLiteral("beside each project"));
+      QVERIFY(!Child<QPushButton>(*w, "outDirResetButton")->isEnabled());
+      m_sAnswer = chosen;
+      QTest::mouseClick(Child<QPushButton>(*w, "outDirButton"), Qt::LeftButton);
+      QCOMPARE(m_oRequests.back().kind, FileChooserRequest::Kind::Folder);
+      QCOMPARE(w->OutputFolder(), chosen);
+      QCOMPARE(Child<QLabel>(*w, "lblOutDir")->text(), chosen);
+    }
+    auto w = std::make_unique<frmDocument>();
+    w->show();
+    QCOMPARE(w->OutputFolder(), chosen);
+    qs::test::NoticeAnswerer answer(QStringLiteral("OkButton"));
+    w->DocumentProjects({m_sProject});
+    QVERIFY(WaitForRunEnd(*w));
+    QVERIFY(QFileInfo(chosen + QStringLiteral("/Mini_document/Mini.html")).isFile());
+    QTest::mouseClick(Child<QPushButton>(*w, "outDirResetButton"), Qt::LeftButton);
+    QVERIFY(w->OutputFolder().isEmpty());
+    QVERIFY(w->VBInfo()->Settings().outDir.empty());
   }
 
   void accessKeyStartsTheDialog() {

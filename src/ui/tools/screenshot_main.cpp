@@ -4,16 +4,22 @@
 //
 //   quillscope-screenshots OUTPUT_FOLDER PROJECT.vbp
 //
-// Writes main-running.png, main-finished.png, notice.png and main-after.png; the report goes to
-// OUTPUT_FOLDER/report.
+// Writes main-running.png (a run in progress with its status line), main-finished.png,
+// notice.png (the notice with the run's warnings and the report's path), main-after.png and
+// recent-menu.png. The project is documented from a copy in OUTPUT_FOLDER/project that also lists
+// a missing form, so that the notice has a warning to show; the report goes to
+// OUTPUT_FOLDER/report. The window's remembered settings are kept in OUTPUT_FOLDER/settings.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QSettings>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <atomic>
 #include <chrono>
@@ -80,23 +86,49 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  qs::clsDialog::SetFileChooser([project](qs::FileChooserRequest&) { return project; });
-  qs::SetDocumentOpener(
-      [](const QUrl& url) { std::printf("would open %s\n", qPrintable(url.toString())); });
+  // The window's settings go to the output folder, not to the user's.
+  QSettings::setDefaultFormat(QSettings::IniFormat);
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, out.filePath("settings"));
+  QSettings().clear();
+
+  // A copy of the project that also lists a form that is not there.
+  const QDir source = QFileInfo(project).absoluteDir();
+  const QDir copy(out.filePath("project"));
+  QDir().mkpath(copy.path());
+  for (const QFileInfo& f : source.entryInfoList(QDir::Files)) {
+    QFile::remove(copy.filePath(f.fileName()));
+    QFile::copy(f.absoluteFilePath(), copy.filePath(f.fileName()));
+  }
+  const QString copied = copy.filePath(QFileInfo(project).fileName());
+  QFile vbp(copied);
+  if (!vbp.open(QIODevice::Append)) {
+    std::fprintf(stderr, "quillscope-screenshots: cannot write %s\n", qPrintable(copied));
+    return 2;
+  }
+  vbp.write("Form=Forms\\frmMissing.frm\r\n");
+  vbp.close();
+
+  qs::clsDialog::SetFileChooser([copied](qs::FileChooserRequest&) { return copied; });
+  qs::SetDocumentOpener([](const QUrl& url) {
+    std::printf("would open %s\n", qPrintable(url.toString()));
+    return true;
+  });
 
   qs::frmDocument window;
+  window.SetOutputFolder(out.filePath("report"));
+  window.SetWritesJson(true);
   window.show();
   Spin(200);
-  window.VBInfo()->Settings().outDir = QFile::encodeName(out.filePath("report")).toStdString();
   int saved = 0;
 
-  // During the run: the run waits at its start (on its own thread) while the window, on this
-  // one, lets the bar move a few steps and is pictured.
+  // During the run: the run waits at its first file read (on its own thread) while the window,
+  // on this one, shows the status line, lets the bar move a few steps and is pictured.
   std::atomic<bool> held{false};
   std::atomic<bool> release{false};
-  auto begin = window.VBInfo()->EvtBegin;
-  window.VBInfo()->EvtBegin = [&] {
-    begin();
+  auto progress = window.VBInfo()->EvtProgress;
+  window.VBInfo()->EvtProgress = [&](const qs::RunProgress& p) {
+    progress(p);
+    if (held) return;
     held = true;
     while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   };
@@ -124,5 +156,24 @@ int main(int argc, char** argv) {
   while (!ended) Spin(20);
   Spin(200);
   saved += Save(&window, out, QStringLiteral("main-after.png"));
-  return saved == 4 ? 0 : 1;
+
+  // The Recent menu, opened under its button, pictured with the window behind it.
+  auto* recent = window.findChild<QToolButton*>(QStringLiteral("recentButton"));
+  auto* menu = window.findChild<QMenu*>(QStringLiteral("recentMenu"));
+  if (recent != nullptr && menu != nullptr) {
+    menu->popup(recent->mapToGlobal(QPoint(0, recent->height())));
+    Spin(200);
+    const QString path = out.filePath(QStringLiteral("recent-menu.png"));
+    QImage image = WithTitleBar(&window);
+    QPainter painter(&image);
+    painter.drawPixmap(recent->mapTo(&window, QPoint(0, recent->height())) + QPoint(0, 30),
+                       menu->grab());
+    painter.end();
+    const bool ok = image.save(path, "PNG");
+    std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "could not write",
+                 qPrintable(QDir::toNativeSeparators(path)));
+    saved += ok;
+    menu->hide();
+  }
+  return saved == 5 ? 0 : 1;
 }
