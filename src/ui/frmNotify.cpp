@@ -60,6 +60,7 @@ frmNotify::frmNotify(QWidget* in_oOwner) : QDialog(in_oOwner) {
   txtWarnings->setReadOnly(true);
   txtWarnings->setLineWrapMode(QPlainTextEdit::NoWrap);
   txtWarnings->setMinimumSize(520, 90);
+  txtWarnings->setMaximumHeight(160);
   txtWarnings->hide();
   copyWarningsButton = new QPushButton(QStringLiteral("Copy &warnings"), this);
   copyWarningsButton->setObjectName(QStringLiteral("copyWarningsButton"));

@@ -11,7 +11,9 @@
 // OUTPUT_FOLDER/report. The window's remembered settings are kept in OUTPUT_FOLDER/settings.
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QMenu>
@@ -21,6 +23,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -95,9 +98,14 @@ int main(int argc, char** argv) {
   const QDir source = QFileInfo(project).absoluteDir();
   const QDir copy(out.filePath("project"));
   QDir().mkpath(copy.path());
-  for (const QFileInfo& f : source.entryInfoList(QDir::Files)) {
-    QFile::remove(copy.filePath(f.fileName()));
-    QFile::copy(f.absoluteFilePath(), copy.filePath(f.fileName()));
+  QDirIterator files(source.path(), QDir::Files, QDirIterator::Subdirectories);
+  while (files.hasNext()) {
+    const QString from = files.next();
+    const QString rel = source.relativeFilePath(from);
+    if (rel.contains(QLatin1String("_document/"))) continue;  // an earlier report
+    QDir().mkpath(QFileInfo(copy.filePath(rel)).absolutePath());
+    QFile::remove(copy.filePath(rel));
+    QFile::copy(from, copy.filePath(rel));
   }
   const QString copied = copy.filePath(QFileInfo(project).fileName());
   QFile vbp(copied);
@@ -164,10 +172,15 @@ int main(int argc, char** argv) {
     menu->popup(recent->mapToGlobal(QPoint(0, recent->height())));
     Spin(200);
     const QString path = out.filePath(QStringLiteral("recent-menu.png"));
-    QImage image = WithTitleBar(&window);
+    const QImage framed = WithTitleBar(&window);
+    const QPixmap popup = menu->grab();
+    const QPoint at = recent->mapTo(&window, QPoint(0, recent->height())) + QPoint(0, 30);
+    QImage image(framed.width(), std::max(framed.height(), at.y() + popup.height() + 8),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.fill(window.palette().color(QPalette::Window));
     QPainter painter(&image);
-    painter.drawPixmap(recent->mapTo(&window, QPoint(0, recent->height())) + QPoint(0, 30),
-                       menu->grab());
+    painter.drawImage(0, 0, framed);
+    painter.drawPixmap(at, popup);
     painter.end();
     const bool ok = image.save(path, "PNG");
     std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "could not write",
