@@ -35,13 +35,6 @@ std::string SameFileKey(const std::string& path) {
 
 }  // namespace
 
-bool HasProjectExtension(const std::string& in_sPath) {
-  const std::string name = std::filesystem::path(in_sPath).filename().string();
-  const size_t dot = name.rfind('.');
-  if (dot == std::string::npos) return false;
-  return EqualsNoCase1252(std::string_view(name).substr(dot + 1), "vbp");
-}
-
 int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptions& in_options,
                 std::ostream& out, std::ostream& err) {
   auto info = std::make_unique<clsVBInfo>();
@@ -53,10 +46,6 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
   int status = 0;
 
   for (const std::string& project : in_projects) {
-    if (!HasProjectExtension(project)) {
-      err << kProgram << ": warning: " << project
-          << ": the file name does not end in .vbp; reading it as a project file\n";
-    }
     // The export is written while the report is (both only read the finished analysis), and
     // put in place only once the report is.
     PendingProjectJson pendingJson;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "driver/clsVBInfo.h"
+
 namespace qs::cli {
 
 struct DocumentOptions {
@@ -33,6 +35,6 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
                 std::ostream& out, std::ostream& err);
 
 /// True when the file name's last suffix is "vbp" in any letter case (Server.VBP, a.b.vbp).
-bool HasProjectExtension(const std::string& in_sPath);
+using qs::HasProjectExtension;
 
 }  // namespace qs::cli

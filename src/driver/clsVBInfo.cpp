@@ -62,6 +62,8 @@ std::string ProjectFailure(LoadError in_eReason) {
 }
 
 constexpr const char* kNoProjectLines = "holds no project lines";
+constexpr const char* kNotProjectName =
+    "the file name does not end in .vbp; reading it as a project file";
 
 // "report folder cannot be created: PATH: REASON", the reason as the system gives it (a missing
 // one is asked for by trying again).
@@ -73,6 +75,13 @@ std::string FolderFailure(const std::string& in_sFolder, std::error_code in_oErr
 }
 
 }  // namespace
+
+bool HasProjectExtension(const std::string& in_sPath) {
+  const std::string name = std::filesystem::path(in_sPath).filename().string();
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return false;
+  return EqualsNoCase1252(std::string_view(name).substr(dot + 1), "vbp");
+}
 
 clsVBInfo::clsVBInfo() {
   m_oRun.g_oSymTable = std::make_shared<clsSymTable>();
@@ -146,6 +155,12 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   m_sOutputFolder = base + m_sProjectBody + "_document/";
   m_HtmlFile = m_sProjectBody + ".html";
   m_HtmlListing = m_sOutputFolder + m_HtmlFile;
+
+  // Any file is read as a project file; one whose name says otherwise is read with a warning.
+  if (!HasProjectExtension(m_sProjectFile)) {
+    m_warnings.emplace_back(kNotProjectName);
+    m_warningDetails.push_back({Utf8To1252(fileName), kNotProjectName});
+  }
 
   // Read the project file before anything is created: a run that cannot read its project
   // leaves no folder behind.

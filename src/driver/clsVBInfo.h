@@ -17,6 +17,9 @@ class clsVBFileTypes;
 class ItemPathResolver;
 struct SourceFile;
 
+/// True when the file name's last suffix is "vbp" in any letter case (Server.VBP, a.b.vbp).
+bool HasProjectExtension(const std::string& in_sPath);
+
 /// What a run is doing, for a progress display. While files are read: how many of the listed
 /// source files are done and the one just read (as the project file names it, UTF-8).
 struct RunProgress {

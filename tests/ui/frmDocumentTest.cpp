@@ -302,6 +302,28 @@ class frmDocumentTest : public QObject {
     QVERIFY(Child<QPushButton>(*w, "obfuseButton")->isEnabled());
   }
 
+  // A file that is not a project is documented (an empty report), and the notice says why the
+  // report is empty.
+  void aFileThatIsNoProjectIsNamedInTheNoticesWarnings() {
+    const QString readMe = m_oDir.filePath(QStringLiteral("ReadMe.txt"));
+    QFile file(readMe);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Read me first.\r\n");
+    file.close();
+    auto w = NewWindow();
+    QString caption, warnings;
+    qs::test::NoticeAnswerer answer(QStringLiteral("OkButton"), [&](qs::frmNotify* n) {
+      caption = n->findChild<QLabel*>(QStringLiteral("lblListing"))->text();
+      warnings = n->findChild<QPlainTextEdit*>(QStringLiteral("txtWarnings"))->toPlainText();
+    });
+    w->DocumentProjects({readMe});
+    QVERIFY(WaitForRunEnd(*w));
+    QCOMPARE(caption, QStringLiteral("Generated ReadMe.html"));
+    QCOMPARE(warnings,
+             QStringLiteral("ReadMe.txt: the file name does not end in .vbp; reading it as a "
+                            "project file\nReadMe.txt: holds no project lines"));
+  }
+
   void projectsDroppedOnTheWindowAreDocumented() {
     auto w = NewWindow();
     QMimeData data;
