@@ -1,6 +1,7 @@
 // The main window driven through its real widgets: choosing a project, the run on a thread of its
 // own with the window answering meanwhile, the run's progress display, the elapsed time, the
 // completion notice, and Ok, closing and destroying the window during a run.
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -346,6 +347,25 @@ class frmDocumentTest : public QObject {
     other.setAccepted(false);
     QApplication::sendEvent(w.get(), &other);
     QVERIFY(!other.isAccepted());
+  }
+
+  // Maximised, the window keeps its proportions: the frame and the buttons keep their height,
+  // the extra room goes below; every control can take the keyboard focus.
+  void aLargeWindowKeepsItsProportions() {
+    auto w = NewWindow();
+    auto* frame = Child<QGroupBox>(*w, "fra");
+    auto* ok = Child<QPushButton>(*w, "OkButton");
+    const int frameHeight = frame->height();
+    const int okHeight = ok->height();
+    w->resize(1900, 1400);
+    QTRY_COMPARE(w->width(), 1900);
+    QCOMPARE(frame->height(), frameHeight);
+    QCOMPARE(ok->height(), okHeight);
+    for (const char* name : {"obfuseButton", "OkButton", "cancelButton", "outDirButton",
+                             "outDirResetButton", "lastReportButton"}) {
+      QVERIFY2(Child<QPushButton>(*w, name)->focusPolicy() & Qt::TabFocus, name);
+    }
+    QVERIFY(Child<QCheckBox>(*w, "chkJson")->focusPolicy() & Qt::TabFocus);
   }
 
   void theOutputFolderIsChosenAndRemembered() {
