@@ -80,6 +80,7 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
       ExportOptions exportOptions;
       exportOptions.codePage = in_options.codePage;
       exportOptions.pretty = in_options.pretty;
+      exportOptions.docComments = in_options.docComments;
       if (!WriteRunProjectJson(*info, FullPath(project), exportOptions, jsonPath, reason)) {
         err << kProgram << ": " << project << ": " << FullPath(jsonPath) << ": " << reason << "\n";
         status = 1;

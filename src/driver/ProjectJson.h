@@ -14,6 +14,9 @@ struct ExportOptions {
   int codePage = 1252;
   /// Indented output instead of the compact form.
   bool pretty = false;
+  /// The doc comments of declarations, members and modules ("doc") and the documentation
+  /// warnings ("docWarnings", then always empty) are read and written.
+  bool docComments = true;
 };
 
 /// Writes the export of the driver's last run to in_sPath (an earlier file is replaced only by

@@ -137,12 +137,12 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
 
   // The report folder, created under the same path the report is written to.
   const std::string folder = m_sOutputFolder.substr(0, m_sOutputFolder.size() - 1);
-  if (!m_settings.outDir.empty()) {
+  if (m_settings.writeReport && !m_settings.outDir.empty()) {
     std::error_code ec;
     std::filesystem::create_directories(m_settings.outDir, ec);
   }
-  CreateFolder(folder);
-  if (!IsFolder(folder)) {
+  if (m_settings.writeReport) CreateFolder(folder);
+  if (m_settings.writeReport && !IsFolder(folder)) {
     Fail("report folder cannot be created");
     return;
   }
@@ -168,7 +168,7 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   m_oRun.g_oSymTable.reset();
   RunSecondPass(m_oRun, *m_oFileTypes);
 
-  m_reportWritten = WriteReport();
+  m_reportWritten = m_settings.writeReport ? WriteReport() : true;
   // What the report did not take (a failed report, a module the table lost).
   m_detailsAhead.clear();
 }

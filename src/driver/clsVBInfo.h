@@ -34,6 +34,9 @@ struct RunSettings {
   /// Each source file's line ends are found while it is loaded (clsVBHeader::LineEnds), on the
   /// loading threads while its tokens are fresh: set when the run will be exported with places.
   bool keepLineEnds = false;
+  /// When false the run reads and analyses the project and writes no report (no folder is
+  /// created); ReportWritten() then says whether the analysis completed.
+  bool writeReport = true;
 };
 
 class clsVBInfo {
