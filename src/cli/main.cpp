@@ -1,5 +1,3 @@
 #include "cli/CommandLine.h"
 
-int main(int argc, char** argv) {
-  return qs::cli::Run(argc, argv);
-}
+int main(int argc, char** argv) { return qs::cli::Run(argc, argv); }
