@@ -106,11 +106,18 @@ Heading HeadingOf(std::string_view t, std::string_view& rest) {
 }
 
 // A parameter line under a parameters heading: "name: text" or "name - text".
-bool AddParamLine(std::string_view t, DocComment& out) {
-  const std::string_view name = TakeWord(t);
+bool ParseParamLine(std::string_view t, std::string_view& out_name, std::string_view& out_text) {
+  out_name = TakeWord(t);
   t = Trim(t);
-  if (name.empty() || t.empty() || (t.front() != ':' && t.front() != '-')) return false;
-  out.params.push_back({std::string(name), std::string(Trim(t.substr(1)))});
+  if (out_name.empty() || t.empty() || (t.front() != ':' && t.front() != '-')) return false;
+  out_text = Trim(t.substr(1));
+  return true;
+}
+
+bool AddParamLine(std::string_view t, DocComment& out) {
+  std::string_view name, text;
+  if (!ParseParamLine(t, name, text)) return false;
+  out.params.push_back({std::string(name), std::string(text)});
   return true;
 }
 
@@ -273,7 +280,7 @@ void DocCommentParser::Parse(std::string_view in_sText, const std::vector<Line>&
     } else {
       out.source = DocSource::kText;
     }
-    AppendDescription(out, out.source == DocSource::kXml, out.source == DocSource::kHeadings);
+    AppendDescription(out, out.source);
     if (out.source == DocSource::kText) out.summary.assign(FirstSentence(out.description));
   }
 
@@ -301,7 +308,11 @@ void DocCommentParser::ReadTags(DocComment& out) {
       const std::string_view word = TakeWord(rest);
       rest = Trim(rest);
       if (EqualsNoCase1252(word, "param")) {
+        // "[name]" marks an optional parameter.
+        const bool bracket = !rest.empty() && rest.front() == '[';
+        if (bracket) rest.remove_prefix(1);
         const std::string_view name = TakeWord(rest);
+        if (bracket && !rest.empty() && rest.front() == ']') rest.remove_prefix(1);
         out.params.push_back({std::string(name), std::string(Trim(rest))});
         target = &out.params.back().text;
         paragraph = false;
@@ -423,16 +434,23 @@ void DocCommentParser::ReadXml(DocComment& out) {
   }
 }
 
-void DocCommentParser::AppendDescription(DocComment& out, bool in_bXml, bool in_bHeadings) {
+void DocCommentParser::AppendDescription(DocComment& out, DocSource in_eSource) {
+  const bool xml = in_eSource == DocSource::kXml;
+  const bool headings = in_eSource == DocSource::kHeadings;
   bool paragraph = false;
   for (const Content& c : m_content) {
     if (c.marks == kBreak) {
       paragraph = true;
       continue;
     }
-    std::string_view rest;
-    if (in_bHeadings && HeadingOf(c.text, rest) == Heading::kName) continue;
-    if (in_bXml) {
+    // A tag, a heading and a parameter line start lines of their own.
+    std::string_view rest, name;
+    const Heading heading = headings ? HeadingOf(c.text, rest) : Heading::kNone;
+    if (heading == Heading::kName) continue;
+    if (heading != Heading::kNone || (headings && ParseParamLine(c.text, name, rest)) ||
+        (in_eSource == DocSource::kTags && c.text.front() == '@'))
+      paragraph = true;
+    if (xml) {
       AppendWithoutTags(out.description, c.text, paragraph);
     } else {
       AppendText(out.description, c.text, paragraph);

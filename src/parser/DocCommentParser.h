@@ -44,7 +44,9 @@ class DocCommentParser {
   void ReadTags(DocComment& out);
   void ReadHeadings(DocComment& out);
   void ReadXml(DocComment& out);
-  void AppendDescription(DocComment& out, bool in_bXml, bool in_bHeadings);
+  /// The description: the lines of a paragraph joined by a blank, paragraphs (and each tag,
+  /// heading or parameter line) on lines of their own.
+  void AppendDescription(DocComment& out, DocSource in_eSource);
 
   std::vector<Content> m_content;
   std::string m_attributes;  ///< the attributes' and annotations' texts, one per line
