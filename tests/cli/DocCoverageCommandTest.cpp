@@ -49,14 +49,14 @@ TEST_F(DocCoverageCommandTest, CountsPublicProceduresAndListsTheWarningsWithoutA
       Write("p/A.vbp", "Name=\"A\"\r\nModule=modA; mod\\moda.bas\r\nClass=clsB; clsB.cls\r\n");
   Write("p/Mod/ModA.bas",
         "Attribute VB_Name = \"modA\"\r\nOption Explicit\r\n\r\n"
-        "' Says hello.\r\nPublic Sub Hello()\r\nEnd Sub\r\n"                  // lines 4-6
-        "Private Sub Hidden()\r\nEnd Sub\r\n"                                 // 7-8: not counted
-        "'' Loads.\r\n'' @param nCont the count\r\n"                          // 9-10
+        "' Says hello.\r\nPublic Sub Hello()\r\nEnd Sub\r\n"  // lines 4-6
+        "Private Sub Hidden()\r\nEnd Sub\r\n"                 // 7-8: not counted
+        "'' Loads.\r\n'' @param nCont the count\r\n"          // 9-10
         "Public Function Load(nCount As Long, bFlag As Boolean) As Boolean\r\nEnd Function\r\n"
-        "' The text.\r\nProperty Get Text() As String\r\nEnd Property\r\n"    // 13-15
-        "Property Let Text(ByVal s As String)\r\nEnd Property\r\n"            // 16-17: counted once
-        "Public Event Changed()\r\nFriend Sub Inner()\r\nEnd Sub\r\n"         // 18-20
-        "'' @param a first\r\nSub Pair(a, b)\r\nEnd Sub\r\n");                // 21-23
+        "' The text.\r\nProperty Get Text() As String\r\nEnd Property\r\n"  // 13-15
+        "Property Let Text(ByVal s As String)\r\nEnd Property\r\n"          // 16-17: counted once
+        "Public Event Changed()\r\nFriend Sub Inner()\r\nEnd Sub\r\n"       // 18-20
+        "'' @param a first\r\nSub Pair(a, b)\r\nEnd Sub\r\n");              // 21-23
   Write("p/clsB.cls",
         "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1\r\nEND\r\nAttribute VB_Name = \"clsB\"\r\n"
         "Public Sub Run()\r\nEnd Sub\r\n");
