@@ -207,16 +207,12 @@ void DocCommentParser::Parse(std::string_view in_sText, const std::vector<Line>&
   m_content.clear();
   m_attributes.clear();
   DocSource attributeSource = DocSource::kNone;
-  // Keeps a description text once (the annotation and the attribute often say the same).
+  // A text that repeats the first one is left out (the annotation and the attribute often say
+  // the same).
   const auto addAttribute = [&](std::string_view text, DocSource source) {
     text = Trim(text);
     if (text.empty()) return;
-    for (size_t from = 0; from < m_attributes.size();) {
-      size_t end = m_attributes.find('\n', from);
-      if (end == std::string::npos) end = m_attributes.size();
-      if (std::string_view(m_attributes).substr(from, end - from) == text) return;
-      from = end + 1;
-    }
+    if (std::string_view(m_attributes).substr(0, m_attributes.find('\n')) == text) return;
     AppendText(m_attributes, text, true);
     if (attributeSource == DocSource::kNone) attributeSource = source;
   };
