@@ -287,6 +287,8 @@ void DocCommentParser::Parse(std::string_view in_sText, const std::vector<Line>&
     out.description.swap(m_attributes);
     out.source = attributeSource;
   }
+  // Lines that held only markup (an empty XML element, a name heading) describe nothing.
+  if (out.description.empty()) out.Clear();
 }
 
 void DocCommentParser::ReadTags(DocComment& out) {
@@ -439,11 +441,13 @@ void DocCommentParser::AppendDescription(DocComment& out, DocSource in_eSource) 
       paragraph = true;
       continue;
     }
-    // A tag, a heading and a parameter line start lines of their own.
+    // "Procedure :" and "Module :" only name what follows, in any block. A tag, a heading and a
+    // parameter line start lines of their own.
     std::string_view rest, name;
-    const Heading heading = headings ? HeadingOf(c.text, rest) : Heading::kNone;
+    const Heading heading = HeadingOf(c.text, rest);
     if (heading == Heading::kName) continue;
-    if (heading != Heading::kNone || (headings && ParseParamLine(c.text, name, rest)) ||
+    if ((headings && heading != Heading::kNone) ||
+        (headings && ParseParamLine(c.text, name, rest)) ||
         (in_eSource == DocSource::kTags && c.text.front() == '@'))
       paragraph = true;
     if (xml) {

@@ -138,6 +138,9 @@ const Case kCases[] = {
      "Sum", Target::kProcedure,
      "xml|S=Sums two numbers.|D=Sums two numbers. the first the sum No overflow check.|P:x=the "
      "first|R=the sum|M=No overflow check."},
+    {"markup only describes nothing",
+     "Dim a\r\n''' <summary> </summary>\r\n' Procedure : F\r\nSub F()\r\nEnd Sub\r\n", "F",
+     Target::kProcedure, "-"},
     {"attribute lines inside a block do not break it",
      "Dim a\r\n' Keeps the cache.\r\nAttribute m.VB_VarHelpID = -1\r\nPrivate m As Collection\r\n",
      "m", Target::kVariable, "text|S=Keeps the cache.|D=Keeps the cache."},
