@@ -20,8 +20,12 @@ void ForEachParameter(const ClsEntryPtr& e, Visit&& visit) {
 }  // namespace
 
 void ModuleDocs::Reset(const clsVBHeader* in_oHeader) {
-  m_reader.Reset(in_oHeader ? in_oHeader->TokenStream.get() : nullptr,
-                 in_oHeader ? in_oHeader->CodePtr : 0);
+  if (!in_oHeader) {
+    m_reader.Reset(nullptr, 0);
+    return;
+  }
+  m_reader.Reset(in_oHeader->TokenStream.get(), in_oHeader->CodePtr,
+                 in_oHeader->LineEndsKept ? &in_oHeader->LineEnds : nullptr);
 }
 
 bool ModuleDocs::Describe(const ClsEntryPtr& in_oEntry, std::string_view in_sKind,

@@ -25,30 +25,35 @@ int32_t NextSolid(const clsTokenStream& ts, int32_t p) {
 
 }  // namespace
 
-void DocCommentReader::Reset(const clsTokenStream* in_oStream, int32_t in_lCodeStart) {
+void DocCommentReader::Reset(const clsTokenStream* in_oStream, int32_t in_lCodeStart,
+                             const std::vector<int32_t>* in_pLineEnds) {
   m_stream = in_oStream;
   m_lines.clear();
   m_codeLine = 0;
   if (!in_oStream) return;
   const clsTokenStream& ts = *in_oStream;
   const int32_t count = ts.Count();
-  Line line;
-  int32_t last = -1;  // the line's last token that is no blank
-  for (int32_t p = 0; p <= count; ++p) {
+  const std::vector<int32_t>* ends = in_pLineEnds;
+  if (!ends) {
+    m_ownEnds.clear();
+    ts.AppendPositionsOf(TokEndOfLine, m_ownEnds);
+    ends = &m_ownEnds;
+  }
+  m_lines.reserve(ends->size() + 1);
+  // Each line is read at its two ends only: its first token that is no blank says what it is, and
+  // a comment runs to the line's end, so the last token says whether one ends it.
+  int32_t start = 0;
+  for (size_t i = 0; i <= ends->size(); ++i) {
     YieldPoint();
-    const int32_t code = p < count ? ts.TokenCodeAt(p) : TokEndOfLine;
-    if (code == TokEndOfLine) {
-      line.continued = line.comment < 0 && last >= 0 && ts.TokenCodeAt(last) == '_' &&
-                       (line.kind == kCode || line.kind == kHeader);
-      if (p < count || line.first >= 0) m_lines.push_back(line);
-      line = Line{};
-      line.start = p + 1;
-      last = -1;
-      continue;
-    }
-    if (code == TokWhiteSpace) continue;
-    if (line.first < 0) {
+    const int32_t end = i < ends->size() ? std::min((*ends)[i], count) : count;
+    if (i == ends->size() && start >= end) break;  // no text after the last line end
+    Line line;
+    line.start = start;
+    int32_t p = start;
+    while (p < end && ts.TokenCodeAt(p) == TokWhiteSpace) ++p;
+    if (p < end) {
       line.first = p;
+      const int32_t code = ts.TokenCodeAt(p);
       const std::string_view word = IsWord(code) ? ts.TokenStringAt(p) : std::string_view();
       if (code == TokComment || EqualsNoCase1252(word, "Rem")) {
         line.kind = kComment;
@@ -60,10 +65,14 @@ void DocCommentReader::Reset(const clsTokenStream* in_oStream, int32_t in_lCodeS
       } else {
         line.kind = EqualsNoCase1252(word, "Option") ? kOption : kCode;
       }
-    } else if (code == TokComment && line.kind != kComment) {
-      line.comment = p;
+      int32_t last = end - 1;
+      while (last > p && ts.TokenCodeAt(last) == TokWhiteSpace) --last;
+      const int32_t lastCode = ts.TokenCodeAt(last);
+      if (lastCode == TokComment && line.kind != kComment) line.comment = last;
+      line.continued = lastCode == '_' && (line.kind == kCode || line.kind == kHeader);
     }
-    last = p;
+    m_lines.push_back(line);
+    start = end + 1;
   }
   if (in_lCodeStart > 0 && !m_lines.empty()) m_codeLine = LineOf(in_lCodeStart);
 }

@@ -34,9 +34,11 @@ class DocCommentReader {
     kMember,       ///< a member of an Enum or Type
   };
 
-  /// Indexes the stream's lines; the code section starts at in_lCodeStart. The stream must
-  /// outlive the reader or the next Reset.
-  void Reset(const clsTokenStream* in_oStream, int32_t in_lCodeStart);
+  /// Indexes the stream's lines; the code section starts at in_lCodeStart. in_pLineEnds, when
+  /// given, holds the positions of the stream's line-end tokens (clsVBHeader::LineEnds), else
+  /// they are found here. The stream must outlive the reader or the next Reset.
+  void Reset(const clsTokenStream* in_oStream, int32_t in_lCodeStart,
+             const std::vector<int32_t>* in_pLineEnds = nullptr);
   /// Fills out with the doc comment of the declaration whose name is at in_lNamePos; false (out
   /// empty) when nothing describes it.
   bool Describe(int32_t in_lNamePos, std::string_view in_sName, Target in_eTarget, DocComment& out);
@@ -62,7 +64,8 @@ class DocCommentReader {
 
   const clsTokenStream* m_stream = nullptr;
   std::vector<Line> m_lines;
-  size_t m_codeLine = 0;  ///< the line the code section starts on
+  std::vector<int32_t> m_ownEnds;  ///< the line ends, when found here
+  size_t m_codeLine = 0;           ///< the line the code section starts on
   DocCommentParser m_parser;
   std::string m_text;  ///< the block's texts, sliced by m_block
   std::vector<DocCommentParser::Line> m_block;
