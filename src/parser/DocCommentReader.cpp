@@ -11,10 +11,8 @@ namespace qs {
 
 namespace {
 
-bool IsWord(int32_t code) {
-  return code > kLastCharacterCode && code != TokEndOfLine && code != TokWhiteSpace &&
-         code != TokComment && code != TokUndefined && code != TokString;
-}
+static_assert(KwAttribute == FrmAttribute && KwAttribute == ClsAttribute,
+              "Attribute lines are found by one code in every keyword table");
 
 // The next token after p that is no blank, on the same line (p itself when past the line).
 int32_t NextSolid(const clsTokenStream& ts, int32_t p) {
@@ -54,16 +52,19 @@ void DocCommentReader::Reset(const clsTokenStream* in_oStream, int32_t in_lCodeS
     if (p < end) {
       line.first = p;
       const int32_t code = ts.TokenCodeAt(p);
-      const std::string_view word = IsWord(code) ? ts.TokenStringAt(p) : std::string_view();
-      if (code == TokComment || EqualsNoCase1252(word, "Rem")) {
+      // A keyword carries its code (Attribute the same in every table); a word that is none in
+      // the stream's table (a code section not re-coded yet) is compared by its text.
+      const std::string_view word =
+          code == TokIdentifier ? ts.TokenStringAt(p) : std::string_view();
+      if (code == TokComment || code == KwRem || EqualsNoCase1252(word, "Rem")) {
         line.kind = kComment;
         line.comment = p;
-      } else if (EqualsNoCase1252(word, "Attribute")) {
+      } else if (code == KwAttribute || EqualsNoCase1252(word, "Attribute")) {
         line.kind = kAttribute;
       } else if (p < in_lCodeStart) {
         line.kind = kHeader;
       } else {
-        line.kind = EqualsNoCase1252(word, "Option") ? kOption : kCode;
+        line.kind = code == KwOption || EqualsNoCase1252(word, "Option") ? kOption : kCode;
       }
       int32_t last = end - 1;
       while (last > p && ts.TokenCodeAt(last) == TokWhiteSpace) --last;
