@@ -1,5 +1,7 @@
 #include "driver/ModuleDocs.h"
 
+#include <unordered_set>
+
 #include "model/ClsEntry.h"
 #include "model/ClsEntryPtr.h"
 #include "model/clsVBHeader.h"
@@ -54,12 +56,19 @@ bool ModuleDocs::DescribeModule(DocComment& out) {
 void ModuleDocs::Check(const ClsEntryPtr& in_oEntry, const DocComment& in_oDoc,
                        std::vector<DocWarning>& out) {
   if (in_oDoc.params.empty()) return;
+  // Both lists by name, letter case ignored, so that a long list costs no more than its length.
+  struct NoCaseHash {
+    size_t operator()(std::string_view s) const { return HashNoCase1252(s); }
+  };
+  struct NoCaseEqual {
+    bool operator()(std::string_view a, std::string_view b) const { return EqualsNoCase1252(a, b); }
+  };
+  using NameSet = std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual>;
+  NameSet signature, documented;
+  ForEachParameter(in_oEntry, [&](const ClsEntryPtr& p) { signature.insert(p.EntryName); });
   for (const DocParam& d : in_oDoc.params) {
-    bool found = false;
-    ForEachParameter(in_oEntry, [&](const ClsEntryPtr& p) {
-      found = found || EqualsNoCase1252(p.EntryName, d.name);
-    });
-    if (!found) {
+    documented.insert(d.name);
+    if (!signature.count(d.name)) {
       out.push_back({in_oEntry.lEntryptr, "documented parameter '" + d.name +
                                               "' is not a parameter of " + in_oEntry.EntryName});
     }
@@ -67,7 +76,7 @@ void ModuleDocs::Check(const ClsEntryPtr& in_oEntry, const DocComment& in_oDoc,
   std::string missing;
   bool anyDocumented = false;
   ForEachParameter(in_oEntry, [&](const ClsEntryPtr& p) {
-    if (in_oDoc.Param(p.EntryName)) {
+    if (documented.count(p.EntryName)) {
       anyDocumented = true;
     } else {
       missing += missing.empty() ? "" : ", ";

@@ -249,6 +249,7 @@ class ExportWriter {
   DocComment m_doc;
   std::string m_moduleFile;  ///< UTF-8 file of the module being written, for its warnings
   std::vector<DocWarning> m_checked;
+  std::unordered_set<std::string_view> m_paramNames;  ///< the doc's parameters written so far
   std::vector<ExportDocWarning> m_docWarnings;
 };
 
@@ -408,12 +409,10 @@ void ExportWriter<Writer>::WriteDoc() {
   if (!m_doc.params.empty()) {
     Key("params");
     m_w.StartObject();
-    for (size_t i = 0; i < m_doc.params.size(); ++i) {
-      const DocParam& p = m_doc.params[i];
+    m_paramNames.clear();
+    for (const DocParam& p : m_doc.params) {
       // A name documented twice keeps its first text: an object has each key once.
-      bool seen = p.name.empty();
-      for (size_t k = 0; k < i && !seen; ++k) seen = m_doc.params[k].name == p.name;
-      if (seen) continue;
+      if (p.name.empty() || !m_paramNames.insert(p.name).second) continue;
       m_text.clear();
       m_cp.Append(m_text, p.name);
       Key(m_text.c_str());

@@ -1,7 +1,5 @@
 #include "model/DocComment.h"
 
-#include "text/Cp1252.h"
-
 namespace qs {
 
 const char* DocSourceName(DocSource in_eSource) {
@@ -33,12 +31,6 @@ void DocComment::Clear() {
   author.clear();
   date.clear();
   source = DocSource::kNone;
-}
-
-const DocParam* DocComment::Param(std::string_view in_sName) const {
-  for (const DocParam& p : params)
-    if (EqualsNoCase1252(p.name, in_sName)) return &p;
-  return nullptr;
 }
 
 }  // namespace qs

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace qs {
@@ -44,8 +43,6 @@ struct DocComment {
   bool Empty() const { return description.empty(); }
   /// Empties every member; the strings keep their room for the next declaration.
   void Clear();
-  /// The documented parameter of that name (letter case ignored), or null.
-  const DocParam* Param(std::string_view in_sName) const;
 };
 
 }  // namespace qs
