@@ -212,6 +212,7 @@ class CodeWriter {
   void Procedure(const std::string& text, std::string_view endWord, int bodyBlocks,
                  bool errorHandler);
   void GeneralProcedure();
+  void DocComment(const std::string& name, const std::string& params, bool returns);
   void Locals(int level, const std::string& procName);
   void Block(int level, int nest);
   void Simple(int level);
@@ -225,6 +226,7 @@ class CodeWriter {
   std::vector<std::string> enumMembers_;
   std::vector<std::string> procs_;
   std::vector<std::string> events_;
+  std::vector<std::string> bodyDoc_;  ///< lines the next procedure's body opens with
 };
 
 std::string CodeWriter::ProcScope() {
@@ -601,6 +603,8 @@ void CodeWriter::Procedure(const std::string& text, std::string_view endWord, in
     if (cut == std::string_view::npos) break;
     start = cut + 1;
   }
+  for (const std::string& line : bodyDoc_) o_.C(1, {line});
+  bodyDoc_.clear();
   // The procedure's name: the word after the keyword that its End line repeats.
   size_t at = header.find(Cat{endWord, " "}.Str());
   std::string procName;
@@ -790,6 +794,93 @@ void CodeWriter::Block(int level, int nest) {
   }
 }
 
+// The names of a parameter list "(ByVal a As Long, Optional b = 1)" as the generator writes it.
+std::vector<std::string> ParamNames(std::string_view params) {
+  std::vector<std::string> names;
+  bool expectName = true;
+  for (size_t i = 0; i < params.size();) {
+    const char c = params[i];
+    if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_')) {
+      if (c == ',') expectName = true;
+      ++i;
+      continue;
+    }
+    size_t end = i;
+    while (end < params.size() &&
+           (std::isalnum(static_cast<unsigned char>(params[end])) || params[end] == '_'))
+      ++end;
+    const std::string_view word = params.substr(i, end - i);
+    if (expectName && word != "Optional" && word != "ByVal" && word != "ByRef" &&
+        word != "ParamArray" && word != "_") {
+      names.emplace_back(word);
+      expectName = false;
+    }
+    i = end;
+  }
+  return names;
+}
+
+// A doc comment in one of the conventions VB6 code is documented in, on about two procedures in
+// five. The convention follows from the procedure's name, so the rest of the file draws the same
+// random numbers as without doc comments.
+void CodeWriter::DocComment(const std::string& name, const std::string& params, bool returns) {
+  uint32_t pick = 2166136261u;  // FNV-1a of the name, then mixed
+  for (char c : name) pick = (pick ^ static_cast<unsigned char>(c)) * 16777619u;
+  pick ^= pick >> 16;
+  pick *= 0x85ebca6bu;
+  pick ^= pick >> 13;
+  pick *= 0xc2b2ae35u;
+  pick ^= pick >> 16;
+  pick %= 18;
+  const std::vector<std::string> names = ParamNames(params);
+  std::string bare = name;  // without a type-suffix character
+  if (!bare.empty() && bare.back() == '$') bare.pop_back();
+  const char* word = kWords[(pick + static_cast<uint32_t>(counter_)) % kWordCount];
+  switch (pick) {
+    case 0:
+    case 1:  // '' with tags; one in two names a parameter the signature does not have
+      o_.C(0, {"'' Updates the ", word, " list of ", name, ". Keeps the order."});
+      for (size_t k = 0; k < names.size(); ++k)
+        o_.C(0, {"'' @param ", names[k], pick == 1 && k == 0 ? "x" : "", " the ", word, " to use"});
+      if (returns) o_.C(0, {"'' @returns the new ", word, " count"});
+      o_.C(0, {"'' @author bench"});
+      break;
+    case 2:  // headings framed by banners
+      o_.C(0, {"'---------------------------------------------------------------------------"});
+      o_.C(0, {"' Procedure : ", name});
+      o_.C(0, {"' Purpose   : Checks the ", word, " records."});
+      o_.C(0, {"'             Skips the empty ones."});
+      if (!names.empty()) o_.C(0, {"' Inputs    :"});
+      for (const std::string& n : names) o_.C(0, {"'   ", n, " - the ", word});
+      if (returns) o_.C(0, {"' Returns   : True when done"});
+      o_.C(0, {"' Author    : bench"});
+      o_.C(0, {"' Date      : 2004-05-06"});
+      o_.C(0, {"'---------------------------------------------------------------------------"});
+      break;
+    case 3:  // XML documentation
+      o_.C(0, {"''' <summary>Reads the ", word, " values.</summary>"});
+      for (const std::string& n : names)
+        o_.C(0, {"''' <param name=\"", n, "\">the ", word, "</param>"});
+      if (returns) o_.C(0, {"''' <returns>the ", word, "</returns>"});
+      break;
+    case 4:  // annotation
+      o_.C(0, {"'@Description(\"Sorts the ", word, " entries.\")"});
+      break;
+    case 5:  // the description attribute inside the body, where the IDE writes it
+      if (it_.kind != Kind::Module) {
+        bodyDoc_.push_back(Cat{"Attribute ", bare, ".VB_Description = \"Loads the ", word, "\""});
+        break;
+      }
+      [[fallthrough]];
+    case 6:  // comments opening the body
+      bodyDoc_.push_back(Cat{"' Walks the ", word, " table once."});
+      bodyDoc_.push_back(Cat{"' Stops at the first gap."});
+      break;
+    default:
+      break;
+  }
+}
+
 // A Sub, Function or Property trio with bodies sized by the project's scale.
 void CodeWriter::GeneralProcedure() {
   int blocks = r_.Range(2, 7) * p_.scale;
@@ -806,6 +897,7 @@ void CodeWriter::GeneralProcedure() {
     case 2:
     case 3: {
       std::string params = Parameters(false, multiLine);
+      DocComment(name, params, false);
       Procedure(Cat{ProcScope(), "Sub ", name, params}, "Sub", blocks, handler);
       break;
     }
@@ -819,17 +911,22 @@ void CodeWriter::GeneralProcedure() {
         name += "$";
         ret.clear();
       }
+      DocComment(name, params, true);
       Procedure(Cat{ProcScope(), "Function ", name, params, multiLine ? " _\r" : "", ret},
                 "Function", blocks, handler);
       break;
     }
     case 8:
+      DocComment(name, "", false);
       Procedure(Cat{"Public Sub ", name}, "Sub", blocks, handler);
       break;
     default: {
       std::string type = TypeName();
       std::string member = Cat{"m_", name};
+      DocComment(name, "", true);
       o_.C(0, {"Public Property Get ", name, "() As ", type});
+      for (const std::string& line : bodyDoc_) o_.C(1, {line});
+      bodyDoc_.clear();
       if (it_.kind != Kind::Module && r_.Chance(40))
         o_.C(0, {"Attribute ", name, ".VB_Description = \"Returns the ", name, "\""});
       o_.C(1, {name, " = ", member});

@@ -14,11 +14,16 @@
 #include <string_view>
 
 #include "ProjectSplit.h"
+#include "driver/ModuleDocs.h"
 #include "driver/clsVBInfo.h"
+#include "model/ClsEntry.h"
+#include "model/ClsSymEntry.h"
+#include "model/DocComment.h"
 #include "model/RunState.h"
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
 #include "model/clsVBHeader.h"
+#include "parser/DocCommentReader.h"
 #include "parser/HeaderAnalysis.h"
 #include "parser/clsParser.h"
 #include "text/ClsString.h"
@@ -129,6 +134,67 @@ inline std::string CheckCodeScan(std::string_view input) {
     result = "module entries: " + std::to_string(run.g_oSymTable->Count());
   }
   return result;
+}
+
+/// The doc comments of a file (the first byte chooses form or class tokens and header, as for
+/// the code scan): every declaration, member and the module described and checked as the export
+/// does, then the reader asked at spread positions with every target. A description comes back
+/// exactly when one was found, with the convention it came from.
+inline std::string CheckDocComments(std::string_view input) {
+  if (input.empty()) return "";
+  const bool formLike = (static_cast<unsigned char>(input[0]) & 1) != 0;
+  const auto stream = TokenizeAs(formLike ? Tokenizer::Form : Tokenizer::Class, input.substr(1));
+  std::shared_ptr<clsVBHeader> header;
+  {
+    clsParser parser;
+    parser.InitParser(stream);
+    header = formLike ? parser.ParseFormType() : parser.ParseClassType();
+  }
+  if (!header) return "";
+  header->TokenStream = stream;
+  RunState run;
+  run.g_oSymTable = std::make_shared<clsSymTable>();
+  GetForwardTypeDecl(run, *header, "FuzzModule");
+  DocComment doc;
+  const auto consistent = [&doc](bool found) {
+    return found == !doc.Empty() && found == (doc.source != DocSource::kNone);
+  };
+  ModuleDocs docs;
+  docs.Reset(header.get());
+  std::vector<DocWarning> warnings;
+  if (!consistent(docs.DescribeModule(doc))) return "module description inconsistent";
+  const std::shared_ptr<ClsSymEntry> module =
+      run.g_oSymTable ? run.g_oSymTable->Item(std::string_view(
+                            header->sVBTableName.empty() ? "FuzzModule" : header->sVBTableName))
+                      : nullptr;
+  if (module) {
+    const ClsSymEntry& m = *module;
+    const std::pair<const std::shared_ptr<ClsEntry>*, const char*> lists[] = {
+        {&m.EVar, "variable"},      {&m.EConst, "constant"},       {&m.ESub, "sub"},
+        {&m.EFunction, "function"}, {&m.EProperty, "propertyGet"}, {&m.EType, "type"},
+        {&m.EEnum, "enum"},         {&m.EEvent, "event"},          {&m.EDeclare, "declare"}};
+    for (const auto& [list, kind] : lists) {
+      for (const auto& e : **list) {
+        if (!e) continue;
+        if (!consistent(docs.Describe(*e, kind, doc))) return "declaration inconsistent";
+        ModuleDocs::Check(*e, doc, warnings);
+        if (!e->Parameters) continue;
+        for (const auto& member : *e->Parameters)
+          if (member && !consistent(docs.DescribeMember(*member, doc)))
+            return "member inconsistent";
+      }
+    }
+  }
+  DocCommentReader reader;
+  reader.Reset(stream.get(), header->CodePtr);
+  const int32_t count = stream->Count();
+  const int32_t step = count / 200 + 1;
+  for (int32_t p = -1; p <= count; p += step) {
+    const auto target = static_cast<DocCommentReader::Target>((p + 1) % 5);
+    if (!consistent(reader.Describe(p, stream->TokenStringAt(p), target, doc)))
+      return "reader inconsistent at " + std::to_string(p);
+  }
+  return "";
 }
 
 /// A whole run on the project the bytes split into (ProjectSplit.h), written under in_scratch

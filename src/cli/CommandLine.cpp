@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/DocCoverageCommand.h"
 #include "cli/DocumentCommand.h"
 #include "cli/TokensCommand.h"
 #include "driver/CodePage.h"
@@ -19,6 +20,7 @@ constexpr const char* kProgram = "quillscope-cli";
 void PrintUsage(std::ostream& out) {
   out << "Usage: quillscope-cli [--out-dir DIR] [--json [--pretty]] [--codepage N] "
          "[--dump-analysis] [--jobs N] PROJECT.vbp [PROJECT.vbp ...]\n"
+         "       quillscope-cli --doc-coverage [--fail-under=P] [--codepage N] PROJECT.vbp ...\n"
          "       quillscope-cli --tokens=code|vbp|form|class FILE\n"
          "       quillscope-cli --help | --version\n"
          "\n"
@@ -40,6 +42,12 @@ void PrintUsage(std::ostream& out) {
          "                  PROJECT.analysis.json beside each report (may change)\n"
          "  --jobs N        read source files on N threads at once (default: one per\n"
          "                  processor); the report is the same whatever N\n"
+         "  --no-doc-comments  leave doc comments out of the JSON export\n"
+         "  --doc-coverage  write no report; print per module and for the project how many\n"
+         "                  public procedures, properties, events and Declares have a doc\n"
+         "                  comment, then the documentation warnings as\n"
+         "                  PATH:LINE:COLUMN: warning: ...\n"
+         "  --fail-under=P  with --doc-coverage: exit 1 when the project's share is below P%\n"
          "  -h, --help      show this help and exit\n"
          "  -V, --version   show the version and exit\n"
          "\n"
@@ -57,6 +65,19 @@ bool ParseJobs(std::string_view text, unsigned& out_jobs) {
   }
   if (n < 1 || n > 64) return false;
   out_jobs = n;
+  return true;
+}
+
+// A share in percent: digits only, 0 to 100.
+bool ParsePercent(std::string_view text, int& out_percent) {
+  if (text.empty() || text.size() > 3) return false;
+  int n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + (c - '0');
+  }
+  if (n > 100) return false;
+  out_percent = n;
   return true;
 }
 
@@ -134,12 +155,19 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
       options.pretty = true;
     } else if (a == "--dump-analysis") {
       options.dumpAnalysis = true;
+    } else if (a == "--no-doc-comments") {
+      options.docComments = false;
+    } else if (a == "--doc-coverage") {
+      options.docCoverage = true;
     } else if (std::string_view value; OptionValue(a, "--codepage", i, argc, argv, value)) {
       if (!ParseCodePage(value, options.codePage))
         return UsageError(err,
                           "--codepage needs the number of a code page this system converts "
                           "(such as 1252, 1251, 936), not '" +
                               std::string(value) + "'");
+    } else if (OptionValue(a, "--fail-under", i, argc, argv, value)) {
+      if (!ParsePercent(value, options.failUnder))
+        return UsageError(err, "--fail-under needs a whole number from 0 to 100");
     } else if (OptionValue(a, "--jobs", i, argc, argv, value)) {
       if (!ParseJobs(value, options.jobs))
         return UsageError(err, "--jobs needs a whole number from 1 to 64");
@@ -149,6 +177,9 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
   }
 
   if (projects.empty()) return UsageError(err, "no project file given");
+  if (options.failUnder >= 0 && !options.docCoverage)
+    return UsageError(err, "--fail-under goes with --doc-coverage");
+  if (options.docCoverage) return RunDocCoverage(projects, options, out, err);
   return RunDocument(projects, options, out, err);
 }
 

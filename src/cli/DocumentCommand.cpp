@@ -55,6 +55,7 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
         ExportOptions exportOptions;
         exportOptions.codePage = in_options.codePage;
         exportOptions.pretty = in_options.pretty;
+        exportOptions.docComments = in_options.docComments;
         jsonPath = JsonListingPath(info->HtmlListing());
         pendingJson.Write(*info, FullPath(project), exportOptions, jsonPath);
       };

@@ -22,6 +22,12 @@ struct DocumentOptions {
   bool dumpAnalysis = false;
   /// Threads that read source files at the same time; 0 means one per processor.
   unsigned jobs = 0;
+  /// Read doc comments into the JSON export (its "doc" members and "docWarnings").
+  bool docComments = true;
+  /// Print the documentation coverage instead of writing reports (--doc-coverage), and fail
+  /// when the project's share is below failUnder percent (-1: never).
+  bool docCoverage = false;
+  int failUnder = -1;
   /// Set by the program's entry point, which returns from main right after the call: the last
   /// project's collections are then left to the system, which takes them back at once, instead
   /// of being freed block by block.

@@ -24,12 +24,14 @@
 #include "driver/AtomicFile.h"
 #include "driver/CodePage.h"
 #include "driver/JsonExport.h"
+#include "driver/ModuleDocs.h"
 #include "driver/ProgramInfo.h"
 #include "driver/SourcePlaces.h"
 #include "driver/clsVBInfo.h"
 #include "model/ClsEntry.h"
 #include "model/ClsEntryPtr.h"
 #include "model/ClsSymEntry.h"
+#include "model/DocComment.h"
 #include "model/clsSymTable.h"
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
@@ -147,6 +149,13 @@ struct ModuleToWrite {
   const ClsSymEntry* entry;
 };
 
+// A documentation warning as the export writes it: UTF-8 file, place and message.
+struct ExportDocWarning {
+  std::string file;
+  LineIndex::Place place;
+  std::string message;
+};
+
 // The properties the control records name that a control object may not take as its own.
 bool IsReservedControlKey(std::string_view key) {
   return key == "name" || key == "type" || key == "parent" || key == "line" || key == "column";
@@ -164,6 +173,13 @@ class ExportWriter {
   /// helper threads and copied in as they come (compact output only).
   void Write(const clsVBInfo& info, const std::string& projectFile, unsigned in_nHelpers);
   void WriteModule(const ModuleToWrite& m);
+  /// Whether doc comments are read and written (off by default).
+  void SetDocComments(bool in_bOn) { m_docsOn = in_bOn; }
+  /// The documentation warnings of the modules written so far, moved to the end of out.
+  void TakeDocWarnings(std::vector<ExportDocWarning>& out) {
+    for (auto& w : m_docWarnings) out.push_back(std::move(w));
+    m_docWarnings.clear();
+  }
 
  private:
   void Key(const char* k) { m_w.Key(k, static_cast<rapidjson::SizeType>(std::strlen(k))); }
@@ -216,6 +232,8 @@ class ExportWriter {
   void WriteParameters(const ClsEntryPtr& e);
   void WriteMembers(const ClsEntryPtr& e);
   void WriteLocals(const ClsEntryPtr& e);
+  void WriteDoc();
+  void WriteDocWarnings();
 
   Writer& m_w;
   CodePageText& m_cp;
@@ -226,6 +244,13 @@ class ExportWriter {
   std::string m_raw;   ///< source bytes of the current value (reused)
   std::vector<Declared> m_declared;
   std::vector<const ClsEntryPtr*> m_locals;
+  bool m_docsOn = false;
+  ModuleDocs m_docs;
+  DocComment m_doc;
+  std::string m_moduleFile;  ///< UTF-8 file of the module being written, for its warnings
+  std::vector<DocWarning> m_checked;
+  std::unordered_set<std::string_view> m_paramNames;  ///< the doc's parameters written so far
+  std::vector<ExportDocWarning> m_docWarnings;
 };
 
 // The writer's output when a module is rendered ahead: the text of one module.
@@ -256,8 +281,8 @@ inline void PutUnsafe(TextOutput& out, char c) {
 // ahead of the one being written: memory holds a few modules' texts, never the document.
 class ModulesAhead {
  public:
-  ModulesAhead(const std::vector<ModuleToWrite>& in_modules, int in_nCodePage,
-               unsigned in_nHelpers);
+  ModulesAhead(const std::vector<ModuleToWrite>& in_modules, int in_nCodePage, unsigned in_nHelpers,
+               bool in_bDocComments);
   /// Stops the helpers and waits for them.
   ~ModulesAhead();
   ModulesAhead(const ModulesAhead&) = delete;
@@ -266,18 +291,22 @@ class ModulesAhead {
   /// The text of module i, once rendered; modules are taken in order, each released after use.
   /// Throws what a helper threw (RunStopped when the run was asked to stop).
   const std::string& Take(size_t i);
+  /// The documentation warnings of module i (taken before it is released), moved to out.
+  void TakeDocWarnings(size_t i, std::vector<ExportDocWarning>& out);
   void Release(size_t i);
 
  private:
   static constexpr size_t kWindow = 16;
   struct Slot {
     std::string text;
+    std::vector<ExportDocWarning> docWarnings;
     size_t module = SIZE_MAX;  ///< the module whose text is ready here
   };
   void Helper();
 
   const std::vector<ModuleToWrite>& m_modules;
   const int m_codePage;
+  const bool m_docComments;
   const std::atomic<bool>* m_stopFlag;
   std::mutex m_lock;
   std::condition_variable m_changed;
@@ -327,12 +356,13 @@ void ExportWriter<Writer>::Write(const clsVBInfo& info, const std::string& proje
     std::vector<ModuleToWrite> list;
     list.reserve(modules.size());
     for (const auto& m : modules) list.push_back(m.second);
-    ModulesAhead ahead(list, m_cp.CodePage(), in_nHelpers);
+    ModulesAhead ahead(list, m_cp.CodePage(), in_nHelpers, m_docsOn);
     // The modules' texts go into the output as they are, comma-separated; the writer only opens
     // and closes the array around them.
     for (size_t i = 0; i < list.size(); ++i) {
       if (i > 0) m_out->Put(',');
       m_out->Append(ahead.Take(i));
+      ahead.TakeDocWarnings(i, m_docWarnings);
       ahead.Release(i);
     }
   } else {
@@ -350,6 +380,51 @@ void ExportWriter<Writer>::Write(const clsVBInfo& info, const std::string& proje
     m_w.EndObject();
   }
   m_w.EndArray();
+  WriteDocWarnings();
+  m_w.EndObject();
+}
+
+template <class Writer>
+void ExportWriter<Writer>::WriteDocWarnings() {
+  Key("docWarnings");
+  m_w.StartArray();
+  for (const ExportDocWarning& w : m_docWarnings) {
+    YieldPoint();
+    m_w.StartObject();
+    Member("file", w.file);
+    Number("line", w.place.line);
+    Number("column", w.place.column);
+    Member("message", w.message);
+    m_w.EndObject();
+  }
+  m_w.EndArray();
+}
+
+template <class Writer>
+void ExportWriter<Writer>::WriteDoc() {
+  Key("doc");
+  m_w.StartObject();
+  SourceMember("summary", m_doc.summary);
+  SourceMember("description", m_doc.description);
+  if (!m_doc.params.empty()) {
+    Key("params");
+    m_w.StartObject();
+    m_paramNames.clear();
+    for (const DocParam& p : m_doc.params) {
+      // A name documented twice keeps its first text: an object has each key once.
+      if (p.name.empty() || !m_paramNames.insert(p.name).second) continue;
+      m_text.clear();
+      m_cp.Append(m_text, p.name);
+      Key(m_text.c_str());
+      Source(p.text);
+    }
+    m_w.EndObject();
+  }
+  SourceMember("returns", m_doc.returns);
+  SourceMember("remarks", m_doc.remarks);
+  SourceMember("author", m_doc.author);
+  SourceMember("date", m_doc.date);
+  Member("source", DocSourceName(m_doc.source));
   m_w.EndObject();
 }
 
@@ -441,6 +516,15 @@ void ExportWriter<Writer>::WriteModule(const ModuleToWrite& m) {
   }
   Number("lines", m_lines.Lines());
   WriteControls(IsFormLikeItemType(item.EType) ? header : nullptr);
+  if (m_docsOn) {
+    m_docs.Reset(header);
+    m_moduleFile = item.sDiskPath;
+    if (m_moduleFile.empty()) {
+      m_raw.assign(item.sFileValue);
+      std::replace(m_raw.begin(), m_raw.end(), '\\', '/');
+      m_cp.Append(m_moduleFile, m_raw);
+    }
+  }
 
   Key("declarations");
   m_w.StartArray();
@@ -476,6 +560,7 @@ void ExportWriter<Writer>::WriteModule(const ModuleToWrite& m) {
     for (const Declared& d : m_declared) WriteDeclaration(d);
   }
   m_w.EndArray();
+  if (m_docsOn && m_docs.DescribeModule(m_doc)) WriteDoc();
   m_w.EndObject();
 }
 
@@ -614,6 +699,17 @@ void ExportWriter<Writer>::WriteDeclaration(const Declared& d) {
     m_w.EndArray();
   }
   WriteLocals(e);
+  if (m_docsOn && m_docs.Describe(e, d.kind, m_doc)) {
+    WriteDoc();
+    m_checked.clear();
+    ModuleDocs::Check(e, m_doc, m_checked);
+    for (const DocWarning& w : m_checked) {
+      ExportDocWarning& out = m_docWarnings.emplace_back();
+      out.file = m_moduleFile;
+      out.place = m_lines.PlaceOf(w.pos);
+      m_cp.Append(out.message, w.message);
+    }
+  }
   m_w.EndObject();
 }
 
@@ -659,6 +755,7 @@ void ExportWriter<Writer>::WriteMembers(const ClsEntryPtr& e) {
         SourceMember("type", m->EntryType);
       }
       Place(m->lEntryptr);
+      if (m_docsOn && m_docs.DescribeMember(*m, m_doc)) WriteDoc();
       m_w.EndObject();
     }
   }
@@ -691,8 +788,11 @@ void ExportWriter<Writer>::WriteLocals(const ClsEntryPtr& e) {
 }
 
 ModulesAhead::ModulesAhead(const std::vector<ModuleToWrite>& in_modules, int in_nCodePage,
-                           unsigned in_nHelpers)
-    : m_modules(in_modules), m_codePage(in_nCodePage), m_stopFlag(CurrentStopFlag()) {
+                           unsigned in_nHelpers, bool in_bDocComments)
+    : m_modules(in_modules),
+      m_codePage(in_nCodePage),
+      m_docComments(in_bDocComments),
+      m_stopFlag(CurrentStopFlag()) {
   try {
     for (unsigned k = 0; k < in_nHelpers; ++k) m_threads.emplace_back([this] { Helper(); });
   } catch (...) {
@@ -719,6 +819,14 @@ const std::string& ModulesAhead::Take(size_t i) {
   return slot.text;
 }
 
+void ModulesAhead::TakeDocWarnings(size_t i, std::vector<ExportDocWarning>& out) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  Slot& slot = m_slots[i % kWindow];
+  if (slot.module != i) return;
+  for (auto& w : slot.docWarnings) out.push_back(std::move(w));
+  slot.docWarnings.clear();
+}
+
 void ModulesAhead::Release(size_t i) {
   {
     std::lock_guard<std::mutex> guard(m_lock);
@@ -738,6 +846,8 @@ void ModulesAhead::Helper() {
     TextOutput out(text);
     rapidjson::Writer<TextOutput> w(out);
     ExportWriter<rapidjson::Writer<TextOutput>> renderer(w, cp);
+    renderer.SetDocComments(m_docComments);
+    std::vector<ExportDocWarning> docWarnings;
     for (;;) {
       size_t i = 0;
       {
@@ -751,9 +861,12 @@ void ModulesAhead::Helper() {
       text.clear();
       w.Reset(out);
       renderer.WriteModule(m_modules[i]);
+      docWarnings.clear();
+      renderer.TakeDocWarnings(docWarnings);
       {
         std::lock_guard<std::mutex> guard(m_lock);
         m_slots[i % kWindow].text.swap(text);
+        m_slots[i % kWindow].docWarnings.swap(docWarnings);
         m_slots[i % kWindow].module = i;
       }
       m_changed.notify_all();
@@ -777,14 +890,16 @@ unsigned RenderHelpers() {
 
 template <class Writer>
 int WriteWith(const clsVBInfo& info, const std::string& projectFile, CodePageText& cp,
-              AtomicFile& file) {
+              AtomicFile& file, bool docComments) {
   FileOutput out(file);
   Writer w(out);
   if constexpr (!std::is_same_v<Writer, rapidjson::Writer<FileOutput>>) w.SetIndent(' ', 2);
   // Pretty output is written in order by this thread: a module rendered apart would not carry
   // the indentation of its place.
   constexpr bool compact = std::is_same_v<Writer, rapidjson::Writer<FileOutput>>;
-  ExportWriter<Writer>(w, cp, &out).Write(info, projectFile, compact ? RenderHelpers() : 0);
+  ExportWriter<Writer> writer(w, cp, &out);
+  writer.SetDocComments(docComments);
+  writer.Write(info, projectFile, compact ? RenderHelpers() : 0);
   out.Put('\n');
   out.Flush();
   return out.Error();
@@ -814,10 +929,10 @@ bool PendingProjectJson::Write(const clsVBInfo& in_oInfo, const std::string& in_
     }
     int err = m_file.Open(in_sPath);
     if (err == 0) {
-      err = in_oOptions.pretty
-                ? WriteWith<rapidjson::PrettyWriter<FileOutput>>(in_oInfo, in_sProjectFile, cp,
-                                                                 m_file)
-                : WriteWith<rapidjson::Writer<FileOutput>>(in_oInfo, in_sProjectFile, cp, m_file);
+      err = in_oOptions.pretty ? WriteWith<rapidjson::PrettyWriter<FileOutput>>(
+                                     in_oInfo, in_sProjectFile, cp, m_file, in_oOptions.docComments)
+                               : WriteWith<rapidjson::Writer<FileOutput>>(
+                                     in_oInfo, in_sProjectFile, cp, m_file, in_oOptions.docComments);
     }
     // The wait for the disk is done here, on the writing thread; Commit only renames.
     if (err == 0) err = m_file.Finish();

@@ -16,6 +16,9 @@ struct ExportOptions {
   int codePage = 1252;
   /// Indented output instead of the compact form.
   bool pretty = false;
+  /// The doc comments of declarations, members and modules ("doc") and the documentation
+  /// warnings ("docWarnings", then always empty) are read and written.
+  bool docComments = true;
 };
 
 /// An export written ahead of its commit: Write fills the temporary file while, say, the report

@@ -174,10 +174,10 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   // The report folder, created under the same path the report is written to.
   const std::string folder = m_sOutputFolder.substr(0, m_sOutputFolder.size() - 1);
   std::error_code outDirError;
-  if (!m_settings.outDir.empty())
+  if (m_settings.writeReport && !m_settings.outDir.empty())
     std::filesystem::create_directories(m_settings.outDir, outDirError);
-  CreateFolder(folder);
-  if (!IsFolder(folder)) {
+  if (m_settings.writeReport) CreateFolder(folder);
+  if (m_settings.writeReport && !IsFolder(folder)) {
     Fail(FolderFailure(outDirError ? m_settings.outDir : folder, outDirError));
     return;
   }
@@ -228,7 +228,7 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
         m_settings.alongsideReport();
       }
     }
-    m_reportWritten = WriteReport();
+    m_reportWritten = m_settings.writeReport ? WriteReport() : true;
   }
   // What the report did not take (a failed report, a module the table lost).
   m_detailsAhead.clear();

@@ -51,6 +51,9 @@ struct RunSettings {
   /// complete (an export written ahead, say): it may only read the run's results, and must not
   /// throw. It runs under the run's stop flag, and the run waits for it before it ends.
   std::function<void()> alongsideReport;
+  /// When false the run reads and analyses the project and writes no report (no folder is
+  /// created); ReportWritten() then says whether the analysis completed.
+  bool writeReport = true;
 };
 
 class clsVBInfo {

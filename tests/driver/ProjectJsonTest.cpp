@@ -113,7 +113,8 @@ TEST(ProjectJson, DeclarationsBecomeTheirWordsWithValuesAsWritten) {
       {"kMax",
        R"j({"name":"kMax","kind":"constant","scope":"Private","type":"Long","value":"10 * 2",)j"
        R"j("signature":"Private Const kMax As Long = 10 * 2","line":3,"column":15,)j"
-       R"j("parameters":[],"members":[],"locals":[]})j"},
+       R"j("parameters":[],"members":[],"locals":[],)j"
+       R"j("doc":{"summary":"limit","description":"limit","source":"text"}})j"},
       {"kName",
        R"j({"name":"kName","kind":"constant","scope":"","type":"String","value":"\"A, B\"",)j"
        R"j("signature":"Const kName = \"A, B\", kOther = (1 + 2)","line":4,"column":7,)j"
@@ -347,7 +348,7 @@ TEST_F(SampleExport, PlacesLinesOrderAndProject) {
   const std::string text = Export(Sample("Inventory.vbp"), dir / "out");
   const rapidjson::Document doc = Parse(text);
   EXPECT_EQ(Keys(doc), (std::vector<std::string>{"format", "generator", "codepage", "project",
-                                                 "modules", "warnings"}));
+                                                 "modules", "warnings", "docWarnings"}));
   EXPECT_EQ(doc["format"].GetInt(), 2);
   EXPECT_EQ(text.find('\n'), text.size() - 1) << "compact: one line";
   CheckNothingEmpty(doc, "");
@@ -486,6 +487,47 @@ TEST(ProjectJson, AnExportThatDoesNotFinishLeavesNothing) {
     EXPECT_EQ(doc["modules"][i]["declarations"][0]["name"], ("S" + std::to_string(i)).c_str());
   }
   EXPECT_EQ(names(), (std::vector<std::string>{"P.html", "P.json"}));
+}
+
+// Doc comments of modules, declarations and members, and the documentation warnings of every
+// module in project-file order, whether the modules were rendered on helper threads (compact) or
+// in order (pretty); --no-doc-comments leaves them out.
+TEST(ProjectJson, DocCommentsAndTheirWarnings) {
+  TestFolder dir("pj-doc");
+  std::string vbp;
+  for (int i = 0; i < 12; ++i) {
+    const std::string n = std::to_string(i);
+    vbp += "Module=m" + n + "; m" + n + ".bas\r\n";
+    dir.Write("p/m" + n + ".bas", "Attribute VB_Name = \"m" + n + "\"\r\n' Module " + n +
+                                      ".\r\n\r\n" + "Enum E\r\n  A ' the first\r\nEnd Enum\r\n" +
+                                      "'' @param y why\r\nSub S" + n + "(x)\r\nEnd Sub\r\n");
+  }
+  vbp = dir.Write("p/P.vbp", vbp);
+  const rapidjson::Document doc = Parse(Export(vbp, dir / "a"));
+  ExportOptions options;
+  options.pretty = true;
+  EXPECT_EQ(Compact(Parse(Export(vbp, dir / "b", options))), Compact(doc));
+
+  const rapidjson::Value& m3 = doc["modules"][3];
+  EXPECT_EQ(Compact(m3["doc"]),
+            R"j({"summary":"Module 3.","description":"Module 3.","source":"text"})j");
+  EXPECT_EQ(Compact(m3["declarations"][0]["members"][0]["doc"]),
+            R"j({"summary":"the first","description":"the first","source":"text"})j");
+  EXPECT_EQ(Compact(m3["declarations"][1]["doc"]),
+            R"j({"description":"@param y why","params":{"y":"why"},"source":"tags"})j");
+  ASSERT_EQ(doc["docWarnings"].Size(), 12u);
+  for (rapidjson::SizeType i = 0; i < 12; ++i) {
+    const std::string n = std::to_string(i);
+    EXPECT_EQ(Compact(doc["docWarnings"][i]),
+              R"j({"file":"m)j" + n + R"j(.bas","line":8,"column":5,"message":"documented )j" +
+                  R"j(parameter 'y' is not a parameter of S)j" + n + "\"}");
+  }
+
+  options.pretty = false;
+  options.docComments = false;
+  const std::string without = Export(vbp, dir / "c", options);
+  EXPECT_EQ(without.find("\"doc\""), std::string::npos);
+  EXPECT_EQ(Compact(Parse(without)["docWarnings"]), "[]");
 }
 
 }  // namespace

@@ -1,0 +1,62 @@
+#include "cli/DocCoverageCommand.h"
+
+#include <filesystem>
+#include <memory>
+#include <ostream>
+
+#include "driver/CodePage.h"
+#include "driver/DocCoverage.h"
+#include "driver/clsVBInfo.h"
+
+namespace qs::cli {
+
+namespace {
+
+constexpr const char* kProgram = "quillscope-cli";
+
+}  // namespace
+
+std::string CoverageText(int in_nDocumented, int in_nTotal) {
+  const long long percent =
+      in_nTotal > 0 ? static_cast<long long>(in_nDocumented) * 100 / in_nTotal : 100;
+  return std::to_string(in_nDocumented) + " of " + std::to_string(in_nTotal) + " documented (" +
+         std::to_string(percent) + "%)";
+}
+
+int RunDocCoverage(const std::vector<std::string>& in_projects, const DocumentOptions& in_options,
+                   std::ostream& out, std::ostream& err) {
+  CodePageText cp;
+  if (!cp.Open(in_options.codePage)) cp.Open(CodePageText::kDefault);
+  auto info = std::make_unique<clsVBInfo>();
+  info->Settings().loadThreads = in_options.jobs;
+  info->Settings().keepLineEnds = true;
+  info->Settings().writeReport = false;
+  int status = 0;
+  for (const std::string& project : in_projects) {
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(project, ec);
+    info->GetFileInfo(ec ? project : full.lexically_normal().string());
+    if (!info->ReportWritten()) {
+      err << kProgram << ": " << project << ": " << info->FailureReason() << "\n";
+      status = 1;
+      continue;
+    }
+    const DocCoverage coverage = MeasureDocCoverage(*info, cp);
+    for (const DocCoverage::Module& m : coverage.modules)
+      out << m.name << ": " << CoverageText(m.documented, m.total) << "\n";
+    out << "project: " << CoverageText(coverage.documented, coverage.total) << "\n";
+    const std::string folder = std::filesystem::path(project).parent_path().generic_string();
+    for (const DocCoverage::Warning& w : coverage.warnings) {
+      out << (folder.empty() ? "" : folder + "/") << w.file << ":" << w.line << ":" << w.column
+          << ": warning: " << w.message << "\n";
+    }
+    if (in_options.failUnder >= 0 &&
+        static_cast<long long>(coverage.documented) * 100 <
+            static_cast<long long>(in_options.failUnder) * coverage.total)
+      status = 1;
+  }
+  out.flush();
+  return status;
+}
+
+}  // namespace qs::cli
