@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver/ReportModules.h"
+#include "driver/SiteWriter.h"
 #include "model/RunState.h"
 
 namespace qs {
@@ -38,6 +39,12 @@ struct RunSettings {
   /// complete (an export written ahead, say): it may only read the run's results, and must not
   /// throw. It runs under the run's stop flag, and the run waits for it before it ends.
   std::function<void()> alongsideReport;
+  /// Also write the documentation site (SiteWriter.h), <Body>_site/ beside the report folder:
+  /// written alongside the report on a thread of its own, and put in place only once the report
+  /// is. site.codePage converts its text; site.extras is where the cross references and the doc
+  /// comments come in.
+  bool writeSite = false;
+  SiteOptions site;
 };
 
 class clsVBInfo {
@@ -90,6 +97,14 @@ class clsVBInfo {
   };
   const std::vector<WarningParts>& WarningDetails() const { return m_warningDetails; }
 
+  /// The site of the last run (RunSettings::writeSite): the full path of its index.html when it
+  /// was put in place, else "" and why not (SiteFailure; "" when no site was asked for or the
+  /// report failed). SitePictureNote says why pictures are missing from a written site ("" when
+  /// none are).
+  const std::string& SiteIndex() const { return m_siteIndex; }
+  const std::string& SiteFailure() const { return m_siteFailure; }
+  const std::string& SitePictureNote() const { return m_sitePictureNote; }
+
   RunSettings& Settings() { return m_settings; }
   const RunSettings& Settings() const { return m_settings; }
 
@@ -125,6 +140,9 @@ class clsVBInfo {
   std::vector<WarningParts> m_warningDetails;
   /// The modules' report detail blocks rendered while their files were read (this run's only).
   std::vector<ModuleDetailsAhead> m_detailsAhead;
+  std::string m_siteIndex;
+  std::string m_siteFailure;
+  std::string m_sitePictureNote;
   RunState m_oRun;
   RunSettings m_settings;
   /// Set by RequestStop; read at the yield points of the run's threads.

@@ -69,8 +69,8 @@ TEST_F(CliTest, HelpAndVersion) {
   Result r = RunCli({"--help"});
   EXPECT_EQ(r.status, 0);
   const std::string synopsis =
-      "quillscope-cli [--out-dir DIR] [--json [--pretty]] [--codepage N] [--dump-analysis] "
-      "[--jobs N] PROJECT.vbp [PROJECT.vbp ...]\n";
+      "quillscope-cli [--out-dir DIR] [--json [--pretty]] [--site] [--codepage N] "
+      "[--dump-analysis] [--jobs N] PROJECT.vbp [PROJECT.vbp ...]\n";
   EXPECT_EQ(r.out.rfind("Usage: " + synopsis, 0), 0u) << r.out;
   // The README's "Command line" section shows the same synopsis.
   std::ifstream readme(std::string(QS_SOURCE_DIR) + "/README.md");
