@@ -755,18 +755,24 @@ void SiteBuilder::WriteControls(Worker& w, SiteModule& m, size_t index, std::str
   if (controls.size() >= 2) {
     const size_t shown = std::min(controls.size(), kPictureNodes);
     if (m_dot.Available()) {
-      std::string dot = "digraph controls {\n  rankdir=LR;\n  node [shape=box, fontsize=10, "
-                        "fontname=\"sans-serif\"];\n";
+      std::string dot =
+          "digraph controls {\n  rankdir=LR;\n  ranksep=0.35;\n  nodesep=0.12;\n"
+          "  node [shape=box, style=rounded, fontsize=9, height=0.3, fontname=\"sans-serif\"];\n"
+          "  edge [arrowsize=0.6];\n";
       for (size_t i = 0; i < shown; ++i) {
         dot += "  n";
         AppendNumber(dot, static_cast<int64_t>(i));
-        dot += " [label=";
-        w.text.clear();
-        w.cp.Append(w.text, controls[i].record->sName);
-        w.text += "\n";
-        w.cp.Append(w.text, controls[i].record->sType);
-        AppendJsString(dot, w.text);  // a DOT string takes the same escapes
-        dot += "];\n";
+        dot += " [label=\"";
+        for (const std::string* part : {&controls[i].record->sName, &controls[i].record->sType}) {
+          w.text.clear();
+          w.cp.Append(w.text, *part);
+          for (const char c : w.text) {
+            if (c == '"' || c == '\\') dot += '\\';
+            if (static_cast<unsigned char>(c) >= 0x20) dot += c;
+          }
+          if (part == &controls[i].record->sName) dot += "\\n";
+        }
+        dot += "\"];\n";
         if (controls[i].parent >= 0) {
           dot += "  n";
           AppendNumber(dot, controls[i].parent);
