@@ -69,12 +69,13 @@ figure { margin: 0.5rem 0 1rem; overflow: auto; }
 figure img { max-width: 100%; height: auto; background: #fff; border-radius: 4px; }
 pre.src { margin: 0; padding: 0.4rem 0; background: var(--code-bg); border: 1px solid var(--line);
   border-radius: 4px; overflow-x: auto; line-height: 1.45; tab-size: 4; }
-pre.src a.ln { display: inline-block; width: 4.5rem; padding-right: 0.8rem; text-align: right;
+pre.src > a[id] { display: inline-block; width: 4.5rem; padding-right: 0.8rem; text-align: right;
   color: var(--muted); user-select: none; }
-pre.src a.ln:target { background: var(--accent); color: var(--fg); font-weight: 600; }
-pre.src .k { color: var(--kw); }
-pre.src .s { color: var(--str); }
-pre.src .c { color: var(--com); font-style: italic; }
+pre.src > a[id]::before { counter-increment: ln; content: counter(ln); }
+pre.src > a[id]:target { background: var(--accent); color: var(--fg); font-weight: 600; }
+pre.src b { font-weight: normal; color: var(--kw); }
+pre.src u { text-decoration: none; color: var(--str); }
+pre.src i { color: var(--com); }
 details.header { margin: 0 0 0.6rem; }
 details.header > summary { cursor: pointer; color: var(--muted); padding: 0.2rem 0; }
 .parts { margin: 0.4rem 0; }
@@ -86,7 +87,7 @@ details.header > summary { cursor: pointer; color: var(--muted); padding: 0.2rem
   .searchbox { margin-left: 0; width: 100%; }
   .searchbox input { width: 100%; max-width: none; }
   #results { left: 0; width: 100%; }
-  pre.src a.ln { width: 3.2rem; padding-right: 0.5rem; }
+  pre.src > a[id] { width: 3.2rem; padding-right: 0.5rem; }
 }
 )css";
 }

@@ -243,7 +243,10 @@ class SiteBuilder {
   void PageStart(std::string& out, std::string_view titleHtml, int module) const;
   void PageEnd(std::string& out) const;
   std::string SourceHref(const SiteModule& m, int32_t line) const;
-  void DeclarationHref(std::string& out, const ClsEntryPtr* e) const;
+  const SiteModule* ModuleOf(const clsVBFileType* item) const {
+    const auto it = m_moduleOf.find(item);
+    return it == m_moduleOf.end() ? nullptr : &m_modules[it->second];
+  }
 
   void WriteSourcePages(Worker& w, SiteModule& m);
   void WriteModulePage(Worker& w, SiteModule& m, size_t index);
@@ -264,6 +267,7 @@ class SiteBuilder {
   std::vector<SiteModule> m_modules;
   /// Every module-level declaration: its module and its anchor number there.
   std::unordered_map<const ClsEntryPtr*, std::pair<uint32_t, uint32_t>> m_anchors;
+  std::unordered_map<const clsVBFileType*, size_t> m_moduleOf;
   std::mutex m_picturesLock;
   std::vector<std::string> m_pictures;  ///< DOT files written, to be drawn
   std::string m_pictureNote;
@@ -313,14 +317,6 @@ std::string SiteBuilder::SourceHref(const SiteModule& m, int32_t line) const {
   return href;
 }
 
-void SiteBuilder::DeclarationHref(std::string& out, const ClsEntryPtr* e) const {
-  const auto it = m_anchors.find(e);
-  if (it == m_anchors.end()) return;
-  out += m_modules[it->second.first].page;
-  out += "#d";
-  AppendNumber(out, it->second.second);
-}
-
 void SiteBuilder::Prepare() {
   CodePageText cp;
   if (!cp.Open(m_options.codePage))
@@ -336,6 +332,7 @@ void SiteBuilder::Prepare() {
     YieldPoint();
     SiteModule& m = m_modules[i];
     m.source = modules[i];
+    m_moduleOf.emplace(m.source.item, i);
     const clsVBFileType& item = *m.source.item;
     m.header = item.VBHeader().get();
     m.stream = m.header ? m.header->TokenStream.get() : nullptr;
@@ -429,14 +426,19 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
   int32_t line = 1;
   int32_t partFirst = 1;
   std::string& body = w.body;
+  // Each line opens with its anchor; the style sheet numbers the anchors (a counter that each
+  // block starts at its first line), which keeps the pages small.
   const auto openLine = [&] {
-    body += "<a class=\"ln\" id=\"L";
+    body += "<a id=L";
     AppendNumber(body, line);
-    body += "\" href=\"#L";
+    body += " href=#L";
     AppendNumber(body, line);
+    body += "></a>";
+  };
+  const auto openPre = [&] {
+    body += "<pre class=\"src\" style=\"counter-reset:ln ";
+    AppendNumber(body, line - 1);
     body += "\">";
-    AppendNumber(body, line);
-    body += "</a>";
   };
   const auto openBlock = [&] {
     if (line <= headerLines) {
@@ -444,10 +446,9 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
       AppendNumber(body, line);
       body += "\xE2\x80\x93";
       AppendNumber(body, headerLines);
-      body += ")</summary><pre class=\"src\">";
-    } else {
-      body += "<pre class=\"src\">";
+      body += ")</summary>";
     }
+    openPre();
   };
   const auto closeBlock = [&](int32_t last) {
     body += last <= headerLines ? "</pre></details>\n" : "</pre>\n";
@@ -508,22 +509,28 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
         ++part;
         openBlock();
       } else if (ended == headerLines) {
-        body += "</pre></details>\n<pre class=\"src\">";
+        body += "</pre></details>\n";
+        openPre();
       }
       openLine();
       continue;
     }
-    const char* cls = code == TokComment                        ? "c"
-                      : code == TokString                       ? "s"
-                      : code > TokIdentifier && code != TokWhiteSpace ? "k"
-                                                                : nullptr;
-    if (cls) {
-      body += "<span class=\"";
-      body += cls;
-      body += "\">";
+    // Short elements the style sheet colours: a comment <i>, a string <u>, a keyword <b>.
+    const char tag = code == TokComment                            ? 'i'
+                     : code == TokString                           ? 'u'
+                     : code > TokIdentifier && code != TokWhiteSpace ? 'b'
+                                                                   : 0;
+    if (tag) {
+      body += '<';
+      body += tag;
+      body += '>';
     }
     Source(w, body, ts->TokenStringAt(p));
-    if (cls) body += "</span>";
+    if (tag) {
+      body += "</";
+      body += tag;
+      body += '>';
+    }
   }
   closeBlock(line);
   flushPart(line, false);
@@ -604,17 +611,16 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
     m_options.extras.usesOf(e, w.uses);
     if (!w.uses.empty()) {
       out += "<div class=\"more\">Used at: ";
-      for (size_t u = 0; u < w.uses.size(); ++u) {
-        const SiteUse& use = w.uses[u];
-        const auto it = std::find_if(m_modules.begin(), m_modules.end(), [&](const SiteModule& x) {
-          return x.source.item == use.place.module;
-        });
-        if (it == m_modules.end() || use.place.line <= 0) continue;
-        if (u > 0) out += ", ";
+      bool first = true;
+      for (const SiteUse& use : w.uses) {
+        const SiteModule* where = ModuleOf(use.place.module);
+        if (!where || use.place.line <= 0) continue;
+        if (!first) out += ", ";
+        first = false;
         out += "<a href=\"";
-        out += SourceHref(*it, use.place.line);
+        out += SourceHref(*where, use.place.line);
         out += "\">";
-        out += it->nameHtml;
+        out += where->nameHtml;
         out += ':';
         AppendNumber(out, use.place.line);
         out += "</a> <span class=\"meta\">";
@@ -638,11 +644,17 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
     out += ": ";
     for (size_t c = 0; c < w.entries.size(); ++c) {
       if (c > 0) out += ", ";
-      out += "<a href=\"";
-      DeclarationHref(out, w.entries[c]);
-      out += "\">";
+      // A declaration with no page of its own (outside the project's modules) is named only.
+      const auto it = m_anchors.find(w.entries[c]);
+      if (it != m_anchors.end()) {
+        out += "<a href=\"";
+        out += m_modules[it->second.first].page;
+        out += "#d";
+        AppendNumber(out, it->second.second);
+        out += "\">";
+      }
       Source(w, out, w.entries[c]->EntryName);
-      out += "</a>";
+      if (it != m_anchors.end()) out += "</a>";
     }
     out += "</div>";
   }
@@ -713,10 +725,12 @@ void SiteBuilder::WriteControls(Worker& w, SiteModule& m, size_t index, std::str
     }
     out += "</span>";
   };
+  // A menu's type is "Menu" (the header's "VB.Menu" as the record keeps it).
   const auto isMenu = [](const ControlNode& c) {
-    const std::string& type = c.record->sType;
-    return type.size() >= 5 && EqualsNoCase1252(std::string_view(type).substr(type.size() - 5),
-                                                ".Menu");
+    std::string_view type = c.record->sType;
+    if (const size_t dot = type.rfind('.'); dot != std::string_view::npos)
+      type.remove_prefix(dot + 1);
+    return EqualsNoCase1252(type, "Menu");
   };
 
   out += "<h2 id=\"controls\">Controls</h2>\n<ul class=\"tree\">";
@@ -979,12 +993,13 @@ void SiteBuilder::WriteIndex(Worker& w) {
       m_options.extras.dependenciesOf(*m.source.item, uses);
       if (uses.empty()) continue;
       list += "<li><a href=\"" + m.page + "\">" + m.nameHtml + "</a> uses ";
-      for (size_t u = 0; u < uses.size(); ++u) {
-        const auto it = std::find_if(m_modules.begin(), m_modules.end(),
-                                     [&](const SiteModule& x) { return x.source.item == uses[u]; });
-        if (it == m_modules.end()) continue;
-        if (u > 0) list += ", ";
-        list += "<a href=\"" + it->page + "\">" + it->nameHtml + "</a>";
+      bool first = true;
+      for (const clsVBFileType* used : uses) {
+        const SiteModule* target = ModuleOf(used);
+        if (!target) continue;
+        if (!first) list += ", ";
+        first = false;
+        list += "<a href=\"" + target->page + "\">" + target->nameHtml + "</a>";
       }
       list += "</li>";
     }
