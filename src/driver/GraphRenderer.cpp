@@ -6,12 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
-#include <thread>
 #include <string_view>
+#include <thread>
 
 extern char** environ;
 
@@ -49,8 +49,8 @@ GraphRenderer::GraphRenderer(const std::string& in_sProgram) {
   }
 }
 
-std::string GraphRenderer::RenderSvg(const std::vector<std::string>& in_files,
-                                     size_t in_nPerCall, unsigned in_nProcesses) const {
+std::string GraphRenderer::RenderSvg(const std::vector<std::string>& in_files, size_t in_nPerCall,
+                                     unsigned in_nProcesses) const {
   if (in_files.empty()) return {};
   if (!Available()) return "Graphviz's dot was not found on the PATH";
   if (in_nProcesses == 0) in_nProcesses = std::max(1u, std::thread::hardware_concurrency());
@@ -65,7 +65,8 @@ std::string GraphRenderer::RenderSvg(const std::vector<std::string>& in_files,
     running.erase(running.begin());
     while (waitpid(pid, &status, 0) < 0) {
       if (errno != EINTR) {
-        if (failure.empty()) failure = std::string("dot cannot be waited for: ") + std::strerror(errno);
+        if (failure.empty())
+          failure = std::string("dot cannot be waited for: ") + std::strerror(errno);
         return;
       }
     }
@@ -94,8 +95,7 @@ std::string GraphRenderer::RenderSvg(const std::vector<std::string>& in_files,
       break;
     }
     for (int fd : {0, 1, 2})
-      posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY,
-                                       0);
+      posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
     pid_t pid = 0;
     const int err = posix_spawn(&pid, m_path.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);

@@ -173,10 +173,10 @@ struct SiteModule {
   ProjectModule source;
   const clsVBHeader* header = nullptr;
   const clsTokenStream* stream = nullptr;
-  std::string nameHtml;   ///< the name, UTF-8 and escaped
+  std::string nameHtml;  ///< the name, UTF-8 and escaped
   std::string nameUtf8;
-  std::string page;       ///< "m3-frmMain.html"
-  std::string sourceBase; ///< "s3-frmMain": the source pages are sourceBase[-N].html
+  std::string page;        ///< "m3-frmMain.html"
+  std::string sourceBase;  ///< "s3-frmMain": the source pages are sourceBase[-N].html
   std::vector<DeclaredEntry> declared;
   /// The first line of each source page after the first (filled when they are written).
   std::vector<int32_t> partStarts;
@@ -211,7 +211,10 @@ class SiteBuilder {
  public:
   SiteBuilder(const clsVBInfo& info, const std::string& projectFile, const SiteOptions& options,
               const std::string& folder)
-      : m_info(info), m_projectFile(projectFile), m_options(options), m_folder(folder),
+      : m_info(info),
+        m_projectFile(projectFile),
+        m_options(options),
+        m_folder(folder),
         m_dot(options.dotProgram) {}
 
   /// Writes every file of the site into the folder. Throws on failure (RunStopped on a stop).
@@ -243,6 +246,18 @@ class SiteBuilder {
   void PageStart(std::string& out, std::string_view titleHtml, int module) const;
   void PageEnd(std::string& out) const;
   std::string SourceHref(const SiteModule& m, int32_t line) const;
+  /// The module's file as the run found it (as the project file writes it when not found).
+  static const std::string& FileOf(const clsVBFileType& item) {
+    return item.sDiskPath.empty() ? item.sFileValue : item.sDiskPath;
+  }
+  /// The module's file name, linked to its (first) source page.
+  void SourceLink(Worker& w, const SiteModule& m, std::string& out) const {
+    out += "<a href=\"";
+    out += m.sourceBase;
+    out += ".html\">";
+    Source(w, out, FileOf(*m.source.item));
+    out += "</a>";
+  }
   const SiteModule* ModuleOf(const clsVBFileType* item) const {
     const auto it = m_moduleOf.find(item);
     return it == m_moduleOf.end() ? nullptr : &m_modules[it->second];
@@ -305,8 +320,8 @@ void SiteBuilder::PageEnd(std::string& out) const {
 }
 
 std::string SiteBuilder::SourceHref(const SiteModule& m, int32_t line) const {
-  const auto part = std::upper_bound(m.partStarts.begin(), m.partStarts.end(), line) -
-                    m.partStarts.begin();
+  const auto part =
+      std::upper_bound(m.partStarts.begin(), m.partStarts.end(), line) - m.partStarts.begin();
   std::string href = m.sourceBase;
   if (part > 0) {
     href += '-';
@@ -417,10 +432,8 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
     headerLines = w.lines.PlaceOf(std::min(m.header->CodePtr, count - 1)).line - 1;
     if (headerLines < 2) headerLines = 0;
   }
-  const std::string& fileName =
-      m.source.item->sDiskPath.empty() ? m.source.item->sFileValue : m.source.item->sDiskPath;
   std::string fileHtml;
-  Source(w, fileHtml, fileName);
+  Source(w, fileHtml, FileOf(*m.source.item));
 
   int part = 0;
   int32_t line = 1;
@@ -478,8 +491,9 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
         if (part > 1) nav += "-" + std::to_string(part);
         nav += ".html\">previous part</a>";
       }
-      if (more) nav += " <a href=\"" + m.sourceBase + "-" + std::to_string(part + 2) +
-                       ".html\">next part</a>";
+      if (more)
+        nav +=
+            " <a href=\"" + m.sourceBase + "-" + std::to_string(part + 2) + ".html\">next part</a>";
       nav += "</p>\n";
     }
     std::string end;
@@ -516,10 +530,10 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
       continue;
     }
     // Short elements the style sheet colours: a comment <i>, a string <u>, a keyword <b>.
-    const char tag = code == TokComment                            ? 'i'
-                     : code == TokString                           ? 'u'
+    const char tag = code == TokComment                              ? 'i'
+                     : code == TokString                             ? 'u'
                      : code > TokIdentifier && code != TokWhiteSpace ? 'b'
-                                                                   : 0;
+                                                                     : 0;
     if (tag) {
       body += '<';
       body += tag;
@@ -541,7 +555,7 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
 void SiteBuilder::WriteDoc(Worker& w, const SiteDoc& doc, std::string& out) const {
   out += "<div class=\"doc\">";
   const std::pair<const char*, const std::string*> parts[] = {
-      {nullptr, &doc.summary},  {nullptr, &doc.description}, {"Returns", &doc.returns},
+      {nullptr, &doc.summary},   {nullptr, &doc.description}, {"Returns", &doc.returns},
       {"Remarks", &doc.remarks}, {"Author", &doc.author},     {"Date", &doc.date}};
   for (const auto& [label, text] : parts) {
     if (text->empty()) continue;
@@ -630,8 +644,8 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
       out += "</div>";
     }
   }
-  const std::pair<const char*, const std::function<void(const ClsEntryPtr&,
-                                                        std::vector<const ClsEntryPtr*>&)>*>
+  const std::pair<const char*,
+                  const std::function<void(const ClsEntryPtr&, std::vector<const ClsEntryPtr*>&)>*>
       calls[] = {{"Calls", &m_options.extras.calleesOf},
                  {"Called by", &m_options.extras.callersOf}};
   for (const auto& [label, list] : calls) {
@@ -824,8 +838,9 @@ void SiteBuilder::WriteControls(Worker& w, SiteModule& m, size_t index, std::str
   for (size_t i = 0; i < controls.size(); ++i) {
     if (!isMenu(controls[i])) continue;
     if (!menus) {
-      out += "<h2 id=\"menus\">Menus</h2>\n<table><tr><th>Menu</th><th>Caption</th>"
-             "<th>Shortcut</th><th>Handlers</th></tr>\n";
+      out +=
+          "<h2 id=\"menus\">Menus</h2>\n<table><tr><th>Menu</th><th>Caption</th>"
+          "<th>Shortcut</th><th>Handlers</th></tr>\n";
       menus = true;
     }
     out += "<tr><td style=\"padding-left:";
@@ -857,11 +872,9 @@ void SiteBuilder::WriteModulePage(Worker& w, SiteModule& m, size_t index) {
   out += m.nameHtml;
   out += "</h1>\n<p class=\"meta\">";
   out += KindTitle(item.EType);
-  out += " \xC2\xB7 <a href=\"";
-  out += m.sourceBase;
-  out += ".html\">";
-  Source(w, out, item.sDiskPath.empty() ? item.sFileValue : item.sDiskPath);
-  out += "</a> \xC2\xB7 ";
+  out += " \xC2\xB7 ";
+  SourceLink(w, m, out);
+  out += " \xC2\xB7 ";
   AppendNumber(out, w.lines.Lines());
   out += " lines</p>\n";
   // Doc comments plug in here (SiteExtras::moduleDocOf).
@@ -871,9 +884,9 @@ void SiteBuilder::WriteModulePage(Worker& w, SiteModule& m, size_t index) {
   WriteControls(w, m, index, out);
 
   static const std::pair<const char*, const char*> kGroups[] = {
-      {"constant", "Constants"},   {"enum", "Enumerations"}, {"type", "Types"},
-      {"variable", "Variables"},   {"declare", "API declarations"}, {"event", "Events"},
-      {"sub", "Subs"},             {"function", "Functions"}, {"property", "Properties"}};
+      {"constant", "Constants"}, {"enum", "Enumerations"},        {"type", "Types"},
+      {"variable", "Variables"}, {"declare", "API declarations"}, {"event", "Events"},
+      {"sub", "Subs"},           {"function", "Functions"},       {"property", "Properties"}};
   for (const auto& [kind, title] : kGroups) {
     const std::string_view group = kind;
     bool any = false;
@@ -951,8 +964,9 @@ void SiteBuilder::WriteIndex(Worker& w) {
   out += "</ul><p><a href=\"inventories.html#references\">Details in the inventories</a></p>\n";
 
   const bool docs = static_cast<bool>(m_options.extras.moduleDocOf);
-  out += "<h2 id=\"modules\">Modules</h2>\n<table><tr><th>Kind</th><th>Name</th><th>File</th>"
-         "<th class=\"num\">Lines</th><th class=\"num\">Procedures</th>";
+  out +=
+      "<h2 id=\"modules\">Modules</h2>\n<table><tr><th>Kind</th><th>Name</th><th>File</th>"
+      "<th class=\"num\">Lines</th><th class=\"num\">Procedures</th>";
   if (docs) out += "<th>Summary</th>";
   out += "</tr>\n";
   for (const SiteModule& m : m_modules) {
@@ -967,11 +981,9 @@ void SiteBuilder::WriteIndex(Worker& w) {
     out += m.page;
     out += "\">";
     out += m.nameHtml;
-    out += "</a></td><td><a href=\"";
-    out += m.sourceBase;
-    out += ".html\">";
-    Source(w, out, item.sDiskPath.empty() ? item.sFileValue : item.sDiskPath);
-    out += "</a></td><td class=\"num\">";
+    out += "</a></td><td>";
+    SourceLink(w, m, out);
+    out += "</td><td class=\"num\">";
     AppendNumber(out, w.lines.Lines());
     out += "</td><td class=\"num\">";
     AppendNumber(out, static_cast<int64_t>(procedures));
@@ -1003,7 +1015,8 @@ void SiteBuilder::WriteIndex(Worker& w) {
       }
       list += "</li>";
     }
-    if (!list.empty()) out += "<h2 id=\"dependencies\">Module dependencies</h2>\n<ul>" + list + "</ul>\n";
+    if (!list.empty())
+      out += "<h2 id=\"dependencies\">Module dependencies</h2>\n<ul>" + list + "</ul>\n";
   }
   PageEnd(out);
   WriteFile(m_folder + "/index.html", {out});
@@ -1031,9 +1044,8 @@ void SiteBuilder::WriteInventories(Worker& w) {
   out.clear();
   PageStart(out, "Inventories", -1);
   out += "<h1>Inventories</h1>\n";
-  for (const auto& [kind, title, id] :
-       {std::tuple{kItemReference, "References", "references"},
-        std::tuple{kItemObject, "Objects", "objects"}}) {
+  for (const auto& [kind, title, id] : {std::tuple{kItemReference, "References", "references"},
+                                        std::tuple{kItemObject, "Objects", "objects"}}) {
     out += "<h2 id=\"";
     out += id;
     out += "\">";
@@ -1098,8 +1110,10 @@ void SiteBuilder::WriteInventories(Worker& w) {
     out += "</table>\n";
   }
   out += "<h2 id=\"warnings\">Warnings of the run</h2>\n";
-  if (m_info.WarningDetails().empty()) out += "<p class=\"note\">None.</p>\n";
-  else out += "<ul>";
+  if (m_info.WarningDetails().empty())
+    out += "<p class=\"note\">None.</p>\n";
+  else
+    out += "<ul>";
   for (const auto& warning : m_info.WarningDetails()) {
     out += "<li><code>";
     Source(w, out, warning.file);
@@ -1116,17 +1130,17 @@ void SiteBuilder::WriteSearch(Worker& w) {
   std::string& out = w.body;
   out.clear();
   PageStart(out, "Search", -1);
-  out += "<h1>Search</h1>\n<p class=\"meta\">Type a name in the box above: declarations whose "
-         "name starts with it come first, then those that hold it.</p>\n<div id=\"found\"></div>\n";
+  out +=
+      "<h1>Search</h1>\n<p class=\"meta\">Type a name in the box above: declarations whose "
+      "name starts with it come first, then those that hold it.</p>\n<div id=\"found\"></div>\n";
   PageEnd(out);
   WriteFile(m_folder + "/search.html", {out});
 
   // The index: kinds, modules (name, page) and four values per name (name, kind, module,
   // anchor number or -1 for the module itself).
-  static const char* const kKinds[] = {"module",      "variable",    "constant",    "sub",
-                                       "function",    "propertyGet", "propertyLet",
-                                       "propertySet", "type",        "enum",        "event",
-                                       "declare"};
+  static const char* const kKinds[] = {"module",   "variable",    "constant",    "sub",
+                                       "function", "propertyGet", "propertyLet", "propertySet",
+                                       "type",     "enum",        "event",       "declare"};
   std::string index = "window.QS_SEARCH={k:[";
   for (size_t k = 0; k < std::size(kKinds); ++k) {
     if (k > 0) index += ',';
@@ -1154,9 +1168,9 @@ void SiteBuilder::WriteSearch(Worker& w) {
     index += ",-1";
     for (size_t k = 0; k < m.declared.size(); ++k) {
       const std::string_view kind = m.declared[k].kind;
-      const size_t kindIndex =
-          std::find_if(std::begin(kKinds), std::end(kKinds),
-                       [&](const char* x) { return kind == x; }) - std::begin(kKinds);
+      const size_t kindIndex = std::find_if(std::begin(kKinds), std::end(kKinds),
+                                            [&](const char* x) { return kind == x; }) -
+                               std::begin(kKinds);
       index += ",\n";
       w.text.clear();
       w.cp.Append(w.text, m.declared[k].entry->EntryName);

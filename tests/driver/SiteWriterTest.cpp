@@ -2,7 +2,6 @@
 // search index), every internal link of every page resolving, the code page, the pictures'
 // pipeline and the folder put in place only when complete.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -44,8 +43,10 @@ TEST(SiteText, EscapesAndShortcuts) {
     EXPECT_EQ(js, t.js) << t.in;
   }
   const std::pair<const char*, const char*> shortcuts[] = {
-      {"^N", "Ctrl+N"},        {"{F2}", "F2"},     {"{DEL}", "Del"},       {"+{F5}", "Shift+F5"},
-      {"^{INSERT}", "Ctrl+Ins"}, {"%{BKSP}", "Alt+Backspace"}, {"^+A", "Ctrl+Shift+A"}, {"", ""}};
+      {"^N", "Ctrl+N"},          {"{F2}", "F2"},
+      {"{DEL}", "Del"},          {"+{F5}", "Shift+F5"},
+      {"^{INSERT}", "Ctrl+Ins"}, {"%{BKSP}", "Alt+Backspace"},
+      {"^+A", "Ctrl+Shift+A"},   {"", ""}};
   for (const auto& [written, shown] : shortcuts) EXPECT_EQ(SiteText::ShortcutText(written), shown);
 }
 
@@ -100,7 +101,9 @@ class SampleSite : public ::testing::Test {
     o.dotProgram = "";
     o.sourcePageBytes = 4000;
     static const SiteDoc doc{"Summary <b>", "Description", {{"a", "the a"}}, "r", "", "", ""};
-    o.extras.docOf = [](const ClsEntryPtr& e) { return e.eEntrytype == kEntrySub ? &doc : nullptr; };
+    o.extras.docOf = [](const ClsEntryPtr& e) {
+      return e.eEntrytype == kEntrySub ? &doc : nullptr;
+    };
     o.extras.usesOf = [](const ClsEntryPtr&, std::vector<SiteUse>& out) {
       for (const auto& item : *s_info->FileTypes()) {
         if (item && item->EType == kItemModule) {
@@ -198,8 +201,7 @@ TEST(Site, TextTurnsIntoUtf8AndAnEarlierSiteIsReplacedWhole) {
   EXPECT_NE(source.find("<i>&#39; caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x9C \xE2\x80\x9D"
                         "</i>"),
             std::string::npos);
-  EXPECT_NE(source.find("<u>&quot;&lt;\xE2\x80\x9Cx\xE2\x80\x9D&gt;&quot;</u>"),
-            std::string::npos);
+  EXPECT_NE(source.find("<u>&quot;&lt;\xE2\x80\x9Cx\xE2\x80\x9D&gt;&quot;</u>"), std::string::npos);
   // Another run replaces the whole folder: a file only the earlier site had is gone.
   std::ofstream(site / "stale.html") << "x";
   info.GetFileInfo(project);
@@ -218,9 +220,10 @@ TEST(Site, TextTurnsIntoUtf8AndAnEarlierSiteIsReplacedWhole) {
 TEST(GraphRenderer, ManyGraphsGoToOneProcess) {
   test::TestFolder dir("site-graphs");
   // A stand-in for dot: writes FILE.svg for every file named and counts its own calls.
-  const std::string fake = dir.Write(
-      "bin/fakedot", "#!/bin/sh\necho call >> \"$(dirname \"$0\")/calls\"\nfor f; do case \"$f\" "
-                     "in -*) ;; *) echo '<svg/>' > \"$f.svg\" ;; esac; done\n");
+  const std::string fake =
+      dir.Write("bin/fakedot",
+                "#!/bin/sh\necho call >> \"$(dirname \"$0\")/calls\"\nfor f; do case \"$f\" "
+                "in -*) ;; *) echo '<svg/>' > \"$f.svg\" ;; esac; done\n");
   ::chmod(fake.c_str(), 0755);
   std::vector<std::string> files;
   for (int i = 0; i < 5; ++i) files.push_back(dir.Write("g" + std::to_string(i), "digraph{}"));
