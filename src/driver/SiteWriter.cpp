@@ -369,7 +369,7 @@ void SiteBuilder::Prepare() {
 template <class Work>
 void SiteBuilder::ForEachModule(Work&& work) {
   unsigned n = m_options.threads;
-  if (n == 0) n = std::min(8u, std::max(1u, std::thread::hardware_concurrency()));
+  if (n == 0) n = std::clamp(std::thread::hardware_concurrency() * 2, 4u, 8u);
   n = static_cast<unsigned>(std::min<size_t>(n, std::max<size_t>(1, m_modules.size())));
   std::atomic<size_t> next{0};
   std::atomic<bool> failed{false};

@@ -75,8 +75,8 @@ struct SiteOptions {
   /// A source page is closed after the line that takes it past this many bytes; longer files
   /// are split into several pages (no page is split inside a line).
   size_t sourcePageBytes = 3u << 20;
-  /// Threads that write module pages at once, the caller's own included; 0 means one per
-  /// processor (at most 8).
+  /// Threads that write module pages at once, the caller's own included; 0 means two per
+  /// processor, at least 4 and at most 8 (creating files waits for the disk as much as it works).
   unsigned threads = 0;
   SiteExtras extras;
 };

@@ -152,6 +152,21 @@ TEST_F(CliTest, DocumentsTheSampleAndPrintsTheReportPath) {
   }
 }
 
+TEST_F(CliTest, SitePrintsItsIndexAfterEachReport) {
+  const std::string a = Write("a/A.vbp", "Type=Exe\r\nModule=modA; modA.bas\r\n");
+  Write("a/modA.bas", "Attribute VB_Name = \"modA\"\r\nPublic Sub Go()\r\nEnd Sub\r\n");
+  const std::string b = Write("b/B.vbp", "Type=Exe\r\n");
+  Result r = RunCli({"--site", "--out-dir", Path("out"), a, b});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> expected = {
+      Path("out/A_document/A.html"), Path("out/A_site/index.html"), Path("out/B_document/B.html"),
+      Path("out/B_site/index.html")};
+  EXPECT_EQ(Lines(r.out), expected);
+  for (const std::string& index : {expected[1], expected[3]}) EXPECT_TRUE(fs::exists(index));
+  // The pictures' note is a warning of its own, never a failure.
+  for (const std::string& line : Lines(r.err)) EXPECT_NE(line.find("warning: "), std::string::npos);
+}
+
 TEST_F(CliTest, AFailedProjectGivesOneLineAndExitOneWhileOthersGoOn) {
   const std::string good = Write("Good.vbp", "Name=\"Good\"\r\n");
   fs::create_directories(m_dir / "Folder.vbp");

@@ -5,9 +5,9 @@
 
 Writes the project's site with CLI --site under OUT_DIR, then checks on it that the index loads,
 that the search box finds a known procedure of the sample (mnuFileNew_Click) and that its result
-leads to the declaration. With --timing, also loads the largest module page of SITE_FOLDER (a
-site written before, the benchmark's L project say) and prints its load time (navigation
-timing's load event) and the time one search over its index takes to answer.
+leads to the declaration. With --timing, also loads the largest source page and the largest
+module page of SITE_FOLDER (a site written before, the benchmark's L project say) and prints their
+load times (navigation timing's load event) and the time one search over its index takes to answer.
 Exit status 77 (skipped) when Chromium, its driver or Selenium is missing.
 """
 import os
@@ -75,11 +75,19 @@ def check_sample(driver, index):
 
 
 def timing(driver, site):
-    pages = [f for f in os.listdir(site) if f.startswith("m") and f.endswith(".html")]
-    largest = max(pages, key=lambda f: os.path.getsize(os.path.join(site, f)))
-    driver.get("file://" + os.path.join(site, largest))
-    load = driver.execute_script(
-        "var t = performance.getEntriesByType('navigation')[0]; return t.loadEventEnd - t.startTime;")
+    def largest_of(prefix):
+        pages = [f for f in os.listdir(site) if f.startswith(prefix) and f.endswith(".html")]
+        return max(pages, key=lambda f: os.path.getsize(os.path.join(site, f)))
+
+    def load_time(page):
+        driver.get("file://" + os.path.join(site, page))
+        return driver.execute_script("var t = performance.getEntriesByType('navigation')[0];"
+                                     " return t.loadEventEnd - t.startTime;")
+    source = largest_of("s")
+    print(f"timing: {source} ({os.path.getsize(os.path.join(site, source))} bytes) loads in "
+          f"{load_time(source):.0f} ms")
+    largest = largest_of("m")
+    load = load_time(largest)
     # The index is loaded first; then one search is timed from the input to the results shown.
     driver.execute_async_script("""
         var done = arguments[0], q = document.getElementById('q');
