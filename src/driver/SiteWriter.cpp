@@ -180,6 +180,13 @@ struct SiteModule {
   std::vector<DeclaredEntry> declared;
   /// The first line of each source page after the first (filled when they are written).
   std::vector<int32_t> partStarts;
+  /// The names in the module's source that resolve to a declaration (SiteExtras::usesOf): the
+  /// name's line and column and the declaration's module and anchor, in file order.
+  struct NameLink {
+    int32_t line, column;
+    uint32_t module, anchor;
+  };
+  std::vector<NameLink> nameLinks;
   bool picture = false;  ///< a control picture is drawn for the module page
 };
 
@@ -364,6 +371,28 @@ void SiteBuilder::Prepare() {
       m_anchors.emplace(m.declared[k].entry,
                         std::pair{static_cast<uint32_t>(i), static_cast<uint32_t>(k)});
   }
+  // Cross references plug in here (SiteExtras::usesOf): every use becomes a link from the name
+  // in the source pages to its declaration.
+  if (!m_options.extras.usesOf) return;
+  std::vector<SiteUse> uses;
+  for (size_t i = 0; i < m_modules.size(); ++i) {
+    for (size_t k = 0; k < m_modules[i].declared.size(); ++k) {
+      YieldPoint();
+      uses.clear();
+      m_options.extras.usesOf(*m_modules[i].declared[k].entry, uses);
+      for (const SiteUse& use : uses) {
+        const auto where = m_moduleOf.find(use.place.module);
+        if (where == m_moduleOf.end() || use.place.line <= 0) continue;
+        m_modules[where->second].nameLinks.push_back(
+            {use.place.line, use.place.column, static_cast<uint32_t>(i), static_cast<uint32_t>(k)});
+      }
+    }
+  }
+  for (SiteModule& m : m_modules) {
+    std::sort(m.nameLinks.begin(), m.nameLinks.end(), [](const auto& a, const auto& b) {
+      return a.line != b.line ? a.line < b.line : a.column < b.column;
+    });
+  }
 }
 
 template <class Work>
@@ -508,10 +537,15 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
   body.clear();
   openBlock();
   if (count > 0) openLine();
+  int32_t column = 1;   // of the token at p, in bytes
+  size_t nextLink = 0;  // the first name link not yet reached
   for (int32_t p = 0; p < count; ++p) {
     YieldPoint();
     const int32_t code = ts->TokenCodeAt(p);
+    const int32_t at = column;
+    column += ts->TokenLenAt(p);
     if (code == TokEndOfLine) {
+      column = 1;
       body += '\n';
       if (p + 1 >= count) break;  // the file's last line end opens no line
       const int32_t ended = line++;
@@ -539,7 +573,23 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
       body += tag;
       body += '>';
     }
+    // A name that resolves to a declaration links to it.
+    const auto& links = m.nameLinks;
+    while (nextLink < links.size() &&
+           (links[nextLink].line < line ||
+            (links[nextLink].line == line && links[nextLink].column < at)))
+      ++nextLink;
+    const bool linked = nextLink < links.size() && links[nextLink].line == line &&
+                        links[nextLink].column == at && code != TokWhiteSpace;
+    if (linked) {
+      body += "<a href=\"";
+      body += m_modules[links[nextLink].module].page;
+      body += "#d";
+      AppendNumber(body, links[nextLink].anchor);
+      body += "\">";
+    }
     Source(w, body, ts->TokenStringAt(p));
+    if (linked) body += "</a>";
     if (tag) {
       body += "</";
       body += tag;

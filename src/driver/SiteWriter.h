@@ -53,7 +53,8 @@ struct SiteDoc {
 /// section, no heading). Each is only ever read, from the site's writing threads at once, and
 /// must not throw.
 struct SiteExtras {
-  /// Cross references: every use of the declaration (module pages: "Used at").
+  /// Cross references: every use of the declaration (module pages: "Used at"; source pages: the
+  /// name at the use's line and column links to the declaration).
   std::function<void(const ClsEntryPtr&, std::vector<SiteUse>&)> usesOf;
   /// Cross references: the procedures a procedure calls, and those that call it (module pages:
   /// "Calls" and "Called by").

@@ -164,7 +164,12 @@ TEST_F(SampleSite, PagesHoldTheProjectAndEveryLinkResolves) {
   // The extras show where a page would show them, escaped.
   EXPECT_NE(main.find("<p>Summary &lt;b&gt;</p>"), std::string::npos);
   EXPECT_NE(main.find("Called by: <a href=\"m1-frmMain.html#d"), std::string::npos);
-  EXPECT_NE(main.find("Used at: <a href=\"s"), std::string::npos);
+  EXPECT_NE(main.find("Used at: <a href=\"s4-modMain.html#L3\">modMain:3</a>"), std::string::npos);
+  // In the source, the name at the use's place links to a declaration used there.
+  const std::string modMain = Page("s4-modMain.html");
+  const size_t line3 = modMain.find("<a id=L3 href=#L3></a>");
+  ASSERT_NE(line3, std::string::npos);
+  EXPECT_EQ(modMain.compare(line3 + 22, 13, "<i><a href=\"m"), 0) << modMain.substr(line3, 80);
   EXPECT_NE(main.find("The picture of the control containment is not drawn"), std::string::npos);
 
   const std::string source = Page("s1-frmMain.html");
