@@ -3,7 +3,7 @@
 # side in the same run, counts the words of the same files with `LC_ALL=C wc -w`.
 #
 #   bench/run.sh [--runs N] [--sizes "S M L"] [--regenerate] [--against OTHER-CLI]
-#                [--cli-args "ARGS"] [--against-args "ARGS"]
+#                [--cli-args "ARGS"] [--against-args "ARGS"] [--no-dot]
 #
 # --cli-args passes further arguments to every quillscope-cli run (both builds with --against),
 # for example --cli-args "--json" to measure the run with its JSON export; the sizes of the
@@ -11,6 +11,10 @@
 # --against program these arguments instead (without --against: this tree's quillscope-cli), so
 # that one build is compared with itself, e.g. --cli-args "--json" --against-args "" measures
 # what the export adds to the report-only run, in the same rounds.
+#
+# With --cli-args "--site" the site's size is printed per size too, and its links are checked
+# (tools/check-site-links.py). --no-dot runs every quillscope-cli with a PATH that holds no
+# program (so no Graphviz dot): the site without its pictures.
 #
 # --against runs a second quillscope-cli (an earlier commit's build, say) in the same rounds,
 # alternating with this tree's, and prints its median and the change between the two.
@@ -39,6 +43,7 @@ against=""
 cli_args=()
 against_args=()
 against_args_given=0
+no_dot=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs=$2; shift 2 ;;
@@ -47,7 +52,8 @@ while [ $# -gt 0 ]; do
     --against) against=$2; shift 2 ;;
     --cli-args) read -r -a cli_args <<<"$2"; shift 2 ;;
     --against-args) read -r -a against_args <<<"$2"; against_args_given=1; shift 2 ;;
-    -h|--help) sed -n '2,24p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --no-dot) no_dot=1; shift ;;
+    -h|--help) sed -n '2,28p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run.sh: unknown argument $1 (try --help)" >&2; exit 2 ;;
   esac
 done
@@ -107,6 +113,12 @@ done
 
 out_root=$(mktemp -d "${TMPDIR:-/tmp}/qs-bench.XXXXXX")
 trap 'rm -rf "$out_root"' EXIT
+# The programs measured are started through env, with an empty PATH folder under --no-dot.
+run_env=(env)
+if [ $no_dot -eq 1 ]; then
+  mkdir -p "$out_root/no-programs"
+  run_env=(env PATH="$out_root/no-programs")
+fi
 
 # Runs one command under /usr/bin/time -v. Sets `wall` (seconds, from the shell's microsecond
 # clock), `rss` (peak resident set, KiB) and `status` (the command's exit status).
@@ -143,14 +155,14 @@ for size in $sizes; do
   mkdir -p "$out"
   cli_times=() cli_rss=() wc_times=() wc_rss=() other_times=() other_rss=() cli_status=0
   for ((i = 0; i <= runs; i++)); do
-    measure "$cli" ${cli_args[@]+"${cli_args[@]}"} --out-dir "$out" "$vbp"
+    measure "${run_env[@]}" "$cli" ${cli_args[@]+"${cli_args[@]}"} --out-dir "$out" "$vbp"
     [ "$status" -eq 0 ] || cli_status=$status
     if [ $i -gt 0 ]; then cli_times+=("$wall"); cli_rss+=("$rss"); fi
     measure env LC_ALL=C wc -w -- "${sources[@]}"
     [ "$status" -eq 0 ] || { echo "run.sh: wc failed on $size" >&2; exit 1; }
     if [ $i -gt 0 ]; then wc_times+=("$wall"); wc_rss+=("$rss"); fi
     if [ -n "$against" ]; then
-      measure "$against" ${against_args[@]+"${against_args[@]}"} --out-dir "$out" "$vbp"
+      measure "${run_env[@]}" "$against" ${against_args[@]+"${against_args[@]}"} --out-dir "$out" "$vbp"
       if [ $i -gt 0 ]; then other_times+=("$wall"); other_rss+=("$rss"); fi
     fi
   done
@@ -173,6 +185,13 @@ for size in $sizes; do
   for written in "$out/Bench${size}_document/Bench$size".{html,json,analysis.json}; do
     [ -f "$written" ] && printf '%-4s %6s %12d  %s\n' "" "" "$(wc -c <"$written")" "bytes of ${written##*/}"
   done
+  site=$out/Bench${size}_site
+  if [ -d "$site" ]; then
+    printf '%-4s %6s %12d  %s\n' "" "" "$(du -sb "$site" | cut -f1)" "bytes in ${site##*/} ($(find "$site" -type f | wc -l) files)"
+    awk -v r="$cli_peak" -v b="$bytes" 'BEGIN {
+      printf "%-4s %6s %12s  peak memory %.1f MiB, site limit 6 x source + 60 MiB = %.1f MiB\n", "", "", "", r / 1024, 6 * b / 1048576 + 60 }'
+    /usr/bin/python3 "$root/tools/check-site-links.py" "$site" | sed 's/^/     link check: /'
+  fi
   bytes_of[$size]=$bytes
   cli_time_of[$size]=$cli_med
   cli_rss_of[$size]=$cli_peak

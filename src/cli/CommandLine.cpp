@@ -18,8 +18,8 @@ namespace {
 constexpr const char* kProgram = "quillscope-cli";
 
 void PrintUsage(std::ostream& out) {
-  out << "Usage: quillscope-cli [--out-dir DIR] [--json [--pretty]] [--codepage N] "
-         "[--dump-analysis] [--jobs N] PROJECT.vbp [PROJECT.vbp ...]\n"
+  out << "Usage: quillscope-cli [--out-dir DIR] [--json [--pretty]] [--site] "
+         "[--codepage N] [--dump-analysis] [--jobs N] PROJECT.vbp [PROJECT.vbp ...]\n"
          "       quillscope-cli --doc-coverage [--fail-under=P] [--codepage N] PROJECT.vbp ...\n"
          "       quillscope-cli --tokens=code|vbp|form|class FILE\n"
          "       quillscope-cli --help | --version\n"
@@ -35,9 +35,14 @@ void PrintUsage(std::ostream& out) {
          "                  modules, controls and declarations with their places (format 2,\n"
          "                  described in docs/JSON.md)\n"
          "  --pretty        indent the JSON export (compact without it)\n"
+         "  --site          also write the documentation site, PROJECT_site/ beside the\n"
+         "                  report folder: a page per module, the source with numbered\n"
+         "                  lines, inventories and a search box; its index.html is printed\n"
+         "                  after the report. Graphviz's dot, when on the PATH, draws the\n"
+         "                  pictures\n"
          "  --codepage N    the code page of the project's files, for the text of the JSON\n"
-         "                  export (default 1252; 1250, 1251, 932, 936, ...); the report's\n"
-         "                  bytes are the same whatever N\n"
+         "                  export and of the site (default 1252; 1250, 1251, 932, 936,\n"
+         "                  ...); the report's bytes are the same whatever N\n"
          "  --dump-analysis also write the analysis records as JSON for debugging,\n"
          "                  PROJECT.analysis.json beside each report (may change)\n"
          "  --jobs N        read source files on N threads at once (default: one per\n"
@@ -151,6 +156,8 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
       return RunTokens(a.substr(9), argv[i + 1], out, err);
     } else if (a == "--json") {
       options.json = true;
+    } else if (a == "--site") {
+      options.site = true;
     } else if (a == "--pretty") {
       options.pretty = true;
     } else if (a == "--dump-analysis") {

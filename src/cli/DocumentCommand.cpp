@@ -42,6 +42,8 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
   info->Settings().loadThreads = in_options.jobs;
   // The export's places are counted from each file's line ends, found while it is loaded.
   info->Settings().keepLineEnds = in_options.json;
+  info->Settings().writeSite = in_options.site;
+  info->Settings().site.codePage = in_options.codePage;
   std::set<std::string> reports;
   int status = 0;
 
@@ -78,6 +80,17 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
       continue;
     }
     out << report << "\n";
+    if (in_options.site) {
+      if (info->SiteIndex().empty()) {
+        err << kProgram << ": " << project << ": " << info->SiteFailure() << "\n";
+        status = 1;
+      } else {
+        out << FullPath(info->SiteIndex()) << "\n";
+        if (!info->SitePictureNote().empty())
+          err << kProgram << ": warning: " << project
+              << ": the site's pictures are not drawn: " << info->SitePictureNote() << "\n";
+      }
+    }
     // The exports go beside the report; only a run that wrote its report exports.
     std::string reason;
     if (in_options.json && !pendingJson.Commit()) {

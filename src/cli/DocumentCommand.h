@@ -16,7 +16,9 @@ struct DocumentOptions {
   bool json = false;
   /// Indent that export.
   bool pretty = false;
-  /// The code page of the projects' files, for the export's text.
+  /// Also write the documentation site: <Body>_site/ beside each written report folder.
+  bool site = false;
+  /// The code page of the projects' files, for the text of the export and of the site.
   int codePage = 1252;
   /// Also dump the analysis records for debugging: <Body>.analysis.json beside each report.
   bool dumpAnalysis = false;

@@ -26,6 +26,7 @@
 #include "driver/JsonExport.h"
 #include "driver/ModuleDocs.h"
 #include "driver/ProgramInfo.h"
+#include "driver/ProjectContents.h"
 #include "driver/SourcePlaces.h"
 #include "driver/clsVBInfo.h"
 #include "model/ClsEntry.h"
@@ -116,39 +117,6 @@ inline void PutUnsafe(FileOutput& out, char c) {
   out.PutReserved(c);
 }
 
-const char* ModuleKind(int32_t eType) {
-  switch (eType) {
-    case kItemForm:
-      return "form";
-    case kItemModule:
-      return "module";
-    case kItemClass:
-      return "class";
-    case kItemUserControl:
-      return "userControl";
-    case kItemPropertyPage:
-      return "propertyPage";
-    case kItemUserDocument:
-      return "userDocument";
-    default:
-      return "designer";
-  }
-}
-
-// A module's declaration with the word for its kind, for the merge into file order.
-struct Declared {
-  const ClsEntryPtr* entry;
-  const char* kind;
-  int32_t order;  ///< place in the lists, for declarations sharing a position
-};
-
-// A source module to export: its item and the table entry holding its declarations (null when
-// another module of the same name holds them, or the file was not analysed).
-struct ModuleToWrite {
-  const clsVBFileType* item;
-  const ClsSymEntry* entry;
-};
-
 // A documentation warning as the export writes it: UTF-8 file, place and message.
 struct ExportDocWarning {
   std::string file;
@@ -172,7 +140,7 @@ class ExportWriter {
   /// Writes the whole export. With in_nHelpers > 0 the modules are rendered ahead on that many
   /// helper threads and copied in as they come (compact output only).
   void Write(const clsVBInfo& info, const std::string& projectFile, unsigned in_nHelpers);
-  void WriteModule(const ModuleToWrite& m);
+  void WriteModule(const ProjectModule& m);
   /// Whether doc comments are read and written (off by default).
   void SetDocComments(bool in_bOn) { m_docsOn = in_bOn; }
   /// The documentation warnings of the modules written so far, moved to the end of out.
@@ -228,7 +196,7 @@ class ExportWriter {
   void WriteProject(const clsVBInfo& info, const std::string& projectFile);
   void WriteLibrary(const clsVBFileType& item);
   void WriteControls(const clsVBHeader* header);
-  void WriteDeclaration(const Declared& d);
+  void WriteDeclaration(const DeclaredEntry& d);
   void WriteParameters(const ClsEntryPtr& e);
   void WriteMembers(const ClsEntryPtr& e);
   void WriteLocals(const ClsEntryPtr& e);
@@ -242,7 +210,7 @@ class ExportWriter {
   LineIndex m_lines;
   std::string m_text;  ///< UTF-8 text of the current value (reused)
   std::string m_raw;   ///< source bytes of the current value (reused)
-  std::vector<Declared> m_declared;
+  std::vector<DeclaredEntry> m_declared;
   std::vector<const ClsEntryPtr*> m_locals;
   bool m_docsOn = false;
   ModuleDocs m_docs;
@@ -251,6 +219,7 @@ class ExportWriter {
   std::vector<DocWarning> m_checked;
   std::unordered_set<std::string_view> m_paramNames;  ///< the doc's parameters written so far
   std::vector<ExportDocWarning> m_docWarnings;
+  std::vector<ControlNode> m_controls;
 };
 
 // The writer's output when a module is rendered ahead: the text of one module.
@@ -281,7 +250,7 @@ inline void PutUnsafe(TextOutput& out, char c) {
 // ahead of the one being written: memory holds a few modules' texts, never the document.
 class ModulesAhead {
  public:
-  ModulesAhead(const std::vector<ModuleToWrite>& in_modules, int in_nCodePage, unsigned in_nHelpers,
+  ModulesAhead(const std::vector<ProjectModule>& in_modules, int in_nCodePage, unsigned in_nHelpers,
                bool in_bDocComments);
   /// Stops the helpers and waits for them.
   ~ModulesAhead();
@@ -304,7 +273,7 @@ class ModulesAhead {
   };
   void Helper();
 
-  const std::vector<ModuleToWrite>& m_modules;
+  const std::vector<ProjectModule>& m_modules;
   const int m_codePage;
   const bool m_docComments;
   const std::atomic<bool>* m_stopFlag;
@@ -331,42 +300,21 @@ void ExportWriter<Writer>::Write(const clsVBInfo& info, const std::string& proje
   Number("codepage", m_cp.CodePage());
   WriteProject(info, projectFile);
 
-  // Modules in the order the project file lists them; each table entry goes to the first module
-  // (in the order the run analysed them) that bears its name, as the analysis put it there.
-  std::vector<std::pair<int32_t, ModuleToWrite>> modules;
-  std::unordered_set<const ClsSymEntry*> claimed;
-  const clsSymTable* table = info.State().g_oSymTable.get();
-  if (const auto& items = info.FileTypes()) {
-    for (const auto& item : *items) {
-      YieldPoint();
-      if (!item || !IsSourceItemType(item->EType)) continue;
-      const ClsSymEntry* entry = nullptr;
-      if (const auto& header = item->VBHeader(); header && table) {
-        entry = table->Item(std::string_view(header->sVBTableName)).get();
-        if (entry && !claimed.insert(entry).second) entry = nullptr;
-      }
-      modules.push_back({item->vPtr ? item->vPtr->first : 0, {item.get(), entry}});
-    }
-  }
-  std::stable_sort(modules.begin(), modules.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  const std::vector<ProjectModule> modules = ListProjectModules(info);
   Key("modules");
   m_w.StartArray();
   if (m_out && in_nHelpers > 0 && modules.size() > 1) {
-    std::vector<ModuleToWrite> list;
-    list.reserve(modules.size());
-    for (const auto& m : modules) list.push_back(m.second);
-    ModulesAhead ahead(list, m_cp.CodePage(), in_nHelpers, m_docsOn);
+    ModulesAhead ahead(modules, m_cp.CodePage(), in_nHelpers, m_docsOn);
     // The modules' texts go into the output as they are, comma-separated; the writer only opens
     // and closes the array around them.
-    for (size_t i = 0; i < list.size(); ++i) {
+    for (size_t i = 0; i < modules.size(); ++i) {
       if (i > 0) m_out->Put(',');
       m_out->Append(ahead.Take(i));
       ahead.TakeDocWarnings(i, m_docWarnings);
       ahead.Release(i);
     }
   } else {
-    for (const auto& m : modules) WriteModule(m.second);
+    for (const auto& m : modules) WriteModule(m);
   }
   m_w.EndArray();
 
@@ -497,7 +445,7 @@ void ExportWriter<Writer>::WriteLibrary(const clsVBFileType& item) {
 }
 
 template <class Writer>
-void ExportWriter<Writer>::WriteModule(const ModuleToWrite& m) {
+void ExportWriter<Writer>::WriteModule(const ProjectModule& m) {
   YieldPoint();
   const clsVBFileType& item = *m.item;
   const clsVBHeader* header = item.VBHeader().get();
@@ -508,7 +456,7 @@ void ExportWriter<Writer>::WriteModule(const ModuleToWrite& m) {
   SourceMember("name", header && !header->sVBTableName.empty()
                            ? std::string_view(header->sVBTableName)
                            : std::string_view(item.InternalName));
-  Member("kind", ModuleKind(item.EType));
+  Member("kind", ModuleKindWord(item.EType));
   if (!item.sDiskPath.empty()) {
     Member("file", item.sDiskPath);
   } else {
@@ -529,35 +477,8 @@ void ExportWriter<Writer>::WriteModule(const ModuleToWrite& m) {
   Key("declarations");
   m_w.StartArray();
   if (m.entry) {
-    m_declared.clear();
-    const std::pair<const std::shared_ptr<ClsEntry>*, const char*> lists[] = {
-        {&m.entry->EVar, "variable"},    {&m.entry->EConst, "constant"},
-        {&m.entry->ESub, "sub"},         {&m.entry->EFunction, "function"},
-        {&m.entry->EProperty, nullptr},  {&m.entry->EType, "type"},
-        {&m.entry->EEnum, "enum"},       {&m.entry->EEvent, "event"},
-        {&m.entry->EDeclare, "declare"},
-    };
-    for (const auto& [list, kind] : lists) {
-      if (!*list) continue;
-      for (const auto& e : **list) {
-        if (!e) continue;
-        const char* k = kind;
-        if (!k) {
-          k = e->eEntrytype == kEntryPropertyLet   ? "propertyLet"
-              : e->eEntrytype == kEntryPropertySet ? "propertySet"
-                                                   : "propertyGet";
-        }
-        m_declared.push_back({e.get(), k, 0});
-      }
-    }
-    // By the name's position; the lists' own order where two share one. (std::sort takes no
-    // buffer of its own, unlike a stable sort.)
-    for (size_t i = 0; i < m_declared.size(); ++i) m_declared[i].order = static_cast<int32_t>(i);
-    std::sort(m_declared.begin(), m_declared.end(), [](const Declared& a, const Declared& b) {
-      return a.entry->lEntryptr != b.entry->lEntryptr ? a.entry->lEntryptr < b.entry->lEntryptr
-                                                      : a.order < b.order;
-    });
-    for (const Declared& d : m_declared) WriteDeclaration(d);
+    ListDeclarations(*m.entry, m_declared);
+    for (const DeclaredEntry& d : m_declared) WriteDeclaration(d);
   }
   m_w.EndArray();
   if (m_docsOn && m_docs.DescribeModule(m_doc)) WriteDoc();
@@ -569,75 +490,10 @@ void ExportWriter<Writer>::WriteControls(const clsVBHeader* header) {
   Key("controls");
   m_w.StartArray();
   if (header && m_stream) {
-    // The records in file order: controls (from Begin lines) and string properties ("+Name").
-    struct Control {
-      const clsControlRecord* record;
-      int parent = -1;
-      std::vector<const clsControlRecord*> properties;
-    };
-    std::vector<Control> controls;
-    std::vector<int> stack;  // the open Begin blocks: a control's index, -1 for one not listed
-    int propertyBlocks = 0;  // open BeginProperty blocks (their values belong to no control)
-    const ClsUniqArray& records = header->Controls();
-    long next = 1;
-    // The records up to the position: each control is a child of the innermost listed control
-    // open around it, each property belongs to the control whose block is innermost.
-    const auto takeRecordsBefore = [&](int32_t pos, int32_t lineEnd, bool beginLine) {
-      for (; next <= records.Count(); ++next) {
-        const clsControlRecord* r = records.ItemAs<clsControlRecord>(next);
-        if (!r) continue;
-        if (r->lPtr >= (beginLine ? lineEnd : pos)) break;
-        const bool isProperty = !r->sType.empty() && r->sType[0] == '+';
-        const bool isControl = !r->sType.empty() && r->sType[0] != '+' && r->sType[0] != '_';
-        if (isProperty) {
-          if (propertyBlocks == 0 && !stack.empty() && stack.back() >= 0)
-            controls[static_cast<size_t>(stack.back())].properties.push_back(r);
-        } else if (isControl && beginLine && r->lPtr >= pos) {
-          // The control this Begin line opens.
-          int parent = -1;
-          for (auto it = stack.rbegin(); it != stack.rend() && parent < 0; ++it) parent = *it;
-          controls.push_back({r, parent, {}});
-          stack.push_back(static_cast<int>(controls.size()) - 1);
-          ++next;
-          return true;
-        } else if (isControl) {
-          controls.push_back({r, -1, {}});
-        }
-      }
-      return false;
-    };
-    const clsTokenStream& ts = *m_stream;
-    const int32_t end = header->CodePtr > 0 ? std::min(header->CodePtr, ts.Count()) : ts.Count();
-    bool lineStart = true;
-    for (int32_t p = 0; p < end; ++p) {
-      YieldPoint();
-      const int32_t code = ts.TokenCodeAt(p);
-      if (code == TokEndOfLine) {
-        lineStart = true;
-        continue;
-      }
-      if (!lineStart || code == TokWhiteSpace) continue;
-      lineStart = false;
-      const std::string_view word = ts.TokenStringAt(p);
-      if (EqualsNoCase1252(word, "Begin")) {
-        int32_t lineEnd = p;
-        while (lineEnd < end && ts.TokenCodeAt(lineEnd) != TokEndOfLine) ++lineEnd;
-        if (!takeRecordsBefore(p, lineEnd, true)) stack.push_back(-1);
-      } else if (EqualsNoCase1252(word, "End")) {
-        takeRecordsBefore(p, p, false);
-        if (!stack.empty()) stack.pop_back();
-      } else if (EqualsNoCase1252(word, "BeginProperty")) {
-        takeRecordsBefore(p, p, false);
-        ++propertyBlocks;
-      } else if (EqualsNoCase1252(word, "EndProperty")) {
-        takeRecordsBefore(p, p, false);
-        if (propertyBlocks > 0) --propertyBlocks;
-      }
-    }
-    takeRecordsBefore(INT32_MAX, INT32_MAX, false);
-
+    ListControls(*header, *m_stream, m_controls);
+    const std::vector<ControlNode>& controls = m_controls;
     std::vector<std::string> keys;
-    for (const Control& c : controls) {
+    for (const ControlNode& c : controls) {
       YieldPoint();
       m_w.StartObject();
       SourceMember("name", c.record->sName);
@@ -668,7 +524,7 @@ void ExportWriter<Writer>::WriteControls(const clsVBHeader* header) {
 }
 
 template <class Writer>
-void ExportWriter<Writer>::WriteDeclaration(const Declared& d) {
+void ExportWriter<Writer>::WriteDeclaration(const DeclaredEntry& d) {
   YieldPoint();
   const ClsEntryPtr& e = *d.entry;
   m_w.StartObject();
@@ -787,7 +643,7 @@ void ExportWriter<Writer>::WriteLocals(const ClsEntryPtr& e) {
   m_w.EndArray();
 }
 
-ModulesAhead::ModulesAhead(const std::vector<ModuleToWrite>& in_modules, int in_nCodePage,
+ModulesAhead::ModulesAhead(const std::vector<ProjectModule>& in_modules, int in_nCodePage,
                            unsigned in_nHelpers, bool in_bDocComments)
     : m_modules(in_modules),
       m_codePage(in_nCodePage),
@@ -929,10 +785,11 @@ bool PendingProjectJson::Write(const clsVBInfo& in_oInfo, const std::string& in_
     }
     int err = m_file.Open(in_sPath);
     if (err == 0) {
-      err = in_oOptions.pretty ? WriteWith<rapidjson::PrettyWriter<FileOutput>>(
-                                     in_oInfo, in_sProjectFile, cp, m_file, in_oOptions.docComments)
-                               : WriteWith<rapidjson::Writer<FileOutput>>(
-                                     in_oInfo, in_sProjectFile, cp, m_file, in_oOptions.docComments);
+      err = in_oOptions.pretty
+                ? WriteWith<rapidjson::PrettyWriter<FileOutput>>(in_oInfo, in_sProjectFile, cp,
+                                                                 m_file, in_oOptions.docComments)
+                : WriteWith<rapidjson::Writer<FileOutput>>(in_oInfo, in_sProjectFile, cp, m_file,
+                                                           in_oOptions.docComments);
     }
     // The wait for the disk is done here, on the writing thread; Commit only renames.
     if (err == 0) err = m_file.Finish();

@@ -140,6 +140,9 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   m_warnings.clear();
   m_warningDetails.clear();
   m_detailsAhead.clear();
+  m_siteIndex.clear();
+  m_siteFailure.clear();
+  m_sitePictureNote.clear();
   // A project without a Name line has no name, not the previous project's.
   m_oRun.SetProjectName("");
 
@@ -228,7 +231,35 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
         m_settings.alongsideReport();
       }
     }
+    // The site, when asked for, is written on a thread of its own beside the report too.
+    PendingSite site;
+    const std::string siteFolder = SiteFolderBeside(m_sOutputFolder, m_sProjectBody);
+    std::jthread siteWriter;
+    if (m_settings.writeSite) {
+      const auto writeSite = [&] {
+        RaiseProgress({RunProgress::Phase::kWritingSite, 0, 0, {}});
+        site.Write(*this, m_sProjectFile, m_settings.site, siteFolder);
+      };
+      try {
+        siteWriter = std::jthread([this, &writeSite] {
+          const StopFlagScope stopFlag(&m_stop);
+          writeSite();
+        });
+      } catch (const std::system_error&) {
+        // No thread to be had: the site is written here, before the report, with the same result.
+        writeSite();
+      }
+    }
     m_reportWritten = m_settings.writeReport ? WriteReport() : true;
+    if (siteWriter.joinable()) siteWriter.join();
+    if (m_reportWritten && m_settings.writeSite) {
+      if (site.Commit()) {
+        m_siteIndex = siteFolder + "/index.html";
+        m_sitePictureNote = site.PictureNote();
+      } else {
+        m_siteFailure = site.Reason();
+      }
+    }
   }
   // What the report did not take (a failed report, a module the table lost).
   m_detailsAhead.clear();
@@ -252,7 +283,7 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
     file.formLike = IsFormLikeItemType(item->EType);
     file.projectName = projectName;
     file.fallbackName = item->InternalName;
-    file.keepLineEnds = m_settings.keepLineEnds;
+    file.keepLineEnds = m_settings.keepLineEnds || m_settings.writeSite;
     std::string& value = values.emplace_back();
     char& ok = planned.emplace_back(0);
     try {

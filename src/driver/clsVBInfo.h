@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver/ReportModules.h"
+#include "driver/SiteWriter.h"
 #include "model/RunState.h"
 
 namespace qs {
@@ -54,6 +55,12 @@ struct RunSettings {
   /// When false the run reads and analyses the project and writes no report (no folder is
   /// created); ReportWritten() then says whether the analysis completed.
   bool writeReport = true;
+  /// Also write the documentation site (SiteWriter.h), <Body>_site/ beside the report folder:
+  /// written alongside the report on a thread of its own, and put in place only once the report
+  /// is. site.codePage converts its text; site.extras is where the cross references and the doc
+  /// comments come in.
+  bool writeSite = false;
+  SiteOptions site;
 };
 
 class clsVBInfo {
@@ -114,6 +121,14 @@ class clsVBInfo {
   };
   const std::vector<WarningParts>& WarningDetails() const { return m_warningDetails; }
 
+  /// The site of the last run (RunSettings::writeSite): the full path of its index.html when it
+  /// was put in place, else "" and why not (SiteFailure; "" when no site was asked for or the
+  /// report failed). SitePictureNote says why pictures are missing from a written site ("" when
+  /// none are).
+  const std::string& SiteIndex() const { return m_siteIndex; }
+  const std::string& SiteFailure() const { return m_siteFailure; }
+  const std::string& SitePictureNote() const { return m_sitePictureNote; }
+
   RunSettings& Settings() { return m_settings; }
   const RunSettings& Settings() const { return m_settings; }
 
@@ -151,6 +166,9 @@ class clsVBInfo {
   std::vector<WarningParts> m_warningDetails;
   /// The modules' report detail blocks rendered while their files were read (this run's only).
   std::vector<ModuleDetailsAhead> m_detailsAhead;
+  std::string m_siteIndex;
+  std::string m_siteFailure;
+  std::string m_sitePictureNote;
   RunState m_oRun;
   RunSettings m_settings;
   /// Set by RequestStop; read at the yield points of the run's threads.

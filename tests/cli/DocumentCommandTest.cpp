@@ -69,8 +69,8 @@ TEST_F(CliTest, HelpAndVersion) {
   Result r = RunCli({"--help"});
   EXPECT_EQ(r.status, 0);
   const std::string synopsis =
-      "quillscope-cli [--out-dir DIR] [--json [--pretty]] [--codepage N] [--dump-analysis] "
-      "[--jobs N] PROJECT.vbp [PROJECT.vbp ...]\n";
+      "quillscope-cli [--out-dir DIR] [--json [--pretty]] [--site] [--codepage N] "
+      "[--dump-analysis] [--jobs N] PROJECT.vbp [PROJECT.vbp ...]\n";
   EXPECT_EQ(r.out.rfind("Usage: " + synopsis, 0), 0u) << r.out;
   // The README's "Command line" section shows the same synopsis.
   std::ifstream readme(std::string(QS_SOURCE_DIR) + "/README.md");
@@ -150,6 +150,21 @@ TEST_F(CliTest, DocumentsTheSampleAndPrintsTheReportPath) {
               withoutStamp(report))
         << jobs[0];
   }
+}
+
+TEST_F(CliTest, SitePrintsItsIndexAfterEachReport) {
+  const std::string a = Write("a/A.vbp", "Type=Exe\r\nModule=modA; modA.bas\r\n");
+  Write("a/modA.bas", "Attribute VB_Name = \"modA\"\r\nPublic Sub Go()\r\nEnd Sub\r\n");
+  const std::string b = Write("b/B.vbp", "Type=Exe\r\n");
+  Result r = RunCli({"--site", "--out-dir", Path("out"), a, b});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> expected = {
+      Path("out/A_document/A.html"), Path("out/A_site/index.html"), Path("out/B_document/B.html"),
+      Path("out/B_site/index.html")};
+  EXPECT_EQ(Lines(r.out), expected);
+  for (const std::string& index : {expected[1], expected[3]}) EXPECT_TRUE(fs::exists(index));
+  // The pictures' note is a warning of its own, never a failure.
+  for (const std::string& line : Lines(r.err)) EXPECT_NE(line.find("warning: "), std::string::npos);
 }
 
 TEST_F(CliTest, AFailedProjectGivesOneLineAndExitOneWhileOthersGoOn) {

@@ -1,0 +1,17 @@
+// The site's style sheet and script, written into every site as site.css and site.js.
+#pragma once
+
+#include <string_view>
+
+namespace qs {
+
+/// Light and dark colours (following the system setting), the navigation bar, the module side
+/// panel, tables, declarations and source lines; from 1280 px wide down to a narrow window.
+std::string_view SiteStyleSheet();
+
+/// Fills the side panel from modules.js, and answers the search box from search-index.js
+/// (loaded when the box is first used): names found by prefix, then by substring, letter case
+/// ignored. Opens the disclosure holding a line that the address points at.
+std::string_view SiteScript();
+
+}  // namespace qs

@@ -1,0 +1,1346 @@
+#include "driver/SiteWriter.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string_view>
+#include <system_error>
+#include <thread>
+#include <unordered_map>
+
+#include "driver/CodePage.h"
+#include "driver/GraphRenderer.h"
+#include "driver/ProjectContents.h"
+#include "driver/SiteAssets.h"
+#include "driver/SourcePlaces.h"
+#include "driver/clsVBInfo.h"
+#include "model/ClsEntry.h"
+#include "model/ClsEntryPtr.h"
+#include "model/ClsSymEntry.h"
+#include "model/clsVBFileType.h"
+#include "model/clsVBFileTypes.h"
+#include "model/clsVBHeader.h"
+#include "text/Cp1252.h"
+#include "text/StringUtil.h"
+#include "text/TokenCodes.h"
+#include "text/Yield.h"
+#include "text/clsTokenStream.h"
+
+namespace qs {
+
+namespace SiteText {
+
+void AppendHtml(std::string& out, std::string_view in_sUtf8) {
+  size_t from = 0;
+  for (size_t i = 0; i < in_sUtf8.size(); ++i) {
+    const char* entity = nullptr;
+    switch (in_sUtf8[i]) {
+      case '&':
+        entity = "&amp;";
+        break;
+      case '<':
+        entity = "&lt;";
+        break;
+      case '>':
+        entity = "&gt;";
+        break;
+      case '"':
+        entity = "&quot;";
+        break;
+      case '\'':
+        entity = "&#39;";
+        break;
+      default:
+        continue;
+    }
+    out.append(in_sUtf8.substr(from, i - from));
+    out.append(entity);
+    from = i + 1;
+  }
+  out.append(in_sUtf8.substr(from));
+}
+
+void AppendJsString(std::string& out, std::string_view in_sUtf8) {
+  out += '"';
+  for (const char c : in_sUtf8) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (u < 0x20 || c == '<') {
+      static const char kHex[] = "0123456789abcdef";
+      out += "\\u00";
+      out += kHex[u >> 4];
+      out += kHex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+}
+
+std::string ShortcutText(std::string_view in_sWritten) {
+  std::string text;
+  size_t i = 0;
+  for (; i < in_sWritten.size(); ++i) {
+    const char c = in_sWritten[i];
+    if (c == '^') {
+      text += "Ctrl+";
+    } else if (c == '+') {
+      text += "Shift+";
+    } else if (c == '%') {
+      text += "Alt+";
+    } else {
+      break;
+    }
+  }
+  std::string_view key = in_sWritten.substr(i);
+  if (key.size() >= 2 && key.front() == '{' && key.back() == '}') {
+    key = key.substr(1, key.size() - 2);
+    static const std::pair<std::string_view, std::string_view> kNames[] = {
+        {"DEL", "Del"}, {"INSERT", "Ins"}, {"BKSP", "Backspace"}};
+    for (const auto& [written, shown] : kNames) {
+      if (EqualsNoCase1252(key, written)) {
+        key = shown;
+        break;
+      }
+    }
+  }
+  text.append(key);
+  return text;
+}
+
+}  // namespace SiteText
+
+namespace {
+
+using SiteText::AppendHtml;
+using SiteText::AppendJsString;
+
+void AppendNumber(std::string& out, int64_t in_nValue) {
+  char digits[24];
+  const auto result = std::to_chars(digits, digits + sizeof digits, in_nValue);
+  out.append(digits, result.ptr);
+}
+
+// A page's file name part made of a module name: letters, digits and "_" of ASCII kept, every
+// other byte written as "_".
+std::string FileNamePart(std::string_view in_sName) {
+  std::string part;
+  for (const char c : in_sName.substr(0, 60)) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    part += plain ? c : '_';
+  }
+  return part;
+}
+
+// Writes the pieces one after another into a new file; throws with the path and the reason when
+// that fails (the site's writing ends there).
+void WriteFile(const std::string& in_sPath, std::initializer_list<std::string_view> in_parts) {
+  YieldPoint();
+  const int fd = ::open(in_sPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) throw std::runtime_error(in_sPath + ": " + std::strerror(errno));
+  for (std::string_view part : in_parts) {
+    while (!part.empty()) {
+      const ssize_t n = ::write(fd, part.data(), part.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        const int err = n < 0 ? errno : EIO;
+        ::close(fd);
+        throw std::runtime_error(in_sPath + ": " + std::strerror(err));
+      }
+      part.remove_prefix(static_cast<size_t>(n));
+    }
+  }
+  if (::close(fd) != 0) throw std::runtime_error(in_sPath + ": " + std::strerror(errno));
+}
+
+// What the pages know of one module before any is written.
+struct SiteModule {
+  ProjectModule source;
+  const clsVBHeader* header = nullptr;
+  const clsTokenStream* stream = nullptr;
+  std::string nameHtml;  ///< the name, UTF-8 and escaped
+  std::string nameUtf8;
+  std::string page;        ///< "m3-frmMain.html"
+  std::string sourceBase;  ///< "s3-frmMain": the source pages are sourceBase[-N].html
+  std::vector<DeclaredEntry> declared;
+  /// The first line of each source page after the first (filled when they are written).
+  std::vector<int32_t> partStarts;
+  /// The names in the module's source that resolve to a declaration (SiteExtras::usesOf): the
+  /// name's line and column and the declaration's module and anchor, in file order.
+  struct NameLink {
+    int32_t line, column;
+    uint32_t module, anchor;
+  };
+  std::vector<NameLink> nameLinks;
+  bool picture = false;  ///< a control picture is drawn for the module page
+};
+
+const char* KindTitle(int32_t in_lEType) {
+  switch (in_lEType) {
+    case kItemForm:
+      return "Form";
+    case kItemModule:
+      return "Module";
+    case kItemClass:
+      return "Class";
+    case kItemUserControl:
+      return "User control";
+    case kItemPropertyPage:
+      return "Property page";
+    case kItemUserDocument:
+      return "User document";
+    default:
+      return "Designer";
+  }
+}
+
+bool IsProcedureKind(std::string_view kind) {
+  return kind == "sub" || kind == "function" || kind.rfind("property", 0) == 0;
+}
+
+// The site being written: the run's analysis and what every page shares.
+class SiteBuilder {
+ public:
+  SiteBuilder(const clsVBInfo& info, const std::string& projectFile, const SiteOptions& options,
+              const std::string& folder)
+      : m_info(info),
+        m_projectFile(projectFile),
+        m_options(options),
+        m_folder(folder),
+        m_dot(options.dotProgram) {}
+
+  /// Writes every file of the site into the folder. Throws on failure (RunStopped on a stop).
+  void Write();
+  const std::string& PictureNote() const { return m_pictureNote; }
+
+ private:
+  // One writing thread's tools.
+  struct Worker {
+    CodePageText cp;
+    std::string page;
+    std::string body;
+    std::string text;  ///< scratch: UTF-8 of one value
+    std::string raw;   ///< scratch: bytes of one value
+    LineIndex lines;
+    std::vector<ControlNode> controls;
+    std::vector<SiteUse> uses;
+    std::vector<const ClsEntryPtr*> entries;
+  };
+
+  void Prepare();
+  template <class Work>
+  void ForEachModule(Work&& work);
+  void Source(Worker& w, std::string& out, std::string_view bytes) const {
+    w.text.clear();
+    w.cp.Append(w.text, bytes);
+    AppendHtml(out, w.text);
+  }
+  void PageStart(std::string& out, std::string_view titleHtml, int module) const;
+  void PageEnd(std::string& out) const;
+  std::string SourceHref(const SiteModule& m, int32_t line) const;
+  /// The module's file as the run found it (as the project file writes it when not found).
+  static const std::string& FileOf(const clsVBFileType& item) {
+    return item.sDiskPath.empty() ? item.sFileValue : item.sDiskPath;
+  }
+  /// The module's file name, linked to its (first) source page.
+  void SourceLink(Worker& w, const SiteModule& m, std::string& out) const {
+    out += "<a href=\"";
+    out += m.sourceBase;
+    out += ".html\">";
+    Source(w, out, FileOf(*m.source.item));
+    out += "</a>";
+  }
+  const SiteModule* ModuleOf(const clsVBFileType* item) const {
+    const auto it = m_moduleOf.find(item);
+    return it == m_moduleOf.end() ? nullptr : &m_modules[it->second];
+  }
+
+  void WriteSourcePages(Worker& w, SiteModule& m);
+  void WriteModulePage(Worker& w, SiteModule& m, size_t index);
+  void WriteControls(Worker& w, SiteModule& m, size_t index, std::string& out);
+  void WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std::string& out);
+  void WriteDoc(Worker& w, const SiteDoc& doc, std::string& out) const;
+  void WriteIndex(Worker& w);
+  void WriteInventories(Worker& w);
+  void WriteSearch(Worker& w);
+  void WritePictures();
+
+  const clsVBInfo& m_info;
+  const std::string& m_projectFile;
+  const SiteOptions& m_options;
+  const std::string& m_folder;
+  GraphRenderer m_dot;
+  std::string m_projectHtml;  ///< the project's name, UTF-8 and escaped
+  std::vector<SiteModule> m_modules;
+  /// Every module-level declaration: its module and its anchor number there.
+  std::unordered_map<const ClsEntryPtr*, std::pair<uint32_t, uint32_t>> m_anchors;
+  std::unordered_map<const clsVBFileType*, size_t> m_moduleOf;
+  std::mutex m_picturesLock;
+  std::vector<std::string> m_pictures;  ///< DOT files written, to be drawn
+  std::string m_pictureNote;
+};
+
+void SiteBuilder::PageStart(std::string& out, std::string_view titleHtml, int module) const {
+  out +=
+      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>";
+  out += titleHtml;
+  out += " \xE2\x80\x94 ";
+  out += m_projectHtml;
+  out +=
+      "</title>\n<link rel=\"stylesheet\" href=\"site.css\">\n"
+      "<script src=\"modules.js\" defer></script>\n<script src=\"site.js\" defer></script>\n"
+      "</head>\n<body";
+  if (module >= 0) {
+    out += " data-module=\"";
+    AppendNumber(out, module);
+    out += '"';
+  }
+  out += ">\n<header class=\"bar\"><a class=\"home\" href=\"index.html\">";
+  out += m_projectHtml;
+  out +=
+      "</a><nav><a href=\"index.html\">Index</a><a href=\"index.html#modules\">Modules</a>"
+      "<a href=\"inventories.html\">Inventories</a><a href=\"search.html\">Search</a></nav>"
+      "<div class=\"searchbox\"><input id=\"q\" type=\"search\" placeholder=\"Search "
+      "declarations\" autocomplete=\"off\" aria-label=\"Search declarations\">"
+      "<div id=\"results\"></div></div></header>\n"
+      "<div class=\"layout\"><aside id=\"side\"></aside><main>\n";
+}
+
+void SiteBuilder::PageEnd(std::string& out) const {
+  out += "</main></div>\n</body>\n</html>\n";
+}
+
+std::string SiteBuilder::SourceHref(const SiteModule& m, int32_t line) const {
+  const auto part =
+      std::upper_bound(m.partStarts.begin(), m.partStarts.end(), line) - m.partStarts.begin();
+  std::string href = m.sourceBase;
+  if (part > 0) {
+    href += '-';
+    AppendNumber(href, part + 1);
+  }
+  href += ".html#L";
+  AppendNumber(href, line);
+  return href;
+}
+
+void SiteBuilder::Prepare() {
+  CodePageText cp;
+  if (!cp.Open(m_options.codePage))
+    throw std::runtime_error("unknown code page " + std::to_string(m_options.codePage));
+  std::string text;
+  cp.Append(text, m_info.State().GetProjectName());
+  if (text.empty()) text = std::filesystem::path(m_projectFile).stem().string();
+  AppendHtml(m_projectHtml, text);
+
+  const std::vector<ProjectModule> modules = ListProjectModules(m_info);
+  m_modules.resize(modules.size());
+  for (size_t i = 0; i < modules.size(); ++i) {
+    YieldPoint();
+    SiteModule& m = m_modules[i];
+    m.source = modules[i];
+    m_moduleOf.emplace(m.source.item, i);
+    const clsVBFileType& item = *m.source.item;
+    m.header = item.VBHeader().get();
+    m.stream = m.header ? m.header->TokenStream.get() : nullptr;
+    const std::string_view name = m.header && !m.header->sVBTableName.empty()
+                                      ? std::string_view(m.header->sVBTableName)
+                                      : std::string_view(item.InternalName);
+    cp.Append(m.nameUtf8, name);
+    AppendHtml(m.nameHtml, m.nameUtf8);
+    const std::string part = FileNamePart(name);
+    m.page = "m" + std::to_string(i + 1) + "-" + part + ".html";
+    m.sourceBase = "s" + std::to_string(i + 1) + "-" + part;
+    if (m.source.entry) ListDeclarations(*m.source.entry, m.declared);
+    for (size_t k = 0; k < m.declared.size(); ++k)
+      m_anchors.emplace(m.declared[k].entry,
+                        std::pair{static_cast<uint32_t>(i), static_cast<uint32_t>(k)});
+  }
+  // Cross references plug in here (SiteExtras::usesOf): every use becomes a link from the name
+  // in the source pages to its declaration.
+  if (!m_options.extras.usesOf) return;
+  std::vector<SiteUse> uses;
+  for (size_t i = 0; i < m_modules.size(); ++i) {
+    for (size_t k = 0; k < m_modules[i].declared.size(); ++k) {
+      YieldPoint();
+      uses.clear();
+      m_options.extras.usesOf(*m_modules[i].declared[k].entry, uses);
+      for (const SiteUse& use : uses) {
+        const auto where = m_moduleOf.find(use.place.module);
+        if (where == m_moduleOf.end() || use.place.line <= 0) continue;
+        m_modules[where->second].nameLinks.push_back(
+            {use.place.line, use.place.column, static_cast<uint32_t>(i), static_cast<uint32_t>(k)});
+      }
+    }
+  }
+  for (SiteModule& m : m_modules) {
+    std::sort(m.nameLinks.begin(), m.nameLinks.end(), [](const auto& a, const auto& b) {
+      return a.line != b.line ? a.line < b.line : a.column < b.column;
+    });
+  }
+}
+
+template <class Work>
+void SiteBuilder::ForEachModule(Work&& work) {
+  unsigned n = m_options.threads;
+  if (n == 0) n = std::clamp(std::thread::hardware_concurrency() * 2, 4u, 8u);
+  n = static_cast<unsigned>(std::min<size_t>(n, std::max<size_t>(1, m_modules.size())));
+  std::atomic<size_t> next{0};
+  std::atomic<bool> failed{false};
+  std::exception_ptr error;
+  std::mutex errorLock;
+  const std::atomic<bool>* stopFlag = CurrentStopFlag();
+  const auto run = [&] {
+    try {
+      const StopFlagScope scope(stopFlag);
+      Worker w;
+      if (!w.cp.Open(m_options.codePage)) throw std::runtime_error("unknown code page");
+      for (size_t i; !failed.load() && (i = next.fetch_add(1)) < m_modules.size();)
+        work(w, m_modules[i], i);
+    } catch (...) {
+      // The first failure ends every thread's work; Write rethrows it to its caller.
+      std::lock_guard<std::mutex> guard(errorLock);
+      if (!error) error = std::current_exception();
+      failed.store(true);
+    }
+  };
+  std::vector<std::thread> threads;
+  for (unsigned t = 1; t < n; ++t) {
+    try {
+      threads.emplace_back(run);
+    } catch (const std::system_error&) {
+      break;  // fewer threads: the ones started, and this one, do the work
+    }
+  }
+  run();
+  for (std::thread& t : threads) t.join();
+  if (error) std::rethrow_exception(error);
+}
+
+void SiteBuilder::Write() {
+  Prepare();
+  std::filesystem::create_directory(m_folder + "/pictures");
+  WriteFile(m_folder + "/site.css", {SiteStyleSheet()});
+  WriteFile(m_folder + "/site.js", {SiteScript()});
+  if (!m_dot.Available()) m_pictureNote = "Graphviz's dot was not found on the PATH";
+  // Source pages first: the module pages link into them by line.
+  ForEachModule([this](Worker& w, SiteModule& m, size_t) { WriteSourcePages(w, m); });
+  ForEachModule([this](Worker& w, SiteModule& m, size_t i) { WriteModulePage(w, m, i); });
+  Worker w;
+  if (!w.cp.Open(m_options.codePage)) throw std::runtime_error("unknown code page");
+  WriteIndex(w);
+  WriteInventories(w);
+  WriteSearch(w);
+  WritePictures();
+}
+
+// ---- source pages ----
+
+void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
+  const clsTokenStream* ts = m.stream;
+  const int32_t count = ts ? ts->Count() : 0;
+  // The header's lines (before the line of the code's first token) are collapsed.
+  w.lines.Reset(ts, m.header && m.header->LineEndsKept ? &m.header->LineEnds : nullptr);
+  int32_t headerLines = 0;
+  if (m.header && m.header->CodePtr > 0 && ts) {
+    headerLines = w.lines.PlaceOf(std::min(m.header->CodePtr, count - 1)).line - 1;
+    if (headerLines < 2) headerLines = 0;
+  }
+  std::string fileHtml;
+  Source(w, fileHtml, FileOf(*m.source.item));
+
+  int part = 0;
+  int32_t line = 1;
+  int32_t partFirst = 1;
+  std::string& body = w.body;
+  // Each line opens with its anchor; the style sheet numbers the anchors (a counter that each
+  // block starts at its first line), which keeps the pages small.
+  const auto openLine = [&] {
+    body += "<a id=L";
+    AppendNumber(body, line);
+    body += " href=#L";
+    AppendNumber(body, line);
+    body += "></a>";
+  };
+  const auto openPre = [&] {
+    body += "<pre class=\"src\" style=\"counter-reset:ln ";
+    AppendNumber(body, line - 1);
+    body += "\">";
+  };
+  const auto openBlock = [&] {
+    if (line <= headerLines) {
+      body += "<details class=\"header\"><summary>Header (lines ";
+      AppendNumber(body, line);
+      body += "\xE2\x80\x93";
+      AppendNumber(body, headerLines);
+      body += ")</summary>";
+    }
+    openPre();
+  };
+  const auto closeBlock = [&](int32_t last) {
+    body += last <= headerLines ? "</pre></details>\n" : "</pre>\n";
+  };
+  const auto flushPart = [&](int32_t last, bool more) {
+    std::string& page = w.page;
+    page.clear();
+    std::string title = "Source of " + m.nameHtml;
+    PageStart(page, title, static_cast<int>(&m - m_modules.data()));
+    page += "<h1>";
+    page += fileHtml;
+    page += "</h1>\n<p class=\"meta\">Source of <a href=\"";
+    page += m.page;
+    page += "\">";
+    page += m.nameHtml;
+    page += "</a> \xC2\xB7 ";
+    AppendNumber(page, w.lines.Lines());
+    page += " lines</p>\n";
+    std::string nav;
+    if (part > 0 || more) {
+      nav += "<p class=\"parts\">Lines ";
+      AppendNumber(nav, partFirst);
+      nav += "\xE2\x80\x93";
+      AppendNumber(nav, last);
+      if (part > 0) {
+        nav += " <a href=\"" + m.sourceBase;
+        if (part > 1) nav += "-" + std::to_string(part);
+        nav += ".html\">previous part</a>";
+      }
+      if (more)
+        nav +=
+            " <a href=\"" + m.sourceBase + "-" + std::to_string(part + 2) + ".html\">next part</a>";
+      nav += "</p>\n";
+    }
+    std::string end;
+    PageEnd(end);
+    std::string path = m_folder + "/" + m.sourceBase;
+    if (part > 0) path += "-" + std::to_string(part + 1);
+    path += ".html";
+    WriteFile(path, {page, nav, body, nav, end});
+    body.clear();
+  };
+
+  body.clear();
+  openBlock();
+  if (count > 0) openLine();
+  int32_t column = 1;   // of the token at p, in bytes
+  size_t nextLink = 0;  // the first name link not yet reached
+  for (int32_t p = 0; p < count; ++p) {
+    YieldPoint();
+    const int32_t code = ts->TokenCodeAt(p);
+    const int32_t at = column;
+    column += ts->TokenLenAt(p);
+    if (code == TokEndOfLine) {
+      column = 1;
+      body += '\n';
+      if (p + 1 >= count) break;  // the file's last line end opens no line
+      const int32_t ended = line++;
+      if (body.size() >= m_options.sourcePageBytes) {
+        closeBlock(ended);
+        flushPart(ended, true);
+        m.partStarts.push_back(line);
+        partFirst = line;
+        ++part;
+        openBlock();
+      } else if (ended == headerLines) {
+        body += "</pre></details>\n";
+        openPre();
+      }
+      openLine();
+      continue;
+    }
+    // Short elements the style sheet colours: a comment <i>, a string <u>, a keyword <b>.
+    const char tag = code == TokComment                              ? 'i'
+                     : code == TokString                             ? 'u'
+                     : code > TokIdentifier && code != TokWhiteSpace ? 'b'
+                                                                     : 0;
+    if (tag) {
+      body += '<';
+      body += tag;
+      body += '>';
+    }
+    // A name that resolves to a declaration links to it.
+    const auto& links = m.nameLinks;
+    while (nextLink < links.size() &&
+           (links[nextLink].line < line ||
+            (links[nextLink].line == line && links[nextLink].column < at)))
+      ++nextLink;
+    const bool linked = nextLink < links.size() && links[nextLink].line == line &&
+                        links[nextLink].column == at && code != TokWhiteSpace;
+    if (linked) {
+      body += "<a href=\"";
+      body += m_modules[links[nextLink].module].page;
+      body += "#d";
+      AppendNumber(body, links[nextLink].anchor);
+      body += "\">";
+    }
+    Source(w, body, ts->TokenStringAt(p));
+    if (linked) body += "</a>";
+    if (tag) {
+      body += "</";
+      body += tag;
+      body += '>';
+    }
+  }
+  closeBlock(line);
+  flushPart(line, false);
+}
+
+// ---- module pages ----
+
+void SiteBuilder::WriteDoc(Worker& w, const SiteDoc& doc, std::string& out) const {
+  out += "<div class=\"doc\">";
+  const std::pair<const char*, const std::string*> parts[] = {
+      {nullptr, &doc.summary},   {nullptr, &doc.description}, {"Returns", &doc.returns},
+      {"Remarks", &doc.remarks}, {"Author", &doc.author},     {"Date", &doc.date}};
+  for (const auto& [label, text] : parts) {
+    if (text->empty()) continue;
+    out += "<p>";
+    if (label) {
+      out += "<b>";
+      out += label;
+      out += ":</b> ";
+    }
+    Source(w, out, *text);
+    out += "</p>";
+    if (text == &doc.description && !doc.params.empty()) {
+      out += "<dl class=\"params\">";
+      for (const auto& [name, about] : doc.params) {
+        out += "<dt><code>";
+        Source(w, out, name);
+        out += "</code></dt><dd>";
+        Source(w, out, about);
+        out += "</dd>";
+      }
+      out += "</dl>";
+    }
+  }
+  out += "</div>";
+}
+
+void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std::string& out) {
+  const DeclaredEntry& d = m.declared[k];
+  const ClsEntryPtr& e = *d.entry;
+  out += "<div class=\"decl\" id=\"d";
+  AppendNumber(out, static_cast<int64_t>(k));
+  out += "\"><code class=\"sig\">";
+  w.raw.clear();
+  if (m.stream) SourceText::AppendLine(*m.stream, e.lEntryptr, w.raw);
+  if (w.raw.empty()) w.raw = e.EntryName;
+  Source(w, out, w.raw);
+  out += "</code>";
+  const int32_t line = w.lines.PlaceOf(e.lEntryptr).line;
+  if (line > 0) {
+    out += "<a class=\"where\" href=\"";
+    out += SourceHref(m, line);
+    out += "\">line ";
+    AppendNumber(out, line);
+    out += "</a>";
+  }
+  if ((e.eEntrytype == kEntryEnum || e.eEntrytype == kEntryType) && e.Parameters &&
+      e.Parameters->Count() > 0) {
+    out += "<div class=\"more\">Members: ";
+    bool first = true;
+    for (const auto& member : *e.Parameters) {
+      if (!member) continue;
+      if (!first) out += ", ";
+      first = false;
+      out += "<code>";
+      Source(w, out, member->EntryName);
+      out += "</code>";
+    }
+    out += "</div>";
+  }
+  // Doc comments plug in here (SiteExtras::docOf).
+  if (m_options.extras.docOf) {
+    if (const SiteDoc* doc = m_options.extras.docOf(e)) WriteDoc(w, *doc, out);
+  }
+  // Cross references plug in here (SiteExtras::usesOf, callersOf, calleesOf).
+  if (m_options.extras.usesOf) {
+    w.uses.clear();
+    m_options.extras.usesOf(e, w.uses);
+    if (!w.uses.empty()) {
+      out += "<div class=\"more\">Used at: ";
+      bool first = true;
+      for (const SiteUse& use : w.uses) {
+        const SiteModule* where = ModuleOf(use.place.module);
+        if (!where || use.place.line <= 0) continue;
+        if (!first) out += ", ";
+        first = false;
+        out += "<a href=\"";
+        out += SourceHref(*where, use.place.line);
+        out += "\">";
+        out += where->nameHtml;
+        out += ':';
+        AppendNumber(out, use.place.line);
+        out += "</a> <span class=\"meta\">";
+        AppendHtml(out, use.kind);
+        out += "</span>";
+      }
+      out += "</div>";
+    }
+  }
+  const std::pair<const char*,
+                  const std::function<void(const ClsEntryPtr&, std::vector<const ClsEntryPtr*>&)>*>
+      calls[] = {{"Calls", &m_options.extras.calleesOf},
+                 {"Called by", &m_options.extras.callersOf}};
+  for (const auto& [label, list] : calls) {
+    if (!*list || !IsProcedureKind(d.kind)) continue;
+    w.entries.clear();
+    (*list)(e, w.entries);
+    if (w.entries.empty()) continue;
+    out += "<div class=\"more\">";
+    out += label;
+    out += ": ";
+    for (size_t c = 0; c < w.entries.size(); ++c) {
+      if (c > 0) out += ", ";
+      // A declaration with no page of its own (outside the project's modules) is named only.
+      const auto it = m_anchors.find(w.entries[c]);
+      if (it != m_anchors.end()) {
+        out += "<a href=\"";
+        out += m_modules[it->second.first].page;
+        out += "#d";
+        AppendNumber(out, it->second.second);
+        out += "\">";
+      }
+      Source(w, out, w.entries[c]->EntryName);
+      if (it != m_anchors.end()) out += "</a>";
+    }
+    out += "</div>";
+  }
+  out += "</div>\n";
+}
+
+void SiteBuilder::WriteControls(Worker& w, SiteModule& m, size_t index, std::string& out) {
+  if (!m.header || !m.stream || !IsFormLikeItemType(m.source.item->EType)) return;
+  ListControls(*m.header, *m.stream, w.controls);
+  const std::vector<ControlNode>& controls = w.controls;
+  if (controls.empty()) return;
+  std::vector<int> depth(controls.size(), 0);
+  for (size_t i = 0; i < controls.size(); ++i) {
+    const int parent = controls[i].parent;
+    if (parent >= 0 && static_cast<size_t>(parent) < i) depth[i] = depth[parent] + 1;
+  }
+  // Event handlers: procedures named Control_Event (the outermost control by its kind's word,
+  // Form_Load), found by the longest control name that starts the procedure's name.
+  std::unordered_map<std::string, size_t> byName;
+  std::string key;
+  for (size_t i = 0; i < controls.size(); ++i) {
+    std::string_view name = controls[i].record->sName;
+    if (i == 0 && controls[i].parent < 0) {
+      name = controls[i].record->sType;
+      if (const size_t dot = name.rfind('.'); dot != std::string_view::npos)
+        name.remove_prefix(dot + 1);
+    }
+    key.clear();
+    for (const char c : name) key += static_cast<char>(ToLower1252(static_cast<unsigned char>(c)));
+    byName.emplace(key, i);
+  }
+  std::vector<std::vector<size_t>> handlers(controls.size());
+  for (size_t k = 0; k < m.declared.size(); ++k) {
+    const std::string_view kind = m.declared[k].kind;
+    if (kind != "sub" && kind != "function") continue;
+    const std::string& name = m.declared[k].entry->EntryName;
+    key.clear();
+    size_t found = SIZE_MAX;
+    for (size_t c = 0; c < name.size(); ++c) {
+      if (name[c] == '_' && c > 0 && c + 1 < name.size()) {
+        if (const auto it = byName.find(key); it != byName.end()) found = it->second;
+      }
+      key += static_cast<char>(ToLower1252(static_cast<unsigned char>(name[c])));
+    }
+    if (found != SIZE_MAX) handlers[found].push_back(k);
+  }
+  const auto caption = [&](const ControlNode& c) -> bool {
+    for (const clsControlRecord* r : c.properties) {
+      if (EqualsNoCase1252(r->sType, "+Caption")) {
+        w.raw.clear();
+        if (!SourceText::AppendStringValue(*m.stream, r->lPtr, w.raw)) w.raw = r->sName;
+        return true;
+      }
+    }
+    return false;
+  };
+  const auto writeHandlers = [&](size_t i) {
+    if (handlers[i].empty()) return;
+    out += "<span class=\"handlers\">";
+    for (size_t h = 0; h < handlers[i].size(); ++h) {
+      const ClsEntryPtr& e = *m.declared[handlers[i][h]].entry;
+      if (h > 0) out += ", ";
+      out += "<a href=\"#d";
+      AppendNumber(out, static_cast<int64_t>(handlers[i][h]));
+      out += "\">";
+      Source(w, out, e.EntryName);
+      out += "</a>";
+    }
+    out += "</span>";
+  };
+  // A menu's type is "Menu" (the header's "VB.Menu" as the record keeps it).
+  const auto isMenu = [](const ControlNode& c) {
+    std::string_view type = c.record->sType;
+    if (const size_t dot = type.rfind('.'); dot != std::string_view::npos)
+      type.remove_prefix(dot + 1);
+    return EqualsNoCase1252(type, "Menu");
+  };
+
+  out += "<h2 id=\"controls\">Controls</h2>\n<ul class=\"tree\">";
+  int open = 0;  // nested lists open below the tree's own
+  for (size_t i = 0; i < controls.size(); ++i) {
+    YieldPoint();
+    const int d = depth[i];
+    if (i > 0) {
+      if (d > depth[i - 1]) {
+        out += "<ul>";
+        ++open;
+      } else {
+        out += "</li>";
+        for (int up = depth[i - 1]; up > d && open > 0; --up, --open) out += "</ul></li>";
+      }
+    }
+    out += "<li><code>";
+    Source(w, out, controls[i].record->sName);
+    out += "</code><span class=\"t\">";
+    Source(w, out, controls[i].record->sType);
+    if (caption(controls[i])) {
+      out += " \xE2\x80\x9C";
+      Source(w, out, w.raw);
+      out += "\xE2\x80\x9D";
+    }
+    out += "</span>";
+    writeHandlers(i);
+  }
+  out += "</li>";
+  for (; open > 0; --open) out += "</ul></li>";
+  out += "</ul>\n";
+
+  // The containment picture: at most kPictureNodes controls (the first ones in file order, so
+  // every parent drawn comes before its children).
+  constexpr size_t kPictureNodes = 60;
+  if (controls.size() >= 2) {
+    const size_t shown = std::min(controls.size(), kPictureNodes);
+    if (m_dot.Available()) {
+      std::string dot =
+          "digraph controls {\n  rankdir=LR;\n  ranksep=0.35;\n  nodesep=0.12;\n"
+          "  node [shape=box, style=rounded, fontsize=9, height=0.3, fontname=\"sans-serif\"];\n"
+          "  edge [arrowsize=0.6];\n";
+      for (size_t i = 0; i < shown; ++i) {
+        dot += "  n";
+        AppendNumber(dot, static_cast<int64_t>(i));
+        dot += " [label=\"";
+        for (const std::string* part : {&controls[i].record->sName, &controls[i].record->sType}) {
+          w.text.clear();
+          w.cp.Append(w.text, *part);
+          for (const char c : w.text) {
+            if (c == '"' || c == '\\') dot += '\\';
+            if (static_cast<unsigned char>(c) >= 0x20) dot += c;
+          }
+          if (part == &controls[i].record->sName) dot += "\\n";
+        }
+        dot += "\"];\n";
+        if (controls[i].parent >= 0) {
+          dot += "  n";
+          AppendNumber(dot, controls[i].parent);
+          dot += " -> n";
+          AppendNumber(dot, static_cast<int64_t>(i));
+          dot += ";\n";
+        }
+      }
+      dot += "}\n";
+      const std::string base = "m" + std::to_string(index + 1) + "-controls";
+      WriteFile(m_folder + "/pictures/" + base, {dot});
+      {
+        std::lock_guard<std::mutex> guard(m_picturesLock);
+        m_pictures.push_back(m_folder + "/pictures/" + base);
+      }
+      out += "<figure><img src=\"pictures/" + base + ".svg\" alt=\"Control containment of ";
+      out += m.nameHtml;
+      out += "\" loading=\"lazy\">";
+      if (shown < controls.size()) {
+        out += "<figcaption class=\"note\">The first ";
+        AppendNumber(out, static_cast<int64_t>(shown));
+        out += " of ";
+        AppendNumber(out, static_cast<int64_t>(controls.size()));
+        out += " controls.</figcaption>";
+      }
+      out += "</figure>\n";
+    } else {
+      out += "<p class=\"note\">The picture of the control containment is not drawn: ";
+      out += m_pictureNote;
+      out += ".</p>\n";
+    }
+  }
+
+  bool menus = false;
+  for (size_t i = 0; i < controls.size(); ++i) {
+    if (!isMenu(controls[i])) continue;
+    if (!menus) {
+      out +=
+          "<h2 id=\"menus\">Menus</h2>\n<table><tr><th>Menu</th><th>Caption</th>"
+          "<th>Shortcut</th><th>Handlers</th></tr>\n";
+      menus = true;
+    }
+    out += "<tr><td style=\"padding-left:";
+    AppendNumber(out, std::max(0, depth[i] - 1) * 16);
+    out += "px\"><code>";
+    Source(w, out, controls[i].record->sName);
+    out += "</code></td><td>";
+    if (caption(controls[i])) Source(w, out, w.raw);
+    out += "</td><td>";
+    if (controls[i].shortcutPos >= 0) {
+      w.raw.clear();
+      SourceText::AppendValue(*m.stream, controls[i].shortcutPos, w.raw);
+      Source(w, out, SiteText::ShortcutText(w.raw));
+    }
+    out += "</td><td>";
+    writeHandlers(i);
+    out += "</td></tr>\n";
+  }
+  if (menus) out += "</table>\n";
+}
+
+void SiteBuilder::WriteModulePage(Worker& w, SiteModule& m, size_t index) {
+  const clsVBFileType& item = *m.source.item;
+  w.lines.Reset(m.stream, m.header && m.header->LineEndsKept ? &m.header->LineEnds : nullptr);
+  std::string& out = w.body;
+  out.clear();
+  PageStart(out, m.nameHtml, static_cast<int>(index));
+  out += "<h1>";
+  out += m.nameHtml;
+  out += "</h1>\n<p class=\"meta\">";
+  out += KindTitle(item.EType);
+  out += " \xC2\xB7 ";
+  SourceLink(w, m, out);
+  out += " \xC2\xB7 ";
+  AppendNumber(out, w.lines.Lines());
+  out += " lines</p>\n";
+  // Doc comments plug in here (SiteExtras::moduleDocOf).
+  if (m_options.extras.moduleDocOf) {
+    if (const SiteDoc* doc = m_options.extras.moduleDocOf(item)) WriteDoc(w, *doc, out);
+  }
+  WriteControls(w, m, index, out);
+
+  static const std::pair<const char*, const char*> kGroups[] = {
+      {"constant", "Constants"}, {"enum", "Enumerations"},        {"type", "Types"},
+      {"variable", "Variables"}, {"declare", "API declarations"}, {"event", "Events"},
+      {"sub", "Subs"},           {"function", "Functions"},       {"property", "Properties"}};
+  for (const auto& [kind, title] : kGroups) {
+    const std::string_view group = kind;
+    bool any = false;
+    for (size_t k = 0; k < m.declared.size(); ++k) {
+      const std::string_view declKind = m.declared[k].kind;
+      if (group == "property" ? declKind.rfind("property", 0) != 0 : declKind != group) continue;
+      if (!any) {
+        out += "<h2 id=\"";
+        out += kind;
+        out += "\">";
+        out += title;
+        out += "</h2>\n";
+        any = true;
+      }
+      WriteDeclaration(w, m, k, out);
+    }
+  }
+  if (m.declared.empty()) out += "<p class=\"note\">No declarations.</p>\n";
+  PageEnd(out);
+  WriteFile(m_folder + "/" + m.page, {out});
+}
+
+// ---- index, inventories, search ----
+
+void SiteBuilder::WriteIndex(Worker& w) {
+  const clsVBFileTypes none;
+  const clsVBFileTypes& t = m_info.FileTypes() ? *m_info.FileTypes() : none;
+  std::string& out = w.body;
+  out.clear();
+  PageStart(out, "Index", -1);
+  out += "<h1>";
+  out += m_projectHtml;
+  out += "</h1>\n<table class=\"summary\">";
+  const auto row = [&](const char* label, std::string_view bytes) {
+    if (bytes.empty()) return;
+    out += "<tr><th>";
+    out += label;
+    out += "</th><td>";
+    Source(w, out, bytes);
+    out += "</td></tr>";
+  };
+  row("Project type", t.ProjectType);
+  out += "<tr><th>Project file</th><td>";
+  AppendHtml(out, std::filesystem::path(m_projectFile).filename().string());
+  out += "</td></tr>";
+  row("Startup object", t.StartupForm);
+  row("Icon form", t.IconForm);
+  out += "</table>\n<h2 id=\"counts\">Counts</h2>\n<table>";
+  const std::pair<const char*, int32_t> counts[] = {
+      {"Forms", t.FormCount},
+      {"Modules", t.ModuleCount},
+      {"Classes", t.ClassCount},
+      {"User controls", t.UserControlCount},
+      {"Property pages", t.PropertyPageCount},
+      {"User documents", t.UserDocumentCount},
+      {"Designers", t.DesignerCount},
+      {"References", t.ReferenceCount},
+      {"Objects", t.ObjectCount},
+  };
+  for (const auto& [label, value] : counts) {
+    out += "<tr><th>";
+    out += label;
+    out += "</th><td class=\"num\">";
+    AppendNumber(out, value);
+    out += "</td></tr>";
+  }
+  out += "</table>\n<h2 id=\"libraries\">References and objects</h2>\n<ul>";
+  for (const auto& item : t) {
+    if (!item || (item->EType != kItemReference && item->EType != kItemObject)) continue;
+    out += "<li>";
+    Source(w, out, item->EType == kItemObject ? item->sLibraryFile : item->ID);
+    out += item->EType == kItemObject ? " <span class=\"meta\">(object)</span>" : "";
+    out += "</li>";
+  }
+  out += "</ul><p><a href=\"inventories.html#references\">Details in the inventories</a></p>\n";
+
+  const bool docs = static_cast<bool>(m_options.extras.moduleDocOf);
+  out +=
+      "<h2 id=\"modules\">Modules</h2>\n<table><tr><th>Kind</th><th>Name</th><th>File</th>"
+      "<th class=\"num\">Lines</th><th class=\"num\">Procedures</th>";
+  if (docs) out += "<th>Summary</th>";
+  out += "</tr>\n";
+  for (const SiteModule& m : m_modules) {
+    YieldPoint();
+    const clsVBFileType& item = *m.source.item;
+    w.lines.Reset(m.stream, m.header && m.header->LineEndsKept ? &m.header->LineEnds : nullptr);
+    size_t procedures = 0;
+    for (const DeclaredEntry& d : m.declared) procedures += IsProcedureKind(d.kind) ? 1 : 0;
+    out += "<tr><td>";
+    out += KindTitle(item.EType);
+    out += "</td><td><a href=\"";
+    out += m.page;
+    out += "\">";
+    out += m.nameHtml;
+    out += "</a></td><td>";
+    SourceLink(w, m, out);
+    out += "</td><td class=\"num\">";
+    AppendNumber(out, w.lines.Lines());
+    out += "</td><td class=\"num\">";
+    AppendNumber(out, static_cast<int64_t>(procedures));
+    out += "</td>";
+    if (docs) {
+      out += "<td>";
+      if (const SiteDoc* doc = m_options.extras.moduleDocOf(item)) Source(w, out, doc->summary);
+      out += "</td>";
+    }
+    out += "</tr>\n";
+  }
+  out += "</table>\n";
+  // Cross references plug in here (SiteExtras::dependenciesOf): the module dependencies.
+  if (m_options.extras.dependenciesOf) {
+    std::vector<const clsVBFileType*> uses;
+    std::string list;
+    for (const SiteModule& m : m_modules) {
+      uses.clear();
+      m_options.extras.dependenciesOf(*m.source.item, uses);
+      if (uses.empty()) continue;
+      list += "<li><a href=\"" + m.page + "\">" + m.nameHtml + "</a> uses ";
+      bool first = true;
+      for (const clsVBFileType* used : uses) {
+        const SiteModule* target = ModuleOf(used);
+        if (!target) continue;
+        if (!first) list += ", ";
+        first = false;
+        list += "<a href=\"" + target->page + "\">" + target->nameHtml + "</a>";
+      }
+      list += "</li>";
+    }
+    if (!list.empty())
+      out += "<h2 id=\"dependencies\">Module dependencies</h2>\n<ul>" + list + "</ul>\n";
+  }
+  PageEnd(out);
+  WriteFile(m_folder + "/index.html", {out});
+
+  // The side panel's list, shared by every page.
+  std::string modules = "window.QS_MODULES=[";
+  for (size_t i = 0; i < m_modules.size(); ++i) {
+    if (i > 0) modules += ",\n";
+    modules += '[';
+    AppendJsString(modules, m_modules[i].nameUtf8);
+    modules += ',';
+    AppendJsString(modules, m_modules[i].page);
+    modules += ',';
+    AppendJsString(modules, KindTitle(m_modules[i].source.item->EType));
+    modules += ']';
+  }
+  modules += "];\n";
+  WriteFile(m_folder + "/modules.js", {modules});
+}
+
+void SiteBuilder::WriteInventories(Worker& w) {
+  const clsVBFileTypes none;
+  const clsVBFileTypes& t = m_info.FileTypes() ? *m_info.FileTypes() : none;
+  std::string& out = w.body;
+  out.clear();
+  PageStart(out, "Inventories", -1);
+  out += "<h1>Inventories</h1>\n";
+  for (const auto& [kind, title, id] : {std::tuple{kItemReference, "References", "references"},
+                                        std::tuple{kItemObject, "Objects", "objects"}}) {
+    out += "<h2 id=\"";
+    out += id;
+    out += "\">";
+    out += title;
+    out += "</h2>\n<table><tr><th>Name</th><th>GUID</th><th>Version</th><th>File</th></tr>\n";
+    for (const auto& item : t) {
+      if (!item || item->EType != kind) continue;
+      out += "<tr><td>";
+      Source(w, out, kind == kItemObject ? item->sLibraryFile : item->ID);
+      out += "</td><td><code>";
+      Source(w, out, item->GuidRef);
+      out += "</code></td><td>";
+      Source(w, out, item->MajorVer);
+      out += "</td><td>";
+      Source(w, out, item->sLibraryFile);
+      out += "</td></tr>\n";
+    }
+    out += "</table>\n";
+  }
+
+  // API declarations grouped by library (letter case ignored), libraries in name order.
+  struct Api {
+    const SiteModule* module;
+    size_t anchor;
+  };
+  std::map<std::string, std::pair<std::string, std::vector<Api>>> libraries;
+  for (const SiteModule& m : m_modules) {
+    for (size_t k = 0; k < m.declared.size(); ++k) {
+      if (std::string_view(m.declared[k].kind) != "declare") continue;
+      const std::string lib = WithoutQuotes(m.declared[k].entry->LibName);
+      std::string key;
+      for (const char c : lib) key += static_cast<char>(ToLower1252(static_cast<unsigned char>(c)));
+      auto& group = libraries[key];
+      if (group.first.empty()) group.first = lib;
+      group.second.push_back({&m, k});
+    }
+  }
+  out += "<h2 id=\"declares\">API declarations by library</h2>\n";
+  if (libraries.empty()) out += "<p class=\"note\">None.</p>\n";
+  for (const auto& [key, group] : libraries) {
+    out += "<h3>";
+    Source(w, out, group.first);
+    out += " <span class=\"meta\">(";
+    AppendNumber(out, static_cast<int64_t>(group.second.size()));
+    out += ")</span></h3>\n<table><tr><th>Name</th><th>Module</th><th>Alias</th></tr>\n";
+    for (const Api& api : group.second) {
+      const ClsEntryPtr& e = *api.module->declared[api.anchor].entry;
+      out += "<tr><td><a href=\"";
+      out += api.module->page;
+      out += "#d";
+      AppendNumber(out, static_cast<int64_t>(api.anchor));
+      out += "\">";
+      Source(w, out, e.EntryName);
+      out += "</a></td><td><a href=\"";
+      out += api.module->page;
+      out += "\">";
+      out += api.module->nameHtml;
+      out += "</a></td><td>";
+      Source(w, out, WithoutQuotes(e.AliasName));
+      out += "</td></tr>\n";
+    }
+    out += "</table>\n";
+  }
+  out += "<h2 id=\"warnings\">Warnings of the run</h2>\n";
+  if (m_info.WarningDetails().empty())
+    out += "<p class=\"note\">None.</p>\n";
+  else
+    out += "<ul>";
+  for (const auto& warning : m_info.WarningDetails()) {
+    out += "<li><code>";
+    Source(w, out, warning.file);
+    out += "</code>: ";
+    AppendHtml(out, warning.message);
+    out += "</li>";
+  }
+  if (!m_info.WarningDetails().empty()) out += "</ul>\n";
+  PageEnd(out);
+  WriteFile(m_folder + "/inventories.html", {out});
+}
+
+void SiteBuilder::WriteSearch(Worker& w) {
+  std::string& out = w.body;
+  out.clear();
+  PageStart(out, "Search", -1);
+  out +=
+      "<h1>Search</h1>\n<p class=\"meta\">Type a name in the box above: declarations whose "
+      "name starts with it come first, then those that hold it.</p>\n<div id=\"found\"></div>\n";
+  PageEnd(out);
+  WriteFile(m_folder + "/search.html", {out});
+
+  // The index: kinds, modules (name, page) and four values per name (name, kind, module,
+  // anchor number or -1 for the module itself).
+  static const char* const kKinds[] = {"module",   "variable",    "constant",    "sub",
+                                       "function", "propertyGet", "propertyLet", "propertySet",
+                                       "type",     "enum",        "event",       "declare"};
+  std::string index = "window.QS_SEARCH={k:[";
+  for (size_t k = 0; k < std::size(kKinds); ++k) {
+    if (k > 0) index += ',';
+    AppendJsString(index, kKinds[k]);
+  }
+  index += "],\nm:[";
+  for (size_t i = 0; i < m_modules.size(); ++i) {
+    if (i > 0) index += ",\n";
+    index += '[';
+    AppendJsString(index, m_modules[i].nameUtf8);
+    index += ',';
+    AppendJsString(index, m_modules[i].page);
+    index += ']';
+  }
+  index += "],\nd:[";
+  bool first = true;
+  for (size_t i = 0; i < m_modules.size(); ++i) {
+    YieldPoint();
+    const SiteModule& m = m_modules[i];
+    if (!first) index += ",\n";
+    first = false;
+    AppendJsString(index, m.nameUtf8);
+    index += ",0,";
+    AppendNumber(index, static_cast<int64_t>(i));
+    index += ",-1";
+    for (size_t k = 0; k < m.declared.size(); ++k) {
+      const std::string_view kind = m.declared[k].kind;
+      const size_t kindIndex = std::find_if(std::begin(kKinds), std::end(kKinds),
+                                            [&](const char* x) { return kind == x; }) -
+                               std::begin(kKinds);
+      index += ",\n";
+      w.text.clear();
+      w.cp.Append(w.text, m.declared[k].entry->EntryName);
+      AppendJsString(index, w.text);
+      index += ',';
+      AppendNumber(index, static_cast<int64_t>(kindIndex));
+      index += ',';
+      AppendNumber(index, static_cast<int64_t>(i));
+      index += ',';
+      AppendNumber(index, static_cast<int64_t>(k));
+    }
+  }
+  index += "]};\n";
+  WriteFile(m_folder + "/search-index.js", {index});
+}
+
+void SiteBuilder::WritePictures() {
+  if (m_pictures.empty()) return;
+  std::sort(m_pictures.begin(), m_pictures.end());
+  const std::string failure = m_dot.RenderSvg(m_pictures);
+  std::error_code ec;
+  for (const std::string& dotFile : m_pictures) {
+    YieldPoint();
+    std::filesystem::remove(dotFile, ec);
+    if (failure.empty() || std::filesystem::exists(dotFile + ".svg", ec)) continue;
+    // A picture dot did not draw says so in its place.
+    std::string svg =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"480\" height=\"40\"><text x=\"8\" "
+        "y=\"24\" font-family=\"sans-serif\" font-size=\"13\">Picture not drawn: ";
+    AppendHtml(svg, failure);
+    svg += "</text></svg>\n";
+    WriteFile(dotFile + ".svg", {svg});
+  }
+  m_pictureNote = failure;
+}
+
+}  // namespace
+
+std::string SiteFolderBeside(const std::string& in_sReportFolder, const std::string& in_sBody) {
+  std::string folder = in_sReportFolder;
+  while (!folder.empty() && folder.back() == '/') folder.pop_back();
+  const size_t slash = folder.rfind('/');
+  folder.erase(slash == std::string::npos ? 0 : slash + 1);
+  return folder + in_sBody + "_site";
+}
+
+PendingSite::~PendingSite() {
+  Abandon();
+}
+
+void PendingSite::Abandon() {
+  if (m_temp.empty()) return;
+  std::error_code ec;
+  std::filesystem::remove_all(m_temp, ec);  // what cannot be removed is left; nothing else to do
+  m_temp.clear();
+  m_written = false;
+}
+
+bool PendingSite::Write(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
+                        const SiteOptions& in_oOptions, const std::string& in_sFolder) {
+  Abandon();
+  m_reason.clear();
+  m_pictureNote.clear();
+  m_target = in_sFolder;
+  try {
+    if (!CodePageText::IsKnown(in_oOptions.codePage)) {
+      m_reason = "unknown code page " + std::to_string(in_oOptions.codePage);
+      return false;
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(m_target).parent_path(), ec);
+    std::string temp = m_target + ".tmp-XXXXXX";
+    if (!mkdtemp(temp.data())) {
+      m_reason = "site cannot be written: " + temp + ": " + std::strerror(errno);
+      return false;
+    }
+    m_temp = temp;
+    SiteBuilder builder(in_oInfo, in_sProjectFile, in_oOptions, m_temp);
+    builder.Write();
+    m_pictureNote = builder.PictureNote();
+    m_written = true;
+    return true;
+  } catch (const RunStopped&) {
+    m_reason = "stopped";  // the temporary folder is removed below; an earlier site stays
+  } catch (const std::exception& e) {
+    // The caller gets false and this reason; an earlier site stays as it was.
+    m_reason = std::string("site cannot be written: ") + e.what();
+  } catch (...) {
+    // The caller gets false and this reason; an earlier site stays as it was.
+    m_reason = "site cannot be written";
+  }
+  Abandon();
+  return false;
+}
+
+bool PendingSite::Commit() {
+  if (!m_written) {
+    if (m_reason.empty()) m_reason = "site cannot be written";
+    return false;
+  }
+  m_written = false;
+  // The folder is exchanged with an earlier site in one step where the system can; the earlier
+  // site, now in the temporary folder, is removed afterwards.
+  if (::renameat2(AT_FDCWD, m_temp.c_str(), AT_FDCWD, m_target.c_str(), RENAME_EXCHANGE) == 0 ||
+      ::rename(m_temp.c_str(), m_target.c_str()) == 0) {
+    Abandon();
+    return true;
+  }
+  // An earlier site that cannot be exchanged is moved aside first.
+  std::string aside = m_target + ".old-XXXXXX";
+  if (mkdtemp(aside.data()) && ::rename(m_target.c_str(), (aside + "/site").c_str()) == 0 &&
+      ::rename(m_temp.c_str(), m_target.c_str()) == 0) {
+    std::error_code ec;
+    std::filesystem::remove_all(aside, ec);  // what cannot be removed is left behind
+    m_temp.clear();
+    return true;
+  }
+  m_reason = "site cannot be put in place: " + m_target + ": " + std::strerror(errno);
+  Abandon();
+  return false;
+}
+
+}  // namespace qs
