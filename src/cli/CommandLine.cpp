@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/DocumentCommand.h"
+#include "cli/ReferencesCommand.h"
 #include "cli/TokensCommand.h"
 #include "driver/CodePage.h"
 #include "driver/ProgramInfo.h"
@@ -19,6 +20,7 @@ constexpr const char* kProgram = "quillscope-cli";
 void PrintUsage(std::ostream& out) {
   out << "Usage: quillscope-cli [--out-dir DIR] [--json [--pretty]] [--codepage N] "
          "[--dump-analysis] [--jobs N] PROJECT.vbp [PROJECT.vbp ...]\n"
+         "       quillscope-cli --refs=NAME | --unused [--exposed] [--fail] PROJECT.vbp\n"
          "       quillscope-cli --tokens=code|vbp|form|class FILE\n"
          "       quillscope-cli --help | --version\n"
          "\n"
@@ -40,11 +42,19 @@ void PrintUsage(std::ostream& out) {
          "                  PROJECT.analysis.json beside each report (may change)\n"
          "  --jobs N        read source files on N threads at once (default: one per\n"
          "                  processor); the report is the same whatever N\n"
+         "  --refs=NAME     print where the declaration NAME (Module.Name,\n"
+         "                  Module.Procedure.Name, Module.Type.Member or a bare name) is\n"
+         "                  declared and used, one PATH:LINE:COLUMN: KIND: line each; no report\n"
+         "  --unused        print the declarations nothing uses, one PATH:LINE:COLUMN:\n"
+         "                  unused KIND NAME line each; no report\n"
+         "  --exposed       with --unused, also those outside callers may use (ActiveX)\n"
+         "  --fail          with --unused, exit 1 when a line was printed (for CI)\n"
          "  -h, --help      show this help and exit\n"
          "  -V, --version   show the version and exit\n"
          "\n"
          "Exit status: 0 when every report was written, 1 when a project failed, 2 when the\n"
-         "command line is wrong.\n";
+         "command line is wrong. --refs exits 1 for an unknown name and 2 for a bare name\n"
+         "that names several declarations (listed on stderr).\n";
 }
 
 // A thread count: digits only, 1 to 64.
@@ -101,6 +111,7 @@ namespace {
 int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool forExit) {
   DocumentOptions options;
   options.leaveLastRunToExit = forExit;
+  ReferencesOptions questions;
   std::vector<std::string> projects;
   bool optionsEnded = false;
 
@@ -134,6 +145,15 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
       options.pretty = true;
     } else if (a == "--dump-analysis") {
       options.dumpAnalysis = true;
+    } else if (a == "--unused") {
+      questions.unused = true;
+    } else if (a == "--exposed") {
+      questions.exposed = true;
+    } else if (a == "--fail") {
+      questions.fail = true;
+    } else if (std::string_view name; OptionValue(a, "--refs", i, argc, argv, name)) {
+      if (name.empty()) return UsageError(err, "--refs needs a name");
+      questions.refs = std::string(name);
     } else if (std::string_view value; OptionValue(a, "--codepage", i, argc, argv, value)) {
       if (!ParseCodePage(value, options.codePage))
         return UsageError(err,
@@ -149,6 +169,14 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
   }
 
   if (projects.empty()) return UsageError(err, "no project file given");
+  if (!questions.refs.empty() && questions.unused)
+    return UsageError(err, "--refs and --unused are separate questions");
+  if (!questions.refs.empty() || questions.unused) {
+    questions.jobs = options.jobs;
+    return RunReferences(projects, questions, out, err);
+  }
+  if ((questions.exposed || questions.fail) && !questions.unused)
+    return UsageError(err, "--exposed and --fail go with --unused");
   return RunDocument(projects, options, out, err);
 }
 

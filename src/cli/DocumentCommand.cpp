@@ -49,6 +49,8 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
   info->Settings().loadThreads = in_options.jobs;
   // The export's places are counted from each file's line ends, found while it is loaded.
   info->Settings().keepLineEnds = in_options.json;
+  // The export lists every declaration's uses.
+  info->Settings().crossReferences = in_options.json;
   std::set<std::string> reports;
   int status = 0;
 

@@ -11,11 +11,13 @@
 #include "driver/ReportWriter.h"
 #include "driver/SourceLoader.h"
 #include "driver/modFiles.h"
+#include "model/CrossReferences.h"
 #include "model/clsSymTable.h"
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
 #include "model/clsVBHeader.h"
 #include "parser/SecondPass.h"
+#include "parser/UseResolver.h"
 #include "parser/clsParser.h"
 #include "text/ClsString.h"
 #include "text/Cp1252.h"
@@ -62,7 +64,7 @@ std::string ProjectFailure(LoadError in_eReason) {
 
 }  // namespace
 
-clsVBInfo::clsVBInfo() {
+clsVBInfo::clsVBInfo() : m_oRefs(std::make_unique<CrossReferences>()) {
   m_oRun.g_oSymTable = std::make_shared<clsSymTable>();
 }
 
@@ -110,6 +112,8 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   m_warnings.clear();
   m_warningDetails.clear();
   m_detailsAhead.clear();
+  *m_oRefs = CrossReferences{};
+  m_runCompleted = false;
   // A project without a Name line has no name, not the previous project's.
   m_oRun.SetProjectName("");
 
@@ -137,12 +141,12 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
 
   // The report folder, created under the same path the report is written to.
   const std::string folder = m_sOutputFolder.substr(0, m_sOutputFolder.size() - 1);
-  if (!m_settings.outDir.empty()) {
+  if (m_settings.writeReport && !m_settings.outDir.empty()) {
     std::error_code ec;
     std::filesystem::create_directories(m_settings.outDir, ec);
   }
-  CreateFolder(folder);
-  if (!IsFolder(folder)) {
+  if (m_settings.writeReport) CreateFolder(folder);
+  if (m_settings.writeReport && !IsFolder(folder)) {
     Fail("report folder cannot be created");
     return;
   }
@@ -167,7 +171,15 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   m_oRun.ClearCurrentModule();
   m_oRun.g_oSymTable.reset();
   RunSecondPass(m_oRun, *m_oFileTypes);
+  if (m_settings.crossReferences)
+    ResolveCrossReferences(*m_oFileTypes, m_oRun.g_oSymTable.get(), m_oRun.GetProjectName(),
+                           *m_oRefs);
+  m_runCompleted = true;
 
+  if (!m_settings.writeReport) {
+    m_detailsAhead.clear();
+    return;
+  }
   m_reportWritten = WriteReport();
   // What the report did not take (a failed report, a module the table lost).
   m_detailsAhead.clear();

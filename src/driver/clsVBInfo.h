@@ -15,6 +15,7 @@ namespace qs {
 class clsVBFileType;
 class clsVBFileTypes;
 class ItemPathResolver;
+struct CrossReferences;
 struct SourceFile;
 
 /// What a run may be told from outside: where the report goes, and the values a test pins.
@@ -34,6 +35,12 @@ struct RunSettings {
   /// Each source file's line ends are found while it is loaded (clsVBHeader::LineEnds), on the
   /// loading threads while its tokens are fresh: set when the run will be exported with places.
   bool keepLineEnds = false;
+  /// Every use of every declaration is resolved after the analysis (CrossRefs): set when an
+  /// output asks for cross references (--refs, --unused, --json). The report does not change.
+  bool crossReferences = false;
+  /// A question about the project (--refs, --unused) is answered from the run's records: no
+  /// report folder is created and no report written; RunCompleted says whether the run ended.
+  bool writeReport = true;
 };
 
 class clsVBInfo {
@@ -95,6 +102,11 @@ class clsVBInfo {
   /// The state of the last run: its symbol table and project name. The next run replaces it.
   const RunState& State() const { return m_oRun; }
 
+  /// The cross references of the last run (empty unless Settings().crossReferences was set).
+  const CrossReferences& CrossRefs() const { return *m_oRefs; }
+  /// Whether the last run read and analysed the project to its end (a report may still fail).
+  bool RunCompleted() const { return m_runCompleted; }
+
  private:
   /// The run between the two events; ends early, with FailureReason set, when it fails.
   void Run(const std::string& in_sFilename);
@@ -123,6 +135,8 @@ class clsVBInfo {
   std::vector<ModuleDetailsAhead> m_detailsAhead;
   RunState m_oRun;
   RunSettings m_settings;
+  std::unique_ptr<CrossReferences> m_oRefs;
+  bool m_runCompleted = false;
   /// Set by RequestStop; read at the yield points of the run's threads.
   std::atomic<bool> m_stop{false};
 };

@@ -1,0 +1,1311 @@
+#include "parser/UseResolver.h"
+
+#include <algorithm>
+#include <deque>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "model/ClsEntry.h"
+#include "model/ClsEntryPtr.h"
+#include "model/ClsSymEntry.h"
+#include "model/CrossReferences.h"
+#include "model/clsSymTable.h"
+#include "model/clsVBFileType.h"
+#include "model/clsVBFileTypes.h"
+#include "model/clsVBHeader.h"
+#include "text/Cp1252.h"
+#include "text/TokenCodes.h"
+#include "text/Yield.h"
+#include "text/clsTokenStream.h"
+
+namespace qs {
+
+namespace {
+
+// Name scopes of the lookup table besides declarations' own ids (a module's or a procedure's
+// names, a type's or an enumeration's members are keyed by that declaration's id).
+constexpr int32_t kPublicScope = -1;  // Public names of standard modules, Public enumerations
+constexpr int32_t kModuleScope = -2;  // module names
+// Labels of procedure p are keyed by kLabelBase - p.
+constexpr int32_t kLabelBase = -3;
+
+constexpr int32_t kNoDecl = -1;
+constexpr int32_t kPending = -2;  // a use whose declaration is settled at the procedure's end
+
+struct NameKey {
+  int32_t scope;
+  std::string_view name;
+};
+struct NameKeyHash {
+  size_t operator()(const NameKey& k) const {
+    return HashNoCase1252(k.name) ^
+           (static_cast<size_t>(static_cast<uint32_t>(k.scope)) * 0x9E3779B1u);
+  }
+};
+struct NameKeyEqual {
+  bool operator()(const NameKey& a, const NameKey& b) const {
+    return a.scope == b.scope && EqualsNoCase1252(a.name, b.name);
+  }
+};
+
+// One significant token of a logical line (continued lines joined, blanks and comments left out).
+struct Tok {
+  int32_t pos;
+  int32_t code;
+  int32_t line;
+  int32_t column;
+  std::string_view name;  // the name of a word (a bracketed name without its brackets)
+};
+
+// The state of a member chain (a.b(1).c) while its tokens are read.
+struct Chain {
+  bool active = false;
+  int32_t owner = kNoDecl;  // the type of the last element: a module, type or enum declaration
+  int32_t use = -1;         // the last element's use
+  int32_t scope = 0;        // where the last element was found
+  int32_t length = 0;       // elements so far
+};
+
+bool IsSuffix(int32_t code) {
+  return code == '%' || code == '&' || code == '!' || code == '#' || code == '@' || code == '$';
+}
+
+bool IsWordCode(int32_t code) {
+  return code > kLastCharacterCode && code != TokEndOfLine && code != TokWhiteSpace &&
+         code != TokComment && code != TokUndefined && code != TokString;
+}
+
+bool StartsWithDigit(std::string_view s) {
+  return !s.empty() && s[0] >= '0' && s[0] <= '9';
+}
+
+bool IsFormLikeKind(int32_t itemType) {
+  return itemType == kItemForm || itemType == kItemUserControl || itemType == kItemPropertyPage ||
+         itemType == kItemUserDocument || itemType == kItemDesigner;
+}
+
+class Resolver {
+ public:
+  Resolver(std::string_view projectName, CrossReferences& out)
+      : m_project(projectName), m_out(out) {}
+
+  void Run(const clsVBFileTypes& items, const clsSymTable* table);
+
+ private:
+  // Declaration table.
+  int32_t AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_view name, int32_t module,
+                  int32_t parent, int32_t pos);
+  void Insert(int32_t scope, int32_t decl);
+  int32_t Find(int32_t scope, std::string_view name) const;
+  void AddModuleDecls(int32_t m);
+  void AddEntryList(int32_t m, const std::shared_ptr<ClsEntry>& list, DeclKind kind,
+                    bool isPublicModule);
+  void AddProcedureNames(int32_t proc, const ClsEntryPtr& e);
+  void AddControls(int32_t m);
+
+  // Lookup.
+  int32_t Best(int32_t node, bool typesOnly) const;
+  int32_t Property(int32_t scope, std::string_view name, DeclKind want) const;
+  int32_t LookupPlain(std::string_view name, bool& ambiguous) const;
+  int32_t LookupType(std::string_view name, int32_t moduleDecl) const;
+  int32_t TypeOwner(int32_t decl);
+  int32_t ResolveTypeName(std::string_view type, int32_t module);
+
+  // The walk.
+  void WalkModule(int32_t m);
+  void ProcessLine();
+  size_t Statement(size_t i);
+  size_t StatementEnd(size_t i) const;
+  Chain Walk(size_t from, size_t to, int mode);
+  size_t Member(size_t k, size_t to, Chain& cur);
+  void Head(const Tok& t, bool typeContext, Chain& cur);
+  void MakeWrite(const Chain& c, bool isSet);
+  void Assignment(size_t from, size_t to, bool isSet);
+  void Targets(size_t from, size_t to, bool withBounds);
+  void LabelUses(size_t from, size_t to);
+  void Label(const Tok& t);
+  void EnterProcedure(int32_t proc);
+  void ExitProcedure();
+  void Handler(int32_t proc);
+  int32_t AddUse(int32_t decl, const Tok& t, UseKind kind);
+  UseKind KindOf(int32_t decl) const;
+  void CountExternal(std::string_view name);
+  void Finish();
+  void ComputeExposure();
+
+  std::string_view m_project;
+  CrossReferences& m_out;
+  std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_names;  // head node
+  struct Node {
+    int32_t decl;
+    int32_t next;
+  };
+  std::vector<Node> m_nodes;
+  std::vector<int32_t> m_tail;    // last node of each chain, by head node
+  std::vector<int32_t> m_typeOf;  // cached TypeOwner, -3 before it is worked out
+  std::vector<std::pair<int32_t, int32_t>> m_places;  // (position, decl) of the module walked
+  std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_external;
+  std::deque<std::string> m_ownedNames;  // bracketed names spread over several tokens
+  std::unordered_map<int32_t, std::string_view> m_controlType;
+  bool m_activeX = false;
+  std::string_view m_startup;
+
+  // The module being walked.
+  int32_t m_module = 0;
+  int32_t m_moduleDecl = 0;
+  const clsTokenStream* m_ts = nullptr;
+  std::vector<Tok> m_toks;
+  std::vector<Chain> m_parens;
+  std::vector<int32_t> m_with;
+  std::vector<int32_t> m_implements;
+  int32_t m_proc = kNoDecl;
+  int m_block = 0;  // 1 inside Enum, 2 inside Type
+  // Uses whose declaration is settled at the end of the procedure: labels, and names nothing
+  // declares (implicit locals without Option Explicit, else external).
+  struct PendingUse {
+    int32_t use;
+    std::string_view name;
+    bool label;
+  };
+  std::vector<PendingUse> m_pending;
+  std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_assigned;  // name -> implicit
+};
+
+// Walk modes.
+constexpr int kRead = 0;
+constexpr int kDeclare = 1;  // Dim, Const, module-level variables: declarators at depth 0
+constexpr int kHeader = 2;   // procedure, event and Declare headers: parameters at depth 1
+constexpr int kMember = 3;   // a line of an Enum or Type block: its first name is the member
+
+int32_t Resolver::AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_view name,
+                          int32_t module, int32_t parent, int32_t pos) {
+  const auto id = static_cast<int32_t>(m_out.decls.size());
+  CrossDeclaration& d = m_out.decls.emplace_back();
+  d.entry = entry;
+  d.name = name;
+  d.module = module;
+  d.parent = parent;
+  d.pos = pos;
+  d.kind = kind;
+  d.canonical = id;
+  m_typeOf.push_back(-3);
+  if (entry) m_out.declOf.emplace(entry, id);
+  if (pos >= 0) m_places.emplace_back(pos, id);
+  return id;
+}
+
+int32_t Resolver::Find(int32_t scope, std::string_view name) const {
+  const auto it = m_names.find(NameKey{scope, name});
+  return it == m_names.end() ? -1 : it->second;
+}
+
+void Resolver::Insert(int32_t scope, int32_t decl) {
+  CrossDeclaration& d = m_out.decls[static_cast<size_t>(decl)];
+  const auto [it, added] =
+      m_names.try_emplace(NameKey{scope, d.name}, static_cast<int32_t>(m_nodes.size()));
+  if (!added) {
+    // A name declared again with the same kind in the same module and place is a twin of an
+    // #If block: one declaration for the cross references.
+    for (int32_t n = it->second; n >= 0; n = m_nodes[static_cast<size_t>(n)].next) {
+      const CrossDeclaration& o =
+          m_out.decls[static_cast<size_t>(m_nodes[static_cast<size_t>(n)].decl)];
+      if (o.kind == d.kind && o.module == d.module && o.parent == d.parent) {
+        if (scope >= 0 || scope == kModuleScope) d.canonical = o.canonical;
+        return;
+      }
+    }
+    const auto node = static_cast<int32_t>(m_nodes.size());
+    m_nodes.push_back({decl, -1});
+    m_tail.push_back(node);
+    int32_t& tail = m_tail[static_cast<size_t>(it->second)];
+    m_nodes[static_cast<size_t>(tail)].next = node;
+    tail = node;
+    return;
+  }
+  m_nodes.push_back({decl, -1});
+  m_tail.push_back(it->second);
+}
+
+void Resolver::AddProcedureNames(int32_t proc, const ClsEntryPtr& e) {
+  const int32_t module = m_out.decls[static_cast<size_t>(proc)].module;
+  if (e.Parameters) {
+    for (const auto& p : *e.Parameters) {
+      // The list also holds the names a default value refers to; those are no parameters.
+      if (!p || std::string_view(p->Scope) == "default") continue;
+      Insert(proc,
+             AddDecl(DeclKind::kParameter, p.get(), p->EntryName, module, proc, p->lEntryptr));
+    }
+  }
+  for (const auto* list : {&e.EVar, &e.EConst}) {
+    if (!*list) continue;
+    const DeclKind kind = list == &e.EVar ? DeclKind::kVariable : DeclKind::kConstant;
+    for (const auto& l : **list)
+      if (l) Insert(proc, AddDecl(kind, l.get(), l->EntryName, module, proc, l->lEntryptr));
+  }
+}
+
+void Resolver::AddEntryList(int32_t m, const std::shared_ptr<ClsEntry>& list, DeclKind kind,
+                            bool isPublicModule) {
+  if (!list) return;
+  const int32_t moduleDecl = m_out.modules[static_cast<size_t>(m)].decl;
+  for (const auto& e : *list) {
+    if (!e) continue;
+    DeclKind k = kind;
+    if (kind == DeclKind::kPropertyGet) {
+      k = e->eEntrytype == kEntryPropertyLet   ? DeclKind::kPropertyLet
+          : e->eEntrytype == kEntryPropertySet ? DeclKind::kPropertySet
+                                               : DeclKind::kPropertyGet;
+    }
+    const int32_t id = AddDecl(k, e.get(), e->EntryName, m, -1, e->lEntryptr);
+    const std::string_view scope = e->Scope;
+    m_out.decls[static_cast<size_t>(id)].isPublic = scope == "Public";
+    m_out.decls[static_cast<size_t>(id)].isFriend = scope == "Friend";
+    if (k == DeclKind::kVariable && m_ts) {
+      int32_t p = e->lEntryptr - 1;
+      while (p >= 0 && m_ts->TokenCodeAt(p) == TokWhiteSpace) --p;
+      m_out.decls[static_cast<size_t>(id)].withEvents = m_ts->TokenCodeAt(p) == KwWithEvents;
+    }
+    Insert(moduleDecl, id);
+    const bool isPublic = m_out.decls[static_cast<size_t>(id)].isPublic;
+    if (isPublic && (isPublicModule || k == DeclKind::kEnum)) Insert(kPublicScope, id);
+    if (k == DeclKind::kEnum || k == DeclKind::kType) {
+      const DeclKind memberKind =
+          k == DeclKind::kEnum ? DeclKind::kEnumMember : DeclKind::kTypeMember;
+      if (e->Parameters) {
+        for (const auto& mem : *e->Parameters) {
+          if (!mem) continue;
+          const int32_t mid = AddDecl(memberKind, mem.get(), mem->EntryName, m, id, mem->lEntryptr);
+          m_out.decls[static_cast<size_t>(mid)].isPublic = isPublic;
+          Insert(id, mid);
+          if (k == DeclKind::kEnum) {
+            Insert(moduleDecl, mid);
+            if (isPublic) Insert(kPublicScope, mid);
+          }
+        }
+      }
+    } else if (IsProcedureKind(k) || k == DeclKind::kEvent || k == DeclKind::kDeclare) {
+      AddProcedureNames(id, *e);
+    }
+  }
+}
+
+void Resolver::AddControls(int32_t m) {
+  const CrossModule& mod = m_out.modules[static_cast<size_t>(m)];
+  if (!mod.header || !IsFormLikeKind(mod.itemType)) return;
+  const ClsUniqArray& records = mod.header->Controls();
+  bool first = true;
+  for (long i = 1; i <= records.Count(); ++i) {
+    const clsControlRecord* r = records.ItemAs<clsControlRecord>(i);
+    if (!r || r->sType.empty() || r->sType[0] == '+' || r->sType[0] == '_') continue;
+    // The first Begin block is the form (user control, document, ...) itself.
+    if (first) {
+      first = false;
+      continue;
+    }
+    // A control array's elements share one declaration: the first.
+    if (const int32_t n = Find(mod.decl, r->sName); n >= 0) {
+      const int32_t d = m_nodes[static_cast<size_t>(n)].decl;
+      if (m_out.decls[static_cast<size_t>(d)].kind == DeclKind::kControl) {
+        m_out.declOf.emplace(r, d);
+        continue;
+      }
+    }
+    const int32_t id = AddDecl(DeclKind::kControl, nullptr, r->sName, m, -1, r->lPtr);
+    m_out.declOf.emplace(r, id);
+    m_controlType.emplace(id, r->sType);
+    Insert(mod.decl, id);
+  }
+}
+
+void Resolver::AddModuleDecls(int32_t m) {
+  const CrossModule& mod = m_out.modules[static_cast<size_t>(m)];
+  AddControls(m);
+  if (!mod.entry) return;
+  const bool isStd = mod.itemType == kItemModule;
+  const ClsSymEntry& e = *mod.entry;
+  AddEntryList(m, e.EVar, DeclKind::kVariable, isStd);
+  AddEntryList(m, e.EConst, DeclKind::kConstant, isStd);
+  AddEntryList(m, e.ESub, DeclKind::kSub, isStd);
+  AddEntryList(m, e.EFunction, DeclKind::kFunction, isStd);
+  AddEntryList(m, e.EProperty, DeclKind::kPropertyGet, isStd);
+  AddEntryList(m, e.EType, DeclKind::kType, isStd);
+  AddEntryList(m, e.EEnum, DeclKind::kEnum, isStd);
+  AddEntryList(m, e.EEvent, DeclKind::kEvent, false);
+  AddEntryList(m, e.EDeclare, DeclKind::kDeclare, isStd);
+}
+
+// The declaration a chain of same-named declarations gives: a property's Get before its Let and
+// Set; with typesOnly, only types, enumerations and modules.
+int32_t Resolver::Best(int32_t node, bool typesOnly) const {
+  int32_t found = kNoDecl;
+  for (int32_t n = node; n >= 0; n = m_nodes[static_cast<size_t>(n)].next) {
+    const int32_t d = m_nodes[static_cast<size_t>(n)].decl;
+    const DeclKind k = m_out.decls[static_cast<size_t>(d)].kind;
+    if (typesOnly && k != DeclKind::kType && k != DeclKind::kEnum && k != DeclKind::kModule)
+      continue;
+    if (k == DeclKind::kLabel) continue;
+    if (k == DeclKind::kPropertyLet || k == DeclKind::kPropertySet) {
+      if (found < 0) found = d;
+      continue;
+    }
+    return d;
+  }
+  return found;
+}
+
+int32_t Resolver::Property(int32_t scope, std::string_view name, DeclKind want) const {
+  int32_t fallback = kNoDecl;
+  for (int32_t n = Find(scope, name); n >= 0; n = m_nodes[static_cast<size_t>(n)].next) {
+    const int32_t d = m_nodes[static_cast<size_t>(n)].decl;
+    const DeclKind k = m_out.decls[static_cast<size_t>(d)].kind;
+    if (k == want) return d;
+    if (fallback < 0 && (k == DeclKind::kPropertyLet || k == DeclKind::kPropertySet)) fallback = d;
+  }
+  return fallback;
+}
+
+int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous) const {
+  ambiguous = false;
+  if (m_proc >= 0)
+    if (const int32_t n = Find(m_proc, name); n >= 0) return Best(n, false);
+  if (const int32_t n = Find(m_moduleDecl, name); n >= 0) return Best(n, false);
+  if (const int32_t n = Find(kPublicScope, name); n >= 0) {
+    const int32_t d = Best(n, false);
+    // Declared Public by two modules (and not by the using one): ambiguous.
+    for (int32_t k = n; k >= 0; k = m_nodes[static_cast<size_t>(k)].next) {
+      if (m_out.decls[static_cast<size_t>(m_nodes[static_cast<size_t>(k)].decl)].module !=
+          m_out.decls[static_cast<size_t>(d)].module) {
+        ambiguous = true;
+        return kNoDecl;
+      }
+    }
+    return d;
+  }
+  if (const int32_t n = Find(kModuleScope, name); n >= 0) return Best(n, false);
+  return kNoDecl;
+}
+
+int32_t Resolver::LookupType(std::string_view name, int32_t moduleDecl) const {
+  for (const int32_t scope : {moduleDecl, kPublicScope, kModuleScope}) {
+    if (const int32_t n = Find(scope, name); n >= 0) {
+      const int32_t d = Best(n, true);
+      if (d >= 0) return d;
+    }
+  }
+  return kNoDecl;
+}
+
+int32_t Resolver::ResolveTypeName(std::string_view type, int32_t module) {
+  if (type.size() > 4 && EqualsNoCase1252(type.substr(0, 4), "New ")) type.remove_prefix(4);
+  const size_t end = type.find_first_of(" *(");
+  if (end != std::string_view::npos) type = type.substr(0, end);
+  if (const size_t dot = type.find('.'); dot != std::string_view::npos) {
+    // Project.Name names one of the project's own; another library's type is not known.
+    if (!EqualsNoCase1252(type.substr(0, dot), m_project)) return kNoDecl;
+    type.remove_prefix(dot + 1);
+  }
+  if (type.empty()) return kNoDecl;
+  return LookupType(type, m_out.modules[static_cast<size_t>(module)].decl);
+}
+
+// The declaration whose members follow a use of decl: a module, a user type or an enumeration;
+// kNoDecl when its type is not one of the project's.
+int32_t Resolver::TypeOwner(int32_t decl) {
+  if (decl < 0) return kNoDecl;
+  int32_t& cached = m_typeOf[static_cast<size_t>(decl)];
+  if (cached != -3) return cached;
+  const CrossDeclaration& d = m_out.decls[static_cast<size_t>(decl)];
+  cached = kNoDecl;
+  switch (d.kind) {
+    case DeclKind::kModule:
+    case DeclKind::kType:
+    case DeclKind::kEnum:
+      cached = decl;
+      break;
+    case DeclKind::kControl:
+      // A control of the project's own user control ("Project.ctlName") has its members.
+      if (const auto it = m_controlType.find(decl); it != m_controlType.end())
+        cached = ResolveTypeName(it->second, d.module);
+      break;
+    case DeclKind::kFunction:
+    case DeclKind::kPropertyGet:
+    case DeclKind::kDeclare:
+      if (d.entry) cached = ResolveTypeName(d.entry->ReturnType, d.module);
+      break;
+    default:
+      if (d.entry) cached = ResolveTypeName(d.entry->EntryType, d.module);
+      break;
+  }
+  return cached;
+}
+
+void Resolver::CountExternal(std::string_view name) {
+  const auto [it, added] =
+      m_external.try_emplace(NameKey{0, name}, static_cast<int32_t>(m_out.external.size()));
+  if (added) m_out.external.emplace_back(std::string(name), 0);
+  ++m_out.external[static_cast<size_t>(it->second)].second;
+}
+
+UseKind Resolver::KindOf(int32_t decl) const {
+  switch (m_out.decls[static_cast<size_t>(decl)].kind) {
+    case DeclKind::kSub:
+    case DeclKind::kFunction:
+    case DeclKind::kPropertyGet:
+    case DeclKind::kPropertyLet:
+    case DeclKind::kPropertySet:
+    case DeclKind::kEvent:
+    case DeclKind::kDeclare:
+      return UseKind::kCall;
+    default:
+      return UseKind::kRead;
+  }
+}
+
+int32_t Resolver::AddUse(int32_t decl, const Tok& t, UseKind kind) {
+  CrossUse& u = m_out.uses.emplace_back();
+  u.module = m_module;
+  u.pos = t.pos;
+  u.line = t.line;
+  u.column = t.column;
+  u.decl = decl >= 0 ? m_out.decls[static_cast<size_t>(decl)].canonical : decl;
+  u.from = m_proc >= 0 ? m_proc : m_moduleDecl;
+  u.kind = kind;
+  return static_cast<int32_t>(m_out.uses.size()) - 1;
+}
+
+void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
+  m_activeX = items.ProjectType == "OleDll" || items.ProjectType == "OleExe" ||
+              items.ProjectType == "Control" || EqualsNoCase1252(items.ProjectType, "OleDll") ||
+              EqualsNoCase1252(items.ProjectType, "OleExe") ||
+              EqualsNoCase1252(items.ProjectType, "Control");
+  m_startup = items.StartupForm;
+  // Modules in the project file's order; a table entry belongs to the first module bearing its
+  // name.
+  std::vector<std::pair<int32_t, const clsVBFileType*>> order;
+  for (const auto& item : items) {
+    if (item && IsSourceItemType(item->EType))
+      order.emplace_back(item->vPtr ? item->vPtr->first : 0, item.get());
+  }
+  std::stable_sort(order.begin(), order.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<const ClsSymEntry*> claimed;
+  for (const auto& [place, item] : order) {
+    YieldPoint();
+    CrossModule& mod = m_out.modules.emplace_back();
+    mod.item = item;
+    mod.itemType = item->EType;
+    mod.header = item->VBHeader().get();
+    if (mod.header && table) {
+      mod.entry = table->Item(std::string_view(mod.header->sVBTableName)).get();
+      if (mod.entry && std::find(claimed.begin(), claimed.end(), mod.entry) != claimed.end())
+        mod.entry = nullptr;
+      if (mod.entry) claimed.push_back(mod.entry);
+    }
+    const std::string_view name = mod.header && !mod.header->sVBTableName.empty()
+                                      ? std::string_view(mod.header->sVBTableName)
+                                      : std::string_view(item->InternalName);
+    const auto m = static_cast<int32_t>(m_out.modules.size()) - 1;
+    mod.decl = AddDecl(DeclKind::kModule, nullptr, name, m, -1,
+                       mod.header ? mod.header->AttributePtr : -1);
+    m_out.decls.back().isPublic = true;
+    Insert(kModuleScope, mod.decl);
+  }
+  for (size_t m = 0; m < m_out.modules.size(); ++m) {
+    YieldPoint();
+    m_ts = m_out.modules[m].header ? m_out.modules[m].header->TokenStream.get() : nullptr;
+    AddModuleDecls(static_cast<int32_t>(m));
+  }
+  m_places.clear();
+  for (size_t m = 0; m < m_out.modules.size(); ++m) WalkModule(static_cast<int32_t>(m));
+  Finish();
+}
+
+void Resolver::WalkModule(int32_t m) {
+  CrossModule& mod = m_out.modules[static_cast<size_t>(m)];
+  m_module = m;
+  m_moduleDecl = mod.decl;
+  m_ts = mod.header ? mod.header->TokenStream.get() : nullptr;
+  m_proc = kNoDecl;
+  m_block = 0;
+  m_with.clear();
+  m_implements.clear();
+  m_toks.clear();
+  if (!m_ts) return;
+  // The declarations with places in this file, by position.
+  m_places.clear();
+  for (size_t d = 0; d < m_out.decls.size(); ++d) {
+    const CrossDeclaration& decl = m_out.decls[d];
+    if (decl.module == m && decl.pos >= 0) m_places.emplace_back(decl.pos, static_cast<int32_t>(d));
+  }
+  std::sort(m_places.begin(), m_places.end());
+  size_t nextPlace = 0;
+
+  const clsTokenStream& ts = *m_ts;
+  const int32_t count = ts.Count();
+  const int32_t codeStart = mod.header->CodePtr > 0 ? std::min(mod.header->CodePtr, count) : 0;
+  int32_t line = 1;
+  int32_t column = 1;
+  bool lineJoined = false;
+  for (int32_t p = 0; p < count; ++p) {
+    const int32_t code = ts.TokenCodeAt(p);
+    const int32_t len = ts.TokenLenAt(p);
+    // A bracketed name in code ("[_First]") is placed at the name inside.
+    while (nextPlace < m_places.size() && m_places[nextPlace].first <= p) {
+      if (m_places[nextPlace].first == p) {
+        CrossDeclaration& d = m_out.decls[static_cast<size_t>(m_places[nextPlace].second)];
+        d.line = line;
+        d.column =
+            column + (code == '[' || (code == TokIdentifier && ts.TokenStringAt(p).starts_with("["))
+                          ? 1
+                          : 0);
+      }
+      ++nextPlace;
+    }
+    if (code == TokEndOfLine) {
+      if (p >= codeStart) {
+        // A continuation ("_" ending the line) joins the next line to this statement.
+        lineJoined = !m_toks.empty() && m_toks.back().code == '_';
+        if (lineJoined) {
+          m_toks.pop_back();
+        } else {
+          ProcessLine();
+          m_toks.clear();
+        }
+      }
+      ++line;
+      column = 1;
+      continue;
+    }
+    if (p < codeStart && (code == ClsVB_Exposed || code == FrmVB_Exposed)) {
+      // "Attribute VB_Exposed = True" of the header: public members are callers' to use.
+      int32_t q = p + 1;
+      while (q < count && (ts.TokenCodeAt(q) == TokWhiteSpace || ts.TokenCodeAt(q) == '=')) ++q;
+      mod.exposed = EqualsNoCase1252(ts.TokenStringAt(q), "True");
+    }
+    if (p >= codeStart && code != TokWhiteSpace && code != TokComment && code != TokUndefined) {
+      Tok t{p, code, line, column, {}};
+      if (IsWordCode(code)) {
+        t.name = ts.TokenStringAt(p);
+        if (t.name.size() > 1 && t.name.front() == '[') {
+          // A bracketed name of a form's code: one token with its brackets.
+          t.name.remove_prefix(1);
+          if (!t.name.empty() && t.name.back() == ']') t.name.remove_suffix(1);
+          t.column += 1;
+          t.code = TokIdentifier;
+        }
+      } else if (code == ']' && m_toks.size() >= 2) {
+        // "[" name "]" of a module's code: one name, placed at its first character. The name is
+        // the bytes between the brackets, which may be several tokens ("_" "First").
+        size_t open = m_toks.size();
+        while (open > 0 && m_toks[open - 1].code != '[' && m_toks.size() - open < 8) --open;
+        if (open > 0 && m_toks[open - 1].code == '[' && open < m_toks.size()) {
+          std::string name;
+          for (size_t k = open; k < m_toks.size(); ++k)
+            name.append(ts.TokenStringAt(m_toks[k].pos));
+          Tok merged = m_toks[open - 1];
+          merged.code = TokIdentifier;
+          merged.column = m_toks[open].column;
+          merged.line = m_toks[open].line;
+          merged.name = m_ownedNames.emplace_back(std::move(name));
+          m_toks.resize(open - 1);
+          m_toks.push_back(merged);
+          column += len;
+          continue;
+        }
+      }
+      m_toks.push_back(t);
+    }
+    column += len;
+  }
+  if (!m_toks.empty()) ProcessLine();
+  m_toks.clear();
+  if (m_proc >= 0) ExitProcedure();
+}
+
+void Resolver::ProcessLine() {
+  YieldPoint();
+  const size_t n = m_toks.size();
+  if (n == 0) return;
+  size_t i = 0;
+  // A line number or a label opens the line.
+  if (m_toks[0].code == TokIdentifier && StartsWithDigit(m_toks[0].name)) {
+    Label(m_toks[0]);
+    i = 1;
+    if (i < n && m_toks[i].code == ':') ++i;
+  } else if (n >= 2 && IsNameToken(m_toks[0].code) && m_toks[1].code == ':' &&
+             (n == 2 || m_toks[2].code != '=') && m_block == 0) {
+    Label(m_toks[0]);
+    i = 2;
+  }
+  while (i < n) i = Statement(i);
+}
+
+// The end of the statement from i: a ":" (not of a named argument ":=") or an Else outside
+// parentheses, or the line's end.
+size_t Resolver::StatementEnd(size_t i) const {
+  int depth = 0;
+  for (size_t k = i; k < m_toks.size(); ++k) {
+    const int32_t code = m_toks[k].code;
+    if (code == '(') ++depth;
+    if (code == ')' && depth > 0) --depth;
+    if (depth > 0) continue;
+    if (code == ':' && !(k + 1 < m_toks.size() && m_toks[k + 1].code == '=')) return k;
+    if (code == KwElse && k > i) return k;
+  }
+  return m_toks.size();
+}
+
+void Resolver::Label(const Tok& t) {
+  if (m_proc < 0) return;
+  // Every name of a line is a view of the stream or of m_ownedNames: it lives as long as the run.
+  const int32_t id = AddDecl(DeclKind::kLabel, nullptr, t.name, m_module, m_proc, -1);
+  CrossDeclaration& d = m_out.decls[static_cast<size_t>(id)];
+  d.pos = t.pos;
+  d.line = t.line;
+  d.column = t.column;
+  Insert(kLabelBase - m_proc, id);
+}
+
+void Resolver::LabelUses(size_t from, size_t to) {
+  if (m_proc < 0) return;
+  for (size_t k = from; k < to; ++k) {
+    const Tok& t = m_toks[k];
+    if (t.code != TokIdentifier && !IsNameToken(t.code)) continue;
+    const int32_t use = AddUse(kPending, t, UseKind::kRead);
+    m_pending.push_back({use, t.name, true});
+  }
+}
+
+size_t Resolver::Statement(size_t i) {
+  const size_t n = m_toks.size();
+  const size_t e = StatementEnd(i);
+  const size_t next = e < n && m_toks[e].code == ':' ? e + 1 : e;
+  const int32_t code = m_toks[i].code;
+  switch (code) {
+    case '#':
+    case KwRem:
+    case KwAttribute:
+      if (code == KwAttribute) {
+        for (size_t k = i + 1; k + 2 < n; ++k) {
+          if (EqualsNoCase1252(m_toks[k].name, "VB_Exposed") && m_toks[k + 1].code == '=')
+            m_out.modules[static_cast<size_t>(m_module)].exposed =
+                EqualsNoCase1252(m_toks[k + 2].name, "True");
+        }
+      }
+      return n;
+    case KwOption:
+      if (i + 1 < n && m_toks[i + 1].code == KwExplicit)
+        m_out.modules[static_cast<size_t>(m_module)].optionExplicit = true;
+      return next;
+    case KwPrivate:
+    case KwPublic:
+    case KwFriend:
+    case KwStatic:
+    case KwDim:
+    case KwConst:
+    case KwSub:
+    case KwFunction:
+    case KwProperty:
+    case KwDeclare:
+    case KwEvent:
+    case KwEnum:
+    case KwType:
+    case KwWithEvents: {
+      size_t k = i;
+      while (k < e && (m_toks[k].code == KwPrivate || m_toks[k].code == KwPublic ||
+                       m_toks[k].code == KwFriend || m_toks[k].code == KwStatic))
+        ++k;
+      if (k >= e) return next;
+      const int32_t what = m_toks[k].code;
+      if (what == KwSub || what == KwFunction || what == KwProperty) {
+        size_t nameAt = k + 1;
+        if (what == KwProperty && nameAt < e) ++nameAt;  // Get, Let or Set
+        if (nameAt < e) {
+          const auto it = std::lower_bound(m_places.begin(), m_places.end(),
+                                           std::make_pair(m_toks[nameAt].pos, INT32_MIN));
+          if (it != m_places.end() && it->first == m_toks[nameAt].pos &&
+              IsProcedureKind(m_out.decls[static_cast<size_t>(it->second)].kind))
+            EnterProcedure(it->second);
+        }
+        Walk(k + 1, e, kHeader);
+      } else if (what == KwDeclare || what == KwEvent) {
+        Walk(k + 1, e, kHeader);
+      } else if (what == KwEnum || what == KwType) {
+        m_block = what == KwEnum ? 1 : 2;
+        Walk(k + 1, e, kDeclare);
+      } else {
+        Walk(what == KwDim || what == KwConst || what == KwWithEvents ? k + 1 : k, e, kDeclare);
+      }
+      return next;
+    }
+    case KwEnd:
+      if (i + 1 < e) {
+        const int32_t what = m_toks[i + 1].code;
+        if (what == KwSub || what == KwFunction || what == KwProperty) {
+          if (m_proc >= 0) ExitProcedure();
+        } else if (what == KwWith) {
+          if (!m_with.empty()) m_with.pop_back();
+        } else if (what == KwEnum || what == KwType) {
+          m_block = 0;
+        }
+      }
+      return next;
+    case KwExit:
+    case KwNext:
+      return next;
+    case KwWith: {
+      const Chain c = Walk(i + 1, e, kRead);
+      m_with.push_back(c.active ? c.owner : kNoDecl);
+      return next;
+    }
+    case KwGoTo:
+    case KwGoSub:
+      LabelUses(i + 1, e);
+      return next;
+    case KwOn: {
+      size_t k = i + 1;
+      if (k < e && m_toks[k].code == KwError) ++k;
+      size_t go = k;
+      while (go < e && m_toks[go].code != KwGoTo && m_toks[go].code != KwGoSub) ++go;
+      Walk(k, go < e ? go : e, kRead);
+      if (go < e) LabelUses(go + 1, e);
+      return next;
+    }
+    case KwResume:
+      if (i + 1 < e && m_toks[i + 1].code != KwNext) LabelUses(i + 1, i + 2);
+      return next;
+    case KwRaiseEvent:
+      if (i + 1 < e) {
+        const Tok& t = m_toks[i + 1];
+        if (const int32_t n2 = Find(m_moduleDecl, t.name); n2 >= 0) {
+          for (int32_t nd = n2; nd >= 0; nd = m_nodes[static_cast<size_t>(nd)].next) {
+            const int32_t d = m_nodes[static_cast<size_t>(nd)].decl;
+            if (m_out.decls[static_cast<size_t>(d)].kind == DeclKind::kEvent) {
+              AddUse(d, t, UseKind::kCall);
+              break;
+            }
+          }
+        }
+        Walk(i + 2, e, kRead);
+      }
+      return next;
+    case KwImplements:
+      if (i + 1 < e) {
+        const int32_t d = LookupType(m_toks[i + 1].name, m_moduleDecl);
+        if (d >= 0) {
+          AddUse(d, m_toks[i + 1], UseKind::kRead);
+          if (m_out.decls[static_cast<size_t>(d)].kind == DeclKind::kModule)
+            m_implements.push_back(d);
+        } else {
+          CountExternal(m_toks[i + 1].name);
+        }
+      }
+      return next;
+    case KwLet:
+    case KwSet:
+      Assignment(i + 1, e, code == KwSet);
+      return next;
+    case KwFor: {
+      size_t k = i + 1;
+      if (k < e && m_toks[k].code == KwEach) ++k;
+      size_t stop = k;
+      int depth = 0;
+      while (stop < e) {
+        const int32_t c = m_toks[stop].code;
+        if (c == '(') ++depth;
+        if (c == ')' && depth > 0) --depth;
+        if (depth == 0 && (c == '=' || c == KwIn)) break;
+        ++stop;
+      }
+      MakeWrite(Walk(k, stop, kRead), false);
+      if (stop < e) Walk(stop + 1, e, kRead);
+      return next;
+    }
+    case KwReDim:
+    case KwErase:
+      Targets(i + 1 < e && m_toks[i + 1].code == KwPreserve ? i + 2 : i + 1, e, code == KwReDim);
+      return next;
+    case KwIf:
+    case KwElseIf: {
+      size_t then = i + 1;
+      while (then < n && m_toks[then].code != KwThen) ++then;
+      Walk(i + 1, std::min(then, n), kRead);
+      return then < n ? then + 1 : n;
+    }
+    case KwElse:
+      return i + 1;
+    case KwCall:
+      Walk(i + 1, e, kRead);
+      return next;
+    default:
+      break;
+  }
+  if (m_block != 0) {
+    Walk(i, e, kDeclare);
+    return next;
+  }
+  if (code == '.' || code == KwMe || IsNameToken(code)) {
+    Assignment(i, e, false);
+    return next;
+  }
+  Walk(i + 1, e, kRead);
+  return next;
+}
+
+// "target = value" or a call statement ("Foo a, b", "obj.Method x").
+void Resolver::Assignment(size_t from, size_t to, bool isSet) {
+  // The target is a chain: names, ".", "!", suffixes and parenthesised arguments only.
+  int depth = 0;
+  size_t eq = to;
+  for (size_t k = from; k < to; ++k) {
+    const int32_t code = m_toks[k].code;
+    if (code == '(') ++depth;
+    if (code == ')' && depth > 0) --depth;
+    if (depth > 0 || code == '(' || code == ')') continue;
+    if (code == '=') {
+      eq = k;
+      break;
+    }
+    const bool chainToken = code == '.' || code == '!' || code == KwMe || IsWordCode(code) ||
+                            (IsSuffix(code) && k > from && m_toks[k - 1].pos + 1 == m_toks[k].pos);
+    if (!chainToken || (k > from && IsWordCode(code) && IsWordCode(m_toks[k - 1].code))) break;
+  }
+  if (eq == to) {
+    Walk(from, to, kRead);
+    return;
+  }
+  MakeWrite(Walk(from, eq, kRead), isSet);
+  Walk(eq + 1, to, kRead);
+}
+
+// ReDim and Erase: each comma-separated name is written; ReDim's bounds and types are read.
+void Resolver::Targets(size_t from, size_t to, bool withBounds) {
+  size_t start = from;
+  int depth = 0;
+  for (size_t k = from; k <= to; ++k) {
+    const int32_t code = k < to ? m_toks[k].code : ',';
+    if (code == '(') ++depth;
+    if (code == ')' && depth > 0) --depth;
+    if (depth > 0 || code != ',') continue;
+    size_t as = start;
+    while (as < k && m_toks[as].code != KwAs) ++as;
+    MakeWrite(Walk(start, as, kRead), false);
+    if (withBounds && as < k) Walk(as, k, kRead);
+    start = k + 1;
+  }
+}
+
+void Resolver::MakeWrite(const Chain& c, bool isSet) {
+  if (!c.active || c.use < 0) return;
+  CrossUse& u = m_out.uses[static_cast<size_t>(c.use)];
+  if (u.decl == kPending) {
+    u.kind = UseKind::kWrite;
+    for (auto it = m_pending.rbegin(); it != m_pending.rend(); ++it) {
+      if (it->use == c.use) {
+        m_assigned.try_emplace(NameKey{0, it->name}, kNoDecl);
+        break;
+      }
+    }
+    return;
+  }
+  if (u.decl < 0) return;
+  const CrossDeclaration& d = m_out.decls[static_cast<size_t>(u.decl)];
+  // A function or property assigning its own result inside itself is no use.
+  if (c.length == 1 && m_proc >= 0) {
+    const CrossDeclaration& proc = m_out.decls[static_cast<size_t>(m_proc)];
+    if ((proc.kind == DeclKind::kFunction || proc.kind == DeclKind::kPropertyGet) &&
+        d.module == proc.module && d.parent < 0 && EqualsNoCase1252(d.name, proc.name) &&
+        (d.kind == DeclKind::kFunction || d.kind == DeclKind::kPropertyGet ||
+         d.kind == DeclKind::kPropertyLet || d.kind == DeclKind::kPropertySet)) {
+      u.decl = kNoDecl;
+      return;
+    }
+  }
+  if (d.kind == DeclKind::kPropertyGet || d.kind == DeclKind::kPropertyLet ||
+      d.kind == DeclKind::kPropertySet) {
+    const int32_t p =
+        Property(c.scope, d.name, isSet ? DeclKind::kPropertySet : DeclKind::kPropertyLet);
+    if (p >= 0) u.decl = m_out.decls[static_cast<size_t>(p)].canonical;
+    u.kind = UseKind::kCall;
+    return;
+  }
+  if (KindOf(u.decl) == UseKind::kRead) u.kind = UseKind::kWrite;
+}
+
+// The first name of a chain.
+void Resolver::Head(const Tok& t, bool typeContext, Chain& cur) {
+  cur = Chain{};
+  cur.active = true;
+  cur.length = 1;
+  bool ambiguous = false;
+  int32_t d;
+  if (typeContext) {
+    d = LookupType(t.name, m_moduleDecl);
+    cur.scope = m_moduleDecl;
+  } else {
+    d = LookupPlain(t.name, ambiguous);
+    if (d >= 0)
+      cur.scope = m_proc >= 0 && Find(m_proc, t.name) >= 0                        ? m_proc
+                  : Find(m_moduleDecl, t.name) >= 0                               ? m_moduleDecl
+                  : m_out.decls[static_cast<size_t>(d)].kind == DeclKind::kModule ? kModuleScope
+                                                                                  : kPublicScope;
+  }
+  if (d >= 0) {
+    cur.use = AddUse(d, t, KindOf(d));
+    cur.owner = TypeOwner(d);
+    return;
+  }
+  cur.owner = kNoDecl;
+  if (ambiguous) {
+    ++m_out.ambiguous;
+    return;
+  }
+  if (!typeContext && m_proc >= 0 && !m_out.modules[static_cast<size_t>(m_module)].optionExplicit) {
+    cur.use = AddUse(kPending, t, UseKind::kRead);
+    m_pending.push_back({cur.use, t.name, false});
+    return;
+  }
+  CountExternal(t.name);
+}
+
+// The member after the "." or "!" at k; returns the position of the member's name.
+size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
+  const bool bang = m_toks[k].code == '!';
+  if (k + 1 >= to || !IsWordCode(m_toks[k + 1].code)) {
+    cur = Chain{};
+    return k;
+  }
+  const Tok& t = m_toks[k + 1];
+  // After a name or ")" the chain goes on; at an expression's start the With object is the owner.
+  int32_t owner = kNoDecl;
+  if (cur.active) {
+    owner = cur.owner;
+  } else if (!m_with.empty()) {
+    owner = m_with.back();
+  }
+  ++cur.length;
+  cur.active = true;
+  cur.use = -1;
+  if (bang || owner < 0) {
+    ++m_out.unresolvedMembers;
+    cur.owner = kNoDecl;
+    return k + 1;
+  }
+  const int32_t n = Find(owner, t.name);
+  const int32_t d = n >= 0 ? Best(n, false) : kNoDecl;
+  if (d < 0) {
+    ++m_out.unresolvedMembers;
+    cur.owner = kNoDecl;
+    return k + 1;
+  }
+  cur.scope = owner;
+  cur.use = AddUse(d, t, KindOf(d));
+  cur.owner = TypeOwner(d);
+  return k + 1;
+}
+
+// Reads the tokens [from, to): every name is resolved and recorded as a use. Returns the chain
+// the range ends with (its last element is the target of an assignment that follows).
+Chain Resolver::Walk(size_t from, size_t to, int mode) {
+  Chain cur;
+  m_parens.clear();
+  // Declarations start with a declarator (a header's name; a line of an Enum or Type block too).
+  bool declarator = mode == kDeclare || mode == kHeader;
+  bool typeContext = false;
+  const size_t n = std::min(to, m_toks.size());
+  for (size_t k = from; k < n; ++k) {
+    const Tok& t = m_toks[k];
+    const int32_t code = t.code;
+    if (code == '(') {
+      // A procedure header's parameters are declarators.
+      if (mode == kHeader && m_parens.empty()) declarator = true;
+      m_parens.push_back(cur);
+      cur = Chain{};
+      continue;
+    }
+    if (code == ')') {
+      if (!m_parens.empty()) {
+        cur = m_parens.back();
+        m_parens.pop_back();
+      } else {
+        cur = Chain{};
+      }
+      continue;
+    }
+    if (code == ',') {
+      if ((mode == kDeclare && m_parens.empty()) || (mode == kHeader && m_parens.size() == 1))
+        declarator = true;
+      cur = Chain{};
+      continue;
+    }
+    if (code == '.' || code == '!') {
+      // A number's decimal point: "1.5", ".5".
+      if (k + 1 < n && m_toks[k + 1].code == TokIdentifier && StartsWithDigit(m_toks[k + 1].name)) {
+        ++k;
+        cur = Chain{};
+        continue;
+      }
+      // "a!b" is a member; "a!" (with no name after it) is a type suffix.
+      if (code == '!' &&
+          !(k + 1 < n && m_toks[k + 1].pos == t.pos + 1 && IsWordCode(m_toks[k + 1].code))) {
+        continue;
+      }
+      k = Member(k, n, cur);
+      if (k + 1 < n && IsSuffix(m_toks[k + 1].code) && m_toks[k + 1].code != '!' &&
+          m_toks[k + 1].pos == m_toks[k].pos + 1)
+        ++k;
+      continue;
+    }
+    if (code == KwAs || code == KwNew || code == KwImplements) {
+      typeContext = true;
+      cur = Chain{};
+      continue;
+    }
+    if (code == KwByVal || code == KwByRef || code == KwOptional || code == KwParamArray ||
+        code == KwWithEvents) {
+      if (mode == kHeader || mode == kDeclare) declarator = true;
+      continue;
+    }
+    if (code == KwMe) {
+      cur = Chain{};
+      cur.active = true;
+      cur.owner = m_moduleDecl;
+      cur.scope = m_moduleDecl;
+      continue;
+    }
+    if (code == '=') {
+      cur = Chain{};
+      typeContext = false;
+      continue;
+    }
+    if (!IsNameToken(code)) {
+      cur = Chain{};
+      if (code != '*') typeContext = false;
+      continue;
+    }
+    // A number, or the digits of a hexadecimal or octal literal (&H10, &O7).
+    if (StartsWithDigit(t.name) ||
+        (k > from && m_toks[k - 1].code == '&' && m_toks[k - 1].pos + 1 == t.pos &&
+         (t.name[0] == 'H' || t.name[0] == 'h' || t.name[0] == 'O' || t.name[0] == 'o') &&
+         !(k - 1 > from && m_toks[k - 2].pos + 1 == m_toks[k - 1].pos &&
+           IsWordCode(m_toks[k - 2].code)))) {
+      cur = Chain{};
+      continue;
+    }
+    // A named argument ("Name:=") is no use.
+    if (k + 2 < n && m_toks[k + 1].code == ':' && m_toks[k + 2].code == '=') {
+      k += 2;
+      cur = Chain{};
+      continue;
+    }
+    const auto place =
+        std::lower_bound(m_places.begin(), m_places.end(), std::make_pair(t.pos, INT32_MIN));
+    const bool declared = place != m_places.end() && place->first == t.pos;
+    if (declared || declarator) {
+      declarator = false;
+      cur = Chain{};
+    } else {
+      Head(t, typeContext, cur);
+    }
+    typeContext = false;
+    // A type-suffix character written after the name.
+    if (k + 1 < n && IsSuffix(m_toks[k + 1].code) && m_toks[k + 1].pos == t.pos + 1 &&
+        !(m_toks[k + 1].code == '!' && k + 2 < n && m_toks[k + 2].pos == t.pos + 2 &&
+          IsWordCode(m_toks[k + 2].code)))
+      ++k;
+  }
+  return cur;
+}
+
+void Resolver::EnterProcedure(int32_t proc) {
+  if (m_proc >= 0) ExitProcedure();
+  m_proc = proc;
+  m_with.clear();
+  Handler(proc);
+}
+
+// Event handlers, WithEvents handlers and interface members: linked to what raises or declares
+// them.
+void Resolver::Handler(int32_t proc) {
+  CrossDeclaration& d = m_out.decls[static_cast<size_t>(proc)];
+  const std::string_view name = d.name;
+  const int32_t itemType = m_out.modules[static_cast<size_t>(m_module)].itemType;
+  const Tok at{d.pos, TokIdentifier, d.line, d.column, name};
+  for (size_t u = name.find('_'); u != std::string_view::npos && u + 1 < name.size();
+       u = name.find('_', u + 1)) {
+    const std::string_view prefix = name.substr(0, u);
+    const std::string_view rest = name.substr(u + 1);
+    // The module's own events.
+    const bool own = (itemType == kItemForm &&
+                      (EqualsNoCase1252(prefix, "Form") || EqualsNoCase1252(prefix, "MDIForm"))) ||
+                     (itemType == kItemUserControl && EqualsNoCase1252(prefix, "UserControl")) ||
+                     (itemType == kItemUserDocument && EqualsNoCase1252(prefix, "UserDocument")) ||
+                     (itemType == kItemPropertyPage && EqualsNoCase1252(prefix, "PropertyPage")) ||
+                     (itemType == kItemClass && EqualsNoCase1252(prefix, "Class")) ||
+                     (itemType == kItemDesigner && (EqualsNoCase1252(prefix, "DataEnvironment") ||
+                                                    EqualsNoCase1252(prefix, "DataReport")));
+    if (own) {
+      d.handler = true;
+      return;
+    }
+    if (const int32_t n = Find(m_moduleDecl, prefix); n >= 0) {
+      for (int32_t k = n; k >= 0; k = m_nodes[static_cast<size_t>(k)].next) {
+        const int32_t c = m_nodes[static_cast<size_t>(k)].decl;
+        const CrossDeclaration& cd = m_out.decls[static_cast<size_t>(c)];
+        if (cd.kind == DeclKind::kControl || (cd.kind == DeclKind::kVariable && cd.withEvents)) {
+          d.handler = true;
+          AddUse(c, at, UseKind::kRead);
+          return;
+        }
+      }
+    }
+    // A designer's objects (connections, commands) are named in its properties, not declared.
+    if (itemType == kItemDesigner && Find(m_moduleDecl, prefix) < 0) {
+      d.handler = true;
+      return;
+    }
+    for (const int32_t i : m_implements) {
+      if (!EqualsNoCase1252(m_out.decls[static_cast<size_t>(i)].name, prefix)) continue;
+      d.handler = true;
+      int32_t member = kNoDecl;
+      if (d.kind == DeclKind::kPropertyGet || d.kind == DeclKind::kPropertyLet ||
+          d.kind == DeclKind::kPropertySet) {
+        member = Property(i, rest, d.kind);
+        if (member >= 0 &&
+            m_out.decls[static_cast<size_t>(member)].kind == DeclKind::kPropertyGet &&
+            d.kind != DeclKind::kPropertyGet)
+          member = kNoDecl;
+      } else if (const int32_t n = Find(i, rest); n >= 0) {
+        member = Best(n, false);
+      }
+      if (member >= 0) AddUse(member, at, UseKind::kCall);
+      return;
+    }
+  }
+}
+
+void Resolver::ExitProcedure() {
+  const int32_t proc = m_proc;
+  for (const PendingUse& p : m_pending) {
+    CrossUse& u = m_out.uses[static_cast<size_t>(p.use)];
+    if (p.label) {
+      const int32_t n = Find(kLabelBase - proc, p.name);
+      u.decl =
+          n >= 0 ? m_out.decls[static_cast<size_t>(m_nodes[static_cast<size_t>(n)].decl)].canonical
+                 : kNoDecl;
+      continue;
+    }
+    const auto it = m_assigned.find(NameKey{0, p.name});
+    if (it == m_assigned.end()) {
+      // Nothing declares the name and nothing assigns it here: a name of the runtime.
+      CountExternal(p.name);
+      u.decl = kNoDecl;
+      continue;
+    }
+    if (it->second < 0) {
+      // An implicit local variable, placed at its first use.
+      const int32_t id = AddDecl(DeclKind::kImplicit, nullptr, p.name, m_module, proc, -1);
+      CrossDeclaration& d = m_out.decls[static_cast<size_t>(id)];
+      d.pos = u.pos;
+      d.line = u.line;
+      d.column = u.column;
+      it->second = id;
+    }
+    u.decl = it->second;
+  }
+  m_pending.clear();
+  m_assigned.clear();
+  m_with.clear();
+  m_proc = kNoDecl;
+}
+
+void Resolver::Finish() {
+  // Uses the walk dropped (self-assignments, labels and names settled as external).
+  auto& uses = m_out.uses;
+  uses.erase(std::remove_if(uses.begin(), uses.end(), [](const CrossUse& u) { return u.decl < 0; }),
+             uses.end());
+  std::stable_sort(uses.begin(), uses.end(), [](const CrossUse& a, const CrossUse& b) {
+    return a.module != b.module ? a.module < b.module : a.pos < b.pos;
+  });
+  const size_t nd = m_out.decls.size();
+  m_out.useStart.assign(nd + 1, 0);
+  for (const CrossUse& u : uses) ++m_out.useStart[static_cast<size_t>(u.decl) + 1];
+  for (size_t d = 0; d < nd; ++d) m_out.useStart[d + 1] += m_out.useStart[d];
+  m_out.useIndex.resize(uses.size());
+  std::vector<int32_t> fill(m_out.useStart.begin(), m_out.useStart.end() - 1);
+  for (size_t i = 0; i < uses.size(); ++i)
+    m_out.useIndex[static_cast<size_t>(fill[static_cast<size_t>(uses[i].decl)]++)] =
+        static_cast<int32_t>(i);
+  for (size_t d = 0; d < nd; ++d) {
+    CrossDeclaration& decl = m_out.decls[d];
+    const auto c = static_cast<size_t>(decl.canonical);
+    decl.uses = static_cast<uint32_t>(m_out.useStart[c + 1] - m_out.useStart[c]);
+  }
+  // What each procedure calls, once each, in first-call order.
+  std::unordered_set<uint64_t> seen;
+  m_out.callStart.assign(nd + 1, 0);
+  std::vector<std::pair<int32_t, int32_t>> calls;
+  for (const CrossUse& u : uses) {
+    if (u.kind != UseKind::kCall) continue;
+    const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(u.from)) << 32) |
+                         static_cast<uint32_t>(u.decl);
+    if (!seen.insert(key).second) continue;
+    calls.emplace_back(u.from, u.decl);
+    ++m_out.callStart[static_cast<size_t>(u.from) + 1];
+  }
+  for (size_t d = 0; d < nd; ++d) m_out.callStart[d + 1] += m_out.callStart[d];
+  m_out.callList.resize(calls.size());
+  fill.assign(m_out.callStart.begin(), m_out.callStart.end() - 1);
+  for (const auto& [from, decl] : calls)
+    m_out.callList[static_cast<size_t>(fill[static_cast<size_t>(from)]++)] = decl;
+  ComputeExposure();
+  m_out.computed = true;
+}
+
+void Resolver::ComputeExposure() {
+  const bool startupMain = EqualsNoCase1252(m_startup, "Sub Main");
+  for (size_t i = 0; i < m_out.decls.size(); ++i) {
+    CrossDeclaration& d = m_out.decls[i];
+    const CrossModule& mod = m_out.modules[static_cast<size_t>(d.module)];
+    const CrossDeclaration* parent =
+        d.parent >= 0 ? &m_out.decls[static_cast<size_t>(d.parent)] : nullptr;
+    if (static_cast<size_t>(d.canonical) != i) {
+      d.exposure = m_out.decls[static_cast<size_t>(d.canonical)].exposure;
+      continue;
+    }
+    if (d.kind == DeclKind::kModule || d.handler) {
+      d.exposure = Exposure::kKept;
+    } else if (d.uses > 0) {
+      d.exposure = Exposure::kUsed;
+    } else if (startupMain && d.kind == DeclKind::kSub && mod.itemType == kItemModule &&
+               EqualsNoCase1252(d.name, "Main")) {
+      d.exposure = Exposure::kKept;
+    } else if (parent && (d.kind == DeclKind::kEnumMember || d.kind == DeclKind::kTypeMember) &&
+               parent->exposure != Exposure::kUnused) {
+      d.exposure = Exposure::kKept;
+    } else if (parent && d.kind == DeclKind::kParameter &&
+               (parent->handler || parent->kind == DeclKind::kEvent ||
+                parent->kind == DeclKind::kDeclare || parent->exposure == Exposure::kExposed)) {
+      d.exposure = Exposure::kKept;
+    } else if (m_activeX && !parent && d.isPublic && mod.exposed &&
+               (mod.itemType == kItemClass || mod.itemType == kItemUserControl ||
+                mod.itemType == kItemUserDocument)) {
+      d.exposure = Exposure::kExposed;
+    } else {
+      d.exposure = Exposure::kUnused;
+    }
+  }
+}
+
+}  // namespace
+
+void ResolveCrossReferences(const clsVBFileTypes& in_oItems, const clsSymTable* in_oTable,
+                            std::string_view in_sProjectName, CrossReferences& out_oRefs) {
+  out_oRefs = CrossReferences{};
+  Resolver resolver(in_sProjectName, out_oRefs);
+  resolver.Run(in_oItems, in_oTable);
+}
+
+}  // namespace qs
