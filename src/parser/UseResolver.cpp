@@ -28,8 +28,12 @@ namespace {
 // names, a type's or an enumeration's members are keyed by that declaration's id).
 constexpr int32_t kPublicScope = -1;  // Public names of standard modules, Public enumerations
 constexpr int32_t kModuleScope = -2;  // module names
-// Labels of procedure p are keyed by kLabelBase - p.
-constexpr int32_t kLabelBase = -3;
+// Name spaces: names, a procedure's labels, the types and enumerations As may name, and the
+// first declaration of a name and kind (kTwins + kind) that an #If twin is made one with.
+constexpr int32_t kNames = 0;
+constexpr int32_t kLabels = 1;
+constexpr int32_t kTypes = 2;
+constexpr int32_t kTwins = 16;
 
 constexpr int32_t kNoDecl = -1;
 constexpr int32_t kPending = -2;  // a use whose declaration is settled at the procedure's end
@@ -37,16 +41,18 @@ constexpr int32_t kPending = -2;  // a use whose declaration is settled at the p
 struct NameKey {
   int32_t scope;
   std::string_view name;
+  int32_t space = kNames;
 };
 struct NameKeyHash {
   size_t operator()(const NameKey& k) const {
     return HashNoCase1252(k.name) ^
-           (static_cast<size_t>(static_cast<uint32_t>(k.scope)) * 0x9E3779B1u);
+           (static_cast<size_t>(static_cast<uint32_t>(k.scope)) * 0x9E3779B1u) ^
+           (static_cast<size_t>(k.space) << 7);
   }
 };
 struct NameKeyEqual {
   bool operator()(const NameKey& a, const NameKey& b) const {
-    return a.scope == b.scope && EqualsNoCase1252(a.name, b.name);
+    return a.scope == b.scope && a.space == b.space && EqualsNoCase1252(a.name, b.name);
   }
 };
 
@@ -97,8 +103,9 @@ class Resolver {
   // Declaration table.
   int32_t AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_view name, int32_t module,
                   int32_t parent, int32_t pos);
-  void Insert(int32_t scope, int32_t decl);
-  int32_t Find(int32_t scope, std::string_view name) const;
+  void Insert(int32_t scope, int32_t decl, int32_t space = kNames);
+  int32_t Find(int32_t scope, std::string_view name, int32_t space = kNames) const;
+  int32_t Canonical(int32_t decl) const { return m_out.decls[static_cast<size_t>(decl)].canonical; }
   void AddModuleDecls(int32_t m);
   void AddEntryList(int32_t m, const std::shared_ptr<ClsEntry>& list, DeclKind kind,
                     bool isPublicModule);
@@ -106,7 +113,7 @@ class Resolver {
   void AddControls(int32_t m);
 
   // Lookup.
-  int32_t Best(int32_t node, bool typesOnly) const;
+  int32_t Best(int32_t node) const;
   int32_t Property(int32_t scope, std::string_view name, DeclKind want) const;
   int32_t LookupPlain(std::string_view name, bool& ambiguous) const;
   int32_t LookupType(std::string_view name, int32_t moduleDecl) const;
@@ -161,7 +168,8 @@ class Resolver {
   std::vector<int32_t> m_with;
   std::vector<int32_t> m_implements;
   int32_t m_proc = kNoDecl;
-  int m_block = 0;  // 1 inside Enum, 2 inside Type
+  int32_t m_scope = kNoDecl;  // the procedure whose names are looked up (the first of twins)
+  int m_block = 0;            // 1 inside Enum, 2 inside Type
   // Uses whose declaration is settled at the end of the procedure: labels, and names nothing
   // declares (implicit locals without Option Explicit, else external).
   struct PendingUse {
@@ -191,41 +199,37 @@ int32_t Resolver::AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_v
   d.kind = kind;
   d.canonical = id;
   m_typeOf.push_back(-3);
+  // A name declared again with the same kind by the same owner is a twin of an #If block: one
+  // declaration for the cross references.
+  if (kind != DeclKind::kModule && kind != DeclKind::kControl) {
+    const int32_t owner = parent >= 0 ? Canonical(parent) : -1 - module;
+    const auto [it, added] =
+        m_names.try_emplace(NameKey{owner, name, kTwins + static_cast<int32_t>(kind)}, id);
+    if (!added) m_out.decls[static_cast<size_t>(id)].canonical = it->second;
+  }
   if (entry) m_out.declOf.emplace(entry, id);
   if (pos >= 0) m_places.emplace_back(pos, id);
   return id;
 }
 
-int32_t Resolver::Find(int32_t scope, std::string_view name) const {
-  const auto it = m_names.find(NameKey{scope, name});
+int32_t Resolver::Find(int32_t scope, std::string_view name, int32_t space) const {
+  const auto it = m_names.find(NameKey{scope, name, space});
   return it == m_names.end() ? -1 : it->second;
 }
 
-void Resolver::Insert(int32_t scope, int32_t decl) {
-  CrossDeclaration& d = m_out.decls[static_cast<size_t>(decl)];
-  const auto [it, added] =
-      m_names.try_emplace(NameKey{scope, d.name}, static_cast<int32_t>(m_nodes.size()));
-  if (!added) {
-    // A name declared again with the same kind in the same module and place is a twin of an
-    // #If block: one declaration for the cross references.
-    for (int32_t n = it->second; n >= 0; n = m_nodes[static_cast<size_t>(n)].next) {
-      const CrossDeclaration& o =
-          m_out.decls[static_cast<size_t>(m_nodes[static_cast<size_t>(n)].decl)];
-      if (o.kind == d.kind && o.module == d.module && o.parent == d.parent) {
-        if (scope >= 0 || scope == kModuleScope) d.canonical = o.canonical;
-        return;
-      }
-    }
-    const auto node = static_cast<int32_t>(m_nodes.size());
-    m_nodes.push_back({decl, -1});
-    m_tail.push_back(node);
-    int32_t& tail = m_tail[static_cast<size_t>(it->second)];
-    m_nodes[static_cast<size_t>(tail)].next = node;
-    tail = node;
-    return;
-  }
+// Appends the declaration to the chain of its name in the scope; a twin stays out (its first
+// declaration stands for it).
+void Resolver::Insert(int32_t scope, int32_t decl, int32_t space) {
+  if (Canonical(decl) != decl) return;
+  const auto node = static_cast<int32_t>(m_nodes.size());
   m_nodes.push_back({decl, -1});
-  m_tail.push_back(it->second);
+  const auto [it, added] =
+      m_names.try_emplace(NameKey{scope, m_out.decls[static_cast<size_t>(decl)].name, space}, node);
+  m_tail.push_back(node);
+  if (added) return;
+  int32_t& tail = m_tail[static_cast<size_t>(it->second)];
+  m_nodes[static_cast<size_t>(tail)].next = node;
+  tail = node;
 }
 
 void Resolver::AddProcedureNames(int32_t proc, const ClsEntryPtr& e) {
@@ -234,7 +238,7 @@ void Resolver::AddProcedureNames(int32_t proc, const ClsEntryPtr& e) {
     for (const auto& p : *e.Parameters) {
       // The list also holds the names a default value refers to; those are no parameters.
       if (!p || std::string_view(p->Scope) == "default") continue;
-      Insert(proc,
+      Insert(Canonical(proc),
              AddDecl(DeclKind::kParameter, p.get(), p->EntryName, module, proc, p->lEntryptr));
     }
   }
@@ -242,7 +246,8 @@ void Resolver::AddProcedureNames(int32_t proc, const ClsEntryPtr& e) {
     if (!*list) continue;
     const DeclKind kind = list == &e.EVar ? DeclKind::kVariable : DeclKind::kConstant;
     for (const auto& l : **list)
-      if (l) Insert(proc, AddDecl(kind, l.get(), l->EntryName, module, proc, l->lEntryptr));
+      if (l)
+        Insert(Canonical(proc), AddDecl(kind, l.get(), l->EntryName, module, proc, l->lEntryptr));
   }
 }
 
@@ -271,6 +276,10 @@ void Resolver::AddEntryList(int32_t m, const std::shared_ptr<ClsEntry>& list, De
     const bool isPublic = m_out.decls[static_cast<size_t>(id)].isPublic;
     if (isPublic && (isPublicModule || k == DeclKind::kEnum)) Insert(kPublicScope, id);
     if (k == DeclKind::kEnum || k == DeclKind::kType) {
+      Insert(moduleDecl, id, kTypes);
+      if (isPublic) Insert(kPublicScope, id, kTypes);
+    }
+    if (k == DeclKind::kEnum || k == DeclKind::kType) {
       const DeclKind memberKind =
           k == DeclKind::kEnum ? DeclKind::kEnumMember : DeclKind::kTypeMember;
       if (e->Parameters) {
@@ -278,7 +287,7 @@ void Resolver::AddEntryList(int32_t m, const std::shared_ptr<ClsEntry>& list, De
           if (!mem) continue;
           const int32_t mid = AddDecl(memberKind, mem.get(), mem->EntryName, m, id, mem->lEntryptr);
           m_out.decls[static_cast<size_t>(mid)].isPublic = isPublic;
-          Insert(id, mid);
+          Insert(Canonical(id), mid);
           if (k == DeclKind::kEnum) {
             Insert(moduleDecl, mid);
             if (isPublic) Insert(kPublicScope, mid);
@@ -337,20 +346,14 @@ void Resolver::AddModuleDecls(int32_t m) {
 }
 
 // The declaration a chain of same-named declarations gives: a property's Get before its Let and
-// Set; with typesOnly, only types, enumerations and modules.
-int32_t Resolver::Best(int32_t node, bool typesOnly) const {
+// Set.
+int32_t Resolver::Best(int32_t node) const {
   int32_t found = kNoDecl;
   for (int32_t n = node; n >= 0; n = m_nodes[static_cast<size_t>(n)].next) {
     const int32_t d = m_nodes[static_cast<size_t>(n)].decl;
     const DeclKind k = m_out.decls[static_cast<size_t>(d)].kind;
-    if (typesOnly && k != DeclKind::kType && k != DeclKind::kEnum && k != DeclKind::kModule)
-      continue;
-    if (k == DeclKind::kLabel) continue;
-    if (k == DeclKind::kPropertyLet || k == DeclKind::kPropertySet) {
-      if (found < 0) found = d;
-      continue;
-    }
-    return d;
+    if (k != DeclKind::kPropertyLet && k != DeclKind::kPropertySet) return d;
+    if (found < 0) found = d;
   }
   return found;
 }
@@ -368,11 +371,11 @@ int32_t Resolver::Property(int32_t scope, std::string_view name, DeclKind want) 
 
 int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous) const {
   ambiguous = false;
-  if (m_proc >= 0)
-    if (const int32_t n = Find(m_proc, name); n >= 0) return Best(n, false);
-  if (const int32_t n = Find(m_moduleDecl, name); n >= 0) return Best(n, false);
+  if (m_scope >= 0)
+    if (const int32_t n = Find(m_scope, name); n >= 0) return Best(n);
+  if (const int32_t n = Find(m_moduleDecl, name); n >= 0) return Best(n);
   if (const int32_t n = Find(kPublicScope, name); n >= 0) {
-    const int32_t d = Best(n, false);
+    const int32_t d = Best(n);
     // Declared Public by two modules (and not by the using one): ambiguous.
     for (int32_t k = n; k >= 0; k = m_nodes[static_cast<size_t>(k)].next) {
       if (m_out.decls[static_cast<size_t>(m_nodes[static_cast<size_t>(k)].decl)].module !=
@@ -383,17 +386,17 @@ int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous) const {
     }
     return d;
   }
-  if (const int32_t n = Find(kModuleScope, name); n >= 0) return Best(n, false);
+  if (const int32_t n = Find(kModuleScope, name); n >= 0) return Best(n);
   return kNoDecl;
 }
 
 int32_t Resolver::LookupType(std::string_view name, int32_t moduleDecl) const {
-  for (const int32_t scope : {moduleDecl, kPublicScope, kModuleScope}) {
-    if (const int32_t n = Find(scope, name); n >= 0) {
-      const int32_t d = Best(n, true);
-      if (d >= 0) return d;
-    }
+  for (const int32_t scope : {moduleDecl, kPublicScope}) {
+    if (const int32_t n = Find(scope, name, kTypes); n >= 0)
+      return m_nodes[static_cast<size_t>(n)].decl;
   }
+  if (const int32_t n = Find(kModuleScope, name); n >= 0)
+    return m_nodes[static_cast<size_t>(n)].decl;
   return kNoDecl;
 }
 
@@ -549,6 +552,7 @@ void Resolver::WalkModule(int32_t m) {
   int32_t column = 1;
   bool lineJoined = false;
   for (int32_t p = 0; p < count; ++p) {
+    YieldPoint();
     const int32_t code = ts.TokenCodeAt(p);
     const int32_t len = ts.TokenLenAt(p);
     // A bracketed name in code ("[_First]") is placed at the name inside.
@@ -660,12 +664,12 @@ size_t Resolver::StatementEnd(size_t i) const {
 void Resolver::Label(const Tok& t) {
   if (m_proc < 0) return;
   // Every name of a line is a view of the stream or of m_ownedNames: it lives as long as the run.
-  const int32_t id = AddDecl(DeclKind::kLabel, nullptr, t.name, m_module, m_proc, -1);
+  const int32_t id = AddDecl(DeclKind::kLabel, nullptr, t.name, m_module, m_scope, -1);
   CrossDeclaration& d = m_out.decls[static_cast<size_t>(id)];
   d.pos = t.pos;
   d.line = t.line;
   d.column = t.column;
-  Insert(kLabelBase - m_proc, id);
+  Insert(m_scope, id, kLabels);
 }
 
 void Resolver::LabelUses(size_t from, size_t to) {
@@ -947,7 +951,7 @@ void Resolver::Head(const Tok& t, bool typeContext, Chain& cur) {
   } else {
     d = LookupPlain(t.name, ambiguous);
     if (d >= 0)
-      cur.scope = m_proc >= 0 && Find(m_proc, t.name) >= 0                        ? m_proc
+      cur.scope = m_scope >= 0 && Find(m_scope, t.name) >= 0                      ? m_scope
                   : Find(m_moduleDecl, t.name) >= 0                               ? m_moduleDecl
                   : m_out.decls[static_cast<size_t>(d)].kind == DeclKind::kModule ? kModuleScope
                                                                                   : kPublicScope;
@@ -994,7 +998,7 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
     return k + 1;
   }
   const int32_t n = Find(owner, t.name);
-  const int32_t d = n >= 0 ? Best(n, false) : kNoDecl;
+  const int32_t d = n >= 0 ? Best(n) : kNoDecl;
   if (d < 0) {
     ++m_out.unresolvedMembers;
     cur.owner = kNoDecl;
@@ -1016,6 +1020,7 @@ Chain Resolver::Walk(size_t from, size_t to, int mode) {
   bool typeContext = false;
   const size_t n = std::min(to, m_toks.size());
   for (size_t k = from; k < n; ++k) {
+    YieldPoint();
     const Tok& t = m_toks[k];
     const int32_t code = t.code;
     if (code == '(') {
@@ -1122,6 +1127,7 @@ Chain Resolver::Walk(size_t from, size_t to, int mode) {
 void Resolver::EnterProcedure(int32_t proc) {
   if (m_proc >= 0) ExitProcedure();
   m_proc = proc;
+  m_scope = Canonical(proc);
   m_with.clear();
   Handler(proc);
 }
@@ -1178,7 +1184,7 @@ void Resolver::Handler(int32_t proc) {
             d.kind != DeclKind::kPropertyGet)
           member = kNoDecl;
       } else if (const int32_t n = Find(i, rest); n >= 0) {
-        member = Best(n, false);
+        member = Best(n);
       }
       if (member >= 0) AddUse(member, at, UseKind::kCall);
       return;
@@ -1191,7 +1197,7 @@ void Resolver::ExitProcedure() {
   for (const PendingUse& p : m_pending) {
     CrossUse& u = m_out.uses[static_cast<size_t>(p.use)];
     if (p.label) {
-      const int32_t n = Find(kLabelBase - proc, p.name);
+      const int32_t n = Find(m_scope, p.name, kLabels);
       u.decl =
           n >= 0 ? m_out.decls[static_cast<size_t>(m_nodes[static_cast<size_t>(n)].decl)].canonical
                  : kNoDecl;
@@ -1219,6 +1225,7 @@ void Resolver::ExitProcedure() {
   m_assigned.clear();
   m_with.clear();
   m_proc = kNoDecl;
+  m_scope = kNoDecl;
 }
 
 void Resolver::Finish() {
