@@ -720,6 +720,21 @@ void ExportWriter<Writer>::WriteLocals(const ClsEntryPtr& e) {
     if (m_refs) WriteUses(m_refs->DeclOf(l));
     m_w.EndObject();
   }
+  // Then the implicit locals (no Option Explicit), each placed at its first use.
+  const auto it = m_refs ? m_refs->implicitLocals.find(m_refs->DeclOf(&e))
+                         : decltype(m_refs->implicitLocals.end()){};
+  if (m_refs && it != m_refs->implicitLocals.end()) {
+    for (int32_t d = it->second.first; d < it->second.second; ++d) {
+      const CrossDeclaration& l = m_refs->decls[static_cast<size_t>(d)];
+      m_w.StartObject();
+      SourceMember("name", l.name);
+      Member("kind", "implicit");
+      Number("line", l.line);
+      Number("column", l.column);
+      WriteUses(d);
+      m_w.EndObject();
+    }
+  }
   m_w.EndArray();
 }
 

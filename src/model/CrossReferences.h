@@ -106,6 +106,8 @@ struct CrossReferences {
   /// Uses per declaration: those of declaration d are useIndex[useStart[d] .. useStart[d+1]).
   std::vector<int32_t> useStart;
   std::vector<int32_t> useIndex;
+  /// Each procedure's implicit locals: declarations [first, end) of kind kImplicit.
+  std::unordered_map<int32_t, std::pair<int32_t, int32_t>> implicitLocals;
   /// What each procedure calls, once each in first-call order: callList[callStart[p] ..
   /// callStart[p+1]).
   std::vector<int32_t> callStart;

@@ -1194,6 +1194,7 @@ void Resolver::Handler(int32_t proc) {
 
 void Resolver::ExitProcedure() {
   const int32_t proc = m_proc;
+  const auto firstImplicit = static_cast<int32_t>(m_out.decls.size());
   for (const PendingUse& p : m_pending) {
     CrossUse& u = m_out.uses[static_cast<size_t>(p.use)];
     if (p.label) {
@@ -1221,6 +1222,8 @@ void Resolver::ExitProcedure() {
     }
     u.decl = it->second;
   }
+  if (const auto end = static_cast<int32_t>(m_out.decls.size()); end > firstImplicit)
+    m_out.implicitLocals.emplace(proc, std::make_pair(firstImplicit, end));
   m_pending.clear();
   m_assigned.clear();
   m_with.clear();

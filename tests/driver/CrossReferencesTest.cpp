@@ -2,6 +2,8 @@
 // use and unused declarations, asked the way the command line asks (--refs, --unused); the sample
 // project's answers; and inputs that would tempt a resolver into quadratic work or deep recursion.
 #include <gtest/gtest.h>
+#include <rapidjson/document.h>
+#include <rapidjson/writer.h>
 
 #include <sstream>
 #include <string>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "TestFolder.h"
+#include "driver/ProjectJson.h"
 #include "driver/ReferenceAnswers.h"
 #include "driver/clsVBInfo.h"
 #include "model/CrossReferences.h"
@@ -17,7 +20,15 @@
 namespace qs {
 namespace {
 
+using test::ReadFile;
 using test::TestFolder;
+
+std::string Compact(const rapidjson::Value& v) {
+  rapidjson::StringBuffer buffer;
+  rapidjson::Writer<rapidjson::StringBuffer> w(buffer);
+  v.Accept(w);
+  return buffer.GetString();
+}
 
 std::string Crlf(const std::string& lf) {
   std::string out;
@@ -304,6 +315,47 @@ TEST(CrossReferences, ExternalNamesAreCountedNeverErrors) {
       {"MsgBox", 2}, {"Format", 1}, {"Now", 1}, {"x", 1}, {"Err", 1}};
   EXPECT_EQ(info.CrossRefs().external, expected);
   EXPECT_EQ(info.CrossRefs().unresolvedMembers, 1u);  // Raise of Err
+}
+
+// The export carries the same answers: uses, exposure, calls, controls' handlers, implicit
+// locals and the external names.
+TEST(CrossReferences, TheExportCarriesUsesCallsAndExternalNames) {
+  TestFolder dir("xref-json");
+  dir.Write("f.frm",
+            Crlf("VERSION 5.00\nBegin VB.Form frmA\n   Begin VB.CommandButton cmdGo\n   End\nEnd\n"
+                 "Attribute VB_Name = \"frmA\"\nPrivate Sub cmdGo_Click()\n  n = Twice(2)\n"
+                 "  MsgBox n\nEnd Sub\nPrivate Function Twice(ByVal v As Long) As Long\n"
+                 "  Twice = v * 2\nEnd Function\n"));
+  const std::string vbp = dir.Write("P.vbp", "Type=Exe\r\nForm=f.frm\r\n");
+  clsVBInfo info;
+  info.Settings().outDir = dir / "out";
+  info.Settings().crossReferences = true;
+  info.GetFileInfo(vbp);
+  ASSERT_TRUE(info.ReportWritten()) << info.FailureReason();
+  std::string path, reason;
+  ASSERT_TRUE(WriteRunProjectJson(info, vbp, ExportOptions{}, path, reason)) << reason;
+  rapidjson::Document doc;
+  doc.Parse(ReadFile(path).c_str());
+  ASSERT_FALSE(doc.HasParseError());
+  const rapidjson::Value& module = doc["modules"][0];
+  const rapidjson::Value& control = module["controls"][1];
+  EXPECT_EQ(Compact(control["handlers"]), "[\"cmdGo_Click\"]");
+  EXPECT_EQ(Compact(control["uses"]),
+            "[{\"file\":\"f.frm\",\"line\":7,\"column\":13,\"kind\":\"read\",\"from\":"
+            "\"frmA.cmdGo_Click\"}]");
+  const rapidjson::Value& click = module["declarations"][0];
+  EXPECT_EQ(Compact(click["calls"]), "[\"frmA.Twice\"]");
+  EXPECT_EQ(Compact(click["locals"][0]),
+            "{\"name\":\"n\",\"kind\":\"implicit\",\"line\":8,\"column\":3,\"uses\":[{\"file\":"
+            "\"f.frm\",\"line\":8,\"column\":3,\"kind\":\"write\",\"from\":\"frmA.cmdGo_Click\"},"
+            "{\"file\":\"f.frm\",\"line\":9,\"column\":10,\"kind\":\"read\",\"from\":"
+            "\"frmA.cmdGo_Click\"}],\"exposure\":\"used\"}");
+  const rapidjson::Value& twice = module["declarations"][1];
+  EXPECT_EQ(std::string(twice["exposure"].GetString()), "used");
+  EXPECT_EQ(Compact(twice["parameters"][0]["uses"]),
+            "[{\"file\":\"f.frm\",\"line\":12,\"column\":11,\"kind\":\"read\",\"from\":"
+            "\"frmA.Twice\"}]");
+  EXPECT_EQ(Compact(doc["external"]), "[{\"name\":\"MsgBox\",\"count\":1}]");
 }
 
 // The sample: what its code really uses, and a run whose report stays as it was.
