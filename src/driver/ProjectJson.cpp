@@ -773,12 +773,14 @@ void ExportWriter<Writer>::WriteUses(int32_t decl) {
   for (int32_t k = refs.useStart[c]; k < refs.useStart[c + 1]; ++k) {
     YieldPoint();
     const CrossUse& u = refs.uses[static_cast<size_t>(refs.useIndex[static_cast<size_t>(k)])];
+    // What the declaration itself says is left out: the file of its own module, the procedure of
+    // a local or parameter, and the kind "read".
     m_w.StartObject();
-    Member("file", m_fileTexts[static_cast<size_t>(u.module)]);
+    if (u.module != d.module) Member("file", m_fileTexts[static_cast<size_t>(u.module)]);
     Number("line", u.line);
     Number("column", u.column);
-    Member("kind", UseKindName(u.kind));
-    QualifiedMember("from", u.from);
+    if (u.kind != UseKind::kRead) Member("kind", UseKindName(u.kind));
+    if (u.from != d.parent || d.parent < 0) QualifiedMember("from", u.from);
     m_w.EndObject();
   }
   m_w.EndArray();

@@ -324,9 +324,11 @@ TEST(CrossReferences, TheExportCarriesUsesCallsAndExternalNames) {
   dir.Write("f.frm",
             Crlf("VERSION 5.00\nBegin VB.Form frmA\n   Begin VB.CommandButton cmdGo\n   End\nEnd\n"
                  "Attribute VB_Name = \"frmA\"\nPrivate Sub cmdGo_Click()\n  n = Twice(2)\n"
-                 "  MsgBox n\nEnd Sub\nPrivate Function Twice(ByVal v As Long) As Long\n"
+                 "  MsgBox n\nEnd Sub\nPublic Function Twice(ByVal v As Long) As Long\n"
                  "  Twice = v * 2\nEnd Function\n"));
-  const std::string vbp = dir.Write("P.vbp", "Type=Exe\r\nForm=f.frm\r\n");
+  dir.Write("a.bas",
+            Crlf("Attribute VB_Name = \"modA\"\nSub Go()\n  x = frmA.Twice(3)\nEnd Sub\n"));
+  const std::string vbp = dir.Write("P.vbp", "Type=Exe\r\nForm=f.frm\r\nModule=modA; a.bas\r\n");
   clsVBInfo info;
   info.Settings().outDir = dir / "out";
   info.Settings().crossReferences = true;
@@ -340,21 +342,19 @@ TEST(CrossReferences, TheExportCarriesUsesCallsAndExternalNames) {
   const rapidjson::Value& module = doc["modules"][0];
   const rapidjson::Value& control = module["controls"][1];
   EXPECT_EQ(Compact(control["handlers"]), "[\"cmdGo_Click\"]");
-  EXPECT_EQ(Compact(control["uses"]),
-            "[{\"file\":\"f.frm\",\"line\":7,\"column\":13,\"kind\":\"read\",\"from\":"
-            "\"frmA.cmdGo_Click\"}]");
+  EXPECT_EQ(Compact(control["uses"]), "[{\"line\":7,\"column\":13,\"from\":\"frmA.cmdGo_Click\"}]");
   const rapidjson::Value& click = module["declarations"][0];
   EXPECT_EQ(Compact(click["calls"]), "[\"frmA.Twice\"]");
   EXPECT_EQ(Compact(click["locals"][0]),
-            "{\"name\":\"n\",\"kind\":\"implicit\",\"line\":8,\"column\":3,\"uses\":[{\"file\":"
-            "\"f.frm\",\"line\":8,\"column\":3,\"kind\":\"write\",\"from\":\"frmA.cmdGo_Click\"},"
-            "{\"file\":\"f.frm\",\"line\":9,\"column\":10,\"kind\":\"read\",\"from\":"
-            "\"frmA.cmdGo_Click\"}],\"exposure\":\"used\"}");
+            "{\"name\":\"n\",\"kind\":\"implicit\",\"line\":8,\"column\":3,\"uses\":[{\"line\":8,"
+            "\"column\":3,\"kind\":\"write\"},{\"line\":9,\"column\":10}],\"exposure\":\"used\"}");
   const rapidjson::Value& twice = module["declarations"][1];
   EXPECT_EQ(std::string(twice["exposure"].GetString()), "used");
-  EXPECT_EQ(Compact(twice["parameters"][0]["uses"]),
-            "[{\"file\":\"f.frm\",\"line\":12,\"column\":11,\"kind\":\"read\",\"from\":"
-            "\"frmA.Twice\"}]");
+  EXPECT_EQ(Compact(twice["parameters"][0]["uses"]), "[{\"line\":12,\"column\":11}]");
+  // A use in another module names its file.
+  EXPECT_EQ(Compact(twice["uses"]),
+            "[{\"line\":8,\"column\":7,\"kind\":\"call\",\"from\":\"frmA.cmdGo_Click\"},{\"file\":"
+            "\"a.bas\",\"line\":3,\"column\":12,\"kind\":\"call\",\"from\":\"modA.Go\"}]");
   EXPECT_EQ(Compact(doc["external"]), "[{\"name\":\"MsgBox\",\"count\":1}]");
 }
 
