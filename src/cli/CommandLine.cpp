@@ -173,6 +173,7 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
     return UsageError(err, "--refs and --unused are separate questions");
   if (!questions.refs.empty() || questions.unused) {
     questions.jobs = options.jobs;
+    questions.leaveLastRunToExit = forExit;
     return RunReferences(projects, questions, out, err);
   }
   if ((questions.exposed || questions.fail) && !questions.unused)

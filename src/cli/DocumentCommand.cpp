@@ -93,16 +93,18 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
     }
   }
   out.flush();
-  if (in_options.leaveLastRunToExit) {
-    // The program ends right after this call. Freeing a large project's collections (millions
-    // of small records, hundreds of megabytes) block by block would only make the user wait;
-    // the system takes the whole address space back at once. So the driver, which holds the
-    // last run's collections, is let go of without being freed, still reachable through this
-    // pointer (volatile, so the store is kept and a leak checker finds the driver reachable).
-    [[maybe_unused]] static clsVBInfo* volatile s_oLeftToExit = nullptr;
-    s_oLeftToExit = info.release();
-  }
+  if (in_options.leaveLastRunToExit) LeaveRunToExit(info);
   return status;
+}
+
+void LeaveRunToExit(std::unique_ptr<clsVBInfo>& io_oInfo) {
+  // The program ends right after this call. Freeing a large project's collections (millions
+  // of small records, hundreds of megabytes) block by block would only make the user wait;
+  // the system takes the whole address space back at once. So the driver, which holds the
+  // last run's collections, is let go of without being freed, still reachable through this
+  // pointer (volatile, so the store is kept and a leak checker finds the driver reachable).
+  [[maybe_unused]] static clsVBInfo* volatile s_oLeftToExit = nullptr;
+  s_oLeftToExit = io_oInfo.release();
 }
 
 }  // namespace qs::cli

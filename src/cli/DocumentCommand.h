@@ -2,8 +2,13 @@
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
+
+namespace qs {
+class clsVBInfo;
+}
 
 namespace qs::cli {
 
@@ -31,6 +36,9 @@ struct DocumentOptions {
 /// was written, else 1.
 int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptions& in_options,
                 std::ostream& out, std::ostream& err);
+
+/// Lets go of the driver without freeing the last run's collections: the program ends right after.
+void LeaveRunToExit(std::unique_ptr<clsVBInfo>& io_oInfo);
 
 /// True when the file name's last suffix is "vbp" in any letter case (Server.VBP, a.b.vbp).
 bool HasProjectExtension(const std::string& in_sPath);

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "cli/DocumentCommand.h"
 #include "driver/ReferenceAnswers.h"
 #include "driver/clsVBInfo.h"
 
@@ -44,6 +45,7 @@ int RunReferences(const std::vector<std::string>& in_projects, const ReferencesO
     }
   }
   out.flush();
+  if (in_options.leaveLastRunToExit) LeaveRunToExit(info);
   return status;
 }
 

@@ -16,6 +16,8 @@ struct ReferencesOptions {
   /// --fail: exit 1 when --unused printed a line.
   bool fail = false;
   unsigned jobs = 0;
+  /// The program ends right after the call: the last run is left to the system (LeaveRunToExit).
+  bool leaveLastRunToExit = false;
 };
 
 /// Answers the question for each project in turn, writing no report. Returns the exit status:

@@ -1,3 +1,5 @@
 #include "cli/CommandLine.h"
 
-int main(int argc, char** argv) { return qs::cli::Run(argc, argv); }
+int main(int argc, char** argv) {
+  return qs::cli::Run(argc, argv);
+}

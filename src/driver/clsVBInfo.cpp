@@ -3,6 +3,7 @@
 #include <exception>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #include "driver/ItemPathResolver.h"
 #include "driver/ProgramInfo.h"
@@ -61,6 +62,30 @@ std::string PathInProject(const std::string& in_sFound, const std::string& in_sP
 std::string ProjectFailure(LoadError in_eReason) {
   return std::string("project file ") + LoadErrorText(in_eReason);
 }
+
+// A thread joined when it goes out of scope (also when the run ends by an exception); a thread
+// that cannot be started runs its work on the caller's thread instead.
+class JoinedThread {
+ public:
+  JoinedThread() = default;
+  JoinedThread(const JoinedThread&) = delete;
+  JoinedThread& operator=(const JoinedThread&) = delete;
+  ~JoinedThread() {
+    if (m_thread.joinable()) m_thread.join();
+  }
+  template <class Work>
+  void Start(const Work& in_fWork) {
+    try {
+      m_thread = std::thread(in_fWork);
+    } catch (const std::system_error&) {
+      // No thread: the caller does the work itself, before going on.
+      in_fWork();
+    }
+  }
+
+ private:
+  std::thread m_thread;
+};
 
 }  // namespace
 
@@ -171,16 +196,33 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   m_oRun.ClearCurrentModule();
   m_oRun.g_oSymTable.reset();
   RunSecondPass(m_oRun, *m_oFileTypes);
-  if (m_settings.crossReferences)
-    ResolveCrossReferences(*m_oFileTypes, m_oRun.g_oSymTable.get(), m_oRun.GetProjectName(),
-                           *m_oRefs);
-  m_runCompleted = true;
-
-  if (!m_settings.writeReport) {
-    m_detailsAhead.clear();
-    return;
+  // The cross references are resolved on a thread of their own while the report is written:
+  // both only read the analysis.
+  std::exception_ptr refsError;
+  const auto resolve = [this, &refsError] {
+    try {
+      const StopFlagScope stopFlag(&m_stop);
+      ResolveCrossReferences(*m_oFileTypes, m_oRun.g_oSymTable.get(), m_oRun.GetProjectName(),
+                             *m_oRefs);
+    } catch (...) {
+      // Rethrown on the run's thread once the report is written: the run fails (or stops) as if
+      // it had failed there.
+      refsError = std::current_exception();
+    }
+  };
+  {
+    JoinedThread refs;
+    if (m_settings.crossReferences) {
+      if (m_settings.writeReport) {
+        refs.Start(resolve);
+      } else {
+        resolve();
+      }
+    }
+    if (m_settings.writeReport) m_reportWritten = WriteReport();
   }
-  m_reportWritten = WriteReport();
+  if (refsError) std::rethrow_exception(refsError);
+  m_runCompleted = true;
   // What the report did not take (a failed report, a module the table lost).
   m_detailsAhead.clear();
 }

@@ -4,7 +4,9 @@
 // vector: no use owns memory of its own.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -96,13 +98,14 @@ struct CrossModule {
 struct CrossReferences {
   std::vector<CrossModule> modules;  ///< in the project file's order
   std::vector<CrossDeclaration> decls;
-  std::vector<CrossUse> uses;  ///< in file order: modules in order, then position
+  /// In file order: modules in order, then position. A deque: growing it moves no use.
+  std::deque<CrossUse> uses;
   /// Names the project does not declare, with their use counts, in order of first use.
   std::vector<std::pair<std::string, uint32_t>> external;
   uint64_t unresolvedMembers = 0;  ///< members of owners whose type is unknown
   uint64_t ambiguous = 0;          ///< names two standard modules declare Public
-  /// The declaration of each analysis record, and of each control record of a header.
-  std::unordered_map<const void*, int32_t> declOf;
+  /// The declaration of each analysis record, and of each control record of a header, sorted.
+  std::vector<std::pair<const void*, int32_t>> declOf;
   /// Uses per declaration: those of declaration d are useIndex[useStart[d] .. useStart[d+1]).
   std::vector<int32_t> useStart;
   std::vector<int32_t> useIndex;
@@ -116,8 +119,9 @@ struct CrossReferences {
 
   /// The declaration of an analysis or control record; -1 when it has none.
   int32_t DeclOf(const void* in_pRecord) const {
-    const auto it = declOf.find(in_pRecord);
-    return it == declOf.end() ? -1 : it->second;
+    const auto it = std::lower_bound(declOf.begin(), declOf.end(),
+                                     std::pair<const void*, int32_t>(in_pRecord, INT32_MIN));
+    return it == declOf.end() || it->first != in_pRecord ? -1 : it->second;
   }
   /// "Module.Name", "Module.Procedure.Name" or "Module.Type.Member" of a declaration.
   std::string QualifiedName(int32_t in_lDecl) const;

@@ -28,12 +28,10 @@ namespace {
 // names, a type's or an enumeration's members are keyed by that declaration's id).
 constexpr int32_t kPublicScope = -1;  // Public names of standard modules, Public enumerations
 constexpr int32_t kModuleScope = -2;  // module names
-// Name spaces: names, a procedure's labels, the types and enumerations As may name, and the
-// first declaration of a name and kind (kTwins + kind) that an #If twin is made one with.
+// Name spaces: names, a procedure's labels, the types and enumerations As may name.
 constexpr int32_t kNames = 0;
 constexpr int32_t kLabels = 1;
 constexpr int32_t kTypes = 2;
-constexpr int32_t kTwins = 16;
 
 constexpr int32_t kNoDecl = -1;
 constexpr int32_t kPending = -2;  // a use whose declaration is settled at the procedure's end
@@ -61,7 +59,10 @@ struct Tok {
   int32_t pos;
   int32_t code;
   int32_t line;
-  int32_t column;
+  int32_t column;     // 0 until worked out (ColumnOf): most tokens never need it
+  int32_t lineStart;  // the first position of the token's physical line
+  int32_t colPos;     // the position the column is counted to (a bracketed name's first byte)
+  int32_t colAdd;
   std::string_view name;  // the name of a word (a bracketed name without its brackets)
 };
 
@@ -104,7 +105,12 @@ class Resolver {
   int32_t AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_view name, int32_t module,
                   int32_t parent, int32_t pos);
   void Insert(int32_t scope, int32_t decl, int32_t space = kNames);
-  int32_t Find(int32_t scope, std::string_view name, int32_t space = kNames) const;
+  int32_t Find(int32_t scope, std::string_view name, int32_t space = kNames) const {
+    return FindHashed(scope, name, HashNoCase1252(name), space);
+  }
+  /// Find with the name's hash (HashNoCase1252) worked out once for several scopes.
+  int32_t FindHashed(int32_t scope, std::string_view name, size_t nameHash,
+                     int32_t space = kNames) const;
   int32_t Canonical(int32_t decl) const { return m_out.decls[static_cast<size_t>(decl)].canonical; }
   void AddModuleDecls(int32_t m);
   void AddEntryList(int32_t m, const std::shared_ptr<ClsEntry>& list, DeclKind kind,
@@ -115,7 +121,7 @@ class Resolver {
   // Lookup.
   int32_t Best(int32_t node) const;
   int32_t Property(int32_t scope, std::string_view name, DeclKind want) const;
-  int32_t LookupPlain(std::string_view name, bool& ambiguous) const;
+  int32_t LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope) const;
   int32_t LookupType(std::string_view name, int32_t moduleDecl) const;
   int32_t TypeOwner(int32_t decl);
   int32_t ResolveTypeName(std::string_view type, int32_t module);
@@ -138,21 +144,39 @@ class Resolver {
   void Handler(int32_t proc);
   int32_t AddUse(int32_t decl, const Tok& t, UseKind kind);
   UseKind KindOf(int32_t decl) const;
+  /// The 1-based byte column of the position on the line starting at lineStart; counted on from
+  /// the last column asked for on the same line.
+  int32_t ColumnOf(int32_t lineStart, int32_t pos);
+  int32_t m_colLine = -1;
+  int32_t m_colPos = 0;
+  int32_t m_colValue = 1;
   void CountExternal(std::string_view name);
   void Finish();
   void ComputeExposure();
 
   std::string_view m_project;
   CrossReferences& m_out;
-  std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_names;  // head node
+  // The name table: open addressing, one slot per (scope, name space, name), each the head of a
+  // chain of the declarations bearing the name there. No allocation per entry.
+  struct Slot {
+    uint32_t hash = 0;
+    int32_t scopeKey = 0;  // scope * 4 + name space
+    int32_t head = -1;     // first node; -1 for an empty slot
+  };
   struct Node {
     int32_t decl;
     int32_t next;
+    int32_t tail;  // the chain's last node (kept in its first node)
   };
+  size_t SlotOf(int32_t scopeKey, std::string_view name, uint32_t hash) const;
+  void Grow();
+  std::vector<Slot> m_slots;
+  size_t m_used = 0;
   std::vector<Node> m_nodes;
-  std::vector<int32_t> m_tail;    // last node of each chain, by head node
   std::vector<int32_t> m_typeOf;  // cached TypeOwner, -3 before it is worked out
   std::vector<std::pair<int32_t, int32_t>> m_places;  // (position, decl) of the module walked
+  size_t m_placeCursor = 0;  // the first place at or after the name being read
+  std::vector<std::pair<int32_t, int32_t>> m_declRange;  // each module's declarations [first, end)
   std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_external;
   std::deque<std::string> m_ownedNames;  // bracketed names spread over several tokens
   std::unordered_map<int32_t, std::string_view> m_controlType;
@@ -199,37 +223,76 @@ int32_t Resolver::AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_v
   d.kind = kind;
   d.canonical = id;
   m_typeOf.push_back(-3);
-  // A name declared again with the same kind by the same owner is a twin of an #If block: one
-  // declaration for the cross references.
-  if (kind != DeclKind::kModule && kind != DeclKind::kControl) {
-    const int32_t owner = parent >= 0 ? Canonical(parent) : -1 - module;
-    const auto [it, added] =
-        m_names.try_emplace(NameKey{owner, name, kTwins + static_cast<int32_t>(kind)}, id);
-    if (!added) m_out.decls[static_cast<size_t>(id)].canonical = it->second;
-  }
-  if (entry) m_out.declOf.emplace(entry, id);
-  if (pos >= 0) m_places.emplace_back(pos, id);
+  if (entry) m_out.declOf.emplace_back(entry, id);
   return id;
 }
 
-int32_t Resolver::Find(int32_t scope, std::string_view name, int32_t space) const {
-  const auto it = m_names.find(NameKey{scope, name, space});
-  return it == m_names.end() ? -1 : it->second;
+size_t Resolver::SlotOf(int32_t scopeKey, std::string_view name, uint32_t hash) const {
+  const size_t mask = m_slots.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    const Slot& slot = m_slots[i];
+    if (slot.head < 0) return i;
+    if (slot.hash == hash && slot.scopeKey == scopeKey &&
+        EqualsNoCase1252(
+            m_out.decls[static_cast<size_t>(m_nodes[static_cast<size_t>(slot.head)].decl)].name,
+            name))
+      return i;
+  }
 }
 
-// Appends the declaration to the chain of its name in the scope; a twin stays out (its first
-// declaration stands for it).
+void Resolver::Grow() {
+  std::vector<Slot> old(std::max<size_t>(1024, m_slots.size() * 2));
+  old.swap(m_slots);
+  const size_t mask = m_slots.size() - 1;
+  for (const Slot& slot : old) {
+    if (slot.head < 0) continue;
+    size_t i = slot.hash & mask;
+    while (m_slots[i].head >= 0) i = (i + 1) & mask;
+    m_slots[i] = slot;
+  }
+}
+
+int32_t Resolver::FindHashed(int32_t scope, std::string_view name, size_t nameHash,
+                             int32_t space) const {
+  if (m_slots.empty()) return -1;
+  const int32_t key = scope * 4 + space;
+  const auto hash = static_cast<uint32_t>(nameHash ^ static_cast<uint32_t>(key) * 0x9E3779B1u);
+  return m_slots[SlotOf(key, name, hash)].head;
+}
+
+// Appends the declaration to the chain of its name in the scope. A name declared again with the
+// same kind by the same owner in a scope of its module is a twin of an #If block (the twins follow
+// each other in the chain): one declaration for the cross references, so it stays out.
 void Resolver::Insert(int32_t scope, int32_t decl, int32_t space) {
   if (Canonical(decl) != decl) return;
+  if ((m_used + 1) * 4 > m_slots.size() * 3) Grow();
+  CrossDeclaration& d = m_out.decls[static_cast<size_t>(decl)];
+  const int32_t key = scope * 4 + space;
+  const auto hash =
+      static_cast<uint32_t>(HashNoCase1252(d.name) ^ static_cast<uint32_t>(key) * 0x9E3779B1u);
+  Slot& slot = m_slots[SlotOf(key, d.name, hash)];
   const auto node = static_cast<int32_t>(m_nodes.size());
-  m_nodes.push_back({decl, -1});
-  const auto [it, added] =
-      m_names.try_emplace(NameKey{scope, m_out.decls[static_cast<size_t>(decl)].name, space}, node);
-  m_tail.push_back(node);
-  if (added) return;
-  int32_t& tail = m_tail[static_cast<size_t>(it->second)];
-  m_nodes[static_cast<size_t>(tail)].next = node;
-  tail = node;
+  if (slot.head < 0) {
+    slot = Slot{hash, key, node};
+    ++m_used;
+    m_nodes.push_back({decl, -1, node});
+    return;
+  }
+  Node& head = m_nodes[static_cast<size_t>(slot.head)];
+  if (scope >= 0) {
+    const CrossDeclaration& o =
+        m_out.decls[static_cast<size_t>(m_nodes[static_cast<size_t>(head.tail)].decl)];
+    const int32_t parent = d.parent >= 0 ? Canonical(d.parent) : -1;
+    const int32_t otherParent = o.parent >= 0 ? Canonical(o.parent) : -1;
+    if (o.kind == d.kind && o.module == d.module && parent == otherParent &&
+        d.kind != DeclKind::kControl) {
+      d.canonical = o.canonical;
+      return;
+    }
+  }
+  m_nodes[static_cast<size_t>(head.tail)].next = node;
+  head.tail = node;
+  m_nodes.push_back({decl, -1, node});
 }
 
 void Resolver::AddProcedureNames(int32_t proc, const ClsEntryPtr& e) {
@@ -317,12 +380,12 @@ void Resolver::AddControls(int32_t m) {
     if (const int32_t n = Find(mod.decl, r->sName); n >= 0) {
       const int32_t d = m_nodes[static_cast<size_t>(n)].decl;
       if (m_out.decls[static_cast<size_t>(d)].kind == DeclKind::kControl) {
-        m_out.declOf.emplace(r, d);
+        m_out.declOf.emplace_back(r, d);
         continue;
       }
     }
     const int32_t id = AddDecl(DeclKind::kControl, nullptr, r->sName, m, -1, r->lPtr);
-    m_out.declOf.emplace(r, id);
+    m_out.declOf.emplace_back(r, id);
     m_controlType.emplace(id, r->sType);
     Insert(mod.decl, id);
   }
@@ -369,12 +432,17 @@ int32_t Resolver::Property(int32_t scope, std::string_view name, DeclKind want) 
   return fallback;
 }
 
-int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous) const {
+int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope) const {
   ambiguous = false;
-  if (m_scope >= 0)
-    if (const int32_t n = Find(m_scope, name); n >= 0) return Best(n);
-  if (const int32_t n = Find(m_moduleDecl, name); n >= 0) return Best(n);
-  if (const int32_t n = Find(kPublicScope, name); n >= 0) {
+  const size_t h = HashNoCase1252(name);
+  for (const int32_t scope : {m_scope, m_moduleDecl}) {
+    if (scope < 0) continue;
+    if (const int32_t n = FindHashed(scope, name, h); n >= 0) {
+      out_scope = scope;
+      return Best(n);
+    }
+  }
+  if (const int32_t n = FindHashed(kPublicScope, name, h); n >= 0) {
     const int32_t d = Best(n);
     // Declared Public by two modules (and not by the using one): ambiguous.
     for (int32_t k = n; k >= 0; k = m_nodes[static_cast<size_t>(k)].next) {
@@ -384,9 +452,11 @@ int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous) const {
         return kNoDecl;
       }
     }
+    out_scope = kPublicScope;
     return d;
   }
-  if (const int32_t n = Find(kModuleScope, name); n >= 0) return Best(n);
+  out_scope = kModuleScope;
+  if (const int32_t n = FindHashed(kModuleScope, name, h); n >= 0) return Best(n);
   return kNoDecl;
 }
 
@@ -451,6 +521,20 @@ void Resolver::CountExternal(std::string_view name) {
   ++m_out.external[static_cast<size_t>(it->second)].second;
 }
 
+int32_t Resolver::ColumnOf(int32_t lineStart, int32_t pos) {
+  int32_t from = lineStart;
+  int32_t column = 1;
+  if (m_colLine == lineStart && m_colPos <= pos) {
+    from = m_colPos;
+    column = m_colValue;
+  }
+  for (int32_t p = from; p < pos; ++p) column += m_ts->TokenLenAt(p);
+  m_colLine = lineStart;
+  m_colPos = pos;
+  m_colValue = column;
+  return column;
+}
+
 UseKind Resolver::KindOf(int32_t decl) const {
   switch (m_out.decls[static_cast<size_t>(decl)].kind) {
     case DeclKind::kSub:
@@ -471,7 +555,7 @@ int32_t Resolver::AddUse(int32_t decl, const Tok& t, UseKind kind) {
   u.module = m_module;
   u.pos = t.pos;
   u.line = t.line;
-  u.column = t.column;
+  u.column = t.column > 0 ? t.column : ColumnOf(t.lineStart, t.colPos) + t.colAdd;
   u.decl = decl >= 0 ? m_out.decls[static_cast<size_t>(decl)].canonical : decl;
   u.from = m_proc >= 0 ? m_proc : m_moduleDecl;
   u.kind = kind;
@@ -479,8 +563,7 @@ int32_t Resolver::AddUse(int32_t decl, const Tok& t, UseKind kind) {
 }
 
 void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
-  m_activeX = items.ProjectType == "OleDll" || items.ProjectType == "OleExe" ||
-              items.ProjectType == "Control" || EqualsNoCase1252(items.ProjectType, "OleDll") ||
+  m_activeX = EqualsNoCase1252(items.ProjectType, "OleDll") ||
               EqualsNoCase1252(items.ProjectType, "OleExe") ||
               EqualsNoCase1252(items.ProjectType, "Control");
   m_startup = items.StartupForm;
@@ -493,7 +576,7 @@ void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
   }
   std::stable_sort(order.begin(), order.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<const ClsSymEntry*> claimed;
+  std::unordered_set<const ClsSymEntry*> claimed;
   for (const auto& [place, item] : order) {
     YieldPoint();
     CrossModule& mod = m_out.modules.emplace_back();
@@ -502,9 +585,7 @@ void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
     mod.header = item->VBHeader().get();
     if (mod.header && table) {
       mod.entry = table->Item(std::string_view(mod.header->sVBTableName)).get();
-      if (mod.entry && std::find(claimed.begin(), claimed.end(), mod.entry) != claimed.end())
-        mod.entry = nullptr;
-      if (mod.entry) claimed.push_back(mod.entry);
+      if (mod.entry && !claimed.insert(mod.entry).second) mod.entry = nullptr;
     }
     const std::string_view name = mod.header && !mod.header->sVBTableName.empty()
                                       ? std::string_view(mod.header->sVBTableName)
@@ -515,12 +596,36 @@ void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
     m_out.decls.back().isPublic = true;
     Insert(kModuleScope, mod.decl);
   }
+  // Room for every declaration the records hold (labels and implicit locals come on top), so
+  // that the tables are not copied while they grow.
+  size_t expected = m_out.decls.size();
+  for (const CrossModule& mod : m_out.modules) {
+    if (mod.header) expected += static_cast<size_t>(mod.header->Controls().Count());
+    if (!mod.entry) continue;
+    const ClsSymEntry& e = *mod.entry;
+    for (const auto* list : {&e.EVar, &e.EConst, &e.ESub, &e.EFunction, &e.EProperty, &e.EType,
+                             &e.EEnum, &e.EEvent, &e.EDeclare}) {
+      if (!*list) continue;
+      for (const auto& d : **list) {
+        if (!d) continue;
+        expected += 1;
+        for (const auto* inner : {&d->Parameters, &d->EVar, &d->EConst})
+          if (*inner) expected += static_cast<size_t>((*inner)->Count());
+      }
+    }
+  }
+  expected += expected / 8;
+  m_out.decls.reserve(expected);
+  m_out.declOf.reserve(expected);
+  m_typeOf.reserve(expected);
+  m_nodes.reserve(expected * 3 / 2);
   for (size_t m = 0; m < m_out.modules.size(); ++m) {
     YieldPoint();
     m_ts = m_out.modules[m].header ? m_out.modules[m].header->TokenStream.get() : nullptr;
+    const auto first = static_cast<int32_t>(m_out.decls.size());
     AddModuleDecls(static_cast<int32_t>(m));
+    m_declRange.emplace_back(first, static_cast<int32_t>(m_out.decls.size()));
   }
-  m_places.clear();
   for (size_t m = 0; m < m_out.modules.size(); ++m) WalkModule(static_cast<int32_t>(m));
   Finish();
 }
@@ -538,32 +643,35 @@ void Resolver::WalkModule(int32_t m) {
   if (!m_ts) return;
   // The declarations with places in this file, by position.
   m_places.clear();
-  for (size_t d = 0; d < m_out.decls.size(); ++d) {
-    const CrossDeclaration& decl = m_out.decls[d];
-    if (decl.module == m && decl.pos >= 0) m_places.emplace_back(decl.pos, static_cast<int32_t>(d));
+  if (mod.header->AttributePtr > 0) m_places.emplace_back(mod.header->AttributePtr, mod.decl);
+  const auto [first, end] = m_declRange[static_cast<size_t>(m)];
+  for (int32_t d = first; d < end; ++d) {
+    const CrossDeclaration& decl = m_out.decls[static_cast<size_t>(d)];
+    if (decl.pos >= 0) m_places.emplace_back(decl.pos, d);
   }
   std::sort(m_places.begin(), m_places.end());
   size_t nextPlace = 0;
+  m_placeCursor = 0;
 
   const clsTokenStream& ts = *m_ts;
   const int32_t count = ts.Count();
   const int32_t codeStart = mod.header->CodePtr > 0 ? std::min(mod.header->CodePtr, count) : 0;
   int32_t line = 1;
-  int32_t column = 1;
+  int32_t lineStart = 0;
   bool lineJoined = false;
+  m_colLine = -1;
   for (int32_t p = 0; p < count; ++p) {
     YieldPoint();
     const int32_t code = ts.TokenCodeAt(p);
-    const int32_t len = ts.TokenLenAt(p);
     // A bracketed name in code ("[_First]") is placed at the name inside.
     while (nextPlace < m_places.size() && m_places[nextPlace].first <= p) {
       if (m_places[nextPlace].first == p) {
         CrossDeclaration& d = m_out.decls[static_cast<size_t>(m_places[nextPlace].second)];
         d.line = line;
         d.column =
-            column + (code == '[' || (code == TokIdentifier && ts.TokenStringAt(p).starts_with("["))
-                          ? 1
-                          : 0);
+            ColumnOf(lineStart, p) +
+            (code == '[' || (code == TokIdentifier && ts.TokenStringAt(p).starts_with("[")) ? 1
+                                                                                            : 0);
       }
       ++nextPlace;
     }
@@ -579,7 +687,7 @@ void Resolver::WalkModule(int32_t m) {
         }
       }
       ++line;
-      column = 1;
+      lineStart = p + 1;
       continue;
     }
     if (p < codeStart && (code == ClsVB_Exposed || code == FrmVB_Exposed)) {
@@ -589,14 +697,14 @@ void Resolver::WalkModule(int32_t m) {
       mod.exposed = EqualsNoCase1252(ts.TokenStringAt(q), "True");
     }
     if (p >= codeStart && code != TokWhiteSpace && code != TokComment && code != TokUndefined) {
-      Tok t{p, code, line, column, {}};
+      Tok t{p, code, line, 0, lineStart, p, 0, {}};
       if (IsWordCode(code)) {
         t.name = ts.TokenStringAt(p);
         if (t.name.size() > 1 && t.name.front() == '[') {
           // A bracketed name of a form's code: one token with its brackets.
           t.name.remove_prefix(1);
           if (!t.name.empty() && t.name.back() == ']') t.name.remove_suffix(1);
-          t.column += 1;
+          t.colAdd = 1;
           t.code = TokIdentifier;
         }
       } else if (code == ']' && m_toks.size() >= 2) {
@@ -610,18 +718,17 @@ void Resolver::WalkModule(int32_t m) {
             name.append(ts.TokenStringAt(m_toks[k].pos));
           Tok merged = m_toks[open - 1];
           merged.code = TokIdentifier;
-          merged.column = m_toks[open].column;
           merged.line = m_toks[open].line;
+          merged.lineStart = m_toks[open].lineStart;
+          merged.colPos = m_toks[open].pos;
           merged.name = m_ownedNames.emplace_back(std::move(name));
           m_toks.resize(open - 1);
           m_toks.push_back(merged);
-          column += len;
           continue;
         }
       }
       m_toks.push_back(t);
     }
-    column += len;
   }
   if (!m_toks.empty()) ProcessLine();
   m_toks.clear();
@@ -668,7 +775,7 @@ void Resolver::Label(const Tok& t) {
   CrossDeclaration& d = m_out.decls[static_cast<size_t>(id)];
   d.pos = t.pos;
   d.line = t.line;
-  d.column = t.column;
+  d.column = ColumnOf(t.lineStart, t.colPos) + t.colAdd;
   Insert(m_scope, id, kLabels);
 }
 
@@ -949,12 +1056,7 @@ void Resolver::Head(const Tok& t, bool typeContext, Chain& cur) {
     d = LookupType(t.name, m_moduleDecl);
     cur.scope = m_moduleDecl;
   } else {
-    d = LookupPlain(t.name, ambiguous);
-    if (d >= 0)
-      cur.scope = m_scope >= 0 && Find(m_scope, t.name) >= 0                      ? m_scope
-                  : Find(m_moduleDecl, t.name) >= 0                               ? m_moduleDecl
-                  : m_out.decls[static_cast<size_t>(d)].kind == DeclKind::kModule ? kModuleScope
-                                                                                  : kPublicScope;
+    d = LookupPlain(t.name, ambiguous, cur.scope);
   }
   if (d >= 0) {
     cur.use = AddUse(d, t, KindOf(d));
@@ -1105,9 +1207,11 @@ Chain Resolver::Walk(size_t from, size_t to, int mode) {
       cur = Chain{};
       continue;
     }
-    const auto place =
-        std::lower_bound(m_places.begin(), m_places.end(), std::make_pair(t.pos, INT32_MIN));
-    const bool declared = place != m_places.end() && place->first == t.pos;
+    // Names are read in file order, so the declarations' places are passed once.
+    if (m_placeCursor > 0 && m_places[m_placeCursor - 1].first >= t.pos) m_placeCursor = 0;
+    while (m_placeCursor < m_places.size() && m_places[m_placeCursor].first < t.pos)
+      ++m_placeCursor;
+    const bool declared = m_placeCursor < m_places.size() && m_places[m_placeCursor].first == t.pos;
     if (declared || declarator) {
       declarator = false;
       cur = Chain{};
@@ -1138,7 +1242,7 @@ void Resolver::Handler(int32_t proc) {
   CrossDeclaration& d = m_out.decls[static_cast<size_t>(proc)];
   const std::string_view name = d.name;
   const int32_t itemType = m_out.modules[static_cast<size_t>(m_module)].itemType;
-  const Tok at{d.pos, TokIdentifier, d.line, d.column, name};
+  const Tok at{d.pos, TokIdentifier, d.line, d.column, 0, d.pos, 0, name};
   for (size_t u = name.find('_'); u != std::string_view::npos && u + 1 < name.size();
        u = name.find('_', u + 1)) {
     const std::string_view prefix = name.substr(0, u);
@@ -1236,9 +1340,13 @@ void Resolver::Finish() {
   auto& uses = m_out.uses;
   uses.erase(std::remove_if(uses.begin(), uses.end(), [](const CrossUse& u) { return u.decl < 0; }),
              uses.end());
-  std::stable_sort(uses.begin(), uses.end(), [](const CrossUse& a, const CrossUse& b) {
+  // The walk records uses in file order; a name has one use at most, so positions are unique.
+  const auto inFileOrder = [](const CrossUse& a, const CrossUse& b) {
     return a.module != b.module ? a.module < b.module : a.pos < b.pos;
-  });
+  };
+  if (!std::is_sorted(uses.begin(), uses.end(), inFileOrder))
+    std::sort(uses.begin(), uses.end(), inFileOrder);
+  std::sort(m_out.declOf.begin(), m_out.declOf.end());
   const size_t nd = m_out.decls.size();
   m_out.useStart.assign(nd + 1, 0);
   for (const CrossUse& u : uses) ++m_out.useStart[static_cast<size_t>(u.decl) + 1];
