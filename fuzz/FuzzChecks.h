@@ -134,13 +134,12 @@ inline std::string CheckCodeScan(std::string_view input) {
   return result;
 }
 
-/// A whole run on the project the bytes split into (ProjectSplit.h), written under in_scratch
-/// (emptied first). Any readable project file gives a complete report, the events come once each,
-/// and no temporary file is left beside the report.
-inline std::string CheckWholeRun(std::string_view bytes, const std::filesystem::path& in_scratch) {
+/// Writes the project the bytes split into (ProjectSplit.h) under in_scratch / "p" (the scratch
+/// folder emptied first) and returns that folder.
+inline std::filesystem::path WriteSplitProject(std::string_view bytes,
+                                               const std::filesystem::path& in_scratch) {
   namespace fs = std::filesystem;
   const fs::path project = in_scratch / "p";
-  const fs::path out = in_scratch / "out";
   std::error_code ec;
   fs::remove_all(in_scratch, ec);
   fs::create_directories(project, ec);
@@ -149,6 +148,17 @@ inline std::string CheckWholeRun(std::string_view bytes, const std::filesystem::
     fs::create_directories(p.parent_path(), ec);
     std::ofstream(p, std::ios::binary) << body;
   }
+  return project;
+}
+
+/// A whole run on the project the bytes split into (ProjectSplit.h), written under in_scratch
+/// (emptied first). Any readable project file gives a complete report, the events come once each,
+/// and no temporary file is left beside the report.
+inline std::string CheckWholeRun(std::string_view bytes, const std::filesystem::path& in_scratch) {
+  namespace fs = std::filesystem;
+  const fs::path project = WriteSplitProject(bytes, in_scratch);
+  const fs::path out = in_scratch / "out";
+  std::error_code ec;
 
   clsVBInfo info;
   info.Settings().outDir = out.string();
@@ -173,16 +183,7 @@ inline std::string CheckWholeRun(std::string_view bytes, const std::filesystem::
 /// declaration and a place, uses come in file order, and the answers end normally.
 inline std::string CheckCrossReferences(std::string_view bytes,
                                         const std::filesystem::path& in_scratch) {
-  namespace fs = std::filesystem;
-  const fs::path project = in_scratch / "p";
-  std::error_code ec;
-  fs::remove_all(in_scratch, ec);
-  fs::create_directories(project, ec);
-  for (const auto& [name, body] : SplitProject(bytes)) {
-    const fs::path p = project / name;
-    fs::create_directories(p.parent_path(), ec);
-    std::ofstream(p, std::ios::binary) << body;
-  }
+  const std::filesystem::path project = WriteSplitProject(bytes, in_scratch);
   clsVBInfo info;
   info.Settings().crossReferences = true;
   info.Settings().writeReport = false;

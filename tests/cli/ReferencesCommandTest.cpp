@@ -37,8 +37,10 @@ TEST(ReferencesCommand, QuestionsAnswerWithTheirExitStatusesAndWriteNoReport) {
     std::string errStart;
   };
   const Case cases[] = {
-      {{"--refs=modA.Go"}, 0,
-       folder + "a.bas:2:12: declaration: Public Sub Go()\n" + folder + "b.bas:3:8: call: modA.Go\n",
+      {{"--refs=modA.Go"},
+       0,
+       folder + "a.bas:2:12: declaration: Public Sub Go()\n" + folder +
+           "b.bas:3:8: call: modA.Go\n",
        ""},
       {{"--refs", "modB.Go"}, 0, folder + "b.bas:2:12: declaration: Public Sub Go()\n", ""},
       {{"--refs=Go"}, 2, "", folder + "a.bas:2:12: declaration: Public Sub Go()\n"},

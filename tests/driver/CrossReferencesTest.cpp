@@ -3,13 +3,13 @@
 // project's answers; and inputs that would tempt a resolver into quadratic work or deep recursion.
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
-#include <rapidjson/writer.h>
 
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "JsonText.h"
 #include "TestFolder.h"
 #include "driver/ProjectJson.h"
 #include "driver/ReferenceAnswers.h"
@@ -20,24 +20,10 @@
 namespace qs {
 namespace {
 
+using test::Compact;
+using test::Crlf;
 using test::ReadFile;
 using test::TestFolder;
-
-std::string Compact(const rapidjson::Value& v) {
-  rapidjson::StringBuffer buffer;
-  rapidjson::Writer<rapidjson::StringBuffer> w(buffer);
-  v.Accept(w);
-  return buffer.GetString();
-}
-
-std::string Crlf(const std::string& lf) {
-  std::string out;
-  for (char c : lf) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
 
 struct Case {
   const char* name;
