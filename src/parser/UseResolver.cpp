@@ -1192,6 +1192,10 @@ Chain Resolver::Walk(size_t from, size_t to, int mode) {
       if (code != '*') typeContext = false;
       continue;
     }
+    if (t.name.empty()) {  // "[]": no name
+      cur = Chain{};
+      continue;
+    }
     // A number, or the digits of a hexadecimal or octal literal (&H10, &O7).
     if (StartsWithDigit(t.name) ||
         (k > from && m_toks[k - 1].code == '&' && m_toks[k - 1].pos + 1 == t.pos &&
@@ -1384,6 +1388,14 @@ void Resolver::Finish() {
 
 void Resolver::ComputeExposure() {
   const bool startupMain = EqualsNoCase1252(m_startup, "Sub Main");
+  // A Public member of an exposed class, user control or document of an ActiveX project: outside
+  // callers may use it, and its signature is not the project's to change.
+  const auto exposed = [this](const CrossDeclaration& d) {
+    const CrossModule& mod = m_out.modules[static_cast<size_t>(d.module)];
+    return m_activeX && d.parent < 0 && d.kind != DeclKind::kModule && d.isPublic && mod.exposed &&
+           (mod.itemType == kItemClass || mod.itemType == kItemUserControl ||
+            mod.itemType == kItemUserDocument);
+  };
   for (size_t i = 0; i < m_out.decls.size(); ++i) {
     CrossDeclaration& d = m_out.decls[i];
     const CrossModule& mod = m_out.modules[static_cast<size_t>(d.module)];
@@ -1405,11 +1417,9 @@ void Resolver::ComputeExposure() {
       d.exposure = Exposure::kKept;
     } else if (parent && d.kind == DeclKind::kParameter &&
                (parent->handler || parent->kind == DeclKind::kEvent ||
-                parent->kind == DeclKind::kDeclare || parent->exposure == Exposure::kExposed)) {
+                parent->kind == DeclKind::kDeclare || exposed(*parent))) {
       d.exposure = Exposure::kKept;
-    } else if (m_activeX && !parent && d.isPublic && mod.exposed &&
-               (mod.itemType == kItemClass || mod.itemType == kItemUserControl ||
-                mod.itemType == kItemUserDocument)) {
+    } else if (exposed(d)) {
       d.exposure = Exposure::kExposed;
     } else {
       d.exposure = Exposure::kUnused;

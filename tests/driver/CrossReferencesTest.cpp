@@ -258,12 +258,14 @@ const Case kCases[] = {
      "a.bas:13:12: unused parameter modA.Helper.x\n"
      "c.cls:6:12: unused sub clsC.Api\n"
      "f.frm:5:19: unused control frmF.lblNote\n"},
-    {"exposed in an ActiveX project: Public members of exposed classes, not of modules or Friend",
+    {"exposed in an ActiveX project: Public members of exposed classes (their parameters kept), "
+     "not of modules or Friend",
      "Type=OleDll\nModule=modA; a.bas\nClass=clsC; c.cls\nClass=clsHidden; h.cls\n",
      {{"a.bas", "Attribute VB_Name = \"modA\"\nPublic Sub Shared()\nEnd Sub\n"},
       {"c.cls",
        "VERSION 1.0 CLASS\nBEGIN\nEND\nAttribute VB_Name = \"clsC\"\nAttribute VB_Exposed = True\n"
-       "Public Sub Api(ByVal n As Long)\nEnd Sub\nFriend Sub Inner()\nEnd Sub\n"},
+       "Public Sub Api(ByVal n As Long)\nEnd Sub\nFriend Sub Inner()\nEnd Sub\n"
+       "Public Sub Used(ByVal spare As Long)\nEnd Sub\nSub Caller()\n  Used 1\nEnd Sub\n"},
       {"h.cls",
        "VERSION 1.0 CLASS\nBEGIN\nEND\nAttribute VB_Name = \"clsHidden\"\nAttribute VB_Exposed = "
        "False\n"
@@ -272,6 +274,7 @@ const Case kCases[] = {
      "a.bas:2:12: unused sub modA.Shared\n"
      "c.cls:6:12: exposed sub clsC.Api\n"
      "c.cls:8:12: unused sub clsC.Inner\n"
+     "c.cls:12:5: exposed sub clsC.Caller\n"
      "h.cls:6:12: unused sub clsHidden.Api2\n"},
 };
 
