@@ -115,6 +115,8 @@ struct CrossReferences {
   /// callStart[p+1]).
   std::vector<int32_t> callStart;
   std::vector<int32_t> callList;
+  /// Texts the names of some labels and implicit locals view (bracketed names of several tokens).
+  std::vector<std::deque<std::string>> ownedNames;
   bool computed = false;
 
   /// The declaration of an analysis or control record; -1 when it has none.

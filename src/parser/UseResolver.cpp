@@ -1,8 +1,12 @@
 #include "parser/UseResolver.h"
 
 #include <algorithm>
+#include <atomic>
 #include <deque>
+#include <exception>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -93,12 +97,62 @@ bool IsFormLikeKind(int32_t itemType) {
          itemType == kItemUserDocument || itemType == kItemDesigner;
 }
 
+// The name table: open addressing, one slot per (scope, name space, name), each the head of a
+// chain of the declarations bearing the name there. No allocation per entry.
+struct Slot {
+  uint32_t hash = 0;
+  int32_t scopeKey = 0;  // scope * 4 + name space
+  int32_t head = -1;     // first node; -1 for an empty slot
+};
+struct Node {
+  int32_t decl;
+  int32_t next;
+  int32_t tail;  // the chain's last node (kept in its first node)
+};
+
+// What every walk reads: the name table and the declarations' types, complete before any walk.
+struct Tables {
+  std::vector<Slot> slots;
+  size_t used = 0;
+  std::vector<Node> nodes;
+  std::vector<int32_t> typeOf;  // TypeOwner of each declaration, -3 before it is worked out
+  std::vector<std::pair<int32_t, int32_t>> declRange;  // each module's declarations [first, end)
+  std::unordered_map<int32_t, std::string_view> controlType;
+};
+
+// Declarations a walk makes itself (labels, implicit locals) have ids from kLocalBase on until
+// the walks' outputs are merged.
+constexpr int32_t kLocalBase = 1 << 30;
+
+// What one walk of a run of modules gives, merged in module order when all walks have ended.
+struct WalkOutput {
+  std::deque<CrossUse> uses;
+  std::vector<std::pair<std::string, uint32_t>> external;
+  uint64_t unresolvedMembers = 0;
+  uint64_t ambiguous = 0;
+  std::vector<CrossDeclaration> decls;  // ids kLocalBase + index
+  std::unordered_map<int32_t, std::pair<int32_t, int32_t>> implicitLocals;
+  std::deque<std::string> ownedNames;  // bracketed names spread over several tokens
+  std::exception_ptr error;
+};
+
 class Resolver {
  public:
   Resolver(std::string_view projectName, CrossReferences& out)
-      : m_project(projectName), m_out(out) {}
+      : m_project(projectName), m_out(out), m_tab(m_ownTables) {}
+  /// A walker: reads the master's tables and declarations, writes its own output.
+  Resolver(const Resolver& master, WalkOutput& walk)
+      : m_project(master.m_project),
+        m_out(master.m_out),
+        m_tab(master.m_tab),
+        m_activeX(master.m_activeX),
+        m_startup(master.m_startup),
+        m_walk(&walk) {}
 
   void Run(const clsVBFileTypes& items, const clsSymTable* table);
+  void WalkModule(int32_t m);
+  Resolver(const Resolver&) = delete;
+  Resolver& operator=(const Resolver&) = delete;
 
  private:
   // Declaration table.
@@ -127,7 +181,6 @@ class Resolver {
   int32_t ResolveTypeName(std::string_view type, int32_t module);
 
   // The walk.
-  void WalkModule(int32_t m);
   void ProcessLine();
   size_t Statement(size_t i);
   size_t StatementEnd(size_t i) const;
@@ -154,34 +207,34 @@ class Resolver {
   void Finish();
   void ComputeExposure();
 
-  std::string_view m_project;
-  CrossReferences& m_out;
-  // The name table: open addressing, one slot per (scope, name space, name), each the head of a
-  // chain of the declarations bearing the name there. No allocation per entry.
-  struct Slot {
-    uint32_t hash = 0;
-    int32_t scopeKey = 0;  // scope * 4 + name space
-    int32_t head = -1;     // first node; -1 for an empty slot
-  };
-  struct Node {
-    int32_t decl;
-    int32_t next;
-    int32_t tail;  // the chain's last node (kept in its first node)
-  };
   size_t SlotOf(int32_t scopeKey, std::string_view name, uint32_t hash) const;
   void Grow();
-  std::vector<Slot> m_slots;
-  size_t m_used = 0;
-  std::vector<Node> m_nodes;
-  std::vector<int32_t> m_typeOf;  // cached TypeOwner, -3 before it is worked out
+  /// Walks the modules on one thread per processor (at most one per module), then merges.
+  void WalkAll();
+  void Merge(WalkOutput& walk);
+  CrossDeclaration& LocalDecl(int32_t id) {
+    return m_walk->decls[static_cast<size_t>(id - kLocalBase)];
+  }
+
+  std::string_view m_project;
+  CrossReferences& m_out;
+  Tables m_ownTables;
+  Tables& m_tab;
+  std::vector<Slot>& m_slots{m_tab.slots};
+  size_t& m_used{m_tab.used};
+  std::vector<Node>& m_nodes{m_tab.nodes};
+  std::vector<int32_t>& m_typeOf{m_tab.typeOf};
+  std::vector<std::pair<int32_t, int32_t>>& m_declRange{m_tab.declRange};
+  std::unordered_map<int32_t, std::string_view>& m_controlType{m_tab.controlType};
   std::vector<std::pair<int32_t, int32_t>> m_places;  // (position, decl) of the module walked
   size_t m_placeCursor = 0;  // the first place at or after the name being read
-  std::vector<std::pair<int32_t, int32_t>> m_declRange;  // each module's declarations [first, end)
-  std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_external;
-  std::deque<std::string> m_ownedNames;  // bracketed names spread over several tokens
-  std::unordered_map<int32_t, std::string_view> m_controlType;
+  std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_external;  // a walk's
+  std::unordered_map<std::string, int32_t> m_mergedExternal;  // upper-cased name -> index
   bool m_activeX = false;
   std::string_view m_startup;
+  WalkOutput* m_walk = nullptr;  // a walker's output
+  // The labels of the procedure being walked: name -> declaration.
+  std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_labels;
 
   // The module being walked.
   int32_t m_module = 0;
@@ -516,9 +569,9 @@ int32_t Resolver::TypeOwner(int32_t decl) {
 
 void Resolver::CountExternal(std::string_view name) {
   const auto [it, added] =
-      m_external.try_emplace(NameKey{0, name}, static_cast<int32_t>(m_out.external.size()));
-  if (added) m_out.external.emplace_back(std::string(name), 0);
-  ++m_out.external[static_cast<size_t>(it->second)].second;
+      m_external.try_emplace(NameKey{0, name}, static_cast<int32_t>(m_walk->external.size()));
+  if (added) m_walk->external.emplace_back(std::string(name), 0);
+  ++m_walk->external[static_cast<size_t>(it->second)].second;
 }
 
 int32_t Resolver::ColumnOf(int32_t lineStart, int32_t pos) {
@@ -551,7 +604,7 @@ UseKind Resolver::KindOf(int32_t decl) const {
 }
 
 int32_t Resolver::AddUse(int32_t decl, const Tok& t, UseKind kind) {
-  CrossUse& u = m_out.uses.emplace_back();
+  CrossUse& u = m_walk->uses.emplace_back();
   u.module = m_module;
   u.pos = t.pos;
   u.line = t.line;
@@ -559,7 +612,7 @@ int32_t Resolver::AddUse(int32_t decl, const Tok& t, UseKind kind) {
   u.decl = decl >= 0 ? m_out.decls[static_cast<size_t>(decl)].canonical : decl;
   u.from = m_proc >= 0 ? m_proc : m_moduleDecl;
   u.kind = kind;
-  return static_cast<int32_t>(m_out.uses.size()) - 1;
+  return static_cast<int32_t>(m_walk->uses.size()) - 1;
 }
 
 void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
@@ -626,7 +679,9 @@ void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
     AddModuleDecls(static_cast<int32_t>(m));
     m_declRange.emplace_back(first, static_cast<int32_t>(m_out.decls.size()));
   }
-  for (size_t m = 0; m < m_out.modules.size(); ++m) WalkModule(static_cast<int32_t>(m));
+  // Every declaration's type is worked out before the walks, which then only read it.
+  for (size_t d = 0; d < m_out.decls.size(); ++d) TypeOwner(static_cast<int32_t>(d));
+  WalkAll();
   Finish();
 }
 
@@ -721,7 +776,7 @@ void Resolver::WalkModule(int32_t m) {
           merged.line = m_toks[open].line;
           merged.lineStart = m_toks[open].lineStart;
           merged.colPos = m_toks[open].pos;
-          merged.name = m_ownedNames.emplace_back(std::move(name));
+          merged.name = m_walk->ownedNames.emplace_back(std::move(name));
           m_toks.resize(open - 1);
           m_toks.push_back(merged);
           continue;
@@ -770,13 +825,19 @@ size_t Resolver::StatementEnd(size_t i) const {
 
 void Resolver::Label(const Tok& t) {
   if (m_proc < 0) return;
-  // Every name of a line is a view of the stream or of m_ownedNames: it lives as long as the run.
-  const int32_t id = AddDecl(DeclKind::kLabel, nullptr, t.name, m_module, m_scope, -1);
-  CrossDeclaration& d = m_out.decls[static_cast<size_t>(id)];
+  // Every name of a line is a view of the stream or of the walk's ownedNames, which the run keeps.
+  const auto id = static_cast<int32_t>(kLocalBase + m_walk->decls.size());
+  CrossDeclaration& d = m_walk->decls.emplace_back();
+  d.name = t.name;
+  d.module = m_module;
+  d.parent = m_scope;
+  d.kind = DeclKind::kLabel;
   d.pos = t.pos;
   d.line = t.line;
   d.column = ColumnOf(t.lineStart, t.colPos) + t.colAdd;
-  Insert(m_scope, id, kLabels);
+  // A label written twice in the procedure (#If branches) is one declaration.
+  const auto [it, added] = m_labels.try_emplace(NameKey{0, t.name}, id);
+  d.canonical = added ? id : it->second;
 }
 
 void Resolver::LabelUses(size_t from, size_t to) {
@@ -1010,7 +1071,7 @@ void Resolver::Targets(size_t from, size_t to, bool withBounds) {
 
 void Resolver::MakeWrite(const Chain& c, bool isSet) {
   if (!c.active || c.use < 0) return;
-  CrossUse& u = m_out.uses[static_cast<size_t>(c.use)];
+  CrossUse& u = m_walk->uses[static_cast<size_t>(c.use)];
   if (u.decl == kPending) {
     u.kind = UseKind::kWrite;
     for (auto it = m_pending.rbegin(); it != m_pending.rend(); ++it) {
@@ -1065,7 +1126,7 @@ void Resolver::Head(const Tok& t, bool typeContext, Chain& cur) {
   }
   cur.owner = kNoDecl;
   if (ambiguous) {
-    ++m_out.ambiguous;
+    ++m_walk->ambiguous;
     return;
   }
   if (!typeContext && m_proc >= 0 && !m_out.modules[static_cast<size_t>(m_module)].optionExplicit) {
@@ -1095,14 +1156,14 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
   cur.active = true;
   cur.use = -1;
   if (bang || owner < 0) {
-    ++m_out.unresolvedMembers;
+    ++m_walk->unresolvedMembers;
     cur.owner = kNoDecl;
     return k + 1;
   }
   const int32_t n = Find(owner, t.name);
   const int32_t d = n >= 0 ? Best(n) : kNoDecl;
   if (d < 0) {
-    ++m_out.unresolvedMembers;
+    ++m_walk->unresolvedMembers;
     cur.owner = kNoDecl;
     return k + 1;
   }
@@ -1302,14 +1363,12 @@ void Resolver::Handler(int32_t proc) {
 
 void Resolver::ExitProcedure() {
   const int32_t proc = m_proc;
-  const auto firstImplicit = static_cast<int32_t>(m_out.decls.size());
+  const auto firstImplicit = static_cast<int32_t>(kLocalBase + m_walk->decls.size());
   for (const PendingUse& p : m_pending) {
-    CrossUse& u = m_out.uses[static_cast<size_t>(p.use)];
+    CrossUse& u = m_walk->uses[static_cast<size_t>(p.use)];
     if (p.label) {
-      const int32_t n = Find(m_scope, p.name, kLabels);
-      u.decl =
-          n >= 0 ? m_out.decls[static_cast<size_t>(m_nodes[static_cast<size_t>(n)].decl)].canonical
-                 : kNoDecl;
+      const auto it = m_labels.find(NameKey{0, p.name});
+      u.decl = it != m_labels.end() ? it->second : kNoDecl;
       continue;
     }
     const auto it = m_assigned.find(NameKey{0, p.name});
@@ -1321,8 +1380,13 @@ void Resolver::ExitProcedure() {
     }
     if (it->second < 0) {
       // An implicit local variable, placed at its first use.
-      const int32_t id = AddDecl(DeclKind::kImplicit, nullptr, p.name, m_module, proc, -1);
-      CrossDeclaration& d = m_out.decls[static_cast<size_t>(id)];
+      const auto id = static_cast<int32_t>(kLocalBase + m_walk->decls.size());
+      CrossDeclaration& d = m_walk->decls.emplace_back();
+      d.name = p.name;
+      d.module = m_module;
+      d.parent = proc;
+      d.kind = DeclKind::kImplicit;
+      d.canonical = id;
       d.pos = u.pos;
       d.line = u.line;
       d.column = u.column;
@@ -1330,13 +1394,93 @@ void Resolver::ExitProcedure() {
     }
     u.decl = it->second;
   }
-  if (const auto end = static_cast<int32_t>(m_out.decls.size()); end > firstImplicit)
-    m_out.implicitLocals.emplace(proc, std::make_pair(firstImplicit, end));
+  if (const auto end = static_cast<int32_t>(kLocalBase + m_walk->decls.size()); end > firstImplicit)
+    m_walk->implicitLocals.emplace(proc, std::make_pair(firstImplicit, end));
   m_pending.clear();
   m_assigned.clear();
+  m_labels.clear();
   m_with.clear();
   m_proc = kNoDecl;
   m_scope = kNoDecl;
+}
+
+void Resolver::WalkAll() {
+  const size_t modules = m_out.modules.size();
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const size_t walks = std::max<size_t>(1, std::min<size_t>({cores, modules, 8}));
+  // Runs of modules of about the same number of tokens, in module order.
+  std::vector<size_t> tokens(modules + 1, 0);
+  for (size_t m = 0; m < modules; ++m) {
+    const clsVBHeader* h = m_out.modules[m].header;
+    tokens[m + 1] =
+        tokens[m] + (h && h->TokenStream ? static_cast<size_t>(h->TokenStream->Count()) : 0);
+  }
+  std::vector<size_t> bounds(walks + 1, modules);
+  bounds[0] = 0;
+  for (size_t w = 1; w < walks; ++w) {
+    const size_t goal = tokens[modules] / walks * w;
+    bounds[w] =
+        static_cast<size_t>(std::lower_bound(tokens.begin(), tokens.end(), goal) - tokens.begin());
+    bounds[w] = std::clamp(bounds[w], bounds[w - 1], modules);
+  }
+  std::vector<WalkOutput> outputs(walks);
+  const std::atomic<bool>* stopFlag = CurrentStopFlag();
+  const auto walk = [&](size_t w) {
+    try {
+      const StopFlagScope scope(stopFlag);
+      Resolver walker(*this, outputs[w]);
+      for (size_t m = bounds[w]; m < bounds[w + 1]; ++m) walker.WalkModule(static_cast<int32_t>(m));
+    } catch (...) {
+      // Rethrown on the run's thread below, once every walk has ended.
+      outputs[w].error = std::current_exception();
+    }
+  };
+  std::vector<std::thread> threads;
+  for (size_t w = 1; w < walks; ++w) {
+    try {
+      threads.emplace_back(walk, w);
+    } catch (const std::system_error&) {
+      // No thread: this run of modules is walked on the run's thread below.
+      outputs[w].error = nullptr;
+      walk(w);
+    }
+  }
+  walk(0);
+  for (std::thread& t : threads) t.join();
+  for (WalkOutput& out : outputs)
+    if (out.error) std::rethrow_exception(out.error);
+  for (WalkOutput& out : outputs) Merge(out);
+}
+
+// Appends a walk's output: its declarations get their final ids, its uses follow in module order.
+void Resolver::Merge(WalkOutput& walk) {
+  const auto base = static_cast<int32_t>(m_out.decls.size());
+  const auto final = [base](int32_t id) {
+    return id >= kLocalBase ? base + (id - kLocalBase) : id;
+  };
+  for (CrossDeclaration& d : walk.decls) {
+    d.canonical = final(d.canonical);
+    m_out.decls.push_back(d);
+  }
+  // Taken from the front, so that the walk's blocks are freed as the run's fill.
+  while (!walk.uses.empty()) {
+    CrossUse& u = walk.uses.front();
+    u.decl = final(u.decl);
+    m_out.uses.push_back(u);
+    walk.uses.pop_front();
+  }
+  for (const auto& [proc, range] : walk.implicitLocals)
+    m_out.implicitLocals.emplace(proc, std::make_pair(final(range.first), final(range.second)));
+  for (const auto& [name, count] : walk.external) {
+    const auto [it, added] =
+        m_mergedExternal.try_emplace(Upper1252(name), static_cast<int32_t>(m_out.external.size()));
+    if (added) m_out.external.emplace_back(name, 0);
+    m_out.external[static_cast<size_t>(it->second)].second += count;
+  }
+  m_out.unresolvedMembers += walk.unresolvedMembers;
+  m_out.ambiguous += walk.ambiguous;
+  // The names of labels and implicit locals may be views of these strings: the run keeps them.
+  m_out.ownedNames.push_back(std::move(walk.ownedNames));
 }
 
 void Resolver::Finish() {
