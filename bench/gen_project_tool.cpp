@@ -169,6 +169,7 @@ struct Project {
   Library comctl, comdlg, tabctl;  // control libraries the forms use
   std::vector<Item> items;
   std::vector<std::string> classNames;
+  std::vector<std::string> moduleNames;  // standard modules: each has a Public Count<Name>
   std::string userControl;  // a user control of this project placed on forms, or ""
 };
 
@@ -535,6 +536,7 @@ void CodeWriter::Declarations() {
   for (int i = 0; i < types; ++i) UserType();
   o_.Blank();
   Variables();
+  o_.C(0, {"Private m_colItems As New Collection"});
   if (it_.kind == Kind::Class || it_.kind == Kind::UserControl) Events();
   o_.Blank();
 }
@@ -627,6 +629,11 @@ void CodeWriter::Procedure(const std::string& text, std::string_view endWord, in
 
 void CodeWriter::Locals(int level, const std::string& procName) {
   o_.C(level, {"Dim i As Long, j As Long"});
+  // The variables the statements below work with, declared as real code declares them.
+  o_.C(level, {"Dim sText As String, lTotal As Long, oItem As Object, bAbort As Boolean"});
+  o_.C(level, {"Dim rs As ADODB.Recordset, aValues() As Long, vItem As Variant, lLimit As Long"});
+  o_.C(level, {"Dim dtStart As Date, dValue As Double, sSql As String"});
+  if (!p_.classNames.empty()) o_.C(level, {"Dim oTyped As ", r_.Pick(p_.classNames)});
   int n = r_.Range(1, 4) + p_.scale / 2;
   for (int k = 0; k < n; ++k) {
     std::string w = Cat{kWords[r_.Below(kWordCount)], k};
@@ -662,7 +669,33 @@ void CodeWriter::Locals(int level, const std::string& procName) {
 // One statement that opens no block.
 void CodeWriter::Simple(int level) {
   std::string w = kWords[r_.Below(kWordCount)];
-  switch (r_.Below(12)) {
+  switch (r_.Below(16)) {
+    case 12:
+      // A call of a procedure of this file.
+      if (!procs_.empty()) {
+        o_.C(level, {"Call ", r_.Pick(procs_)});
+        break;
+      }
+      [[fallthrough]];
+    case 13:
+      // A call across modules, qualified or not.
+      if (!p_.moduleNames.empty()) {
+        const std::string& m = r_.Pick(p_.moduleNames);
+        o_.C(level, {"lTotal = lTotal + ", r_.Chance(50) ? Cat{m, "."}.Str() : std::string(),
+                     "Count", m, "(i)"});
+        break;
+      }
+      [[fallthrough]];
+    case 14:
+      // Typed member access on an object of one of the project's classes.
+      if (!p_.classNames.empty()) {
+        o_.C(level, {"Set oTyped = New ", r_.Pick(p_.classNames), ": Set oItem = oTyped.Item(i)"});
+        break;
+      }
+      [[fallthrough]];
+    case 15:
+      o_.C(level, {"If Not m_colItems Is Nothing Then j = m_colItems.Count + lLimit"});
+      break;
     case 0:
       o_.C(level, {"sText = ", StringLiteral(), " & CStr(i)  ' ", w});
       break;
@@ -998,6 +1031,13 @@ void CodeWriter::UserControlMembers() {
 }
 
 void CodeWriter::FillTo(size_t target) {
+  if (IsModule()) {
+    // What other files call across modules.
+    o_.C(0, {"Public Function Count", it_.name, "(ByVal n As Long) As Long"});
+    o_.C(1, {"Count", it_.name, " = n + m_colItems.Count"});
+    o_.C(0, {"End Function"});
+    o_.Blank();
+  }
   do GeneralProcedure();
   while (o_.Size() < target);
 }
@@ -1352,6 +1392,7 @@ Project Plan(const std::string& name, int files, uint64_t seed) {
     }
     it.lfOnly = i % 7 == 6;
     if (it.kind == Kind::Class) p.classNames.push_back(it.name);
+    if (it.kind == Kind::Module) p.moduleNames.push_back(it.name);
     if (it.kind == Kind::UserControl && p.userControl.empty()) p.userControl = it.name;
     p.items.push_back(it);
   }

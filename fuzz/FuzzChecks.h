@@ -10,14 +10,17 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <string_view>
 
 #include "ProjectSplit.h"
 #include "driver/ModuleDocs.h"
+#include "driver/ReferenceAnswers.h"
 #include "driver/clsVBInfo.h"
 #include "model/ClsEntry.h"
 #include "model/ClsSymEntry.h"
+#include "model/CrossReferences.h"
 #include "model/DocComment.h"
 #include "model/RunState.h"
 #include "model/clsVBFileType.h"
@@ -197,13 +200,12 @@ inline std::string CheckDocComments(std::string_view input) {
   return "";
 }
 
-/// A whole run on the project the bytes split into (ProjectSplit.h), written under in_scratch
-/// (emptied first). Any readable project file gives a complete report, the events come once each,
-/// and no temporary file is left beside the report.
-inline std::string CheckWholeRun(std::string_view bytes, const std::filesystem::path& in_scratch) {
+/// Writes the project the bytes split into (ProjectSplit.h) under in_scratch / "p" (the scratch
+/// folder emptied first) and returns that folder.
+inline std::filesystem::path WriteSplitProject(std::string_view bytes,
+                                               const std::filesystem::path& in_scratch) {
   namespace fs = std::filesystem;
   const fs::path project = in_scratch / "p";
-  const fs::path out = in_scratch / "out";
   std::error_code ec;
   fs::remove_all(in_scratch, ec);
   fs::create_directories(project, ec);
@@ -212,6 +214,17 @@ inline std::string CheckWholeRun(std::string_view bytes, const std::filesystem::
     fs::create_directories(p.parent_path(), ec);
     std::ofstream(p, std::ios::binary) << body;
   }
+  return project;
+}
+
+/// A whole run on the project the bytes split into (ProjectSplit.h), written under in_scratch
+/// (emptied first). Any readable project file gives a complete report, the events come once each,
+/// and no temporary file is left beside the report.
+inline std::string CheckWholeRun(std::string_view bytes, const std::filesystem::path& in_scratch) {
+  namespace fs = std::filesystem;
+  const fs::path project = WriteSplitProject(bytes, in_scratch);
+  const fs::path out = in_scratch / "out";
+  std::error_code ec;
 
   clsVBInfo info;
   info.Settings().outDir = out.string();
@@ -229,6 +242,33 @@ inline std::string CheckWholeRun(std::string_view bytes, const std::filesystem::
     if (e.path().filename().string().find(".tmp-") != std::string::npos)
       return "temporary file left: " + e.path().filename().string();
   }
+  return "";
+}
+
+/// A whole run that resolves the cross references and answers both questions: every use names a
+/// declaration and a place, uses come in file order, and the answers end normally.
+inline std::string CheckCrossReferences(std::string_view bytes,
+                                        const std::filesystem::path& in_scratch) {
+  const std::filesystem::path project = WriteSplitProject(bytes, in_scratch);
+  clsVBInfo info;
+  info.Settings().crossReferences = true;
+  info.Settings().writeReport = false;
+  info.GetFileInfo((project / "P.vbp").string());
+  if (!info.RunCompleted()) return "run not completed: " + info.FailureReason();
+  const CrossReferences& refs = info.CrossRefs();
+  if (!refs.computed) return "cross references not computed";
+  for (size_t i = 0; i < refs.uses.size(); ++i) {
+    const CrossUse& u = refs.uses[i];
+    if (u.decl < 0 || static_cast<size_t>(u.decl) >= refs.decls.size())
+      return "use without declaration";
+    if (u.line < 1 || u.column < 1) return "use without place";
+    if (i > 0 && (refs.uses[i - 1].module > u.module ||
+                  (refs.uses[i - 1].module == u.module && refs.uses[i - 1].pos > u.pos)))
+      return "uses out of file order";
+  }
+  std::ostringstream out, err;
+  AnswerUnused(info, true, "", out);
+  if (!refs.decls.empty()) AnswerRefs(info, std::string(refs.decls.back().name), "", out, err);
   return "";
 }
 

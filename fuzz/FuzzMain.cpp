@@ -29,9 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   broken = CheckCodeScan(bytes);
 #elif QS_FUZZ_TARGET == 9
   broken = CheckDocComments(bytes);
-#else
+#elif QS_FUZZ_TARGET == 8
   static const auto scratch = ProcessScratch("fuzz-run");
   broken = CheckWholeRun(bytes, scratch);
+#else  // 10
+  static const auto scratch = ProcessScratch("fuzz-xref");
+  broken = CheckCrossReferences(bytes, scratch);
 #endif
   if (!broken.empty()) {
     std::fprintf(stderr, "property broken: %s\n", broken.c_str());

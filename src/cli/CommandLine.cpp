@@ -7,6 +7,7 @@
 
 #include "cli/DocCoverageCommand.h"
 #include "cli/DocumentCommand.h"
+#include "cli/ReferencesCommand.h"
 #include "cli/TokensCommand.h"
 #include "driver/CodePage.h"
 #include "driver/ProgramInfo.h"
@@ -21,6 +22,7 @@ void PrintUsage(std::ostream& out) {
   out << "Usage: quillscope-cli [--out-dir DIR] [--json [--pretty]] [--site] "
          "[--codepage N] [--dump-analysis] [--jobs N] PROJECT.vbp [PROJECT.vbp ...]\n"
          "       quillscope-cli --doc-coverage [--fail-under=P] [--codepage N] PROJECT.vbp ...\n"
+         "       quillscope-cli --refs=NAME | --unused [--exposed] [--fail] PROJECT.vbp\n"
          "       quillscope-cli --tokens=code|vbp|form|class FILE\n"
          "       quillscope-cli --help | --version\n"
          "\n"
@@ -32,8 +34,8 @@ void PrintUsage(std::ostream& out) {
          "Options:\n"
          "  --out-dir DIR   put the report folders under DIR instead (created when missing)\n"
          "  --json          also export the project as JSON, PROJECT.json beside each report:\n"
-         "                  modules, controls and declarations with their places (format 2,\n"
-         "                  described in docs/JSON.md)\n"
+         "                  modules, controls and declarations with their places and uses\n"
+         "                  (format 2, described in docs/JSON.md)\n"
          "  --pretty        indent the JSON export (compact without it)\n"
          "  --site          also write the documentation site, PROJECT_site/ beside the\n"
          "                  report folder: a page per module, the source with numbered\n"
@@ -53,11 +55,19 @@ void PrintUsage(std::ostream& out) {
          "                  comment, then the documentation warnings as\n"
          "                  PATH:LINE:COLUMN: warning: ...\n"
          "  --fail-under=P  with --doc-coverage: exit 1 when the project's share is below P%\n"
+         "  --refs=NAME     print where the declaration NAME (Module.Name,\n"
+         "                  Module.Procedure.Name, Module.Type.Member or a bare name) is\n"
+         "                  declared and used, one PATH:LINE:COLUMN: KIND: line each; no report\n"
+         "  --unused        print the declarations nothing uses, one PATH:LINE:COLUMN:\n"
+         "                  unused KIND NAME line each; no report\n"
+         "  --exposed       with --unused, also those outside callers may use (ActiveX)\n"
+         "  --fail          with --unused, exit 1 when a line was printed (for CI)\n"
          "  -h, --help      show this help and exit\n"
          "  -V, --version   show the version and exit\n"
          "\n"
          "Exit status: 0 when every report was written, 1 when a project failed, 2 when the\n"
-         "command line is wrong.\n";
+         "command line is wrong. --refs exits 1 for an unknown name and 2 for a bare name\n"
+         "that names several declarations (listed on stderr).\n";
 }
 
 // A thread count: digits only, 1 to 64.
@@ -127,6 +137,7 @@ namespace {
 int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool forExit) {
   DocumentOptions options;
   options.leaveLastRunToExit = forExit;
+  ReferencesOptions questions;
   std::vector<std::string> projects;
   bool optionsEnded = false;
 
@@ -166,6 +177,15 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
       options.docComments = false;
     } else if (a == "--doc-coverage") {
       options.docCoverage = true;
+    } else if (a == "--unused") {
+      questions.unused = true;
+    } else if (a == "--exposed") {
+      questions.exposed = true;
+    } else if (a == "--fail") {
+      questions.fail = true;
+    } else if (std::string_view name; OptionValue(a, "--refs", i, argc, argv, name)) {
+      if (name.empty()) return UsageError(err, "--refs needs a name");
+      questions.refs = std::string(name);
     } else if (std::string_view value; OptionValue(a, "--codepage", i, argc, argv, value)) {
       if (!ParseCodePage(value, options.codePage))
         return UsageError(err,
@@ -186,7 +206,18 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
   if (projects.empty()) return UsageError(err, "no project file given");
   if (options.failUnder >= 0 && !options.docCoverage)
     return UsageError(err, "--fail-under goes with --doc-coverage");
+  if ((questions.exposed || questions.fail) && !questions.unused)
+    return UsageError(err, "--exposed and --fail go with --unused");
+  if (!questions.refs.empty() && questions.unused)
+    return UsageError(err, "--refs and --unused are separate questions");
+  if (options.docCoverage && (!questions.refs.empty() || questions.unused))
+    return UsageError(err, "--doc-coverage, --refs and --unused are separate questions");
   if (options.docCoverage) return RunDocCoverage(projects, options, out, err);
+  if (!questions.refs.empty() || questions.unused) {
+    questions.jobs = options.jobs;
+    questions.leaveLastRunToExit = forExit;
+    return RunReferences(projects, questions, out, err);
+  }
   return RunDocument(projects, options, out, err);
 }
 

@@ -36,7 +36,7 @@ int RunDocCoverage(const std::vector<std::string>& in_projects, const DocumentOp
     std::error_code ec;
     const std::filesystem::path full = std::filesystem::absolute(project, ec);
     info->GetFileInfo(ec ? project : full.lexically_normal().string());
-    if (!info->ReportWritten()) {
+    if (!info->RunCompleted()) {
       err << kProgram << ": " << project << ": " << info->FailureReason() << "\n";
       status = 1;
       continue;

@@ -44,6 +44,8 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
   info->Settings().keepLineEnds = in_options.json;
   info->Settings().writeSite = in_options.site;
   info->Settings().site.codePage = in_options.codePage;
+  // The export lists every declaration's uses.
+  info->Settings().crossReferences = in_options.json;
   std::set<std::string> reports;
   int status = 0;
 
@@ -104,16 +106,18 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
     }
   }
   out.flush();
-  if (in_options.leaveLastRunToExit) {
-    // The program ends right after this call. Freeing a large project's collections (millions
-    // of small records, hundreds of megabytes) block by block would only make the user wait;
-    // the system takes the whole address space back at once. So the driver, which holds the
-    // last run's collections, is let go of without being freed, still reachable through this
-    // pointer (volatile, so the store is kept and a leak checker finds the driver reachable).
-    [[maybe_unused]] static clsVBInfo* volatile s_oLeftToExit = nullptr;
-    s_oLeftToExit = info.release();
-  }
+  if (in_options.leaveLastRunToExit) LeaveRunToExit(info);
   return status;
+}
+
+void LeaveRunToExit(std::unique_ptr<clsVBInfo>& io_oInfo) {
+  // The program ends right after this call. Freeing a large project's collections (millions
+  // of small records, hundreds of megabytes) block by block would only make the user wait;
+  // the system takes the whole address space back at once. So the driver, which holds the
+  // last run's collections, is let go of without being freed, still reachable through this
+  // pointer (volatile, so the store is kept and a leak checker finds the driver reachable).
+  [[maybe_unused]] static clsVBInfo* volatile s_oLeftToExit = nullptr;
+  s_oLeftToExit = io_oInfo.release();
 }
 
 }  // namespace qs::cli

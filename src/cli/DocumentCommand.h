@@ -2,6 +2,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,9 @@ struct DocumentOptions {
 /// was written, else 1.
 int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptions& in_options,
                 std::ostream& out, std::ostream& err);
+
+/// Lets go of the driver without freeing the last run's collections: the program ends right after.
+void LeaveRunToExit(std::unique_ptr<clsVBInfo>& io_oInfo);
 
 /// True when the file name's last suffix is "vbp" in any letter case (Server.VBP, a.b.vbp).
 using qs::HasProjectExtension;

@@ -33,6 +33,7 @@
 #include "model/ClsEntryPtr.h"
 #include "model/ClsSymEntry.h"
 #include "model/DocComment.h"
+#include "model/CrossReferences.h"
 #include "model/clsSymTable.h"
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
@@ -126,7 +127,8 @@ struct ExportDocWarning {
 
 // The properties the control records name that a control object may not take as its own.
 bool IsReservedControlKey(std::string_view key) {
-  return key == "name" || key == "type" || key == "parent" || key == "line" || key == "column";
+  return key == "name" || key == "type" || key == "parent" || key == "line" || key == "column" ||
+         key == "uses" || key == "handlers" || key == "exposure";
 }
 
 template <class Writer>
@@ -148,6 +150,8 @@ class ExportWriter {
     for (auto& w : m_docWarnings) out.push_back(std::move(w));
     m_docWarnings.clear();
   }
+  /// The cross references the declarations' uses come from (null: none are written).
+  void SetCrossReferences(const CrossReferences* in_pRefs) { m_refs = in_pRefs; }
 
  private:
   void Key(const char* k) { m_w.Key(k, static_cast<rapidjson::SizeType>(std::strlen(k))); }
@@ -202,6 +206,17 @@ class ExportWriter {
   void WriteLocals(const ClsEntryPtr& e);
   void WriteDoc();
   void WriteDocWarnings();
+  // Cross references (written only when the run computed them).
+  void WriteUses(int32_t decl);
+  void WriteCalls(int32_t decl);
+  void WriteHandlers(int32_t decl);
+  void WriteExternal();
+  void QualifiedMember(const char* key, int32_t decl);
+
+  const CrossReferences* m_refs = nullptr;
+  std::vector<std::string> m_fileTexts;  ///< each module's file as the export names it (UTF-8)
+  int32_t m_lastFrom = -1;
+  std::string m_fromText;  ///< the UTF-8 qualified name of m_lastFrom
 
   Writer& m_w;
   CodePageText& m_cp;
@@ -251,7 +266,7 @@ inline void PutUnsafe(TextOutput& out, char c) {
 class ModulesAhead {
  public:
   ModulesAhead(const std::vector<ProjectModule>& in_modules, int in_nCodePage, unsigned in_nHelpers,
-               bool in_bDocComments);
+               bool in_bDocComments, const CrossReferences* in_pRefs);
   /// Stops the helpers and waits for them.
   ~ModulesAhead();
   ModulesAhead(const ModulesAhead&) = delete;
@@ -276,6 +291,7 @@ class ModulesAhead {
   const std::vector<ProjectModule>& m_modules;
   const int m_codePage;
   const bool m_docComments;
+  const CrossReferences* m_refs;
   const std::atomic<bool>* m_stopFlag;
   std::mutex m_lock;
   std::condition_variable m_changed;
@@ -290,6 +306,7 @@ class ModulesAhead {
 template <class Writer>
 void ExportWriter<Writer>::Write(const clsVBInfo& info, const std::string& projectFile,
                                  unsigned in_nHelpers) {
+  if (info.CrossRefs().computed) m_refs = &info.CrossRefs();
   m_w.StartObject();
   Number("format", 2);
   Key("generator");
@@ -304,7 +321,7 @@ void ExportWriter<Writer>::Write(const clsVBInfo& info, const std::string& proje
   Key("modules");
   m_w.StartArray();
   if (m_out && in_nHelpers > 0 && modules.size() > 1) {
-    ModulesAhead ahead(modules, m_cp.CodePage(), in_nHelpers, m_docsOn);
+    ModulesAhead ahead(modules, m_cp.CodePage(), in_nHelpers, m_docsOn, m_refs);
     // The modules' texts go into the output as they are, comma-separated; the writer only opens
     // and closes the array around them.
     for (size_t i = 0; i < modules.size(); ++i) {
@@ -328,6 +345,7 @@ void ExportWriter<Writer>::Write(const clsVBInfo& info, const std::string& proje
     m_w.EndObject();
   }
   m_w.EndArray();
+  WriteExternal();
   WriteDocWarnings();
   m_w.EndObject();
 }
@@ -501,6 +519,13 @@ void ExportWriter<Writer>::WriteControls(const clsVBHeader* header) {
       if (c.parent >= 0)
         SourceMember("parent", controls[static_cast<size_t>(c.parent)].record->sName);
       Place(c.record->lPtr);
+      if (m_refs) {
+        const int32_t decl = m_refs->DeclOf(c.record);
+        if (decl >= 0) {
+          WriteUses(decl);
+          WriteHandlers(decl);
+        }
+      }
       keys.clear();
       for (const clsControlRecord* r : c.properties) {
         std::string key = r->sType.substr(1);
@@ -542,6 +567,11 @@ void ExportWriter<Writer>::WriteDeclaration(const DeclaredEntry& d) {
     SourceMember("signature", m_raw);
   }
   Place(e.lEntryptr);
+  if (m_refs) {
+    const int32_t decl = m_refs->DeclOf(&e);
+    WriteUses(decl);
+    WriteCalls(decl);
+  }
   const bool hasMembers = e.eEntrytype == kEntryEnum || e.eEntrytype == kEntryType;
   if (hasMembers) {
     Key("parameters");
@@ -589,6 +619,7 @@ void ExportWriter<Writer>::WriteParameters(const ClsEntryPtr& e) {
       m_w.Bool(mode == kArgParamArray);
       ValueMember("default", p->lEntryptr);
       Place(p->lEntryptr);
+      if (m_refs) WriteUses(m_refs->DeclOf(p.get()));
       m_w.EndObject();
     }
   }
@@ -612,6 +643,7 @@ void ExportWriter<Writer>::WriteMembers(const ClsEntryPtr& e) {
       }
       Place(m->lEntryptr);
       if (m_docsOn && m_docs.DescribeMember(*m, m_doc)) WriteDoc();
+      if (m_refs) WriteUses(m_refs->DeclOf(m.get()));
       m_w.EndObject();
     }
   }
@@ -638,16 +670,126 @@ void ExportWriter<Writer>::WriteLocals(const ClsEntryPtr& e) {
     Member("kind", l->eEntrytype == kEntryConst ? "constant" : "variable");
     SourceMember("type", l->EntryType);
     Place(l->lEntryptr);
+    if (m_refs) WriteUses(m_refs->DeclOf(l));
+    m_w.EndObject();
+  }
+  // Then the implicit locals (no Option Explicit), each placed at its first use.
+  const auto it = m_refs ? m_refs->implicitLocals.find(m_refs->DeclOf(&e))
+                         : decltype(m_refs->implicitLocals.end()){};
+  if (m_refs && it != m_refs->implicitLocals.end()) {
+    for (int32_t d = it->second.first; d < it->second.second; ++d) {
+      const CrossDeclaration& l = m_refs->decls[static_cast<size_t>(d)];
+      m_w.StartObject();
+      SourceMember("name", l.name);
+      Member("kind", "implicit");
+      Number("line", l.line);
+      Number("column", l.column);
+      WriteUses(d);
+      m_w.EndObject();
+    }
+  }
+  m_w.EndArray();
+}
+
+template <class Writer>
+void ExportWriter<Writer>::QualifiedMember(const char* key, int32_t decl) {
+  if (key) Key(key);
+  if (decl != m_lastFrom) {
+    m_lastFrom = decl;
+    m_fromText.clear();
+    m_cp.Append(m_fromText, m_refs->QualifiedName(decl));
+  }
+  Utf8(m_fromText);
+}
+
+// A declaration's uses ({file, line, column, kind, from}, in file order) and its exposure.
+template <class Writer>
+void ExportWriter<Writer>::WriteUses(int32_t decl) {
+  if (decl < 0) return;
+  const CrossReferences& refs = *m_refs;
+  const CrossDeclaration& d = refs.decls[static_cast<size_t>(decl)];
+  const auto c = static_cast<size_t>(d.canonical);
+  if (m_fileTexts.empty()) {
+    for (const CrossModule& m : refs.modules) {
+      std::string& text = m_fileTexts.emplace_back();
+      if (!m.item->sDiskPath.empty()) {
+        text = m.item->sDiskPath;
+      } else {
+        m_raw.assign(m.item->sFileValue);
+        std::replace(m_raw.begin(), m_raw.end(), '\\', '/');
+        m_cp.Append(text, m_raw);
+      }
+    }
+  }
+  Key("uses");
+  m_w.StartArray();
+  for (int32_t k = refs.useStart[c]; k < refs.useStart[c + 1]; ++k) {
+    YieldPoint();
+    const CrossUse& u = refs.uses[static_cast<size_t>(refs.useIndex[static_cast<size_t>(k)])];
+    // What the declaration itself says is left out: the file of its own module, the procedure of
+    // a local or parameter, and the kind "read".
+    m_w.StartObject();
+    if (u.module != d.module) Member("file", m_fileTexts[static_cast<size_t>(u.module)]);
+    Number("line", u.line);
+    Number("column", u.column);
+    if (u.kind != UseKind::kRead) Member("kind", UseKindName(u.kind));
+    if (u.from != d.parent || d.parent < 0) QualifiedMember("from", u.from);
+    m_w.EndObject();
+  }
+  m_w.EndArray();
+  Member("exposure", ExposureName(d.exposure));
+}
+
+// What a procedure calls: qualified names, once each, in first-call order.
+template <class Writer>
+void ExportWriter<Writer>::WriteCalls(int32_t decl) {
+  if (decl < 0 || !IsProcedureKind(m_refs->decls[static_cast<size_t>(decl)].kind)) return;
+  const auto d = static_cast<size_t>(decl);
+  Key("calls");
+  m_w.StartArray();
+  for (int32_t k = m_refs->callStart[d]; k < m_refs->callStart[d + 1]; ++k)
+    QualifiedMember(nullptr, m_refs->callList[static_cast<size_t>(k)]);
+  m_w.EndArray();
+}
+
+// A control's event handlers: the procedures whose name links them to it.
+template <class Writer>
+void ExportWriter<Writer>::WriteHandlers(int32_t decl) {
+  const CrossReferences& refs = *m_refs;
+  const auto c = static_cast<size_t>(refs.decls[static_cast<size_t>(decl)].canonical);
+  Key("handlers");
+  m_w.StartArray();
+  for (int32_t k = refs.useStart[c]; k < refs.useStart[c + 1]; ++k) {
+    const CrossUse& u = refs.uses[static_cast<size_t>(refs.useIndex[static_cast<size_t>(k)])];
+    const CrossDeclaration& from = refs.decls[static_cast<size_t>(u.from)];
+    if (from.pos == u.pos && from.module == u.module && from.handler) Source(from.name);
+  }
+  m_w.EndArray();
+}
+
+// The names the project does not declare, with their use counts.
+template <class Writer>
+void ExportWriter<Writer>::WriteExternal() {
+  if (!m_refs) return;
+  Key("external");
+  m_w.StartArray();
+  for (const auto& [name, count] : m_refs->external) {
+    YieldPoint();
+    m_w.StartObject();
+    SourceMember("name", name);
+    Number("count", count);
     m_w.EndObject();
   }
   m_w.EndArray();
 }
 
 ModulesAhead::ModulesAhead(const std::vector<ProjectModule>& in_modules, int in_nCodePage,
-                           unsigned in_nHelpers, bool in_bDocComments)
+                           unsigned in_nHelpers, bool in_bDocComments,
+                           const CrossReferences* in_pRefs)
     : m_modules(in_modules),
       m_codePage(in_nCodePage),
       m_docComments(in_bDocComments),
+      m_refs(in_pRefs),
       m_stopFlag(CurrentStopFlag()) {
   try {
     for (unsigned k = 0; k < in_nHelpers; ++k) m_threads.emplace_back([this] { Helper(); });
@@ -704,6 +846,7 @@ void ModulesAhead::Helper() {
     ExportWriter<rapidjson::Writer<TextOutput>> renderer(w, cp);
     renderer.SetDocComments(m_docComments);
     std::vector<ExportDocWarning> docWarnings;
+    renderer.SetCrossReferences(m_refs);
     for (;;) {
       size_t i = 0;
       {

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <filesystem>
+#include <latch>
 #include <system_error>
 #include <thread>
 
@@ -12,11 +13,13 @@
 #include "driver/ReportWriter.h"
 #include "driver/SourceLoader.h"
 #include "driver/modFiles.h"
+#include "model/CrossReferences.h"
 #include "model/clsSymTable.h"
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
 #include "model/clsVBHeader.h"
 #include "parser/SecondPass.h"
+#include "parser/UseResolver.h"
 #include "parser/clsParser.h"
 #include "text/ClsString.h"
 #include "text/Cp1252.h"
@@ -74,6 +77,30 @@ std::string FolderFailure(const std::string& in_sFolder, std::error_code in_oErr
   return "report folder cannot be created: " + in_sFolder + ": " + reason;
 }
 
+// A thread joined when it goes out of scope (also when the run ends by an exception); a thread
+// that cannot be started runs its work on the caller's thread instead.
+class JoinedThread {
+ public:
+  JoinedThread() = default;
+  JoinedThread(const JoinedThread&) = delete;
+  JoinedThread& operator=(const JoinedThread&) = delete;
+  ~JoinedThread() {
+    if (m_thread.joinable()) m_thread.join();
+  }
+  template <class Work>
+  void Start(const Work& in_fWork) {
+    try {
+      m_thread = std::thread(in_fWork);
+    } catch (const std::system_error&) {
+      // No thread: the caller does the work itself, before going on.
+      in_fWork();
+    }
+  }
+
+ private:
+  std::thread m_thread;
+};
+
 }  // namespace
 
 bool HasProjectExtension(const std::string& in_sPath) {
@@ -83,7 +110,7 @@ bool HasProjectExtension(const std::string& in_sPath) {
   return EqualsNoCase1252(std::string_view(name).substr(dot + 1), "vbp");
 }
 
-clsVBInfo::clsVBInfo() {
+clsVBInfo::clsVBInfo() : m_oRefs(std::make_unique<CrossReferences>()) {
   m_oRun.g_oSymTable = std::make_shared<clsSymTable>();
 }
 
@@ -143,6 +170,8 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   m_siteIndex.clear();
   m_siteFailure.clear();
   m_sitePictureNote.clear();
+  *m_oRefs = CrossReferences{};
+  m_runCompleted = false;
   // A project without a Name line has no name, not the previous project's.
   m_oRun.SetProjectName("");
 
@@ -215,44 +244,51 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   RaiseProgress({RunProgress::Phase::kAnalysing, 0, 0, {}});
   RunSecondPass(m_oRun, *m_oFileTypes);
 
-  {
-    // Declared after the report's inputs are complete and joined (on leaving the block, also by
-    // a stop) before the run ends.
-    std::jthread alongside;
-    RaiseProgress({RunProgress::Phase::kWritingReport, 0, 0, {}});
-    if (m_settings.alongsideReport) {
-      try {
-        alongside = std::jthread([this] {
-          const StopFlagScope stopFlag(&m_stop);
-          m_settings.alongsideReport();
-        });
-      } catch (const std::system_error&) {
-        // No thread to be had: the work is done here, before the report, with the same result.
-        m_settings.alongsideReport();
-      }
+  // After the analysis: the report is written on this thread while, on others, the cross
+  // references are resolved and then the work alongside the report (the export) is done, and the
+  // site is written once the cross references are there. All of them only read the analysis.
+  std::exception_ptr refsError;
+  std::latch refsDone(1);
+  const auto resolve = [this, &refsError, &refsDone] {
+    try {
+      if (m_settings.crossReferences)
+        ResolveCrossReferences(*m_oFileTypes, m_oRun.g_oSymTable.get(), m_oRun.GetProjectName(),
+                               *m_oRefs);
+    } catch (...) {
+      // Rethrown on the run's thread once the report is written: the run fails (or stops) as if
+      // it had failed there.
+      refsError = std::current_exception();
     }
-    // The site, when asked for, is written on a thread of its own beside the report too.
+    refsDone.count_down();
+  };
+  if (!m_settings.writeReport) {
+    // A question answered from the records: nothing is written.
+    resolve();
+  } else {
+    RaiseProgress({RunProgress::Phase::kWritingReport, 0, 0, {}});
     PendingSite site;
     const std::string siteFolder = SiteFolderBeside(m_sOutputFolder, m_sProjectBody);
-    std::jthread siteWriter;
-    if (m_settings.writeSite) {
-      const auto writeSite = [&] {
-        RaiseProgress({RunProgress::Phase::kWritingSite, 0, 0, {}});
-        site.Write(*this, m_sProjectFile, m_settings.site, siteFolder);
-      };
-      try {
-        siteWriter = std::jthread([this, &writeSite] {
+    {
+      // Joined on leaving the block, also when the report ends by an exception (a stop).
+      JoinedThread alongside;
+      JoinedThread siteWriter;
+      alongside.Start([this, &resolve, &refsError] {
+        const StopFlagScope stopFlag(&m_stop);
+        resolve();
+        if (!refsError && m_settings.alongsideReport) m_settings.alongsideReport();
+      });
+      if (m_settings.writeSite) {
+        siteWriter.Start([this, &refsDone, &refsError, &site, &siteFolder] {
           const StopFlagScope stopFlag(&m_stop);
-          writeSite();
+          refsDone.wait();
+          if (refsError) return;
+          RaiseProgress({RunProgress::Phase::kWritingSite, 0, 0, {}});
+          site.Write(*this, m_sProjectFile, m_settings.site, siteFolder);
         });
-      } catch (const std::system_error&) {
-        // No thread to be had: the site is written here, before the report, with the same result.
-        writeSite();
       }
+      m_reportWritten = WriteReport();
     }
-    m_reportWritten = m_settings.writeReport ? WriteReport() : true;
-    if (siteWriter.joinable()) siteWriter.join();
-    if (m_reportWritten && m_settings.writeSite) {
+    if (!refsError && m_reportWritten && m_settings.writeSite) {
       if (site.Commit()) {
         m_siteIndex = siteFolder + "/index.html";
         m_sitePictureNote = site.PictureNote();
@@ -261,6 +297,8 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
       }
     }
   }
+  if (refsError) std::rethrow_exception(refsError);
+  m_runCompleted = true;
   // What the report did not take (a failed report, a module the table lost).
   m_detailsAhead.clear();
 }

@@ -16,6 +16,7 @@ namespace qs {
 class clsVBFileType;
 class clsVBFileTypes;
 class ItemPathResolver;
+struct CrossReferences;
 struct SourceFile;
 
 /// True when the file name's last suffix is "vbp" in any letter case (Server.VBP, a.b.vbp).
@@ -52,15 +53,18 @@ struct RunSettings {
   /// complete (an export written ahead, say): it may only read the run's results, and must not
   /// throw. It runs under the run's stop flag, and the run waits for it before it ends.
   std::function<void()> alongsideReport;
-  /// When false the run reads and analyses the project and writes no report (no folder is
-  /// created); ReportWritten() then says whether the analysis completed.
-  bool writeReport = true;
   /// Also write the documentation site (SiteWriter.h), <Body>_site/ beside the report folder:
   /// written alongside the report on a thread of its own, and put in place only once the report
   /// is. site.codePage converts its text; site.extras is where the cross references and the doc
   /// comments come in.
   bool writeSite = false;
   SiteOptions site;
+  /// Every use of every declaration is resolved after the analysis (CrossRefs): set when an
+  /// output asks for cross references (--refs, --unused, --json). The report does not change.
+  bool crossReferences = false;
+  /// A question about the project (--refs, --unused) is answered from the run's records: no
+  /// report folder is created and no report written; RunCompleted says whether the run ended.
+  bool writeReport = true;
 };
 
 class clsVBInfo {
@@ -138,6 +142,11 @@ class clsVBInfo {
   /// The state of the last run: its symbol table and project name. The next run replaces it.
   const RunState& State() const { return m_oRun; }
 
+  /// The cross references of the last run (empty unless Settings().crossReferences was set).
+  const CrossReferences& CrossRefs() const { return *m_oRefs; }
+  /// Whether the last run read and analysed the project to its end (a report may still fail).
+  bool RunCompleted() const { return m_runCompleted; }
+
  private:
   /// The run between the two events; ends early, with FailureReason set, when it fails.
   void Run(const std::string& in_sFilename);
@@ -171,6 +180,8 @@ class clsVBInfo {
   std::string m_sitePictureNote;
   RunState m_oRun;
   RunSettings m_settings;
+  std::unique_ptr<CrossReferences> m_oRefs;
+  bool m_runCompleted = false;
   /// Set by RequestStop; read at the yield points of the run's threads.
   std::atomic<bool> m_stop{false};
 };

@@ -31,6 +31,8 @@ std::string Lower1252(std::string_view s) {
 
 bool EqualsNoCase1252(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  // Names are mostly written in the same letter case everywhere.
+  if (a == b) return true;
   for (size_t i = 0; i < a.size(); ++i)
     if (kCp1252Upper[static_cast<unsigned char>(a[i])] !=
         kCp1252Upper[static_cast<unsigned char>(b[i])])

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "JsonText.h"
 #include "TestFolder.h"
 #include "driver/JsonExport.h"
 #include "driver/ProjectJson.h"
@@ -21,16 +22,11 @@ namespace qs {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Compact;
 using test::ReadFile;
 using test::TestFolder;
 
 // A value as compact JSON text, members in the order written.
-std::string Compact(const rapidjson::Value& v) {
-  rapidjson::StringBuffer buffer;
-  rapidjson::Writer<rapidjson::StringBuffer> w(buffer);
-  v.Accept(w);
-  return buffer.GetString();
-}
 
 std::vector<std::string> Keys(const rapidjson::Value& object) {
   std::vector<std::string> keys;

@@ -2,12 +2,12 @@
 // carries the process id: CTest runs the tests of one program in parallel processes.
 #pragma once
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-
-#include <unistd.h>
 
 namespace qs::test {
 
@@ -37,6 +37,16 @@ class TestFolder {
  private:
   std::filesystem::path m_path;
 };
+
+/// The text with every LF made CR LF, as Visual Basic writes its files.
+inline std::string Crlf(const std::string& lf) {
+  std::string out;
+  for (char c : lf) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
 
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

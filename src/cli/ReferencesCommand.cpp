@@ -1,0 +1,52 @@
+#include "cli/ReferencesCommand.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <ostream>
+#include <system_error>
+
+#include "cli/DocumentCommand.h"
+#include "driver/ReferenceAnswers.h"
+#include "driver/clsVBInfo.h"
+
+namespace qs::cli {
+
+namespace {
+
+constexpr const char* kProgram = "quillscope-cli";
+
+}  // namespace
+
+int RunReferences(const std::vector<std::string>& in_projects, const ReferencesOptions& in_options,
+                  std::ostream& out, std::ostream& err) {
+  auto info = std::make_unique<clsVBInfo>();
+  info->Settings().loadThreads = in_options.jobs;
+  info->Settings().crossReferences = true;
+  info->Settings().writeReport = false;
+  int status = 0;
+  for (const std::string& project : in_projects) {
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(project, ec);
+    info->GetFileInfo(ec ? project : full.lexically_normal().string());
+    for (const std::string& warning : info->Warnings())
+      err << kProgram << ": warning: " << project << ": " << warning << "\n";
+    if (!info->RunCompleted()) {
+      err << kProgram << ": " << project << ": " << info->FailureReason() << "\n";
+      status = std::max(status, 1);
+      continue;
+    }
+    const std::string folder = AnswerFolder(project);
+    if (!in_options.refs.empty()) {
+      status = std::max(status, AnswerRefs(*info, in_options.refs, folder, out, err));
+    } else {
+      const size_t printed = AnswerUnused(*info, in_options.exposed, folder, out);
+      if (in_options.fail && printed > 0) status = std::max(status, 1);
+    }
+  }
+  out.flush();
+  if (in_options.leaveLastRunToExit) LeaveRunToExit(info);
+  return status;
+}
+
+}  // namespace qs::cli

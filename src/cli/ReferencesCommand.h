@@ -1,0 +1,29 @@
+// The command line's questions about a project's cross references: --refs=NAME and --unused.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace qs::cli {
+
+struct ReferencesOptions {
+  /// --refs=NAME: the declaration whose uses are printed ("" when not asked).
+  std::string refs;
+  /// --unused: print the declarations nothing uses; --exposed adds those outside callers may use.
+  bool unused = false;
+  bool exposed = false;
+  /// --fail: exit 1 when --unused printed a line.
+  bool fail = false;
+  unsigned jobs = 0;
+  /// The program ends right after the call: the last run is left to the system (LeaveRunToExit).
+  bool leaveLastRunToExit = false;
+};
+
+/// Answers the question for each project in turn, writing no report. Returns the exit status:
+/// 0; 1 for a project that could not be read, an unknown name, or (with --fail) an unused
+/// declaration; 2 for a name that names several declarations.
+int RunReferences(const std::vector<std::string>& in_projects, const ReferencesOptions& in_options,
+                  std::ostream& out, std::ostream& err);
+
+}  // namespace qs::cli

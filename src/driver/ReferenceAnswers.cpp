@@ -1,0 +1,199 @@
+#include "driver/ReferenceAnswers.h"
+
+#include <algorithm>
+#include <ostream>
+#include <vector>
+
+#include "driver/clsVBInfo.h"
+#include "model/CrossReferences.h"
+#include "model/clsVBFileType.h"
+#include "model/clsVBHeader.h"
+#include "text/Cp1252.h"
+#include "text/TokenCodes.h"
+#include "text/clsTokenStream.h"
+
+namespace qs {
+
+namespace {
+
+// The file's path as it opens from the current folder: the project's folder as the command line
+// names it, joined with the file's path relative to it.
+std::string FilePath(const CrossReferences& refs, int32_t module, const std::string& folder) {
+  const CrossModule& m = refs.modules[static_cast<size_t>(module)];
+  std::string path = folder;
+  if (!m.item->sDiskPath.empty()) {
+    path += m.item->sDiskPath;
+  } else {
+    std::string value = m.item->sFileValue;
+    std::replace(value.begin(), value.end(), '\\', '/');
+    path += value;
+  }
+  return path;
+}
+
+// The physical line holding the token at pos, leading blanks removed, without its line end.
+void AppendSourceLine(const CrossReferences& refs, int32_t module, int32_t pos, std::string& out) {
+  const clsVBHeader* header = refs.modules[static_cast<size_t>(module)].header;
+  if (!header || !header->TokenStream || pos < 0) return;
+  const clsTokenStream& ts = *header->TokenStream;
+  int32_t from = pos;
+  while (from > 0 && ts.TokenCodeAt(from - 1) != TokEndOfLine) --from;
+  while (from < ts.Count() && ts.TokenCodeAt(from) == TokWhiteSpace) ++from;
+  for (int32_t p = from; p < ts.Count() && ts.TokenCodeAt(p) != TokEndOfLine; ++p)
+    out.append(ts.TokenStringAt(p));
+}
+
+void PrintPlace(const CrossReferences& refs, int32_t module, int32_t line, int32_t column,
+                const std::string& folder, std::string& out) {
+  out += FilePath(refs, module, folder);
+  out += ':';
+  out += std::to_string(line);
+  out += ':';
+  out += std::to_string(column);
+  out += ": ";
+}
+
+void PrintDeclarationLine(const CrossReferences& refs, int32_t d, const std::string& folder,
+                          std::ostream& os) {
+  const CrossDeclaration& decl = refs.decls[static_cast<size_t>(d)];
+  std::string text;
+  PrintPlace(refs, decl.module, decl.line, decl.column, folder, text);
+  text += "declaration: ";
+  AppendSourceLine(refs, decl.module, decl.pos, text);
+  text += '\n';
+  os << text;
+}
+
+// A property's Get, Let and Set answer to one name.
+bool IsProperty(DeclKind k) {
+  return k == DeclKind::kPropertyGet || k == DeclKind::kPropertyLet || k == DeclKind::kPropertySet;
+}
+
+bool SameTarget(const CrossDeclaration& a, const CrossDeclaration& b) {
+  return IsProperty(a.kind) && IsProperty(b.kind) && a.module == b.module && a.parent == b.parent;
+}
+
+// Splits "a.b.c" at its dots; false for more than three parts or an empty part.
+bool SplitName(std::string_view name, std::vector<std::string_view>& parts) {
+  parts.clear();
+  while (true) {
+    const size_t dot = name.find('.');
+    parts.push_back(name.substr(0, dot));
+    if (parts.back().empty() || parts.size() > 3) return false;
+    if (dot == std::string_view::npos) return true;
+    name.remove_prefix(dot + 1);
+  }
+}
+
+// File order of declarations: module, then position.
+std::vector<int32_t> InFileOrder(const CrossReferences& refs, std::vector<int32_t> decls) {
+  std::sort(decls.begin(), decls.end(), [&refs](int32_t a, int32_t b) {
+    const CrossDeclaration& x = refs.decls[static_cast<size_t>(a)];
+    const CrossDeclaration& y = refs.decls[static_cast<size_t>(b)];
+    return x.module != y.module ? x.module < y.module : x.pos != y.pos ? x.pos < y.pos : a < b;
+  });
+  return decls;
+}
+
+}  // namespace
+
+std::string AnswerFolder(std::string_view in_sProjectArgument) {
+  const size_t slash = in_sProjectArgument.rfind('/');
+  if (slash == std::string_view::npos) return std::string();
+  return std::string(in_sProjectArgument.substr(0, slash + 1));
+}
+
+int AnswerRefs(const clsVBInfo& in_oInfo, std::string_view in_sName, const std::string& in_sFolder,
+               std::ostream& out, std::ostream& err) {
+  const CrossReferences& refs = in_oInfo.CrossRefs();
+  std::vector<std::string_view> parts;
+  std::vector<int32_t> matches;
+  if (SplitName(in_sName, parts)) {
+    for (size_t i = 0; i < refs.decls.size(); ++i) {
+      const CrossDeclaration& d = refs.decls[i];
+      if (static_cast<size_t>(d.canonical) != i || !EqualsNoCase1252(d.name, parts.back()))
+        continue;
+      const std::string_view module =
+          refs.decls[static_cast<size_t>(refs.modules[static_cast<size_t>(d.module)].decl)].name;
+      const std::string_view parent =
+          d.parent >= 0 ? refs.decls[static_cast<size_t>(d.parent)].name : std::string_view();
+      bool match = parts.size() == 1;
+      if (parts.size() == 2)
+        match = d.kind != DeclKind::kModule && d.parent < 0 && EqualsNoCase1252(module, parts[0]);
+      if (parts.size() == 3)
+        match = d.parent >= 0 && EqualsNoCase1252(module, parts[0]) &&
+                EqualsNoCase1252(parent, parts[1]);
+      if (match) matches.push_back(static_cast<int32_t>(i));
+    }
+  }
+  if (matches.empty()) {
+    err << "quillscope-cli: no declaration is named '" << in_sName << "'\n";
+    return kRefsUnknown;
+  }
+  matches = InFileOrder(refs, std::move(matches));
+  const CrossDeclaration& first = refs.decls[static_cast<size_t>(matches.front())];
+  const bool one = std::all_of(matches.begin(), matches.end(), [&](int32_t d) {
+    return d == matches.front() || SameTarget(first, refs.decls[static_cast<size_t>(d)]);
+  });
+  if (!one) {
+    for (const int32_t d : matches) PrintDeclarationLine(refs, d, in_sFolder, err);
+    return kRefsAmbiguous;
+  }
+  // The declarations (twins of #If blocks included), then every use in file order.
+  std::vector<int32_t> places;
+  for (size_t i = 0; i < refs.decls.size(); ++i) {
+    if (std::find(matches.begin(), matches.end(), refs.decls[i].canonical) != matches.end())
+      places.push_back(static_cast<int32_t>(i));
+  }
+  for (const int32_t d : InFileOrder(refs, std::move(places)))
+    PrintDeclarationLine(refs, d, in_sFolder, out);
+  std::vector<int32_t> uses;
+  for (const int32_t d : matches) {
+    for (int32_t k = refs.useStart[static_cast<size_t>(d)];
+         k < refs.useStart[static_cast<size_t>(d) + 1]; ++k)
+      uses.push_back(refs.useIndex[static_cast<size_t>(k)]);
+  }
+  std::sort(uses.begin(), uses.end());
+  std::string text;
+  for (const int32_t i : uses) {
+    const CrossUse& u = refs.uses[static_cast<size_t>(i)];
+    text.clear();
+    PrintPlace(refs, u.module, u.line, u.column, in_sFolder, text);
+    text += UseKindName(u.kind);
+    text += ": ";
+    AppendSourceLine(refs, u.module, u.pos, text);
+    text += '\n';
+    out << text;
+  }
+  return kRefsFound;
+}
+
+size_t AnswerUnused(const clsVBInfo& in_oInfo, bool in_bExposed, const std::string& in_sFolder,
+                    std::ostream& out) {
+  const CrossReferences& refs = in_oInfo.CrossRefs();
+  std::vector<int32_t> listed;
+  for (size_t i = 0; i < refs.decls.size(); ++i) {
+    const CrossDeclaration& d = refs.decls[i];
+    if (static_cast<size_t>(d.canonical) != i) continue;
+    if (d.exposure == Exposure::kUnused || (in_bExposed && d.exposure == Exposure::kExposed))
+      listed.push_back(static_cast<int32_t>(i));
+  }
+  std::string text;
+  size_t printed = 0;
+  for (const int32_t i : InFileOrder(refs, std::move(listed))) {
+    const CrossDeclaration& d = refs.decls[static_cast<size_t>(i)];
+    text.clear();
+    PrintPlace(refs, d.module, d.line, d.column, in_sFolder, text);
+    text += ExposureName(d.exposure);
+    text += ' ';
+    text += DeclKindName(d.kind);
+    text += ' ';
+    text += refs.QualifiedName(i);
+    text += '\n';
+    out << text;
+    ++printed;
+  }
+  return printed;
+}
+
+}  // namespace qs

@@ -1,0 +1,95 @@
+#include "model/CrossReferences.h"
+
+namespace qs {
+
+const char* DeclKindName(DeclKind in_eKind) {
+  switch (in_eKind) {
+    case DeclKind::kModule:
+      return "module";
+    case DeclKind::kVariable:
+      return "variable";
+    case DeclKind::kConstant:
+      return "constant";
+    case DeclKind::kSub:
+      return "sub";
+    case DeclKind::kFunction:
+      return "function";
+    case DeclKind::kPropertyGet:
+      return "propertyGet";
+    case DeclKind::kPropertyLet:
+      return "propertyLet";
+    case DeclKind::kPropertySet:
+      return "propertySet";
+    case DeclKind::kEvent:
+      return "event";
+    case DeclKind::kDeclare:
+      return "declare";
+    case DeclKind::kEnum:
+      return "enum";
+    case DeclKind::kEnumMember:
+      return "enum-member";
+    case DeclKind::kType:
+      return "type";
+    case DeclKind::kTypeMember:
+      return "type-member";
+    case DeclKind::kParameter:
+      return "parameter";
+    case DeclKind::kLabel:
+      return "label";
+    case DeclKind::kControl:
+      return "control";
+    case DeclKind::kImplicit:
+      return "implicit";
+  }
+  return "variable";
+}
+
+const char* UseKindName(UseKind in_eKind) {
+  switch (in_eKind) {
+    case UseKind::kCall:
+      return "call";
+    case UseKind::kWrite:
+      return "write";
+    case UseKind::kRead:
+      break;
+  }
+  return "read";
+}
+
+const char* ExposureName(Exposure in_eExposure) {
+  switch (in_eExposure) {
+    case Exposure::kUnused:
+      return "unused";
+    case Exposure::kExposed:
+      return "exposed";
+    case Exposure::kUsed:
+    case Exposure::kKept:
+      break;
+  }
+  return "used";
+}
+
+bool IsProcedureKind(DeclKind in_eKind) {
+  return in_eKind == DeclKind::kSub || in_eKind == DeclKind::kFunction ||
+         in_eKind == DeclKind::kPropertyGet || in_eKind == DeclKind::kPropertyLet ||
+         in_eKind == DeclKind::kPropertySet;
+}
+
+std::string CrossReferences::QualifiedName(int32_t in_lDecl) const {
+  std::string out;
+  if (in_lDecl < 0 || static_cast<size_t>(in_lDecl) >= decls.size()) return out;
+  const CrossDeclaration& d = decls[static_cast<size_t>(in_lDecl)];
+  if (d.kind != DeclKind::kModule && static_cast<size_t>(d.module) < modules.size()) {
+    const int32_t m = modules[static_cast<size_t>(d.module)].decl;
+    out.append(decls[static_cast<size_t>(m)].name);
+    out += '.';
+  }
+  if (d.parent >= 0 && static_cast<size_t>(d.parent) < decls.size()) {
+    out.append(decls[static_cast<size_t>(d.parent)].name);
+    out += '.';
+  }
+  out.append(d.name);
+  return out;
+}
+
+}  // namespace qs

@@ -1,0 +1,132 @@
+// The cross references of a run: every declaration the project makes (modules, module-level
+// declarations, procedures, members, parameters, locals, labels, controls, implicit locals), every
+// use of one, and the names the project does not declare. Uses are small records in one flat
+// vector: no use owns memory of its own.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace qs {
+
+class ClsEntryPtr;
+class ClsSymEntry;
+class clsVBFileType;
+class clsVBHeader;
+
+enum class DeclKind : uint8_t {
+  kModule,
+  kVariable,
+  kConstant,
+  kSub,
+  kFunction,
+  kPropertyGet,
+  kPropertyLet,
+  kPropertySet,
+  kEvent,
+  kDeclare,
+  kEnum,
+  kEnumMember,
+  kType,
+  kTypeMember,
+  kParameter,
+  kLabel,
+  kControl,
+  kImplicit,
+};
+
+enum class UseKind : uint8_t { kRead, kWrite, kCall };
+
+/// Whether a declaration is used; kExposed for an unused one that callers outside the project
+/// may use; kKept for one that is never reported unused (event handlers, interface members, ...).
+enum class Exposure : uint8_t { kUsed, kUnused, kExposed, kKept };
+
+/// The word for a kind, a kind of use and an exposure as the outputs write them.
+const char* DeclKindName(DeclKind in_eKind);
+const char* UseKindName(UseKind in_eKind);
+const char* ExposureName(Exposure in_eExposure);
+/// True for subs, functions, property procedures (the kinds with a body and locals).
+bool IsProcedureKind(DeclKind in_eKind);
+
+struct CrossUse {
+  int32_t module = 0;  ///< index of the file in CrossReferences::modules
+  int32_t pos = 0;     ///< token position of the name in the file's stream
+  int32_t line = 0;    ///< 1-based
+  int32_t column = 0;  ///< 1-based byte column
+  int32_t decl = 0;    ///< the declaration used
+  int32_t from = 0;    ///< the procedure the use stands in, or the module's declaration
+  UseKind kind = UseKind::kRead;
+};
+
+struct CrossDeclaration {
+  /// The analysis record (null for modules, controls, labels and implicit locals).
+  const ClsEntryPtr* entry = nullptr;
+  /// The name as written: a view of a record, header or token text that lives as long as the run.
+  std::string_view name;
+  int32_t module = 0;   ///< index of the file
+  int32_t parent = -1;  ///< procedure of a local, parameter or label; type or enum of a member
+  int32_t pos = -1;     ///< token position of the name; -1 when it has none in the code
+  int32_t line = 0;
+  int32_t column = 0;
+  /// Itself, or the first of twins declared in both branches of an #If block.
+  int32_t canonical = 0;
+  uint32_t uses = 0;  ///< uses of the canonical declaration (twins share them)
+  DeclKind kind = DeclKind::kVariable;
+  Exposure exposure = Exposure::kUsed;
+  bool isPublic = false;
+  bool isFriend = false;
+  bool withEvents = false;
+  /// An event handler, an interface member or another procedure outside callers invoke.
+  bool handler = false;
+};
+
+struct CrossModule {
+  const clsVBFileType* item = nullptr;
+  const clsVBHeader* header = nullptr;
+  const ClsSymEntry* entry = nullptr;  ///< null when another file of the same name holds it
+  int32_t decl = 0;                    ///< the module's own declaration
+  int32_t itemType = 0;                ///< kItem... of the project file
+  bool optionExplicit = false;
+  bool exposed = false;  ///< VB_Exposed is true (classes, user controls, documents)
+};
+
+struct CrossReferences {
+  std::vector<CrossModule> modules;  ///< in the project file's order
+  std::vector<CrossDeclaration> decls;
+  /// In file order: modules in order, then position. A deque: growing it moves no use.
+  std::deque<CrossUse> uses;
+  /// Names the project does not declare, with their use counts, in order of first use.
+  std::vector<std::pair<std::string, uint32_t>> external;
+  uint64_t unresolvedMembers = 0;  ///< members of owners whose type is unknown
+  uint64_t ambiguous = 0;          ///< names two standard modules declare Public
+  /// The declaration of each analysis record, and of each control record of a header, sorted.
+  std::vector<std::pair<const void*, int32_t>> declOf;
+  /// Uses per declaration: those of declaration d are useIndex[useStart[d] .. useStart[d+1]).
+  std::vector<int32_t> useStart;
+  std::vector<int32_t> useIndex;
+  /// Each procedure's implicit locals: declarations [first, end) of kind kImplicit.
+  std::unordered_map<int32_t, std::pair<int32_t, int32_t>> implicitLocals;
+  /// What each procedure calls, once each in first-call order: callList[callStart[p] ..
+  /// callStart[p+1]).
+  std::vector<int32_t> callStart;
+  std::vector<int32_t> callList;
+  /// Texts the names of some labels and implicit locals view (bracketed names of several tokens).
+  std::vector<std::deque<std::string>> ownedNames;
+  bool computed = false;
+
+  /// The declaration of an analysis or control record; -1 when it has none.
+  int32_t DeclOf(const void* in_pRecord) const {
+    const auto it = std::lower_bound(declOf.begin(), declOf.end(),
+                                     std::pair<const void*, int32_t>(in_pRecord, INT32_MIN));
+    return it == declOf.end() || it->first != in_pRecord ? -1 : it->second;
+  }
+  /// "Module.Name", "Module.Procedure.Name" or "Module.Type.Member" of a declaration.
+  std::string QualifiedName(int32_t in_lDecl) const;
+};
+
+}  // namespace qs

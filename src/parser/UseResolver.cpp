@@ -1,0 +1,1583 @@
+#include "parser/UseResolver.h"
+
+#include <algorithm>
+#include <atomic>
+#include <deque>
+#include <exception>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "model/ClsEntry.h"
+#include "model/ClsEntryPtr.h"
+#include "model/ClsSymEntry.h"
+#include "model/CrossReferences.h"
+#include "model/clsSymTable.h"
+#include "model/clsVBFileType.h"
+#include "model/clsVBFileTypes.h"
+#include "model/clsVBHeader.h"
+#include "text/Cp1252.h"
+#include "text/TokenCodes.h"
+#include "text/Yield.h"
+#include "text/clsTokenStream.h"
+
+namespace qs {
+
+namespace {
+
+// Name scopes of the lookup table besides declarations' own ids (a module's or a procedure's
+// names, a type's or an enumeration's members are keyed by that declaration's id).
+constexpr int32_t kPublicScope = -1;  // Public names of standard modules, Public enumerations
+constexpr int32_t kModuleScope = -2;  // module names
+// Name spaces: names, a procedure's labels, the types and enumerations As may name.
+constexpr int32_t kNames = 0;
+constexpr int32_t kLabels = 1;
+constexpr int32_t kTypes = 2;
+
+constexpr int32_t kNoDecl = -1;
+constexpr int32_t kPending = -2;  // a use whose declaration is settled at the procedure's end
+
+struct NameKey {
+  int32_t scope;
+  std::string_view name;
+  int32_t space = kNames;
+};
+struct NameKeyHash {
+  size_t operator()(const NameKey& k) const {
+    return HashNoCase1252(k.name) ^
+           (static_cast<size_t>(static_cast<uint32_t>(k.scope)) * 0x9E3779B1u) ^
+           (static_cast<size_t>(k.space) << 7);
+  }
+};
+struct NameKeyEqual {
+  bool operator()(const NameKey& a, const NameKey& b) const {
+    return a.scope == b.scope && a.space == b.space && EqualsNoCase1252(a.name, b.name);
+  }
+};
+
+// One significant token of a logical line (continued lines joined, blanks and comments left out).
+struct Tok {
+  int32_t pos;
+  int32_t code;
+  int32_t line;
+  int32_t column;     // 0 until worked out (ColumnOf): most tokens never need it
+  int32_t lineStart;  // the first position of the token's physical line
+  int32_t colPos;     // the position the column is counted to (a bracketed name's first byte)
+  int32_t colAdd;
+  std::string_view name;  // the name of a word (a bracketed name without its brackets)
+};
+
+// The state of a member chain (a.b(1).c) while its tokens are read.
+struct Chain {
+  bool active = false;
+  int32_t owner = kNoDecl;  // the type of the last element: a module, type or enum declaration
+  int32_t use = -1;         // the last element's use
+  int32_t scope = 0;        // where the last element was found
+  int32_t length = 0;       // elements so far
+};
+
+bool IsSuffix(int32_t code) {
+  return code == '%' || code == '&' || code == '!' || code == '#' || code == '@' || code == '$';
+}
+
+bool IsWordCode(int32_t code) {
+  return code > kLastCharacterCode && code != TokEndOfLine && code != TokWhiteSpace &&
+         code != TokComment && code != TokUndefined && code != TokString;
+}
+
+bool StartsWithDigit(std::string_view s) {
+  return !s.empty() && s[0] >= '0' && s[0] <= '9';
+}
+
+bool IsFormLikeKind(int32_t itemType) {
+  return itemType == kItemForm || itemType == kItemUserControl || itemType == kItemPropertyPage ||
+         itemType == kItemUserDocument || itemType == kItemDesigner;
+}
+
+// The name table: open addressing, one slot per (scope, name space, name), each the head of a
+// chain of the declarations bearing the name there. No allocation per entry.
+struct Slot {
+  uint32_t hash = 0;
+  int32_t scopeKey = 0;  // scope * 4 + name space
+  int32_t head = -1;     // first node; -1 for an empty slot
+};
+struct Node {
+  int32_t decl;
+  int32_t next;
+  int32_t tail;  // the chain's last node (kept in its first node)
+};
+
+// What every walk reads: the name table and the declarations' types, complete before any walk.
+struct Tables {
+  std::vector<Slot> slots;
+  size_t used = 0;
+  std::vector<Node> nodes;
+  std::vector<int32_t> typeOf;  // TypeOwner of each declaration, -3 before it is worked out
+  std::vector<std::pair<int32_t, int32_t>> declRange;  // each module's declarations [first, end)
+  std::unordered_map<int32_t, std::string_view> controlType;
+};
+
+// Declarations a walk makes itself (labels, implicit locals) have ids from kLocalBase on until
+// the walks' outputs are merged.
+constexpr int32_t kLocalBase = 1 << 30;
+
+// What one walk of a run of modules gives, merged in module order when all walks have ended.
+struct WalkOutput {
+  std::deque<CrossUse> uses;
+  std::vector<std::pair<std::string, uint32_t>> external;
+  uint64_t unresolvedMembers = 0;
+  uint64_t ambiguous = 0;
+  std::vector<CrossDeclaration> decls;  // ids kLocalBase + index
+  std::unordered_map<int32_t, std::pair<int32_t, int32_t>> implicitLocals;
+  std::deque<std::string> ownedNames;  // bracketed names spread over several tokens
+  std::exception_ptr error;
+};
+
+class Resolver {
+ public:
+  Resolver(std::string_view projectName, CrossReferences& out)
+      : m_project(projectName), m_out(out), m_tab(m_ownTables) {}
+  /// A walker: reads the master's tables and declarations, writes its own output.
+  Resolver(const Resolver& master, WalkOutput& walk)
+      : m_project(master.m_project),
+        m_out(master.m_out),
+        m_tab(master.m_tab),
+        m_activeX(master.m_activeX),
+        m_startup(master.m_startup),
+        m_walk(&walk) {}
+
+  void Run(const clsVBFileTypes& items, const clsSymTable* table);
+  void WalkModule(int32_t m);
+  Resolver(const Resolver&) = delete;
+  Resolver& operator=(const Resolver&) = delete;
+
+ private:
+  // Declaration table.
+  int32_t AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_view name, int32_t module,
+                  int32_t parent, int32_t pos);
+  void Insert(int32_t scope, int32_t decl, int32_t space = kNames);
+  int32_t Find(int32_t scope, std::string_view name, int32_t space = kNames) const {
+    return FindHashed(scope, name, HashNoCase1252(name), space);
+  }
+  /// Find with the name's hash (HashNoCase1252) worked out once for several scopes.
+  int32_t FindHashed(int32_t scope, std::string_view name, size_t nameHash,
+                     int32_t space = kNames) const;
+  int32_t Canonical(int32_t decl) const { return m_out.decls[static_cast<size_t>(decl)].canonical; }
+  void AddModuleDecls(int32_t m);
+  void AddEntryList(int32_t m, const std::shared_ptr<ClsEntry>& list, DeclKind kind,
+                    bool isPublicModule);
+  void AddProcedureNames(int32_t proc, const ClsEntryPtr& e);
+  void AddControls(int32_t m);
+
+  // Lookup.
+  int32_t Best(int32_t node) const;
+  int32_t Property(int32_t scope, std::string_view name, DeclKind want) const;
+  int32_t LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope) const;
+  int32_t LookupType(std::string_view name, int32_t moduleDecl) const;
+  int32_t TypeOwner(int32_t decl);
+  int32_t ResolveTypeName(std::string_view type, int32_t module);
+
+  // The walk.
+  void ProcessLine();
+  size_t Statement(size_t i);
+  size_t StatementEnd(size_t i) const;
+  Chain Walk(size_t from, size_t to, int mode);
+  size_t Member(size_t k, size_t to, Chain& cur);
+  void Head(const Tok& t, bool typeContext, Chain& cur);
+  void MakeWrite(const Chain& c, bool isSet);
+  void Assignment(size_t from, size_t to, bool isSet);
+  void Targets(size_t from, size_t to, bool withBounds);
+  void LabelUses(size_t from, size_t to);
+  void Label(const Tok& t);
+  void EnterProcedure(int32_t proc);
+  void ExitProcedure();
+  void Handler(int32_t proc);
+  int32_t AddUse(int32_t decl, const Tok& t, UseKind kind);
+  UseKind KindOf(int32_t decl) const;
+  /// The 1-based byte column of the position on the line starting at lineStart; counted on from
+  /// the last column asked for on the same line.
+  int32_t ColumnOf(int32_t lineStart, int32_t pos);
+  int32_t m_colLine = -1;
+  int32_t m_colPos = 0;
+  int32_t m_colValue = 1;
+  void CountExternal(std::string_view name);
+  void Finish();
+  void ComputeExposure();
+
+  size_t SlotOf(int32_t scopeKey, std::string_view name, uint32_t hash) const;
+  void Grow();
+  /// Walks the modules on one thread per processor (at most one per module), then merges.
+  void WalkAll();
+  void Merge(WalkOutput& walk);
+  CrossDeclaration& LocalDecl(int32_t id) {
+    return m_walk->decls[static_cast<size_t>(id - kLocalBase)];
+  }
+
+  std::string_view m_project;
+  CrossReferences& m_out;
+  Tables m_ownTables;
+  Tables& m_tab;
+  std::vector<Slot>& m_slots{m_tab.slots};
+  size_t& m_used{m_tab.used};
+  std::vector<Node>& m_nodes{m_tab.nodes};
+  std::vector<int32_t>& m_typeOf{m_tab.typeOf};
+  std::vector<std::pair<int32_t, int32_t>>& m_declRange{m_tab.declRange};
+  std::unordered_map<int32_t, std::string_view>& m_controlType{m_tab.controlType};
+  std::vector<std::pair<int32_t, int32_t>> m_places;  // (position, decl) of the module walked
+  size_t m_placeCursor = 0;  // the first place at or after the name being read
+  std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_external;  // a walk's
+  std::unordered_map<std::string, int32_t> m_mergedExternal;  // upper-cased name -> index
+  bool m_activeX = false;
+  std::string_view m_startup;
+  WalkOutput* m_walk = nullptr;  // a walker's output
+  // The labels of the procedure being walked: name -> declaration.
+  std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_labels;
+
+  // The module being walked.
+  int32_t m_module = 0;
+  int32_t m_moduleDecl = 0;
+  const clsTokenStream* m_ts = nullptr;
+  std::vector<Tok> m_toks;
+  std::vector<Chain> m_parens;
+  std::vector<int32_t> m_with;
+  std::vector<int32_t> m_implements;
+  int32_t m_proc = kNoDecl;
+  int32_t m_scope = kNoDecl;  // the procedure whose names are looked up (the first of twins)
+  int m_block = 0;            // 1 inside Enum, 2 inside Type
+  // Uses whose declaration is settled at the end of the procedure: labels, and names nothing
+  // declares (implicit locals without Option Explicit, else external).
+  struct PendingUse {
+    int32_t use;
+    std::string_view name;
+    bool label;
+  };
+  std::vector<PendingUse> m_pending;
+  std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_assigned;  // name -> implicit
+};
+
+// Walk modes.
+constexpr int kRead = 0;
+constexpr int kDeclare = 1;  // Dim, Const, module-level variables: declarators at depth 0
+constexpr int kHeader = 2;   // procedure, event and Declare headers: parameters at depth 1
+constexpr int kMember = 3;   // a line of an Enum or Type block: its first name is the member
+
+int32_t Resolver::AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_view name,
+                          int32_t module, int32_t parent, int32_t pos) {
+  const auto id = static_cast<int32_t>(m_out.decls.size());
+  CrossDeclaration& d = m_out.decls.emplace_back();
+  d.entry = entry;
+  d.name = name;
+  d.module = module;
+  d.parent = parent;
+  d.pos = pos;
+  d.kind = kind;
+  d.canonical = id;
+  m_typeOf.push_back(-3);
+  if (entry) m_out.declOf.emplace_back(entry, id);
+  return id;
+}
+
+size_t Resolver::SlotOf(int32_t scopeKey, std::string_view name, uint32_t hash) const {
+  const size_t mask = m_slots.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    const Slot& slot = m_slots[i];
+    if (slot.head < 0) return i;
+    if (slot.hash == hash && slot.scopeKey == scopeKey &&
+        EqualsNoCase1252(
+            m_out.decls[static_cast<size_t>(m_nodes[static_cast<size_t>(slot.head)].decl)].name,
+            name))
+      return i;
+  }
+}
+
+void Resolver::Grow() {
+  std::vector<Slot> old(std::max<size_t>(1024, m_slots.size() * 2));
+  old.swap(m_slots);
+  const size_t mask = m_slots.size() - 1;
+  for (const Slot& slot : old) {
+    if (slot.head < 0) continue;
+    size_t i = slot.hash & mask;
+    while (m_slots[i].head >= 0) i = (i + 1) & mask;
+    m_slots[i] = slot;
+  }
+}
+
+int32_t Resolver::FindHashed(int32_t scope, std::string_view name, size_t nameHash,
+                             int32_t space) const {
+  if (m_slots.empty()) return -1;
+  const int32_t key = scope * 4 + space;
+  const auto hash = static_cast<uint32_t>(nameHash ^ static_cast<uint32_t>(key) * 0x9E3779B1u);
+  return m_slots[SlotOf(key, name, hash)].head;
+}
+
+// Appends the declaration to the chain of its name in the scope. A name declared again with the
+// same kind by the same owner in a scope of its module is a twin of an #If block (the twins follow
+// each other in the chain): one declaration for the cross references, so it stays out.
+void Resolver::Insert(int32_t scope, int32_t decl, int32_t space) {
+  if (Canonical(decl) != decl) return;
+  if ((m_used + 1) * 4 > m_slots.size() * 3) Grow();
+  CrossDeclaration& d = m_out.decls[static_cast<size_t>(decl)];
+  const int32_t key = scope * 4 + space;
+  const auto hash =
+      static_cast<uint32_t>(HashNoCase1252(d.name) ^ static_cast<uint32_t>(key) * 0x9E3779B1u);
+  Slot& slot = m_slots[SlotOf(key, d.name, hash)];
+  const auto node = static_cast<int32_t>(m_nodes.size());
+  if (slot.head < 0) {
+    slot = Slot{hash, key, node};
+    ++m_used;
+    m_nodes.push_back({decl, -1, node});
+    return;
+  }
+  Node& head = m_nodes[static_cast<size_t>(slot.head)];
+  if (scope >= 0) {
+    const CrossDeclaration& o =
+        m_out.decls[static_cast<size_t>(m_nodes[static_cast<size_t>(head.tail)].decl)];
+    const int32_t parent = d.parent >= 0 ? Canonical(d.parent) : -1;
+    const int32_t otherParent = o.parent >= 0 ? Canonical(o.parent) : -1;
+    if (o.kind == d.kind && o.module == d.module && parent == otherParent &&
+        d.kind != DeclKind::kControl) {
+      d.canonical = o.canonical;
+      return;
+    }
+  }
+  m_nodes[static_cast<size_t>(head.tail)].next = node;
+  head.tail = node;
+  m_nodes.push_back({decl, -1, node});
+}
+
+void Resolver::AddProcedureNames(int32_t proc, const ClsEntryPtr& e) {
+  const int32_t module = m_out.decls[static_cast<size_t>(proc)].module;
+  if (e.Parameters) {
+    for (const auto& p : *e.Parameters) {
+      // The list also holds the names a default value refers to; those are no parameters.
+      if (!p || std::string_view(p->Scope) == "default") continue;
+      Insert(Canonical(proc),
+             AddDecl(DeclKind::kParameter, p.get(), p->EntryName, module, proc, p->lEntryptr));
+    }
+  }
+  for (const auto* list : {&e.EVar, &e.EConst}) {
+    if (!*list) continue;
+    const DeclKind kind = list == &e.EVar ? DeclKind::kVariable : DeclKind::kConstant;
+    for (const auto& l : **list)
+      if (l)
+        Insert(Canonical(proc), AddDecl(kind, l.get(), l->EntryName, module, proc, l->lEntryptr));
+  }
+}
+
+void Resolver::AddEntryList(int32_t m, const std::shared_ptr<ClsEntry>& list, DeclKind kind,
+                            bool isPublicModule) {
+  if (!list) return;
+  const int32_t moduleDecl = m_out.modules[static_cast<size_t>(m)].decl;
+  for (const auto& e : *list) {
+    if (!e) continue;
+    DeclKind k = kind;
+    if (kind == DeclKind::kPropertyGet) {
+      k = e->eEntrytype == kEntryPropertyLet   ? DeclKind::kPropertyLet
+          : e->eEntrytype == kEntryPropertySet ? DeclKind::kPropertySet
+                                               : DeclKind::kPropertyGet;
+    }
+    const int32_t id = AddDecl(k, e.get(), e->EntryName, m, -1, e->lEntryptr);
+    const std::string_view scope = e->Scope;
+    m_out.decls[static_cast<size_t>(id)].isPublic = scope == "Public";
+    m_out.decls[static_cast<size_t>(id)].isFriend = scope == "Friend";
+    if (k == DeclKind::kVariable && m_ts) {
+      int32_t p = e->lEntryptr - 1;
+      while (p >= 0 && m_ts->TokenCodeAt(p) == TokWhiteSpace) --p;
+      m_out.decls[static_cast<size_t>(id)].withEvents = m_ts->TokenCodeAt(p) == KwWithEvents;
+    }
+    Insert(moduleDecl, id);
+    const bool isPublic = m_out.decls[static_cast<size_t>(id)].isPublic;
+    if (isPublic && (isPublicModule || k == DeclKind::kEnum)) Insert(kPublicScope, id);
+    if (k == DeclKind::kEnum || k == DeclKind::kType) {
+      Insert(moduleDecl, id, kTypes);
+      if (isPublic) Insert(kPublicScope, id, kTypes);
+    }
+    if (k == DeclKind::kEnum || k == DeclKind::kType) {
+      const DeclKind memberKind =
+          k == DeclKind::kEnum ? DeclKind::kEnumMember : DeclKind::kTypeMember;
+      if (e->Parameters) {
+        for (const auto& mem : *e->Parameters) {
+          if (!mem) continue;
+          const int32_t mid = AddDecl(memberKind, mem.get(), mem->EntryName, m, id, mem->lEntryptr);
+          m_out.decls[static_cast<size_t>(mid)].isPublic = isPublic;
+          Insert(Canonical(id), mid);
+          if (k == DeclKind::kEnum) {
+            Insert(moduleDecl, mid);
+            if (isPublic) Insert(kPublicScope, mid);
+          }
+        }
+      }
+    } else if (IsProcedureKind(k) || k == DeclKind::kEvent || k == DeclKind::kDeclare) {
+      AddProcedureNames(id, *e);
+    }
+  }
+}
+
+void Resolver::AddControls(int32_t m) {
+  const CrossModule& mod = m_out.modules[static_cast<size_t>(m)];
+  if (!mod.header || !IsFormLikeKind(mod.itemType)) return;
+  const ClsUniqArray& records = mod.header->Controls();
+  bool first = true;
+  for (long i = 1; i <= records.Count(); ++i) {
+    const clsControlRecord* r = records.ItemAs<clsControlRecord>(i);
+    if (!r || r->sType.empty() || r->sType[0] == '+' || r->sType[0] == '_') continue;
+    // The first Begin block is the form (user control, document, ...) itself.
+    if (first) {
+      first = false;
+      continue;
+    }
+    // A control array's elements share one declaration: the first.
+    if (const int32_t n = Find(mod.decl, r->sName); n >= 0) {
+      const int32_t d = m_nodes[static_cast<size_t>(n)].decl;
+      if (m_out.decls[static_cast<size_t>(d)].kind == DeclKind::kControl) {
+        m_out.declOf.emplace_back(r, d);
+        continue;
+      }
+    }
+    const int32_t id = AddDecl(DeclKind::kControl, nullptr, r->sName, m, -1, r->lPtr);
+    m_out.declOf.emplace_back(r, id);
+    m_controlType.emplace(id, r->sType);
+    Insert(mod.decl, id);
+  }
+}
+
+void Resolver::AddModuleDecls(int32_t m) {
+  const CrossModule& mod = m_out.modules[static_cast<size_t>(m)];
+  AddControls(m);
+  if (!mod.entry) return;
+  const bool isStd = mod.itemType == kItemModule;
+  const ClsSymEntry& e = *mod.entry;
+  AddEntryList(m, e.EVar, DeclKind::kVariable, isStd);
+  AddEntryList(m, e.EConst, DeclKind::kConstant, isStd);
+  AddEntryList(m, e.ESub, DeclKind::kSub, isStd);
+  AddEntryList(m, e.EFunction, DeclKind::kFunction, isStd);
+  AddEntryList(m, e.EProperty, DeclKind::kPropertyGet, isStd);
+  AddEntryList(m, e.EType, DeclKind::kType, isStd);
+  AddEntryList(m, e.EEnum, DeclKind::kEnum, isStd);
+  AddEntryList(m, e.EEvent, DeclKind::kEvent, false);
+  AddEntryList(m, e.EDeclare, DeclKind::kDeclare, isStd);
+}
+
+// The declaration a chain of same-named declarations gives: a property's Get before its Let and
+// Set.
+int32_t Resolver::Best(int32_t node) const {
+  int32_t found = kNoDecl;
+  for (int32_t n = node; n >= 0; n = m_nodes[static_cast<size_t>(n)].next) {
+    const int32_t d = m_nodes[static_cast<size_t>(n)].decl;
+    const DeclKind k = m_out.decls[static_cast<size_t>(d)].kind;
+    if (k != DeclKind::kPropertyLet && k != DeclKind::kPropertySet) return d;
+    if (found < 0) found = d;
+  }
+  return found;
+}
+
+int32_t Resolver::Property(int32_t scope, std::string_view name, DeclKind want) const {
+  int32_t fallback = kNoDecl;
+  for (int32_t n = Find(scope, name); n >= 0; n = m_nodes[static_cast<size_t>(n)].next) {
+    const int32_t d = m_nodes[static_cast<size_t>(n)].decl;
+    const DeclKind k = m_out.decls[static_cast<size_t>(d)].kind;
+    if (k == want) return d;
+    if (fallback < 0 && (k == DeclKind::kPropertyLet || k == DeclKind::kPropertySet)) fallback = d;
+  }
+  return fallback;
+}
+
+int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope) const {
+  ambiguous = false;
+  const size_t h = HashNoCase1252(name);
+  for (const int32_t scope : {m_scope, m_moduleDecl}) {
+    if (scope < 0) continue;
+    if (const int32_t n = FindHashed(scope, name, h); n >= 0) {
+      out_scope = scope;
+      return Best(n);
+    }
+  }
+  if (const int32_t n = FindHashed(kPublicScope, name, h); n >= 0) {
+    const int32_t d = Best(n);
+    // Declared Public by two modules (and not by the using one): ambiguous.
+    for (int32_t k = n; k >= 0; k = m_nodes[static_cast<size_t>(k)].next) {
+      if (m_out.decls[static_cast<size_t>(m_nodes[static_cast<size_t>(k)].decl)].module !=
+          m_out.decls[static_cast<size_t>(d)].module) {
+        ambiguous = true;
+        return kNoDecl;
+      }
+    }
+    out_scope = kPublicScope;
+    return d;
+  }
+  out_scope = kModuleScope;
+  if (const int32_t n = FindHashed(kModuleScope, name, h); n >= 0) return Best(n);
+  return kNoDecl;
+}
+
+int32_t Resolver::LookupType(std::string_view name, int32_t moduleDecl) const {
+  for (const int32_t scope : {moduleDecl, kPublicScope}) {
+    if (const int32_t n = Find(scope, name, kTypes); n >= 0)
+      return m_nodes[static_cast<size_t>(n)].decl;
+  }
+  if (const int32_t n = Find(kModuleScope, name); n >= 0)
+    return m_nodes[static_cast<size_t>(n)].decl;
+  return kNoDecl;
+}
+
+int32_t Resolver::ResolveTypeName(std::string_view type, int32_t module) {
+  if (type.size() > 4 && EqualsNoCase1252(type.substr(0, 4), "New ")) type.remove_prefix(4);
+  const size_t end = type.find_first_of(" *(");
+  if (end != std::string_view::npos) type = type.substr(0, end);
+  if (const size_t dot = type.find('.'); dot != std::string_view::npos) {
+    // Project.Name names one of the project's own; another library's type is not known.
+    if (!EqualsNoCase1252(type.substr(0, dot), m_project)) return kNoDecl;
+    type.remove_prefix(dot + 1);
+  }
+  if (type.empty()) return kNoDecl;
+  return LookupType(type, m_out.modules[static_cast<size_t>(module)].decl);
+}
+
+// The declaration whose members follow a use of decl: a module, a user type or an enumeration;
+// kNoDecl when its type is not one of the project's.
+int32_t Resolver::TypeOwner(int32_t decl) {
+  if (decl < 0) return kNoDecl;
+  int32_t& cached = m_typeOf[static_cast<size_t>(decl)];
+  if (cached != -3) return cached;
+  const CrossDeclaration& d = m_out.decls[static_cast<size_t>(decl)];
+  cached = kNoDecl;
+  switch (d.kind) {
+    case DeclKind::kModule:
+    case DeclKind::kType:
+    case DeclKind::kEnum:
+      cached = decl;
+      break;
+    case DeclKind::kControl:
+      // A control of the project's own user control ("Project.ctlName") has its members.
+      if (const auto it = m_controlType.find(decl); it != m_controlType.end())
+        cached = ResolveTypeName(it->second, d.module);
+      break;
+    case DeclKind::kFunction:
+    case DeclKind::kPropertyGet:
+    case DeclKind::kDeclare:
+      if (d.entry) cached = ResolveTypeName(d.entry->ReturnType, d.module);
+      break;
+    default:
+      if (d.entry) cached = ResolveTypeName(d.entry->EntryType, d.module);
+      break;
+  }
+  return cached;
+}
+
+void Resolver::CountExternal(std::string_view name) {
+  const auto [it, added] =
+      m_external.try_emplace(NameKey{0, name}, static_cast<int32_t>(m_walk->external.size()));
+  if (added) m_walk->external.emplace_back(std::string(name), 0);
+  ++m_walk->external[static_cast<size_t>(it->second)].second;
+}
+
+int32_t Resolver::ColumnOf(int32_t lineStart, int32_t pos) {
+  int32_t from = lineStart;
+  int32_t column = 1;
+  if (m_colLine == lineStart && m_colPos <= pos) {
+    from = m_colPos;
+    column = m_colValue;
+  }
+  for (int32_t p = from; p < pos; ++p) column += m_ts->TokenLenAt(p);
+  m_colLine = lineStart;
+  m_colPos = pos;
+  m_colValue = column;
+  return column;
+}
+
+UseKind Resolver::KindOf(int32_t decl) const {
+  switch (m_out.decls[static_cast<size_t>(decl)].kind) {
+    case DeclKind::kSub:
+    case DeclKind::kFunction:
+    case DeclKind::kPropertyGet:
+    case DeclKind::kPropertyLet:
+    case DeclKind::kPropertySet:
+    case DeclKind::kEvent:
+    case DeclKind::kDeclare:
+      return UseKind::kCall;
+    default:
+      return UseKind::kRead;
+  }
+}
+
+int32_t Resolver::AddUse(int32_t decl, const Tok& t, UseKind kind) {
+  CrossUse& u = m_walk->uses.emplace_back();
+  u.module = m_module;
+  u.pos = t.pos;
+  u.line = t.line;
+  u.column = t.column > 0 ? t.column : ColumnOf(t.lineStart, t.colPos) + t.colAdd;
+  u.decl = decl >= 0 ? m_out.decls[static_cast<size_t>(decl)].canonical : decl;
+  u.from = m_proc >= 0 ? m_proc : m_moduleDecl;
+  u.kind = kind;
+  return static_cast<int32_t>(m_walk->uses.size()) - 1;
+}
+
+void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
+  m_activeX = EqualsNoCase1252(items.ProjectType, "OleDll") ||
+              EqualsNoCase1252(items.ProjectType, "OleExe") ||
+              EqualsNoCase1252(items.ProjectType, "Control");
+  m_startup = items.StartupForm;
+  // Modules in the project file's order; a table entry belongs to the first module bearing its
+  // name.
+  std::vector<std::pair<int32_t, const clsVBFileType*>> order;
+  for (const auto& item : items) {
+    if (item && IsSourceItemType(item->EType))
+      order.emplace_back(item->vPtr ? item->vPtr->first : 0, item.get());
+  }
+  std::stable_sort(order.begin(), order.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::unordered_set<const ClsSymEntry*> claimed;
+  for (const auto& [place, item] : order) {
+    YieldPoint();
+    CrossModule& mod = m_out.modules.emplace_back();
+    mod.item = item;
+    mod.itemType = item->EType;
+    mod.header = item->VBHeader().get();
+    if (mod.header && table) {
+      mod.entry = table->Item(std::string_view(mod.header->sVBTableName)).get();
+      if (mod.entry && !claimed.insert(mod.entry).second) mod.entry = nullptr;
+    }
+    const std::string_view name = mod.header && !mod.header->sVBTableName.empty()
+                                      ? std::string_view(mod.header->sVBTableName)
+                                      : std::string_view(item->InternalName);
+    const auto m = static_cast<int32_t>(m_out.modules.size()) - 1;
+    mod.decl = AddDecl(DeclKind::kModule, nullptr, name, m, -1,
+                       mod.header ? mod.header->AttributePtr : -1);
+    m_out.decls.back().isPublic = true;
+    Insert(kModuleScope, mod.decl);
+  }
+  // Room for every declaration the records hold (labels and implicit locals come on top), so
+  // that the tables are not copied while they grow.
+  size_t expected = m_out.decls.size();
+  for (const CrossModule& mod : m_out.modules) {
+    if (mod.header) expected += static_cast<size_t>(mod.header->Controls().Count());
+    if (!mod.entry) continue;
+    const ClsSymEntry& e = *mod.entry;
+    for (const auto* list : {&e.EVar, &e.EConst, &e.ESub, &e.EFunction, &e.EProperty, &e.EType,
+                             &e.EEnum, &e.EEvent, &e.EDeclare}) {
+      if (!*list) continue;
+      for (const auto& d : **list) {
+        if (!d) continue;
+        expected += 1;
+        for (const auto* inner : {&d->Parameters, &d->EVar, &d->EConst})
+          if (*inner) expected += static_cast<size_t>((*inner)->Count());
+      }
+    }
+  }
+  expected += expected / 8;
+  m_out.decls.reserve(expected);
+  m_out.declOf.reserve(expected);
+  m_typeOf.reserve(expected);
+  m_nodes.reserve(expected * 3 / 2);
+  for (size_t m = 0; m < m_out.modules.size(); ++m) {
+    YieldPoint();
+    m_ts = m_out.modules[m].header ? m_out.modules[m].header->TokenStream.get() : nullptr;
+    const auto first = static_cast<int32_t>(m_out.decls.size());
+    AddModuleDecls(static_cast<int32_t>(m));
+    m_declRange.emplace_back(first, static_cast<int32_t>(m_out.decls.size()));
+  }
+  // Every declaration's type is worked out before the walks, which then only read it.
+  for (size_t d = 0; d < m_out.decls.size(); ++d) TypeOwner(static_cast<int32_t>(d));
+  WalkAll();
+  Finish();
+}
+
+void Resolver::WalkModule(int32_t m) {
+  CrossModule& mod = m_out.modules[static_cast<size_t>(m)];
+  m_module = m;
+  m_moduleDecl = mod.decl;
+  m_ts = mod.header ? mod.header->TokenStream.get() : nullptr;
+  m_proc = kNoDecl;
+  m_block = 0;
+  m_with.clear();
+  m_implements.clear();
+  m_toks.clear();
+  if (!m_ts) return;
+  // The declarations with places in this file, by position.
+  m_places.clear();
+  if (mod.header->AttributePtr > 0) m_places.emplace_back(mod.header->AttributePtr, mod.decl);
+  const auto [first, end] = m_declRange[static_cast<size_t>(m)];
+  for (int32_t d = first; d < end; ++d) {
+    const CrossDeclaration& decl = m_out.decls[static_cast<size_t>(d)];
+    if (decl.pos >= 0) m_places.emplace_back(decl.pos, d);
+  }
+  std::sort(m_places.begin(), m_places.end());
+  size_t nextPlace = 0;
+  m_placeCursor = 0;
+
+  const clsTokenStream& ts = *m_ts;
+  const int32_t count = ts.Count();
+  const int32_t codeStart = mod.header->CodePtr > 0 ? std::min(mod.header->CodePtr, count) : 0;
+  int32_t line = 1;
+  int32_t lineStart = 0;
+  bool lineJoined = false;
+  m_colLine = -1;
+  for (int32_t p = 0; p < count; ++p) {
+    YieldPoint();
+    const int32_t code = ts.TokenCodeAt(p);
+    // A bracketed name in code ("[_First]") is placed at the name inside.
+    while (nextPlace < m_places.size() && m_places[nextPlace].first <= p) {
+      if (m_places[nextPlace].first == p) {
+        CrossDeclaration& d = m_out.decls[static_cast<size_t>(m_places[nextPlace].second)];
+        d.line = line;
+        d.column =
+            ColumnOf(lineStart, p) +
+            (code == '[' || (code == TokIdentifier && ts.TokenStringAt(p).starts_with("[")) ? 1
+                                                                                            : 0);
+      }
+      ++nextPlace;
+    }
+    if (code == TokEndOfLine) {
+      if (p >= codeStart) {
+        // A continuation ("_" ending the line) joins the next line to this statement.
+        lineJoined = !m_toks.empty() && m_toks.back().code == '_';
+        if (lineJoined) {
+          m_toks.pop_back();
+        } else {
+          ProcessLine();
+          m_toks.clear();
+        }
+      }
+      ++line;
+      lineStart = p + 1;
+      continue;
+    }
+    if (p < codeStart && (code == ClsVB_Exposed || code == FrmVB_Exposed)) {
+      // "Attribute VB_Exposed = True" of the header: public members are callers' to use.
+      int32_t q = p + 1;
+      while (q < count && (ts.TokenCodeAt(q) == TokWhiteSpace || ts.TokenCodeAt(q) == '=')) ++q;
+      mod.exposed = EqualsNoCase1252(ts.TokenStringAt(q), "True");
+    }
+    if (p >= codeStart && code != TokWhiteSpace && code != TokComment && code != TokUndefined) {
+      Tok t{p, code, line, 0, lineStart, p, 0, {}};
+      if (IsWordCode(code)) {
+        t.name = ts.TokenStringAt(p);
+        if (t.name.size() > 1 && t.name.front() == '[') {
+          // A bracketed name of a form's code: one token with its brackets.
+          t.name.remove_prefix(1);
+          if (!t.name.empty() && t.name.back() == ']') t.name.remove_suffix(1);
+          t.colAdd = 1;
+          t.code = TokIdentifier;
+        }
+      } else if (code == ']' && m_toks.size() >= 2) {
+        // "[" name "]" of a module's code: one name, placed at its first character. The name is
+        // the bytes between the brackets, which may be several tokens ("_" "First").
+        size_t open = m_toks.size();
+        while (open > 0 && m_toks[open - 1].code != '[' && m_toks.size() - open < 8) --open;
+        if (open > 0 && m_toks[open - 1].code == '[' && open < m_toks.size()) {
+          std::string name;
+          for (size_t k = open; k < m_toks.size(); ++k)
+            name.append(ts.TokenStringAt(m_toks[k].pos));
+          Tok merged = m_toks[open - 1];
+          merged.code = TokIdentifier;
+          merged.line = m_toks[open].line;
+          merged.lineStart = m_toks[open].lineStart;
+          merged.colPos = m_toks[open].pos;
+          merged.name = m_walk->ownedNames.emplace_back(std::move(name));
+          m_toks.resize(open - 1);
+          m_toks.push_back(merged);
+          continue;
+        }
+      }
+      m_toks.push_back(t);
+    }
+  }
+  if (!m_toks.empty()) ProcessLine();
+  m_toks.clear();
+  if (m_proc >= 0) ExitProcedure();
+}
+
+void Resolver::ProcessLine() {
+  YieldPoint();
+  const size_t n = m_toks.size();
+  if (n == 0) return;
+  size_t i = 0;
+  // A line number or a label opens the line.
+  if (m_toks[0].code == TokIdentifier && StartsWithDigit(m_toks[0].name)) {
+    Label(m_toks[0]);
+    i = 1;
+    if (i < n && m_toks[i].code == ':') ++i;
+  } else if (n >= 2 && IsNameToken(m_toks[0].code) && m_toks[1].code == ':' &&
+             (n == 2 || m_toks[2].code != '=') && m_block == 0) {
+    Label(m_toks[0]);
+    i = 2;
+  }
+  while (i < n) i = Statement(i);
+}
+
+// The end of the statement from i: a ":" (not of a named argument ":=") or an Else outside
+// parentheses, or the line's end.
+size_t Resolver::StatementEnd(size_t i) const {
+  int depth = 0;
+  for (size_t k = i; k < m_toks.size(); ++k) {
+    const int32_t code = m_toks[k].code;
+    if (code == '(') ++depth;
+    if (code == ')' && depth > 0) --depth;
+    if (depth > 0) continue;
+    if (code == ':' && !(k + 1 < m_toks.size() && m_toks[k + 1].code == '=')) return k;
+    if (code == KwElse && k > i) return k;
+  }
+  return m_toks.size();
+}
+
+void Resolver::Label(const Tok& t) {
+  if (m_proc < 0) return;
+  // Every name of a line is a view of the stream or of the walk's ownedNames, which the run keeps.
+  const auto id = static_cast<int32_t>(kLocalBase + m_walk->decls.size());
+  CrossDeclaration& d = m_walk->decls.emplace_back();
+  d.name = t.name;
+  d.module = m_module;
+  d.parent = m_scope;
+  d.kind = DeclKind::kLabel;
+  d.pos = t.pos;
+  d.line = t.line;
+  d.column = ColumnOf(t.lineStart, t.colPos) + t.colAdd;
+  // A label written twice in the procedure (#If branches) is one declaration.
+  const auto [it, added] = m_labels.try_emplace(NameKey{0, t.name}, id);
+  d.canonical = added ? id : it->second;
+}
+
+void Resolver::LabelUses(size_t from, size_t to) {
+  if (m_proc < 0) return;
+  for (size_t k = from; k < to; ++k) {
+    const Tok& t = m_toks[k];
+    if (t.code != TokIdentifier && !IsNameToken(t.code)) continue;
+    const int32_t use = AddUse(kPending, t, UseKind::kRead);
+    m_pending.push_back({use, t.name, true});
+  }
+}
+
+size_t Resolver::Statement(size_t i) {
+  const size_t n = m_toks.size();
+  const size_t e = StatementEnd(i);
+  const size_t next = e < n && m_toks[e].code == ':' ? e + 1 : e;
+  const int32_t code = m_toks[i].code;
+  switch (code) {
+    case '#':
+    case KwRem:
+    case KwAttribute:
+      if (code == KwAttribute) {
+        for (size_t k = i + 1; k + 2 < n; ++k) {
+          if (EqualsNoCase1252(m_toks[k].name, "VB_Exposed") && m_toks[k + 1].code == '=')
+            m_out.modules[static_cast<size_t>(m_module)].exposed =
+                EqualsNoCase1252(m_toks[k + 2].name, "True");
+        }
+      }
+      return n;
+    case KwOption:
+      if (i + 1 < n && m_toks[i + 1].code == KwExplicit)
+        m_out.modules[static_cast<size_t>(m_module)].optionExplicit = true;
+      return next;
+    case KwPrivate:
+    case KwPublic:
+    case KwFriend:
+    case KwStatic:
+    case KwDim:
+    case KwConst:
+    case KwSub:
+    case KwFunction:
+    case KwProperty:
+    case KwDeclare:
+    case KwEvent:
+    case KwEnum:
+    case KwType:
+    case KwWithEvents: {
+      size_t k = i;
+      while (k < e && (m_toks[k].code == KwPrivate || m_toks[k].code == KwPublic ||
+                       m_toks[k].code == KwFriend || m_toks[k].code == KwStatic))
+        ++k;
+      if (k >= e) return next;
+      const int32_t what = m_toks[k].code;
+      if (what == KwSub || what == KwFunction || what == KwProperty) {
+        size_t nameAt = k + 1;
+        if (what == KwProperty && nameAt < e) ++nameAt;  // Get, Let or Set
+        if (nameAt < e) {
+          const auto it = std::lower_bound(m_places.begin(), m_places.end(),
+                                           std::make_pair(m_toks[nameAt].pos, INT32_MIN));
+          if (it != m_places.end() && it->first == m_toks[nameAt].pos &&
+              IsProcedureKind(m_out.decls[static_cast<size_t>(it->second)].kind))
+            EnterProcedure(it->second);
+        }
+        Walk(k + 1, e, kHeader);
+      } else if (what == KwDeclare || what == KwEvent) {
+        Walk(k + 1, e, kHeader);
+      } else if (what == KwEnum || what == KwType) {
+        m_block = what == KwEnum ? 1 : 2;
+        Walk(k + 1, e, kDeclare);
+      } else {
+        Walk(what == KwDim || what == KwConst || what == KwWithEvents ? k + 1 : k, e, kDeclare);
+      }
+      return next;
+    }
+    case KwEnd:
+      if (i + 1 < e) {
+        const int32_t what = m_toks[i + 1].code;
+        if (what == KwSub || what == KwFunction || what == KwProperty) {
+          if (m_proc >= 0) ExitProcedure();
+        } else if (what == KwWith) {
+          if (!m_with.empty()) m_with.pop_back();
+        } else if (what == KwEnum || what == KwType) {
+          m_block = 0;
+        }
+      }
+      return next;
+    case KwExit:
+    case KwNext:
+      return next;
+    case KwWith: {
+      const Chain c = Walk(i + 1, e, kRead);
+      m_with.push_back(c.active ? c.owner : kNoDecl);
+      return next;
+    }
+    case KwGoTo:
+    case KwGoSub:
+      LabelUses(i + 1, e);
+      return next;
+    case KwOn: {
+      size_t k = i + 1;
+      if (k < e && m_toks[k].code == KwError) ++k;
+      size_t go = k;
+      while (go < e && m_toks[go].code != KwGoTo && m_toks[go].code != KwGoSub) ++go;
+      Walk(k, go < e ? go : e, kRead);
+      if (go < e) LabelUses(go + 1, e);
+      return next;
+    }
+    case KwResume:
+      if (i + 1 < e && m_toks[i + 1].code != KwNext) LabelUses(i + 1, i + 2);
+      return next;
+    case KwRaiseEvent:
+      if (i + 1 < e) {
+        const Tok& t = m_toks[i + 1];
+        if (const int32_t n2 = Find(m_moduleDecl, t.name); n2 >= 0) {
+          for (int32_t nd = n2; nd >= 0; nd = m_nodes[static_cast<size_t>(nd)].next) {
+            const int32_t d = m_nodes[static_cast<size_t>(nd)].decl;
+            if (m_out.decls[static_cast<size_t>(d)].kind == DeclKind::kEvent) {
+              AddUse(d, t, UseKind::kCall);
+              break;
+            }
+          }
+        }
+        Walk(i + 2, e, kRead);
+      }
+      return next;
+    case KwImplements:
+      if (i + 1 < e) {
+        const int32_t d = LookupType(m_toks[i + 1].name, m_moduleDecl);
+        if (d >= 0) {
+          AddUse(d, m_toks[i + 1], UseKind::kRead);
+          if (m_out.decls[static_cast<size_t>(d)].kind == DeclKind::kModule)
+            m_implements.push_back(d);
+        } else {
+          CountExternal(m_toks[i + 1].name);
+        }
+      }
+      return next;
+    case KwLet:
+    case KwSet:
+      Assignment(i + 1, e, code == KwSet);
+      return next;
+    case KwFor: {
+      size_t k = i + 1;
+      if (k < e && m_toks[k].code == KwEach) ++k;
+      size_t stop = k;
+      int depth = 0;
+      while (stop < e) {
+        const int32_t c = m_toks[stop].code;
+        if (c == '(') ++depth;
+        if (c == ')' && depth > 0) --depth;
+        if (depth == 0 && (c == '=' || c == KwIn)) break;
+        ++stop;
+      }
+      MakeWrite(Walk(k, stop, kRead), false);
+      if (stop < e) Walk(stop + 1, e, kRead);
+      return next;
+    }
+    case KwReDim:
+    case KwErase:
+      Targets(i + 1 < e && m_toks[i + 1].code == KwPreserve ? i + 2 : i + 1, e, code == KwReDim);
+      return next;
+    case KwIf:
+    case KwElseIf: {
+      size_t then = i + 1;
+      while (then < n && m_toks[then].code != KwThen) ++then;
+      Walk(i + 1, std::min(then, n), kRead);
+      return then < n ? then + 1 : n;
+    }
+    case KwElse:
+      return i + 1;
+    case KwCall:
+      Walk(i + 1, e, kRead);
+      return next;
+    default:
+      break;
+  }
+  if (m_block != 0) {
+    Walk(i, e, kDeclare);
+    return next;
+  }
+  if (code == '.' || code == KwMe || IsNameToken(code)) {
+    Assignment(i, e, false);
+    return next;
+  }
+  Walk(i + 1, e, kRead);
+  return next;
+}
+
+// "target = value" or a call statement ("Foo a, b", "obj.Method x").
+void Resolver::Assignment(size_t from, size_t to, bool isSet) {
+  // The target is a chain: names, ".", "!", suffixes and parenthesised arguments only.
+  int depth = 0;
+  size_t eq = to;
+  for (size_t k = from; k < to; ++k) {
+    const int32_t code = m_toks[k].code;
+    if (code == '(') ++depth;
+    if (code == ')' && depth > 0) --depth;
+    if (depth > 0 || code == '(' || code == ')') continue;
+    if (code == '=') {
+      eq = k;
+      break;
+    }
+    const bool chainToken = code == '.' || code == '!' || code == KwMe || IsWordCode(code) ||
+                            (IsSuffix(code) && k > from && m_toks[k - 1].pos + 1 == m_toks[k].pos);
+    if (!chainToken || (k > from && IsWordCode(code) && IsWordCode(m_toks[k - 1].code))) break;
+  }
+  if (eq == to) {
+    Walk(from, to, kRead);
+    return;
+  }
+  MakeWrite(Walk(from, eq, kRead), isSet);
+  Walk(eq + 1, to, kRead);
+}
+
+// ReDim and Erase: each comma-separated name is written; ReDim's bounds and types are read.
+void Resolver::Targets(size_t from, size_t to, bool withBounds) {
+  size_t start = from;
+  int depth = 0;
+  for (size_t k = from; k <= to; ++k) {
+    const int32_t code = k < to ? m_toks[k].code : ',';
+    if (code == '(') ++depth;
+    if (code == ')' && depth > 0) --depth;
+    if (depth > 0 || code != ',') continue;
+    size_t as = start;
+    while (as < k && m_toks[as].code != KwAs) ++as;
+    MakeWrite(Walk(start, as, kRead), false);
+    if (withBounds && as < k) Walk(as, k, kRead);
+    start = k + 1;
+  }
+}
+
+void Resolver::MakeWrite(const Chain& c, bool isSet) {
+  if (!c.active || c.use < 0) return;
+  CrossUse& u = m_walk->uses[static_cast<size_t>(c.use)];
+  if (u.decl == kPending) {
+    u.kind = UseKind::kWrite;
+    for (auto it = m_pending.rbegin(); it != m_pending.rend(); ++it) {
+      if (it->use == c.use) {
+        m_assigned.try_emplace(NameKey{0, it->name}, kNoDecl);
+        break;
+      }
+    }
+    return;
+  }
+  if (u.decl < 0) return;
+  const CrossDeclaration& d = m_out.decls[static_cast<size_t>(u.decl)];
+  // A function or property assigning its own result inside itself is no use.
+  if (c.length == 1 && m_proc >= 0) {
+    const CrossDeclaration& proc = m_out.decls[static_cast<size_t>(m_proc)];
+    if ((proc.kind == DeclKind::kFunction || proc.kind == DeclKind::kPropertyGet) &&
+        d.module == proc.module && d.parent < 0 && EqualsNoCase1252(d.name, proc.name) &&
+        (d.kind == DeclKind::kFunction || d.kind == DeclKind::kPropertyGet ||
+         d.kind == DeclKind::kPropertyLet || d.kind == DeclKind::kPropertySet)) {
+      u.decl = kNoDecl;
+      return;
+    }
+  }
+  if (d.kind == DeclKind::kPropertyGet || d.kind == DeclKind::kPropertyLet ||
+      d.kind == DeclKind::kPropertySet) {
+    const int32_t p =
+        Property(c.scope, d.name, isSet ? DeclKind::kPropertySet : DeclKind::kPropertyLet);
+    if (p >= 0) u.decl = m_out.decls[static_cast<size_t>(p)].canonical;
+    u.kind = UseKind::kCall;
+    return;
+  }
+  if (KindOf(u.decl) == UseKind::kRead) u.kind = UseKind::kWrite;
+}
+
+// The first name of a chain.
+void Resolver::Head(const Tok& t, bool typeContext, Chain& cur) {
+  cur = Chain{};
+  cur.active = true;
+  cur.length = 1;
+  bool ambiguous = false;
+  int32_t d;
+  if (typeContext) {
+    d = LookupType(t.name, m_moduleDecl);
+    cur.scope = m_moduleDecl;
+  } else {
+    d = LookupPlain(t.name, ambiguous, cur.scope);
+  }
+  if (d >= 0) {
+    cur.use = AddUse(d, t, KindOf(d));
+    cur.owner = TypeOwner(d);
+    return;
+  }
+  cur.owner = kNoDecl;
+  if (ambiguous) {
+    ++m_walk->ambiguous;
+    return;
+  }
+  if (!typeContext && m_proc >= 0 && !m_out.modules[static_cast<size_t>(m_module)].optionExplicit) {
+    cur.use = AddUse(kPending, t, UseKind::kRead);
+    m_pending.push_back({cur.use, t.name, false});
+    return;
+  }
+  CountExternal(t.name);
+}
+
+// The member after the "." or "!" at k; returns the position of the member's name.
+size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
+  const bool bang = m_toks[k].code == '!';
+  if (k + 1 >= to || !IsWordCode(m_toks[k + 1].code)) {
+    cur = Chain{};
+    return k;
+  }
+  const Tok& t = m_toks[k + 1];
+  // After a name or ")" the chain goes on; at an expression's start the With object is the owner.
+  int32_t owner = kNoDecl;
+  if (cur.active) {
+    owner = cur.owner;
+  } else if (!m_with.empty()) {
+    owner = m_with.back();
+  }
+  ++cur.length;
+  cur.active = true;
+  cur.use = -1;
+  if (bang || owner < 0) {
+    ++m_walk->unresolvedMembers;
+    cur.owner = kNoDecl;
+    return k + 1;
+  }
+  const int32_t n = Find(owner, t.name);
+  const int32_t d = n >= 0 ? Best(n) : kNoDecl;
+  if (d < 0) {
+    ++m_walk->unresolvedMembers;
+    cur.owner = kNoDecl;
+    return k + 1;
+  }
+  cur.scope = owner;
+  cur.use = AddUse(d, t, KindOf(d));
+  cur.owner = TypeOwner(d);
+  return k + 1;
+}
+
+// Reads the tokens [from, to): every name is resolved and recorded as a use. Returns the chain
+// the range ends with (its last element is the target of an assignment that follows).
+Chain Resolver::Walk(size_t from, size_t to, int mode) {
+  Chain cur;
+  m_parens.clear();
+  // Declarations start with a declarator (a header's name; a line of an Enum or Type block too).
+  bool declarator = mode == kDeclare || mode == kHeader;
+  bool typeContext = false;
+  const size_t n = std::min(to, m_toks.size());
+  for (size_t k = from; k < n; ++k) {
+    YieldPoint();
+    const Tok& t = m_toks[k];
+    const int32_t code = t.code;
+    if (code == '(') {
+      // A procedure header's parameters are declarators.
+      if (mode == kHeader && m_parens.empty()) declarator = true;
+      m_parens.push_back(cur);
+      cur = Chain{};
+      continue;
+    }
+    if (code == ')') {
+      if (!m_parens.empty()) {
+        cur = m_parens.back();
+        m_parens.pop_back();
+      } else {
+        cur = Chain{};
+      }
+      continue;
+    }
+    if (code == ',') {
+      if ((mode == kDeclare && m_parens.empty()) || (mode == kHeader && m_parens.size() == 1))
+        declarator = true;
+      cur = Chain{};
+      continue;
+    }
+    if (code == '.' || code == '!') {
+      // A number's decimal point: "1.5", ".5".
+      if (k + 1 < n && m_toks[k + 1].code == TokIdentifier && StartsWithDigit(m_toks[k + 1].name)) {
+        ++k;
+        cur = Chain{};
+        continue;
+      }
+      // "a!b" is a member; "a!" (with no name after it) is a type suffix.
+      if (code == '!' &&
+          !(k + 1 < n && m_toks[k + 1].pos == t.pos + 1 && IsWordCode(m_toks[k + 1].code))) {
+        continue;
+      }
+      k = Member(k, n, cur);
+      if (k + 1 < n && IsSuffix(m_toks[k + 1].code) && m_toks[k + 1].code != '!' &&
+          m_toks[k + 1].pos == m_toks[k].pos + 1)
+        ++k;
+      continue;
+    }
+    if (code == KwAs || code == KwNew || code == KwImplements) {
+      typeContext = true;
+      cur = Chain{};
+      continue;
+    }
+    if (code == KwByVal || code == KwByRef || code == KwOptional || code == KwParamArray ||
+        code == KwWithEvents) {
+      if (mode == kHeader || mode == kDeclare) declarator = true;
+      continue;
+    }
+    if (code == KwMe) {
+      cur = Chain{};
+      cur.active = true;
+      cur.owner = m_moduleDecl;
+      cur.scope = m_moduleDecl;
+      continue;
+    }
+    if (code == '=') {
+      cur = Chain{};
+      typeContext = false;
+      continue;
+    }
+    if (!IsNameToken(code)) {
+      cur = Chain{};
+      if (code != '*') typeContext = false;
+      continue;
+    }
+    if (t.name.empty()) {  // "[]": no name
+      cur = Chain{};
+      continue;
+    }
+    // A number, or the digits of a hexadecimal or octal literal (&H10, &O7).
+    if (StartsWithDigit(t.name) ||
+        (k > from && m_toks[k - 1].code == '&' && m_toks[k - 1].pos + 1 == t.pos &&
+         (t.name[0] == 'H' || t.name[0] == 'h' || t.name[0] == 'O' || t.name[0] == 'o') &&
+         !(k - 1 > from && m_toks[k - 2].pos + 1 == m_toks[k - 1].pos &&
+           IsWordCode(m_toks[k - 2].code)))) {
+      cur = Chain{};
+      continue;
+    }
+    // A named argument ("Name:=") is no use.
+    if (k + 2 < n && m_toks[k + 1].code == ':' && m_toks[k + 2].code == '=') {
+      k += 2;
+      cur = Chain{};
+      continue;
+    }
+    // Names are read in file order, so the declarations' places are passed once.
+    if (m_placeCursor > 0 && m_places[m_placeCursor - 1].first >= t.pos) m_placeCursor = 0;
+    while (m_placeCursor < m_places.size() && m_places[m_placeCursor].first < t.pos)
+      ++m_placeCursor;
+    const bool declared = m_placeCursor < m_places.size() && m_places[m_placeCursor].first == t.pos;
+    if (declared || declarator) {
+      declarator = false;
+      cur = Chain{};
+    } else {
+      Head(t, typeContext, cur);
+    }
+    typeContext = false;
+    // A type-suffix character written after the name.
+    if (k + 1 < n && IsSuffix(m_toks[k + 1].code) && m_toks[k + 1].pos == t.pos + 1 &&
+        !(m_toks[k + 1].code == '!' && k + 2 < n && m_toks[k + 2].pos == t.pos + 2 &&
+          IsWordCode(m_toks[k + 2].code)))
+      ++k;
+  }
+  return cur;
+}
+
+void Resolver::EnterProcedure(int32_t proc) {
+  if (m_proc >= 0) ExitProcedure();
+  m_proc = proc;
+  m_scope = Canonical(proc);
+  m_with.clear();
+  Handler(proc);
+}
+
+// Event handlers, WithEvents handlers and interface members: linked to what raises or declares
+// them.
+void Resolver::Handler(int32_t proc) {
+  CrossDeclaration& d = m_out.decls[static_cast<size_t>(proc)];
+  const std::string_view name = d.name;
+  const int32_t itemType = m_out.modules[static_cast<size_t>(m_module)].itemType;
+  const Tok at{d.pos, TokIdentifier, d.line, d.column, 0, d.pos, 0, name};
+  for (size_t u = name.find('_'); u != std::string_view::npos && u + 1 < name.size();
+       u = name.find('_', u + 1)) {
+    const std::string_view prefix = name.substr(0, u);
+    const std::string_view rest = name.substr(u + 1);
+    // The module's own events.
+    const bool own = (itemType == kItemForm &&
+                      (EqualsNoCase1252(prefix, "Form") || EqualsNoCase1252(prefix, "MDIForm"))) ||
+                     (itemType == kItemUserControl && EqualsNoCase1252(prefix, "UserControl")) ||
+                     (itemType == kItemUserDocument && EqualsNoCase1252(prefix, "UserDocument")) ||
+                     (itemType == kItemPropertyPage && EqualsNoCase1252(prefix, "PropertyPage")) ||
+                     (itemType == kItemClass && EqualsNoCase1252(prefix, "Class")) ||
+                     (itemType == kItemDesigner && (EqualsNoCase1252(prefix, "DataEnvironment") ||
+                                                    EqualsNoCase1252(prefix, "DataReport")));
+    if (own) {
+      d.handler = true;
+      return;
+    }
+    if (const int32_t n = Find(m_moduleDecl, prefix); n >= 0) {
+      for (int32_t k = n; k >= 0; k = m_nodes[static_cast<size_t>(k)].next) {
+        const int32_t c = m_nodes[static_cast<size_t>(k)].decl;
+        const CrossDeclaration& cd = m_out.decls[static_cast<size_t>(c)];
+        if (cd.kind == DeclKind::kControl || (cd.kind == DeclKind::kVariable && cd.withEvents)) {
+          d.handler = true;
+          AddUse(c, at, UseKind::kRead);
+          return;
+        }
+      }
+    }
+    // A designer's objects (connections, commands) are named in its properties, not declared.
+    if (itemType == kItemDesigner && Find(m_moduleDecl, prefix) < 0) {
+      d.handler = true;
+      return;
+    }
+    for (const int32_t i : m_implements) {
+      if (!EqualsNoCase1252(m_out.decls[static_cast<size_t>(i)].name, prefix)) continue;
+      d.handler = true;
+      int32_t member = kNoDecl;
+      if (d.kind == DeclKind::kPropertyGet || d.kind == DeclKind::kPropertyLet ||
+          d.kind == DeclKind::kPropertySet) {
+        member = Property(i, rest, d.kind);
+        if (member >= 0 &&
+            m_out.decls[static_cast<size_t>(member)].kind == DeclKind::kPropertyGet &&
+            d.kind != DeclKind::kPropertyGet)
+          member = kNoDecl;
+      } else if (const int32_t n = Find(i, rest); n >= 0) {
+        member = Best(n);
+      }
+      if (member >= 0) AddUse(member, at, UseKind::kCall);
+      return;
+    }
+  }
+}
+
+void Resolver::ExitProcedure() {
+  const int32_t proc = m_proc;
+  const auto firstImplicit = static_cast<int32_t>(kLocalBase + m_walk->decls.size());
+  for (const PendingUse& p : m_pending) {
+    CrossUse& u = m_walk->uses[static_cast<size_t>(p.use)];
+    if (p.label) {
+      const auto it = m_labels.find(NameKey{0, p.name});
+      u.decl = it != m_labels.end() ? it->second : kNoDecl;
+      continue;
+    }
+    const auto it = m_assigned.find(NameKey{0, p.name});
+    if (it == m_assigned.end()) {
+      // Nothing declares the name and nothing assigns it here: a name of the runtime.
+      CountExternal(p.name);
+      u.decl = kNoDecl;
+      continue;
+    }
+    if (it->second < 0) {
+      // An implicit local variable, placed at its first use.
+      const auto id = static_cast<int32_t>(kLocalBase + m_walk->decls.size());
+      CrossDeclaration& d = m_walk->decls.emplace_back();
+      d.name = p.name;
+      d.module = m_module;
+      d.parent = proc;
+      d.kind = DeclKind::kImplicit;
+      d.canonical = id;
+      d.pos = u.pos;
+      d.line = u.line;
+      d.column = u.column;
+      it->second = id;
+    }
+    u.decl = it->second;
+  }
+  if (const auto end = static_cast<int32_t>(kLocalBase + m_walk->decls.size()); end > firstImplicit)
+    m_walk->implicitLocals.emplace(proc, std::make_pair(firstImplicit, end));
+  m_pending.clear();
+  m_assigned.clear();
+  m_labels.clear();
+  m_with.clear();
+  m_proc = kNoDecl;
+  m_scope = kNoDecl;
+}
+
+void Resolver::WalkAll() {
+  const size_t modules = m_out.modules.size();
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const size_t walks = std::max<size_t>(1, std::min<size_t>({cores, modules, 8}));
+  // Runs of modules of about the same number of tokens, in module order.
+  std::vector<size_t> tokens(modules + 1, 0);
+  for (size_t m = 0; m < modules; ++m) {
+    const clsVBHeader* h = m_out.modules[m].header;
+    tokens[m + 1] =
+        tokens[m] + (h && h->TokenStream ? static_cast<size_t>(h->TokenStream->Count()) : 0);
+  }
+  std::vector<size_t> bounds(walks + 1, modules);
+  bounds[0] = 0;
+  for (size_t w = 1; w < walks; ++w) {
+    const size_t goal = tokens[modules] / walks * w;
+    bounds[w] =
+        static_cast<size_t>(std::lower_bound(tokens.begin(), tokens.end(), goal) - tokens.begin());
+    bounds[w] = std::clamp(bounds[w], bounds[w - 1], modules);
+  }
+  std::vector<WalkOutput> outputs(walks);
+  const std::atomic<bool>* stopFlag = CurrentStopFlag();
+  const auto walk = [&](size_t w) {
+    try {
+      const StopFlagScope scope(stopFlag);
+      Resolver walker(*this, outputs[w]);
+      for (size_t m = bounds[w]; m < bounds[w + 1]; ++m) walker.WalkModule(static_cast<int32_t>(m));
+    } catch (...) {
+      // Rethrown on the run's thread below, once every walk has ended.
+      outputs[w].error = std::current_exception();
+    }
+  };
+  std::vector<std::thread> threads;
+  for (size_t w = 1; w < walks; ++w) {
+    try {
+      threads.emplace_back(walk, w);
+    } catch (const std::system_error&) {
+      // No thread: this run of modules is walked on the run's thread below.
+      outputs[w].error = nullptr;
+      walk(w);
+    }
+  }
+  walk(0);
+  for (std::thread& t : threads) t.join();
+  for (WalkOutput& out : outputs)
+    if (out.error) std::rethrow_exception(out.error);
+  for (WalkOutput& out : outputs) Merge(out);
+}
+
+// Appends a walk's output: its declarations get their final ids, its uses follow in module order.
+void Resolver::Merge(WalkOutput& walk) {
+  const auto base = static_cast<int32_t>(m_out.decls.size());
+  const auto final = [base](int32_t id) {
+    return id >= kLocalBase ? base + (id - kLocalBase) : id;
+  };
+  for (CrossDeclaration& d : walk.decls) {
+    d.canonical = final(d.canonical);
+    m_out.decls.push_back(d);
+  }
+  // Taken from the front, so that the walk's blocks are freed as the run's fill.
+  while (!walk.uses.empty()) {
+    CrossUse& u = walk.uses.front();
+    u.decl = final(u.decl);
+    m_out.uses.push_back(u);
+    walk.uses.pop_front();
+  }
+  for (const auto& [proc, range] : walk.implicitLocals)
+    m_out.implicitLocals.emplace(proc, std::make_pair(final(range.first), final(range.second)));
+  for (const auto& [name, count] : walk.external) {
+    const auto [it, added] =
+        m_mergedExternal.try_emplace(Upper1252(name), static_cast<int32_t>(m_out.external.size()));
+    if (added) m_out.external.emplace_back(name, 0);
+    m_out.external[static_cast<size_t>(it->second)].second += count;
+  }
+  m_out.unresolvedMembers += walk.unresolvedMembers;
+  m_out.ambiguous += walk.ambiguous;
+  // The names of labels and implicit locals may be views of these strings: the run keeps them.
+  m_out.ownedNames.push_back(std::move(walk.ownedNames));
+}
+
+void Resolver::Finish() {
+  // Uses the walk dropped (self-assignments, labels and names settled as external).
+  auto& uses = m_out.uses;
+  uses.erase(std::remove_if(uses.begin(), uses.end(), [](const CrossUse& u) { return u.decl < 0; }),
+             uses.end());
+  // The walk records uses in file order; a name has one use at most, so positions are unique.
+  const auto inFileOrder = [](const CrossUse& a, const CrossUse& b) {
+    return a.module != b.module ? a.module < b.module : a.pos < b.pos;
+  };
+  if (!std::is_sorted(uses.begin(), uses.end(), inFileOrder))
+    std::sort(uses.begin(), uses.end(), inFileOrder);
+  std::sort(m_out.declOf.begin(), m_out.declOf.end());
+  const size_t nd = m_out.decls.size();
+  m_out.useStart.assign(nd + 1, 0);
+  for (const CrossUse& u : uses) ++m_out.useStart[static_cast<size_t>(u.decl) + 1];
+  for (size_t d = 0; d < nd; ++d) m_out.useStart[d + 1] += m_out.useStart[d];
+  m_out.useIndex.resize(uses.size());
+  std::vector<int32_t> fill(m_out.useStart.begin(), m_out.useStart.end() - 1);
+  for (size_t i = 0; i < uses.size(); ++i)
+    m_out.useIndex[static_cast<size_t>(fill[static_cast<size_t>(uses[i].decl)]++)] =
+        static_cast<int32_t>(i);
+  for (size_t d = 0; d < nd; ++d) {
+    CrossDeclaration& decl = m_out.decls[d];
+    const auto c = static_cast<size_t>(decl.canonical);
+    decl.uses = static_cast<uint32_t>(m_out.useStart[c + 1] - m_out.useStart[c]);
+  }
+  // What each procedure calls, once each, in first-call order.
+  std::unordered_set<uint64_t> seen;
+  m_out.callStart.assign(nd + 1, 0);
+  std::vector<std::pair<int32_t, int32_t>> calls;
+  for (const CrossUse& u : uses) {
+    if (u.kind != UseKind::kCall) continue;
+    const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(u.from)) << 32) |
+                         static_cast<uint32_t>(u.decl);
+    if (!seen.insert(key).second) continue;
+    calls.emplace_back(u.from, u.decl);
+    ++m_out.callStart[static_cast<size_t>(u.from) + 1];
+  }
+  for (size_t d = 0; d < nd; ++d) m_out.callStart[d + 1] += m_out.callStart[d];
+  m_out.callList.resize(calls.size());
+  fill.assign(m_out.callStart.begin(), m_out.callStart.end() - 1);
+  for (const auto& [from, decl] : calls)
+    m_out.callList[static_cast<size_t>(fill[static_cast<size_t>(from)]++)] = decl;
+  ComputeExposure();
+  m_out.computed = true;
+}
+
+void Resolver::ComputeExposure() {
+  const bool startupMain = EqualsNoCase1252(m_startup, "Sub Main");
+  // A Public member of an exposed class, user control or document of an ActiveX project: outside
+  // callers may use it, and its signature is not the project's to change.
+  const auto exposed = [this](const CrossDeclaration& d) {
+    const CrossModule& mod = m_out.modules[static_cast<size_t>(d.module)];
+    return m_activeX && d.parent < 0 && d.kind != DeclKind::kModule && d.isPublic && mod.exposed &&
+           (mod.itemType == kItemClass || mod.itemType == kItemUserControl ||
+            mod.itemType == kItemUserDocument);
+  };
+  for (size_t i = 0; i < m_out.decls.size(); ++i) {
+    CrossDeclaration& d = m_out.decls[i];
+    const CrossModule& mod = m_out.modules[static_cast<size_t>(d.module)];
+    const CrossDeclaration* parent =
+        d.parent >= 0 ? &m_out.decls[static_cast<size_t>(d.parent)] : nullptr;
+    if (static_cast<size_t>(d.canonical) != i) {
+      d.exposure = m_out.decls[static_cast<size_t>(d.canonical)].exposure;
+      continue;
+    }
+    if (d.kind == DeclKind::kModule || d.handler) {
+      d.exposure = Exposure::kKept;
+    } else if (d.uses > 0) {
+      d.exposure = Exposure::kUsed;
+    } else if (startupMain && d.kind == DeclKind::kSub && mod.itemType == kItemModule &&
+               EqualsNoCase1252(d.name, "Main")) {
+      d.exposure = Exposure::kKept;
+    } else if (parent && (d.kind == DeclKind::kEnumMember || d.kind == DeclKind::kTypeMember) &&
+               parent->exposure != Exposure::kUnused) {
+      d.exposure = Exposure::kKept;
+    } else if (parent && d.kind == DeclKind::kParameter &&
+               (parent->handler || parent->kind == DeclKind::kEvent ||
+                parent->kind == DeclKind::kDeclare || exposed(*parent))) {
+      d.exposure = Exposure::kKept;
+    } else if (exposed(d)) {
+      d.exposure = Exposure::kExposed;
+    } else {
+      d.exposure = Exposure::kUnused;
+    }
+  }
+}
+
+}  // namespace
+
+void ResolveCrossReferences(const clsVBFileTypes& in_oItems, const clsSymTable* in_oTable,
+                            std::string_view in_sProjectName, CrossReferences& out_oRefs) {
+  out_oRefs = CrossReferences{};
+  Resolver resolver(in_sProjectName, out_oRefs);
+  resolver.Run(in_oItems, in_oTable);
+}
+
+}  // namespace qs
