@@ -27,6 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   broken = CheckParseHeader(false, bytes);
 #elif QS_FUZZ_TARGET == 7
   broken = CheckCodeScan(bytes);
+#elif QS_FUZZ_TARGET == 9
+  broken = CheckProjectGroup(bytes);
 #else
   static const auto scratch = ProcessScratch("fuzz-run");
   broken = CheckWholeRun(bytes, scratch);

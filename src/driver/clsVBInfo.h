@@ -15,6 +15,7 @@ namespace qs {
 class clsVBFileType;
 class clsVBFileTypes;
 class ItemPathResolver;
+class SourceCache;
 struct SourceFile;
 
 /// True when the file name's last suffix is "vbp" in any letter case (Server.VBP, a.b.vbp).
@@ -51,6 +52,9 @@ struct RunSettings {
   /// complete (an export written ahead, say): it may only read the run's results, and must not
   /// throw. It runs under the run's stop flag, and the run waits for it before it ends.
   std::function<void()> alongsideReport;
+  /// Source files that other runs of the same call read too, tokenized once (null: every file
+  /// is read by the run). The report is the same either way.
+  std::shared_ptr<SourceCache> sourceCache;
 };
 
 class clsVBInfo {

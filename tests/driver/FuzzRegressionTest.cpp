@@ -25,6 +25,7 @@ std::string Check(const std::string& target, const std::string& bytes) {
   if (target == "fuzz_parse_form_header") return CheckParseHeader(true, bytes);
   if (target == "fuzz_parse_class_header") return CheckParseHeader(false, bytes);
   if (target == "fuzz_code_scan") return CheckCodeScan(bytes);
+  if (target == "fuzz_project_group") return CheckProjectGroup(bytes);
   if (target == "fuzz_whole_run") {
     test::TestFolder scratch("fuzz-regression-run");
     return CheckWholeRun(bytes, scratch.Path() / "run");
@@ -65,9 +66,10 @@ TEST(FuzzRegression, ChecksHoldOnDegenerateInputs) {
                                            std::string(300, '('),
                                            "\xff\xfe\x00"};
   for (const auto& bytes : inputs) {
-    for (const char* target : {"fuzz_tokenize_code", "fuzz_tokenize_vbp", "fuzz_tokenize_form",
-                               "fuzz_tokenize_class", "fuzz_parse_vbp", "fuzz_parse_form_header",
-                               "fuzz_parse_class_header", "fuzz_code_scan", "fuzz_whole_run"}) {
+    for (const char* target :
+         {"fuzz_tokenize_code", "fuzz_tokenize_vbp", "fuzz_tokenize_form", "fuzz_tokenize_class",
+          "fuzz_parse_vbp", "fuzz_parse_form_header", "fuzz_parse_class_header", "fuzz_code_scan",
+          "fuzz_whole_run", "fuzz_project_group"}) {
       EXPECT_EQ(Check(target, bytes), "") << target << " on " << testing::PrintToString(bytes);
     }
   }
