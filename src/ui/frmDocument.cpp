@@ -55,11 +55,16 @@ const QString kLastReportKey = QStringLiteral("lastReport");
 const QString kOutputFolderKey = QStringLiteral("outputFolder");
 const QString kWriteJsonKey = QStringLiteral("writeJson");
 
-// A project file, a group file or a folder: what DocumentProjects takes.
+// Anything that is no folder and no group file is documented as a project file.
+bool IsProjectFilePath(const QString& in_sPath) {
+  return !in_sPath.endsWith(QLatin1String(".vbg"), Qt::CaseInsensitive) &&
+         !QFileInfo(in_sPath).isDir();
+}
+
+// A project file, a group file or a folder: what a drop hands to DocumentProjects.
 bool IsProjectPath(const QString& in_sPath) {
   return in_sPath.endsWith(QLatin1String(".vbp"), Qt::CaseInsensitive) ||
-         in_sPath.endsWith(QLatin1String(".vbg"), Qt::CaseInsensitive) ||
-         QFileInfo(in_sPath).isDir();
+         !IsProjectFilePath(in_sPath);
 }
 
 }  // namespace
@@ -156,7 +161,7 @@ frmDocument::frmDocument(QWidget* in_oParent) : QWidget(in_oParent) {
 
   obfuseButton = new QPushButton(QStringLiteral("&Document"), fra);
   obfuseButton->setObjectName(QStringLiteral("obfuseButton"));
-  folderButton = new QPushButton(QStringLiteral("Document fol&der..."), fra);
+  folderButton = new QPushButton(QStringLiteral("Document f&older..."), fra);
   folderButton->setObjectName(QStringLiteral("folderButton"));
   OkButton = new QPushButton(QStringLiteral("Ok"), fra);
   OkButton->setObjectName(QStringLiteral("OkButton"));
@@ -377,10 +382,19 @@ void frmDocument::folderButton_Click() {
 void frmDocument::DocumentProjects(const QStringList& in_oPaths) {
   // Group files and folders stand for their projects, found as the command line finds them;
   // what cannot be read, and members that are missing, go to the batch's notice.
+  // Project files keep their places in the queue, as given (twice when given twice).
   ProjectList list;
-  for (const QString& path : in_oPaths)
-    if (!path.trimmed().isEmpty()) list.Add(QFile::encodeName(path).toStdString());
-  for (const std::string& project : list.Projects()) m_oQueue.append(FromBytes(project));
+  for (const QString& path : in_oPaths) {
+    if (path.trimmed().isEmpty()) continue;
+    if (IsProjectFilePath(path)) {
+      m_oQueue.append(path);
+      continue;
+    }
+    const size_t before = list.Projects().size();
+    list.Add(QFile::encodeName(path).toStdString());
+    for (size_t i = before; i < list.Projects().size(); ++i)
+      m_oQueue.append(FromBytes(list.Projects()[i]));
+  }
   for (const auto* problems : {&list.Failures(), &list.Warnings()})
     for (const ProjectList::Problem& p : *problems)
       m_oInputNotes.append(QFileInfo(FromBytes(p.path)).fileName() + QStringLiteral(": ") +
