@@ -47,6 +47,17 @@ ProjectList ExpandInputs(const std::vector<std::string>& in_paths,
   return list;
 }
 
+// A source file several of the projects list is read and tokenized once for the call: the
+// cache is planned with the paths the runs are given.
+std::shared_ptr<SourceCache> SharedSources(const std::vector<std::string>& in_projects) {
+  if (in_projects.size() < 2) return nullptr;
+  auto cache = std::make_shared<SourceCache>();
+  std::vector<std::string> full;
+  for (const std::string& project : in_projects) full.push_back(FullPath(project));
+  cache->Plan(full);
+  return cache;
+}
+
 // The estate outputs of a call with several projects, from the summaries of their runs.
 bool WriteEstate(EstateReport& io_estate, const ProjectList& in_list,
                  const DocumentOptions& in_options, std::ostream& err) {
@@ -64,28 +75,21 @@ int RunDocument(const std::vector<std::string>& in_paths, const DocumentOptions&
                 std::ostream& out, std::ostream& err) {
   int status = 0;
   const ProjectList list = ExpandInputs(in_paths, in_options, err, status);
-  const std::vector<std::string>& in_projects = list.Projects();
-  const bool estateWanted = in_options.json && in_projects.size() > 1;
+  const std::vector<std::string>& projects = list.Projects();
+  const bool estateWanted = in_options.json && projects.size() > 1;
   EstateReport estate;
   auto info = std::make_unique<clsVBInfo>();
   info->Settings().outDir = in_options.outDir;
   info->Settings().loadThreads = in_options.jobs;
   // The export's places are counted from each file's line ends, found while it is loaded.
   info->Settings().keepLineEnds = in_options.json;
-  // A source file several of the projects list is read and tokenized once for the call.
-  if (in_projects.size() > 1) {
-    auto cache = std::make_shared<SourceCache>();
-    std::vector<std::string> full;
-    for (const std::string& project : in_projects) full.push_back(FullPath(project));
-    cache->Plan(full);
-    info->Settings().sourceCache = std::move(cache);
-  }
+  info->Settings().sourceCache = SharedSources(projects);
   std::set<std::string> reports;
 
-  for (size_t n = 0; n < in_projects.size(); ++n) {
-    const std::string& project = in_projects[n];
-    if (in_options.progress && !in_options.quiet && in_projects.size() > 1)
-      err << kProgram << ": project " << n + 1 << " of " << in_projects.size() << ": " << project
+  for (size_t n = 0; n < projects.size(); ++n) {
+    const std::string& project = projects[n];
+    if (in_options.progress && !in_options.quiet && projects.size() > 1)
+      err << kProgram << ": project " << n + 1 << " of " << projects.size() << ": " << project
           << "\n";
     // The export is written while the report is (both only read the finished analysis), and
     // put in place only once the report is.

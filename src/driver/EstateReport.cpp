@@ -11,6 +11,7 @@
 #include "driver/ProgramInfo.h"
 #include "driver/ProjectGroup.h"
 #include "driver/ProjectList.h"
+#include "driver/ReportWriter.h"
 #include "driver/SourcePlaces.h"
 #include "driver/clsVBInfo.h"
 #include "model/ClsEntry.h"
@@ -37,26 +38,18 @@ std::string FolderOf(const std::string& in_sPath) {
   return slash == std::string::npos ? std::string() : in_sPath.substr(0, slash + 1);
 }
 
-// Text for HTML element content and attribute values (UTF-8 in, UTF-8 out).
+// Text for HTML element content and attribute values (UTF-8 in, UTF-8 out): the report's
+// escapes, and quotes.
 std::string Escape(std::string_view in_sText) {
+  const std::string escaped = HtmlEscape(in_sText);
+  if (escaped.find('"') == std::string::npos) return escaped;
   std::string out;
-  out.reserve(in_sText.size());
-  for (char c : in_sText) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
+  out.reserve(escaped.size() + 8);
+  for (char c : escaped) {
+    if (c == '"') {
+      out += "&quot;";
+    } else {
+      out += c;
     }
   }
   return out;
@@ -257,6 +250,14 @@ std::string EstateReport::HtmlText(const std::string& in_sSiteFolder) const {
 
 std::string EstateReport::JsonText() const {
   JsonWriter w;
+  const auto number = [&](const char* key, int64_t value) {
+    w.Key(key);
+    w.Number(value);
+  };
+  const auto text = [&](const char* key, std::string_view value) {
+    w.Key(key);
+    w.StringUtf8(value);
+  };
   const auto indexList = [&](const char* key, const std::vector<size_t>& list) {
     w.Key(key);
     w.BeginArray();
@@ -264,14 +265,11 @@ std::string EstateReport::JsonText() const {
     w.EndArray();
   };
   w.BeginObject();
-  w.Key("format");
-  w.Number(1);
+  number("format", 1);
   w.Key("generator");
   w.BeginObject();
-  w.Key("name");
-  w.StringUtf8("Quillscope");
-  w.Key("version");
-  w.StringUtf8(ProgramVersion());
+  text("name", "Quillscope");
+  text("version", ProgramVersion());
   w.EndObject();
 
   w.Key("projects");
@@ -280,32 +278,20 @@ std::string EstateReport::JsonText() const {
   for (const EstateProject& p : m_projects) {
     declarations += p.declarations;
     w.BeginObject();
-    w.Key("file");
-    w.StringUtf8(p.file);
+    text("file", p.file);
     w.Key("documented");
     w.Bool(!p.report.empty());
     if (!p.report.empty()) {
-      w.Key("name");
-      w.StringUtf8(p.name);
-      w.Key("type");
-      w.StringUtf8(p.type);
-      w.Key("report");
-      w.StringUtf8(p.report);
-      if (!p.site.empty()) {
-        w.Key("site");
-        w.StringUtf8(p.site);
-      }
+      text("name", p.name);
+      text("type", p.type);
+      text("report", p.report);
+      if (!p.site.empty()) text("site", p.site);
       w.Key("counts");
       w.BeginObject();
-      for (size_t k = 0; k < 9; ++k) {
-        w.Key(kCountNames[k]);
-        w.Number(p.counts[k]);
-      }
+      for (size_t k = 0; k < 9; ++k) number(kCountNames[k], p.counts[k]);
       w.EndObject();
-      w.Key("lines");
-      w.Number(p.lines);
-      w.Key("declarations");
-      w.Number(p.declarations);
+      number("lines", p.lines);
+      number("declarations", p.declarations);
       w.Key("sources");
       w.BeginArray();
       for (const std::string& s : p.sources) w.StringUtf8(s);
@@ -321,8 +307,7 @@ std::string EstateReport::JsonText() const {
   std::vector<char> grouped(m_projects.size(), 0);
   for (const EstateGroup& g : m_groups) {
     w.BeginObject();
-    w.Key("file");
-    w.StringUtf8(g.file);
+    text("file", g.file);
     indexList("projects", g.members);
     w.EndObject();
     for (size_t i : g.members)
@@ -338,8 +323,7 @@ std::string EstateReport::JsonText() const {
   w.BeginArray();
   for (const auto& [file, listers] : SharedFiles()) {
     w.BeginObject();
-    w.Key("file");
-    w.StringUtf8(file);
+    text("file", file);
     indexList("projects", listers);
     w.EndObject();
   }
@@ -349,14 +333,10 @@ std::string EstateReport::JsonText() const {
   for (const auto& [file, n] : m_fileLines) lines += n;
   w.Key("totals");
   w.BeginObject();
-  w.Key("projects");
-  w.Number(static_cast<int64_t>(m_projects.size()));
-  w.Key("files");
-  w.Number(static_cast<int64_t>(m_fileLines.size()));
-  w.Key("lines");
-  w.Number(lines);
-  w.Key("declarations");
-  w.Number(declarations);
+  number("projects", static_cast<int64_t>(m_projects.size()));
+  number("files", static_cast<int64_t>(m_fileLines.size()));
+  number("lines", lines);
+  number("declarations", declarations);
   w.EndObject();
   w.EndObject();
   return w.Text();
