@@ -39,10 +39,11 @@ if [ "$(cat "$estate/.stamp" 2>/dev/null)" != "$stamp" ]; then
   shared_lines=$(grep -E '^(Module|Class|Form|UserControl)=' "$estate.tmp/Shared/BenchShared.vbp" |
     sed -E 's/^(Module|Class)=([^;]*); (.*)$/\1=\2; ..\\Shared\\\3/; s/^(Form|UserControl)=([^;]*)$/\1=..\\Shared\\\2/')
   for i in $(seq -w 1 19); do
-    "$gen" --files 20 --out "$estate.tmp/P$i" --name "P$i" --seed "$i" >/dev/null
+    "$gen" --files 20 --out "$estate.tmp/P$i" --name "P$i" --seed "$((10#$i))" >/dev/null
     vbp="$estate.tmp/P$i/P$i.vbp"
     # The shared items go with the project's own, before its IconForm line.
-    awk -v add="$shared_lines" '/^IconForm=/ && !done { print add; done = 1 } { print }' \
+    # (through the environment: awk -v would read the "\" of the paths as escapes)
+    add=$shared_lines awk '/^IconForm=/ && !done { print ENVIRON["add"]; done = 1 } { print }' \
       "$vbp" >"$vbp.new"
     mv "$vbp.new" "$vbp"
   done
