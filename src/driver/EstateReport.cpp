@@ -96,7 +96,17 @@ const char* const EstateReport::kCountNames[9] = {"forms",        "modules",    
 
 void EstateReport::AddProject(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
                               int in_nCodePage) {
-  EstateProject& p = m_projects.emplace_back();
+  m_projects.emplace_back();
+  try {
+    Summarise(in_oInfo, in_sProjectFile, in_nCodePage, m_projects.back());
+  } catch (...) {
+    // The project stays listed with what was summed up of it so far.
+    return;
+  }
+}
+
+void EstateReport::Summarise(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
+                             int in_nCodePage, EstateProject& p) {
   p.file = FullPath(in_sProjectFile);
   if (!in_oInfo.ReportWritten() || !in_oInfo.FileTypes()) return;
   p.report = FullPath(in_oInfo.HtmlListing());
@@ -343,13 +353,28 @@ std::string EstateReport::JsonText() const {
 }
 
 bool EstateReport::Write(const std::string& in_sFolder, bool in_bJson, std::string& out_sReason) {
+  try {
+    return WriteFolder(in_sFolder, in_bJson, out_sReason);
+  } catch (const std::exception& e) {
+    // The caller gets false and this reason; the temporary folder may be left behind.
+    out_sReason = std::string("estate folder cannot be written: ") + e.what();
+    return false;
+  }
+}
+
+bool EstateReport::WriteFolder(const std::string& in_sFolder, bool in_bJson,
+                               std::string& out_sReason) {
   MatchReferences();
   const fs::path base = in_sFolder.empty() ? fs::path(".") : fs::path(in_sFolder);
-  const fs::path target = fs::absolute(base / "estate_site").lexically_normal();
+  std::error_code ec;
+  const fs::path target = fs::absolute(base / "estate_site", ec).lexically_normal();
+  if (ec) {
+    out_sReason = "estate folder cannot be found: " + ec.message();
+    return false;
+  }
   const std::string pid = std::to_string(::getpid());
   const fs::path temp = target.string() + ".tmp-" + pid;
   const fs::path old = target.string() + ".old-" + pid;
-  std::error_code ec;
   const auto fail = [&](const std::string& what, const std::error_code& why) {
     out_sReason = what + ": " + why.message();
     std::error_code ignored;

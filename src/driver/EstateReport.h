@@ -48,6 +48,7 @@ class EstateReport {
 
   /// Sums up the driver's last run of the project file (its full path); in_nCodePage converts
   /// the project's names to UTF-8. A run that wrote no report is listed with its file only.
+  /// Never throws.
   void AddProject(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile, int in_nCodePage);
   /// A group file and its members (indices in the order the projects were added).
   void AddGroup(EstateGroup in_oGroup) { m_groups.push_back(std::move(in_oGroup)); }
@@ -62,7 +63,7 @@ class EstateReport {
 
   /// Writes in_sFolder/estate_site/ (index.html, and estate.json when in_bJson) into a new
   /// folder that replaces an earlier one only when complete. False, with out_sReason set, when
-  /// that fails; nothing is then left behind and an earlier folder stays as it was.
+  /// that fails; nothing is then left behind and an earlier folder stays as it was. Never throws.
   bool Write(const std::string& in_sFolder, bool in_bJson, std::string& out_sReason);
 
   std::string HtmlText(const std::string& in_sSiteFolder) const;
@@ -71,6 +72,9 @@ class EstateReport {
  private:
   /// Matches the projects' "*\A" paths to estate projects (once, before writing).
   void MatchReferences();
+  void Summarise(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile, int in_nCodePage,
+                 EstateProject& out_oProject);
+  bool WriteFolder(const std::string& in_sFolder, bool in_bJson, std::string& out_sReason);
 
   std::vector<EstateProject> m_projects;
   std::vector<EstateGroup> m_groups;

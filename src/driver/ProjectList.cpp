@@ -126,6 +126,15 @@ void ProjectList::AddFolder(const std::string& in_sPath) {
 }
 
 void ProjectList::Add(const std::string& in_sPath) {
+  try {
+    AddPath(in_sPath);
+  } catch (const std::exception& e) {
+    // The caller finds the path among the failures, with what was found before it kept.
+    m_failures.push_back({in_sPath, std::string("cannot be read: ") + e.what()});
+  }
+}
+
+void ProjectList::AddPath(const std::string& in_sPath) {
   std::error_code ec;
   // A folder named like a project file is taken as a project file given by mistake: the run
   // says it is a folder.

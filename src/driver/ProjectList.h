@@ -38,6 +38,7 @@ class ProjectList {
   /// Adds what one argument names: a folder (every .vbp and .vbg below it, any letter case, in
   /// sorted path order, skipping output folders and excluded names), a group file (its member
   /// projects) or anything else as a project file. A project already listed is not added again.
+  /// Never throws.
   void Add(const std::string& in_sPath);
 
   /// Project file paths as given or found, each once.
@@ -51,6 +52,7 @@ class ProjectList {
  private:
   /// Index of the project in m_projects, adding it when it is new.
   size_t AddProject(const std::string& in_sPath);
+  void AddPath(const std::string& in_sPath);
   void AddGroup(const std::string& in_sPath);
   void AddFolder(const std::string& in_sPath);
   bool Excluded(const std::string& in_sName, const std::string& in_sRelative) const;

@@ -21,6 +21,15 @@ std::string SourceCache::Key(const std::string& in_sPath, bool in_bFormLike) {
 }
 
 void SourceCache::Plan(const std::vector<std::string>& in_projectFiles) {
+  try {
+    PlanFiles(in_projectFiles);
+  } catch (...) {
+    // Files not counted are read by each run that lists them (Take finds nothing for them).
+    return;
+  }
+}
+
+void SourceCache::PlanFiles(const std::vector<std::string>& in_projectFiles) {
   ItemPathResolver resolver;
   for (const std::string& projectFile : in_projectFiles) {
     // The project file is read as a run reads it, and each item's file found as the run finds
@@ -54,6 +63,16 @@ void SourceCache::Expect(const std::string& in_sPath, bool in_bFormLike) {
 
 std::shared_ptr<clsTokenStream> SourceCache::Take(const std::string& in_sPath, bool in_bFormLike,
                                                   LoadError& out_eOutcome) {
+  try {
+    return TakeCopy(in_sPath, in_bFormLike, out_eOutcome);
+  } catch (...) {
+    // The caller reads the file itself, as when it was not kept.
+    return nullptr;
+  }
+}
+
+std::shared_ptr<clsTokenStream> SourceCache::TakeCopy(const std::string& in_sPath,
+                                                      bool in_bFormLike, LoadError& out_eOutcome) {
   std::shared_ptr<const clsTokenStream> kept;
   {
     const std::lock_guard<std::mutex> guard(m_lock);
@@ -70,6 +89,16 @@ std::shared_ptr<clsTokenStream> SourceCache::Take(const std::string& in_sPath, b
 
 void SourceCache::Offer(const std::string& in_sPath, bool in_bFormLike,
                         const clsTokenStream& in_oStream, LoadError in_eOutcome) {
+  try {
+    Keep(in_sPath, in_bFormLike, in_oStream, in_eOutcome);
+  } catch (...) {
+    // Nothing is kept: the later runs read the file themselves.
+    return;
+  }
+}
+
+void SourceCache::Keep(const std::string& in_sPath, bool in_bFormLike,
+                       const clsTokenStream& in_oStream, LoadError in_eOutcome) {
   std::shared_ptr<clsTokenStream> copy;
   {
     const std::lock_guard<std::mutex> guard(m_lock);

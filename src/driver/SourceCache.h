@@ -6,7 +6,8 @@
 // each later run starts from a copy of that, and does the rest (the header parse, which depends
 // on the project's name, the re-coding and the analysis) on its own copy, so its report is what
 // documenting that project alone writes. A stream is let go once its last reader has taken it.
-// Any thread may use the cache.
+// Any thread may use the cache; none of its operations throws (a failure only means a file is
+// read by a run itself).
 #pragma once
 
 #include <memory>
@@ -25,8 +26,6 @@ class SourceCache {
  public:
   /// Counts the source files of each project file (platform paths) the call will document.
   void Plan(const std::vector<std::string>& in_projectFiles);
-  /// Counts one more read of the file.
-  void Expect(const std::string& in_sPath, bool in_bFormLike);
 
   /// A copy of the file's stream when a run kept it; null otherwise (the caller reads the file
   /// and Offers its stream). Counts the read when it gives a copy.
@@ -48,6 +47,13 @@ class SourceCache {
     std::shared_ptr<const clsTokenStream> stream;
   };
   static std::string Key(const std::string& in_sPath, bool in_bFormLike);
+  void PlanFiles(const std::vector<std::string>& in_projectFiles);
+  /// Counts one more read of the file.
+  void Expect(const std::string& in_sPath, bool in_bFormLike);
+  std::shared_ptr<clsTokenStream> TakeCopy(const std::string& in_sPath, bool in_bFormLike,
+                                           LoadError& out_eOutcome);
+  void Keep(const std::string& in_sPath, bool in_bFormLike, const clsTokenStream& in_oStream,
+            LoadError in_eOutcome);
 
   mutable std::mutex m_lock;
   std::unordered_map<std::string, Entry> m_entries;
