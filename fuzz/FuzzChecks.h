@@ -13,9 +13,11 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ProjectSplit.h"
 #include "driver/ModuleDocs.h"
+#include "driver/ProjectGroup.h"
 #include "driver/ReferenceAnswers.h"
 #include "driver/clsVBInfo.h"
 #include "model/ClsEntry.h"
@@ -270,6 +272,28 @@ inline std::string CheckCrossReferences(std::string_view bytes,
   AnswerUnused(info, true, "", out);
   if (!refs.decls.empty()) AnswerRefs(info, std::string(refs.decls.back().name), "", out, err);
   return "";
+}
+
+/// Group file and project reference lines: every member or path read is a non-empty piece of
+/// one line of the input, and each "Project" line gives at most one member.
+inline std::string CheckProjectGroup(std::string_view bytes) {
+  std::vector<std::string> members;
+  const bool isGroup = ParseProjectGroup(bytes, members);
+  if (!isGroup && !members.empty()) return "members read from a text that is no group file";
+  const auto checkPieces = [&](const std::vector<std::string>& pieces) -> std::string {
+    size_t lines = 1;
+    for (char c : bytes) lines += c == '\n' || c == '\r';
+    if (pieces.size() > lines) return "more pieces than lines";
+    for (const std::string& piece : pieces) {
+      if (piece.empty()) return "empty piece";
+      if (piece.find_first_of("\r\n") != std::string::npos) return "piece spans lines";
+      if (bytes.find(piece) == std::string_view::npos) return "piece not in the input";
+    }
+    return "";
+  };
+  std::string broken = checkPieces(members);
+  if (broken.empty()) broken = checkPieces(ParseProjectReferences(bytes));
+  return broken;
 }
 
 /// A scratch folder of this process for whole runs.

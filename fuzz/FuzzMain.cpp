@@ -29,6 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   broken = CheckCodeScan(bytes);
 #elif QS_FUZZ_TARGET == 9
   broken = CheckDocComments(bytes);
+#elif QS_FUZZ_TARGET == 11
+  broken = CheckProjectGroup(bytes);
 #elif QS_FUZZ_TARGET == 8
   static const auto scratch = ProcessScratch("fuzz-run");
   broken = CheckWholeRun(bytes, scratch);

@@ -14,7 +14,7 @@ jobs=${FUZZ_BUILD_JOBS:-2}
 
 all_targets=(fuzz_tokenize_code fuzz_tokenize_vbp fuzz_tokenize_form fuzz_tokenize_class
              fuzz_parse_vbp fuzz_parse_form_header fuzz_parse_class_header fuzz_code_scan
-             fuzz_whole_run fuzz_doc_comments fuzz_cross_references)
+             fuzz_whole_run fuzz_doc_comments fuzz_cross_references fuzz_project_group)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
 
@@ -60,6 +60,16 @@ if [ ! -d "$seeds" ]; then
   done
 fi
 
+if [ ! -d "$seeds/group" ]; then
+  mkdir -p "$seeds/group"
+  # Group files: members with blanks, any letter case, a start-up project, other lines; and a
+  # project file with a "*\A" reference line.
+  printf 'VBGROUP 5.0\r\nStartupProject=App\\App.vbp\r\nProject=..\\Lib\\LIB.VBP\r\n' \
+    > "$seeds/group/g1"
+  printf 'VBGROUP 6.0\nProject = My Lib\\Lib.vbp \nOther=1\n' > "$seeds/group/g2"
+  printf 'Type=Exe\r\nReference=*\\A..\\Lib\\Lib.vbp#1.0#0#Lib\r\n' > "$seeds/group/p1"
+fi
+
 seed_of() {
   case "$1" in
     fuzz_tokenize_vbp|fuzz_parse_vbp) echo "$seeds/vbp" ;;
@@ -67,6 +77,7 @@ seed_of() {
     fuzz_tokenize_class|fuzz_parse_class_header) echo "$seeds/class" ;;
     fuzz_tokenize_code|fuzz_code_scan|fuzz_doc_comments) echo "$seeds/code" ;;
     fuzz_whole_run|fuzz_cross_references) echo "$seeds/run" ;;
+    fuzz_project_group) echo "$seeds/group" ;;
   esac
 }
 

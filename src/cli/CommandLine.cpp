@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include <unistd.h>
+
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -20,7 +22,7 @@ constexpr const char* kProgram = "quillscope-cli";
 
 void PrintUsage(std::ostream& out) {
   out << "Usage: quillscope-cli [--out-dir DIR] [--json [--pretty]] [--site] "
-         "[--codepage N] [--dump-analysis] [--jobs N] PROJECT.vbp [PROJECT.vbp ...]\n"
+         "[--codepage N] [--dump-analysis] [--jobs N] [--exclude GLOB] [--quiet] PATH...\n"
          "       quillscope-cli --doc-coverage [--fail-under=P] [--codepage N] PROJECT.vbp ...\n"
          "       quillscope-cli --refs=NAME | --unused [--exposed] [--fail] PROJECT.vbp\n"
          "       quillscope-cli --tokens=code|vbp|form|class FILE\n"
@@ -29,7 +31,12 @@ void PrintUsage(std::ostream& out) {
          "Documents Visual Basic 6 projects. For each project file, reads every form, module,\n"
          "class, user control, property page, user document and designer it lists and writes\n"
          "one HTML report, PROJECT_document/PROJECT.html beside the project file, then prints\n"
-         "the report's full path.\n"
+         "the report's full path. Each PATH is a project file (.vbp), a group file (.vbg),\n"
+         "standing for the projects it lists, or a folder, standing for every .vbp and .vbg\n"
+         "below it (in sorted path order, skipping the report and site folders this program\n"
+         "writes); each project is documented once.\n"
+         "With --json and more than one project, estate_site/ (index.html, estate.json)\n"
+         "sums them up: groups, projects, files more than one project lists, totals.\n"
          "\n"
          "Options:\n"
          "  --out-dir DIR   put the report folders under DIR instead (created when missing)\n"
@@ -62,6 +69,11 @@ void PrintUsage(std::ostream& out) {
          "                  unused KIND NAME line each; no report\n"
          "  --exposed       with --unused, also those outside callers may use (ActiveX)\n"
          "  --fail          with --unused, exit 1 when a line was printed (for CI)\n"
+         "  --exclude GLOB  skip files and folders below a folder given whose name or path\n"
+         "                  below it matches GLOB (* and ?, any letter case); repeatable\n"
+         "  --quiet         print only errors (no report paths, warnings or progress);\n"
+         "                  without it, progress (project n of m) goes to stderr when that\n"
+         "                  is a terminal\n"
          "  -h, --help      show this help and exit\n"
          "  -V, --version   show the version and exit\n"
          "\n"
@@ -171,6 +183,11 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
       options.site = true;
     } else if (a == "--pretty") {
       options.pretty = true;
+    } else if (a == "--quiet") {
+      options.quiet = true;
+    } else if (std::string_view glob; OptionValue(a, "--exclude", i, argc, argv, glob)) {
+      if (glob.empty()) return UsageError(err, "--exclude needs a pattern");
+      options.excludes.emplace_back(glob);
     } else if (a == "--dump-analysis") {
       options.dumpAnalysis = true;
     } else if (a == "--no-doc-comments") {
@@ -204,6 +221,8 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
   }
 
   if (projects.empty()) return UsageError(err, "no project file given");
+  // Progress is for a person watching: only when err is the terminal's standard error.
+  options.progress = forExit && ::isatty(STDERR_FILENO) == 1;
   if (options.failUnder >= 0 && !options.docCoverage)
     return UsageError(err, "--fail-under goes with --doc-coverage");
   if ((questions.exposed || questions.fail) && !questions.unused)

@@ -6,8 +6,11 @@
 #include <set>
 #include <system_error>
 
+#include "driver/EstateReport.h"
 #include "driver/JsonExport.h"
 #include "driver/ProjectJson.h"
+#include "driver/ProjectList.h"
+#include "driver/SourceCache.h"
 #include "driver/clsVBInfo.h"
 #include "text/Cp1252.h"
 
@@ -26,17 +29,55 @@ std::string FullPath(const std::string& path) {
   return p.lexically_normal().string();
 }
 
-// Key under which two report paths count as the same file (links and ".." resolved).
-std::string SameFileKey(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
-  return ec ? FullPath(path) : p.string();
+// The projects the paths name, with one line on err for each group file or folder that could
+// not be read (status becomes 1) and each missing group member (a warning).
+ProjectList ExpandInputs(const std::vector<std::string>& in_paths,
+                         const DocumentOptions& in_options, std::ostream& err, int& io_status) {
+  ProjectList list;
+  list.SetExcludes(in_options.excludes);
+  for (const std::string& path : in_paths) list.Add(path);
+  for (const ProjectList::Problem& p : list.Failures()) {
+    err << kProgram << ": " << p.path << ": " << p.message << "\n";
+    io_status = 1;
+  }
+  if (!in_options.quiet) {
+    for (const ProjectList::Problem& p : list.Warnings())
+      err << kProgram << ": warning: " << p.path << ": " << p.message << "\n";
+  }
+  return list;
+}
+
+// A source file several of the projects list is read and tokenized once for the call: the
+// cache is planned with the paths the runs are given.
+std::shared_ptr<SourceCache> SharedSources(const std::vector<std::string>& in_projects) {
+  if (in_projects.size() < 2) return nullptr;
+  auto cache = std::make_shared<SourceCache>();
+  std::vector<std::string> full;
+  for (const std::string& project : in_projects) full.push_back(FullPath(project));
+  cache->Plan(full);
+  return cache;
+}
+
+// The estate outputs of a call with several projects, from the summaries of their runs.
+bool WriteEstate(EstateReport& io_estate, const ProjectList& in_list,
+                 const DocumentOptions& in_options, std::ostream& err) {
+  for (const ProjectList::Group& g : in_list.Groups())
+    io_estate.AddGroup({FullPath(g.file), g.projects});
+  std::string reason;
+  if (io_estate.Write(in_options.outDir, in_options.json, reason)) return true;
+  err << kProgram << ": " << reason << "\n";
+  return false;
 }
 
 }  // namespace
 
-int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptions& in_options,
+int RunDocument(const std::vector<std::string>& in_paths, const DocumentOptions& in_options,
                 std::ostream& out, std::ostream& err) {
+  int status = 0;
+  const ProjectList list = ExpandInputs(in_paths, in_options, err, status);
+  const std::vector<std::string>& projects = list.Projects();
+  const bool estateWanted = in_options.json && projects.size() > 1;
+  EstateReport estate;
   auto info = std::make_unique<clsVBInfo>();
   info->Settings().outDir = in_options.outDir;
   info->Settings().loadThreads = in_options.jobs;
@@ -46,10 +87,14 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
   info->Settings().site.codePage = in_options.codePage;
   // The export lists every declaration's uses.
   info->Settings().crossReferences = in_options.json;
+  info->Settings().sourceCache = SharedSources(projects);
   std::set<std::string> reports;
-  int status = 0;
 
-  for (const std::string& project : in_projects) {
+  for (size_t n = 0; n < projects.size(); ++n) {
+    const std::string& project = projects[n];
+    if (in_options.progress && !in_options.quiet && projects.size() > 1)
+      err << kProgram << ": project " << n + 1 << " of " << projects.size() << ": " << project
+          << "\n";
     // The export is written while the report is (both only read the finished analysis), and
     // put in place only once the report is.
     PendingProjectJson pendingJson;
@@ -68,11 +113,13 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
     // by it, and it does not depend on the folder the command was started from.
     info->GetFileInfo(FullPath(project));
     info->Settings().alongsideReport = nullptr;
-    for (const std::string& warning : info->Warnings())
-      err << kProgram << ": warning: " << project << ": " << warning << "\n";
+    if (estateWanted) estate.AddProject(*info, project, in_options.codePage);
+    for (const std::string& warning : info->Warnings()) {
+      if (!in_options.quiet) err << kProgram << ": warning: " << project << ": " << warning << "\n";
+    }
 
     const std::string report = FullPath(info->HtmlListing());
-    if (!reports.insert(SameFileKey(info->HtmlListing())).second) {
+    if (!reports.insert(SameFileKey(info->HtmlListing())).second && !in_options.quiet) {
       err << kProgram << ": warning: " << project
           << ": writes the same report as an earlier project of this call: " << report << "\n";
     }
@@ -81,14 +128,14 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
       status = 1;
       continue;
     }
-    out << report << "\n";
+    if (!in_options.quiet) out << report << "\n";
     if (in_options.site) {
       if (info->SiteIndex().empty()) {
         err << kProgram << ": " << project << ": " << info->SiteFailure() << "\n";
         status = 1;
       } else {
-        out << FullPath(info->SiteIndex()) << "\n";
-        if (!info->SitePictureNote().empty())
+        if (!in_options.quiet) out << FullPath(info->SiteIndex()) << "\n";
+        if (!info->SitePictureNote().empty() && !in_options.quiet)
           err << kProgram << ": warning: " << project
               << ": the site's pictures are not drawn: " << info->SitePictureNote() << "\n";
       }
@@ -105,6 +152,7 @@ int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptio
       status = 1;
     }
   }
+  if (estateWanted && !WriteEstate(estate, list, in_options, err)) status = 1;
   out.flush();
   if (in_options.leaveLastRunToExit) LeaveRunToExit(info);
   return status;

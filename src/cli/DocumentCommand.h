@@ -31,15 +31,25 @@ struct DocumentOptions {
   /// when the project's share is below failUnder percent (-1: never).
   bool docCoverage = false;
   int failUnder = -1;
+  /// Folder scans skip files and folders whose name or path below the folder matches one of
+  /// these patterns ("*" and "?", any letter case).
+  std::vector<std::string> excludes;
+  /// Print only errors: no report paths, warnings or progress.
+  bool quiet = false;
+  /// Print "project n of m" on err as each project of several begins (set when err is a
+  /// terminal).
+  bool progress = false;
   /// Set by the program's entry point, which returns from main right after the call: the last
   /// project's collections are then left to the system, which takes them back at once, instead
   /// of being freed block by block.
   bool leaveLastRunToExit = false;
 };
 
-/// Documents the projects in the order given. Each written report's full path goes to out, one
-/// line each; warnings and one line per failed project go to err. Returns 0 when every report
-/// was written, else 1.
+/// Documents the projects that the paths name (project files, group files, folders; see
+/// ProjectList), each once, in the order first met. Each written report's full path goes to out,
+/// one line each; warnings and one line per failed project, group or folder go to err. With the
+/// JSON export and more than one project, the estate outputs are written too (EstateReport).
+/// Returns 0 when every report was written, else 1.
 int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptions& in_options,
                 std::ostream& out, std::ostream& err);
 

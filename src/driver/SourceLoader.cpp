@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "driver/SourceCache.h"
 #include "driver/modFiles.h"
 #include "model/RunState.h"
 #include "model/clsVBHeader.h"
@@ -27,15 +28,23 @@ constexpr unsigned kMostThreads = 8;
 
 void LoadSourceFile(SourceFile& io_oFile) {
   try {
-    // An empty path is a file the resolver could not find.
-    ClsString text;
-    if (!text.LoadFromFile(io_oFile.path, io_oFile.outcome)) text.SetLength(0);
-
-    std::shared_ptr<clsToken> keywords = std::make_shared<clsToken>();
-    if (io_oFile.formLike) {
-      text.TokenizeForm(keywords, io_oFile.stream);
-    } else {
-      text.TokenizeClass(keywords, io_oFile.stream);
+    // A file another project of the call has read comes as a copy of its fresh stream.
+    if (io_oFile.cache && !io_oFile.path.empty())
+      io_oFile.stream = io_oFile.cache->Take(io_oFile.path, io_oFile.formLike, io_oFile.outcome);
+    if (!io_oFile.stream) {
+      // An empty path is a file the resolver could not find.
+      ClsString text;
+      if (!text.LoadFromFile(io_oFile.path, io_oFile.outcome)) text.SetLength(0);
+      std::shared_ptr<clsToken> keywords = std::make_shared<clsToken>();
+      if (io_oFile.formLike) {
+        text.TokenizeForm(keywords, io_oFile.stream);
+      } else {
+        text.TokenizeClass(keywords, io_oFile.stream);
+      }
+      // A stop may have cut the tokenizing short: such a stream is not kept.
+      ThrowIfStopped();
+      if (io_oFile.cache && !io_oFile.path.empty() && io_oFile.stream)
+        io_oFile.cache->Offer(io_oFile.path, io_oFile.formLike, *io_oFile.stream, io_oFile.outcome);
     }
     // Each step below ends quietly on a failure, a stop among them (see text/Yield.h); between
     // the steps a stop ends the file's load.

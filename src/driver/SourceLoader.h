@@ -25,6 +25,7 @@
 
 namespace qs {
 
+class SourceCache;
 class clsTokenStream;
 class clsVBHeader;
 
@@ -42,6 +43,8 @@ struct SourceFile {
   std::string fallbackName;
   /// Whether the header keeps the positions of the stream's line ends.
   bool keepLineEnds = false;
+  /// The call's cache of files several projects list (null: the file is read here).
+  SourceCache* cache = nullptr;
 
   Outcome outcome = Outcome::kNotFound;
   /// The file's token stream (an empty file's when it could not be read) and its header, which

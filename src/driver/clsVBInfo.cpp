@@ -322,6 +322,7 @@ void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
     file.projectName = projectName;
     file.fallbackName = item->InternalName;
     file.keepLineEnds = m_settings.keepLineEnds || m_settings.writeSite;
+    file.cache = m_settings.sourceCache.get();
     std::string& value = values.emplace_back();
     char& ok = planned.emplace_back(0);
     try {

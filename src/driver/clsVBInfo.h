@@ -17,6 +17,7 @@ class clsVBFileType;
 class clsVBFileTypes;
 class ItemPathResolver;
 struct CrossReferences;
+class SourceCache;
 struct SourceFile;
 
 /// True when the file name's last suffix is "vbp" in any letter case (Server.VBP, a.b.vbp).
@@ -65,6 +66,9 @@ struct RunSettings {
   /// A question about the project (--refs, --unused) is answered from the run's records: no
   /// report folder is created and no report written; RunCompleted says whether the run ended.
   bool writeReport = true;
+  /// Source files that other runs of the same call read too, tokenized once (null: every file
+  /// is read by the run). The report is the same either way.
+  std::shared_ptr<SourceCache> sourceCache;
 };
 
 class clsVBInfo {

@@ -92,6 +92,28 @@ clsTokenStream::clsTokenStream() {
   }
 }
 
+std::shared_ptr<clsTokenStream> clsTokenStream::Clone() const {
+  try {
+    auto copy = std::make_shared<clsTokenStream>();
+    copy->m_records = m_records;
+    copy->m_bases = m_bases;
+    copy->m_wideCodes = m_wideCodes;
+    copy->m_wideOffsets = m_wideOffsets;
+    // Only the bytes in use are copied; the copy's arena grows on its first append.
+    copy->m_arena.reset(new char[std::max<size_t>(m_arenaSize, 1)]);
+    if (m_arenaSize > 0) std::memcpy(copy->m_arena.get(), m_arena.get(), m_arenaSize);
+    copy->m_arenaSize = m_arenaSize;
+    copy->m_arenaCapacity = std::max<size_t>(m_arenaSize, 1);
+    copy->m_capacity = m_capacity;
+    copy->m_cursor = m_cursor;
+    copy->m_count = m_count;
+    return copy;
+  } catch (...) {
+    // No memory for the copy: the caller tokenizes the file itself.
+    return nullptr;
+  }
+}
+
 clsFixups& clsTokenStream::BookMarks() {
   if (!m_bookMarks) m_bookMarks = std::make_shared<clsFixups>();
   return *m_bookMarks;

@@ -28,6 +28,9 @@ class clsTokenStream {
   ~clsTokenStream();
   clsTokenStream(const clsTokenStream&) = delete;
   clsTokenStream& operator=(const clsTokenStream&) = delete;
+  /// A stream with the same tokens, codes, texts and cursor (its book marks start empty): a file
+  /// tokenized once is handed to each reader as a copy of its own. Null when there is no memory.
+  std::shared_ptr<clsTokenStream> Clone() const;
 
   /// Appends a token at the cursor; the cursor and the count move on by one.
   [[gnu::always_inline]] void AddToken(int32_t in_lTokenCode, std::string_view in_sToken) {

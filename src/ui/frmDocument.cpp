@@ -31,6 +31,7 @@
 #include "driver/JsonExport.h"
 #include "driver/ProgramInfo.h"
 #include "driver/ProjectJson.h"
+#include "driver/ProjectList.h"
 #include "driver/clsVBInfo.h"
 #include "ui/Logo.h"
 #include "ui/OpenDocument.h"
@@ -54,8 +55,16 @@ const QString kLastReportKey = QStringLiteral("lastReport");
 const QString kOutputFolderKey = QStringLiteral("outputFolder");
 const QString kWriteJsonKey = QStringLiteral("writeJson");
 
+// Anything that is no folder and no group file is documented as a project file.
+bool IsProjectFilePath(const QString& in_sPath) {
+  return !in_sPath.endsWith(QLatin1String(".vbg"), Qt::CaseInsensitive) &&
+         !QFileInfo(in_sPath).isDir();
+}
+
+// A project file, a group file or a folder: what a drop hands to DocumentProjects.
 bool IsProjectPath(const QString& in_sPath) {
-  return in_sPath.endsWith(QLatin1String(".vbp"), Qt::CaseInsensitive);
+  return in_sPath.endsWith(QLatin1String(".vbp"), Qt::CaseInsensitive) ||
+         !IsProjectFilePath(in_sPath);
 }
 
 }  // namespace
@@ -152,6 +161,8 @@ frmDocument::frmDocument(QWidget* in_oParent) : QWidget(in_oParent) {
 
   obfuseButton = new QPushButton(QStringLiteral("&Document"), fra);
   obfuseButton->setObjectName(QStringLiteral("obfuseButton"));
+  folderButton = new QPushButton(QStringLiteral("Document f&older..."), fra);
+  folderButton->setObjectName(QStringLiteral("folderButton"));
   OkButton = new QPushButton(QStringLiteral("Ok"), fra);
   OkButton->setObjectName(QStringLiteral("OkButton"));
 
@@ -206,6 +217,7 @@ frmDocument::frmDocument(QWidget* in_oParent) : QWidget(in_oParent) {
   bottom->addWidget(lblCompany);
   bottom->addStretch(1);
   bottom->addWidget(obfuseButton);
+  bottom->addWidget(folderButton);
   bottom->addWidget(OkButton);
   grid->addLayout(bottom, 4, 0, 1, 2);
   grid->setColumnStretch(1, 1);
@@ -233,6 +245,7 @@ frmDocument::frmDocument(QWidget* in_oParent) : QWidget(in_oParent) {
   setAcceptDrops(true);
 
   connect(obfuseButton, &QPushButton::clicked, this, &frmDocument::obfuseButton_Click);
+  connect(folderButton, &QPushButton::clicked, this, &frmDocument::folderButton_Click);
   connect(OkButton, &QPushButton::clicked, this, &frmDocument::OkButton_Click);
   connect(ProgressTimer, &QTimer::timeout, this, &frmDocument::ProgressTimer_Timer);
   connect(cancelButton, &QPushButton::clicked, this, &frmDocument::cancelButton_Click);
@@ -336,7 +349,7 @@ void frmDocument::obfuseButton_Click() {
     if (start.isEmpty() || !QFileInfo(start).isDir()) start = QDir::homePath();
     const QStringList paths = dialog.ShowOpenMany(
         this, QStringLiteral("Open Visual Basic Project File"), start + QLatin1Char('/'),
-        QStringLiteral("Visual Basic Project (*.vbp)|*.vbp"), flags);
+        QStringLiteral("Visual Basic Projects and Groups (*.vbp;*.vbg)|*.vbp;*.vbg"), flags);
     if (paths.isEmpty()) {
       m_sSelectedFile.clear();
       return;
@@ -349,10 +362,53 @@ void frmDocument::obfuseButton_Click() {
   }
 }
 
+void frmDocument::folderButton_Click() {
+  if (m_bRunning) return;
+  try {
+    clsDialog dialog;
+    QString start = QSettings().value(kLastFolderKey).toString();
+    if (start.isEmpty() || !QFileInfo(start).isDir()) start = QDir::homePath();
+    const QString folder =
+        dialog.ShowFolder(this, QStringLiteral("Folder of Visual Basic Projects"), start);
+    if (folder.isEmpty()) return;
+    QSettings().setValue(kLastFolderKey, folder);
+    DocumentProjects({folder});
+  } catch (...) {
+    // The dialog could not be had: the window stays as it was, ready for another try.
+    return;
+  }
+}
+
 void frmDocument::DocumentProjects(const QStringList& in_oPaths) {
-  for (const QString& path : in_oPaths)
-    if (!path.trimmed().isEmpty()) m_oQueue.append(path);
-  if (m_bRunning || m_oQueue.isEmpty()) return;
+  // Group files and folders stand for their projects, found as the command line finds them;
+  // what cannot be read, and members that are missing, go to the batch's notice.
+  // Project files keep their places in the queue, as given (twice when given twice).
+  ProjectList list;
+  for (const QString& path : in_oPaths) {
+    if (path.trimmed().isEmpty()) continue;
+    if (IsProjectFilePath(path)) {
+      m_oQueue.append(path);
+      continue;
+    }
+    const size_t before = list.Projects().size();
+    list.Add(QFile::encodeName(path).toStdString());
+    for (size_t i = before; i < list.Projects().size(); ++i)
+      m_oQueue.append(FromBytes(list.Projects()[i]));
+  }
+  for (const auto* problems : {&list.Failures(), &list.Warnings()})
+    for (const ProjectList::Problem& p : *problems)
+      m_oInputNotes.append(QFileInfo(FromBytes(p.path)).fileName() + QStringLiteral(": ") +
+                           FromBytes(p.message));
+  if (m_bRunning) return;
+  if (m_oQueue.isEmpty()) {
+    // Nothing to document: the notice says why.
+    if (m_oInputNotes.isEmpty()) return;
+    RunOutcome nothing;
+    nothing.failure = m_oInputNotes.takeFirst();
+    nothing.warnings = std::exchange(m_oInputNotes, {});
+    ShowCompletionNotice({nothing});
+    return;
+  }
   m_oBatch.clear();
   m_bCancelled = false;
   if (!StartNext()) {
@@ -403,6 +459,7 @@ bool frmDocument::StartNext() {
     m_bRunning = true;
     m_bClosePending = false;
     obfuseButton->setEnabled(false);
+    folderButton->setEnabled(false);
     cancelButton->setEnabled(true);
     lblStatus->setText(QStringLiteral("Starting ") + QFileInfo(path).fileName());
     thread->start();
@@ -536,6 +593,7 @@ void frmDocument::StopAndWait() {
   m_oQueue.clear();
   StopProgress();
   obfuseButton->setEnabled(true);
+  folderButton->setEnabled(true);
   cancelButton->setEnabled(false);
 }
 
@@ -556,6 +614,7 @@ void frmDocument::RunThreadFinished(uint32_t in_iRun) {
     m_bClosePending = false;
     m_oQueue.clear();
     obfuseButton->setEnabled(true);
+    folderButton->setEnabled(true);
     cancelButton->setEnabled(false);
     close();
     return;
@@ -573,6 +632,7 @@ void frmDocument::RunThreadFinished(uint32_t in_iRun) {
       QSettings().setValue(kLastReportKey, m_sLastReport);
     }
     const QString project = QFileInfo(m_sSelectedFile).fileName();
+    outcome.warnings = std::exchange(m_oInputNotes, {});
     for (const std::string& w : info->Warnings())
       outcome.warnings.append(project + QStringLiteral(": ") + QString::fromStdString(w));
     if (exported && exported->wanted && info->ReportWritten()) {
@@ -599,6 +659,7 @@ void frmDocument::RunThreadFinished(uint32_t in_iRun) {
   if (!self) return;
   m_bRunning = false;
   obfuseButton->setEnabled(true);
+  folderButton->setEnabled(true);
   cancelButton->setEnabled(false);
   emit RunEnded();
   // Projects asked for while the notice was shown start their own batch.

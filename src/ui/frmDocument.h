@@ -71,7 +71,9 @@ class frmDocument : public QWidget {
   QThread* RunThread() const { return m_oRunThread; }
 
   /// Documents the projects one after another; while a run is going on they wait their turn.
-  /// One completion notice follows the batch.
+  /// A group file (.vbg) or a folder stands for its projects (ProjectList, as the command line
+  /// finds them); a group or folder that cannot be read, and a group's missing members, are
+  /// named among the notice's warnings. One completion notice follows the batch.
   void DocumentProjects(const QStringList& in_oPaths);
   /// Projects waiting for their turn.
   const QStringList& Queue() const { return m_oQueue; }
@@ -100,6 +102,8 @@ class frmDocument : public QWidget {
  public slots:
   /// Asks for a project file and starts the documentation of it on a thread of its own.
   void obfuseButton_Click();
+  /// Asks for a folder and documents every project and group below it.
+  void folderButton_Click();
   /// Closes the window; during a run, asks the run to stop and closes once it has ended.
   void OkButton_Click();
   /// Stops the run going on and drops the projects waiting; nothing more is committed, earlier
@@ -159,6 +163,8 @@ class frmDocument : public QWidget {
 
   QGroupBox* fra = nullptr;
   QPushButton* obfuseButton = nullptr;
+  /// Asks for a folder and documents every project below it.
+  QPushButton* folderButton = nullptr;
   QPushButton* OkButton = nullptr;
   QProgressBar* pgSec = nullptr;
   QTimer* ProgressTimer = nullptr;
@@ -182,6 +188,8 @@ class frmDocument : public QWidget {
   QString m_sSelectedFile;
   QStringList m_oQueue;
   std::vector<RunOutcome> m_oBatch;
+  /// Groups and folders that could not be read and missing group members, for the next notice.
+  QStringList m_oInputNotes;
   QString m_sOutputFolder;
   QString m_sLastReport;
   /// Source files the current run lists (from its reading steps).

@@ -47,6 +47,18 @@ std::string ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// The report's text with its stamp replaced by "STAMP".
+std::string WithoutStamp(std::string text) {
+  // The stamp stands in the first line, "<!-- Generated STAMP -->", and in the title.
+  const std::string head = "<!-- Generated ";
+  const size_t end = text.find(" -->");
+  if (text.rfind(head, 0) != 0 || end == std::string::npos) return text;
+  const std::string stamp = text.substr(head.size(), end - head.size());
+  for (size_t at = text.find(stamp); at != std::string::npos; at = text.find(stamp, at))
+    text.replace(at, stamp.size(), "STAMP");
+  return text;
+}
+
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -70,7 +82,7 @@ TEST_F(CliTest, HelpAndVersion) {
   EXPECT_EQ(r.status, 0);
   const std::string synopsis =
       "quillscope-cli [--out-dir DIR] [--json [--pretty]] [--site] [--codepage N] "
-      "[--dump-analysis] [--jobs N] PROJECT.vbp [PROJECT.vbp ...]\n";
+      "[--dump-analysis] [--jobs N] [--exclude GLOB] [--quiet] PATH...\n";
   EXPECT_EQ(r.out.rfind("Usage: " + synopsis, 0), 0u) << r.out;
   // The README's "Command line" section shows the same synopsis.
   std::ifstream readme(std::string(QS_SOURCE_DIR) + "/README.md");
@@ -99,7 +111,9 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
                                                                 {"--jobs=-1", "a.vbp"},
                                                                 {"--jobs=", "a.vbp"},
                                                                 {"--codepage=", "a.vbp"},
-                                                                {"--codepage", "99999", "a.vbp"}}) {
+                                                                {"--codepage", "99999", "a.vbp"},
+                                                                {"--exclude"},
+                                                                {"--exclude=", "a"}}) {
     Result r = RunCli(args);
     EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
     EXPECT_TRUE(r.out.empty());
@@ -130,24 +144,14 @@ TEST_F(CliTest, DocumentsTheSampleAndPrintsTheReportPath) {
             std::vector<std::string>{Path("reports2/Inventory_document/Inventory.html")});
 
   // Any number of reading threads gives the same report (the stamp aside).
-  const auto withoutStamp = [](std::string text) {
-    // The stamp stands in the first line, "<!-- Generated STAMP -->", and in the title.
-    const std::string head = "<!-- Generated ";
-    const size_t end = text.find(" -->");
-    if (text.rfind(head, 0) != 0 || end == std::string::npos) return text;
-    const std::string stamp = text.substr(head.size(), end - head.size());
-    for (size_t at = text.find(stamp); at != std::string::npos; at = text.find(stamp, at))
-      text.replace(at, stamp.size(), "STAMP");
-    return text;
-  };
   for (const std::vector<std::string>& jobs :
        {std::vector<std::string>{"--jobs", "1"}, std::vector<std::string>{"--jobs=3"}}) {
     std::vector<std::string> args = jobs;
     args.insert(args.end(), {"--out-dir", Path("reports3"), sample});
     r = RunCli(args);
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(withoutStamp(ReadFile(Path("reports3/Inventory_document/Inventory.html"))),
-              withoutStamp(report))
+    EXPECT_EQ(WithoutStamp(ReadFile(Path("reports3/Inventory_document/Inventory.html"))),
+              WithoutStamp(report))
         << jobs[0];
   }
 }
@@ -266,6 +270,61 @@ TEST(StyleSheet, TheBuiltProgramsLinkPointsAtTheCopiedStyleSheet) {
   EXPECT_EQ(fs::canonical("/" + href),
             fs::canonical(fs::path(QS_BINARY_DIR) / "QuillscopeStyle.css"));
   fs::remove_all(out);
+}
+
+// A folder holding two groups (one listing a missing project), a project in no group, a module
+// three projects list, an earlier report folder and an excluded folder: each project is
+// documented once, its report and export as when it is documented alone, and the estate outputs
+// are written beside them.
+TEST_F(CliTest, FoldersAndGroupsDocumentEachProjectOnceAsAlone) {
+  Write("tree/Shared/modShared.bas",
+        "Attribute VB_Name = \"modShared\"\r\nPublic Function Twice(ByVal n As Long) As Long\r\n"
+        "  Twice = 2 * n\r\nEnd Function\r\n");
+  Write("tree/Lib/Lib.vbp",
+        "Type=OleDll\r\nModule=modShared; ..\\Shared\\modShared.bas\r\nName=\"Lib\"\r\n");
+  Write("tree/App/App.VbP",
+        "Type=Exe\r\nReference=*\\A..\\Lib\\Lib.vbp#1.0#0#Lib\r\n"
+        "Module=modShared; ..\\shared\\MODSHARED.bas\r\nName=\"App\"\r\n");
+  Write("tree/Tool/Tool.vbp", "Module=modShared; ..\\Shared\\modShared.bas\r\nName=\"Tool\"\r\n");
+  Write("tree/One.vbg", "VBGROUP 5.0\r\nStartupProject=App\\App.vbp\r\nProject=Lib\\Lib.vbp\r\n");
+  Write("tree/Two.vbg", "VBGROUP 5.0\r\nProject=lib\\lib.vbp\r\nProject=Gone\\Gone.vbp\r\n");
+  Write("tree/Tool/Tool_document/Tool.vbp", "Name=\"Stale\"\r\n");
+  Write("tree/Skip/Skip.vbp", "Name=\"Skip\"\r\n");
+
+  Result r = RunCli({"--json", "--out-dir", Path("all"), "--exclude", "SKIP", Path("tree")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out), (std::vector<std::string>{Path("all/App_document/App.html"),
+                                                    Path("all/Lib_document/Lib.html"),
+                                                    Path("all/Tool_document/Tool.html")}));
+  EXPECT_EQ(r.err, "quillscope-cli: warning: " + Path("tree/Two.vbg") +
+                       ": Gone\\Gone.vbp: project file not found\n");
+  EXPECT_TRUE(fs::exists(Path("all/estate_site/index.html")));
+  EXPECT_NE(ReadFile(Path("all/estate_site/estate.json")).find("\"sharedFiles\""),
+            std::string::npos);
+  for (const char* project : {"App/App.VbP", "Lib/Lib.vbp", "Tool/Tool.vbp"}) {
+    const std::string body = fs::path(project).stem().string();
+    r = RunCli({"--json", "--out-dir", Path("alone"), Path(std::string("tree/") + project)});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string report = body + "_document/" + body;
+    EXPECT_EQ(WithoutStamp(ReadFile(Path("all/" + report + ".html"))),
+              WithoutStamp(ReadFile(Path("alone/" + report + ".html"))))
+        << project;
+    EXPECT_EQ(ReadFile(Path("all/" + report + ".json")),
+              ReadFile(Path("alone/" + report + ".json")))
+        << project;
+  }
+  // One project makes no estate.
+  EXPECT_FALSE(fs::exists(Path("alone/estate_site")));
+
+  // --quiet: only errors (the missing member is a warning); the estate needs --json.
+  r = RunCli({"--quiet", "--out-dir", Path("quiet"), Path("tree/One.vbg"), Path("tree/Two.vbg")});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out + r.err, "");
+  EXPECT_TRUE(fs::exists(Path("quiet/Lib_document/Lib.html")));
+  EXPECT_FALSE(fs::exists(Path("quiet/estate_site")));
+  r = RunCli({"--quiet", Path("tree/Shared")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "quillscope-cli: " + Path("tree/Shared") + ": folder holds no project files\n");
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 
 Besides the projects given, two projects written by the benchmark's generator (different sizes
 and seeds, every kind of source file and declaration) are exported. Each export must exist as
-WORK_DIR/out/<Body>_document/<Body>.json and be valid; exits 1 otherwise.
+WORK_DIR/out/<Body>_document/<Body>.json and be valid, and the estate export of the call
+WORK_DIR/out/estate_site/estate.json valid against docs/quillscope-estate.schema.json; exits 1
+otherwise.
 """
 
 import os
@@ -46,7 +48,17 @@ def main():
             return 1
         exports.append(export)
     # The validator prints each error with its file and JSON path.
-    return subprocess.run([sys.executable, validator] + exports).returncode
+    status = subprocess.run([sys.executable, validator] + exports).returncode
+    # Several projects in one call: the estate export, against its own schema.
+    estate = os.path.join(out, "estate_site", "estate.json")
+    if len(projects) > 1:
+        if not os.path.isfile(estate):
+            print("no estate export at %s" % estate)
+            return 1
+        schema = os.path.join(os.path.dirname(validator), os.pardir, "docs",
+                              "quillscope-estate.schema.json")
+        status |= subprocess.run([sys.executable, validator, "--schema", schema, estate]).returncode
+    return status
 
 
 if __name__ == "__main__":

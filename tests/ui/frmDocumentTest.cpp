@@ -172,8 +172,10 @@ class frmDocumentTest : public QObject {
       QCOMPARE(r.title, QStringLiteral("Open Visual Basic Project File"));
       QCOMPARE(r.flags, 22532 | qs::kOfnAllowMultiSelect);  // several projects may be picked
       QCOMPARE(r.filters.size(), size_t{1});
-      QCOMPARE(r.filters[0].description, QStringLiteral("Visual Basic Project (*.vbp)"));
-      QCOMPARE(r.filters[0].patterns, QStringList{QStringLiteral("*.vbp")});
+      QCOMPARE(r.filters[0].description,
+               QStringLiteral("Visual Basic Projects and Groups (*.vbp;*.vbg)"));
+      QCOMPARE(r.filters[0].patterns,
+               (QStringList{QStringLiteral("*.vbp"), QStringLiteral("*.vbg")}));
     }
   }
 
@@ -366,6 +368,44 @@ class frmDocumentTest : public QObject {
       QVERIFY2(Child<QPushButton>(*w, name)->focusPolicy() & Qt::TabFocus, name);
     }
     QVERIFY(Child<QCheckBox>(*w, "chkJson")->focusPolicy() & Qt::TabFocus);
+  }
+
+  // "Document folder..." documents every project below the folder once (a group listing one of
+  // them and a missing project among them), with the missing member among the notice's
+  // warnings; a folder without projects gets a notice that says so.
+  void aFolderIsDocumentedProjectByProject() {
+    const QString tree = m_oDir.filePath(QStringLiteral("tree"));
+    const auto write = [&](const QString& rel, const QByteArray& bytes) {
+      QVERIFY(QDir().mkpath(QFileInfo(tree + QLatin1Char('/') + rel).absolutePath()));
+      QFile f(tree + QLatin1Char('/') + rel);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(bytes);
+    };
+    write(QStringLiteral("A/A.vbp"), "Name=\"A\"\r\n");
+    write(QStringLiteral("B/B.VBP"), "Name=\"B\"\r\n");
+    write(QStringLiteral("G.vbg"), "VBGROUP 5.0\r\nProject=a\\a.vbp\r\nProject=Gone\\Gone.vbp\r\n");
+    QVERIFY(QDir().mkpath(m_oDir.filePath(QStringLiteral("none"))));
+    auto w = NewWindow();
+    m_sAnswer = tree;
+    QString warnings, label;
+    qs::test::NoticeAnswerer answer(QStringLiteral("OkButton"), [&](qs::frmNotify* n) {
+      label = n->findChild<QLabel*>(QStringLiteral("lblListing"))->text();
+      warnings = n->findChild<QPlainTextEdit*>(QStringLiteral("txtWarnings"))->toPlainText();
+    });
+    QTest::mouseClick(Child<QPushButton>(*w, "folderButton"), Qt::LeftButton);
+    QCOMPARE(m_oRequests.back().kind, FileChooserRequest::Kind::Folder);
+    QVERIFY(WaitForRunEnd(*w));
+    QCOMPARE(answer.Shown(), 1);
+    QCOMPARE(warnings, QStringLiteral("G.vbg: Gone\\Gone.vbp: project file not found"));
+    const QString out = m_oDir.filePath(QStringLiteral("out"));
+    QVERIFY(QFileInfo(out + QStringLiteral("/A_document/A.html")).isFile());
+    QVERIFY(QFileInfo(out + QStringLiteral("/B_document/B.html")).isFile());
+    QCOMPARE(w->RecentProjects().size(), 2);
+
+    w->DocumentProjects({m_oDir.filePath(QStringLiteral("none"))});
+    QCOMPARE(answer.Shown(), 2);
+    QCOMPARE(label, QStringLiteral("No report generated: none: folder holds no project files"));
+    QVERIFY(!w->Running());
   }
 
   void theOutputFolderIsChosenAndRemembered() {

@@ -1,0 +1,414 @@
+#include "driver/EstateReport.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "driver/AtomicFile.h"
+#include "driver/CodePage.h"
+#include "driver/JsonWriter.h"
+#include "driver/ProgramInfo.h"
+#include "driver/ProjectGroup.h"
+#include "driver/ProjectList.h"
+#include "driver/ReportWriter.h"
+#include "driver/SourcePlaces.h"
+#include "driver/clsVBInfo.h"
+#include "model/ClsEntry.h"
+#include "model/ClsSymEntry.h"
+#include "model/clsSymTable.h"
+#include "model/clsVBFileType.h"
+#include "model/clsVBFileTypes.h"
+#include "model/clsVBHeader.h"
+
+namespace qs {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string FullPath(const std::string& in_sPath) {
+  std::error_code ec;
+  const fs::path p = fs::absolute(in_sPath, ec);
+  return ec ? in_sPath : p.lexically_normal().string();
+}
+
+std::string FolderOf(const std::string& in_sPath) {
+  const size_t slash = in_sPath.rfind('/');
+  return slash == std::string::npos ? std::string() : in_sPath.substr(0, slash + 1);
+}
+
+// Text for HTML element content and attribute values (UTF-8 in, UTF-8 out): the report's
+// escapes, and quotes.
+std::string Escape(std::string_view in_sText) {
+  const std::string escaped = HtmlEscape(in_sText);
+  if (escaped.find('"') == std::string::npos) return escaped;
+  std::string out;
+  out.reserve(escaped.size() + 8);
+  for (char c : escaped) {
+    if (c == '"') {
+      out += "&quot;";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// A relative link to the file from the folder: "/" separators, every byte but letters, digits,
+// "-._~/" percent-encoded, then escaped for an attribute.
+std::string LinkFrom(const std::string& in_sFolder, const std::string& in_sFile) {
+  const std::string relative =
+      fs::path(in_sFile).lexically_relative(fs::path(in_sFolder)).generic_string();
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : relative) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
+    if (plain) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
+}
+
+int64_t DeclarationCount(const clsSymTable& in_oTable) {
+  int64_t n = 0;
+  for (const auto& entry : in_oTable) {
+    if (!entry) continue;
+    for (const auto* list :
+         {&entry->EVar, &entry->EConst, &entry->ESub, &entry->EFunction, &entry->EProperty,
+          &entry->EType, &entry->EEnum, &entry->EEvent, &entry->EDeclare})
+      if (*list) n += (*list)->Count();
+  }
+  return n;
+}
+
+}  // namespace
+
+const char* const EstateReport::kCountNames[9] = {"forms",        "modules",       "classes",
+                                                  "userControls", "propertyPages", "userDocuments",
+                                                  "designers",    "references",    "objects"};
+
+void EstateReport::AddProject(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
+                              int in_nCodePage) {
+  m_projects.emplace_back();
+  try {
+    Summarise(in_oInfo, in_sProjectFile, in_nCodePage, m_projects.back());
+  } catch (...) {
+    // The project stays listed with what was summed up of it so far.
+    return;
+  }
+}
+
+void EstateReport::Summarise(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
+                             int in_nCodePage, EstateProject& p) {
+  p.file = FullPath(in_sProjectFile);
+  if (!in_oInfo.ReportWritten() || !in_oInfo.FileTypes()) return;
+  p.report = FullPath(in_oInfo.HtmlListing());
+  CodePageText cp;
+  if (!cp.Open(in_nCodePage)) cp.Open(1252);
+  cp.Append(p.name, in_oInfo.State().GetProjectName());
+  const clsVBFileTypes& types = *in_oInfo.FileTypes();
+  cp.Append(p.type, types.ProjectType);
+  const int32_t counts[9] = {
+      types.FormCount,        types.ModuleCount,       types.ClassCount,
+      types.UserControlCount, types.PropertyPageCount, types.UserDocumentCount,
+      types.DesignerCount,    types.ReferenceCount,    types.ObjectCount};
+  std::copy(std::begin(counts), std::end(counts), p.counts);
+  if (in_oInfo.State().g_oSymTable)
+    p.declarations = DeclarationCount(*in_oInfo.State().g_oSymTable);
+
+  const std::string folder = FolderOf(p.file);
+  LineIndex lines;
+  for (const auto& item : types) {
+    if (!item || !IsSourceItemType(item->EType)) continue;
+    const std::string value =
+        item->sFileValue.empty() ? item->Path + item->Body + "." + item->Ext : item->sFileValue;
+    const std::string found = m_resolver.Resolve(value, folder);
+    if (found.empty()) continue;
+    const clsVBHeader* header = item->VBHeader().get();
+    lines.Reset(header ? header->TokenStream.get() : nullptr,
+                header && header->LineEndsKept ? &header->LineEnds : nullptr);
+    p.lines += lines.Lines();
+    std::string full = FullPath(found);
+    m_fileLines.emplace(full, lines.Lines());
+    p.sources.push_back(std::move(full));
+  }
+  for (std::string& path : ReadProjectReferences(p.file, m_resolver))
+    p.referencePaths.push_back(FullPath(path));
+}
+
+void EstateReport::LinkSites(const std::string& in_sOutDir) {
+  for (EstateProject& p : m_projects) {
+    std::string folder, file, body, ext;
+    const size_t slash = p.file.rfind('/');
+    file = p.file.substr(slash + 1);
+    const size_t dot = file.rfind('.');
+    body = dot == std::string::npos ? file : file.substr(0, dot);
+    folder = in_sOutDir.empty() ? FolderOf(p.file) : FullPath(in_sOutDir) + "/";
+    p.site = FullPath(folder + body + "_site/index.html");
+  }
+}
+
+void EstateReport::MatchReferences() {
+  std::map<std::string, size_t> byKey;
+  for (size_t i = 0; i < m_projects.size(); ++i) byKey.emplace(SameFileKey(m_projects[i].file), i);
+  for (EstateProject& p : m_projects) {
+    p.references.clear();
+    for (const std::string& path : p.referencePaths) {
+      const auto it = byKey.find(SameFileKey(path));
+      if (it != byKey.end()) p.references.push_back(it->second);
+    }
+  }
+}
+
+std::map<std::string, std::vector<size_t>> EstateReport::SharedFiles() const {
+  std::map<std::string, std::vector<size_t>> listers;
+  for (size_t i = 0; i < m_projects.size(); ++i) {
+    for (const std::string& source : m_projects[i].sources) {
+      std::vector<size_t>& list = listers[source];
+      if (list.empty() || list.back() != i) list.push_back(i);
+    }
+  }
+  for (auto it = listers.begin(); it != listers.end();) {
+    it = it->second.size() > 1 ? std::next(it) : listers.erase(it);
+  }
+  return listers;
+}
+
+std::string EstateReport::HtmlText(const std::string& in_sSiteFolder) const {
+  std::string h;
+  const auto projectLink = [&](size_t i) {
+    const EstateProject& p = m_projects[i];
+    const std::string label =
+        Escape(p.name.empty() ? fs::path(p.file).filename().string() : p.name);
+    if (!p.site.empty())
+      return "<a href=\"" + LinkFrom(in_sSiteFolder, p.site) + "\">" + label + "</a>";
+    if (!p.report.empty())
+      return "<a href=\"" + LinkFrom(in_sSiteFolder, p.report) + "\">" + label + "</a>";
+    return label;
+  };
+  h += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+       "<title>Estate</title>\n<style>\nbody{font-family:sans-serif;margin:1.5em}\n"
+       "table{border-collapse:collapse}\ntd,th{border:1px solid #bbb;padding:.2em .5em;"
+       "text-align:left;vertical-align:top}\ntd.n{text-align:right}\n</style>\n</head>\n<body>\n";
+  h += "<h1>Estate</h1>\n";
+
+  int64_t lines = 0, declarations = 0;
+  for (const auto& [file, n] : m_fileLines) lines += n;
+  for (const EstateProject& p : m_projects) declarations += p.declarations;
+  h += "<h2>Totals</h2>\n<table>\n<tr><th>projects</th><td class=\"n\">" +
+       std::to_string(m_projects.size()) + "</td></tr>\n<tr><th>files</th><td class=\"n\">" +
+       std::to_string(m_fileLines.size()) + "</td></tr>\n<tr><th>lines</th><td class=\"n\">" +
+       std::to_string(lines) + "</td></tr>\n<tr><th>declarations</th><td class=\"n\">" +
+       std::to_string(declarations) + "</td></tr>\n</table>\n";
+
+  h += "<h2>Groups</h2>\n";
+  std::vector<char> grouped(m_projects.size(), 0);
+  if (m_groups.empty()) h += "<p>No group files.</p>\n";
+  for (const EstateGroup& g : m_groups) {
+    h += "<h3>" + Escape(g.file) + "</h3>\n<ul>\n";
+    for (size_t i : g.members) {
+      if (i >= m_projects.size()) continue;
+      grouped[i] = 1;
+      h += "<li>" + projectLink(i) + "</li>\n";
+    }
+    h += "</ul>\n";
+  }
+  h += "<h2>Projects in no group</h2>\n<ul>\n";
+  for (size_t i = 0; i < m_projects.size(); ++i)
+    if (!grouped[i]) h += "<li>" + projectLink(i) + "</li>\n";
+  h += "</ul>\n";
+
+  h += "<h2>Projects</h2>\n<table>\n<tr><th>project</th><th>file</th><th>type</th>";
+  for (const char* name : kCountNames) h += std::string("<th>") + name + "</th>";
+  h += "<th>files</th><th>lines</th><th>declarations</th><th>uses the source of</th></tr>\n";
+  for (size_t i = 0; i < m_projects.size(); ++i) {
+    const EstateProject& p = m_projects[i];
+    h += "<tr><td>" + projectLink(i) + "</td><td>" + Escape(p.file) + "</td><td>" +
+         Escape(p.report.empty() ? "not documented" : p.type) + "</td>";
+    for (int32_t n : p.counts) h += "<td class=\"n\">" + std::to_string(n) + "</td>";
+    h += "<td class=\"n\">" + std::to_string(p.sources.size()) + "</td><td class=\"n\">" +
+         std::to_string(p.lines) + "</td><td class=\"n\">" + std::to_string(p.declarations) +
+         "</td><td>";
+    for (size_t k = 0; k < p.references.size(); ++k)
+      h += (k ? ", " : "") + projectLink(p.references[k]);
+    h += "</td></tr>\n";
+  }
+  h += "</table>\n";
+
+  h += "<h2>Shared files</h2>\n";
+  const auto shared = SharedFiles();
+  if (shared.empty())
+    h += "<p>No source file is listed by more than one project.</p>\n";
+  else
+    h += "<table>\n<tr><th>file</th><th>listed by</th></tr>\n";
+  for (const auto& [file, listers] : shared) {
+    h += "<tr><td>" + Escape(file) + "</td><td>";
+    for (size_t k = 0; k < listers.size(); ++k) h += (k ? ", " : "") + projectLink(listers[k]);
+    h += "</td></tr>\n";
+  }
+  if (!shared.empty()) h += "</table>\n";
+  h += "<p>" + Escape(ProgramGenerator()) + "</p>\n</body>\n</html>\n";
+  return h;
+}
+
+std::string EstateReport::JsonText() const {
+  JsonWriter w;
+  const auto number = [&](const char* key, int64_t value) {
+    w.Key(key);
+    w.Number(value);
+  };
+  const auto text = [&](const char* key, std::string_view value) {
+    w.Key(key);
+    w.StringUtf8(value);
+  };
+  const auto indexList = [&](const char* key, const std::vector<size_t>& list) {
+    w.Key(key);
+    w.BeginArray();
+    for (size_t i : list) w.Number(static_cast<int64_t>(i));
+    w.EndArray();
+  };
+  w.BeginObject();
+  number("format", 1);
+  w.Key("generator");
+  w.BeginObject();
+  text("name", "Quillscope");
+  text("version", ProgramVersion());
+  w.EndObject();
+
+  w.Key("projects");
+  w.BeginArray();
+  int64_t declarations = 0;
+  for (const EstateProject& p : m_projects) {
+    declarations += p.declarations;
+    w.BeginObject();
+    text("file", p.file);
+    w.Key("documented");
+    w.Bool(!p.report.empty());
+    if (!p.report.empty()) {
+      text("name", p.name);
+      text("type", p.type);
+      text("report", p.report);
+      if (!p.site.empty()) text("site", p.site);
+      w.Key("counts");
+      w.BeginObject();
+      for (size_t k = 0; k < 9; ++k) number(kCountNames[k], p.counts[k]);
+      w.EndObject();
+      number("lines", p.lines);
+      number("declarations", p.declarations);
+      w.Key("sources");
+      w.BeginArray();
+      for (const std::string& s : p.sources) w.StringUtf8(s);
+      w.EndArray();
+      indexList("projectReferences", p.references);
+    }
+    w.EndObject();
+  }
+  w.EndArray();
+
+  w.Key("groups");
+  w.BeginArray();
+  std::vector<char> grouped(m_projects.size(), 0);
+  for (const EstateGroup& g : m_groups) {
+    w.BeginObject();
+    text("file", g.file);
+    indexList("projects", g.members);
+    w.EndObject();
+    for (size_t i : g.members)
+      if (i < grouped.size()) grouped[i] = 1;
+  }
+  w.EndArray();
+  std::vector<size_t> ungrouped;
+  for (size_t i = 0; i < m_projects.size(); ++i)
+    if (!grouped[i]) ungrouped.push_back(i);
+  indexList("ungrouped", ungrouped);
+
+  w.Key("sharedFiles");
+  w.BeginArray();
+  for (const auto& [file, listers] : SharedFiles()) {
+    w.BeginObject();
+    text("file", file);
+    indexList("projects", listers);
+    w.EndObject();
+  }
+  w.EndArray();
+
+  int64_t lines = 0;
+  for (const auto& [file, n] : m_fileLines) lines += n;
+  w.Key("totals");
+  w.BeginObject();
+  number("projects", static_cast<int64_t>(m_projects.size()));
+  number("files", static_cast<int64_t>(m_fileLines.size()));
+  number("lines", lines);
+  number("declarations", declarations);
+  w.EndObject();
+  w.EndObject();
+  return w.Text();
+}
+
+bool EstateReport::Write(const std::string& in_sFolder, bool in_bJson, std::string& out_sReason) {
+  try {
+    return WriteFolder(in_sFolder, in_bJson, out_sReason);
+  } catch (const std::exception& e) {
+    // The caller gets false and this reason; the temporary folder may be left behind.
+    out_sReason = std::string("estate folder cannot be written: ") + e.what();
+    return false;
+  }
+}
+
+bool EstateReport::WriteFolder(const std::string& in_sFolder, bool in_bJson,
+                               std::string& out_sReason) {
+  MatchReferences();
+  const fs::path base = in_sFolder.empty() ? fs::path(".") : fs::path(in_sFolder);
+  std::error_code ec;
+  const fs::path target = fs::absolute(base / "estate_site", ec).lexically_normal();
+  if (ec) {
+    out_sReason = "estate folder cannot be found: " + ec.message();
+    return false;
+  }
+  const std::string pid = std::to_string(::getpid());
+  const fs::path temp = target.string() + ".tmp-" + pid;
+  const fs::path old = target.string() + ".old-" + pid;
+  const auto fail = [&](const std::string& what, const std::error_code& why) {
+    out_sReason = what + ": " + why.message();
+    std::error_code ignored;
+    fs::remove_all(temp, ignored);
+    return false;
+  };
+  fs::create_directories(base, ec);
+  if (ec) return fail("estate folder cannot be created: " + base.string(), ec);
+  fs::remove_all(temp, ec);
+  if (!fs::create_directory(temp, ec) || ec)
+    return fail("estate folder cannot be created: " + temp.string(), ec);
+  // The links are written as they will be seen from the folder's final place.
+  if (int e = WriteFileAtomically((temp / "index.html").string(), HtmlText(target.string())))
+    return fail("estate page cannot be written: " + (target / "index.html").string(),
+                std::error_code(e, std::generic_category()));
+  if (in_bJson) {
+    if (int e = WriteFileAtomically((temp / "estate.json").string(), JsonText()))
+      return fail("estate export cannot be written: " + (target / "estate.json").string(),
+                  std::error_code(e, std::generic_category()));
+  }
+  // An earlier folder is moved aside, the new one put in its place, then the old one removed.
+  const bool hadEarlier = fs::exists(target, ec);
+  if (hadEarlier) {
+    fs::rename(target, old, ec);
+    if (ec) return fail("earlier estate folder cannot be replaced: " + target.string(), ec);
+  }
+  fs::rename(temp, target, ec);
+  if (ec) {
+    std::error_code back;
+    if (hadEarlier) fs::rename(old, target, back);
+    return fail("estate folder cannot be put in place: " + target.string(), ec);
+  }
+  if (hadEarlier) fs::remove_all(old, ec);
+  return true;
+}
+
+}  // namespace qs

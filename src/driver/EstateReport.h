@@ -1,0 +1,85 @@
+// The estate outputs of a call that documents several projects: what each project is (type,
+// counts, lines, declarations), the groups that list them, the source files more than one
+// project lists, and totals; written as estate_site/index.html and, with the JSON export,
+// estate_site/estate.json (docs/JSON.md).
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "driver/ItemPathResolver.h"
+
+namespace qs {
+
+class clsVBInfo;
+
+/// One project of the estate, summed up after its run.
+struct EstateProject {
+  std::string file;    ///< the project file's full platform path
+  std::string name;    ///< the project's name (UTF-8)
+  std::string type;    ///< its Type line as written ("Exe", "OleDll", ...; UTF-8)
+  std::string report;  ///< its report's full path; empty when no report was written
+  /// The project's site (index.html of its "<Body>_site" folder), linked when sites were asked.
+  std::string site;
+  /// forms, modules, classes, user controls, property pages, user documents, designers,
+  /// references, objects: the project file's counts.
+  int32_t counts[9] = {};
+  int64_t lines = 0;         ///< lines of its source files
+  int64_t declarations = 0;  ///< declarations of its modules
+  /// Its source files' full platform paths (files that were found), in the project's order.
+  std::vector<std::string> sources;
+  /// The estate projects (indices) its "Reference=*\A" lines name.
+  std::vector<size_t> references;
+  /// The projects' "*\A" paths as found, until they are matched to estate projects.
+  std::vector<std::string> referencePaths;
+};
+
+struct EstateGroup {
+  std::string file;             ///< the group file's full platform path
+  std::vector<size_t> members;  ///< indices into the projects
+};
+
+class EstateReport {
+ public:
+  /// The counts' names, in the order of EstateProject::counts (as the JSON export names them).
+  static const char* const kCountNames[9];
+
+  /// Sums up the driver's last run of the project file (its full path); in_nCodePage converts
+  /// the project's names to UTF-8. A run that wrote no report is listed with its file only.
+  /// Never throws.
+  void AddProject(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile, int in_nCodePage);
+  /// A group file and its members (indices in the order the projects were added).
+  void AddGroup(EstateGroup in_oGroup) { m_groups.push_back(std::move(in_oGroup)); }
+  /// Sets each project's site path, <folder>/<Body>_site/index.html, where the folder is
+  /// in_sOutDir or the project's own.
+  void LinkSites(const std::string& in_sOutDir);
+
+  const std::vector<EstateProject>& Projects() const { return m_projects; }
+  const std::vector<EstateGroup>& Groups() const { return m_groups; }
+  /// Each source file that more than one project lists (full path, sorted), with the projects.
+  std::map<std::string, std::vector<size_t>> SharedFiles() const;
+
+  /// Writes in_sFolder/estate_site/ (index.html, and estate.json when in_bJson) into a new
+  /// folder that replaces an earlier one only when complete. False, with out_sReason set, when
+  /// that fails; nothing is then left behind and an earlier folder stays as it was. Never throws.
+  bool Write(const std::string& in_sFolder, bool in_bJson, std::string& out_sReason);
+
+  std::string HtmlText(const std::string& in_sSiteFolder) const;
+  std::string JsonText() const;
+
+ private:
+  /// Matches the projects' "*\A" paths to estate projects (once, before writing).
+  void MatchReferences();
+  void Summarise(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile, int in_nCodePage,
+                 EstateProject& out_oProject);
+  bool WriteFolder(const std::string& in_sFolder, bool in_bJson, std::string& out_sReason);
+
+  std::vector<EstateProject> m_projects;
+  std::vector<EstateGroup> m_groups;
+  std::map<std::string, int64_t> m_fileLines;  ///< each source file's lines, by full path
+  ItemPathResolver m_resolver;
+};
+
+}  // namespace qs

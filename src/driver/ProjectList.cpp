@@ -1,0 +1,151 @@
+#include "driver/ProjectList.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "driver/ProjectGroup.h"
+#include "driver/clsVBInfo.h"
+
+namespace qs {
+
+namespace {
+
+char FoldAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EndsWithNoCase(std::string_view s, std::string_view tail) {
+  if (s.size() < tail.size()) return false;
+  for (size_t i = 0; i < tail.size(); ++i)
+    if (FoldAscii(s[s.size() - tail.size() + i]) != FoldAscii(tail[i])) return false;
+  return true;
+}
+
+}  // namespace
+
+bool MatchesGlob(std::string_view in_sPattern, std::string_view in_sText) {
+  // Greedy match that backs up to the last "*" on a mismatch: linear in practice, never
+  // recursive.
+  size_t p = 0, t = 0;
+  size_t starP = std::string_view::npos, starT = 0;
+  while (t < in_sText.size()) {
+    if (p < in_sPattern.size() &&
+        (in_sPattern[p] == '?' || FoldAscii(in_sPattern[p]) == FoldAscii(in_sText[t]))) {
+      ++p;
+      ++t;
+    } else if (p < in_sPattern.size() && in_sPattern[p] == '*') {
+      starP = p++;
+      starT = t;
+    } else if (starP != std::string_view::npos) {
+      p = starP + 1;
+      t = ++starT;
+    } else {
+      return false;
+    }
+  }
+  while (p < in_sPattern.size() && in_sPattern[p] == '*') ++p;
+  return p == in_sPattern.size();
+}
+
+bool IsOutputFolderName(std::string_view in_sName) {
+  return EndsWithNoCase(in_sName, "_document") || EndsWithNoCase(in_sName, "_site");
+}
+
+std::string SameFileKey(const std::string& in_sPath) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::weakly_canonical(in_sPath, ec);
+  if (!ec) return p.string();
+  p = std::filesystem::absolute(in_sPath, ec);
+  return ec ? in_sPath : p.lexically_normal().string();
+}
+
+size_t ProjectList::AddProject(const std::string& in_sPath) {
+  const auto [it, added] = m_projectIndex.emplace(SameFileKey(in_sPath), m_projects.size());
+  if (added) m_projects.push_back(in_sPath);
+  return it->second;
+}
+
+void ProjectList::AddGroup(const std::string& in_sPath) {
+  const auto [it, added] = m_groupIndex.emplace(SameFileKey(in_sPath), m_groups.size());
+  if (!added) return;
+  ProjectGroup read = ProjectGroup::Read(in_sPath, m_resolver);
+  if (!read.failure.empty()) {
+    m_groupIndex.erase(it);
+    m_failures.push_back({in_sPath, read.failure});
+    return;
+  }
+  for (std::string& w : read.warnings) m_warnings.push_back({in_sPath, std::move(w)});
+  Group group;
+  group.file = in_sPath;
+  for (const std::string& project : read.projects) group.projects.push_back(AddProject(project));
+  m_groups.push_back(std::move(group));
+}
+
+bool ProjectList::Excluded(const std::string& in_sName, const std::string& in_sRelative) const {
+  for (const std::string& pattern : m_excludes)
+    if (MatchesGlob(pattern, in_sName) || MatchesGlob(pattern, in_sRelative)) return true;
+  return false;
+}
+
+void ProjectList::AddFolder(const std::string& in_sPath) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> found;
+  std::error_code ec;
+  const fs::path root(in_sPath);
+  // The iterator walks the tree with a stack of its own (no recursion), and does not follow
+  // links to folders, so a link loop cannot trap it.
+  fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec);
+  if (ec) {
+    m_failures.push_back({in_sPath, "folder cannot be listed: " + ec.message()});
+    return;
+  }
+  for (const fs::recursive_directory_iterator end; it != end; it.increment(ec)) {
+    if (ec) break;
+    const std::string name = it->path().filename().string();
+    const std::string relative = it->path().lexically_relative(root).generic_string();
+    std::error_code typeError;
+    const bool isFolder = it->is_directory(typeError);
+    if (isFolder) {
+      if (IsOutputFolderName(name) || Excluded(name, relative)) it.disable_recursion_pending();
+      continue;
+    }
+    if ((HasProjectExtension(name) || HasGroupExtension(name)) && !Excluded(name, relative))
+      found.push_back(it->path().string());
+  }
+  if (ec) m_failures.push_back({in_sPath, "folder cannot be listed: " + ec.message()});
+  if (found.empty() && !ec) m_failures.push_back({in_sPath, "folder holds no project files"});
+  std::sort(found.begin(), found.end());
+  for (const std::string& path : found) {
+    if (HasGroupExtension(path)) {
+      AddGroup(path);
+    } else {
+      AddProject(path);
+    }
+  }
+}
+
+void ProjectList::Add(const std::string& in_sPath) {
+  try {
+    AddPath(in_sPath);
+  } catch (const std::exception& e) {
+    // The caller finds the path among the failures, with what was found before it kept.
+    m_failures.push_back({in_sPath, std::string("cannot be read: ") + e.what()});
+  }
+}
+
+void ProjectList::AddPath(const std::string& in_sPath) {
+  std::error_code ec;
+  // A folder named like a project file is taken as a project file given by mistake: the run
+  // says it is a folder.
+  if (!HasProjectExtension(in_sPath) && !in_sPath.empty() &&
+      std::filesystem::is_directory(in_sPath, ec)) {
+    AddFolder(in_sPath);
+  } else if (HasGroupExtension(in_sPath)) {
+    AddGroup(in_sPath);
+  } else {
+    AddProject(in_sPath);
+  }
+}
+
+}  // namespace qs
