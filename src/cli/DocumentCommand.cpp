@@ -86,7 +86,8 @@ int RunDocument(const std::vector<std::string>& in_paths, const DocumentOptions&
   info->Settings().writeSite = in_options.site;
   info->Settings().site.codePage = in_options.codePage;
   // The export lists every declaration's uses.
-  info->Settings().crossReferences = in_options.json;
+  info->Settings().crossReferences = in_options.json || in_options.site;
+  info->Settings().siteDocs = in_options.docComments;
   info->Settings().sourceCache = SharedSources(projects);
   std::set<std::string> reports;
 

@@ -11,6 +11,7 @@
 #include "driver/ReportModules.h"
 #include "driver/ReportSummary.h"
 #include "driver/ReportWriter.h"
+#include "driver/SiteAnnotations.h"
 #include "driver/SourceLoader.h"
 #include "driver/modFiles.h"
 #include "model/CrossReferences.h"
@@ -283,7 +284,12 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
           refsDone.wait();
           if (refsError) return;
           RaiseProgress({RunProgress::Phase::kWritingSite, 0, 0, {}});
-          site.Write(*this, m_sProjectFile, m_settings.site, siteFolder);
+          // The pages show the doc comments and, when resolved, the cross references.
+          const SiteAnnotations annotations(
+              *this, m_settings.crossReferences ? m_oRefs.get() : nullptr, m_settings.siteDocs);
+          SiteOptions options = m_settings.site;
+          options.extras = annotations.Extras();
+          site.Write(*this, m_sProjectFile, options, siteFolder);
         });
       }
       m_reportWritten = WriteReport();

@@ -60,6 +60,8 @@ struct RunSettings {
   /// comments come in.
   bool writeSite = false;
   SiteOptions site;
+  /// The site shows the doc comments of every module and declaration.
+  bool siteDocs = true;
   /// Every use of every declaration is resolved after the analysis (CrossRefs): set when an
   /// output asks for cross references (--refs, --unused, --json). The report does not change.
   bool crossReferences = false;

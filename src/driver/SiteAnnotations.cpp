@@ -1,0 +1,129 @@
+#include "driver/SiteAnnotations.h"
+
+#include <algorithm>
+
+#include "driver/ModuleDocs.h"
+#include "driver/ProjectContents.h"
+#include "driver/clsVBInfo.h"
+#include "model/ClsEntry.h"
+#include "model/CrossReferences.h"
+#include "model/DocComment.h"
+#include "model/clsVBFileType.h"
+#include "text/Yield.h"
+
+namespace qs {
+namespace {
+
+SiteDoc ToSiteDoc(DocComment& in_oDoc) {
+  SiteDoc doc;
+  doc.summary = std::move(in_oDoc.summary);
+  doc.description = std::move(in_oDoc.description);
+  for (DocParam& p : in_oDoc.params) doc.params.emplace_back(std::move(p.name), std::move(p.text));
+  doc.returns = std::move(in_oDoc.returns);
+  doc.remarks = std::move(in_oDoc.remarks);
+  doc.author = std::move(in_oDoc.author);
+  doc.date = std::move(in_oDoc.date);
+  in_oDoc.Clear();
+  return doc;
+}
+
+}  // namespace
+
+SiteAnnotations::SiteAnnotations(const clsVBInfo& in_oInfo, const CrossReferences* in_pRefs,
+                                 bool in_bDocComments)
+    : m_refs(in_pRefs && in_pRefs->computed ? in_pRefs : nullptr) {
+  if (in_bDocComments) {
+    ModuleDocs docs;
+    DocComment doc;
+    std::vector<DeclaredEntry> declared;
+    for (const ProjectModule& m : ListProjectModules(in_oInfo)) {
+      YieldPoint();
+      if (m.item == nullptr) continue;
+      docs.Reset(m.item->VBHeader().get());
+      if (docs.DescribeModule(doc)) m_moduleDocs.emplace(m.item, ToSiteDoc(doc));
+      if (m.entry == nullptr) continue;
+      ListDeclarations(*m.entry, declared);
+      for (const DeclaredEntry& d : declared) {
+        if (d.entry != nullptr && docs.Describe(*d.entry, d.kind, doc))
+          m_docs.emplace(d.entry, ToSiteDoc(doc));
+      }
+    }
+  }
+  if (m_refs == nullptr) return;
+  const CrossReferences& refs = *m_refs;
+  // Callers: the inverse of each procedure's calls, in the callers' order.
+  m_callers.resize(refs.decls.size());
+  for (size_t p = 0; p + 1 < refs.callStart.size(); ++p) {
+    for (int32_t k = refs.callStart[p]; k < refs.callStart[p + 1]; ++k) {
+      const auto callee = static_cast<size_t>(refs.callList[static_cast<size_t>(k)]);
+      if (callee < m_callers.size()) m_callers[callee].push_back(static_cast<int32_t>(p));
+    }
+  }
+  // Dependencies: one look at every use; a module is listed once per user module.
+  std::vector<std::vector<char>> seen(refs.modules.size());
+  for (const CrossUse& u : refs.uses) {
+    const auto from = static_cast<size_t>(u.module);
+    const auto to = static_cast<size_t>(refs.decls[static_cast<size_t>(u.decl)].module);
+    if (from == to || from >= refs.modules.size() || to >= refs.modules.size()) continue;
+    std::vector<char>& mark = seen[from];
+    if (mark.empty()) mark.assign(refs.modules.size(), 0);
+    if (mark[to]) continue;
+    mark[to] = 1;
+    const clsVBFileType* user = refs.modules[from].item;
+    const clsVBFileType* used = refs.modules[to].item;
+    if (user != nullptr && used != nullptr) m_dependencies[user].push_back(used);
+  }
+}
+
+SiteExtras SiteAnnotations::Extras() const {
+  SiteExtras extras;
+  if (!m_docs.empty() || !m_moduleDocs.empty()) {
+    extras.docOf = [this](const ClsEntryPtr& e) -> const SiteDoc* {
+      const auto it = m_docs.find(&e);
+      return it == m_docs.end() ? nullptr : &it->second;
+    };
+    extras.moduleDocOf = [this](const clsVBFileType& m) -> const SiteDoc* {
+      const auto it = m_moduleDocs.find(&m);
+      return it == m_moduleDocs.end() ? nullptr : &it->second;
+    };
+  }
+  if (m_refs == nullptr) return extras;
+  const CrossReferences* refs = m_refs;
+  extras.usesOf = [refs](const ClsEntryPtr& e, std::vector<SiteUse>& out) {
+    const int32_t decl = refs->DeclOf(&e);
+    if (decl < 0) return;
+    const auto c = static_cast<size_t>(refs->decls[static_cast<size_t>(decl)].canonical);
+    for (int32_t k = refs->useStart[c]; k < refs->useStart[c + 1]; ++k) {
+      const CrossUse& u = refs->uses[static_cast<size_t>(refs->useIndex[static_cast<size_t>(k)])];
+      out.push_back({{refs->modules[static_cast<size_t>(u.module)].item, u.line, u.column},
+                     UseKindName(u.kind)});
+    }
+  };
+  const auto entries = [refs](const int32_t* first, const int32_t* last,
+                              std::vector<const ClsEntryPtr*>& out) {
+    for (const int32_t* d = first; d != last; ++d) {
+      const ClsEntryPtr* entry = refs->decls[static_cast<size_t>(*d)].entry;
+      if (entry != nullptr) out.push_back(entry);
+    }
+  };
+  extras.calleesOf = [refs, entries](const ClsEntryPtr& e, std::vector<const ClsEntryPtr*>& out) {
+    const int32_t decl = refs->DeclOf(&e);
+    if (decl < 0 || static_cast<size_t>(decl) + 1 >= refs->callStart.size()) return;
+    const int32_t* list = refs->callList.data();
+    entries(list + refs->callStart[static_cast<size_t>(decl)],
+            list + refs->callStart[static_cast<size_t>(decl) + 1], out);
+  };
+  extras.callersOf = [this, entries](const ClsEntryPtr& e, std::vector<const ClsEntryPtr*>& out) {
+    const int32_t decl = m_refs->DeclOf(&e);
+    if (decl < 0 || static_cast<size_t>(decl) >= m_callers.size()) return;
+    const std::vector<int32_t>& callers = m_callers[static_cast<size_t>(decl)];
+    entries(callers.data(), callers.data() + callers.size(), out);
+  };
+  extras.dependenciesOf = [this](const clsVBFileType& m, std::vector<const clsVBFileType*>& out) {
+    const auto it = m_dependencies.find(&m);
+    if (it != m_dependencies.end()) out.insert(out.end(), it->second.begin(), it->second.end());
+  };
+  return extras;
+}
+
+}  // namespace qs

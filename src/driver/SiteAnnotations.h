@@ -1,0 +1,37 @@
+// What the documentation site shows beyond the analysis: the doc comments of every declaration
+// and module, and, when the run resolved them, the cross references (uses, callers and callees,
+// module dependencies). Gathered once, before the site's pages are written, into tables the
+// pages' threads only read.
+#pragma once
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "driver/SiteWriter.h"
+
+namespace qs {
+
+class clsVBInfo;
+struct CrossReferences;
+
+class SiteAnnotations {
+ public:
+  /// Gathers from the driver's finished run: doc comments when in_bDocComments, cross
+  /// references when in_pRefs is given (and computed).
+  SiteAnnotations(const clsVBInfo& in_oInfo, const CrossReferences* in_pRefs, bool in_bDocComments);
+
+  /// The site's extras, reading this object (which must outlive the site's writing).
+  SiteExtras Extras() const;
+
+ private:
+  const CrossReferences* m_refs = nullptr;
+  std::unordered_map<const ClsEntryPtr*, SiteDoc> m_docs;
+  std::unordered_map<const clsVBFileType*, SiteDoc> m_moduleDocs;
+  /// Procedures calling each declaration: callers[decl] (declarations of procedures).
+  std::vector<std::vector<int32_t>> m_callers;
+  /// Modules each module's code uses declarations of, by module index, in first-use order.
+  std::unordered_map<const clsVBFileType*, std::vector<const clsVBFileType*>> m_dependencies;
+};
+
+}  // namespace qs
