@@ -126,4 +126,14 @@ SiteExtras SiteAnnotations::Extras() const {
   return extras;
 }
 
+void SiteAnnotations::FillEmpty(SiteExtras& io_oExtras) const {
+  SiteExtras mine = Extras();
+  if (!io_oExtras.usesOf) io_oExtras.usesOf = std::move(mine.usesOf);
+  if (!io_oExtras.calleesOf) io_oExtras.calleesOf = std::move(mine.calleesOf);
+  if (!io_oExtras.callersOf) io_oExtras.callersOf = std::move(mine.callersOf);
+  if (!io_oExtras.dependenciesOf) io_oExtras.dependenciesOf = std::move(mine.dependenciesOf);
+  if (!io_oExtras.docOf) io_oExtras.docOf = std::move(mine.docOf);
+  if (!io_oExtras.moduleDocOf) io_oExtras.moduleDocOf = std::move(mine.moduleDocOf);
+}
+
 }  // namespace qs

@@ -23,6 +23,8 @@ class SiteAnnotations {
 
   /// The site's extras, reading this object (which must outlive the site's writing).
   SiteExtras Extras() const;
+  /// Sets the members of io_oExtras that are still empty from Extras().
+  void FillEmpty(SiteExtras& io_oExtras) const;
 
  private:
   const CrossReferences* m_refs = nullptr;

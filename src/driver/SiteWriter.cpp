@@ -279,6 +279,7 @@ class SiteBuilder {
   void WriteInventories(Worker& w);
   void WriteSearch(Worker& w);
   void WritePictures();
+  void WriteDependencyPicture(std::string& out);
 
   const clsVBInfo& m_info;
   const std::string& m_projectFile;
@@ -1065,8 +1066,11 @@ void SiteBuilder::WriteIndex(Worker& w) {
       }
       list += "</li>";
     }
-    if (!list.empty())
-      out += "<h2 id=\"dependencies\">Module dependencies</h2>\n<ul>" + list + "</ul>\n";
+    if (!list.empty()) {
+      out += "<h2 id=\"dependencies\">Module dependencies</h2>\n";
+      WriteDependencyPicture(out);
+      out += "<ul>" + list + "</ul>\n";
+    }
   }
   PageEnd(out);
   WriteFile(m_folder + "/index.html", {out});
@@ -1235,6 +1239,85 @@ void SiteBuilder::WriteSearch(Worker& w) {
   }
   index += "]};\n";
   WriteFile(m_folder + "/search-index.js", {index});
+}
+
+// The module dependency picture: an arrow from a module to each module whose declarations it
+// uses. Readable at any size: at most kDependencyNodes modules, the most connected ones.
+void SiteBuilder::WriteDependencyPicture(std::string& out) {
+  constexpr size_t kDependencyNodes = 60;
+  std::unordered_map<const clsVBFileType*, size_t> indexOf;
+  for (size_t i = 0; i < m_modules.size(); ++i) indexOf.emplace(m_modules[i].source.item, i);
+  std::vector<std::pair<size_t, size_t>> edges;
+  std::vector<size_t> degree(m_modules.size(), 0);
+  std::vector<const clsVBFileType*> uses;
+  for (size_t i = 0; i < m_modules.size(); ++i) {
+    uses.clear();
+    m_options.extras.dependenciesOf(*m_modules[i].source.item, uses);
+    for (const clsVBFileType* used : uses) {
+      const auto it = indexOf.find(used);
+      if (it == indexOf.end() || it->second == i) continue;
+      edges.emplace_back(i, it->second);
+      ++degree[i];
+      ++degree[it->second];
+    }
+  }
+  std::vector<size_t> nodes;
+  for (size_t i = 0; i < m_modules.size(); ++i)
+    if (degree[i] > 0) nodes.push_back(i);
+  if (nodes.empty()) return;
+  const size_t connected = nodes.size();
+  if (nodes.size() > kDependencyNodes) {
+    std::stable_sort(nodes.begin(), nodes.end(),
+                     [&](size_t a, size_t b) { return degree[a] > degree[b]; });
+    nodes.resize(kDependencyNodes);
+    std::sort(nodes.begin(), nodes.end());
+  }
+  if (!m_dot.Available()) {
+    out += "<p class=\"note\">The picture of the module dependencies is not drawn: ";
+    out += m_pictureNote;
+    out += ".</p>\n";
+    return;
+  }
+  std::vector<char> shown(m_modules.size(), 0);
+  for (const size_t n : nodes) shown[n] = 1;
+  std::string dot =
+      "digraph dependencies {\n  rankdir=LR;\n  ranksep=0.5;\n  nodesep=0.15;\n"
+      "  node [shape=box, style=rounded, fontsize=9, height=0.3, fontname=\"sans-serif\"];\n"
+      "  edge [arrowsize=0.6];\n";
+  for (const size_t n : nodes) {
+    dot += "  n";
+    AppendNumber(dot, static_cast<int64_t>(n));
+    dot += " [label=\"";
+    for (const char c : m_modules[n].nameUtf8) {
+      if (c == '"' || c == '\\') dot += '\\';
+      if (static_cast<unsigned char>(c) >= 0x20) dot += c;
+    }
+    dot += "\"];\n";
+  }
+  for (const auto& [from, to] : edges) {
+    if (!shown[from] || !shown[to]) continue;
+    dot += "  n";
+    AppendNumber(dot, static_cast<int64_t>(from));
+    dot += " -> n";
+    AppendNumber(dot, static_cast<int64_t>(to));
+    dot += ";\n";
+  }
+  dot += "}\n";
+  const std::string base = "dependencies";
+  WriteFile(m_folder + "/pictures/" + base, {dot});
+  {
+    std::lock_guard<std::mutex> guard(m_picturesLock);
+    m_pictures.push_back(m_folder + "/pictures/" + base);
+  }
+  out += "<figure><img src=\"pictures/" + base + ".svg\" alt=\"Module dependencies\">";
+  if (nodes.size() < connected) {
+    out += "<figcaption class=\"note\">The ";
+    AppendNumber(out, static_cast<int64_t>(nodes.size()));
+    out += " most connected of ";
+    AppendNumber(out, static_cast<int64_t>(connected));
+    out += " modules.</figcaption>";
+  }
+  out += "</figure>\n";
 }
 
 void SiteBuilder::WritePictures() {

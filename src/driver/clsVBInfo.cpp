@@ -284,11 +284,12 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
           refsDone.wait();
           if (refsError) return;
           RaiseProgress({RunProgress::Phase::kWritingSite, 0, 0, {}});
-          // The pages show the doc comments and, when resolved, the cross references.
+          // The pages show the doc comments and, when resolved, the cross references (what the
+          // caller gave in the settings is kept).
           const SiteAnnotations annotations(
               *this, m_settings.crossReferences ? m_oRefs.get() : nullptr, m_settings.siteDocs);
           SiteOptions options = m_settings.site;
-          options.extras = annotations.Extras();
+          annotations.FillEmpty(options.extras);
           site.Write(*this, m_sProjectFile, options, siteFolder);
         });
       }

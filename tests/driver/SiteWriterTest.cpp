@@ -187,6 +187,32 @@ TEST_F(SampleSite, PagesHoldTheProjectAndEveryLinkResolves) {
   EXPECT_EQ(BrokenLinks(site), std::vector<std::string>{});
 }
 
+// The sample's site from the run's own cross references and doc comments: where a declaration is
+// used (each use a link into the source), what a procedure calls and what calls it, the module
+// dependencies, and the doc comments of modules and declarations.
+TEST(Site, ShowsTheRunsCrossReferencesAndDocComments) {
+  test::TestFolder dir("site-annotated");
+  clsVBInfo info;
+  info.Settings().outDir = dir.Path().string();
+  info.Settings().writeSite = true;
+  info.Settings().crossReferences = true;
+  info.Settings().site.dotProgram = "";
+  info.GetFileInfo(kSample);
+  ASSERT_FALSE(info.SiteIndex().empty()) << info.SiteFailure();
+  const fs::path site = fs::path(info.SiteIndex()).parent_path();
+  const std::string modMain = test::ReadFile((site / "m4-modMain.html").string());
+  // The module's opening comment block, between its banner lines.
+  EXPECT_NE(modMain.find("start-up code, application-wide state"), std::string::npos);
+  // The enumeration's comment above it.
+  EXPECT_NE(modMain.find("Stock state of an item."), std::string::npos);
+  for (const char* section :
+       {"Used at: <a href=\"s", "Calls: <a href=\"m", "Called by: <a href=\"m"})
+    EXPECT_NE(modMain.find(section), std::string::npos) << section;
+  const std::string index = test::ReadFile((site / "index.html").string());
+  EXPECT_NE(index.find("Module dependencies"), std::string::npos);
+  EXPECT_EQ(BrokenLinks(site), std::vector<std::string>{});
+}
+
 TEST(Site, TextTurnsIntoUtf8AndAnEarlierSiteIsReplacedWhole) {
   test::TestFolder dir("site-codepage");
   // Code page 1252: e acute, euro sign, curly quotes, in a comment and a string.
