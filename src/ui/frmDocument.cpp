@@ -54,6 +54,7 @@ const QString kLastFolderKey = QStringLiteral("lastFolder");
 const QString kLastReportKey = QStringLiteral("lastReport");
 const QString kOutputFolderKey = QStringLiteral("outputFolder");
 const QString kWriteJsonKey = QStringLiteral("writeJson");
+const QString kWriteSiteKey = QStringLiteral("writeSite");
 
 // Anything that is no folder and no group file is documented as a project file.
 bool IsProjectFilePath(const QString& in_sPath) {
@@ -176,6 +177,8 @@ frmDocument::frmDocument(QWidget* in_oParent) : QWidget(in_oParent) {
 
   chkJson = new QCheckBox(QStringLiteral("Also write the &JSON export"), this);
   chkJson->setObjectName(QStringLiteral("chkJson"));
+  chkSite = new QCheckBox(QStringLiteral("Also write the documentation &site"), this);
+  chkSite->setObjectName(QStringLiteral("chkSite"));
   lblOutDir = new QLabel(this);
   lblOutDir->setObjectName(QStringLiteral("lblOutDir"));
   lblOutDir->setTextFormat(Qt::PlainText);
@@ -224,7 +227,11 @@ frmDocument::frmDocument(QWidget* in_oParent) : QWidget(in_oParent) {
   grid->setColumnMinimumWidth(1, 300);
   // Below the frame: what the runs write and where, the last report and the recent projects.
   auto* options = new QGridLayout;
-  options->addWidget(chkJson, 0, 0, 1, 3);
+  auto* writes = new QHBoxLayout;
+  writes->addWidget(chkJson);
+  writes->addWidget(chkSite);
+  writes->addStretch(1);
+  options->addLayout(writes, 0, 0, 1, 3);
   options->addWidget(new QLabel(QStringLiteral("Reports go:"), this), 1, 0);
   options->addWidget(lblOutDir, 1, 1);
   auto* outDirButtons = new QHBoxLayout;
@@ -254,6 +261,8 @@ frmDocument::frmDocument(QWidget* in_oParent) : QWidget(in_oParent) {
   connect(outDirResetButton, &QPushButton::clicked, this, &frmDocument::outDirResetButton_Click);
   connect(chkJson, &QCheckBox::toggled, this,
           [](bool on) { QSettings().setValue(kWriteJsonKey, on); });
+  connect(chkSite, &QCheckBox::toggled, this,
+          [](bool on) { QSettings().setValue(kWriteSiteKey, on); });
 
   Form_Load();
 }
@@ -279,6 +288,7 @@ void frmDocument::Form_Load() {
     m_iProgress = 0;
     const QSettings settings;
     chkJson->setChecked(settings.value(kWriteJsonKey, false).toBool());
+    chkSite->setChecked(settings.value(kWriteSiteKey, false).toBool());
     m_sLastReport = settings.value(kLastReportKey).toString();
     SetOutputFolder(settings.value(kOutputFolderKey).toString());
     RebuildRecentMenu();
@@ -430,6 +440,11 @@ bool frmDocument::StartNext() {
       info->Settings().outDir = QFile::encodeName(m_sOutputFolder).toStdString();
     auto exported = std::make_shared<ExportOutcome>();
     exported->wanted = chkJson->isChecked();
+    // Places for the export and the site come from each file's line ends; both show the cross
+    // references.
+    info->Settings().writeSite = chkSite->isChecked();
+    info->Settings().keepLineEnds = exported->wanted;
+    info->Settings().crossReferences = exported->wanted || chkSite->isChecked();
     // The export is written while the report is, and put in place only with it.
     if (exported->wanted) {
       clsVBInfo* raw = info.get();
@@ -524,6 +539,14 @@ bool frmDocument::WritesJson() const {
 
 void frmDocument::SetWritesJson(bool in_bWrite) {
   chkJson->setChecked(in_bWrite);
+}
+
+bool frmDocument::WritesSite() const {
+  return chkSite->isChecked();
+}
+
+void frmDocument::SetWritesSite(bool in_bWrite) {
+  chkSite->setChecked(in_bWrite);
 }
 
 QString frmDocument::StatusText() const {
@@ -643,6 +666,18 @@ void frmDocument::RunThreadFinished(uint32_t in_iRun) {
                                 QString::fromStdString(exported->pending.Reason()));
       }
     }
+    if (info->Settings().writeSite && info->ReportWritten()) {
+      if (!info->SiteIndex().empty()) {
+        outcome.site = FromBytes(info->SiteIndex());
+        if (!info->SitePictureNote().empty())
+          outcome.warnings.append(project +
+                                  QStringLiteral(": the site's pictures are not drawn: ") +
+                                  QString::fromStdString(info->SitePictureNote()));
+      } else {
+        outcome.warnings.append(project + QStringLiteral(": site: ") +
+                                QString::fromStdString(info->SiteFailure()));
+      }
+    }
     lblStatus->setText(outcome.failure.isEmpty()
                            ? DocumentedText(m_nFilesListed, outcome.warnings.size())
                            : QStringLiteral("No report: ") + outcome.failure);
@@ -687,6 +722,10 @@ void frmDocument::ShowCompletionNotice(const std::vector<RunOutcome>& in_oBatch)
     for (const RunOutcome& o : in_oBatch) {
       if (o.failure.isEmpty()) notice->AddOutput(QStringLiteral("Report"), o.listing);
       if (!o.json.isEmpty()) notice->AddOutput(QStringLiteral("JSON export"), o.json);
+      if (!o.site.isEmpty()) {
+        notice->AddOutput(QStringLiteral("Site"), o.site);
+        notice->SetSite(o.site);
+      }
       warnings += o.warnings;
     }
     notice->SetWarnings(warnings);

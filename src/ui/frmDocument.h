@@ -85,6 +85,9 @@ class frmDocument : public QWidget {
   /// Whether each run also writes the JSON export beside its report. Remembered.
   bool WritesJson() const;
   void SetWritesJson(bool in_bWrite);
+  /// Whether each run also writes the documentation site beside its report. Remembered.
+  bool WritesSite() const;
+  void SetWritesSite(bool in_bWrite);
   /// The report the last successful run wrote (remembered across program starts).
   const QString& LastReport() const { return m_sLastReport; }
   /// The status line's text.
@@ -144,6 +147,7 @@ class frmDocument : public QWidget {
     QString htmlFile;
     QString failure;  ///< empty when the report was written
     QString json;     ///< the export's path when it was written
+    QString site;     ///< the site's index when it was written
     QStringList warnings;
   };
   /// Remembers the project among the recent ones and rebuilds the Recent menu.
@@ -175,6 +179,7 @@ class frmDocument : public QWidget {
   QLabel* lblStatus = nullptr;
   QPushButton* cancelButton = nullptr;
   QCheckBox* chkJson = nullptr;
+  QCheckBox* chkSite = nullptr;
   QLabel* lblOutDir = nullptr;
   QPushButton* outDirButton = nullptr;
   QPushButton* outDirResetButton = nullptr;

@@ -209,14 +209,18 @@ class frmDocumentTest : public QObject {
     broken.close();
     auto w = NewWindow();
     w->SetWritesJson(true);
+    w->SetWritesSite(true);
     qs::test::RunGate gate(*w->VBInfo());
-    QString caption, warnings, firstPath, secondPath;
+    QString caption, warnings, firstPath, secondPath, sitePath;
+    bool siteButton = false;
     auto answer = std::make_unique<qs::test::NoticeAnswerer>(
         QStringLiteral("OkButton"), [&](qs::frmNotify* n) {
           caption = n->findChild<QLabel*>(QStringLiteral("lblListing"))->text();
           warnings = n->findChild<QPlainTextEdit*>(QStringLiteral("txtWarnings"))->toPlainText();
           firstPath = n->findChild<QLineEdit*>(QStringLiteral("txtPath0"))->text();
           secondPath = n->findChild<QLineEdit*>(QStringLiteral("txtPath1"))->text();
+          sitePath = n->findChild<QLineEdit*>(QStringLiteral("txtPath2"))->text();
+          siteButton = n->findChild<QPushButton*>(QStringLiteral("siteButton"))->isVisible();
         });
     w->DocumentProjects({m_sProject});
     QTRY_VERIFY(gate.Held());
@@ -231,6 +235,9 @@ class frmDocumentTest : public QObject {
     QCOMPARE(firstPath, out + QStringLiteral("/Mini_document/Mini.html"));
     QCOMPARE(secondPath, out + QStringLiteral("/Mini_document/Mini.json"));
     QVERIFY(QFileInfo(secondPath).isFile());
+    QCOMPARE(sitePath, out + QStringLiteral("/Mini_site/index.html"));
+    QVERIFY(QFileInfo(sitePath).isFile());
+    QVERIFY(siteButton);
     QCOMPARE(warnings, QStringLiteral("Broken.vbp: Forms\\frmGone.frm: source file not found"));
     QCOMPARE(w->StatusText(), QStringLiteral("Documented 1 file, 1 warning"));
     QCOMPARE(w->RecentProjects(),
@@ -243,6 +250,7 @@ class frmDocumentTest : public QObject {
     auto again = NewWindow();  // remembered across windows (and program starts)
     QCOMPARE(again->LastReport(), last);
     QVERIFY(again->WritesJson());
+    QVERIFY(again->WritesSite());
     auto* menu = again->findChild<QMenu*>(QStringLiteral("recentMenu"));
     QCOMPARE(menu->actions().size(), 2);
     QCOMPARE(menu->actions()[0]->data().toString(), broken.fileName());
