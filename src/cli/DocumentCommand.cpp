@@ -63,6 +63,8 @@ bool WriteEstate(EstateReport& io_estate, const ProjectList& in_list,
                  const DocumentOptions& in_options, std::ostream& err) {
   for (const ProjectList::Group& g : in_list.Groups())
     io_estate.AddGroup({FullPath(g.file), g.projects});
+  // With sites, each project links to its own.
+  if (in_options.site) io_estate.LinkSites(in_options.outDir);
   std::string reason;
   if (io_estate.Write(in_options.outDir, in_options.json, reason)) return true;
   err << kProgram << ": " << reason << "\n";
@@ -76,7 +78,7 @@ int RunDocument(const std::vector<std::string>& in_paths, const DocumentOptions&
   int status = 0;
   const ProjectList list = ExpandInputs(in_paths, in_options, err, status);
   const std::vector<std::string>& projects = list.Projects();
-  const bool estateWanted = in_options.json && projects.size() > 1;
+  const bool estateWanted = (in_options.json || in_options.site) && projects.size() > 1;
   EstateReport estate;
   auto info = std::make_unique<clsVBInfo>();
   info->Settings().outDir = in_options.outDir;

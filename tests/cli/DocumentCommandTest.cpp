@@ -316,7 +316,16 @@ TEST_F(CliTest, FoldersAndGroupsDocumentEachProjectOnceAsAlone) {
   // One project makes no estate.
   EXPECT_FALSE(fs::exists(Path("alone/estate_site")));
 
-  // --quiet: only errors (the missing member is a warning); the estate needs --json.
+  // With --site the estate links to each project's site (and --quiet prints nothing).
+  r = RunCli({"--site", "--quiet", "--out-dir", Path("sites"), Path("tree/One.vbg")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string estate = ReadFile(Path("sites/estate_site/index.html"));
+  for (const char* site : {"../App_site/index.html", "../Lib_site/index.html"}) {
+    EXPECT_NE(estate.find(std::string("href=\"") + site + "\""), std::string::npos) << site;
+    EXPECT_TRUE(fs::exists(Path("sites/estate_site/") + site)) << site;
+  }
+
+  // --quiet: only errors (the missing member is a warning); the estate needs --json or --site.
   r = RunCli({"--quiet", "--out-dir", Path("quiet"), Path("tree/One.vbg"), Path("tree/Two.vbg")});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out + r.err, "");
