@@ -10,6 +10,7 @@
 #include "driver/ProjectJson.h"
 #include "driver/clsVBInfo.h"
 #include "text/Cp1252.h"
+#include "text/SystemPath.h"
 
 namespace qs::cli {
 
@@ -21,22 +22,22 @@ constexpr const char* kProgram = "quillscope-cli";
 std::string FullPath(const std::string& path) {
   if (path.empty()) return path;
   std::error_code ec;
-  std::filesystem::path p = std::filesystem::absolute(path, ec);
+  std::filesystem::path p = std::filesystem::absolute(SystemPath(path), ec);
   if (ec) return path;
-  return p.lexically_normal().string();
+  return PlatformPath(p.lexically_normal());
 }
 
 // Key under which two report paths count as the same file (links and ".." resolved).
 std::string SameFileKey(const std::string& path) {
   std::error_code ec;
-  std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
-  return ec ? FullPath(path) : p.string();
+  std::filesystem::path p = std::filesystem::weakly_canonical(SystemPath(path), ec);
+  return ec ? FullPath(path) : PlatformPath(p);
 }
 
 }  // namespace
 
 bool HasProjectExtension(const std::string& in_sPath) {
-  const std::string name = std::filesystem::path(in_sPath).filename().string();
+  const std::string name = PlatformPath(SystemPath(in_sPath).filename());
   const size_t dot = name.rfind('.');
   if (dot == std::string::npos) return false;
   return EqualsNoCase1252(std::string_view(name).substr(dot + 1), "vbp");

@@ -36,6 +36,7 @@
 #include "model/clsVBHeader.h"
 #include "text/Cp1252.h"
 #include "text/StringUtil.h"
+#include "text/SystemPath.h"
 #include "text/TokenCodes.h"
 #include "text/Yield.h"
 #include "text/clsTokenStream.h"
@@ -360,7 +361,7 @@ void ExportWriter<Writer>::WriteProject(const clsVBInfo& info, const std::string
   Key("project");
   m_w.StartObject();
   SourceMember("name", info.State().GetProjectName());
-  const std::string fileName = std::filesystem::path(projectFile).filename().string();
+  const std::string fileName = PlatformPath(SystemPath(projectFile).filename());
   if (!fileName.empty()) Member("file", fileName);
   SourceMember("type", t.ProjectType);
   SourceMember("startup", t.StartupForm);

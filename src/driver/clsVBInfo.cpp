@@ -1,5 +1,6 @@
 #include "driver/clsVBInfo.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <system_error>
@@ -21,6 +22,7 @@
 #include "text/Cp1252.h"
 #include "text/LoadError.h"
 #include "text/StringUtil.h"
+#include "text/SystemPath.h"
 #include "text/Yield.h"
 #include "text/clsToken.h"
 #include "text/clsTokenStream.h"
@@ -52,8 +54,12 @@ std::string PathInProject(const std::string& in_sFound, const std::string& in_sP
   if (in_sProjectDir.empty()) return in_sFound;
   if (in_sFound.compare(0, in_sProjectDir.size(), in_sProjectDir) != 0) return std::string();
   size_t from = in_sProjectDir.size();
-  while (from < in_sFound.size() && in_sFound[from] == '/') ++from;
-  return in_sFound.substr(from);
+  while (from < in_sFound.size() && kPathSeparators.find(in_sFound[from]) != std::string::npos)
+    ++from;
+  std::string path = in_sFound.substr(from);
+  // The export names it with "/" on every platform.
+  if (kWindowsFileSystem) std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
 }
 
 std::string ProjectFailure(LoadError in_eReason) {
@@ -113,16 +119,20 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   // A project without a Name line has no name, not the previous project's.
   m_oRun.SetProjectName("");
 
-  // Output names. The project path is a platform path, so it splits at "/".
+  // Output names. The project path is a platform path, so it splits at the platform's separator
+  // (on Windows "/" counts too, and the folder is written with "\\").
   m_sProjectFile = in_sFilename;
   std::string fileName, ext;
-  SplitPath(m_sProjectFile, m_sProjectDir, fileName, m_sProjectBody, ext, '/');
+  std::string splitForm = m_sProjectFile;
+  std::replace(splitForm.begin(), splitForm.end(), '/', kPathSeparator);
+  SplitPath(splitForm, m_sProjectDir, fileName, m_sProjectBody, ext, kPathSeparator);
   std::string base = m_sProjectDir;
   if (!m_settings.outDir.empty()) {
     base = m_settings.outDir;
-    if (base.back() != '/') base += '/';
+    std::replace(base.begin(), base.end(), '/', kPathSeparator);
+    if (base.back() != kPathSeparator) base += kPathSeparator;
   }
-  m_sOutputFolder = base + m_sProjectBody + "_document/";
+  m_sOutputFolder = base + m_sProjectBody + "_document" + kPathSeparator;
   m_HtmlFile = m_sProjectBody + ".html";
   m_HtmlListing = m_sOutputFolder + m_HtmlFile;
 
@@ -139,7 +149,7 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   const std::string folder = m_sOutputFolder.substr(0, m_sOutputFolder.size() - 1);
   if (!m_settings.outDir.empty()) {
     std::error_code ec;
-    std::filesystem::create_directories(m_settings.outDir, ec);
+    std::filesystem::create_directories(SystemPath(m_settings.outDir), ec);
   }
   CreateFolder(folder);
   if (!IsFolder(folder)) {
