@@ -4,7 +4,7 @@
 # documentation run of the sample by quillscope-cli.exe, given Windows paths, whose report must
 # equal the Linux report (tests/data/Inventory.expected.html, which the golden test holds the
 # Linux program to) apart from the stamp, program-folder and project-path lines, and whose JSON
-# export must pass the schema.
+# export must pass the schema (and equal the Linux export when build/ has the Linux program).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/setup.sh" wine wine64
@@ -40,5 +40,14 @@ grep -qF "<LINK HREF=\"file:///$folder\\QuillscopeStyle.css\" TYPE=\"text/css\" 
   { echo "test-windows: style-sheet link is not $folder\\QuillscopeStyle.css:" >&2; grep '^<LINK' "$report" >&2; exit 1; }
 grep -qF "<H3>Project File &nbsp;&nbsp;$(printf '%s' "$project" | tr 'A-Z' 'a-z')</H3>" "$report" ||
   { echo "test-windows: project path line is not $project:" >&2; grep 'Project File' "$report" >&2; exit 1; }
-/usr/bin/python3 "$root/tools/validate-json.py" "$out/Inventory_document/Inventory.json"
+export="$out/Inventory_document/Inventory.json"
+/usr/bin/python3 "$root/tools/validate-json.py" "$export"
+# With a Linux build at hand (CI runs tools/test.sh first), the exports must be the same bytes.
+linux="$root/build/quillscope-cli"
+if [ -x "$linux" ]; then
+  "$linux" --json --out-dir "$out/linux" "$root/examples/Inventory/Inventory.vbp" >/dev/null
+  cmp "$export" "$out/linux/Inventory_document/Inventory.json" ||
+    { echo "test-windows: the Windows export differs from the Linux export" >&2; exit 1; }
+  echo "test-windows: the sample's export equals the Linux export"
+fi
 echo "test-windows: the sample's report equals the Linux report; its export passes the schema"
