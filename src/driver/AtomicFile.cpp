@@ -43,7 +43,7 @@ int RemoveFile(const std::string& path) {
   try {
     return ::_wunlink(SystemPath(path).c_str());
   } catch (...) {
-    // The path was made by Open from a target that converted: not reached.
+    // A name that does not convert was never created: the caller sees a failed removal.
     return -1;
   }
 }
