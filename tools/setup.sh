@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what building Quillscope needs, when it is missing (Debian packages through apt-get).
+# Packages named as arguments are installed too (tools/build-windows.sh, tools/test-windows.sh).
 set -euo pipefail
 packages=(cmake ninja-build g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev
           qt6-base-dev qt6-base-dev-tools libgl-dev rapidjson-dev python3-jsonschema
-          graphviz chromium chromium-driver python3-selenium)
+          graphviz chromium chromium-driver python3-selenium "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -13,6 +13,7 @@
 #include "driver/SourceCache.h"
 #include "driver/clsVBInfo.h"
 #include "text/Cp1252.h"
+#include "text/SystemPath.h"
 
 namespace qs::cli {
 
@@ -24,9 +25,9 @@ constexpr const char* kProgram = "quillscope-cli";
 std::string FullPath(const std::string& path) {
   if (path.empty()) return path;
   std::error_code ec;
-  std::filesystem::path p = std::filesystem::absolute(path, ec);
+  std::filesystem::path p = std::filesystem::absolute(SystemPath(path), ec);
   if (ec) return path;
-  return p.lexically_normal().string();
+  return PlatformPath(p.lexically_normal());
 }
 
 // The projects the paths name, with one line on err for each group file or folder that could

@@ -1,5 +1,8 @@
 #include "driver/CodePage.h"
 
+// Windows converts through its own code pages: CodePageWindows.cpp.
+#ifndef _WIN32
+
 #include <iconv.h>
 
 #include <cerrno>
@@ -83,3 +86,5 @@ void CodePageText::Append(std::string& out, std::string_view in_sBytes) {
 }
 
 }  // namespace qs
+
+#endif  // _WIN32

@@ -18,8 +18,8 @@ class CodePageText {
   CodePageText& operator=(const CodePageText&) = delete;
 
   /// Prepares the conversion from code page in_nCodePage (1252 by its own table, any other
-  /// through the system's converter). False, with nothing changed, for a code page the system
-  /// does not know.
+  /// through the system's converter: iconv, on Windows the system's own code pages). False, with
+  /// nothing changed, for a code page the system does not know.
   bool Open(int in_nCodePage);
   int CodePage() const { return m_codePage; }
 
@@ -32,7 +32,7 @@ class CodePageText {
 
  private:
   int m_codePage = kDefault;
-  void* m_iconv = nullptr;  ///< the system's converter; null for 1252
+  void* m_iconv = nullptr;  ///< iconv's converter; null for 1252 and on Windows
 };
 
 }  // namespace qs

@@ -1,26 +1,60 @@
 #include "driver/ItemPathResolver.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 #include "text/Cp1252.h"
+#include "text/SystemPath.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace qs {
 
 namespace {
 
+#ifdef _WIN32
+// The existing path with every component from in_nFrom on named as the file system stores it
+// (Windows opens "FORMS\\MAIN.FRM." as "Forms\\Main.frm"; the export names the file as stored).
+std::string AsStored(const std::string& path, size_t from) {
+  std::string stored = path.substr(0, from);
+  while (from < path.size()) {
+    size_t end = path.find_first_of(kPathSeparators, from);
+    if (end == std::string::npos) end = path.size();
+    std::string component = path.substr(from, end - from);
+    if (!component.empty() && component != "." && component != "..") {
+      WIN32_FIND_DATAW found;
+      const HANDLE h = ::FindFirstFileW(SystemPath(stored + component).c_str(), &found);
+      if (h != INVALID_HANDLE_VALUE) {
+        ::FindClose(h);
+        component = PlatformPath(std::filesystem::path(found.cFileName));
+      }
+    }
+    stored += component;
+    if (end < path.size()) stored += path[end];
+    from = end + 1;
+  }
+  return stored;
+}
+#endif
+
 bool Exists(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0;
+  std::error_code ec;
+  return std::filesystem::exists(SystemPath(path), ec);
 }
 
 std::string Join(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
-  if (folder.back() == '/') return folder + name;
-  return folder + "/" + name;
+  if (kPathSeparators.find(folder.back()) != std::string_view::npos) return folder + name;
+  return folder + kPathSeparator + name;
+}
+
+// An absolute path: from the root, or (on Windows) from a drive letter.
+bool IsAbsolute(const std::string& path) {
+  if (kPathSeparators.find(path.front()) != std::string_view::npos) return true;
+  return kWindowsFileSystem && path.size() >= 2 && path[1] == ':';
 }
 
 std::string FoldName(std::string_view utf8) {
@@ -31,7 +65,8 @@ std::string FoldName(std::string_view utf8) {
 
 std::string ItemPathResolver::MapItemPath(std::string_view in_sItemValue) {
   std::string mapped = Cp1252ToUtf8(in_sItemValue);
-  std::replace(mapped.begin(), mapped.end(), '\\', '/');
+  // Linux reads "\\" as a character of a name; Windows takes "/" too, but writes "\\".
+  std::replace(mapped.begin(), mapped.end(), kWindowsFileSystem ? '/' : '\\', kPathSeparator);
   return mapped;
 }
 
@@ -40,9 +75,9 @@ const ItemPathResolver::Listing& ItemPathResolver::ListingOf(const std::string& 
   if (found != m_listings.end()) return found->second;
   Listing listing;
   std::error_code ec;
-  std::filesystem::directory_iterator it(in_sFolder.empty() ? "." : in_sFolder, ec), end;
-  for (; !ec && it != end; it.increment(ec)) {
-    std::string name = it->path().filename().string();
+  std::filesystem::directory_iterator it(SystemPath(in_sFolder.empty() ? "." : in_sFolder), ec);
+  for (const std::filesystem::directory_iterator end; !ec && it != end; it.increment(ec)) {
+    std::string name = PlatformPath(it->path().filename());
     listing.emplace_back(FoldName(name), std::move(name));
   }
   std::sort(listing.begin(), listing.end());
@@ -64,8 +99,13 @@ std::string ItemPathResolver::Resolve(std::string_view in_sItemValue,
                                       const std::string& in_sBaseDir) {
   const std::string mapped = MapItemPath(in_sItemValue);
   if (mapped.empty()) return "";
-  const bool absolute = mapped.front() == '/';
+  const bool absolute = IsAbsolute(mapped);
   const std::string asWritten = absolute ? mapped : Join(in_sBaseDir, mapped);
+#ifdef _WIN32
+  // Windows itself ignores letter case and drops trailing dots and blanks: nothing to look up.
+  if (!Exists(asWritten)) return "";
+  return absolute ? asWritten : AsStored(asWritten, asWritten.size() - mapped.size());
+#else
   if (Exists(asWritten)) return asWritten;
 
   std::string current = absolute ? "/" : in_sBaseDir;
@@ -92,6 +132,7 @@ std::string ItemPathResolver::Resolve(std::string_view in_sItemValue,
     current = Join(current, entry);
   }
   return current;
+#endif
 }
 
 }  // namespace qs

@@ -13,13 +13,14 @@ namespace qs {
 
 class ItemPathResolver {
  public:
-  /// The item value as a platform path: every "\" becomes "/", and the code page 1252 bytes
-  /// become UTF-8. Nothing is looked up.
+  /// The item value as a platform path: every "\" becomes "/" (on Windows every "/" becomes
+  /// "\"), and the code page 1252 bytes become UTF-8. Nothing is looked up.
   static std::string MapItemPath(std::string_view in_sItemValue);
 
   /// The platform path of the existing file or folder that the item value names, relative to
   /// in_sBaseDir (a platform folder path; "" means the current directory), or "" when there is
-  /// none. The path as written wins; otherwise each component is looked up ignoring letter case
+  /// none. The path as written wins; otherwise (not on Windows, whose file system does this
+  /// itself) each component is looked up ignoring letter case
   /// (the exact name first, then the first match in sorted order), and when that fails too,
   /// again with its trailing dots and blanks dropped.
   std::string Resolve(std::string_view in_sItemValue, const std::string& in_sBaseDir);

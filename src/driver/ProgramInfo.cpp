@@ -5,6 +5,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include "text/SystemPath.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #ifndef QUILLSCOPE_VERSION_MAJOR
 #error \
     "the build must define QUILLSCOPE_VERSION_MAJOR/MINOR/PATCH, QUILLSCOPE_COMPANY and QUILLSCOPE_HOMEPAGE"
@@ -31,6 +37,19 @@ std::string ProgramHomePage() {
 
 std::string ProgramFolder() {
   namespace fs = std::filesystem;
+#ifdef _WIN32
+  // The module file name, as Windows gives it.
+  try {
+    std::wstring name(32768, L'\0');  // the longest path Windows has
+    const DWORD n = ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    if (n == 0 || n >= name.size()) return "";
+    name.resize(n);
+    return PlatformPath(fs::path(name).parent_path());
+  } catch (...) {
+    // No memory, or a name that is no UTF-16: the caller sees a folder the platform cannot tell.
+    return "";
+  }
+#else
   std::error_code ec;
   // /proc/self/exe names the executable with every link already resolved.
   fs::path exe = fs::read_symlink("/proc/self/exe", ec);
@@ -38,6 +57,7 @@ std::string ProgramFolder() {
   fs::path canonical = fs::weakly_canonical(exe, ec);
   if (!ec) exe = canonical;
   return exe.parent_path().string();
+#endif
 }
 
 std::string FormatStamp(const std::tm& in_tm) {
@@ -59,7 +79,11 @@ std::string FormatStamp(const std::tm& in_tm) {
 std::string CurrentStamp() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
+#ifdef _WIN32
+  if (localtime_s(&local, &now) != 0) return "";
+#else
   if (localtime_r(&now, &local) == nullptr) return "";
+#endif
   return FormatStamp(local);
 }
 

@@ -16,7 +16,8 @@ std::string ProgramCompany();
 /// The maker's home page address (http).
 std::string ProgramHomePage();
 
-/// Folder of the running executable, links resolved, without a trailing "/"; "" when the
+/// Folder of the running executable, links resolved, without a trailing "/"; on Windows the
+/// folder of the module file name as the system gives it, without a trailing "\". "" when the
 /// platform cannot tell.
 std::string ProgramFolder();
 

@@ -32,14 +32,15 @@
 #include "model/ClsEntry.h"
 #include "model/ClsEntryPtr.h"
 #include "model/ClsSymEntry.h"
-#include "model/DocComment.h"
 #include "model/CrossReferences.h"
+#include "model/DocComment.h"
 #include "model/clsSymTable.h"
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
 #include "model/clsVBHeader.h"
 #include "text/Cp1252.h"
 #include "text/StringUtil.h"
+#include "text/SystemPath.h"
 #include "text/TokenCodes.h"
 #include "text/Yield.h"
 #include "text/clsTokenStream.h"
@@ -401,7 +402,7 @@ void ExportWriter<Writer>::WriteProject(const clsVBInfo& info, const std::string
   Key("project");
   m_w.StartObject();
   SourceMember("name", info.State().GetProjectName());
-  const std::string fileName = std::filesystem::path(projectFile).filename().string();
+  const std::string fileName = PlatformPath(SystemPath(projectFile).filename());
   if (!fileName.empty()) Member("file", fileName);
   SourceMember("type", t.ProjectType);
   SourceMember("startup", t.StartupForm);

@@ -6,6 +6,7 @@
 
 #include "driver/ProjectGroup.h"
 #include "driver/clsVBInfo.h"
+#include "text/SystemPath.h"
 
 namespace qs {
 
@@ -54,10 +55,10 @@ bool IsOutputFolderName(std::string_view in_sName) {
 
 std::string SameFileKey(const std::string& in_sPath) {
   std::error_code ec;
-  std::filesystem::path p = std::filesystem::weakly_canonical(in_sPath, ec);
-  if (!ec) return p.string();
-  p = std::filesystem::absolute(in_sPath, ec);
-  return ec ? in_sPath : p.lexically_normal().string();
+  std::filesystem::path p = std::filesystem::weakly_canonical(SystemPath(in_sPath), ec);
+  if (!ec) return PlatformPath(p);
+  p = std::filesystem::absolute(SystemPath(in_sPath), ec);
+  return ec ? in_sPath : PlatformPath(p.lexically_normal());
 }
 
 size_t ProjectList::AddProject(const std::string& in_sPath) {

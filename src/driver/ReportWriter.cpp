@@ -6,6 +6,7 @@
 #include "driver/AtomicFile.h"
 #include "model/clsVBFileType.h"
 #include "text/Cp1252.h"
+#include "text/SystemPath.h"
 #include "text/Yield.h"
 
 namespace qs {
@@ -76,6 +77,8 @@ std::string StyleSheetHref(std::string_view in_sProgramFolder) {
   folder.erase(0, start);
   for (char& c : folder)
     if (c == '/') c = '\\';
+  // Windows names the program's folder in lower case ("c:\\program files\\quillscope").
+  if (kWindowsFileSystem) folder = Lower1252(folder);
   return "file:///" + HtmlEscape(folder) + "\\QuillscopeStyle.css";
 }
 

@@ -21,7 +21,8 @@ std::string HtmlEscape(std::string_view in_sValue);
 
 /// The style-sheet address for a program folder given as a platform path ("/opt/qs" gives
 /// "file:///opt\qs\QuillscopeStyle.css"): the leading "/" dropped, "\" between components,
-/// letter case kept, the folder converted to code page 1252 and escaped.
+/// letter case kept (on Windows lower-cased: "C:\Tools" gives "file:///c:\tools\..."), the
+/// folder converted to code page 1252 and escaped.
 std::string StyleSheetHref(std::string_view in_sProgramFolder);
 
 class ReportWriter {

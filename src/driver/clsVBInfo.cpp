@@ -1,5 +1,6 @@
 #include "driver/clsVBInfo.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <latch>
@@ -26,6 +27,7 @@
 #include "text/Cp1252.h"
 #include "text/LoadError.h"
 #include "text/StringUtil.h"
+#include "text/SystemPath.h"
 #include "text/Yield.h"
 #include "text/clsToken.h"
 #include "text/clsTokenStream.h"
@@ -57,8 +59,12 @@ std::string PathInProject(const std::string& in_sFound, const std::string& in_sP
   if (in_sProjectDir.empty()) return in_sFound;
   if (in_sFound.compare(0, in_sProjectDir.size(), in_sProjectDir) != 0) return std::string();
   size_t from = in_sProjectDir.size();
-  while (from < in_sFound.size() && in_sFound[from] == '/') ++from;
-  return in_sFound.substr(from);
+  while (from < in_sFound.size() && kPathSeparators.find(in_sFound[from]) != std::string::npos)
+    ++from;
+  std::string path = in_sFound.substr(from);
+  // The export names it with "/" on every platform.
+  if (kWindowsFileSystem) std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
 }
 
 std::string ProjectFailure(LoadError in_eReason) {
@@ -72,7 +78,7 @@ constexpr const char* kNotProjectName =
 // "report folder cannot be created: PATH: REASON", the reason as the system gives it (a missing
 // one is asked for by trying again).
 std::string FolderFailure(const std::string& in_sFolder, std::error_code in_oError) {
-  if (!in_oError) std::filesystem::create_directory(in_sFolder, in_oError);
+  if (!in_oError) std::filesystem::create_directory(SystemPath(in_sFolder), in_oError);
   const std::string reason =
       in_oError ? in_oError.message() : std::string("a file of that name is in the way");
   return "report folder cannot be created: " + in_sFolder + ": " + reason;
@@ -105,7 +111,7 @@ class JoinedThread {
 }  // namespace
 
 bool HasProjectExtension(const std::string& in_sPath) {
-  const std::string name = std::filesystem::path(in_sPath).filename().string();
+  const std::string name = PlatformPath(SystemPath(in_sPath).filename());
   const size_t dot = name.rfind('.');
   if (dot == std::string::npos) return false;
   return EqualsNoCase1252(std::string_view(name).substr(dot + 1), "vbp");
@@ -176,16 +182,20 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   // A project without a Name line has no name, not the previous project's.
   m_oRun.SetProjectName("");
 
-  // Output names. The project path is a platform path, so it splits at "/".
+  // Output names. The project path is a platform path, so it splits at the platform's separator
+  // (on Windows "/" counts too, and the folder is written with "\\").
   m_sProjectFile = in_sFilename;
   std::string fileName, ext;
-  SplitPath(m_sProjectFile, m_sProjectDir, fileName, m_sProjectBody, ext, '/');
+  std::string splitForm = m_sProjectFile;
+  std::replace(splitForm.begin(), splitForm.end(), '/', kPathSeparator);
+  SplitPath(splitForm, m_sProjectDir, fileName, m_sProjectBody, ext, kPathSeparator);
   std::string base = m_sProjectDir;
   if (!m_settings.outDir.empty()) {
     base = m_settings.outDir;
-    if (base.back() != '/') base += '/';
+    std::replace(base.begin(), base.end(), '/', kPathSeparator);
+    if (base.back() != kPathSeparator) base += kPathSeparator;
   }
-  m_sOutputFolder = base + m_sProjectBody + "_document/";
+  m_sOutputFolder = base + m_sProjectBody + "_document" + kPathSeparator;
   m_HtmlFile = m_sProjectBody + ".html";
   m_HtmlListing = m_sOutputFolder + m_HtmlFile;
 
@@ -208,7 +218,7 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   const std::string folder = m_sOutputFolder.substr(0, m_sOutputFolder.size() - 1);
   std::error_code outDirError;
   if (m_settings.writeReport && !m_settings.outDir.empty())
-    std::filesystem::create_directories(m_settings.outDir, outDirError);
+    std::filesystem::create_directories(SystemPath(m_settings.outDir), outDirError);
   if (m_settings.writeReport) CreateFolder(folder);
   if (m_settings.writeReport && !IsFolder(folder)) {
     Fail(FolderFailure(outDirError ? m_settings.outDir : folder, outDirError));

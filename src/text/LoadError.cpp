@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "text/SystemPath.h"
+
 namespace qs {
 
 const char* LoadErrorText(LoadError in_eError) {
@@ -32,25 +34,27 @@ LoadError MeasureFile(const std::string& in_sPath, std::uintmax_t& out_nSize) {
   if (in_sPath.empty()) return LoadError::kNotFound;
   try {
     std::error_code ec;
-    const std::filesystem::file_status st = std::filesystem::status(in_sPath, ec);
+    const std::filesystem::path path = SystemPath(in_sPath);
+    const std::filesystem::file_status st = std::filesystem::status(path, ec);
     // A folder on the way that may not be searched hides the file: it is there, but not
     // readable.
     if (ec == std::errc::permission_denied) return LoadError::kNotReadable;
     if (ec || st.type() == std::filesystem::file_type::not_found) return LoadError::kNotFound;
     if (st.type() == std::filesystem::file_type::directory) return LoadError::kFolder;
     if (st.type() != std::filesystem::file_type::regular) return LoadError::kNotReadable;
-    const std::uintmax_t size = std::filesystem::file_size(in_sPath, ec);
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (ec) return LoadError::kNotReadable;
     out_nSize = size;
     return LoadError::kNone;
   } catch (...) {
-    // No memory for the path itself: the caller is told the file is not readable.
+    // No memory for the path itself, or (on Windows) a path that is not UTF-8: the caller is
+    // told the file is not readable.
     return LoadError::kNotReadable;
   }
 }
 
 LoadError ReadFileBytes(const std::string& in_sPath, void* out_pBytes, size_t in_nSize) {
-  std::FILE* f = std::fopen(in_sPath.c_str(), "rb");
+  std::FILE* f = OpenFile(in_sPath, "rb");
   if (!f) {
     // Gone since it was measured is "not found"; every other refusal is "not readable".
     return errno == ENOENT ? LoadError::kNotFound : LoadError::kNotReadable;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "text/SystemPath.h"
 #include "text/TokenCodes.h"
 #include "text/Yield.h"
 #include "text/clsFixups.h"
@@ -74,7 +75,7 @@ class DumpReader {
 constexpr int64_t kMinRecordBytes = 4 + 2 + 4;
 
 bool WriteWholeFile(const std::string& path, std::string_view bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");  // "wb" truncates an existing file
+  std::FILE* f = OpenFile(path, "wb");  // "wb" truncates an existing file
   if (!f) return false;
   const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   return (std::fclose(f) == 0) && ok;
@@ -439,10 +440,10 @@ bool clsTokenStream::SaveToFile(const std::string& in_sValue) const {
 bool clsTokenStream::SavePointTextToFile(int32_t in_lPoint, const std::string& in_sFilename) const {
   try {
     std::error_code ec;
-    std::filesystem::remove(in_sFilename, ec);
+    std::filesystem::remove(SystemPath(in_sFilename), ec);
     return WriteWholeFile(in_sFilename, Text(in_lPoint));
   } catch (...) {
-    // No memory for the text: the caller gets false.
+    // No memory for the text, or (on Windows) a path that is not UTF-8: the caller gets false.
     return false;
   }
 }

@@ -356,9 +356,10 @@ TEST(BadInput, ReportLocationsThatCannotBeWritten) {
 }
 
 TEST(BadInput, UnwritableReportFolder) {
-  if (::geteuid() == 0) {
-    GTEST_SKIP() << "runs as root, who may write into a folder without write permission; the "
-                    "unwritable case cannot be produced here";
+  if (const std::string why = test::PermissionTestBlocker(); !why.empty()) {
+    GTEST_SKIP() << why
+                 << ": a folder without write permission, the unwritable case, cannot be "
+                    "produced here";
   }
   TestFolder dir("bad-unwritable");
   DriverRun r;

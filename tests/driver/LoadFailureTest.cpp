@@ -33,6 +33,8 @@ using test::TestFolder;
 // comes short of the measured size, as when a file shrinks while it is read. "" when this
 // machine has none.
 std::string ShortReadingFile() {
+  // Windows has neither the kernel's attribute files nor (under Wine) symbolic links to them.
+  if (kWindowsFileSystem) return "";
   for (const char* candidate : {"/sys/kernel/mm/transparent_hugepage/enabled",
                                 "/sys/devices/system/cpu/online", "/sys/power/state"}) {
     std::error_code ec;
@@ -65,8 +67,7 @@ TEST(LoadFailure, EveryReasonReachesTheLoaderTheWarningAndTheFailureReason) {
        }},
       {"no permission", LoadError::kNotReadable, "is not readable", true, false,
        [](const std::string& path) -> std::string {
-         // Root reads every file whatever its permissions.
-         if (::geteuid() == 0) return "running as root";
+         if (std::string why = test::PermissionTestBlocker(); !why.empty()) return why;
          std::ofstream(path) << "Attribute VB_Name = \"m\"\r\n";
          fs::permissions(path, fs::perms::none);
          return "";
@@ -82,7 +83,7 @@ TEST(LoadFailure, EveryReasonReachesTheLoaderTheWarningAndTheFailureReason) {
       {"shorter than measured", LoadError::kShortRead, "changed while it was read", true, false,
        [](const std::string& path) -> std::string {
          const std::string target = ShortReadingFile();
-         if (target.empty()) return "no kernel attribute file to read here";
+         if (target.empty()) return "no Linux kernel attribute file to read here";
          fs::create_symlink(target, path);
          return "";
        }},

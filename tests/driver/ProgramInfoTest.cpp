@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "driver/ProgramInfo.h"
+#include "text/SystemPath.h"
 
 namespace qs {
 namespace {
@@ -36,7 +37,11 @@ TEST(ProgramInfo, StampIsTheFixedEnglishLongFormat) {
   // The current stamp is the formatted local time of the moment it was taken.
   const auto local = [](std::time_t t) {
     std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &t);
+#else
     localtime_r(&t, &tm);
+#endif
     return FormatStamp(tm);
   };
   const std::time_t before = std::time(nullptr);
@@ -48,7 +53,12 @@ TEST(ProgramInfo, StampIsTheFixedEnglishLongFormat) {
 TEST(ProgramInfo, ProgramFolderIsTheTestProgramsFolder) {
   const std::string folder = ProgramFolder();
   ASSERT_FALSE(folder.empty());
-  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / "qs_driver_tests"));
+  const char* program = kWindowsFileSystem ? "qs_driver_tests.exe" : "qs_driver_tests";
+  EXPECT_TRUE(std::filesystem::exists(SystemPath(folder) / program)) << folder;
+  // Windows gives the module's folder from a drive, with "\\" between the folders.
+  if (kWindowsFileSystem) {
+    EXPECT_TRUE(folder.size() > 3 && folder.substr(1, 2) == ":\\") << folder;
+  }
 }
 
 }  // namespace

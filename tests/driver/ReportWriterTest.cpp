@@ -5,6 +5,7 @@
 
 #include "TestFolder.h"
 #include "driver/ReportWriter.h"
+#include "text/SystemPath.h"
 
 namespace qs {
 namespace {
@@ -64,7 +65,7 @@ TEST(ReportWriter, PageHeadIsTheFixedFrame) {
   ReportWriter w;
   ASSERT_TRUE(w.Open(dir / "r.html"));
   w.WritePageHead("", "Quillscope - 1.4.27", "Quillscope", "Monday, December 7, 2026 14:05:09",
-                  "/opt/Quill Scope/bin");
+                  "/opt/quill scope/bin");  // lower case: the same link on every platform
   ASSERT_TRUE(w.Commit());
   EXPECT_EQ(ReadFile(dir / "r.html"),
             "<!-- Generated Monday, December 7, 2026 14:05:09 -->\r\n"
@@ -78,17 +79,32 @@ TEST(ReportWriter, PageHeadIsTheFixedFrame) {
             "<META NAME=\"Author\" CONTENT=Quillscope>\r\n"
             // An empty title leaves two blanks between the product word and the bracket.
             "<TITLE> Quillscope  [Monday, December 7, 2026 14:05:09]</TITLE>\r\n"
-            "<LINK HREF=\"file:///opt\\Quill Scope\\bin\\QuillscopeStyle.css\" TYPE=\"text/css\" "
+            "<LINK HREF=\"file:///opt\\quill scope\\bin\\QuillscopeStyle.css\" TYPE=\"text/css\" "
             "REL=\"stylesheet\">\r\n"
             "</HEAD>\r\n");
 }
 
 TEST(ReportWriter, StyleSheetHrefKeepsCaseAndConvertsTheFolder) {
-  EXPECT_EQ(StyleSheetHref("/home/Ann/Build"), "file:///home\\Ann\\Build\\QuillscopeStyle.css");
-  EXPECT_EQ(StyleSheetHref("/"), "file:///\\QuillscopeStyle.css");
-  // UTF-8 from the file system becomes code page 1252; markup characters are escaped.
-  EXPECT_EQ(StyleSheetHref("/x/Caf\xC3\xA9 & <b>/"),
-            "file:///x\\Caf\xE9 &amp; &lt;b&gt;\\QuillscopeStyle.css");
+  // Linux keeps the letter case; Windows gives the folder lower-cased.
+  struct Row {
+    const char* folder;
+    const char* onLinux;
+    const char* onWindows;
+  };
+  const Row rows[] = {
+      {"/home/Ann/Build", "file:///home\\Ann\\Build\\QuillscopeStyle.css",
+       "file:///home\\ann\\build\\QuillscopeStyle.css"},
+      {"/", "file:///\\QuillscopeStyle.css", "file:///\\QuillscopeStyle.css"},
+      // UTF-8 from the file system becomes code page 1252; markup characters are escaped.
+      {"/x/Caf\xC3\x89 & <b>/", "file:///x\\Caf\xC9 &amp; &lt;b&gt;\\QuillscopeStyle.css",
+       "file:///x\\caf\xE9 &amp; &lt;b&gt;\\QuillscopeStyle.css"},
+      {"C:\\Program Files\\Quillscope",
+       "file:///C:\\Program Files\\Quillscope\\QuillscopeStyle.css",
+       "file:///c:\\program files\\quillscope\\QuillscopeStyle.css"},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(StyleSheetHref(row.folder), kWindowsFileSystem ? row.onWindows : row.onLinux)
+        << row.folder;
 }
 
 TEST(ReportWriter, ItemTypeLabels) {

@@ -9,7 +9,19 @@
 #include <iterator>
 #include <string>
 
+#include "text/SystemPath.h"
+
 namespace qs::test {
+
+/// Why a test of POSIX file permissions cannot run here, "" when it can: root reads and writes
+/// every file whatever its permissions, and Windows has no POSIX permissions.
+inline std::string PermissionTestBlocker() {
+#ifdef _WIN32
+  return "Windows has no POSIX file permissions";
+#else
+  return ::geteuid() == 0 ? "running as root" : "";
+#endif
+}
 
 class TestFolder {
  public:
@@ -24,14 +36,17 @@ class TestFolder {
     std::filesystem::remove_all(m_path, ec);
   }
   const std::filesystem::path& Path() const { return m_path; }
-  std::string operator/(const std::string& rel) const { return (m_path / rel).string(); }
+  /// The platform path (UTF-8) of rel, a path under the folder, with the platform's separators.
+  std::string operator/(const std::string& rel) const {
+    return PlatformPath((m_path / SystemPath(rel)).make_preferred());
+  }
 
   /// Writes the bytes to the file (folders created as needed) and returns its path.
   std::string Write(const std::string& rel, const std::string& bytes) const {
-    const auto p = m_path / rel;
+    const auto p = m_path / SystemPath(rel);
     std::filesystem::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary) << bytes;
-    return p.string();
+    return PlatformPath(p);
   }
 
  private:
@@ -49,7 +64,7 @@ inline std::string Crlf(const std::string& lf) {
 }
 
 inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(SystemPath(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 

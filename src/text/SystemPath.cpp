@@ -1,0 +1,35 @@
+#include "text/SystemPath.h"
+
+#include <cerrno>
+
+namespace qs {
+
+std::filesystem::path SystemPath(const std::string& in_sPath) {
+  // A char8_t string is UTF-8 to std::filesystem on every platform.
+  return std::filesystem::path(std::u8string(in_sPath.begin(), in_sPath.end()));
+}
+
+std::string PlatformPath(const std::filesystem::path& in_oPath) {
+  const std::u8string text = in_oPath.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+std::FILE* OpenFile(const std::string& in_sPath, const char* in_sMode) {
+#ifdef _WIN32
+  // The narrow fopen reads the name in the machine's ANSI code page: the wide one takes every
+  // name. The mode is ASCII.
+  std::wstring mode;
+  for (const char* m = in_sMode; *m != '\0'; ++m) mode += static_cast<wchar_t>(*m);
+  try {
+    return ::_wfopen(SystemPath(in_sPath).c_str(), mode.c_str());
+  } catch (...) {
+    // A path that is not UTF-8 names no file: the caller sees "not found".
+    errno = ENOENT;
+    return nullptr;
+  }
+#else
+  return std::fopen(in_sPath.c_str(), in_sMode);
+#endif
+}
+
+}  // namespace qs
