@@ -1,7 +1,12 @@
 #include "cli/CommandLine.h"
 
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
+#include <cstdio>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -221,8 +226,12 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
   }
 
   if (projects.empty()) return UsageError(err, "no project file given");
-  // Progress is for a person watching: only when err is the terminal's standard error.
+    // Progress is for a person watching: only when err is the terminal's standard error.
+#ifdef _WIN32
+  options.progress = forExit && ::_isatty(::_fileno(stderr)) != 0;
+#else
   options.progress = forExit && ::isatty(STDERR_FILENO) == 1;
+#endif
   if (options.failUnder >= 0 && !options.docCoverage)
     return UsageError(err, "--fail-under goes with --doc-coverage");
   if ((questions.exposed || questions.fail) && !questions.unused)

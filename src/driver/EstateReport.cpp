@@ -1,6 +1,10 @@
 #include "driver/EstateReport.h"
 
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <system_error>
@@ -372,7 +376,11 @@ bool EstateReport::WriteFolder(const std::string& in_sFolder, bool in_bJson,
     out_sReason = "estate folder cannot be found: " + ec.message();
     return false;
   }
+#ifdef _WIN32
+  const std::string pid = std::to_string(::_getpid());
+#else
   const std::string pid = std::to_string(::getpid());
+#endif
   const fs::path temp = target.string() + ".tmp-" + pid;
   const fs::path old = target.string() + ".old-" + pid;
   const auto fail = [&](const std::string& what, const std::error_code& why) {

@@ -1,23 +1,75 @@
 #include "driver/GraphRenderer.h"
 
+#ifdef _WIN32
+#include <process.h>
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+extern char** environ;
+#endif
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 #include <thread>
 
-extern char** environ;
+#include "text/SystemPath.h"
 
 namespace qs {
 
 namespace {
+
+#ifdef _WIN32
+constexpr char kListSeparator = ';';
+using ProcessHandle = intptr_t;
+
+bool IsExecutableFile(const std::string& in_sPath) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(SystemPath(in_sPath), ec);
+}
+
+// The program's name as Windows finds it: with ".exe" when the name has no extension.
+std::string WithProgramExtension(const std::string& in_sName) {
+  return std::filesystem::path(in_sName).has_extension() ? in_sName : in_sName + ".exe";
+}
+
+// Starts the program with the arguments (each quoted: the system joins them into one command
+// line); -1 when it cannot be started. Its standard streams are the caller's.
+ProcessHandle StartProcess(const std::string& in_sProgram, const std::vector<std::string>& in_args,
+                           std::string& out_sFailure) {
+  std::vector<std::wstring> wide;
+  wide.push_back(L"\"" + SystemPath(in_sProgram).wstring() + L"\"");
+  for (const std::string& arg : in_args) wide.push_back(L"\"" + SystemPath(arg).wstring() + L"\"");
+  std::vector<const wchar_t*> argv;
+  for (const std::wstring& w : wide) argv.push_back(w.c_str());
+  argv.push_back(nullptr);
+  const intptr_t handle =
+      _wspawnv(_P_NOWAIT, SystemPath(in_sProgram).wstring().c_str(), argv.data());
+  if (handle == -1) out_sFailure = std::string("dot cannot be started: ") + std::strerror(errno);
+  return handle;
+}
+
+void WaitProcess(ProcessHandle in_hProcess, std::string& io_sFailure) {
+  int status = 0;
+  if (_cwait(&status, in_hProcess, 0) == -1) {
+    if (io_sFailure.empty())
+      io_sFailure = std::string("dot cannot be waited for: ") + std::strerror(errno);
+    return;
+  }
+  if (io_sFailure.empty() && status != 0)
+    io_sFailure = "dot ended with exit status " + std::to_string(status);
+}
+#else
+constexpr char kListSeparator = ':';
+using ProcessHandle = pid_t;
 
 bool IsExecutableFile(const std::string& in_sPath) {
   struct stat st {};
@@ -25,21 +77,69 @@ bool IsExecutableFile(const std::string& in_sPath) {
          access(in_sPath.c_str(), X_OK) == 0;
 }
 
+std::string WithProgramExtension(const std::string& in_sName) {
+  return in_sName;
+}
+
+// Starts the program with the arguments; -1 when it cannot be started. It reads nothing and
+// says nothing on the terminal: its messages would only mix with the command line's own.
+ProcessHandle StartProcess(const std::string& in_sProgram, const std::vector<std::string>& in_args,
+                           std::string& out_sFailure) {
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(in_sProgram.c_str()));
+  for (const std::string& arg : in_args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  if (posix_spawn_file_actions_init(&actions) != 0) {
+    out_sFailure = "dot cannot be started";
+    return -1;
+  }
+  for (int fd : {0, 1, 2})
+    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+  pid_t pid = 0;
+  const int err = posix_spawn(&pid, in_sProgram.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (err != 0) {
+    out_sFailure = std::string("dot cannot be started: ") + std::strerror(err);
+    return -1;
+  }
+  return pid;
+}
+
+void WaitProcess(ProcessHandle in_hProcess, std::string& io_sFailure) {
+  int status = 0;
+  while (waitpid(in_hProcess, &status, 0) < 0) {
+    if (errno != EINTR) {
+      if (io_sFailure.empty())
+        io_sFailure = std::string("dot cannot be waited for: ") + std::strerror(errno);
+      return;
+    }
+  }
+  if (!io_sFailure.empty()) return;
+  if (!WIFEXITED(status)) {
+    io_sFailure = "dot ended abnormally";
+  } else if (WEXITSTATUS(status) != 0) {
+    io_sFailure = "dot ended with exit status " + std::to_string(WEXITSTATUS(status));
+  }
+}
+#endif
+
 }  // namespace
 
 GraphRenderer::GraphRenderer(const std::string& in_sProgram) {
   if (in_sProgram.empty()) return;
-  if (in_sProgram.find('/') != std::string::npos) {
+  if (in_sProgram.find_first_of(kPathSeparators) != std::string::npos) {
     if (IsExecutableFile(in_sProgram)) m_path = in_sProgram;
     return;
   }
+  const std::string name = WithProgramExtension(in_sProgram);
   const char* path = std::getenv("PATH");
   std::string_view folders = path ? path : "";
   while (true) {
-    const size_t colon = folders.find(':');
+    const size_t colon = folders.find(kListSeparator);
     std::string folder(folders.substr(0, colon));
     if (folder.empty()) folder = ".";
-    const std::string candidate = folder + "/" + in_sProgram;
+    const std::string candidate = folder + kPathSeparator + name;
     if (IsExecutableFile(candidate)) {
       m_path = candidate;
       return;
@@ -58,52 +158,20 @@ std::string GraphRenderer::RenderSvg(const std::vector<std::string>& in_files, s
   const size_t per = std::clamp<size_t>((in_files.size() + in_nProcesses - 1) / in_nProcesses, 1,
                                         std::max<size_t>(in_nPerCall, 1));
   std::string failure;
-  std::vector<pid_t> running;
+  std::vector<ProcessHandle> running;
   const auto waitOldest = [&] {
-    int status = 0;
-    pid_t pid = running.front();
+    const ProcessHandle oldest = running.front();
     running.erase(running.begin());
-    while (waitpid(pid, &status, 0) < 0) {
-      if (errno != EINTR) {
-        if (failure.empty())
-          failure = std::string("dot cannot be waited for: ") + std::strerror(errno);
-        return;
-      }
-    }
-    if (!failure.empty()) return;
-    if (!WIFEXITED(status)) {
-      failure = "dot ended abnormally";
-    } else if (WEXITSTATUS(status) != 0) {
-      failure = "dot ended with exit status " + std::to_string(WEXITSTATUS(status));
-    }
+    WaitProcess(oldest, failure);
   };
   for (size_t from = 0; from < in_files.size() && failure.empty(); from += per) {
     if (running.size() >= in_nProcesses) waitOldest();
     const size_t to = std::min(in_files.size(), from + per);
-    std::vector<char*> argv;
-    std::string tsvg = "-Tsvg", o = "-O";
-    argv.push_back(const_cast<char*>(m_path.c_str()));
-    argv.push_back(tsvg.data());
-    argv.push_back(o.data());
-    for (size_t i = from; i < to; ++i) argv.push_back(const_cast<char*>(in_files[i].c_str()));
-    argv.push_back(nullptr);
-    // The program reads nothing and says nothing on the terminal: its messages would only mix
-    // with the command line's own.
-    posix_spawn_file_actions_t actions;
-    if (posix_spawn_file_actions_init(&actions) != 0) {
-      failure = "dot cannot be started";
-      break;
-    }
-    for (int fd : {0, 1, 2})
-      posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
-    pid_t pid = 0;
-    const int err = posix_spawn(&pid, m_path.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (err != 0) {
-      failure = std::string("dot cannot be started: ") + std::strerror(err);
-      break;
-    }
-    running.push_back(pid);
+    std::vector<std::string> args = {"-Tsvg", "-O"};
+    for (size_t i = from; i < to; ++i) args.push_back(in_files[i]);
+    const ProcessHandle process = StartProcess(m_path, args, failure);
+    if (process == -1) break;
+    running.push_back(process);
   }
   while (!running.empty()) waitOldest();
   return failure;

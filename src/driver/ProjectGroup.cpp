@@ -6,6 +6,7 @@
 #include "driver/ItemPathResolver.h"
 #include "text/ClsString.h"
 #include "text/Cp1252.h"
+#include "text/SystemPath.h"
 
 namespace qs {
 
@@ -55,7 +56,7 @@ bool HasExtension(const std::string& in_sPath, std::string_view in_sExt) {
 }
 
 std::string FolderOf(const std::string& in_sPath) {
-  const size_t slash = in_sPath.rfind('/');
+  const size_t slash = in_sPath.find_last_of(kPathSeparators);
   return slash == std::string::npos ? std::string() : in_sPath.substr(0, slash + 1);
 }
 
@@ -125,12 +126,13 @@ ProjectGroup ProjectGroup::Read(const std::string& in_sPath, ItemPathResolver& i
   std::unordered_set<std::string> seen;
   for (const std::string& member : members) {
     std::string found = io_oResolver.Resolve(member, folder);
-    if (found.empty() || std::filesystem::is_directory(found)) {
+    std::error_code ec;
+    if (found.empty() || std::filesystem::is_directory(SystemPath(found), ec)) {
       group.warnings.push_back(Cp1252ToUtf8(member) + ": project file not found");
       continue;
     }
     // "Groups/../Lib/Lib.vbp" is named as "Lib/Lib.vbp".
-    found = std::filesystem::path(found).lexically_normal().string();
+    found = PlatformPath(SystemPath(found).lexically_normal());
     if (seen.insert(found).second) group.projects.push_back(std::move(found));
   }
   return group;

@@ -63,7 +63,12 @@ std::string SameFileKey(const std::string& in_sPath) {
 
 size_t ProjectList::AddProject(const std::string& in_sPath) {
   const auto [it, added] = m_projectIndex.emplace(SameFileKey(in_sPath), m_projects.size());
-  if (added) m_projects.push_back(in_sPath);
+  if (added) {
+    // Windows takes either separator; the paths shown use its own.
+    std::string path = in_sPath;
+    if constexpr (kWindowsFileSystem) std::replace(path.begin(), path.end(), '/', '\\');
+    m_projects.push_back(std::move(path));
+  }
   return it->second;
 }
 
@@ -79,6 +84,7 @@ void ProjectList::AddGroup(const std::string& in_sPath) {
   for (std::string& w : read.warnings) m_warnings.push_back({in_sPath, std::move(w)});
   Group group;
   group.file = in_sPath;
+  if constexpr (kWindowsFileSystem) std::replace(group.file.begin(), group.file.end(), '/', '\\');
   for (const std::string& project : read.projects) group.projects.push_back(AddProject(project));
   m_groups.push_back(std::move(group));
 }
@@ -93,7 +99,7 @@ void ProjectList::AddFolder(const std::string& in_sPath) {
   namespace fs = std::filesystem;
   std::vector<std::string> found;
   std::error_code ec;
-  const fs::path root(in_sPath);
+  const fs::path root = SystemPath(in_sPath);
   // The iterator walks the tree with a stack of its own (no recursion), and does not follow
   // links to folders, so a link loop cannot trap it.
   fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec);
@@ -103,8 +109,9 @@ void ProjectList::AddFolder(const std::string& in_sPath) {
   }
   for (const fs::recursive_directory_iterator end; it != end; it.increment(ec)) {
     if (ec) break;
-    const std::string name = it->path().filename().string();
-    const std::string relative = it->path().lexically_relative(root).generic_string();
+    const std::string name = PlatformPath(it->path().filename());
+    std::string relative = PlatformPath(it->path().lexically_relative(root));
+    std::replace(relative.begin(), relative.end(), '\\', '/');
     std::error_code typeError;
     const bool isFolder = it->is_directory(typeError);
     if (isFolder) {
@@ -112,7 +119,7 @@ void ProjectList::AddFolder(const std::string& in_sPath) {
       continue;
     }
     if ((HasProjectExtension(name) || HasGroupExtension(name)) && !Excluded(name, relative))
-      found.push_back(it->path().string());
+      found.push_back(PlatformPath(it->path()));
   }
   if (ec) m_failures.push_back({in_sPath, "folder cannot be listed: " + ec.message()});
   if (found.empty() && !ec) m_failures.push_back({in_sPath, "folder holds no project files"});
@@ -140,7 +147,7 @@ void ProjectList::AddPath(const std::string& in_sPath) {
   // A folder named like a project file is taken as a project file given by mistake: the run
   // says it is a folder.
   if (!HasProjectExtension(in_sPath) && !in_sPath.empty() &&
-      std::filesystem::is_directory(in_sPath, ec)) {
+      std::filesystem::is_directory(SystemPath(in_sPath), ec)) {
     AddFolder(in_sPath);
   } else if (HasGroupExtension(in_sPath)) {
     AddGroup(in_sPath);

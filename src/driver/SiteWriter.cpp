@@ -1,14 +1,16 @@
 #include "driver/SiteWriter.h"
 
+#ifdef __linux__
 #include <fcntl.h>
 #include <stdio.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -35,6 +37,7 @@
 #include "model/clsVBHeader.h"
 #include "text/Cp1252.h"
 #include "text/StringUtil.h"
+#include "text/SystemPath.h"
 #include "text/TokenCodes.h"
 #include "text/Yield.h"
 #include "text/clsTokenStream.h"
@@ -151,21 +154,36 @@ std::string FileNamePart(std::string_view in_sName) {
 // that fails (the site's writing ends there).
 void WriteFile(const std::string& in_sPath, std::initializer_list<std::string_view> in_parts) {
   YieldPoint();
-  const int fd = ::open(in_sPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) throw std::runtime_error(in_sPath + ": " + std::strerror(errno));
+  std::FILE* file = OpenFile(in_sPath, "wb");
+  if (file == nullptr) throw std::runtime_error(in_sPath + ": " + std::strerror(errno));
   for (std::string_view part : in_parts) {
-    while (!part.empty()) {
-      const ssize_t n = ::write(fd, part.data(), part.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        const int err = n < 0 ? errno : EIO;
-        ::close(fd);
-        throw std::runtime_error(in_sPath + ": " + std::strerror(err));
-      }
-      part.remove_prefix(static_cast<size_t>(n));
+    if (!part.empty() && std::fwrite(part.data(), 1, part.size(), file) != part.size()) {
+      const int err = errno != 0 ? errno : EIO;
+      std::fclose(file);
+      throw std::runtime_error(in_sPath + ": " + std::strerror(err));
     }
   }
-  if (::close(fd) != 0) throw std::runtime_error(in_sPath + ": " + std::strerror(errno));
+  if (std::fclose(file) != 0) throw std::runtime_error(in_sPath + ": " + std::strerror(errno));
+}
+
+// Creates a new folder named in_sBase + a suffix no other folder has, and returns its name; ""
+// (errno set) when none can be made.
+std::string MakeFreshFolder(const std::string& in_sBase) {
+  static std::atomic<unsigned> s_counter{0};
+  const auto clock =
+      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name =
+        in_sBase + std::to_string(clock % 1000000007ULL) + "-" + std::to_string(++s_counter);
+    std::error_code ec;
+    if (std::filesystem::create_directory(SystemPath(name), ec)) return name;
+    if (ec && ec != std::errc::file_exists) {
+      errno = ec.value();
+      return "";
+    }
+  }
+  errno = EEXIST;
+  return "";
 }
 
 // What the pages know of one module before any is written.
@@ -435,7 +453,7 @@ void SiteBuilder::ForEachModule(Work&& work) {
 
 void SiteBuilder::Write() {
   Prepare();
-  std::filesystem::create_directory(m_folder + "/pictures");
+  std::filesystem::create_directory(SystemPath(m_folder + "/pictures"));
   WriteFile(m_folder + "/site.css", {SiteStyleSheet()});
   WriteFile(m_folder + "/site.js", {SiteScript()});
   if (!m_dot.Available()) m_pictureNote = "Graphviz's dot was not found on the PATH";
@@ -1344,8 +1362,9 @@ void SiteBuilder::WritePictures() {
 
 std::string SiteFolderBeside(const std::string& in_sReportFolder, const std::string& in_sBody) {
   std::string folder = in_sReportFolder;
-  while (!folder.empty() && folder.back() == '/') folder.pop_back();
-  const size_t slash = folder.rfind('/');
+  while (!folder.empty() && kPathSeparators.find(folder.back()) != std::string_view::npos)
+    folder.pop_back();
+  const size_t slash = folder.find_last_of(kPathSeparators);
   folder.erase(slash == std::string::npos ? 0 : slash + 1);
   return folder + in_sBody + "_site";
 }
@@ -1357,7 +1376,7 @@ PendingSite::~PendingSite() {
 void PendingSite::Abandon() {
   if (m_temp.empty()) return;
   std::error_code ec;
-  std::filesystem::remove_all(m_temp, ec);  // what cannot be removed is left; nothing else to do
+  std::filesystem::remove_all(SystemPath(m_temp), ec);  // what cannot be removed is left
   m_temp.clear();
   m_written = false;
 }
@@ -1374,10 +1393,10 @@ bool PendingSite::Write(const clsVBInfo& in_oInfo, const std::string& in_sProjec
       return false;
     }
     std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(m_target).parent_path(), ec);
-    std::string temp = m_target + ".tmp-XXXXXX";
-    if (!mkdtemp(temp.data())) {
-      m_reason = "site cannot be written: " + temp + ": " + std::strerror(errno);
+    std::filesystem::create_directories(SystemPath(m_target).parent_path(), ec);
+    const std::string temp = MakeFreshFolder(m_target + ".tmp-");
+    if (temp.empty()) {
+      m_reason = "site cannot be written: " + m_target + ".tmp-: " + std::strerror(errno);
       return false;
     }
     m_temp = temp;
@@ -1407,21 +1426,37 @@ bool PendingSite::Commit() {
   m_written = false;
   // The folder is exchanged with an earlier site in one step where the system can; the earlier
   // site, now in the temporary folder, is removed afterwards.
-  if (::renameat2(AT_FDCWD, m_temp.c_str(), AT_FDCWD, m_target.c_str(), RENAME_EXCHANGE) == 0 ||
-      ::rename(m_temp.c_str(), m_target.c_str()) == 0) {
+  namespace fs = std::filesystem;
+#ifdef __linux__
+  if (::renameat2(AT_FDCWD, m_temp.c_str(), AT_FDCWD, m_target.c_str(), RENAME_EXCHANGE) == 0) {
     Abandon();
     return true;
   }
-  // An earlier site that cannot be exchanged is moved aside first.
-  std::string aside = m_target + ".old-XXXXXX";
-  if (mkdtemp(aside.data()) && ::rename(m_target.c_str(), (aside + "/site").c_str()) == 0 &&
-      ::rename(m_temp.c_str(), m_target.c_str()) == 0) {
-    std::error_code ec;
-    std::filesystem::remove_all(aside, ec);  // what cannot be removed is left behind
-    m_temp.clear();
-    return true;
+#endif
+  std::error_code ec;
+  if (!fs::exists(SystemPath(m_target), ec)) {
+    fs::rename(SystemPath(m_temp), SystemPath(m_target), ec);
+    if (!ec) {
+      m_temp.clear();
+      return true;
+    }
   }
-  m_reason = "site cannot be put in place: " + m_target + ": " + std::strerror(errno);
+  // An earlier site that cannot be exchanged is moved aside first.
+  const std::string aside = MakeFreshFolder(m_target + ".old-");
+  std::error_code moved;
+  if (!aside.empty()) fs::rename(SystemPath(m_target), SystemPath(aside + "/site"), moved);
+  if (!aside.empty() && !moved) {
+    fs::rename(SystemPath(m_temp), SystemPath(m_target), moved);
+    if (!moved) {
+      fs::remove_all(SystemPath(aside), ec);  // what cannot be removed is left behind
+      m_temp.clear();
+      return true;
+    }
+    fs::rename(SystemPath(aside + "/site"), SystemPath(m_target), ec);  // the earlier site back
+  }
+  if (!aside.empty()) fs::remove_all(SystemPath(aside), ec);
+  m_reason = "site cannot be put in place: " + m_target + ": " +
+             (moved ? moved.message() : std::string(std::strerror(errno)));
   Abandon();
   return false;
 }

@@ -1,9 +1,10 @@
 #include "driver/clsVBInfo.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <exception>
 #include <filesystem>
-#include <latch>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -106,6 +107,27 @@ class JoinedThread {
 
  private:
   std::thread m_thread;
+};
+
+// One thread says it is done; others wait for it.
+class DoneSignal {
+ public:
+  void Set() {
+    {
+      const std::lock_guard<std::mutex> lock(m_lock);
+      m_done = true;
+    }
+    m_changed.notify_all();
+  }
+  void Wait() {
+    std::unique_lock<std::mutex> lock(m_lock);
+    m_changed.wait(lock, [this] { return m_done; });
+  }
+
+ private:
+  std::mutex m_lock;
+  std::condition_variable m_changed;
+  bool m_done = false;
 };
 
 }  // namespace
@@ -259,7 +281,7 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   // references are resolved and then the work alongside the report (the export) is done, and the
   // site is written once the cross references are there. All of them only read the analysis.
   std::exception_ptr refsError;
-  std::latch refsDone(1);
+  DoneSignal refsDone;
   const auto resolve = [this, &refsError, &refsDone] {
     try {
       if (m_settings.crossReferences)
@@ -270,7 +292,7 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
       // it had failed there.
       refsError = std::current_exception();
     }
-    refsDone.count_down();
+    refsDone.Set();
   };
   if (!m_settings.writeReport) {
     // A question answered from the records: nothing is written.
@@ -291,7 +313,7 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
       if (m_settings.writeSite) {
         siteWriter.Start([this, &refsDone, &refsError, &site, &siteFolder] {
           const StopFlagScope stopFlag(&m_stop);
-          refsDone.wait();
+          refsDone.Wait();
           if (refsError) return;
           RaiseProgress({RunProgress::Phase::kWritingSite, 0, 0, {}});
           // The pages show the doc comments and, when resolved, the cross references (what the

@@ -18,6 +18,7 @@
 #include "model/ClsEntryPtr.h"
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
+#include "text/SystemPath.h"
 
 namespace qs {
 namespace {
@@ -141,7 +142,8 @@ TEST_F(SampleSite, PagesHoldTheProjectAndEveryLinkResolves) {
     EXPECT_TRUE(fs::exists(site / file)) << file;
   // Nothing but the site beside the report folder: no temporary folder left.
   std::set<std::string> beside;
-  for (const auto& e : fs::directory_iterator(s_dir->Path())) beside.insert(e.path().filename());
+  for (const auto& e : fs::directory_iterator(s_dir->Path()))
+    beside.insert(e.path().filename().string());
   EXPECT_EQ(beside, (std::set<std::string>{"Inventory_document", "Inventory_site"}));
 
   const std::string index = Page("index.html");
@@ -249,6 +251,7 @@ TEST(Site, TextTurnsIntoUtf8AndAnEarlierSiteIsReplacedWhole) {
 }
 
 TEST(GraphRenderer, ManyGraphsGoToOneProcess) {
+  if (kWindowsFileSystem) GTEST_SKIP() << "the stand-in for dot is a POSIX shell script";
   test::TestFolder dir("site-graphs");
   // A stand-in for dot: writes FILE.svg for every file named and counts its own calls.
   const std::string fake =
