@@ -17,7 +17,8 @@ namespace {
 SiteDoc ToSiteDoc(DocComment& in_oDoc) {
   SiteDoc doc;
   doc.summary = std::move(in_oDoc.summary);
-  doc.description = std::move(in_oDoc.description);
+  // A description that only repeats the summary is shown once.
+  if (in_oDoc.description != doc.summary) doc.description = std::move(in_oDoc.description);
   for (DocParam& p : in_oDoc.params) doc.params.emplace_back(std::move(p.name), std::move(p.text));
   doc.returns = std::move(in_oDoc.returns);
   doc.remarks = std::move(in_oDoc.remarks);
