@@ -114,11 +114,11 @@ inline std::string CheckParseHeader(bool formLike, std::string_view bytes) {
   return "";
 }
 
-/// The code section scan: the first byte chooses form (odd) or class (even) tokens and header;
-/// the rest is the file. Its code is analysed into a fresh symbol table, which then holds exactly
-/// the one module.
-inline std::string CheckCodeScan(std::string_view input) {
-  if (input.empty()) return "";
+/// The file the bytes give (the first byte chooses form (odd) or class (even) tokens and header;
+/// the rest is the file), its header parsed and its code analysed into out_run's fresh symbol
+/// table. Null when no header comes of it.
+inline std::shared_ptr<clsVBHeader> AnalyseFuzzFile(std::string_view input, RunState& out_run) {
+  if (input.empty()) return nullptr;
   const bool formLike = (static_cast<unsigned char>(input[0]) & 1) != 0;
   const auto stream = TokenizeAs(formLike ? Tokenizer::Form : Tokenizer::Class, input.substr(1));
   std::shared_ptr<clsVBHeader> header;
@@ -127,11 +127,20 @@ inline std::string CheckCodeScan(std::string_view input) {
     parser.InitParser(stream);
     header = formLike ? parser.ParseFormType() : parser.ParseClassType();
   }
-  if (!header) return "";
+  if (!header) return nullptr;
   header->TokenStream = stream;
+  out_run.g_oSymTable = std::make_shared<clsSymTable>();
+  GetForwardTypeDecl(out_run, *header, "FuzzModule");
+  return header;
+}
+
+/// The code section scan: the first byte chooses form (odd) or class (even) tokens and header;
+/// the rest is the file. Its code is analysed into a fresh symbol table, which then holds exactly
+/// the one module.
+inline std::string CheckCodeScan(std::string_view input) {
   RunState run;
-  run.g_oSymTable = std::make_shared<clsSymTable>();
-  GetForwardTypeDecl(run, *header, "FuzzModule");
+  const std::shared_ptr<clsVBHeader> header = AnalyseFuzzFile(input, run);
+  if (!header) return "";
   std::string result;
   if (!run.g_oSymTable) {
     result = "symbol table gone";
@@ -146,20 +155,9 @@ inline std::string CheckCodeScan(std::string_view input) {
 /// does, then the reader asked at spread positions with every target. A description comes back
 /// exactly when one was found, with the convention it came from.
 inline std::string CheckDocComments(std::string_view input) {
-  if (input.empty()) return "";
-  const bool formLike = (static_cast<unsigned char>(input[0]) & 1) != 0;
-  const auto stream = TokenizeAs(formLike ? Tokenizer::Form : Tokenizer::Class, input.substr(1));
-  std::shared_ptr<clsVBHeader> header;
-  {
-    clsParser parser;
-    parser.InitParser(stream);
-    header = formLike ? parser.ParseFormType() : parser.ParseClassType();
-  }
-  if (!header) return "";
-  header->TokenStream = stream;
   RunState run;
-  run.g_oSymTable = std::make_shared<clsSymTable>();
-  GetForwardTypeDecl(run, *header, "FuzzModule");
+  const std::shared_ptr<clsVBHeader> header = AnalyseFuzzFile(input, run);
+  if (!header) return "";
   DocComment doc;
   const auto consistent = [&doc](bool found) {
     return found == !doc.Empty() && found == (doc.source != DocSource::kNone);
@@ -191,7 +189,8 @@ inline std::string CheckDocComments(std::string_view input) {
     }
   }
   DocCommentReader reader;
-  reader.Reset(stream.get(), header->CodePtr);
+  const clsTokenStream* stream = header->TokenStream.get();
+  reader.Reset(stream, header->CodePtr);
   const int32_t count = stream->Count();
   const int32_t step = count / 200 + 1;
   for (int32_t p = -1; p <= count; p += step) {

@@ -6,21 +6,12 @@
 #include "driver/ItemPathResolver.h"
 #include "text/ClsString.h"
 #include "text/Cp1252.h"
+#include "text/StringUtil.h"
 #include "text/SystemPath.h"
 
 namespace qs {
 
 namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 // Calls in_fLine with each line of the text (without its line end: CR LF, a lone CR or a lone
 // LF) until it returns false.
@@ -42,9 +33,10 @@ void ForEachLine(std::string_view in_sText, Fn&& in_fLine) {
 // in_sKey; false for any other line.
 bool LineValue(std::string_view in_sLine, std::string_view in_sKey, std::string_view& out_value) {
   const size_t eq = in_sLine.find('=');
-  if (eq == std::string_view::npos || !EqualsNoCase1252(Trim(in_sLine.substr(0, eq)), in_sKey))
+  if (eq == std::string_view::npos ||
+      !EqualsNoCase1252(TrimBlanks(in_sLine.substr(0, eq)), in_sKey))
     return false;
-  out_value = Trim(in_sLine.substr(eq + 1));
+  out_value = TrimBlanks(in_sLine.substr(eq + 1));
   return true;
 }
 
@@ -76,7 +68,7 @@ bool ParseProjectGroup(std::string_view in_sText, std::vector<std::string>& out_
   ForEachLine(in_sText, [&](std::string_view line) {
     if (first) {
       first = false;
-      const std::string_view head = Trim(line);
+      const std::string_view head = TrimBlanks(line);
       isGroup = head.size() >= 7 && EqualsNoCase1252(head.substr(0, 7), "VBGROUP") &&
                 (head.size() == 7 || IsBlank(head[7]));
       return isGroup;
@@ -96,7 +88,7 @@ std::vector<std::string> ParseProjectReferences(std::string_view in_sText) {
     std::string_view value;
     if (LineValue(line, "Reference", value) && value.size() > 3 && value[0] == '*' &&
         value[1] == '\\' && (value[2] == 'A' || value[2] == 'a')) {
-      const std::string_view path = Trim(value.substr(3, value.find('#') - 3));
+      const std::string_view path = TrimBlanks(value.substr(3, value.find('#') - 3));
       if (!path.empty()) paths.emplace_back(path);
     }
     return true;

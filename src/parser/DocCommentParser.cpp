@@ -1,20 +1,11 @@
 #include "parser/DocCommentParser.h"
 
 #include "text/Cp1252.h"
+#include "text/StringUtil.h"
 
 namespace qs {
 
 namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 // The word (letters, digits, "_") s starts with; s keeps what follows it.
 std::string_view TakeWord(std::string_view& s) {
@@ -46,10 +37,10 @@ bool IsBanner(std::string_view t) {
 std::string_view WithoutStars(std::string_view t) {
   size_t i = 0;
   while (i < t.size() && t[i] == '*') ++i;
-  if (i > 0 && (i == t.size() || IsBlank(t[i]))) t = Trim(t.substr(i));
+  if (i > 0 && (i == t.size() || IsBlank(t[i]))) t = TrimBlanks(t.substr(i));
   size_t j = t.size();
   while (j > 0 && t[j - 1] == '*') --j;
-  if (j < t.size() && j > 0 && IsBlank(t[j - 1])) t = Trim(t.substr(0, j));
+  if (j < t.size() && j > 0 && IsBlank(t[j - 1])) t = TrimBlanks(t.substr(0, j));
   return t;
 }
 
@@ -94,11 +85,11 @@ Heading HeadingOf(std::string_view t, std::string_view& rest) {
       {"Procedure", Heading::kName},   {"Module", Heading::kName},
   };
   const std::string_view word = TakeWord(t);
-  t = Trim(t);
+  t = TrimBlanks(t);
   if (word.empty() || t.empty() || t.front() != ':') return Heading::kNone;
   for (const auto& [name, heading] : kHeadings) {
     if (EqualsNoCase1252(word, name)) {
-      rest = Trim(t.substr(1));
+      rest = TrimBlanks(t.substr(1));
       return heading;
     }
   }
@@ -108,9 +99,9 @@ Heading HeadingOf(std::string_view t, std::string_view& rest) {
 // A parameter line under a parameters heading: "name: text" or "name - text".
 bool ParseParamLine(std::string_view t, std::string_view& out_name, std::string_view& out_text) {
   out_name = TakeWord(t);
-  t = Trim(t);
+  t = TrimBlanks(t);
   if (out_name.empty() || t.empty() || (t.front() != ':' && t.front() != '-')) return false;
-  out_text = Trim(t.substr(1));
+  out_text = TrimBlanks(t.substr(1));
   return true;
 }
 
@@ -162,9 +153,9 @@ size_t FindClosing(std::string_view s, std::string_view name, size_t from) {
 std::string_view NameAttribute(std::string_view attributes) {
   for (size_t i = 0; i + 4 < attributes.size(); ++i) {
     if (!EqualsNoCase1252(attributes.substr(i, 4), "name")) continue;
-    std::string_view t = Trim(attributes.substr(i + 4));
+    std::string_view t = TrimBlanks(attributes.substr(i + 4));
     if (t.empty() || t.front() != '=') continue;
-    t = Trim(t.substr(1));
+    t = TrimBlanks(t.substr(1));
     if (t.empty() || (t.front() != '"' && t.front() != '\'')) continue;
     const size_t end = t.find(t.front(), 1);
     return end == std::string_view::npos ? t.substr(1) : t.substr(1, end - 1);
@@ -175,9 +166,9 @@ std::string_view NameAttribute(std::string_view attributes) {
 // The text of a description annotation's string argument ('@Description("text")'), each doubled
 // quote made one; false when the annotation has none.
 bool AnnotationText(std::string_view t, std::string& out) {
-  t = Trim(t);
+  t = TrimBlanks(t);
   if (t.empty() || t.front() != '(') return false;
-  t = Trim(t.substr(1));
+  t = TrimBlanks(t.substr(1));
   if (t.empty() || t.front() != '"') return false;
   out.clear();
   for (size_t i = 1; i < t.size(); ++i) {
@@ -210,7 +201,7 @@ void DocCommentParser::Parse(std::string_view in_sText, const std::vector<Line>&
   // A text that repeats the first one is left out (the annotation and the attribute often say
   // the same).
   const auto addAttribute = [&](std::string_view text, DocSource source) {
-    text = Trim(text);
+    text = TrimBlanks(text);
     if (text.empty()) return;
     if (std::string_view(m_attributes).substr(0, m_attributes.find('\n')) == text) return;
     AppendText(m_attributes, text, true);
@@ -227,7 +218,7 @@ void DocCommentParser::Parse(std::string_view in_sText, const std::vector<Line>&
       if (in_eScope != Scope::kModuleAnnotationsOnly) addAttribute(raw, DocSource::kAttribute);
       continue;
     }
-    std::string_view t = Trim(raw);
+    std::string_view t = TrimBlanks(raw);
     if (line.marks == kBreak || t.empty()) {
       addBreak();
       continue;
@@ -304,14 +295,14 @@ void DocCommentParser::ReadTags(DocComment& out) {
     if (text.front() == '@') {
       std::string_view rest = text.substr(1);
       const std::string_view word = TakeWord(rest);
-      rest = Trim(rest);
+      rest = TrimBlanks(rest);
       if (EqualsNoCase1252(word, "param")) {
         // "[name]" marks an optional parameter.
         const bool bracket = !rest.empty() && rest.front() == '[';
         if (bracket) rest.remove_prefix(1);
         const std::string_view name = TakeWord(rest);
         if (bracket && !rest.empty() && rest.front() == ']') rest.remove_prefix(1);
-        out.params.push_back({std::string(name), std::string(Trim(rest))});
+        out.params.push_back({std::string(name), std::string(TrimBlanks(rest))});
         target = &out.params.back().text;
         paragraph = false;
         continue;

@@ -10,6 +10,18 @@ namespace qs {
 /// or the delimiter is empty); "" for an empty text.
 std::string FirstField(std::string_view in_sText, std::string_view in_sDelimiter);
 
+/// A blank of a line: space or tab.
+inline bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+/// The text without the blanks at its two ends.
+inline std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
 /// The text with every double quote removed.
 std::string WithoutQuotes(std::string_view in_sText);
 
