@@ -1,20 +1,14 @@
 #include "cli/DocCoverageCommand.h"
 
-#include <filesystem>
 #include <memory>
 #include <ostream>
 
 #include "driver/CodePage.h"
 #include "driver/DocCoverage.h"
+#include "driver/ReferenceAnswers.h"
 #include "driver/clsVBInfo.h"
 
 namespace qs::cli {
-
-namespace {
-
-constexpr const char* kProgram = "quillscope-cli";
-
-}  // namespace
 
 std::string CoverageText(int in_nDocumented, int in_nTotal) {
   const long long percent =
@@ -33,11 +27,7 @@ int RunDocCoverage(const std::vector<std::string>& in_projects, const DocumentOp
   info->Settings().writeReport = false;
   int status = 0;
   for (const std::string& project : in_projects) {
-    std::error_code ec;
-    const std::filesystem::path full = std::filesystem::absolute(project, ec);
-    info->GetFileInfo(ec ? project : full.lexically_normal().string());
-    if (!info->RunCompleted()) {
-      err << kProgram << ": " << project << ": " << info->FailureReason() << "\n";
+    if (!RunQuestion(*info, project, false, err)) {
       status = 1;
       continue;
     }
@@ -45,10 +35,10 @@ int RunDocCoverage(const std::vector<std::string>& in_projects, const DocumentOp
     for (const DocCoverage::Module& m : coverage.modules)
       out << m.name << ": " << CoverageText(m.documented, m.total) << "\n";
     out << "project: " << CoverageText(coverage.documented, coverage.total) << "\n";
-    const std::string folder = std::filesystem::path(project).parent_path().generic_string();
+    const std::string folder = AnswerFolder(project);
     for (const DocCoverage::Warning& w : coverage.warnings) {
-      out << (folder.empty() ? "" : folder + "/") << w.file << ":" << w.line << ":" << w.column
-          << ": warning: " << w.message << "\n";
+      out << folder << w.file << ":" << w.line << ":" << w.column << ": warning: " << w.message
+          << "\n";
     }
     if (in_options.failUnder >= 0 &&
         static_cast<long long>(coverage.documented) * 100 <

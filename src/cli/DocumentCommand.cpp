@@ -1,6 +1,5 @@
 #include "cli/DocumentCommand.h"
 
-#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <set>
@@ -21,13 +20,8 @@ namespace {
 
 constexpr const char* kProgram = "quillscope-cli";
 
-// The path as the user will look for it: absolute, without "." and ".." components.
 std::string FullPath(const std::string& path) {
-  if (path.empty()) return path;
-  std::error_code ec;
-  std::filesystem::path p = std::filesystem::absolute(SystemPath(path), ec);
-  if (ec) return path;
-  return PlatformPath(p.lexically_normal());
+  return AbsolutePath(path);
 }
 
 // The projects the paths name, with one line on err for each group file or folder that could
@@ -160,6 +154,18 @@ int RunDocument(const std::vector<std::string>& in_paths, const DocumentOptions&
   out.flush();
   if (in_options.leaveLastRunToExit) LeaveRunToExit(info);
   return status;
+}
+
+bool RunQuestion(clsVBInfo& io_oInfo, const std::string& in_sProject, bool in_bWarnings,
+                 std::ostream& err) {
+  io_oInfo.GetFileInfo(FullPath(in_sProject));
+  if (in_bWarnings) {
+    for (const std::string& warning : io_oInfo.Warnings())
+      err << kProgram << ": warning: " << in_sProject << ": " << warning << "\n";
+  }
+  if (io_oInfo.RunCompleted()) return true;
+  err << kProgram << ": " << in_sProject << ": " << io_oInfo.FailureReason() << "\n";
+  return false;
 }
 
 void LeaveRunToExit(std::unique_ptr<clsVBInfo>& io_oInfo) {

@@ -53,6 +53,12 @@ struct DocumentOptions {
 int RunDocument(const std::vector<std::string>& in_projects, const DocumentOptions& in_options,
                 std::ostream& out, std::ostream& err);
 
+/// Runs the driver (its settings as the caller made them) on one project given on the command
+/// line, for a question that writes no report. With in_bWarnings, the run's warnings go to err;
+/// a run that fails gets one line there. Returns whether the run completed.
+bool RunQuestion(clsVBInfo& io_oInfo, const std::string& in_sProject, bool in_bWarnings,
+                 std::ostream& err);
+
 /// Lets go of the driver without freeing the last run's collections: the program ends right after.
 void LeaveRunToExit(std::unique_ptr<clsVBInfo>& io_oInfo);
 

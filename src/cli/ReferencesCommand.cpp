@@ -1,22 +1,14 @@
 #include "cli/ReferencesCommand.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 #include <ostream>
-#include <system_error>
 
 #include "cli/DocumentCommand.h"
 #include "driver/ReferenceAnswers.h"
 #include "driver/clsVBInfo.h"
 
 namespace qs::cli {
-
-namespace {
-
-constexpr const char* kProgram = "quillscope-cli";
-
-}  // namespace
 
 int RunReferences(const std::vector<std::string>& in_projects, const ReferencesOptions& in_options,
                   std::ostream& out, std::ostream& err) {
@@ -26,13 +18,7 @@ int RunReferences(const std::vector<std::string>& in_projects, const ReferencesO
   info->Settings().writeReport = false;
   int status = 0;
   for (const std::string& project : in_projects) {
-    std::error_code ec;
-    const std::filesystem::path full = std::filesystem::absolute(project, ec);
-    info->GetFileInfo(ec ? project : full.lexically_normal().string());
-    for (const std::string& warning : info->Warnings())
-      err << kProgram << ": warning: " << project << ": " << warning << "\n";
-    if (!info->RunCompleted()) {
-      err << kProgram << ": " << project << ": " << info->FailureReason() << "\n";
+    if (!RunQuestion(*info, project, true, err)) {
       status = std::max(status, 1);
       continue;
     }

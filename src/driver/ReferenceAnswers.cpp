@@ -9,6 +9,7 @@
 #include "model/clsVBFileType.h"
 #include "model/clsVBHeader.h"
 #include "text/Cp1252.h"
+#include "text/SystemPath.h"
 #include "text/TokenCodes.h"
 #include "text/clsTokenStream.h"
 
@@ -98,7 +99,7 @@ std::vector<int32_t> InFileOrder(const CrossReferences& refs, std::vector<int32_
 }  // namespace
 
 std::string AnswerFolder(std::string_view in_sProjectArgument) {
-  const size_t slash = in_sProjectArgument.rfind('/');
+  const size_t slash = in_sProjectArgument.find_last_of(kPathSeparators);
   if (slash == std::string_view::npos) return std::string();
   return std::string(in_sProjectArgument.substr(0, slash + 1));
 }

@@ -1,6 +1,7 @@
 #include "text/SystemPath.h"
 
 #include <cerrno>
+#include <system_error>
 
 namespace qs {
 
@@ -12,6 +13,20 @@ std::filesystem::path SystemPath(const std::string& in_sPath) {
 std::string PlatformPath(const std::filesystem::path& in_oPath) {
   const std::u8string text = in_oPath.u8string();
   return std::string(text.begin(), text.end());
+}
+
+std::string AbsolutePath(const std::string& in_sPath) {
+  if (in_sPath.empty()) return in_sPath;
+  std::filesystem::path path;
+  try {
+    path = SystemPath(in_sPath);
+  } catch (const std::system_error&) {
+    // Not UTF-8 (Windows): the path is used as given.
+    return in_sPath;
+  }
+  std::error_code ec;
+  const std::filesystem::path full = std::filesystem::absolute(path, ec);
+  return ec ? in_sPath : PlatformPath(full.lexically_normal());
 }
 
 std::FILE* OpenFile(const std::string& in_sPath, const char* in_sMode) {

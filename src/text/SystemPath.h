@@ -33,6 +33,11 @@ std::filesystem::path SystemPath(const std::string& in_sPath);
 /// A std::filesystem path as a platform path.
 std::string PlatformPath(const std::filesystem::path& in_oPath);
 
+/// The platform path as the user will look for it: absolute (from the current folder), without
+/// "." and ".." parts. The path itself when the system cannot tell the current folder, or (on
+/// Windows) when the path is not UTF-8.
+std::string AbsolutePath(const std::string& in_sPath);
+
 /// std::fopen by platform path; null (errno set) when the file cannot be opened.
 std::FILE* OpenFile(const std::string& in_sPath, const char* in_sMode);
 
