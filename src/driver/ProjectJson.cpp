@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
@@ -24,6 +25,7 @@
 #include "driver/AtomicFile.h"
 #include "driver/CodePage.h"
 #include "driver/JsonExport.h"
+#include "driver/JsonWriter.h"
 #include "driver/ModuleDocs.h"
 #include "driver/ProgramInfo.h"
 #include "driver/ProjectContents.h"
@@ -132,6 +134,44 @@ bool IsReservedControlKey(std::string_view key) {
          key == "uses" || key == "handlers" || key == "exposure";
 }
 
+// What the writers of every module share about the cross references, worked out once per export.
+struct ExportRefs {
+  const CrossReferences* refs = nullptr;
+  /// Each module's file as the export names it, escaped as the contents of a JSON string, by the
+  /// index of CrossReferences::modules.
+  std::vector<std::string> files;
+  /// The labels of every procedure as (procedure, label) declarations, sorted by procedure, then
+  /// by place.
+  std::vector<std::pair<int32_t, int32_t>> labels;
+
+  void Build(const CrossReferences& in_refs, CodePageText& cp);
+};
+
+void ExportRefs::Build(const CrossReferences& in_refs, CodePageText& cp) {
+  refs = &in_refs;
+  std::string raw, text;
+  for (const CrossModule& m : in_refs.modules) {
+    text.clear();
+    if (!m.item->sDiskPath.empty()) {
+      text = m.item->sDiskPath;
+    } else {
+      raw.assign(m.item->sFileValue);
+      std::replace(raw.begin(), raw.end(), '\\', '/');
+      cp.Append(text, raw);
+    }
+    JsonWriter::AppendEscaped(files.emplace_back(), text);
+  }
+  for (size_t d = 0; d < in_refs.decls.size(); ++d) {
+    if (in_refs.decls[d].kind == DeclKind::kLabel && in_refs.decls[d].parent >= 0)
+      labels.emplace_back(in_refs.decls[d].parent, static_cast<int32_t>(d));
+  }
+  std::sort(labels.begin(), labels.end(), [&](const auto& a, const auto& b) {
+    const int32_t pa = in_refs.decls[static_cast<size_t>(a.second)].pos;
+    const int32_t pb = in_refs.decls[static_cast<size_t>(b.second)].pos;
+    return a.first != b.first ? a.first < b.first : pa < pb;
+  });
+}
+
 template <class Writer>
 class ExportWriter {
  public:
@@ -152,7 +192,10 @@ class ExportWriter {
     m_docWarnings.clear();
   }
   /// The cross references the declarations' uses come from (null: none are written).
-  void SetCrossReferences(const CrossReferences* in_pRefs) { m_refs = in_pRefs; }
+  void SetCrossReferences(const ExportRefs* in_pRefs) {
+    m_shared = in_pRefs;
+    m_refs = in_pRefs ? in_pRefs->refs : nullptr;
+  }
 
  private:
   void Key(const char* k) { m_w.Key(k, static_cast<rapidjson::SizeType>(std::strlen(k))); }
@@ -210,14 +253,20 @@ class ExportWriter {
   // Cross references (written only when the run computed them).
   void WriteUses(int32_t decl);
   void WriteCalls(int32_t decl);
+  void WriteLabels(int32_t decl);
   void WriteHandlers(int32_t decl);
   void WriteExternal();
-  void QualifiedMember(const char* key, int32_t decl);
+  const std::string& QualifiedName(int32_t decl);
 
+  const ExportRefs* m_shared = nullptr;
   const CrossReferences* m_refs = nullptr;
-  std::vector<std::string> m_fileTexts;  ///< each module's file as the export names it (UTF-8)
-  int32_t m_lastFrom = -1;
-  std::string m_fromText;  ///< the UTF-8 qualified name of m_lastFrom
+  struct NameSlot {
+    int32_t decl = -1;
+    std::string text;
+  };
+  static constexpr size_t kNameSlots = 1024;
+  std::vector<NameSlot> m_names = std::vector<NameSlot>(kNameSlots);  ///< QualifiedName's cache
+  std::string m_json;  ///< a list composed as JSON text (reused)
 
   Writer& m_w;
   CodePageText& m_cp;
@@ -243,16 +292,29 @@ class TextOutput {
  public:
   using Ch = char;
   explicit TextOutput(std::string& io_sText) : m_text(io_sText) {}
-  void Put(char c) { m_text.push_back(c); }
+  /// Starts the text again, keeping the room the string has.
+  void Start() {
+    m_text.resize(m_text.capacity());
+    m_used = 0;
+  }
+  /// Cuts the text to what was written.
+  void Finish() { m_text.resize(m_used); }
+  void Put(char c) {
+    if (m_used == m_text.size()) Grow(1);
+    m_text[m_used++] = c;
+  }
   void Flush() {}
   // Room for the longest form of a string, taken at once; the bytes are then stored unchecked.
   void Reserve(size_t n) {
-    if (m_text.capacity() - m_text.size() < n) m_text.reserve(2 * m_text.capacity() + n);
+    if (m_text.size() - m_used < n) Grow(n);
   }
-  void PutReserved(char c) { m_text.push_back(c); }
+  void PutReserved(char c) { m_text[m_used++] = c; }
 
  private:
+  void Grow(size_t n) { m_text.resize(std::max(2 * m_text.size(), m_used + n + 4096)); }
+
   std::string& m_text;
+  size_t m_used = 0;
 };
 
 inline void PutReserve(TextOutput& out, size_t count) {
@@ -267,7 +329,7 @@ inline void PutUnsafe(TextOutput& out, char c) {
 class ModulesAhead {
  public:
   ModulesAhead(const std::vector<ProjectModule>& in_modules, int in_nCodePage, unsigned in_nHelpers,
-               bool in_bDocComments, const CrossReferences* in_pRefs);
+               bool in_bDocComments, const ExportRefs* in_pRefs);
   /// Stops the helpers and waits for them.
   ~ModulesAhead();
   ModulesAhead(const ModulesAhead&) = delete;
@@ -292,7 +354,7 @@ class ModulesAhead {
   const std::vector<ProjectModule>& m_modules;
   const int m_codePage;
   const bool m_docComments;
-  const CrossReferences* m_refs;
+  const ExportRefs* m_refs;
   const std::atomic<bool>* m_stopFlag;
   std::mutex m_lock;
   std::condition_variable m_changed;
@@ -307,7 +369,11 @@ class ModulesAhead {
 template <class Writer>
 void ExportWriter<Writer>::Write(const clsVBInfo& info, const std::string& projectFile,
                                  unsigned in_nHelpers) {
-  if (info.CrossRefs().computed) m_refs = &info.CrossRefs();
+  ExportRefs shared;
+  if (info.CrossRefs().computed) {
+    shared.Build(info.CrossRefs(), m_cp);
+    SetCrossReferences(&shared);
+  }
   m_w.StartObject();
   Number("format", 2);
   Key("generator");
@@ -322,7 +388,7 @@ void ExportWriter<Writer>::Write(const clsVBInfo& info, const std::string& proje
   Key("modules");
   m_w.StartArray();
   if (m_out && in_nHelpers > 0 && modules.size() > 1) {
-    ModulesAhead ahead(modules, m_cp.CodePage(), in_nHelpers, m_docsOn, m_refs);
+    ModulesAhead ahead(modules, m_cp.CodePage(), in_nHelpers, m_docsOn, m_shared);
     // The modules' texts go into the output as they are, comma-separated; the writer only opens
     // and closes the array around them.
     for (size_t i = 0; i < modules.size(); ++i) {
@@ -349,6 +415,7 @@ void ExportWriter<Writer>::Write(const clsVBInfo& info, const std::string& proje
   WriteExternal();
   WriteDocWarnings();
   m_w.EndObject();
+  SetCrossReferences(nullptr);
 }
 
 template <class Writer>
@@ -572,6 +639,7 @@ void ExportWriter<Writer>::WriteDeclaration(const DeclaredEntry& d) {
     const int32_t decl = m_refs->DeclOf(&e);
     WriteUses(decl);
     WriteCalls(decl);
+    WriteLabels(decl);
   }
   const bool hasMembers = e.eEntrytype == kEntryEnum || e.eEntrytype == kEntryType;
   if (hasMembers) {
@@ -692,52 +760,79 @@ void ExportWriter<Writer>::WriteLocals(const ClsEntryPtr& e) {
   m_w.EndArray();
 }
 
+// The qualified name of a declaration ("Module.Procedure", "Module") as the contents of a JSON
+// string, escaped. Kept in a small cache by declaration: the uses of a body name the same few.
 template <class Writer>
-void ExportWriter<Writer>::QualifiedMember(const char* key, int32_t decl) {
-  if (key) Key(key);
-  if (decl != m_lastFrom) {
-    m_lastFrom = decl;
-    m_fromText.clear();
-    m_cp.Append(m_fromText, m_refs->QualifiedName(decl));
+const std::string& ExportWriter<Writer>::QualifiedName(int32_t decl) {
+  NameSlot& slot = m_names[static_cast<size_t>(decl) % kNameSlots];
+  if (slot.decl != decl) {
+    // CrossReferences::QualifiedName, composed in reused buffers.
+    const CrossReferences& refs = *m_refs;
+    const CrossDeclaration& d = refs.decls[static_cast<size_t>(decl)];
+    m_raw.clear();
+    if (d.kind != DeclKind::kModule) {
+      m_raw.append(
+          refs.decls[static_cast<size_t>(refs.modules[static_cast<size_t>(d.module)].decl)].name);
+      m_raw += '.';
+    }
+    if (d.parent >= 0) {
+      m_raw.append(refs.decls[static_cast<size_t>(d.parent)].name);
+      m_raw += '.';
+    }
+    m_raw.append(d.name);
+    m_text.clear();
+    m_cp.Append(m_text, m_raw);
+    slot.decl = decl;
+    slot.text.clear();
+    JsonWriter::AppendEscaped(slot.text, m_text);
   }
-  Utf8(m_fromText);
+  return slot.text;
 }
 
-// A declaration's uses ({file, line, column, kind, from}, in file order) and its exposure.
+namespace {
+
+void AppendNumber(std::string& out, int32_t n) {
+  char digits[16];
+  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+  out.append(digits, end);
+}
+
+void AppendQuoted(std::string& out, std::string_view escaped) {
+  out += ",\"";
+  out += escaped;
+  out += '"';
+}
+
+}  // namespace
+
+// A declaration's uses (in file order) and its exposure. A use is an array [line, column, kind,
+// from, file] whose trailing elements are left out while they say what the declaration implies:
+// kind "read", from the procedure of a local, parameter or label, file the declaring module's.
+// The array is composed as text and handed to the writer whole: no writer call per use.
 template <class Writer>
 void ExportWriter<Writer>::WriteUses(int32_t decl) {
   if (decl < 0) return;
   const CrossReferences& refs = *m_refs;
   const CrossDeclaration& d = refs.decls[static_cast<size_t>(decl)];
   const auto c = static_cast<size_t>(d.canonical);
-  if (m_fileTexts.empty()) {
-    for (const CrossModule& m : refs.modules) {
-      std::string& text = m_fileTexts.emplace_back();
-      if (!m.item->sDiskPath.empty()) {
-        text = m.item->sDiskPath;
-      } else {
-        m_raw.assign(m.item->sFileValue);
-        std::replace(m_raw.begin(), m_raw.end(), '\\', '/');
-        m_cp.Append(text, m_raw);
-      }
-    }
-  }
-  Key("uses");
-  m_w.StartArray();
+  m_json.assign(1, '[');
   for (int32_t k = refs.useStart[c]; k < refs.useStart[c + 1]; ++k) {
     YieldPoint();
     const CrossUse& u = refs.uses[static_cast<size_t>(refs.useIndex[static_cast<size_t>(k)])];
-    // What the declaration itself says is left out: the file of its own module, the procedure of
-    // a local or parameter, and the kind "read".
-    m_w.StartObject();
-    if (u.module != d.module) Member("file", m_fileTexts[static_cast<size_t>(u.module)]);
-    Number("line", u.line);
-    Number("column", u.column);
-    if (u.kind != UseKind::kRead) Member("kind", UseKindName(u.kind));
-    if (u.from != d.parent || d.parent < 0) QualifiedMember("from", u.from);
-    m_w.EndObject();
+    const bool file = u.module != d.module;
+    const bool from = file || u.from != d.parent || d.parent < 0;
+    m_json += k == refs.useStart[c] ? "[" : ",[";
+    AppendNumber(m_json, u.line);
+    m_json += ',';
+    AppendNumber(m_json, u.column);
+    if (from || u.kind != UseKind::kRead) AppendQuoted(m_json, UseKindName(u.kind));
+    if (from) AppendQuoted(m_json, QualifiedName(u.from));
+    if (file) AppendQuoted(m_json, m_shared->files[static_cast<size_t>(u.module)]);
+    m_json += ']';
   }
-  m_w.EndArray();
+  m_json += ']';
+  Key("uses");
+  m_w.RawValue(m_json.data(), m_json.size(), rapidjson::kArrayType);
   Member("exposure", ExposureName(d.exposure));
 }
 
@@ -746,10 +841,34 @@ template <class Writer>
 void ExportWriter<Writer>::WriteCalls(int32_t decl) {
   if (decl < 0 || !IsProcedureKind(m_refs->decls[static_cast<size_t>(decl)].kind)) return;
   const auto d = static_cast<size_t>(decl);
+  m_json.assign(1, '[');
+  for (int32_t k = m_refs->callStart[d]; k < m_refs->callStart[d + 1]; ++k) {
+    m_json += k == m_refs->callStart[d] ? "\"" : ",\"";
+    m_json += QualifiedName(m_refs->callList[static_cast<size_t>(k)]);
+    m_json += '"';
+  }
+  m_json += ']';
   Key("calls");
+  m_w.RawValue(m_json.data(), m_json.size(), rapidjson::kArrayType);
+}
+
+// A procedure's line labels and line numbers, in file order, with their uses.
+template <class Writer>
+void ExportWriter<Writer>::WriteLabels(int32_t decl) {
+  if (decl < 0 || !IsProcedureKind(m_refs->decls[static_cast<size_t>(decl)].kind)) return;
+  const auto& labels = m_shared->labels;
+  auto it = std::lower_bound(labels.begin(), labels.end(), std::pair<int32_t, int32_t>(decl, -1));
+  Key("labels");
   m_w.StartArray();
-  for (int32_t k = m_refs->callStart[d]; k < m_refs->callStart[d + 1]; ++k)
-    QualifiedMember(nullptr, m_refs->callList[static_cast<size_t>(k)]);
+  for (; it != labels.end() && it->first == decl; ++it) {
+    const CrossDeclaration& l = m_refs->decls[static_cast<size_t>(it->second)];
+    m_w.StartObject();
+    SourceMember("name", l.name);
+    Number("line", l.line);
+    Number("column", l.column);
+    WriteUses(it->second);
+    m_w.EndObject();
+  }
   m_w.EndArray();
 }
 
@@ -785,8 +904,7 @@ void ExportWriter<Writer>::WriteExternal() {
 }
 
 ModulesAhead::ModulesAhead(const std::vector<ProjectModule>& in_modules, int in_nCodePage,
-                           unsigned in_nHelpers, bool in_bDocComments,
-                           const CrossReferences* in_pRefs)
+                           unsigned in_nHelpers, bool in_bDocComments, const ExportRefs* in_pRefs)
     : m_modules(in_modules),
       m_codePage(in_nCodePage),
       m_docComments(in_bDocComments),
@@ -858,9 +976,10 @@ void ModulesAhead::Helper() {
         if (m_abort || m_next >= m_modules.size()) return;
         i = m_next++;
       }
-      text.clear();
+      out.Start();
       w.Reset(out);
       renderer.WriteModule(m_modules[i]);
+      out.Finish();
       docWarnings.clear();
       renderer.TakeDocWarnings(docWarnings);
       {
