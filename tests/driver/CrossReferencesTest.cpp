@@ -349,6 +349,14 @@ TEST(CrossReferences, TheExportCarriesUsesCallsAndExternalNames) {
       Compact(doc["modules"][1]["declarations"][0]["labels"]),
       "[{\"name\":\"Done\",\"line\":5,\"column\":1,\"uses\":[[3,17]],\"exposure\":\"used\"}]");
   EXPECT_EQ(Compact(doc["external"]), "[{\"name\":\"MsgBox\",\"count\":1}]");
+  // Indented, the uses (written as composed text) are the same values.
+  ExportOptions pretty;
+  pretty.pretty = true;
+  ASSERT_TRUE(WriteRunProjectJson(info, vbp, pretty, path, reason)) << reason;
+  rapidjson::Document indented;
+  indented.Parse(ReadFile(path).c_str());
+  ASSERT_FALSE(indented.HasParseError());
+  EXPECT_TRUE(indented == doc);
 }
 
 // The sample: what its code really uses, and a run whose report stays as it was.
