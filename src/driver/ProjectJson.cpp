@@ -764,6 +764,8 @@ void ExportWriter<Writer>::WriteLocals(const ClsEntryPtr& e) {
 // string, escaped. Kept in a small cache by declaration: the uses of a body name the same few.
 template <class Writer>
 const std::string& ExportWriter<Writer>::QualifiedName(int32_t decl) {
+  static const std::string none;
+  if (decl < 0 || static_cast<size_t>(decl) >= m_refs->decls.size()) return none;
   NameSlot& slot = m_names[static_cast<size_t>(decl) % kNameSlots];
   if (slot.decl != decl) {
     // CrossReferences::QualifiedName, composed in reused buffers.
