@@ -793,6 +793,8 @@ const std::string& ExportWriter<Writer>::QualifiedName(int32_t decl) {
 
 namespace {
 
+constexpr int32_t kUsesAhead = 8;
+
 void AppendNumber(std::string& out, int32_t n) {
   char digits[16];
   const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
@@ -818,8 +820,14 @@ void ExportWriter<Writer>::WriteUses(int32_t decl) {
   const CrossDeclaration& d = refs.decls[static_cast<size_t>(decl)];
   const auto c = static_cast<size_t>(d.canonical);
   m_json.assign(1, '[');
-  for (int32_t k = refs.useStart[c]; k < refs.useStart[c + 1]; ++k) {
+  const int32_t end = refs.useStart[c + 1];
+  for (int32_t k = refs.useStart[c]; k < end; ++k) {
     YieldPoint();
+    // A declaration's uses lie apart in the list of every use: the one a few steps ahead is
+    // asked for now, so that the wait for memory overlaps the writing.
+    if (k + kUsesAhead < end)
+      __builtin_prefetch(
+          &refs.uses[static_cast<size_t>(refs.useIndex[static_cast<size_t>(k + kUsesAhead)])]);
     const CrossUse& u = refs.uses[static_cast<size_t>(refs.useIndex[static_cast<size_t>(k)])];
     const bool file = u.module != d.module;
     const bool from = file || u.from != d.parent || d.parent < 0;
