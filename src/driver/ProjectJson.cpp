@@ -172,13 +172,24 @@ void ExportRefs::Build(const CrossReferences& in_refs, CodePageText& cp) {
   });
 }
 
+// The output under a writer: text composed ahead (modules, lists of uses) is copied into it.
+template <class Writer>
+struct OutputOf;
+template <class Output>
+struct OutputOf<rapidjson::Writer<Output>> {
+  using type = Output;
+};
+template <class Output>
+struct OutputOf<rapidjson::PrettyWriter<Output>> {
+  using type = Output;
+};
+
 template <class Writer>
 class ExportWriter {
  public:
-  /// in_pOut: the output under the writer, into which modules rendered ahead are copied (null
-  /// when none are).
-  ExportWriter(Writer& w, CodePageText& cp, FileOutput* in_pOut = nullptr)
-      : m_w(w), m_cp(cp), m_out(in_pOut) {}
+  using Output = typename OutputOf<Writer>::type;
+  /// io_oOut: the output under the writer.
+  ExportWriter(Writer& w, Output& io_oOut, CodePageText& cp) : m_w(w), m_cp(cp), m_out(io_oOut) {}
 
   /// Writes the whole export. With in_nHelpers > 0 the modules are rendered ahead on that many
   /// helper threads and copied in as they come (compact output only).
@@ -225,6 +236,13 @@ class ExportWriter {
     Key(key);
     Source(m_raw);
   }
+  // The member key with the array composed in m_json: the writer puts what precedes a value (a
+  // comma, in indented output a line break) and the text is copied after it in one piece.
+  void RawArray(const char* key) {
+    Key(key);
+    m_w.RawValue(m_json.data(), 0, rapidjson::kArrayType);
+    m_out.Append(m_json);
+  }
   void Number(const char* key, int64_t value) {
     Key(key);
     m_w.Int64(value);
@@ -270,7 +288,7 @@ class ExportWriter {
 
   Writer& m_w;
   CodePageText& m_cp;
-  FileOutput* m_out;
+  Output& m_out;
   const clsTokenStream* m_stream = nullptr;  ///< the module being written
   LineIndex m_lines;
   std::string m_text;  ///< UTF-8 text of the current value (reused)
@@ -309,6 +327,11 @@ class TextOutput {
     if (m_text.size() - m_used < n) Grow(n);
   }
   void PutReserved(char c) { m_text[m_used++] = c; }
+  void Append(std::string_view in_sText) {
+    Reserve(in_sText.size());
+    std::memcpy(m_text.data() + m_used, in_sText.data(), in_sText.size());
+    m_used += in_sText.size();
+  }
 
  private:
   void Grow(size_t n) { m_text.resize(std::max(2 * m_text.size(), m_used + n + 4096)); }
@@ -387,13 +410,13 @@ void ExportWriter<Writer>::Write(const clsVBInfo& info, const std::string& proje
   const std::vector<ProjectModule> modules = ListProjectModules(info);
   Key("modules");
   m_w.StartArray();
-  if (m_out && in_nHelpers > 0 && modules.size() > 1) {
+  if (in_nHelpers > 0 && modules.size() > 1) {
     ModulesAhead ahead(modules, m_cp.CodePage(), in_nHelpers, m_docsOn, m_shared);
     // The modules' texts go into the output as they are, comma-separated; the writer only opens
     // and closes the array around them.
     for (size_t i = 0; i < modules.size(); ++i) {
-      if (i > 0) m_out->Put(',');
-      m_out->Append(ahead.Take(i));
+      if (i > 0) m_out.Put(',');
+      m_out.Append(ahead.Take(i));
       ahead.TakeDocWarnings(i, m_docWarnings);
       ahead.Release(i);
     }
@@ -841,8 +864,7 @@ void ExportWriter<Writer>::WriteUses(int32_t decl) {
     m_json += ']';
   }
   m_json += ']';
-  Key("uses");
-  m_w.RawValue(m_json.data(), m_json.size(), rapidjson::kArrayType);
+  RawArray("uses");
   Member("exposure", ExposureName(d.exposure));
 }
 
@@ -858,8 +880,7 @@ void ExportWriter<Writer>::WriteCalls(int32_t decl) {
     m_json += '"';
   }
   m_json += ']';
-  Key("calls");
-  m_w.RawValue(m_json.data(), m_json.size(), rapidjson::kArrayType);
+  RawArray("calls");
 }
 
 // A procedure's line labels and line numbers, in file order, with their uses.
@@ -972,7 +993,7 @@ void ModulesAhead::Helper() {
     std::string text;
     TextOutput out(text);
     rapidjson::Writer<TextOutput> w(out);
-    ExportWriter<rapidjson::Writer<TextOutput>> renderer(w, cp);
+    ExportWriter<rapidjson::Writer<TextOutput>> renderer(w, out, cp);
     renderer.SetDocComments(m_docComments);
     std::vector<ExportDocWarning> docWarnings;
     renderer.SetCrossReferences(m_refs);
@@ -1026,7 +1047,7 @@ int WriteWith(const clsVBInfo& info, const std::string& projectFile, CodePageTex
   // Pretty output is written in order by this thread: a module rendered apart would not carry
   // the indentation of its place.
   constexpr bool compact = std::is_same_v<Writer, rapidjson::Writer<FileOutput>>;
-  ExportWriter<Writer> writer(w, cp, &out);
+  ExportWriter<Writer> writer(w, out, cp);
   writer.SetDocComments(docComments);
   writer.Write(info, projectFile, compact ? RenderHelpers() : 0);
   out.Put('\n');
