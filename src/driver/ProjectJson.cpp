@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
@@ -24,6 +25,7 @@
 #include "driver/AtomicFile.h"
 #include "driver/CodePage.h"
 #include "driver/JsonExport.h"
+#include "driver/JsonWriter.h"
 #include "driver/ModuleDocs.h"
 #include "driver/ProgramInfo.h"
 #include "driver/ProjectContents.h"
@@ -132,13 +134,62 @@ bool IsReservedControlKey(std::string_view key) {
          key == "uses" || key == "handlers" || key == "exposure";
 }
 
+// What the writers of every module share about the cross references, worked out once per export.
+struct ExportRefs {
+  const CrossReferences* refs = nullptr;
+  /// Each module's file as the export names it, escaped as the contents of a JSON string, by the
+  /// index of CrossReferences::modules.
+  std::vector<std::string> files;
+  /// The labels of every procedure as (procedure, label) declarations, sorted by procedure, then
+  /// by place.
+  std::vector<std::pair<int32_t, int32_t>> labels;
+
+  void Build(const CrossReferences& in_refs, CodePageText& cp);
+};
+
+void ExportRefs::Build(const CrossReferences& in_refs, CodePageText& cp) {
+  refs = &in_refs;
+  std::string raw, text;
+  for (const CrossModule& m : in_refs.modules) {
+    text.clear();
+    if (!m.item->sDiskPath.empty()) {
+      text = m.item->sDiskPath;
+    } else {
+      raw.assign(m.item->sFileValue);
+      std::replace(raw.begin(), raw.end(), '\\', '/');
+      cp.Append(text, raw);
+    }
+    JsonWriter::AppendEscaped(files.emplace_back(), text);
+  }
+  for (size_t d = 0; d < in_refs.decls.size(); ++d) {
+    if (in_refs.decls[d].kind == DeclKind::kLabel && in_refs.decls[d].parent >= 0)
+      labels.emplace_back(in_refs.decls[d].parent, static_cast<int32_t>(d));
+  }
+  std::sort(labels.begin(), labels.end(), [&](const auto& a, const auto& b) {
+    const int32_t pa = in_refs.decls[static_cast<size_t>(a.second)].pos;
+    const int32_t pb = in_refs.decls[static_cast<size_t>(b.second)].pos;
+    return a.first != b.first ? a.first < b.first : pa < pb;
+  });
+}
+
+// The output under a writer: text composed ahead (modules, lists of uses) is copied into it.
+template <class Writer>
+struct OutputOf;
+template <class Output>
+struct OutputOf<rapidjson::Writer<Output>> {
+  using type = Output;
+};
+template <class Output>
+struct OutputOf<rapidjson::PrettyWriter<Output>> {
+  using type = Output;
+};
+
 template <class Writer>
 class ExportWriter {
  public:
-  /// in_pOut: the output under the writer, into which modules rendered ahead are copied (null
-  /// when none are).
-  ExportWriter(Writer& w, CodePageText& cp, FileOutput* in_pOut = nullptr)
-      : m_w(w), m_cp(cp), m_out(in_pOut) {}
+  using Output = typename OutputOf<Writer>::type;
+  /// io_oOut: the output under the writer.
+  ExportWriter(Writer& w, Output& io_oOut, CodePageText& cp) : m_w(w), m_cp(cp), m_out(io_oOut) {}
 
   /// Writes the whole export. With in_nHelpers > 0 the modules are rendered ahead on that many
   /// helper threads and copied in as they come (compact output only).
@@ -152,7 +203,10 @@ class ExportWriter {
     m_docWarnings.clear();
   }
   /// The cross references the declarations' uses come from (null: none are written).
-  void SetCrossReferences(const CrossReferences* in_pRefs) { m_refs = in_pRefs; }
+  void SetCrossReferences(const ExportRefs* in_pRefs) {
+    m_shared = in_pRefs;
+    m_refs = in_pRefs ? in_pRefs->refs : nullptr;
+  }
 
  private:
   void Key(const char* k) { m_w.Key(k, static_cast<rapidjson::SizeType>(std::strlen(k))); }
@@ -182,6 +236,13 @@ class ExportWriter {
     Key(key);
     Source(m_raw);
   }
+  // The member key with the array composed in m_json: the writer puts what precedes a value (a
+  // comma, in indented output a line break) and the text is copied after it in one piece.
+  void RawArray(const char* key) {
+    Key(key);
+    m_w.RawValue(m_json.data(), 0, rapidjson::kArrayType);
+    m_out.Append(m_json);
+  }
   void Number(const char* key, int64_t value) {
     Key(key);
     m_w.Int64(value);
@@ -210,18 +271,24 @@ class ExportWriter {
   // Cross references (written only when the run computed them).
   void WriteUses(int32_t decl);
   void WriteCalls(int32_t decl);
+  void WriteLabels(int32_t decl);
   void WriteHandlers(int32_t decl);
   void WriteExternal();
-  void QualifiedMember(const char* key, int32_t decl);
+  const std::string& QualifiedName(int32_t decl);
 
+  const ExportRefs* m_shared = nullptr;
   const CrossReferences* m_refs = nullptr;
-  std::vector<std::string> m_fileTexts;  ///< each module's file as the export names it (UTF-8)
-  int32_t m_lastFrom = -1;
-  std::string m_fromText;  ///< the UTF-8 qualified name of m_lastFrom
+  struct NameSlot {
+    int32_t decl = -1;
+    std::string text;
+  };
+  static constexpr size_t kNameSlots = 1024;
+  std::vector<NameSlot> m_names = std::vector<NameSlot>(kNameSlots);  ///< QualifiedName's cache
+  std::string m_json;  ///< a list composed as JSON text (reused)
 
   Writer& m_w;
   CodePageText& m_cp;
-  FileOutput* m_out;
+  Output& m_out;
   const clsTokenStream* m_stream = nullptr;  ///< the module being written
   LineIndex m_lines;
   std::string m_text;  ///< UTF-8 text of the current value (reused)
@@ -243,16 +310,34 @@ class TextOutput {
  public:
   using Ch = char;
   explicit TextOutput(std::string& io_sText) : m_text(io_sText) {}
-  void Put(char c) { m_text.push_back(c); }
+  /// Starts the text again, keeping the room the string has.
+  void Start() {
+    m_text.resize(m_text.capacity());
+    m_used = 0;
+  }
+  /// Cuts the text to what was written.
+  void Finish() { m_text.resize(m_used); }
+  void Put(char c) {
+    if (m_used == m_text.size()) Grow(1);
+    m_text[m_used++] = c;
+  }
   void Flush() {}
   // Room for the longest form of a string, taken at once; the bytes are then stored unchecked.
   void Reserve(size_t n) {
-    if (m_text.capacity() - m_text.size() < n) m_text.reserve(2 * m_text.capacity() + n);
+    if (m_text.size() - m_used < n) Grow(n);
   }
-  void PutReserved(char c) { m_text.push_back(c); }
+  void PutReserved(char c) { m_text[m_used++] = c; }
+  void Append(std::string_view in_sText) {
+    Reserve(in_sText.size());
+    std::memcpy(m_text.data() + m_used, in_sText.data(), in_sText.size());
+    m_used += in_sText.size();
+  }
 
  private:
+  void Grow(size_t n) { m_text.resize(std::max(2 * m_text.size(), m_used + n + 4096)); }
+
   std::string& m_text;
+  size_t m_used = 0;
 };
 
 inline void PutReserve(TextOutput& out, size_t count) {
@@ -267,7 +352,7 @@ inline void PutUnsafe(TextOutput& out, char c) {
 class ModulesAhead {
  public:
   ModulesAhead(const std::vector<ProjectModule>& in_modules, int in_nCodePage, unsigned in_nHelpers,
-               bool in_bDocComments, const CrossReferences* in_pRefs);
+               bool in_bDocComments, const ExportRefs* in_pRefs);
   /// Stops the helpers and waits for them.
   ~ModulesAhead();
   ModulesAhead(const ModulesAhead&) = delete;
@@ -292,7 +377,7 @@ class ModulesAhead {
   const std::vector<ProjectModule>& m_modules;
   const int m_codePage;
   const bool m_docComments;
-  const CrossReferences* m_refs;
+  const ExportRefs* m_refs;
   const std::atomic<bool>* m_stopFlag;
   std::mutex m_lock;
   std::condition_variable m_changed;
@@ -307,7 +392,11 @@ class ModulesAhead {
 template <class Writer>
 void ExportWriter<Writer>::Write(const clsVBInfo& info, const std::string& projectFile,
                                  unsigned in_nHelpers) {
-  if (info.CrossRefs().computed) m_refs = &info.CrossRefs();
+  ExportRefs shared;
+  if (info.CrossRefs().computed) {
+    shared.Build(info.CrossRefs(), m_cp);
+    SetCrossReferences(&shared);
+  }
   m_w.StartObject();
   Number("format", 2);
   Key("generator");
@@ -321,13 +410,13 @@ void ExportWriter<Writer>::Write(const clsVBInfo& info, const std::string& proje
   const std::vector<ProjectModule> modules = ListProjectModules(info);
   Key("modules");
   m_w.StartArray();
-  if (m_out && in_nHelpers > 0 && modules.size() > 1) {
-    ModulesAhead ahead(modules, m_cp.CodePage(), in_nHelpers, m_docsOn, m_refs);
+  if (in_nHelpers > 0 && modules.size() > 1) {
+    ModulesAhead ahead(modules, m_cp.CodePage(), in_nHelpers, m_docsOn, m_shared);
     // The modules' texts go into the output as they are, comma-separated; the writer only opens
     // and closes the array around them.
     for (size_t i = 0; i < modules.size(); ++i) {
-      if (i > 0) m_out->Put(',');
-      m_out->Append(ahead.Take(i));
+      if (i > 0) m_out.Put(',');
+      m_out.Append(ahead.Take(i));
       ahead.TakeDocWarnings(i, m_docWarnings);
       ahead.Release(i);
     }
@@ -349,6 +438,7 @@ void ExportWriter<Writer>::Write(const clsVBInfo& info, const std::string& proje
   WriteExternal();
   WriteDocWarnings();
   m_w.EndObject();
+  SetCrossReferences(nullptr);
 }
 
 template <class Writer>
@@ -572,6 +662,7 @@ void ExportWriter<Writer>::WriteDeclaration(const DeclaredEntry& d) {
     const int32_t decl = m_refs->DeclOf(&e);
     WriteUses(decl);
     WriteCalls(decl);
+    WriteLabels(decl);
   }
   const bool hasMembers = e.eEntrytype == kEntryEnum || e.eEntrytype == kEntryType;
   if (hasMembers) {
@@ -692,52 +783,88 @@ void ExportWriter<Writer>::WriteLocals(const ClsEntryPtr& e) {
   m_w.EndArray();
 }
 
+// The qualified name of a declaration ("Module.Procedure", "Module") as the contents of a JSON
+// string, escaped. Kept in a small cache by declaration: the uses of a body name the same few.
 template <class Writer>
-void ExportWriter<Writer>::QualifiedMember(const char* key, int32_t decl) {
-  if (key) Key(key);
-  if (decl != m_lastFrom) {
-    m_lastFrom = decl;
-    m_fromText.clear();
-    m_cp.Append(m_fromText, m_refs->QualifiedName(decl));
+const std::string& ExportWriter<Writer>::QualifiedName(int32_t decl) {
+  static const std::string none;
+  if (decl < 0 || static_cast<size_t>(decl) >= m_refs->decls.size()) return none;
+  NameSlot& slot = m_names[static_cast<size_t>(decl) % kNameSlots];
+  if (slot.decl != decl) {
+    // CrossReferences::QualifiedName, composed in reused buffers.
+    const CrossReferences& refs = *m_refs;
+    const CrossDeclaration& d = refs.decls[static_cast<size_t>(decl)];
+    m_raw.clear();
+    if (d.kind != DeclKind::kModule) {
+      m_raw.append(
+          refs.decls[static_cast<size_t>(refs.modules[static_cast<size_t>(d.module)].decl)].name);
+      m_raw += '.';
+    }
+    if (d.parent >= 0) {
+      m_raw.append(refs.decls[static_cast<size_t>(d.parent)].name);
+      m_raw += '.';
+    }
+    m_raw.append(d.name);
+    m_text.clear();
+    m_cp.Append(m_text, m_raw);
+    slot.decl = decl;
+    slot.text.clear();
+    JsonWriter::AppendEscaped(slot.text, m_text);
   }
-  Utf8(m_fromText);
+  return slot.text;
 }
 
-// A declaration's uses ({file, line, column, kind, from}, in file order) and its exposure.
+namespace {
+
+constexpr int32_t kUsesAhead = 8;
+
+void AppendNumber(std::string& out, int32_t n) {
+  char digits[16];
+  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+  out.append(digits, end);
+}
+
+void AppendQuoted(std::string& out, std::string_view escaped) {
+  out += ",\"";
+  out += escaped;
+  out += '"';
+}
+
+}  // namespace
+
+// A declaration's uses (in file order) and its exposure. A use is an array [line, column, kind,
+// from, file] whose trailing elements are left out while they say what the declaration implies:
+// kind "read", from the procedure of a local, parameter or label, file the declaring module's.
+// The array is composed as text and handed to the writer whole: no writer call per use.
 template <class Writer>
 void ExportWriter<Writer>::WriteUses(int32_t decl) {
   if (decl < 0) return;
   const CrossReferences& refs = *m_refs;
   const CrossDeclaration& d = refs.decls[static_cast<size_t>(decl)];
   const auto c = static_cast<size_t>(d.canonical);
-  if (m_fileTexts.empty()) {
-    for (const CrossModule& m : refs.modules) {
-      std::string& text = m_fileTexts.emplace_back();
-      if (!m.item->sDiskPath.empty()) {
-        text = m.item->sDiskPath;
-      } else {
-        m_raw.assign(m.item->sFileValue);
-        std::replace(m_raw.begin(), m_raw.end(), '\\', '/');
-        m_cp.Append(text, m_raw);
-      }
-    }
-  }
-  Key("uses");
-  m_w.StartArray();
-  for (int32_t k = refs.useStart[c]; k < refs.useStart[c + 1]; ++k) {
+  m_json.assign(1, '[');
+  const int32_t end = refs.useStart[c + 1];
+  for (int32_t k = refs.useStart[c]; k < end; ++k) {
     YieldPoint();
+    // A declaration's uses lie apart in the list of every use: the one a few steps ahead is
+    // asked for now, so that the wait for memory overlaps the writing.
+    if (k + kUsesAhead < end)
+      __builtin_prefetch(
+          &refs.uses[static_cast<size_t>(refs.useIndex[static_cast<size_t>(k + kUsesAhead)])]);
     const CrossUse& u = refs.uses[static_cast<size_t>(refs.useIndex[static_cast<size_t>(k)])];
-    // What the declaration itself says is left out: the file of its own module, the procedure of
-    // a local or parameter, and the kind "read".
-    m_w.StartObject();
-    if (u.module != d.module) Member("file", m_fileTexts[static_cast<size_t>(u.module)]);
-    Number("line", u.line);
-    Number("column", u.column);
-    if (u.kind != UseKind::kRead) Member("kind", UseKindName(u.kind));
-    if (u.from != d.parent || d.parent < 0) QualifiedMember("from", u.from);
-    m_w.EndObject();
+    const bool file = u.module != d.module;
+    const bool from = file || u.from != d.parent || d.parent < 0;
+    m_json += k == refs.useStart[c] ? "[" : ",[";
+    AppendNumber(m_json, u.line);
+    m_json += ',';
+    AppendNumber(m_json, u.column);
+    if (from || u.kind != UseKind::kRead) AppendQuoted(m_json, UseKindName(u.kind));
+    if (from) AppendQuoted(m_json, QualifiedName(u.from));
+    if (file) AppendQuoted(m_json, m_shared->files[static_cast<size_t>(u.module)]);
+    m_json += ']';
   }
-  m_w.EndArray();
+  m_json += ']';
+  RawArray("uses");
   Member("exposure", ExposureName(d.exposure));
 }
 
@@ -746,10 +873,33 @@ template <class Writer>
 void ExportWriter<Writer>::WriteCalls(int32_t decl) {
   if (decl < 0 || !IsProcedureKind(m_refs->decls[static_cast<size_t>(decl)].kind)) return;
   const auto d = static_cast<size_t>(decl);
-  Key("calls");
+  m_json.assign(1, '[');
+  for (int32_t k = m_refs->callStart[d]; k < m_refs->callStart[d + 1]; ++k) {
+    m_json += k == m_refs->callStart[d] ? "\"" : ",\"";
+    m_json += QualifiedName(m_refs->callList[static_cast<size_t>(k)]);
+    m_json += '"';
+  }
+  m_json += ']';
+  RawArray("calls");
+}
+
+// A procedure's line labels and line numbers, in file order, with their uses.
+template <class Writer>
+void ExportWriter<Writer>::WriteLabels(int32_t decl) {
+  if (decl < 0 || !IsProcedureKind(m_refs->decls[static_cast<size_t>(decl)].kind)) return;
+  const auto& labels = m_shared->labels;
+  auto it = std::lower_bound(labels.begin(), labels.end(), std::pair<int32_t, int32_t>(decl, -1));
+  Key("labels");
   m_w.StartArray();
-  for (int32_t k = m_refs->callStart[d]; k < m_refs->callStart[d + 1]; ++k)
-    QualifiedMember(nullptr, m_refs->callList[static_cast<size_t>(k)]);
+  for (; it != labels.end() && it->first == decl; ++it) {
+    const CrossDeclaration& l = m_refs->decls[static_cast<size_t>(it->second)];
+    m_w.StartObject();
+    SourceMember("name", l.name);
+    Number("line", l.line);
+    Number("column", l.column);
+    WriteUses(it->second);
+    m_w.EndObject();
+  }
   m_w.EndArray();
 }
 
@@ -785,8 +935,7 @@ void ExportWriter<Writer>::WriteExternal() {
 }
 
 ModulesAhead::ModulesAhead(const std::vector<ProjectModule>& in_modules, int in_nCodePage,
-                           unsigned in_nHelpers, bool in_bDocComments,
-                           const CrossReferences* in_pRefs)
+                           unsigned in_nHelpers, bool in_bDocComments, const ExportRefs* in_pRefs)
     : m_modules(in_modules),
       m_codePage(in_nCodePage),
       m_docComments(in_bDocComments),
@@ -844,7 +993,7 @@ void ModulesAhead::Helper() {
     std::string text;
     TextOutput out(text);
     rapidjson::Writer<TextOutput> w(out);
-    ExportWriter<rapidjson::Writer<TextOutput>> renderer(w, cp);
+    ExportWriter<rapidjson::Writer<TextOutput>> renderer(w, out, cp);
     renderer.SetDocComments(m_docComments);
     std::vector<ExportDocWarning> docWarnings;
     renderer.SetCrossReferences(m_refs);
@@ -858,9 +1007,10 @@ void ModulesAhead::Helper() {
         if (m_abort || m_next >= m_modules.size()) return;
         i = m_next++;
       }
-      text.clear();
+      out.Start();
       w.Reset(out);
       renderer.WriteModule(m_modules[i]);
+      out.Finish();
       docWarnings.clear();
       renderer.TakeDocWarnings(docWarnings);
       {
@@ -897,7 +1047,7 @@ int WriteWith(const clsVBInfo& info, const std::string& projectFile, CodePageTex
   // Pretty output is written in order by this thread: a module rendered apart would not carry
   // the indentation of its place.
   constexpr bool compact = std::is_same_v<Writer, rapidjson::Writer<FileOutput>>;
-  ExportWriter<Writer> writer(w, cp, &out);
+  ExportWriter<Writer> writer(w, out, cp);
   writer.SetDocComments(docComments);
   writer.Write(info, projectFile, compact ? RenderHelpers() : 0);
   out.Put('\n');

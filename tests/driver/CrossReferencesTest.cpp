@@ -306,8 +306,9 @@ TEST(CrossReferences, ExternalNamesAreCountedNeverErrors) {
   EXPECT_EQ(info.CrossRefs().unresolvedMembers, 1u);  // Raise of Err
 }
 
-// The export carries the same answers: uses, exposure, calls, controls' handlers, implicit
-// locals and the external names.
+// The export carries the same answers: uses (as [line, column, kind, from, file], what the
+// declaration implies left out), exposure, calls, labels, controls' handlers, implicit locals and
+// the external names.
 TEST(CrossReferences, TheExportCarriesUsesCallsAndExternalNames) {
   TestFolder dir("xref-json");
   dir.Write("f.frm",
@@ -315,8 +316,8 @@ TEST(CrossReferences, TheExportCarriesUsesCallsAndExternalNames) {
                  "Attribute VB_Name = \"frmA\"\nPrivate Sub cmdGo_Click()\n  n = Twice(2)\n"
                  "  MsgBox n\nEnd Sub\nPublic Function Twice(ByVal v As Long) As Long\n"
                  "  Twice = v * 2\nEnd Function\n"));
-  dir.Write("a.bas",
-            Crlf("Attribute VB_Name = \"modA\"\nSub Go()\n  x = frmA.Twice(3)\nEnd Sub\n"));
+  dir.Write("a.bas", Crlf("Attribute VB_Name = \"modA\"\nSub Go()\n  On Error GoTo Done\n"
+                          "  x = frmA.Twice(3)\nDone:\nEnd Sub\n"));
   const std::string vbp = dir.Write("P.vbp", "Type=Exe\r\nForm=f.frm\r\nModule=modA; a.bas\r\n");
   clsVBInfo info;
   info.Settings().outDir = dir / "out";
@@ -331,20 +332,31 @@ TEST(CrossReferences, TheExportCarriesUsesCallsAndExternalNames) {
   const rapidjson::Value& module = doc["modules"][0];
   const rapidjson::Value& control = module["controls"][1];
   EXPECT_EQ(Compact(control["handlers"]), "[\"cmdGo_Click\"]");
-  EXPECT_EQ(Compact(control["uses"]), "[{\"line\":7,\"column\":13,\"from\":\"frmA.cmdGo_Click\"}]");
+  EXPECT_EQ(Compact(control["uses"]), "[[7,13,\"read\",\"frmA.cmdGo_Click\"]]");
   const rapidjson::Value& click = module["declarations"][0];
   EXPECT_EQ(Compact(click["calls"]), "[\"frmA.Twice\"]");
   EXPECT_EQ(Compact(click["locals"][0]),
-            "{\"name\":\"n\",\"kind\":\"implicit\",\"line\":8,\"column\":3,\"uses\":[{\"line\":8,"
-            "\"column\":3,\"kind\":\"write\"},{\"line\":9,\"column\":10}],\"exposure\":\"used\"}");
+            "{\"name\":\"n\",\"kind\":\"implicit\",\"line\":8,\"column\":3,\"uses\":[[8,3,"
+            "\"write\"],[9,10]],\"exposure\":\"used\"}");
+  EXPECT_EQ(Compact(click["labels"]), "[]");
   const rapidjson::Value& twice = module["declarations"][1];
   EXPECT_EQ(std::string(twice["exposure"].GetString()), "used");
-  EXPECT_EQ(Compact(twice["parameters"][0]["uses"]), "[{\"line\":12,\"column\":11}]");
+  EXPECT_EQ(Compact(twice["parameters"][0]["uses"]), "[[12,11]]");
   // A use in another module names its file.
   EXPECT_EQ(Compact(twice["uses"]),
-            "[{\"line\":8,\"column\":7,\"kind\":\"call\",\"from\":\"frmA.cmdGo_Click\"},{\"file\":"
-            "\"a.bas\",\"line\":3,\"column\":12,\"kind\":\"call\",\"from\":\"modA.Go\"}]");
+            "[[8,7,\"call\",\"frmA.cmdGo_Click\"],[4,12,\"call\",\"modA.Go\",\"a.bas\"]]");
+  EXPECT_EQ(
+      Compact(doc["modules"][1]["declarations"][0]["labels"]),
+      "[{\"name\":\"Done\",\"line\":5,\"column\":1,\"uses\":[[3,17]],\"exposure\":\"used\"}]");
   EXPECT_EQ(Compact(doc["external"]), "[{\"name\":\"MsgBox\",\"count\":1}]");
+  // Indented, the uses (written as composed text) are the same values.
+  ExportOptions pretty;
+  pretty.pretty = true;
+  ASSERT_TRUE(WriteRunProjectJson(info, vbp, pretty, path, reason)) << reason;
+  rapidjson::Document indented;
+  indented.Parse(ReadFile(path).c_str());
+  ASSERT_FALSE(indented.HasParseError());
+  EXPECT_TRUE(indented == doc);
 }
 
 // The sample: what its code really uses, and a run whose report stays as it was.
