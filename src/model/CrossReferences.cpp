@@ -77,7 +77,12 @@ bool IsProcedureKind(DeclKind in_eKind) {
 
 std::string CrossReferences::QualifiedName(int32_t in_lDecl) const {
   std::string out;
-  if (in_lDecl < 0 || static_cast<size_t>(in_lDecl) >= decls.size()) return out;
+  AppendQualifiedName(in_lDecl, out);
+  return out;
+}
+
+void CrossReferences::AppendQualifiedName(int32_t in_lDecl, std::string& out) const {
+  if (in_lDecl < 0 || static_cast<size_t>(in_lDecl) >= decls.size()) return;
   const CrossDeclaration& d = decls[static_cast<size_t>(in_lDecl)];
   if (d.kind != DeclKind::kModule && static_cast<size_t>(d.module) < modules.size()) {
     const int32_t m = modules[static_cast<size_t>(d.module)].decl;
@@ -89,7 +94,6 @@ std::string CrossReferences::QualifiedName(int32_t in_lDecl) const {
     out += '.';
   }
   out.append(d.name);
-  return out;
 }
 
 }  // namespace qs

@@ -127,6 +127,8 @@ struct CrossReferences {
   }
   /// "Module.Name", "Module.Procedure.Name" or "Module.Type.Member" of a declaration.
   std::string QualifiedName(int32_t in_lDecl) const;
+  /// The same, appended to out (no allocation of its own).
+  void AppendQualifiedName(int32_t in_lDecl, std::string& out) const;
 };
 
 }  // namespace qs

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <deque>
 #include <exception>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -74,6 +75,7 @@ struct Tok {
 struct Chain {
   bool active = false;
   int32_t owner = kNoDecl;  // the type of the last element: a module, type or enum declaration
+  int32_t typed = kNoDecl;  // when set, owner is TypeOwner(typed), worked out when a member follows
   int32_t use = -1;         // the last element's use
   int32_t scope = 0;        // where the last element was found
   int32_t length = 0;       // elements so far
@@ -115,9 +117,62 @@ struct Tables {
   std::vector<Slot> slots;
   size_t used = 0;
   std::vector<Node> nodes;
-  std::vector<int32_t> typeOf;  // TypeOwner of each declaration, -3 before it is worked out
+  std::vector<uint32_t> nameHash;  // HashNoCase1252 of each declaration's name
+  // TypeOwner of each declaration, -3 before it is worked out: worked out by the walks when a
+  // member follows a use (each writes the same value, so they may race on it).
+  std::unique_ptr<std::atomic<int32_t>[]> typeOf;
   std::vector<std::pair<int32_t, int32_t>> declRange;  // each module's declarations [first, end)
   std::unordered_map<int32_t, std::string_view> controlType;
+};
+
+// What a walk found for the names it looked up since it was last cleared (a procedure's names,
+// a module's): a small table that stays in the cache, where the name table does not.
+class LookupMemo {
+ public:
+  struct Entry {
+    std::string_view name;
+    uint32_t hash = 0;
+    bool filled = false;
+    bool ambiguous = false;
+    int32_t found = kNoDecl;  // a node or a declaration, as the caller keeps it
+    int32_t scope = 0;
+  };
+  /// The entry of the name: filled when it was kept, else a new one to fill.
+  Entry& At(std::string_view name, uint32_t hash) {
+    if ((m_filled.size() + 1) * 2 > m_slots.size()) Grow();
+    const size_t mask = m_slots.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+      Entry& e = m_slots[i];
+      if (!e.filled) {
+        m_filled.push_back(static_cast<uint32_t>(i));
+        e.name = name;
+        e.hash = hash;
+        return e;
+      }
+      if (e.hash == hash && EqualsNoCase1252(e.name, name)) return e;
+    }
+  }
+  void Clear() {
+    for (const uint32_t i : m_filled) m_slots[i] = Entry{};
+    m_filled.clear();
+  }
+
+ private:
+  void Grow() {
+    std::vector<Entry> old(std::max<size_t>(64, m_slots.size() * 2));
+    old.swap(m_slots);
+    m_filled.clear();
+    const size_t mask = m_slots.size() - 1;
+    for (const Entry& e : old) {
+      if (!e.filled) continue;
+      size_t i = e.hash & mask;
+      while (m_slots[i].filled) i = (i + 1) & mask;
+      m_slots[i] = e;
+      m_filled.push_back(static_cast<uint32_t>(i));
+    }
+  }
+  std::vector<Entry> m_slots;
+  std::vector<uint32_t> m_filled;
 };
 
 // Declarations a walk makes itself (labels, implicit locals) have ids from kLocalBase on until
@@ -175,10 +230,15 @@ class Resolver {
   // Lookup.
   int32_t Best(int32_t node) const;
   int32_t Property(int32_t scope, std::string_view name, DeclKind want) const;
-  int32_t LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope) const;
+  /// A name in the procedure's, the module's, the project's and the modules' scopes.
+  int32_t LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope);
+  /// The same outside the procedure (name hashed by HashNoCase1252 as h).
+  int32_t LookupOutside(std::string_view name, size_t h, bool& ambiguous, int32_t& out_scope) const;
   int32_t LookupType(std::string_view name, int32_t moduleDecl) const;
-  int32_t TypeOwner(int32_t decl);
-  int32_t ResolveTypeName(std::string_view type, int32_t module);
+  int32_t TypeOwner(int32_t decl) const;
+  /// The type whose members follow the chain.
+  int32_t Owner(const Chain& c) const { return c.typed >= 0 ? TypeOwner(c.typed) : c.owner; }
+  int32_t ResolveTypeName(std::string_view type, int32_t module) const;
 
   // The walk.
   void ProcessLine();
@@ -223,7 +283,7 @@ class Resolver {
   std::vector<Slot>& m_slots{m_tab.slots};
   size_t& m_used{m_tab.used};
   std::vector<Node>& m_nodes{m_tab.nodes};
-  std::vector<int32_t>& m_typeOf{m_tab.typeOf};
+  std::vector<uint32_t>& m_nameHash{m_tab.nameHash};
   std::vector<std::pair<int32_t, int32_t>>& m_declRange{m_tab.declRange};
   std::unordered_map<int32_t, std::string_view>& m_controlType{m_tab.controlType};
   std::vector<std::pair<int32_t, int32_t>> m_places;  // (position, decl) of the module walked
@@ -256,6 +316,8 @@ class Resolver {
   };
   std::vector<PendingUse> m_pending;
   std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_assigned;  // name -> implicit
+  LookupMemo m_procMemo;    // cleared at each procedure's start
+  LookupMemo m_moduleMemo;  // cleared at each module's start
 };
 
 // Walk modes.
@@ -275,14 +337,24 @@ int32_t Resolver::AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_v
   d.pos = pos;
   d.kind = kind;
   d.canonical = id;
-  m_typeOf.push_back(-3);
+  m_nameHash.push_back(static_cast<uint32_t>(HashNoCase1252(name)));
   if (entry) m_out.declOf.emplace_back(entry, id);
   return id;
 }
 
+// The first slot a hash probes: its bits mixed, so that the names of one scope spread.
+size_t FirstSlot(uint32_t hash, size_t mask) {
+  return static_cast<size_t>((static_cast<uint64_t>(hash) * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+}
+
+// The key of a name in a scope: the name's hash (HashNoCase1252) and the scope's key mixed.
+uint32_t SlotHash(size_t nameHash, int32_t scopeKey) {
+  return static_cast<uint32_t>(nameHash) ^ (static_cast<uint32_t>(scopeKey) * 0x85EBCA6Bu);
+}
+
 size_t Resolver::SlotOf(int32_t scopeKey, std::string_view name, uint32_t hash) const {
   const size_t mask = m_slots.size() - 1;
-  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+  for (size_t i = FirstSlot(hash, mask);; i = (i + 1) & mask) {
     const Slot& slot = m_slots[i];
     if (slot.head < 0) return i;
     if (slot.hash == hash && slot.scopeKey == scopeKey &&
@@ -299,7 +371,7 @@ void Resolver::Grow() {
   const size_t mask = m_slots.size() - 1;
   for (const Slot& slot : old) {
     if (slot.head < 0) continue;
-    size_t i = slot.hash & mask;
+    size_t i = FirstSlot(slot.hash, mask);
     while (m_slots[i].head >= 0) i = (i + 1) & mask;
     m_slots[i] = slot;
   }
@@ -309,8 +381,7 @@ int32_t Resolver::FindHashed(int32_t scope, std::string_view name, size_t nameHa
                              int32_t space) const {
   if (m_slots.empty()) return -1;
   const int32_t key = scope * 4 + space;
-  const auto hash = static_cast<uint32_t>(nameHash ^ static_cast<uint32_t>(key) * 0x9E3779B1u);
-  return m_slots[SlotOf(key, name, hash)].head;
+  return m_slots[SlotOf(key, name, SlotHash(nameHash, key))].head;
 }
 
 // Appends the declaration to the chain of its name in the scope. A name declared again with the
@@ -318,11 +389,11 @@ int32_t Resolver::FindHashed(int32_t scope, std::string_view name, size_t nameHa
 // each other in the chain): one declaration for the cross references, so it stays out.
 void Resolver::Insert(int32_t scope, int32_t decl, int32_t space) {
   if (Canonical(decl) != decl) return;
-  if ((m_used + 1) * 4 > m_slots.size() * 3) Grow();
+  // At most half full: a name no scope declares (most lookups of a run) ends its probe soon.
+  if ((m_used + 1) * 2 > m_slots.size()) Grow();
   CrossDeclaration& d = m_out.decls[static_cast<size_t>(decl)];
   const int32_t key = scope * 4 + space;
-  const auto hash =
-      static_cast<uint32_t>(HashNoCase1252(d.name) ^ static_cast<uint32_t>(key) * 0x9E3779B1u);
+  const uint32_t hash = SlotHash(m_nameHash[static_cast<size_t>(decl)], key);
   Slot& slot = m_slots[SlotOf(key, d.name, hash)];
   const auto node = static_cast<int32_t>(m_nodes.size());
   if (slot.head < 0) {
@@ -485,15 +556,36 @@ int32_t Resolver::Property(int32_t scope, std::string_view name, DeclKind want) 
   return fallback;
 }
 
-int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope) const {
+int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope) {
   ambiguous = false;
   const size_t h = HashNoCase1252(name);
-  for (const int32_t scope : {m_scope, m_moduleDecl}) {
-    if (scope < 0) continue;
-    if (const int32_t n = FindHashed(scope, name, h); n >= 0) {
-      out_scope = scope;
-      return Best(n);
+  if (m_scope >= 0) {
+    LookupMemo::Entry& e = m_procMemo.At(name, static_cast<uint32_t>(h));
+    if (!e.filled) {
+      e.filled = true;
+      e.found = FindHashed(m_scope, name, h);
     }
+    if (e.found >= 0) {
+      out_scope = m_scope;
+      return Best(e.found);
+    }
+  }
+  // What the module's scopes give a name is the same for all its procedures.
+  LookupMemo::Entry& e = m_moduleMemo.At(name, static_cast<uint32_t>(h));
+  if (!e.filled) {
+    e.filled = true;
+    e.found = LookupOutside(name, h, e.ambiguous, e.scope);
+  }
+  ambiguous = e.ambiguous;
+  out_scope = e.scope;
+  return e.found;
+}
+
+int32_t Resolver::LookupOutside(std::string_view name, size_t h, bool& ambiguous,
+                                int32_t& out_scope) const {
+  if (const int32_t n = FindHashed(m_moduleDecl, name, h); n >= 0) {
+    out_scope = m_moduleDecl;
+    return Best(n);
   }
   if (const int32_t n = FindHashed(kPublicScope, name, h); n >= 0) {
     const int32_t d = Best(n);
@@ -514,16 +606,17 @@ int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& o
 }
 
 int32_t Resolver::LookupType(std::string_view name, int32_t moduleDecl) const {
+  const size_t h = HashNoCase1252(name);
   for (const int32_t scope : {moduleDecl, kPublicScope}) {
-    if (const int32_t n = Find(scope, name, kTypes); n >= 0)
+    if (const int32_t n = FindHashed(scope, name, h, kTypes); n >= 0)
       return m_nodes[static_cast<size_t>(n)].decl;
   }
-  if (const int32_t n = Find(kModuleScope, name); n >= 0)
+  if (const int32_t n = FindHashed(kModuleScope, name, h); n >= 0)
     return m_nodes[static_cast<size_t>(n)].decl;
   return kNoDecl;
 }
 
-int32_t Resolver::ResolveTypeName(std::string_view type, int32_t module) {
+int32_t Resolver::ResolveTypeName(std::string_view type, int32_t module) const {
   if (type.size() > 4 && EqualsNoCase1252(type.substr(0, 4), "New ")) type.remove_prefix(4);
   const size_t end = type.find_first_of(" *(");
   if (end != std::string_view::npos) type = type.substr(0, end);
@@ -538,12 +631,12 @@ int32_t Resolver::ResolveTypeName(std::string_view type, int32_t module) {
 
 // The declaration whose members follow a use of decl: a module, a user type or an enumeration;
 // kNoDecl when its type is not one of the project's.
-int32_t Resolver::TypeOwner(int32_t decl) {
+int32_t Resolver::TypeOwner(int32_t decl) const {
   if (decl < 0) return kNoDecl;
-  int32_t& cached = m_typeOf[static_cast<size_t>(decl)];
-  if (cached != -3) return cached;
+  std::atomic<int32_t>& slot = m_tab.typeOf[static_cast<size_t>(decl)];
+  if (const int32_t known = slot.load(std::memory_order_relaxed); known != -3) return known;
   const CrossDeclaration& d = m_out.decls[static_cast<size_t>(decl)];
-  cached = kNoDecl;
+  int32_t cached = kNoDecl;
   switch (d.kind) {
     case DeclKind::kModule:
     case DeclKind::kType:
@@ -564,6 +657,7 @@ int32_t Resolver::TypeOwner(int32_t decl) {
       if (d.entry) cached = ResolveTypeName(d.entry->EntryType, d.module);
       break;
   }
+  slot.store(cached, std::memory_order_relaxed);
   return cached;
 }
 
@@ -670,7 +764,7 @@ void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
   expected += expected / 8;
   m_out.decls.reserve(expected);
   m_out.declOf.reserve(expected);
-  m_typeOf.reserve(expected);
+  m_nameHash.reserve(expected);
   m_nodes.reserve(expected * 3 / 2);
   for (size_t m = 0; m < m_out.modules.size(); ++m) {
     YieldPoint();
@@ -679,8 +773,10 @@ void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
     AddModuleDecls(static_cast<int32_t>(m));
     m_declRange.emplace_back(first, static_cast<int32_t>(m_out.decls.size()));
   }
-  // Every declaration's type is worked out before the walks, which then only read it.
-  for (size_t d = 0; d < m_out.decls.size(); ++d) TypeOwner(static_cast<int32_t>(d));
+  // The declarations' types are worked out by the walks, for the uses a member follows.
+  m_tab.typeOf = std::make_unique<std::atomic<int32_t>[]>(m_out.decls.size());
+  for (size_t d = 0; d < m_out.decls.size(); ++d)
+    m_tab.typeOf[d].store(-3, std::memory_order_relaxed);
   WalkAll();
   Finish();
 }
@@ -694,6 +790,7 @@ void Resolver::WalkModule(int32_t m) {
   m_block = 0;
   m_with.clear();
   m_implements.clear();
+  m_moduleMemo.Clear();
   m_toks.clear();
   if (!m_ts) return;
   // The declarations with places in this file, by position.
@@ -752,17 +849,7 @@ void Resolver::WalkModule(int32_t m) {
       mod.exposed = EqualsNoCase1252(ts.TokenStringAt(q), "True");
     }
     if (p >= codeStart && code != TokWhiteSpace && code != TokComment && code != TokUndefined) {
-      Tok t{p, code, line, 0, lineStart, p, 0, {}};
-      if (IsWordCode(code)) {
-        t.name = ts.TokenStringAt(p);
-        if (t.name.size() > 1 && t.name.front() == '[') {
-          // A bracketed name of a form's code: one token with its brackets.
-          t.name.remove_prefix(1);
-          if (!t.name.empty() && t.name.back() == ']') t.name.remove_suffix(1);
-          t.colAdd = 1;
-          t.code = TokIdentifier;
-        }
-      } else if (code == ']' && m_toks.size() >= 2) {
+      if (code == ']' && m_toks.size() >= 2) {
         // "[" name "]" of a module's code: one name, placed at its first character. The name is
         // the bytes between the brackets, which may be several tokens ("_" "First").
         size_t open = m_toks.size();
@@ -782,7 +869,25 @@ void Resolver::WalkModule(int32_t m) {
           continue;
         }
       }
-      m_toks.push_back(t);
+      // Filled in place: most tokens of a file pass here.
+      Tok& t = m_toks.emplace_back();
+      t.pos = p;
+      t.code = code;
+      t.line = line;
+      t.column = 0;
+      t.lineStart = lineStart;
+      t.colPos = p;
+      t.colAdd = 0;
+      if (IsWordCode(code)) {
+        t.name = ts.TokenStringAt(p);
+        if (t.name.size() > 1 && t.name.front() == '[') {
+          // A bracketed name of a form's code: one token with its brackets.
+          t.name.remove_prefix(1);
+          if (!t.name.empty() && t.name.back() == ']') t.name.remove_suffix(1);
+          t.colAdd = 1;
+          t.code = TokIdentifier;
+        }
+      }
     }
   }
   if (!m_toks.empty()) ProcessLine();
@@ -929,7 +1034,7 @@ size_t Resolver::Statement(size_t i) {
       return next;
     case KwWith: {
       const Chain c = Walk(i + 1, e, kRead);
-      m_with.push_back(c.active ? c.owner : kNoDecl);
+      m_with.push_back(c.active ? Owner(c) : kNoDecl);
       return next;
     }
     case KwGoTo:
@@ -1121,7 +1226,7 @@ void Resolver::Head(const Tok& t, bool typeContext, Chain& cur) {
   }
   if (d >= 0) {
     cur.use = AddUse(d, t, KindOf(d));
-    cur.owner = TypeOwner(d);
+    cur.typed = d;
     return;
   }
   cur.owner = kNoDecl;
@@ -1148,13 +1253,14 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
   // After a name or ")" the chain goes on; at an expression's start the With object is the owner.
   int32_t owner = kNoDecl;
   if (cur.active) {
-    owner = cur.owner;
+    owner = Owner(cur);
   } else if (!m_with.empty()) {
     owner = m_with.back();
   }
   ++cur.length;
   cur.active = true;
   cur.use = -1;
+  cur.typed = kNoDecl;
   if (bang || owner < 0) {
     ++m_walk->unresolvedMembers;
     cur.owner = kNoDecl;
@@ -1169,7 +1275,7 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
   }
   cur.scope = owner;
   cur.use = AddUse(d, t, KindOf(d));
-  cur.owner = TypeOwner(d);
+  cur.typed = d;
   return k + 1;
 }
 
@@ -1297,6 +1403,7 @@ void Resolver::EnterProcedure(int32_t proc) {
   if (m_proc >= 0) ExitProcedure();
   m_proc = proc;
   m_scope = Canonical(proc);
+  m_procMemo.Clear();
   m_with.clear();
   Handler(proc);
 }
@@ -1462,11 +1569,14 @@ void Resolver::Merge(WalkOutput& walk) {
     d.canonical = final(d.canonical);
     m_out.decls.push_back(d);
   }
-  // Taken from the front, so that the walk's blocks are freed as the run's fill.
+  // Taken from the front, so that the walk's blocks are freed as the run's fill. Uses the walk
+  // dropped (self-assignments, labels and names settled as external) stay out.
   while (!walk.uses.empty()) {
     CrossUse& u = walk.uses.front();
-    u.decl = final(u.decl);
-    m_out.uses.push_back(u);
+    if (u.decl >= 0) {
+      u.decl = final(u.decl);
+      m_out.uses.push_back(u);
+    }
     walk.uses.pop_front();
   }
   for (const auto& [proc, range] : walk.implicitLocals)
@@ -1484,10 +1594,7 @@ void Resolver::Merge(WalkOutput& walk) {
 }
 
 void Resolver::Finish() {
-  // Uses the walk dropped (self-assignments, labels and names settled as external).
   auto& uses = m_out.uses;
-  uses.erase(std::remove_if(uses.begin(), uses.end(), [](const CrossUse& u) { return u.decl < 0; }),
-             uses.end());
   // The walk records uses in file order; a name has one use at most, so positions are unique.
   const auto inFileOrder = [](const CrossUse& a, const CrossUse& b) {
     return a.module != b.module ? a.module < b.module : a.pos < b.pos;
@@ -1509,15 +1616,23 @@ void Resolver::Finish() {
     const auto c = static_cast<size_t>(decl.canonical);
     decl.uses = static_cast<uint32_t>(m_out.useStart[c + 1] - m_out.useStart[c]);
   }
-  // What each procedure calls, once each, in first-call order.
+  // What each procedure calls, once each, in first-call order. A procedure's uses follow each
+  // other, so the last caller of each callee tells a repeated call; the module's own uses (from
+  // its declarations, between procedures) are told by a set.
+  std::vector<int32_t> lastCaller(nd, -1);
   std::unordered_set<uint64_t> seen;
   m_out.callStart.assign(nd + 1, 0);
   std::vector<std::pair<int32_t, int32_t>> calls;
   for (const CrossUse& u : uses) {
     if (u.kind != UseKind::kCall) continue;
-    const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(u.from)) << 32) |
-                         static_cast<uint32_t>(u.decl);
-    if (!seen.insert(key).second) continue;
+    int32_t& last = lastCaller[static_cast<size_t>(u.decl)];
+    if (last == u.from) continue;
+    last = u.from;
+    if (m_out.decls[static_cast<size_t>(u.from)].kind == DeclKind::kModule &&
+        !seen.insert((static_cast<uint64_t>(static_cast<uint32_t>(u.from)) << 32) |
+                     static_cast<uint32_t>(u.decl))
+             .second)
+      continue;
     calls.emplace_back(u.from, u.decl);
     ++m_out.callStart[static_cast<size_t>(u.from) + 1];
   }
