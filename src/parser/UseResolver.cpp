@@ -131,25 +131,30 @@ class LookupMemo {
  public:
   struct Entry {
     std::string_view name;
+    int32_t key = 0;  // what the name is looked up as (kPlain, kType, an owner's members)
     uint32_t hash = 0;
     bool filled = false;
     bool ambiguous = false;
     int32_t found = kNoDecl;  // a node or a declaration, as the caller keeps it
     int32_t scope = 0;
   };
-  /// The entry of the name: filled when it was kept, else a new one to fill.
-  Entry& At(std::string_view name, uint32_t hash) {
+  static constexpr int32_t kPlain = -1;
+  static constexpr int32_t kType = -2;
+  /// The entry of the name looked up as key: filled when it was kept, else a new one to fill.
+  Entry& At(std::string_view name, uint32_t nameHash, int32_t key = kPlain) {
     if ((m_filled.size() + 1) * 2 > m_slots.size()) Grow();
     const size_t mask = m_slots.size() - 1;
+    const uint32_t hash = nameHash ^ (static_cast<uint32_t>(key) * 0x9E3779B1u);
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
       Entry& e = m_slots[i];
       if (!e.filled) {
         m_filled.push_back(static_cast<uint32_t>(i));
         e.name = name;
+        e.key = key;
         e.hash = hash;
         return e;
       }
-      if (e.hash == hash && EqualsNoCase1252(e.name, name)) return e;
+      if (e.hash == hash && e.key == key && EqualsNoCase1252(e.name, name)) return e;
     }
   }
   void Clear() {
@@ -235,6 +240,16 @@ class Resolver {
   /// The same outside the procedure (name hashed by HashNoCase1252 as h).
   int32_t LookupOutside(std::string_view name, size_t h, bool& ambiguous, int32_t& out_scope) const;
   int32_t LookupType(std::string_view name, int32_t moduleDecl) const;
+  /// LookupType in the module walked, kept in its memo.
+  int32_t WalkLookupType(std::string_view name) {
+    LookupMemo::Entry& e =
+        m_moduleMemo.At(name, static_cast<uint32_t>(HashNoCase1252(name)), LookupMemo::kType);
+    if (!e.filled) {
+      e.filled = true;
+      e.found = LookupType(name, m_moduleDecl);
+    }
+    return e.found;
+  }
   int32_t TypeOwner(int32_t decl) const;
   /// The type whose members follow the chain.
   int32_t Owner(const Chain& c) const { return c.typed >= 0 ? TypeOwner(c.typed) : c.owner; }
@@ -571,7 +586,7 @@ int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& o
     }
   }
   // What the module's scopes give a name is the same for all its procedures.
-  LookupMemo::Entry& e = m_moduleMemo.At(name, static_cast<uint32_t>(h));
+  LookupMemo::Entry& e = m_moduleMemo.At(name, static_cast<uint32_t>(h), LookupMemo::kPlain);
   if (!e.filled) {
     e.filled = true;
     e.found = LookupOutside(name, h, e.ambiguous, e.scope);
@@ -1070,7 +1085,7 @@ size_t Resolver::Statement(size_t i) {
       return next;
     case KwImplements:
       if (i + 1 < e) {
-        const int32_t d = LookupType(m_toks[i + 1].name, m_moduleDecl);
+        const int32_t d = WalkLookupType(m_toks[i + 1].name);
         if (d >= 0) {
           AddUse(d, m_toks[i + 1], UseKind::kRead);
           if (m_out.decls[static_cast<size_t>(d)].kind == DeclKind::kModule)
@@ -1219,7 +1234,7 @@ void Resolver::Head(const Tok& t, bool typeContext, Chain& cur) {
   bool ambiguous = false;
   int32_t d;
   if (typeContext) {
-    d = LookupType(t.name, m_moduleDecl);
+    d = WalkLookupType(t.name);
     cur.scope = m_moduleDecl;
   } else {
     d = LookupPlain(t.name, ambiguous, cur.scope);
@@ -1266,8 +1281,15 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
     cur.owner = kNoDecl;
     return k + 1;
   }
-  const int32_t n = Find(owner, t.name);
-  const int32_t d = n >= 0 ? Best(n) : kNoDecl;
+  // An owner's members are looked up again and again in a module: kept like its names.
+  LookupMemo::Entry& e =
+      m_moduleMemo.At(t.name, static_cast<uint32_t>(HashNoCase1252(t.name)), owner);
+  if (!e.filled) {
+    e.filled = true;
+    const int32_t n = Find(owner, t.name);
+    e.found = n >= 0 ? Best(n) : kNoDecl;
+  }
+  const int32_t d = e.found;
   if (d < 0) {
     ++m_walk->unresolvedMembers;
     cur.owner = kNoDecl;
