@@ -1,5 +1,7 @@
 #include "model/CrossReferences.h"
 
+#include <iterator>
+
 namespace qs {
 
 const char* DeclKindName(DeclKind in_eKind) {
@@ -73,6 +75,37 @@ bool IsProcedureKind(DeclKind in_eKind) {
   return in_eKind == DeclKind::kSub || in_eKind == DeclKind::kFunction ||
          in_eKind == DeclKind::kPropertyGet || in_eKind == DeclKind::kPropertyLet ||
          in_eKind == DeclKind::kPropertySet;
+}
+
+CrossUse UseList::operator[](size_t in_lIndex) const {
+  CrossUse u;
+  if (in_lIndex >= m_size) return u;
+  const size_t b = BlockOf(in_lIndex);
+  const UseRecord& r = m_blocks[b][in_lIndex - m_blockStart[b]];
+  const auto run =
+      std::upper_bound(m_runs.begin(), m_runs.end(), in_lIndex,
+                       [](size_t index, const FileRun& fileRun) { return index < fileRun.first; });
+  u.module = run == m_runs.begin() ? 0 : std::prev(run)->module;
+  u.pos = r.pos;
+  u.line = r.line;
+  u.column = r.Column();
+  u.decl = r.decl;
+  u.from = r.from;
+  u.kind = r.Kind();
+  return u;
+}
+
+void UseList::Append(Block&& in_oBlock, const std::vector<FileRun>& in_vRuns) {
+  if (in_oBlock.empty()) return;
+  for (const FileRun& run : in_vRuns) {
+    if (run.first >= in_oBlock.size()) continue;
+    // A file without uses of its own gives way to the next one starting at the same use.
+    if (!m_runs.empty() && m_runs.back().first == m_size + run.first) m_runs.pop_back();
+    m_runs.push_back({m_size + run.first, run.module});
+  }
+  m_blockStart.push_back(m_size);
+  m_size += in_oBlock.size();
+  m_blocks.push_back(std::move(in_oBlock));
 }
 
 std::string CrossReferences::QualifiedName(int32_t in_lDecl) const {

@@ -186,7 +186,8 @@ constexpr int32_t kLocalBase = 1 << 30;
 
 // What one walk of a run of modules gives, merged in module order when all walks have ended.
 struct WalkOutput {
-  std::deque<CrossUse> uses;
+  UseList::Block uses;
+  std::vector<UseList::FileRun> runs;  // the first use of each module walked
   std::vector<std::pair<std::string, uint32_t>> external;
   uint64_t unresolvedMembers = 0;
   uint64_t ambiguous = 0;
@@ -353,7 +354,6 @@ int32_t Resolver::AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_v
   d.kind = kind;
   d.canonical = id;
   m_nameHash.push_back(static_cast<uint32_t>(HashNoCase1252(name)));
-  if (entry) m_out.declOf.emplace_back(entry, id);
   return id;
 }
 
@@ -404,8 +404,8 @@ int32_t Resolver::FindHashed(int32_t scope, std::string_view name, size_t nameHa
 // each other in the chain): one declaration for the cross references, so it stays out.
 void Resolver::Insert(int32_t scope, int32_t decl, int32_t space) {
   if (Canonical(decl) != decl) return;
-  // At most half full: a name no scope declares (most lookups of a run) ends its probe soon.
-  if ((m_used + 1) * 2 > m_slots.size()) Grow();
+  // At most 5/8 full: a name no scope declares ends its probe soon.
+  if ((m_used + 1) * 8 > m_slots.size() * 5) Grow();
   CrossDeclaration& d = m_out.decls[static_cast<size_t>(decl)];
   const int32_t key = scope * 4 + space;
   const uint32_t hash = SlotHash(m_nameHash[static_cast<size_t>(decl)], key);
@@ -713,14 +713,13 @@ UseKind Resolver::KindOf(int32_t decl) const {
 }
 
 int32_t Resolver::AddUse(int32_t decl, const Tok& t, UseKind kind) {
-  CrossUse& u = m_walk->uses.emplace_back();
-  u.module = m_module;
+  UseRecord& u = m_walk->uses.emplace_back();
   u.pos = t.pos;
   u.line = t.line;
-  u.column = t.column > 0 ? t.column : ColumnOf(t.lineStart, t.colPos) + t.colAdd;
+  u.columnKind =
+      UseRecord::Pack(t.column > 0 ? t.column : ColumnOf(t.lineStart, t.colPos) + t.colAdd, kind);
   u.decl = decl >= 0 ? m_out.decls[static_cast<size_t>(decl)].canonical : decl;
   u.from = m_proc >= 0 ? m_proc : m_moduleDecl;
-  u.kind = kind;
   return static_cast<int32_t>(m_walk->uses.size()) - 1;
 }
 
@@ -778,7 +777,6 @@ void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
   }
   expected += expected / 8;
   m_out.decls.reserve(expected);
-  m_out.declOf.reserve(expected);
   m_nameHash.reserve(expected);
   m_nodes.reserve(expected * 3 / 2);
   for (size_t m = 0; m < m_out.modules.size(); ++m) {
@@ -793,6 +791,8 @@ void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
   for (size_t d = 0; d < m_out.decls.size(); ++d)
     m_tab.typeOf[d].store(-3, std::memory_order_relaxed);
   WalkAll();
+  // The walks are done with the name table: its room goes back before the indexes are built.
+  m_tab = Tables{};
   Finish();
 }
 
@@ -806,6 +806,8 @@ void Resolver::WalkModule(int32_t m) {
   m_with.clear();
   m_implements.clear();
   m_moduleMemo.Clear();
+  const size_t firstUse = m_walk->uses.size();
+  m_walk->runs.push_back({firstUse, m});
   m_toks.clear();
   if (!m_ts) return;
   // The declarations with places in this file, by position.
@@ -908,6 +910,11 @@ void Resolver::WalkModule(int32_t m) {
   if (!m_toks.empty()) ProcessLine();
   m_toks.clear();
   if (m_proc >= 0) ExitProcedure();
+  // Uses the walk dropped (self-assignments, labels and names settled as external) leave.
+  UseList::Block& uses = m_walk->uses;
+  const auto kept = std::remove_if(uses.begin() + static_cast<std::ptrdiff_t>(firstUse), uses.end(),
+                                   [](const UseRecord& u) { return u.decl < 0; });
+  uses.erase(kept, uses.end());
 }
 
 void Resolver::ProcessLine() {
@@ -1191,9 +1198,9 @@ void Resolver::Targets(size_t from, size_t to, bool withBounds) {
 
 void Resolver::MakeWrite(const Chain& c, bool isSet) {
   if (!c.active || c.use < 0) return;
-  CrossUse& u = m_walk->uses[static_cast<size_t>(c.use)];
+  UseRecord& u = m_walk->uses[static_cast<size_t>(c.use)];
   if (u.decl == kPending) {
-    u.kind = UseKind::kWrite;
+    u.SetKind(UseKind::kWrite);
     for (auto it = m_pending.rbegin(); it != m_pending.rend(); ++it) {
       if (it->use == c.use) {
         m_assigned.try_emplace(NameKey{0, it->name}, kNoDecl);
@@ -1220,10 +1227,10 @@ void Resolver::MakeWrite(const Chain& c, bool isSet) {
     const int32_t p =
         Property(c.scope, d.name, isSet ? DeclKind::kPropertySet : DeclKind::kPropertyLet);
     if (p >= 0) u.decl = m_out.decls[static_cast<size_t>(p)].canonical;
-    u.kind = UseKind::kCall;
+    u.SetKind(UseKind::kCall);
     return;
   }
-  if (KindOf(u.decl) == UseKind::kRead) u.kind = UseKind::kWrite;
+  if (KindOf(u.decl) == UseKind::kRead) u.SetKind(UseKind::kWrite);
 }
 
 // The first name of a chain.
@@ -1494,7 +1501,7 @@ void Resolver::ExitProcedure() {
   const int32_t proc = m_proc;
   const auto firstImplicit = static_cast<int32_t>(kLocalBase + m_walk->decls.size());
   for (const PendingUse& p : m_pending) {
-    CrossUse& u = m_walk->uses[static_cast<size_t>(p.use)];
+    UseRecord& u = m_walk->uses[static_cast<size_t>(p.use)];
     if (p.label) {
       const auto it = m_labels.find(NameKey{0, p.name});
       u.decl = it != m_labels.end() ? it->second : kNoDecl;
@@ -1518,7 +1525,7 @@ void Resolver::ExitProcedure() {
       d.canonical = id;
       d.pos = u.pos;
       d.line = u.line;
-      d.column = u.column;
+      d.column = u.Column();
       it->second = id;
     }
     u.decl = it->second;
@@ -1591,16 +1598,9 @@ void Resolver::Merge(WalkOutput& walk) {
     d.canonical = final(d.canonical);
     m_out.decls.push_back(d);
   }
-  // Taken from the front, so that the walk's blocks are freed as the run's fill. Uses the walk
-  // dropped (self-assignments, labels and names settled as external) stay out.
-  while (!walk.uses.empty()) {
-    CrossUse& u = walk.uses.front();
-    if (u.decl >= 0) {
-      u.decl = final(u.decl);
-      m_out.uses.push_back(u);
-    }
-    walk.uses.pop_front();
-  }
+  // The walk's records are kept where they are: no use is copied.
+  for (UseRecord& u : walk.uses) u.decl = final(u.decl);
+  m_out.uses.Append(std::move(walk.uses), walk.runs);
   for (const auto& [proc, range] : walk.implicitLocals)
     m_out.implicitLocals.emplace(proc, std::make_pair(final(range.first), final(range.second)));
   for (const auto& [name, count] : walk.external) {
@@ -1618,21 +1618,31 @@ void Resolver::Merge(WalkOutput& walk) {
 void Resolver::Finish() {
   auto& uses = m_out.uses;
   // The walk records uses in file order; a name has one use at most, so positions are unique.
-  const auto inFileOrder = [](const CrossUse& a, const CrossUse& b) {
-    return a.module != b.module ? a.module < b.module : a.pos < b.pos;
-  };
-  if (!std::is_sorted(uses.begin(), uses.end(), inFileOrder))
-    std::sort(uses.begin(), uses.end(), inFileOrder);
+  const auto byPosition = [](const UseRecord& a, const UseRecord& b) { return a.pos < b.pos; };
+  uses.ForEachFile([&](int32_t, auto first, auto end) {
+    if (!std::is_sorted(first, end, byPosition)) std::sort(first, end, byPosition);
+  });
+  // The records' declarations (the controls' are in already), built once the name table is gone.
+  size_t records = m_out.declOf.size();
+  for (const CrossDeclaration& d : m_out.decls) records += d.entry ? 1 : 0;
+  m_out.declOf.reserve(records);
+  for (size_t d = 0; d < m_out.decls.size(); ++d)
+    if (m_out.decls[d].entry)
+      m_out.declOf.emplace_back(m_out.decls[d].entry, static_cast<int32_t>(d));
   std::sort(m_out.declOf.begin(), m_out.declOf.end());
   const size_t nd = m_out.decls.size();
   m_out.useStart.assign(nd + 1, 0);
-  for (const CrossUse& u : uses) ++m_out.useStart[static_cast<size_t>(u.decl) + 1];
+  uses.ForEachFile([&](int32_t, auto first, auto end) {
+    for (auto u = first; u != end; ++u) ++m_out.useStart[static_cast<size_t>(u->decl) + 1];
+  });
   for (size_t d = 0; d < nd; ++d) m_out.useStart[d + 1] += m_out.useStart[d];
   m_out.useIndex.resize(uses.size());
   std::vector<int32_t> fill(m_out.useStart.begin(), m_out.useStart.end() - 1);
-  for (size_t i = 0; i < uses.size(); ++i)
-    m_out.useIndex[static_cast<size_t>(fill[static_cast<size_t>(uses[i].decl)]++)] =
-        static_cast<int32_t>(i);
+  int32_t index = 0;
+  uses.ForEachFile([&](int32_t, auto first, auto end) {
+    for (auto u = first; u != end; ++u)
+      m_out.useIndex[static_cast<size_t>(fill[static_cast<size_t>(u->decl)]++)] = index++;
+  });
   for (size_t d = 0; d < nd; ++d) {
     CrossDeclaration& decl = m_out.decls[d];
     const auto c = static_cast<size_t>(decl.canonical);
@@ -1645,19 +1655,21 @@ void Resolver::Finish() {
   std::unordered_set<uint64_t> seen;
   m_out.callStart.assign(nd + 1, 0);
   std::vector<std::pair<int32_t, int32_t>> calls;
-  for (const CrossUse& u : uses) {
-    if (u.kind != UseKind::kCall) continue;
-    int32_t& last = lastCaller[static_cast<size_t>(u.decl)];
-    if (last == u.from) continue;
-    last = u.from;
-    if (m_out.decls[static_cast<size_t>(u.from)].kind == DeclKind::kModule &&
-        !seen.insert((static_cast<uint64_t>(static_cast<uint32_t>(u.from)) << 32) |
-                     static_cast<uint32_t>(u.decl))
-             .second)
-      continue;
-    calls.emplace_back(u.from, u.decl);
-    ++m_out.callStart[static_cast<size_t>(u.from) + 1];
-  }
+  uses.ForEachFile([&](int32_t, auto first, auto end) {
+    for (auto u = first; u != end; ++u) {
+      if (u->Kind() != UseKind::kCall) continue;
+      int32_t& last = lastCaller[static_cast<size_t>(u->decl)];
+      if (last == u->from) continue;
+      last = u->from;
+      if (m_out.decls[static_cast<size_t>(u->from)].kind == DeclKind::kModule &&
+          !seen.insert((static_cast<uint64_t>(static_cast<uint32_t>(u->from)) << 32) |
+                       static_cast<uint32_t>(u->decl))
+               .second)
+        continue;
+      calls.emplace_back(u->from, u->decl);
+      ++m_out.callStart[static_cast<size_t>(u->from) + 1];
+    }
+  });
   for (size_t d = 0; d < nd; ++d) m_out.callStart[d + 1] += m_out.callStart[d];
   m_out.callList.resize(calls.size());
   fill.assign(m_out.callStart.begin(), m_out.callStart.end() - 1);
