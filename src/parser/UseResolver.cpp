@@ -266,6 +266,8 @@ class Resolver {
   void MakeWrite(const Chain& c, bool isSet);
   void Assignment(size_t from, size_t to, bool isSet);
   void Targets(size_t from, size_t to, bool withBounds);
+  bool RuntimeStatement(size_t i, size_t e);
+  void FileTargets(size_t from, size_t to, size_t firstWritten);
   void LabelUses(size_t from, size_t to);
   void Label(const Tok& t);
   void EnterProcedure(int32_t proc);
@@ -400,8 +402,8 @@ int32_t Resolver::FindHashed(int32_t scope, std::string_view name, size_t nameHa
 }
 
 // Appends the declaration to the chain of its name in the scope. A name declared again with the
-// same kind by the same owner in a scope of its module is a twin of an #If block (the twins follow
-// each other in the chain): one declaration for the cross references, so it stays out.
+// same kind by the same owner in a scope of its module is a twin of an #If block: one declaration
+// for the cross references, so it stays out.
 void Resolver::Insert(int32_t scope, int32_t decl, int32_t space) {
   if (Canonical(decl) != decl) return;
   // At most 5/8 full: a name no scope declares ends its probe soon.
@@ -418,15 +420,22 @@ void Resolver::Insert(int32_t scope, int32_t decl, int32_t space) {
     return;
   }
   Node& head = m_nodes[static_cast<size_t>(slot.head)];
-  if (scope >= 0) {
-    const CrossDeclaration& o =
-        m_out.decls[static_cast<size_t>(m_nodes[static_cast<size_t>(head.tail)].decl)];
+  if (scope >= 0 && d.kind != DeclKind::kControl) {
+    // Other declarations of the name may stand between the twins (a property's Get before the
+    // Let of its twin): the first kTwinScan of the chain are looked at, so that a name declared
+    // very often in one scope costs no quadratic work.
+    constexpr int kTwinScan = 16;
     const int32_t parent = d.parent >= 0 ? Canonical(d.parent) : -1;
-    const int32_t otherParent = o.parent >= 0 ? Canonical(o.parent) : -1;
-    if (o.kind == d.kind && o.module == d.module && parent == otherParent &&
-        d.kind != DeclKind::kControl) {
-      d.canonical = o.canonical;
-      return;
+    int looked = 0;
+    for (int32_t n = slot.head; n >= 0 && looked < kTwinScan;
+         n = m_nodes[static_cast<size_t>(n)].next, ++looked) {
+      const CrossDeclaration& o =
+          m_out.decls[static_cast<size_t>(m_nodes[static_cast<size_t>(n)].decl)];
+      const int32_t otherParent = o.parent >= 0 ? Canonical(o.parent) : -1;
+      if (o.kind == d.kind && o.module == d.module && parent == otherParent) {
+        d.canonical = o.canonical;
+        return;
+      }
     }
   }
   m_nodes[static_cast<size_t>(head.tail)].next = node;
@@ -1145,12 +1154,111 @@ size_t Resolver::Statement(size_t i) {
     Walk(i, e, kDeclare);
     return next;
   }
-  if (code == '.' || code == KwMe || IsNameToken(code)) {
+  if (RuntimeStatement(i, e)) return next;
+  if (code == '.' || code == '!' || code == KwMe || IsNameToken(code)) {
     Assignment(i, e, false);
     return next;
   }
   Walk(i + 1, e, kRead);
   return next;
+}
+
+// The words of the runtime's statements are no names: file statements (Open ... For ... As #n,
+// Line Input #, Input #, Get #, Width #, Name ... As ...), Global declarations, and statements
+// written with name keywords (Beep, ChDir, Load, Error ...) unless the project declares the word.
+// Reads their expressions; Input # and Line Input # write their targets, Get # its variable.
+bool Resolver::RuntimeStatement(size_t i, size_t e) {
+  const Tok& t = m_toks[i];
+  const int32_t after = i + 1 < e ? m_toks[i + 1].code : 0;
+  // An assignment to or a member of something bearing the word's name.
+  if (after == '=' || after == '.' || after == '!') return false;
+  // The first word at depth 0 from `from` with the code, or e.
+  const auto find = [this, e](size_t from, int32_t code) {
+    int depth = 0;
+    for (size_t k = from; k < e; ++k) {
+      if (m_toks[k].code == '(') ++depth;
+      if (m_toks[k].code == ')' && depth > 0) --depth;
+      if (depth == 0 && m_toks[k].code == code) return k;
+    }
+    return e;
+  };
+  // The project's own Sub, variable or control of the word's name comes first.
+  const auto declared = [this, &t] {
+    bool ambiguous = false;
+    int32_t scope = 0;
+    return LookupPlain(t.name, ambiguous, scope) >= 0 || ambiguous;
+  };
+  switch (t.code) {
+    case KwOpen: {
+      // Open path For mode [Access ...] [Lock ...] As [#]n [Len = size]
+      const size_t forAt = find(i + 1, KwFor);
+      const size_t asAt = find(forAt, KwAs);
+      Walk(i + 1, forAt, kRead);
+      if (asAt < e) Walk(asAt + 1, e, kRead);
+      return true;
+    }
+    case KwLine:
+      if (after != KwInput || declared()) return false;
+      FileTargets(i + 2, e, 1);
+      return true;
+    case KwInput:
+    case KwGet:
+      if (after != '#') return false;
+      FileTargets(i + 1, e, t.code == KwInput ? 1 : 2);
+      return true;
+    case KwWidth:
+      if (after != '#' || declared()) return false;
+      Walk(i + 1, e, kRead);
+      return true;
+    case KwName: {
+      const size_t asAt = find(i + 1, KwAs);
+      if (asAt >= e || declared()) return false;
+      Walk(i + 1, asAt, kRead);
+      Walk(asAt + 1, e, kRead);
+      return true;
+    }
+    case KwBeep:
+    case KwChDir:
+    case KwChDrive:
+    case KwMkDir:
+    case KwRmDir:
+    case KwFileCopy:
+    case KwSetAttr:
+    case KwSavePicture:
+    case KwSaveSetting:
+    case KwDeleteString:
+    case KwSendKeys:
+    case KwAppActivate:
+    case KwLoad:
+    case KwError:
+      if (declared()) return false;
+      Walk(i + 1, e, kRead);
+      return true;
+    case TokIdentifier:
+      // Global, the old word for Public in a standard module.
+      if (!EqualsNoCase1252(t.name, "Global") || !IsNameToken(after) || declared()) return false;
+      Walk(i + 1, e, kDeclare);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// "#n, a, b" of a file statement: the items from the firstWritten-th on (0: the file number) are
+// written, the others read.
+void Resolver::FileTargets(size_t from, size_t to, size_t firstWritten) {
+  size_t start = from;
+  size_t item = 0;
+  int depth = 0;
+  for (size_t k = from; k <= to; ++k) {
+    const int32_t code = k < to ? m_toks[k].code : ',';
+    if (code == '(') ++depth;
+    if (code == ')' && depth > 0) --depth;
+    if (depth > 0 || code != ',') continue;
+    const Chain c = Walk(start, k, kRead);
+    if (item++ >= firstWritten) MakeWrite(c, false);
+    start = k + 1;
+  }
 }
 
 // "target = value" or a call statement ("Foo a, b", "obj.Method x").
@@ -1256,6 +1364,8 @@ void Resolver::Head(const Tok& t, bool typeContext, Chain& cur) {
     ++m_walk->ambiguous;
     return;
   }
+  // Spc(n) and Tab(n) of Print's arguments are its syntax.
+  if (!typeContext && (EqualsNoCase1252(t.name, "Spc") || EqualsNoCase1252(t.name, "Tab"))) return;
   if (!typeContext && m_proc >= 0 && !m_out.modules[static_cast<size_t>(m_module)].optionExplicit) {
     cur.use = AddUse(kPending, t, UseKind::kRead);
     m_pending.push_back({cur.use, t.name, false});
@@ -1363,6 +1473,11 @@ Chain Resolver::Walk(size_t from, size_t to, int mode) {
     }
     if (code == KwAs || code == KwNew || code == KwImplements) {
       typeContext = true;
+      cur = Chain{};
+      continue;
+    }
+    // The words of a Declare's library and entry point.
+    if (mode == kHeader && (code == KwLib || code == KwAlias)) {
       cur = Chain{};
       continue;
     }
