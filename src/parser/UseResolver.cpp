@@ -118,6 +118,7 @@ struct Tables {
   size_t used = 0;
   std::vector<Node> nodes;
   std::vector<uint32_t> nameHash;  // HashNoCase1252 of each declaration's name
+  std::vector<uint8_t> twinned;    // 1 for a declaration an #If twin shares
   // TypeOwner of each declaration, -3 before it is worked out: worked out by the walks when a
   // member follows a use (each writes the same value, so they may race on it).
   std::unique_ptr<std::atomic<int32_t>[]> typeOf;
@@ -157,6 +158,17 @@ class LookupMemo {
       if (e.hash == hash && e.key == key && EqualsNoCase1252(e.name, name)) return e;
     }
   }
+  /// The filled entry of the name looked up as key; null when there is none.
+  const Entry* Find(std::string_view name, uint32_t nameHash, int32_t key) const {
+    if (m_slots.empty()) return nullptr;
+    const size_t mask = m_slots.size() - 1;
+    const uint32_t hash = nameHash ^ (static_cast<uint32_t>(key) * 0x9E3779B1u);
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+      const Entry& e = m_slots[i];
+      if (!e.filled) return nullptr;
+      if (e.hash == hash && e.key == key && EqualsNoCase1252(e.name, name)) return &e;
+    }
+  }
   void Clear() {
     for (const uint32_t i : m_filled) m_slots[i] = Entry{};
     m_filled.clear();
@@ -194,7 +206,6 @@ struct WalkOutput {
   std::vector<CrossDeclaration> decls;  // ids kLocalBase + index
   std::unordered_map<int32_t, std::pair<int32_t, int32_t>> implicitLocals;
   std::deque<std::string> ownedNames;  // bracketed names spread over several tokens
-  std::exception_ptr error;
 };
 
 class Resolver {
@@ -334,8 +345,9 @@ class Resolver {
   };
   std::vector<PendingUse> m_pending;
   std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_assigned;  // name -> implicit
-  LookupMemo m_procMemo;    // cleared at each procedure's start
-  LookupMemo m_moduleMemo;  // cleared at each module's start
+  LookupMemo m_procMemo;          // cleared at each procedure's start
+  bool m_procNamesKnown = false;  // m_procMemo holds every name of the procedure's scope
+  LookupMemo m_moduleMemo;        // cleared at each module's start
 };
 
 // Walk modes.
@@ -356,6 +368,7 @@ int32_t Resolver::AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_v
   d.kind = kind;
   d.canonical = id;
   m_nameHash.push_back(static_cast<uint32_t>(HashNoCase1252(name)));
+  m_tab.twinned.push_back(0);
   return id;
 }
 
@@ -434,6 +447,7 @@ void Resolver::Insert(int32_t scope, int32_t decl, int32_t space) {
       const int32_t otherParent = o.parent >= 0 ? Canonical(o.parent) : -1;
       if (o.kind == d.kind && o.module == d.module && parent == otherParent) {
         d.canonical = o.canonical;
+        m_tab.twinned[static_cast<size_t>(o.canonical)] = 1;
         return;
       }
     }
@@ -584,14 +598,24 @@ int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& o
   ambiguous = false;
   const size_t h = HashNoCase1252(name);
   if (m_scope >= 0) {
-    LookupMemo::Entry& e = m_procMemo.At(name, static_cast<uint32_t>(h));
-    if (!e.filled) {
-      e.filled = true;
-      e.found = FindHashed(m_scope, name, h);
+    int32_t found = kNoDecl;
+    if (m_procNamesKnown) {
+      // Every name of the procedure is in the memo: one not there is none of its names.
+      if (const LookupMemo::Entry* e =
+              m_procMemo.Find(name, static_cast<uint32_t>(h), LookupMemo::kPlain))
+        found = e->found;
+    } else {
+      LookupMemo::Entry& e = m_procMemo.At(name, static_cast<uint32_t>(h));
+      if (!e.filled) {
+        e.filled = true;
+        const int32_t n = FindHashed(m_scope, name, h);
+        e.found = n >= 0 ? Best(n) : kNoDecl;
+      }
+      found = e.found;
     }
-    if (e.found >= 0) {
+    if (found >= 0) {
       out_scope = m_scope;
-      return Best(e.found);
+      return found;
     }
   }
   // What the module's scopes give a name is the same for all its procedures.
@@ -815,6 +839,7 @@ void Resolver::WalkModule(int32_t m) {
   m_with.clear();
   m_implements.clear();
   m_moduleMemo.Clear();
+  m_external.clear();  // its indexes are the module's output's
   const size_t firstUse = m_walk->uses.size();
   m_walk->runs.push_back({firstUse, m});
   m_toks.clear();
@@ -1548,6 +1573,20 @@ void Resolver::EnterProcedure(int32_t proc) {
   m_proc = proc;
   m_scope = Canonical(proc);
   m_procMemo.Clear();
+  // The procedure's parameters and locals follow its declaration. A procedure with #If twins
+  // has names of theirs in its scope too: those are looked up in the name table.
+  m_procNamesKnown = m_scope == proc && m_tab.twinned[static_cast<size_t>(proc)] == 0;
+  if (m_procNamesKnown) {
+    for (auto d = static_cast<size_t>(proc) + 1;
+         d < m_out.decls.size() && m_out.decls[d].parent == proc; ++d) {
+      if (m_out.decls[d].canonical != static_cast<int32_t>(d)) continue;
+      LookupMemo::Entry& e = m_procMemo.At(m_out.decls[d].name, m_nameHash[d]);
+      if (!e.filled) {
+        e.filled = true;
+        e.found = static_cast<int32_t>(d);
+      }
+    }
+  }
   m_with.clear();
   Handler(proc);
 }
@@ -1659,31 +1698,23 @@ void Resolver::WalkAll() {
   const size_t modules = m_out.modules.size();
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   const size_t walks = std::max<size_t>(1, std::min<size_t>({cores, modules, 8}));
-  // Runs of modules of about the same number of tokens, in module order.
-  std::vector<size_t> tokens(modules + 1, 0);
-  for (size_t m = 0; m < modules; ++m) {
-    const clsVBHeader* h = m_out.modules[m].header;
-    tokens[m + 1] =
-        tokens[m] + (h && h->TokenStream ? static_cast<size_t>(h->TokenStream->Count()) : 0);
-  }
-  std::vector<size_t> bounds(walks + 1, modules);
-  bounds[0] = 0;
-  for (size_t w = 1; w < walks; ++w) {
-    const size_t goal = tokens[modules] / walks * w;
-    bounds[w] =
-        static_cast<size_t>(std::lower_bound(tokens.begin(), tokens.end(), goal) - tokens.begin());
-    bounds[w] = std::clamp(bounds[w], bounds[w - 1], modules);
-  }
-  std::vector<WalkOutput> outputs(walks);
+  // Each walk takes the next module not taken yet, so that the walks end together; each module's
+  // output is its own, merged in module order.
+  std::vector<WalkOutput> outputs(modules);
+  std::vector<std::exception_ptr> errors(walks);
+  std::atomic<size_t> next{0};
   const std::atomic<bool>* stopFlag = CurrentStopFlag();
   const auto walk = [&](size_t w) {
     try {
       const StopFlagScope scope(stopFlag);
-      Resolver walker(*this, outputs[w]);
-      for (size_t m = bounds[w]; m < bounds[w + 1]; ++m) walker.WalkModule(static_cast<int32_t>(m));
+      Resolver walker(*this, outputs.front());
+      for (size_t m = next.fetch_add(1); m < modules; m = next.fetch_add(1)) {
+        walker.m_walk = &outputs[m];
+        walker.WalkModule(static_cast<int32_t>(m));
+      }
     } catch (...) {
       // Rethrown on the run's thread below, once every walk has ended.
-      outputs[w].error = std::current_exception();
+      errors[w] = std::current_exception();
     }
   };
   std::vector<std::thread> threads;
@@ -1691,15 +1722,14 @@ void Resolver::WalkAll() {
     try {
       threads.emplace_back(walk, w);
     } catch (const std::system_error&) {
-      // No thread: this run of modules is walked on the run's thread below.
-      outputs[w].error = nullptr;
-      walk(w);
+      // No thread: the modules are walked by the walks that run.
+      break;
     }
   }
-  walk(0);
+  if (modules > 0) walk(0);
   for (std::thread& t : threads) t.join();
-  for (WalkOutput& out : outputs)
-    if (out.error) std::rethrow_exception(out.error);
+  for (const std::exception_ptr& error : errors)
+    if (error) std::rethrow_exception(error);
   for (WalkOutput& out : outputs) Merge(out);
 }
 
