@@ -206,6 +206,7 @@ struct WalkOutput {
   std::vector<CrossDeclaration> decls;  // ids kLocalBase + index
   std::unordered_map<int32_t, std::pair<int32_t, int32_t>> implicitLocals;
   std::deque<std::string> ownedNames;  // bracketed names spread over several tokens
+  std::exception_ptr error;
 };
 
 class Resolver {
@@ -839,7 +840,6 @@ void Resolver::WalkModule(int32_t m) {
   m_with.clear();
   m_implements.clear();
   m_moduleMemo.Clear();
-  m_external.clear();  // its indexes are the module's output's
   const size_t firstUse = m_walk->uses.size();
   m_walk->runs.push_back({firstUse, m});
   m_toks.clear();
@@ -1698,23 +1698,31 @@ void Resolver::WalkAll() {
   const size_t modules = m_out.modules.size();
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   const size_t walks = std::max<size_t>(1, std::min<size_t>({cores, modules, 8}));
-  // Each walk takes the next module not taken yet, so that the walks end together; each module's
-  // output is its own, merged in module order.
-  std::vector<WalkOutput> outputs(modules);
-  std::vector<std::exception_ptr> errors(walks);
-  std::atomic<size_t> next{0};
+  // Runs of modules of about the same number of tokens, in module order.
+  std::vector<size_t> tokens(modules + 1, 0);
+  for (size_t m = 0; m < modules; ++m) {
+    const clsVBHeader* h = m_out.modules[m].header;
+    tokens[m + 1] =
+        tokens[m] + (h && h->TokenStream ? static_cast<size_t>(h->TokenStream->Count()) : 0);
+  }
+  std::vector<size_t> bounds(walks + 1, modules);
+  bounds[0] = 0;
+  for (size_t w = 1; w < walks; ++w) {
+    const size_t goal = tokens[modules] / walks * w;
+    bounds[w] =
+        static_cast<size_t>(std::lower_bound(tokens.begin(), tokens.end(), goal) - tokens.begin());
+    bounds[w] = std::clamp(bounds[w], bounds[w - 1], modules);
+  }
+  std::vector<WalkOutput> outputs(walks);
   const std::atomic<bool>* stopFlag = CurrentStopFlag();
   const auto walk = [&](size_t w) {
     try {
       const StopFlagScope scope(stopFlag);
-      Resolver walker(*this, outputs.front());
-      for (size_t m = next.fetch_add(1); m < modules; m = next.fetch_add(1)) {
-        walker.m_walk = &outputs[m];
-        walker.WalkModule(static_cast<int32_t>(m));
-      }
+      Resolver walker(*this, outputs[w]);
+      for (size_t m = bounds[w]; m < bounds[w + 1]; ++m) walker.WalkModule(static_cast<int32_t>(m));
     } catch (...) {
       // Rethrown on the run's thread below, once every walk has ended.
-      errors[w] = std::current_exception();
+      outputs[w].error = std::current_exception();
     }
   };
   std::vector<std::thread> threads;
@@ -1722,14 +1730,15 @@ void Resolver::WalkAll() {
     try {
       threads.emplace_back(walk, w);
     } catch (const std::system_error&) {
-      // No thread: the modules are walked by the walks that run.
-      break;
+      // No thread: this run of modules is walked on the run's thread below.
+      outputs[w].error = nullptr;
+      walk(w);
     }
   }
-  if (modules > 0) walk(0);
+  walk(0);
   for (std::thread& t : threads) t.join();
-  for (const std::exception_ptr& error : errors)
-    if (error) std::rethrow_exception(error);
+  for (WalkOutput& out : outputs)
+    if (out.error) std::rethrow_exception(out.error);
   for (WalkOutput& out : outputs) Merge(out);
 }
 
