@@ -81,6 +81,17 @@ struct Chain {
   int32_t length = 0;       // elements so far
 };
 
+// EqualsNoCase1252 for the short names the lookups compare, without a call into the library.
+inline bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto x = static_cast<unsigned char>(a[i]);
+    const auto y = static_cast<unsigned char>(b[i]);
+    if (x != y && kCp1252Upper[x] != kCp1252Upper[y]) return false;
+  }
+  return true;
+}
+
 bool IsSuffix(int32_t code) {
   return code == '%' || code == '&' || code == '!' || code == '#' || code == '@' || code == '$';
 }
@@ -155,7 +166,7 @@ class LookupMemo {
         e.hash = hash;
         return e;
       }
-      if (e.hash == hash && e.key == key && EqualsNoCase1252(e.name, name)) return e;
+      if (e.hash == hash && e.key == key && SameName(e.name, name)) return e;
     }
   }
   /// The filled entry of the name looked up as key; null when there is none.
@@ -166,7 +177,7 @@ class LookupMemo {
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
       const Entry& e = m_slots[i];
       if (!e.filled) return nullptr;
-      if (e.hash == hash && e.key == key && EqualsNoCase1252(e.name, name)) return &e;
+      if (e.hash == hash && e.key == key && SameName(e.name, name)) return &e;
     }
   }
   void Clear() {
@@ -389,7 +400,7 @@ size_t Resolver::SlotOf(int32_t scopeKey, std::string_view name, uint32_t hash) 
     const Slot& slot = m_slots[i];
     if (slot.head < 0) return i;
     if (slot.hash == hash && slot.scopeKey == scopeKey &&
-        EqualsNoCase1252(
+        SameName(
             m_out.decls[static_cast<size_t>(m_nodes[static_cast<size_t>(slot.head)].decl)].name,
             name))
       return i;
