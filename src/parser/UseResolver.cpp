@@ -262,18 +262,31 @@ class Resolver {
   /// A name in the procedure's, the module's, the project's and the modules' scopes.
   int32_t LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope);
   /// The same outside the procedure (name hashed by HashNoCase1252 as h).
-  int32_t LookupOutside(std::string_view name, size_t h, bool& ambiguous, int32_t& out_scope) const;
+  int32_t LookupOutside(std::string_view name, size_t h, bool& ambiguous, int32_t& out_scope);
+  /// The same in the project's scopes: Public names of standard modules, then module names.
+  int32_t LookupProject(std::string_view name, size_t h, bool& ambiguous, int32_t& out_scope) const;
   int32_t LookupType(std::string_view name, int32_t moduleDecl) const;
   /// LookupType in the module walked, kept in its memo.
   int32_t WalkLookupType(std::string_view name) {
-    LookupMemo::Entry& e =
-        m_moduleMemo.At(name, static_cast<uint32_t>(HashNoCase1252(name)), LookupMemo::kType);
+    const size_t h = HashNoCase1252(name);
+    LookupMemo::Entry& e = m_moduleMemo.At(name, static_cast<uint32_t>(h), LookupMemo::kType);
     if (!e.filled) {
       e.filled = true;
-      e.found = LookupType(name, m_moduleDecl);
+      if (const int32_t n = FindHashed(m_moduleDecl, name, h, kTypes); n >= 0) {
+        e.found = m_nodes[static_cast<size_t>(n)].decl;
+      } else {
+        LookupMemo::Entry& p = m_runMemo.At(name, static_cast<uint32_t>(h), LookupMemo::kType);
+        if (!p.filled) {
+          p.filled = true;
+          p.found = LookupProjectType(name, h);
+        }
+        e.found = p.found;
+      }
     }
     return e.found;
   }
+  /// The types of other modules and the module names.
+  int32_t LookupProjectType(std::string_view name, size_t h) const;
   int32_t TypeOwner(int32_t decl) const;
   /// The type whose members follow the chain.
   int32_t Owner(const Chain& c) const { return c.typed >= 0 ? TypeOwner(c.typed) : c.owner; }
@@ -360,6 +373,7 @@ class Resolver {
   LookupMemo m_procMemo;          // cleared at each procedure's start
   bool m_procNamesKnown = false;  // m_procMemo holds every name of the procedure's scope
   LookupMemo m_moduleMemo;        // cleared at each module's start
+  LookupMemo m_runMemo;           // what the project's scopes and owners give: kept for the walk
 };
 
 // Walk modes.
@@ -642,11 +656,24 @@ int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& o
 }
 
 int32_t Resolver::LookupOutside(std::string_view name, size_t h, bool& ambiguous,
-                                int32_t& out_scope) const {
+                                int32_t& out_scope) {
   if (const int32_t n = FindHashed(m_moduleDecl, name, h); n >= 0) {
     out_scope = m_moduleDecl;
     return Best(n);
   }
+  // What the project's scopes give a name is the same for every module.
+  LookupMemo::Entry& e = m_runMemo.At(name, static_cast<uint32_t>(h), LookupMemo::kPlain);
+  if (!e.filled) {
+    e.filled = true;
+    e.found = LookupProject(name, h, e.ambiguous, e.scope);
+  }
+  ambiguous = e.ambiguous;
+  out_scope = e.scope;
+  return e.found;
+}
+
+int32_t Resolver::LookupProject(std::string_view name, size_t h, bool& ambiguous,
+                                int32_t& out_scope) const {
   if (const int32_t n = FindHashed(kPublicScope, name, h); n >= 0) {
     const int32_t d = Best(n);
     // Declared Public by two modules (and not by the using one): ambiguous.
@@ -667,10 +694,14 @@ int32_t Resolver::LookupOutside(std::string_view name, size_t h, bool& ambiguous
 
 int32_t Resolver::LookupType(std::string_view name, int32_t moduleDecl) const {
   const size_t h = HashNoCase1252(name);
-  for (const int32_t scope : {moduleDecl, kPublicScope}) {
-    if (const int32_t n = FindHashed(scope, name, h, kTypes); n >= 0)
-      return m_nodes[static_cast<size_t>(n)].decl;
-  }
+  if (const int32_t n = FindHashed(moduleDecl, name, h, kTypes); n >= 0)
+    return m_nodes[static_cast<size_t>(n)].decl;
+  return LookupProjectType(name, h);
+}
+
+int32_t Resolver::LookupProjectType(std::string_view name, size_t h) const {
+  if (const int32_t n = FindHashed(kPublicScope, name, h, kTypes); n >= 0)
+    return m_nodes[static_cast<size_t>(n)].decl;
   if (const int32_t n = FindHashed(kModuleScope, name, h); n >= 0)
     return m_nodes[static_cast<size_t>(n)].decl;
   return kNoDecl;
@@ -1434,9 +1465,8 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
     cur.owner = kNoDecl;
     return k + 1;
   }
-  // An owner's members are looked up again and again in a module: kept like its names.
-  LookupMemo::Entry& e =
-      m_moduleMemo.At(t.name, static_cast<uint32_t>(HashNoCase1252(t.name)), owner);
+  // An owner's members are looked up again and again: kept for the walk.
+  LookupMemo::Entry& e = m_runMemo.At(t.name, static_cast<uint32_t>(HashNoCase1252(t.name)), owner);
   if (!e.filled) {
     e.filled = true;
     const int32_t n = Find(owner, t.name);
