@@ -169,6 +169,22 @@ class LookupMemo {
       if (e.hash == hash && e.key == key && SameName(e.name, name)) return e;
     }
   }
+  /// The entry of the name looked up as key, filled by fill(entry) when it was not kept yet.
+  template <class Fill>
+  Entry& Kept(std::string_view name, size_t nameHash, int32_t key, Fill&& fill) {
+    Entry& e = At(name, static_cast<uint32_t>(nameHash), key);
+    if (!e.filled) {
+      e.filled = true;
+      fill(e);
+    }
+    return e;
+  }
+  /// What an entry of a name answers: its declaration, with whether it is ambiguous and where.
+  static int32_t Answer(const Entry& e, bool& ambiguous, int32_t& scope) {
+    ambiguous = e.ambiguous;
+    scope = e.scope;
+    return e.found;
+  }
   /// The filled entry of the name looked up as key; null when there is none.
   const Entry* Find(std::string_view name, uint32_t nameHash, int32_t key) const {
     if (m_slots.empty()) return nullptr;
@@ -269,21 +285,21 @@ class Resolver {
   /// LookupType in the module walked, kept in its memo.
   int32_t WalkLookupType(std::string_view name) {
     const size_t h = HashNoCase1252(name);
-    LookupMemo::Entry& e = m_moduleMemo.At(name, static_cast<uint32_t>(h), LookupMemo::kType);
-    if (!e.filled) {
-      e.filled = true;
-      if (const int32_t n = FindHashed(m_moduleDecl, name, h, kTypes); n >= 0) {
-        e.found = m_nodes[static_cast<size_t>(n)].decl;
-      } else {
-        LookupMemo::Entry& p = m_runMemo.At(name, static_cast<uint32_t>(h), LookupMemo::kType);
-        if (!p.filled) {
-          p.filled = true;
-          p.found = LookupProjectType(name, h);
-        }
-        e.found = p.found;
-      }
-    }
-    return e.found;
+    return m_moduleMemo
+        .Kept(name, h, LookupMemo::kType,
+              [&](LookupMemo::Entry& fill) {
+                if (const int32_t n = FindHashed(m_moduleDecl, name, h, kTypes); n >= 0) {
+                  fill.found = m_nodes[static_cast<size_t>(n)].decl;
+                  return;
+                }
+                fill.found = m_runMemo
+                                 .Kept(name, h, LookupMemo::kType,
+                                       [&](LookupMemo::Entry& project) {
+                                         project.found = LookupProjectType(name, h);
+                                       })
+                                 .found;
+              })
+        .found;
   }
   /// The types of other modules and the module names.
   int32_t LookupProjectType(std::string_view name, size_t h) const;
@@ -304,6 +320,8 @@ class Resolver {
   void Targets(size_t from, size_t to, bool withBounds);
   bool RuntimeStatement(size_t i, size_t e);
   void FileTargets(size_t from, size_t to, size_t firstWritten);
+  template <class Item>
+  void EachItem(size_t from, size_t to, Item&& item);
   void LabelUses(size_t from, size_t to);
   void Label(const Tok& t);
   void EnterProcedure(int32_t proc);
@@ -631,13 +649,13 @@ int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& o
               m_procMemo.Find(name, static_cast<uint32_t>(h), LookupMemo::kPlain))
         found = e->found;
     } else {
-      LookupMemo::Entry& e = m_procMemo.At(name, static_cast<uint32_t>(h));
-      if (!e.filled) {
-        e.filled = true;
-        const int32_t n = FindHashed(m_scope, name, h);
-        e.found = n >= 0 ? Best(n) : kNoDecl;
-      }
-      found = e.found;
+      found = m_procMemo
+                  .Kept(name, h, LookupMemo::kPlain,
+                        [&](LookupMemo::Entry& fill) {
+                          const int32_t n = FindHashed(m_scope, name, h);
+                          fill.found = n >= 0 ? Best(n) : kNoDecl;
+                        })
+                  .found;
     }
     if (found >= 0) {
       out_scope = m_scope;
@@ -645,14 +663,12 @@ int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& o
     }
   }
   // What the module's scopes give a name is the same for all its procedures.
-  LookupMemo::Entry& e = m_moduleMemo.At(name, static_cast<uint32_t>(h), LookupMemo::kPlain);
-  if (!e.filled) {
-    e.filled = true;
-    e.found = LookupOutside(name, h, e.ambiguous, e.scope);
-  }
-  ambiguous = e.ambiguous;
-  out_scope = e.scope;
-  return e.found;
+  return LookupMemo::Answer(m_moduleMemo.Kept(name, h, LookupMemo::kPlain,
+                                              [&](LookupMemo::Entry& fill) {
+                                                fill.found = LookupOutside(name, h, fill.ambiguous,
+                                                                           fill.scope);
+                                              }),
+                            ambiguous, out_scope);
 }
 
 int32_t Resolver::LookupOutside(std::string_view name, size_t h, bool& ambiguous,
@@ -662,14 +678,12 @@ int32_t Resolver::LookupOutside(std::string_view name, size_t h, bool& ambiguous
     return Best(n);
   }
   // What the project's scopes give a name is the same for every module.
-  LookupMemo::Entry& e = m_runMemo.At(name, static_cast<uint32_t>(h), LookupMemo::kPlain);
-  if (!e.filled) {
-    e.filled = true;
-    e.found = LookupProject(name, h, e.ambiguous, e.scope);
-  }
-  ambiguous = e.ambiguous;
-  out_scope = e.scope;
-  return e.found;
+  return LookupMemo::Answer(m_runMemo.Kept(name, h, LookupMemo::kPlain,
+                                           [&](LookupMemo::Entry& fill) {
+                                             fill.found =
+                                                 LookupProject(name, h, fill.ambiguous, fill.scope);
+                                           }),
+                            ambiguous, out_scope);
 }
 
 int32_t Resolver::LookupProject(std::string_view name, size_t h, bool& ambiguous,
@@ -1314,16 +1328,25 @@ bool Resolver::RuntimeStatement(size_t i, size_t e) {
 // "#n, a, b" of a file statement: the items from the firstWritten-th on (0: the file number) are
 // written, the others read.
 void Resolver::FileTargets(size_t from, size_t to, size_t firstWritten) {
-  size_t start = from;
   size_t item = 0;
+  EachItem(from, to, [&](size_t start, size_t end) {
+    const Chain c = Walk(start, end, kRead);
+    if (item++ >= firstWritten) MakeWrite(c, false);
+  });
+}
+
+// Calls item(start, end) for each comma-separated item of [from, to) (commas in parentheses
+// excepted).
+template <class Item>
+void Resolver::EachItem(size_t from, size_t to, Item&& item) {
+  size_t start = from;
   int depth = 0;
   for (size_t k = from; k <= to; ++k) {
     const int32_t code = k < to ? m_toks[k].code : ',';
     if (code == '(') ++depth;
     if (code == ')' && depth > 0) --depth;
     if (depth > 0 || code != ',') continue;
-    const Chain c = Walk(start, k, kRead);
-    if (item++ >= firstWritten) MakeWrite(c, false);
+    item(start, k);
     start = k + 1;
   }
 }
@@ -1356,19 +1379,12 @@ void Resolver::Assignment(size_t from, size_t to, bool isSet) {
 
 // ReDim and Erase: each comma-separated name is written; ReDim's bounds and types are read.
 void Resolver::Targets(size_t from, size_t to, bool withBounds) {
-  size_t start = from;
-  int depth = 0;
-  for (size_t k = from; k <= to; ++k) {
-    const int32_t code = k < to ? m_toks[k].code : ',';
-    if (code == '(') ++depth;
-    if (code == ')' && depth > 0) --depth;
-    if (depth > 0 || code != ',') continue;
+  EachItem(from, to, [&](size_t start, size_t end) {
     size_t as = start;
-    while (as < k && m_toks[as].code != KwAs) ++as;
+    while (as < end && m_toks[as].code != KwAs) ++as;
     MakeWrite(Walk(start, as, kRead), false);
-    if (withBounds && as < k) Walk(as, k, kRead);
-    start = k + 1;
-  }
+    if (withBounds && as < end) Walk(as, end, kRead);
+  });
 }
 
 void Resolver::MakeWrite(const Chain& c, bool isSet) {
@@ -1466,13 +1482,13 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
     return k + 1;
   }
   // An owner's members are looked up again and again: kept for the walk.
-  LookupMemo::Entry& e = m_runMemo.At(t.name, static_cast<uint32_t>(HashNoCase1252(t.name)), owner);
-  if (!e.filled) {
-    e.filled = true;
-    const int32_t n = Find(owner, t.name);
-    e.found = n >= 0 ? Best(n) : kNoDecl;
-  }
-  const int32_t d = e.found;
+  const int32_t d = m_runMemo
+                        .Kept(t.name, HashNoCase1252(t.name), owner,
+                              [&](LookupMemo::Entry& fill) {
+                                const int32_t n = Find(owner, t.name);
+                                fill.found = n >= 0 ? Best(n) : kNoDecl;
+                              })
+                        .found;
   if (d < 0) {
     ++m_walk->unresolvedMembers;
     cur.owner = kNoDecl;
