@@ -1,7 +1,5 @@
 #include "model/CrossReferences.h"
 
-#include <iterator>
-
 namespace qs {
 
 const char* DeclKindName(DeclKind in_eKind) {
@@ -82,10 +80,9 @@ CrossUse UseList::operator[](size_t in_lIndex) const {
   if (in_lIndex >= m_size) return u;
   const size_t b = BlockOf(in_lIndex);
   const UseRecord& r = m_blocks[b][in_lIndex - m_blockStart[b]];
-  const auto run =
-      std::upper_bound(m_runs.begin(), m_runs.end(), in_lIndex,
-                       [](size_t index, const FileRun& fileRun) { return index < fileRun.first; });
-  u.module = run == m_runs.begin() ? 0 : std::prev(run)->module;
+  size_t run = m_chunkRun[in_lIndex >> kChunkShift];
+  while (run + 1 < m_runs.size() && m_runs[run + 1].first <= in_lIndex) ++run;
+  u.module = m_runs[run].module;
   u.pos = r.pos;
   u.line = r.line;
   u.column = r.Column();
@@ -106,6 +103,12 @@ void UseList::Append(Block&& in_oBlock, const std::vector<FileRun>& in_vRuns) {
   m_blockStart.push_back(m_size);
   m_size += in_oBlock.size();
   m_blocks.push_back(std::move(in_oBlock));
+  // The runs of later blocks start at or after m_size: the chunks up to here are settled.
+  for (size_t chunk = m_chunkRun.size(); (chunk << kChunkShift) < m_size; ++chunk) {
+    size_t run = m_chunkRun.empty() ? 0 : m_chunkRun.back();
+    while (run + 1 < m_runs.size() && m_runs[run + 1].first <= (chunk << kChunkShift)) ++run;
+    m_chunkRun.push_back(static_cast<uint32_t>(run));
+  }
 }
 
 std::string CrossReferences::QualifiedName(int32_t in_lDecl) const {

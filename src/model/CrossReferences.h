@@ -144,9 +144,13 @@ class UseList {
                m_blockStart.begin()) -
            1;
   }
+  // The run each chunk of 2^kChunkShift uses starts in, so that a use's file is found by a few
+  // steps from there.
+  static constexpr size_t kChunkShift = 10;
   std::vector<Block> m_blocks;
   std::vector<size_t> m_blockStart;
   std::vector<FileRun> m_runs;
+  std::vector<uint32_t> m_chunkRun;
   size_t m_size = 0;
 };
 
