@@ -189,7 +189,7 @@ size_t AnswerUnused(const clsVBInfo& in_oInfo, bool in_bExposed, const std::stri
     text += ' ';
     text += DeclKindName(d.kind);
     text += ' ';
-    text += refs.QualifiedName(i);
+    refs.AppendQualifiedName(i, text);
     text += '\n';
     out << text;
     ++printed;

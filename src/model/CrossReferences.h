@@ -5,6 +5,8 @@
 #pragma once
 
 #include <algorithm>
+#include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -53,6 +55,7 @@ const char* ExposureName(Exposure in_eExposure);
 /// True for subs, functions, property procedures (the kinds with a body and locals).
 bool IsProcedureKind(DeclKind in_eKind);
 
+/// A use as UseList gives it.
 struct CrossUse {
   int32_t module = 0;  ///< index of the file in CrossReferences::modules
   int32_t pos = 0;     ///< token position of the name in the file's stream
@@ -61,6 +64,94 @@ struct CrossUse {
   int32_t decl = 0;    ///< the declaration used
   int32_t from = 0;    ///< the procedure the use stands in, or the module's declaration
   UseKind kind = UseKind::kRead;
+};
+
+/// How a use is held: 20 bytes, its file told by the run of uses it lies in.
+struct UseRecord {
+  int32_t pos = 0;
+  int32_t decl = 0;
+  int32_t from = 0;
+  int32_t line = 0;
+  uint32_t columnKind = 0;  ///< column << 2 | kind
+
+  int32_t Column() const { return static_cast<int32_t>(columnKind >> 2); }
+  UseKind Kind() const { return static_cast<UseKind>(columnKind & 3); }
+  void SetKind(UseKind in_eKind) {
+    columnKind = (columnKind & ~3u) | static_cast<uint32_t>(in_eKind);
+  }
+  static uint32_t Pack(int32_t in_lColumn, UseKind in_eKind) {
+    const auto column = static_cast<uint32_t>(std::clamp<int32_t>(in_lColumn, 0, INT32_MAX >> 1));
+    return column << 2 | static_cast<uint32_t>(in_eKind);
+  }
+};
+
+/// The uses of a run in file order: the blocks of records each walk of the resolver filled, kept
+/// as they were filled (no use is copied when they are put together), with the first use of each
+/// file. Read as CrossUse values.
+class UseList {
+ public:
+  using Block = std::deque<UseRecord>;
+  /// A run of uses of one file: from index first on (to the next run's first).
+  struct FileRun {
+    size_t first = 0;
+    int32_t module = 0;
+  };
+
+  size_t size() const { return m_size; }
+  bool empty() const { return m_size == 0; }
+  CrossUse operator[](size_t in_lIndex) const;
+
+  /// Puts a block behind the others; its runs count from the block's start, in file order.
+  void Append(Block&& in_oBlock, const std::vector<FileRun>& in_vRuns);
+  /// Each file's uses (their records, mutable) as [first, end) ranges of one block.
+  template <class Visit>
+  void ForEachFile(Visit&& in_fVisit) {
+    for (size_t r = 0; r < m_runs.size(); ++r) {
+      const size_t end = r + 1 < m_runs.size() ? m_runs[r + 1].first : m_size;
+      Block& block = m_blocks[BlockOf(m_runs[r].first)];
+      const size_t base = m_blockStart[BlockOf(m_runs[r].first)];
+      in_fVisit(m_runs[r].module,
+                block.begin() + static_cast<std::ptrdiff_t>(m_runs[r].first - base),
+                block.begin() + static_cast<std::ptrdiff_t>(end - base));
+    }
+  }
+
+  class const_iterator {
+   public:
+    using value_type = CrossUse;
+    using difference_type = std::ptrdiff_t;
+    const_iterator(const UseList* in_pList, size_t in_lIndex)
+        : m_list(in_pList), m_index(in_lIndex) {}
+    CrossUse operator*() const { return (*m_list)[m_index]; }
+    const_iterator& operator++() {
+      ++m_index;
+      return *this;
+    }
+    bool operator==(const const_iterator& in_oOther) const { return m_index == in_oOther.m_index; }
+    bool operator!=(const const_iterator& in_oOther) const { return m_index != in_oOther.m_index; }
+
+   private:
+    const UseList* m_list;
+    size_t m_index;
+  };
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, m_size}; }
+
+ private:
+  size_t BlockOf(size_t in_lIndex) const {
+    return static_cast<size_t>(
+               std::upper_bound(m_blockStart.begin(), m_blockStart.end(), in_lIndex) -
+               m_blockStart.begin()) -
+           1;
+  }
+  // The run each chunk of 2^kChunkShift uses starts in, so that a use's file is found by a few
+  // steps from there.
+  static constexpr size_t kChunkShift = 10;
+  std::vector<Block> m_blocks;
+  std::vector<size_t> m_blockStart;
+  std::vector<FileRun> m_runs;
+  std::vector<uint32_t> m_chunkRun;
+  size_t m_size = 0;
 };
 
 struct CrossDeclaration {
@@ -98,8 +189,8 @@ struct CrossModule {
 struct CrossReferences {
   std::vector<CrossModule> modules;  ///< in the project file's order
   std::vector<CrossDeclaration> decls;
-  /// In file order: modules in order, then position. A deque: growing it moves no use.
-  std::deque<CrossUse> uses;
+  /// In file order: modules in order, then position.
+  UseList uses;
   /// Names the project does not declare, with their use counts, in order of first use.
   std::vector<std::pair<std::string, uint32_t>> external;
   uint64_t unresolvedMembers = 0;  ///< members of owners whose type is unknown
@@ -127,6 +218,8 @@ struct CrossReferences {
   }
   /// "Module.Name", "Module.Procedure.Name" or "Module.Type.Member" of a declaration.
   std::string QualifiedName(int32_t in_lDecl) const;
+  /// The same, appended to out (no allocation of its own).
+  void AppendQualifiedName(int32_t in_lDecl, std::string& out) const;
 };
 
 }  // namespace qs

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <deque>
 #include <exception>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -74,10 +75,22 @@ struct Tok {
 struct Chain {
   bool active = false;
   int32_t owner = kNoDecl;  // the type of the last element: a module, type or enum declaration
+  int32_t typed = kNoDecl;  // when set, owner is TypeOwner(typed), worked out when a member follows
   int32_t use = -1;         // the last element's use
   int32_t scope = 0;        // where the last element was found
   int32_t length = 0;       // elements so far
 };
+
+// EqualsNoCase1252 for the short names the lookups compare, without a call into the library.
+inline bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto x = static_cast<unsigned char>(a[i]);
+    const auto y = static_cast<unsigned char>(b[i]);
+    if (x != y && kCp1252Upper[x] != kCp1252Upper[y]) return false;
+  }
+  return true;
+}
 
 bool IsSuffix(int32_t code) {
   return code == '%' || code == '&' || code == '!' || code == '#' || code == '@' || code == '$';
@@ -115,9 +128,95 @@ struct Tables {
   std::vector<Slot> slots;
   size_t used = 0;
   std::vector<Node> nodes;
-  std::vector<int32_t> typeOf;  // TypeOwner of each declaration, -3 before it is worked out
+  std::vector<uint32_t> nameHash;  // HashNoCase1252 of each declaration's name
+  std::vector<uint8_t> twinned;    // 1 for a declaration an #If twin shares
+  // TypeOwner of each declaration, -3 before it is worked out: worked out by the walks when a
+  // member follows a use (each writes the same value, so they may race on it).
+  std::unique_ptr<std::atomic<int32_t>[]> typeOf;
   std::vector<std::pair<int32_t, int32_t>> declRange;  // each module's declarations [first, end)
   std::unordered_map<int32_t, std::string_view> controlType;
+};
+
+// What a walk found for the names it looked up since it was last cleared (a procedure's names,
+// a module's): a small table that stays in the cache, where the name table does not.
+class LookupMemo {
+ public:
+  struct Entry {
+    std::string_view name;
+    int32_t key = 0;  // what the name is looked up as (kPlain, kType, an owner's members)
+    uint32_t hash = 0;
+    bool filled = false;
+    bool ambiguous = false;
+    int32_t found = kNoDecl;  // a node or a declaration, as the caller keeps it
+    int32_t scope = 0;
+  };
+  static constexpr int32_t kPlain = -1;
+  static constexpr int32_t kType = -2;
+  /// The entry of the name looked up as key: filled when it was kept, else a new one to fill.
+  Entry& At(std::string_view name, uint32_t nameHash, int32_t key = kPlain) {
+    if ((m_filled.size() + 1) * 2 > m_slots.size()) Grow();
+    const size_t mask = m_slots.size() - 1;
+    const uint32_t hash = nameHash ^ (static_cast<uint32_t>(key) * 0x9E3779B1u);
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+      Entry& e = m_slots[i];
+      if (!e.filled) {
+        m_filled.push_back(static_cast<uint32_t>(i));
+        e.name = name;
+        e.key = key;
+        e.hash = hash;
+        return e;
+      }
+      if (e.hash == hash && e.key == key && SameName(e.name, name)) return e;
+    }
+  }
+  /// The entry of the name looked up as key, filled by fill(entry) when it was not kept yet.
+  template <class Fill>
+  Entry& Kept(std::string_view name, size_t nameHash, int32_t key, Fill&& fill) {
+    Entry& e = At(name, static_cast<uint32_t>(nameHash), key);
+    if (!e.filled) {
+      e.filled = true;
+      fill(e);
+    }
+    return e;
+  }
+  /// What an entry of a name answers: its declaration, with whether it is ambiguous and where.
+  static int32_t Answer(const Entry& e, bool& ambiguous, int32_t& scope) {
+    ambiguous = e.ambiguous;
+    scope = e.scope;
+    return e.found;
+  }
+  /// The filled entry of the name looked up as key; null when there is none.
+  const Entry* Find(std::string_view name, uint32_t nameHash, int32_t key) const {
+    if (m_slots.empty()) return nullptr;
+    const size_t mask = m_slots.size() - 1;
+    const uint32_t hash = nameHash ^ (static_cast<uint32_t>(key) * 0x9E3779B1u);
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+      const Entry& e = m_slots[i];
+      if (!e.filled) return nullptr;
+      if (e.hash == hash && e.key == key && SameName(e.name, name)) return &e;
+    }
+  }
+  void Clear() {
+    for (const uint32_t i : m_filled) m_slots[i] = Entry{};
+    m_filled.clear();
+  }
+
+ private:
+  void Grow() {
+    std::vector<Entry> old(std::max<size_t>(64, m_slots.size() * 2));
+    old.swap(m_slots);
+    m_filled.clear();
+    const size_t mask = m_slots.size() - 1;
+    for (const Entry& e : old) {
+      if (!e.filled) continue;
+      size_t i = e.hash & mask;
+      while (m_slots[i].filled) i = (i + 1) & mask;
+      m_slots[i] = e;
+      m_filled.push_back(static_cast<uint32_t>(i));
+    }
+  }
+  std::vector<Entry> m_slots;
+  std::vector<uint32_t> m_filled;
 };
 
 // Declarations a walk makes itself (labels, implicit locals) have ids from kLocalBase on until
@@ -126,7 +225,8 @@ constexpr int32_t kLocalBase = 1 << 30;
 
 // What one walk of a run of modules gives, merged in module order when all walks have ended.
 struct WalkOutput {
-  std::deque<CrossUse> uses;
+  UseList::Block uses;
+  std::vector<UseList::FileRun> runs;  // the first use of each module walked
   std::vector<std::pair<std::string, uint32_t>> external;
   uint64_t unresolvedMembers = 0;
   uint64_t ambiguous = 0;
@@ -175,10 +275,38 @@ class Resolver {
   // Lookup.
   int32_t Best(int32_t node) const;
   int32_t Property(int32_t scope, std::string_view name, DeclKind want) const;
-  int32_t LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope) const;
+  /// A name in the procedure's, the module's, the project's and the modules' scopes.
+  int32_t LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope);
+  /// The same outside the procedure (name hashed by HashNoCase1252 as h).
+  int32_t LookupOutside(std::string_view name, size_t h, bool& ambiguous, int32_t& out_scope);
+  /// The same in the project's scopes: Public names of standard modules, then module names.
+  int32_t LookupProject(std::string_view name, size_t h, bool& ambiguous, int32_t& out_scope) const;
   int32_t LookupType(std::string_view name, int32_t moduleDecl) const;
-  int32_t TypeOwner(int32_t decl);
-  int32_t ResolveTypeName(std::string_view type, int32_t module);
+  /// LookupType in the module walked, kept in its memo.
+  int32_t WalkLookupType(std::string_view name) {
+    const size_t h = HashNoCase1252(name);
+    return m_moduleMemo
+        .Kept(name, h, LookupMemo::kType,
+              [&](LookupMemo::Entry& fill) {
+                if (const int32_t n = FindHashed(m_moduleDecl, name, h, kTypes); n >= 0) {
+                  fill.found = m_nodes[static_cast<size_t>(n)].decl;
+                  return;
+                }
+                fill.found = m_runMemo
+                                 .Kept(name, h, LookupMemo::kType,
+                                       [&](LookupMemo::Entry& project) {
+                                         project.found = LookupProjectType(name, h);
+                                       })
+                                 .found;
+              })
+        .found;
+  }
+  /// The types of other modules and the module names.
+  int32_t LookupProjectType(std::string_view name, size_t h) const;
+  int32_t TypeOwner(int32_t decl) const;
+  /// The type whose members follow the chain.
+  int32_t Owner(const Chain& c) const { return c.typed >= 0 ? TypeOwner(c.typed) : c.owner; }
+  int32_t ResolveTypeName(std::string_view type, int32_t module) const;
 
   // The walk.
   void ProcessLine();
@@ -190,6 +318,10 @@ class Resolver {
   void MakeWrite(const Chain& c, bool isSet);
   void Assignment(size_t from, size_t to, bool isSet);
   void Targets(size_t from, size_t to, bool withBounds);
+  bool RuntimeStatement(size_t i, size_t e);
+  void FileTargets(size_t from, size_t to, size_t firstWritten);
+  template <class Item>
+  void EachItem(size_t from, size_t to, Item&& item);
   void LabelUses(size_t from, size_t to);
   void Label(const Tok& t);
   void EnterProcedure(int32_t proc);
@@ -223,7 +355,7 @@ class Resolver {
   std::vector<Slot>& m_slots{m_tab.slots};
   size_t& m_used{m_tab.used};
   std::vector<Node>& m_nodes{m_tab.nodes};
-  std::vector<int32_t>& m_typeOf{m_tab.typeOf};
+  std::vector<uint32_t>& m_nameHash{m_tab.nameHash};
   std::vector<std::pair<int32_t, int32_t>>& m_declRange{m_tab.declRange};
   std::unordered_map<int32_t, std::string_view>& m_controlType{m_tab.controlType};
   std::vector<std::pair<int32_t, int32_t>> m_places;  // (position, decl) of the module walked
@@ -256,6 +388,10 @@ class Resolver {
   };
   std::vector<PendingUse> m_pending;
   std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_assigned;  // name -> implicit
+  LookupMemo m_procMemo;          // cleared at each procedure's start
+  bool m_procNamesKnown = false;  // m_procMemo holds every name of the procedure's scope
+  LookupMemo m_moduleMemo;        // cleared at each module's start
+  LookupMemo m_runMemo;           // what the project's scopes and owners give: kept for the walk
 };
 
 // Walk modes.
@@ -275,18 +411,28 @@ int32_t Resolver::AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_v
   d.pos = pos;
   d.kind = kind;
   d.canonical = id;
-  m_typeOf.push_back(-3);
-  if (entry) m_out.declOf.emplace_back(entry, id);
+  m_nameHash.push_back(static_cast<uint32_t>(HashNoCase1252(name)));
+  m_tab.twinned.push_back(0);
   return id;
+}
+
+// The first slot a hash probes: its bits mixed, so that the names of one scope spread.
+size_t FirstSlot(uint32_t hash, size_t mask) {
+  return static_cast<size_t>((static_cast<uint64_t>(hash) * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+}
+
+// The key of a name in a scope: the name's hash (HashNoCase1252) and the scope's key mixed.
+uint32_t SlotHash(size_t nameHash, int32_t scopeKey) {
+  return static_cast<uint32_t>(nameHash) ^ (static_cast<uint32_t>(scopeKey) * 0x85EBCA6Bu);
 }
 
 size_t Resolver::SlotOf(int32_t scopeKey, std::string_view name, uint32_t hash) const {
   const size_t mask = m_slots.size() - 1;
-  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+  for (size_t i = FirstSlot(hash, mask);; i = (i + 1) & mask) {
     const Slot& slot = m_slots[i];
     if (slot.head < 0) return i;
     if (slot.hash == hash && slot.scopeKey == scopeKey &&
-        EqualsNoCase1252(
+        SameName(
             m_out.decls[static_cast<size_t>(m_nodes[static_cast<size_t>(slot.head)].decl)].name,
             name))
       return i;
@@ -299,7 +445,7 @@ void Resolver::Grow() {
   const size_t mask = m_slots.size() - 1;
   for (const Slot& slot : old) {
     if (slot.head < 0) continue;
-    size_t i = slot.hash & mask;
+    size_t i = FirstSlot(slot.hash, mask);
     while (m_slots[i].head >= 0) i = (i + 1) & mask;
     m_slots[i] = slot;
   }
@@ -309,20 +455,19 @@ int32_t Resolver::FindHashed(int32_t scope, std::string_view name, size_t nameHa
                              int32_t space) const {
   if (m_slots.empty()) return -1;
   const int32_t key = scope * 4 + space;
-  const auto hash = static_cast<uint32_t>(nameHash ^ static_cast<uint32_t>(key) * 0x9E3779B1u);
-  return m_slots[SlotOf(key, name, hash)].head;
+  return m_slots[SlotOf(key, name, SlotHash(nameHash, key))].head;
 }
 
 // Appends the declaration to the chain of its name in the scope. A name declared again with the
-// same kind by the same owner in a scope of its module is a twin of an #If block (the twins follow
-// each other in the chain): one declaration for the cross references, so it stays out.
+// same kind by the same owner in a scope of its module is a twin of an #If block: one declaration
+// for the cross references, so it stays out.
 void Resolver::Insert(int32_t scope, int32_t decl, int32_t space) {
   if (Canonical(decl) != decl) return;
-  if ((m_used + 1) * 4 > m_slots.size() * 3) Grow();
+  // At most 5/8 full: a name no scope declares ends its probe soon.
+  if ((m_used + 1) * 8 > m_slots.size() * 5) Grow();
   CrossDeclaration& d = m_out.decls[static_cast<size_t>(decl)];
   const int32_t key = scope * 4 + space;
-  const auto hash =
-      static_cast<uint32_t>(HashNoCase1252(d.name) ^ static_cast<uint32_t>(key) * 0x9E3779B1u);
+  const uint32_t hash = SlotHash(m_nameHash[static_cast<size_t>(decl)], key);
   Slot& slot = m_slots[SlotOf(key, d.name, hash)];
   const auto node = static_cast<int32_t>(m_nodes.size());
   if (slot.head < 0) {
@@ -332,15 +477,23 @@ void Resolver::Insert(int32_t scope, int32_t decl, int32_t space) {
     return;
   }
   Node& head = m_nodes[static_cast<size_t>(slot.head)];
-  if (scope >= 0) {
-    const CrossDeclaration& o =
-        m_out.decls[static_cast<size_t>(m_nodes[static_cast<size_t>(head.tail)].decl)];
+  if (scope >= 0 && d.kind != DeclKind::kControl) {
+    // Other declarations of the name may stand between the twins (a property's Get before the
+    // Let of its twin): the first kTwinScan of the chain are looked at, so that a name declared
+    // very often in one scope costs no quadratic work.
+    constexpr int kTwinScan = 16;
     const int32_t parent = d.parent >= 0 ? Canonical(d.parent) : -1;
-    const int32_t otherParent = o.parent >= 0 ? Canonical(o.parent) : -1;
-    if (o.kind == d.kind && o.module == d.module && parent == otherParent &&
-        d.kind != DeclKind::kControl) {
-      d.canonical = o.canonical;
-      return;
+    int looked = 0;
+    for (int32_t n = slot.head; n >= 0 && looked < kTwinScan;
+         n = m_nodes[static_cast<size_t>(n)].next, ++looked) {
+      const CrossDeclaration& o =
+          m_out.decls[static_cast<size_t>(m_nodes[static_cast<size_t>(n)].decl)];
+      const int32_t otherParent = o.parent >= 0 ? Canonical(o.parent) : -1;
+      if (o.kind == d.kind && o.module == d.module && parent == otherParent) {
+        d.canonical = o.canonical;
+        m_tab.twinned[static_cast<size_t>(o.canonical)] = 1;
+        return;
+      }
     }
   }
   m_nodes[static_cast<size_t>(head.tail)].next = node;
@@ -485,16 +638,56 @@ int32_t Resolver::Property(int32_t scope, std::string_view name, DeclKind want) 
   return fallback;
 }
 
-int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope) const {
+int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope) {
   ambiguous = false;
   const size_t h = HashNoCase1252(name);
-  for (const int32_t scope : {m_scope, m_moduleDecl}) {
-    if (scope < 0) continue;
-    if (const int32_t n = FindHashed(scope, name, h); n >= 0) {
-      out_scope = scope;
-      return Best(n);
+  if (m_scope >= 0) {
+    int32_t found = kNoDecl;
+    if (m_procNamesKnown) {
+      // Every name of the procedure is in the memo: one not there is none of its names.
+      if (const LookupMemo::Entry* e =
+              m_procMemo.Find(name, static_cast<uint32_t>(h), LookupMemo::kPlain))
+        found = e->found;
+    } else {
+      found = m_procMemo
+                  .Kept(name, h, LookupMemo::kPlain,
+                        [&](LookupMemo::Entry& fill) {
+                          const int32_t n = FindHashed(m_scope, name, h);
+                          fill.found = n >= 0 ? Best(n) : kNoDecl;
+                        })
+                  .found;
+    }
+    if (found >= 0) {
+      out_scope = m_scope;
+      return found;
     }
   }
+  // What the module's scopes give a name is the same for all its procedures.
+  return LookupMemo::Answer(m_moduleMemo.Kept(name, h, LookupMemo::kPlain,
+                                              [&](LookupMemo::Entry& fill) {
+                                                fill.found = LookupOutside(name, h, fill.ambiguous,
+                                                                           fill.scope);
+                                              }),
+                            ambiguous, out_scope);
+}
+
+int32_t Resolver::LookupOutside(std::string_view name, size_t h, bool& ambiguous,
+                                int32_t& out_scope) {
+  if (const int32_t n = FindHashed(m_moduleDecl, name, h); n >= 0) {
+    out_scope = m_moduleDecl;
+    return Best(n);
+  }
+  // What the project's scopes give a name is the same for every module.
+  return LookupMemo::Answer(m_runMemo.Kept(name, h, LookupMemo::kPlain,
+                                           [&](LookupMemo::Entry& fill) {
+                                             fill.found =
+                                                 LookupProject(name, h, fill.ambiguous, fill.scope);
+                                           }),
+                            ambiguous, out_scope);
+}
+
+int32_t Resolver::LookupProject(std::string_view name, size_t h, bool& ambiguous,
+                                int32_t& out_scope) const {
   if (const int32_t n = FindHashed(kPublicScope, name, h); n >= 0) {
     const int32_t d = Best(n);
     // Declared Public by two modules (and not by the using one): ambiguous.
@@ -514,16 +707,21 @@ int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& o
 }
 
 int32_t Resolver::LookupType(std::string_view name, int32_t moduleDecl) const {
-  for (const int32_t scope : {moduleDecl, kPublicScope}) {
-    if (const int32_t n = Find(scope, name, kTypes); n >= 0)
-      return m_nodes[static_cast<size_t>(n)].decl;
-  }
-  if (const int32_t n = Find(kModuleScope, name); n >= 0)
+  const size_t h = HashNoCase1252(name);
+  if (const int32_t n = FindHashed(moduleDecl, name, h, kTypes); n >= 0)
+    return m_nodes[static_cast<size_t>(n)].decl;
+  return LookupProjectType(name, h);
+}
+
+int32_t Resolver::LookupProjectType(std::string_view name, size_t h) const {
+  if (const int32_t n = FindHashed(kPublicScope, name, h, kTypes); n >= 0)
+    return m_nodes[static_cast<size_t>(n)].decl;
+  if (const int32_t n = FindHashed(kModuleScope, name, h); n >= 0)
     return m_nodes[static_cast<size_t>(n)].decl;
   return kNoDecl;
 }
 
-int32_t Resolver::ResolveTypeName(std::string_view type, int32_t module) {
+int32_t Resolver::ResolveTypeName(std::string_view type, int32_t module) const {
   if (type.size() > 4 && EqualsNoCase1252(type.substr(0, 4), "New ")) type.remove_prefix(4);
   const size_t end = type.find_first_of(" *(");
   if (end != std::string_view::npos) type = type.substr(0, end);
@@ -538,12 +736,12 @@ int32_t Resolver::ResolveTypeName(std::string_view type, int32_t module) {
 
 // The declaration whose members follow a use of decl: a module, a user type or an enumeration;
 // kNoDecl when its type is not one of the project's.
-int32_t Resolver::TypeOwner(int32_t decl) {
+int32_t Resolver::TypeOwner(int32_t decl) const {
   if (decl < 0) return kNoDecl;
-  int32_t& cached = m_typeOf[static_cast<size_t>(decl)];
-  if (cached != -3) return cached;
+  std::atomic<int32_t>& slot = m_tab.typeOf[static_cast<size_t>(decl)];
+  if (const int32_t known = slot.load(std::memory_order_relaxed); known != -3) return known;
   const CrossDeclaration& d = m_out.decls[static_cast<size_t>(decl)];
-  cached = kNoDecl;
+  int32_t cached = kNoDecl;
   switch (d.kind) {
     case DeclKind::kModule:
     case DeclKind::kType:
@@ -564,6 +762,7 @@ int32_t Resolver::TypeOwner(int32_t decl) {
       if (d.entry) cached = ResolveTypeName(d.entry->EntryType, d.module);
       break;
   }
+  slot.store(cached, std::memory_order_relaxed);
   return cached;
 }
 
@@ -604,14 +803,13 @@ UseKind Resolver::KindOf(int32_t decl) const {
 }
 
 int32_t Resolver::AddUse(int32_t decl, const Tok& t, UseKind kind) {
-  CrossUse& u = m_walk->uses.emplace_back();
-  u.module = m_module;
+  UseRecord& u = m_walk->uses.emplace_back();
   u.pos = t.pos;
   u.line = t.line;
-  u.column = t.column > 0 ? t.column : ColumnOf(t.lineStart, t.colPos) + t.colAdd;
+  u.columnKind =
+      UseRecord::Pack(t.column > 0 ? t.column : ColumnOf(t.lineStart, t.colPos) + t.colAdd, kind);
   u.decl = decl >= 0 ? m_out.decls[static_cast<size_t>(decl)].canonical : decl;
   u.from = m_proc >= 0 ? m_proc : m_moduleDecl;
-  u.kind = kind;
   return static_cast<int32_t>(m_walk->uses.size()) - 1;
 }
 
@@ -669,8 +867,7 @@ void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
   }
   expected += expected / 8;
   m_out.decls.reserve(expected);
-  m_out.declOf.reserve(expected);
-  m_typeOf.reserve(expected);
+  m_nameHash.reserve(expected);
   m_nodes.reserve(expected * 3 / 2);
   for (size_t m = 0; m < m_out.modules.size(); ++m) {
     YieldPoint();
@@ -679,9 +876,13 @@ void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
     AddModuleDecls(static_cast<int32_t>(m));
     m_declRange.emplace_back(first, static_cast<int32_t>(m_out.decls.size()));
   }
-  // Every declaration's type is worked out before the walks, which then only read it.
-  for (size_t d = 0; d < m_out.decls.size(); ++d) TypeOwner(static_cast<int32_t>(d));
+  // The declarations' types are worked out by the walks, for the uses a member follows.
+  m_tab.typeOf = std::make_unique<std::atomic<int32_t>[]>(m_out.decls.size());
+  for (size_t d = 0; d < m_out.decls.size(); ++d)
+    m_tab.typeOf[d].store(-3, std::memory_order_relaxed);
   WalkAll();
+  // The walks are done with the name table: its room goes back before the indexes are built.
+  m_tab = Tables{};
   Finish();
 }
 
@@ -694,6 +895,9 @@ void Resolver::WalkModule(int32_t m) {
   m_block = 0;
   m_with.clear();
   m_implements.clear();
+  m_moduleMemo.Clear();
+  const size_t firstUse = m_walk->uses.size();
+  m_walk->runs.push_back({firstUse, m});
   m_toks.clear();
   if (!m_ts) return;
   // The declarations with places in this file, by position.
@@ -752,17 +956,7 @@ void Resolver::WalkModule(int32_t m) {
       mod.exposed = EqualsNoCase1252(ts.TokenStringAt(q), "True");
     }
     if (p >= codeStart && code != TokWhiteSpace && code != TokComment && code != TokUndefined) {
-      Tok t{p, code, line, 0, lineStart, p, 0, {}};
-      if (IsWordCode(code)) {
-        t.name = ts.TokenStringAt(p);
-        if (t.name.size() > 1 && t.name.front() == '[') {
-          // A bracketed name of a form's code: one token with its brackets.
-          t.name.remove_prefix(1);
-          if (!t.name.empty() && t.name.back() == ']') t.name.remove_suffix(1);
-          t.colAdd = 1;
-          t.code = TokIdentifier;
-        }
-      } else if (code == ']' && m_toks.size() >= 2) {
+      if (code == ']' && m_toks.size() >= 2) {
         // "[" name "]" of a module's code: one name, placed at its first character. The name is
         // the bytes between the brackets, which may be several tokens ("_" "First").
         size_t open = m_toks.size();
@@ -782,12 +976,35 @@ void Resolver::WalkModule(int32_t m) {
           continue;
         }
       }
-      m_toks.push_back(t);
+      // Filled in place: most tokens of a file pass here.
+      Tok& t = m_toks.emplace_back();
+      t.pos = p;
+      t.code = code;
+      t.line = line;
+      t.column = 0;
+      t.lineStart = lineStart;
+      t.colPos = p;
+      t.colAdd = 0;
+      if (IsWordCode(code)) {
+        t.name = ts.TokenStringAt(p);
+        if (t.name.size() > 1 && t.name.front() == '[') {
+          // A bracketed name of a form's code: one token with its brackets.
+          t.name.remove_prefix(1);
+          if (!t.name.empty() && t.name.back() == ']') t.name.remove_suffix(1);
+          t.colAdd = 1;
+          t.code = TokIdentifier;
+        }
+      }
     }
   }
   if (!m_toks.empty()) ProcessLine();
   m_toks.clear();
   if (m_proc >= 0) ExitProcedure();
+  // Uses the walk dropped (self-assignments, labels and names settled as external) leave.
+  UseList::Block& uses = m_walk->uses;
+  const auto kept = std::remove_if(uses.begin() + static_cast<std::ptrdiff_t>(firstUse), uses.end(),
+                                   [](const UseRecord& u) { return u.decl < 0; });
+  uses.erase(kept, uses.end());
 }
 
 void Resolver::ProcessLine() {
@@ -929,7 +1146,7 @@ size_t Resolver::Statement(size_t i) {
       return next;
     case KwWith: {
       const Chain c = Walk(i + 1, e, kRead);
-      m_with.push_back(c.active ? c.owner : kNoDecl);
+      m_with.push_back(c.active ? Owner(c) : kNoDecl);
       return next;
     }
     case KwGoTo:
@@ -965,7 +1182,7 @@ size_t Resolver::Statement(size_t i) {
       return next;
     case KwImplements:
       if (i + 1 < e) {
-        const int32_t d = LookupType(m_toks[i + 1].name, m_moduleDecl);
+        const int32_t d = WalkLookupType(m_toks[i + 1].name);
         if (d >= 0) {
           AddUse(d, m_toks[i + 1], UseKind::kRead);
           if (m_out.decls[static_cast<size_t>(d)].kind == DeclKind::kModule)
@@ -1018,12 +1235,120 @@ size_t Resolver::Statement(size_t i) {
     Walk(i, e, kDeclare);
     return next;
   }
-  if (code == '.' || code == KwMe || IsNameToken(code)) {
+  if (RuntimeStatement(i, e)) return next;
+  if (code == '.' || code == '!' || code == KwMe || IsNameToken(code)) {
     Assignment(i, e, false);
     return next;
   }
   Walk(i + 1, e, kRead);
   return next;
+}
+
+// The words of the runtime's statements are no names: file statements (Open ... For ... As #n,
+// Line Input #, Input #, Get #, Width #, Name ... As ...), Global declarations, and statements
+// written with name keywords (Beep, ChDir, Load, Error ...) unless the project declares the word.
+// Reads their expressions; Input # and Line Input # write their targets, Get # its variable.
+bool Resolver::RuntimeStatement(size_t i, size_t e) {
+  const Tok& t = m_toks[i];
+  const int32_t after = i + 1 < e ? m_toks[i + 1].code : 0;
+  // An assignment to or a member of something bearing the word's name.
+  if (after == '=' || after == '.' || after == '!') return false;
+  // The first word at depth 0 from `from` with the code, or e.
+  const auto find = [this, e](size_t from, int32_t code) {
+    int depth = 0;
+    for (size_t k = from; k < e; ++k) {
+      if (m_toks[k].code == '(') ++depth;
+      if (m_toks[k].code == ')' && depth > 0) --depth;
+      if (depth == 0 && m_toks[k].code == code) return k;
+    }
+    return e;
+  };
+  // The project's own Sub, variable or control of the word's name comes first.
+  const auto declared = [this, &t] {
+    bool ambiguous = false;
+    int32_t scope = 0;
+    return LookupPlain(t.name, ambiguous, scope) >= 0 || ambiguous;
+  };
+  switch (t.code) {
+    case KwOpen: {
+      // Open path For mode [Access ...] [Lock ...] As [#]n [Len = size]
+      const size_t forAt = find(i + 1, KwFor);
+      const size_t asAt = find(forAt, KwAs);
+      Walk(i + 1, forAt, kRead);
+      if (asAt < e) Walk(asAt + 1, e, kRead);
+      return true;
+    }
+    case KwLine:
+      if (after != KwInput || declared()) return false;
+      FileTargets(i + 2, e, 1);
+      return true;
+    case KwInput:
+    case KwGet:
+      if (after != '#') return false;
+      FileTargets(i + 1, e, t.code == KwInput ? 1 : 2);
+      return true;
+    case KwWidth:
+      if (after != '#' || declared()) return false;
+      Walk(i + 1, e, kRead);
+      return true;
+    case KwName: {
+      const size_t asAt = find(i + 1, KwAs);
+      if (asAt >= e || declared()) return false;
+      Walk(i + 1, asAt, kRead);
+      Walk(asAt + 1, e, kRead);
+      return true;
+    }
+    case KwBeep:
+    case KwChDir:
+    case KwChDrive:
+    case KwMkDir:
+    case KwRmDir:
+    case KwFileCopy:
+    case KwSetAttr:
+    case KwSavePicture:
+    case KwSaveSetting:
+    case KwDeleteString:
+    case KwSendKeys:
+    case KwAppActivate:
+    case KwLoad:
+    case KwError:
+      if (declared()) return false;
+      Walk(i + 1, e, kRead);
+      return true;
+    case TokIdentifier:
+      // Global, the old word for Public in a standard module.
+      if (!EqualsNoCase1252(t.name, "Global") || !IsNameToken(after) || declared()) return false;
+      Walk(i + 1, e, kDeclare);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// "#n, a, b" of a file statement: the items from the firstWritten-th on (0: the file number) are
+// written, the others read.
+void Resolver::FileTargets(size_t from, size_t to, size_t firstWritten) {
+  size_t item = 0;
+  EachItem(from, to, [&](size_t start, size_t end) {
+    const Chain c = Walk(start, end, kRead);
+    if (item++ >= firstWritten) MakeWrite(c, false);
+  });
+}
+
+// Calls item(start, end) for each comma-separated item of [from, to) (commas in parentheses
+// excepted).
+template <class Item>
+void Resolver::EachItem(size_t from, size_t to, Item&& item) {
+  size_t start = from;
+  int depth = 0;
+  for (size_t k = from; k <= to; ++k) {
+    const int32_t code = k < to ? m_toks[k].code : ',';
+    if (code == '(') ++depth;
+    if (code == ')' && depth > 0) --depth;
+    if (depth > 0 || code != ',') continue;
+    item(start, k);
+    start = k + 1;
+  }
 }
 
 // "target = value" or a call statement ("Foo a, b", "obj.Method x").
@@ -1054,26 +1379,19 @@ void Resolver::Assignment(size_t from, size_t to, bool isSet) {
 
 // ReDim and Erase: each comma-separated name is written; ReDim's bounds and types are read.
 void Resolver::Targets(size_t from, size_t to, bool withBounds) {
-  size_t start = from;
-  int depth = 0;
-  for (size_t k = from; k <= to; ++k) {
-    const int32_t code = k < to ? m_toks[k].code : ',';
-    if (code == '(') ++depth;
-    if (code == ')' && depth > 0) --depth;
-    if (depth > 0 || code != ',') continue;
+  EachItem(from, to, [&](size_t start, size_t end) {
     size_t as = start;
-    while (as < k && m_toks[as].code != KwAs) ++as;
+    while (as < end && m_toks[as].code != KwAs) ++as;
     MakeWrite(Walk(start, as, kRead), false);
-    if (withBounds && as < k) Walk(as, k, kRead);
-    start = k + 1;
-  }
+    if (withBounds && as < end) Walk(as, end, kRead);
+  });
 }
 
 void Resolver::MakeWrite(const Chain& c, bool isSet) {
   if (!c.active || c.use < 0) return;
-  CrossUse& u = m_walk->uses[static_cast<size_t>(c.use)];
+  UseRecord& u = m_walk->uses[static_cast<size_t>(c.use)];
   if (u.decl == kPending) {
-    u.kind = UseKind::kWrite;
+    u.SetKind(UseKind::kWrite);
     for (auto it = m_pending.rbegin(); it != m_pending.rend(); ++it) {
       if (it->use == c.use) {
         m_assigned.try_emplace(NameKey{0, it->name}, kNoDecl);
@@ -1100,10 +1418,10 @@ void Resolver::MakeWrite(const Chain& c, bool isSet) {
     const int32_t p =
         Property(c.scope, d.name, isSet ? DeclKind::kPropertySet : DeclKind::kPropertyLet);
     if (p >= 0) u.decl = m_out.decls[static_cast<size_t>(p)].canonical;
-    u.kind = UseKind::kCall;
+    u.SetKind(UseKind::kCall);
     return;
   }
-  if (KindOf(u.decl) == UseKind::kRead) u.kind = UseKind::kWrite;
+  if (KindOf(u.decl) == UseKind::kRead) u.SetKind(UseKind::kWrite);
 }
 
 // The first name of a chain.
@@ -1114,14 +1432,14 @@ void Resolver::Head(const Tok& t, bool typeContext, Chain& cur) {
   bool ambiguous = false;
   int32_t d;
   if (typeContext) {
-    d = LookupType(t.name, m_moduleDecl);
+    d = WalkLookupType(t.name);
     cur.scope = m_moduleDecl;
   } else {
     d = LookupPlain(t.name, ambiguous, cur.scope);
   }
   if (d >= 0) {
     cur.use = AddUse(d, t, KindOf(d));
-    cur.owner = TypeOwner(d);
+    cur.typed = d;
     return;
   }
   cur.owner = kNoDecl;
@@ -1129,6 +1447,8 @@ void Resolver::Head(const Tok& t, bool typeContext, Chain& cur) {
     ++m_walk->ambiguous;
     return;
   }
+  // Spc(n) and Tab(n) of Print's arguments are its syntax.
+  if (!typeContext && (EqualsNoCase1252(t.name, "Spc") || EqualsNoCase1252(t.name, "Tab"))) return;
   if (!typeContext && m_proc >= 0 && !m_out.modules[static_cast<size_t>(m_module)].optionExplicit) {
     cur.use = AddUse(kPending, t, UseKind::kRead);
     m_pending.push_back({cur.use, t.name, false});
@@ -1148,20 +1468,27 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
   // After a name or ")" the chain goes on; at an expression's start the With object is the owner.
   int32_t owner = kNoDecl;
   if (cur.active) {
-    owner = cur.owner;
+    owner = Owner(cur);
   } else if (!m_with.empty()) {
     owner = m_with.back();
   }
   ++cur.length;
   cur.active = true;
   cur.use = -1;
+  cur.typed = kNoDecl;
   if (bang || owner < 0) {
     ++m_walk->unresolvedMembers;
     cur.owner = kNoDecl;
     return k + 1;
   }
-  const int32_t n = Find(owner, t.name);
-  const int32_t d = n >= 0 ? Best(n) : kNoDecl;
+  // An owner's members are looked up again and again: kept for the walk.
+  const int32_t d = m_runMemo
+                        .Kept(t.name, HashNoCase1252(t.name), owner,
+                              [&](LookupMemo::Entry& fill) {
+                                const int32_t n = Find(owner, t.name);
+                                fill.found = n >= 0 ? Best(n) : kNoDecl;
+                              })
+                        .found;
   if (d < 0) {
     ++m_walk->unresolvedMembers;
     cur.owner = kNoDecl;
@@ -1169,7 +1496,7 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
   }
   cur.scope = owner;
   cur.use = AddUse(d, t, KindOf(d));
-  cur.owner = TypeOwner(d);
+  cur.typed = d;
   return k + 1;
 }
 
@@ -1228,6 +1555,11 @@ Chain Resolver::Walk(size_t from, size_t to, int mode) {
     }
     if (code == KwAs || code == KwNew || code == KwImplements) {
       typeContext = true;
+      cur = Chain{};
+      continue;
+    }
+    // The words of a Declare's library and entry point.
+    if (mode == kHeader && (code == KwLib || code == KwAlias)) {
       cur = Chain{};
       continue;
     }
@@ -1297,6 +1629,21 @@ void Resolver::EnterProcedure(int32_t proc) {
   if (m_proc >= 0) ExitProcedure();
   m_proc = proc;
   m_scope = Canonical(proc);
+  m_procMemo.Clear();
+  // The procedure's parameters and locals follow its declaration. A procedure with #If twins
+  // has names of theirs in its scope too: those are looked up in the name table.
+  m_procNamesKnown = m_scope == proc && m_tab.twinned[static_cast<size_t>(proc)] == 0;
+  if (m_procNamesKnown) {
+    for (auto d = static_cast<size_t>(proc) + 1;
+         d < m_out.decls.size() && m_out.decls[d].parent == proc; ++d) {
+      if (m_out.decls[d].canonical != static_cast<int32_t>(d)) continue;
+      LookupMemo::Entry& e = m_procMemo.At(m_out.decls[d].name, m_nameHash[d]);
+      if (!e.filled) {
+        e.filled = true;
+        e.found = static_cast<int32_t>(d);
+      }
+    }
+  }
   m_with.clear();
   Handler(proc);
 }
@@ -1365,7 +1712,7 @@ void Resolver::ExitProcedure() {
   const int32_t proc = m_proc;
   const auto firstImplicit = static_cast<int32_t>(kLocalBase + m_walk->decls.size());
   for (const PendingUse& p : m_pending) {
-    CrossUse& u = m_walk->uses[static_cast<size_t>(p.use)];
+    UseRecord& u = m_walk->uses[static_cast<size_t>(p.use)];
     if (p.label) {
       const auto it = m_labels.find(NameKey{0, p.name});
       u.decl = it != m_labels.end() ? it->second : kNoDecl;
@@ -1389,7 +1736,7 @@ void Resolver::ExitProcedure() {
       d.canonical = id;
       d.pos = u.pos;
       d.line = u.line;
-      d.column = u.column;
+      d.column = u.Column();
       it->second = id;
     }
     u.decl = it->second;
@@ -1462,13 +1809,9 @@ void Resolver::Merge(WalkOutput& walk) {
     d.canonical = final(d.canonical);
     m_out.decls.push_back(d);
   }
-  // Taken from the front, so that the walk's blocks are freed as the run's fill.
-  while (!walk.uses.empty()) {
-    CrossUse& u = walk.uses.front();
-    u.decl = final(u.decl);
-    m_out.uses.push_back(u);
-    walk.uses.pop_front();
-  }
+  // The walk's records are kept where they are: no use is copied.
+  for (UseRecord& u : walk.uses) u.decl = final(u.decl);
+  m_out.uses.Append(std::move(walk.uses), walk.runs);
   for (const auto& [proc, range] : walk.implicitLocals)
     m_out.implicitLocals.emplace(proc, std::make_pair(final(range.first), final(range.second)));
   for (const auto& [name, count] : walk.external) {
@@ -1484,43 +1827,60 @@ void Resolver::Merge(WalkOutput& walk) {
 }
 
 void Resolver::Finish() {
-  // Uses the walk dropped (self-assignments, labels and names settled as external).
   auto& uses = m_out.uses;
-  uses.erase(std::remove_if(uses.begin(), uses.end(), [](const CrossUse& u) { return u.decl < 0; }),
-             uses.end());
   // The walk records uses in file order; a name has one use at most, so positions are unique.
-  const auto inFileOrder = [](const CrossUse& a, const CrossUse& b) {
-    return a.module != b.module ? a.module < b.module : a.pos < b.pos;
-  };
-  if (!std::is_sorted(uses.begin(), uses.end(), inFileOrder))
-    std::sort(uses.begin(), uses.end(), inFileOrder);
+  const auto byPosition = [](const UseRecord& a, const UseRecord& b) { return a.pos < b.pos; };
+  uses.ForEachFile([&](int32_t, auto first, auto end) {
+    if (!std::is_sorted(first, end, byPosition)) std::sort(first, end, byPosition);
+  });
+  // The records' declarations (the controls' are in already), built once the name table is gone.
+  size_t records = m_out.declOf.size();
+  for (const CrossDeclaration& d : m_out.decls) records += d.entry ? 1 : 0;
+  m_out.declOf.reserve(records);
+  for (size_t d = 0; d < m_out.decls.size(); ++d)
+    if (m_out.decls[d].entry)
+      m_out.declOf.emplace_back(m_out.decls[d].entry, static_cast<int32_t>(d));
   std::sort(m_out.declOf.begin(), m_out.declOf.end());
   const size_t nd = m_out.decls.size();
   m_out.useStart.assign(nd + 1, 0);
-  for (const CrossUse& u : uses) ++m_out.useStart[static_cast<size_t>(u.decl) + 1];
+  uses.ForEachFile([&](int32_t, auto first, auto end) {
+    for (auto u = first; u != end; ++u) ++m_out.useStart[static_cast<size_t>(u->decl) + 1];
+  });
   for (size_t d = 0; d < nd; ++d) m_out.useStart[d + 1] += m_out.useStart[d];
   m_out.useIndex.resize(uses.size());
   std::vector<int32_t> fill(m_out.useStart.begin(), m_out.useStart.end() - 1);
-  for (size_t i = 0; i < uses.size(); ++i)
-    m_out.useIndex[static_cast<size_t>(fill[static_cast<size_t>(uses[i].decl)]++)] =
-        static_cast<int32_t>(i);
+  int32_t index = 0;
+  uses.ForEachFile([&](int32_t, auto first, auto end) {
+    for (auto u = first; u != end; ++u)
+      m_out.useIndex[static_cast<size_t>(fill[static_cast<size_t>(u->decl)]++)] = index++;
+  });
   for (size_t d = 0; d < nd; ++d) {
     CrossDeclaration& decl = m_out.decls[d];
     const auto c = static_cast<size_t>(decl.canonical);
     decl.uses = static_cast<uint32_t>(m_out.useStart[c + 1] - m_out.useStart[c]);
   }
-  // What each procedure calls, once each, in first-call order.
+  // What each procedure calls, once each, in first-call order. A procedure's uses follow each
+  // other, so the last caller of each callee tells a repeated call; the module's own uses (from
+  // its declarations, between procedures) are told by a set.
+  std::vector<int32_t> lastCaller(nd, -1);
   std::unordered_set<uint64_t> seen;
   m_out.callStart.assign(nd + 1, 0);
   std::vector<std::pair<int32_t, int32_t>> calls;
-  for (const CrossUse& u : uses) {
-    if (u.kind != UseKind::kCall) continue;
-    const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(u.from)) << 32) |
-                         static_cast<uint32_t>(u.decl);
-    if (!seen.insert(key).second) continue;
-    calls.emplace_back(u.from, u.decl);
-    ++m_out.callStart[static_cast<size_t>(u.from) + 1];
-  }
+  uses.ForEachFile([&](int32_t, auto first, auto end) {
+    for (auto u = first; u != end; ++u) {
+      if (u->Kind() != UseKind::kCall) continue;
+      int32_t& last = lastCaller[static_cast<size_t>(u->decl)];
+      if (last == u->from) continue;
+      last = u->from;
+      if (m_out.decls[static_cast<size_t>(u->from)].kind == DeclKind::kModule &&
+          !seen.insert((static_cast<uint64_t>(static_cast<uint32_t>(u->from)) << 32) |
+                       static_cast<uint32_t>(u->decl))
+               .second)
+        continue;
+      calls.emplace_back(u->from, u->decl);
+      ++m_out.callStart[static_cast<size_t>(u->from) + 1];
+    }
+  });
   for (size_t d = 0; d < nd; ++d) m_out.callStart[d + 1] += m_out.callStart[d];
   m_out.callList.resize(calls.size());
   fill.assign(m_out.callStart.begin(), m_out.callStart.end() - 1);

@@ -276,6 +276,44 @@ const Case kCases[] = {
      "c.cls:8:12: unused sub clsC.Inner\n"
      "c.cls:12:5: exposed sub clsC.Caller\n"
      "h.cls:6:12: unused sub clsHidden.Api2\n"},
+    {"bang access reads its object's default member; the field after ! is no name",
+     "Type=Exe\nModule=modA; a.bas\n",
+     {{"a.bas",
+       "Attribute VB_Name = \"modA\"\nOption Explicit\nSub S(rs As Object)\n  Dim Total As Long\n"
+       "  Total = rs!Total + rs![Total]\n  With rs\n    !Total = !Total + Total\n"
+       "  End With\nEnd Sub\n"}},
+     "refs=modA.S.Total",
+     "a.bas:4:7: declaration: Dim Total As Long\n"
+     "a.bas:5:3: write: Total = rs!Total + rs![Total]\n"
+     "a.bas:7:23: read: !Total = !Total + Total\n"},
+    {"file statements: their words are no names; Input #, Line Input # and Get # write",
+     "Type=Exe\nModule=modA; a.bas\n",
+     {{"a.bas",
+       "Attribute VB_Name = \"modA\"\nSub S(f As Integer)\n  Dim s As String\n"
+       "  Open s For Binary Access Read Lock Write As #f Len = 4\n  Line Input #f, s\n"
+       "  Input #f, s\n  Get #f, 1, s\n  Print #f, Tab(2); s\n  Name s As s\nEnd Sub\n"}},
+     "refs=modA.S.s",
+     "a.bas:3:7: declaration: Dim s As String\n"
+     "a.bas:4:8: read: Open s For Binary Access Read Lock Write As #f Len = 4\n"
+     "a.bas:5:18: write: Line Input #f, s\n"
+     "a.bas:6:13: write: Input #f, s\n"
+     "a.bas:7:14: write: Get #f, 1, s\n"
+     "a.bas:8:21: read: Print #f, Tab(2); s\n"
+     "a.bas:9:8: read: Name s As s\n"
+     "a.bas:9:13: read: Name s As s\n"},
+    {"#If twins with other declarations of the name between them are one declaration",
+     "Type=Exe\nStartup=\"Sub Main\"\nModule=modA; a.bas\nClass=clsA; c.cls\n",
+     {{"c.cls",
+       "VERSION 1.0 CLASS\nBEGIN\nEND\nAttribute VB_Name = \"clsA\"\n#If VBA7 Then\n"
+       "Public Property Get Size() As Long\nEnd Property\n"
+       "Public Property Let Size(ByVal v As Long)\nEnd Property\n#Else\n"
+       "Public Property Get Size() As Long\nEnd Property\n"
+       "Public Property Let Size(ByVal v As Long)\nEnd Property\n#End If\n"},
+      {"a.bas",
+       "Attribute VB_Name = \"modA\"\nSub Main()\n  Dim c As New clsA\n  c.Size = c.Size\n"
+       "End Sub\n"}},
+     "unused",
+     "c.cls:8:32: unused parameter clsA.Size.v\n"},
 };
 
 TEST(CrossReferences, AnswersFollowTheResolutionRules) {
@@ -294,16 +332,28 @@ TEST(CrossReferences, ExternalNamesAreCountedNeverErrors) {
                "Type=Exe\nModule=modA; a.bas\n",
                {{"a.bas",
                  "Attribute VB_Name = \"modA\"\nOption Explicit\nSub S()\n"
-                 "  MsgBox Format$(Now, \"yyyy\"): MsgBox Len(x)\n  Err.Raise 5\nEnd Sub\n"}},
+                 "  MsgBox Format$(Now, \"yyyy\"): MsgBox Len(x)\n  Err.Raise 5\nEnd Sub\n"
+                 // The words of statements, a Declare's library and bang fields are no names.
+                 "Private Sub T(rs As Object, f As Integer, s As String)\n"
+                 "  Open s For Append Access Write Shared As #f\n  Print #f, Spc(2); Tab(4); s\n"
+                 "  Line Input #f, s: Input #f, s: Get #f, 1, s: Put #f, , s: Write #f, s\n"
+                 "  Width #f, 80: Seek #f, 1: Lock #f: Unlock #f: Close #f\n"
+                 "  Name s As s: Beep: ChDir s: MkDir s: Load rs: Error 5\n"
+                 "  s = rs!Name: rs![Full Name] = s\n  With rs\n    !Total = !Count\n  End With\n"
+                 "  T rs, f, s\nEnd Sub\n"
+                 "Private Declare Function GetTick Lib \"kernel32\" Alias \"GetTickCount\" () As "
+                 "Long\nGlobal gTotal As Long\n"}},
                "unused",
                ""};
   clsVBInfo info;
   int status = -1;
-  EXPECT_EQ(Answer(c, status, info, "xref-external"), "a.bas:3:5: unused sub modA.S\n");
+  EXPECT_EQ(Answer(c, status, info, "xref-external"),
+            "a.bas:3:5: unused sub modA.S\n"
+            "a.bas:19:26: unused declare modA.GetTick\n");
   std::vector<std::pair<std::string, uint32_t>> expected = {
       {"MsgBox", 2}, {"Format", 1}, {"Now", 1}, {"x", 1}, {"Err", 1}};
   EXPECT_EQ(info.CrossRefs().external, expected);
-  EXPECT_EQ(info.CrossRefs().unresolvedMembers, 1u);  // Raise of Err
+  EXPECT_EQ(info.CrossRefs().unresolvedMembers, 5u);  // Raise of Err, four bang fields
 }
 
 // The export carries the same answers: uses (as [line, column, kind, from, file], what the
