@@ -849,9 +849,9 @@ void ExportWriter<Writer>::WriteUses(int32_t decl) {
     // A declaration's uses lie apart in the list of every use: the one a few steps ahead is
     // asked for now, so that the wait for memory overlaps the writing.
     if (k + kUsesAhead < end)
-      __builtin_prefetch(
-          &refs.uses[static_cast<size_t>(refs.useIndex[static_cast<size_t>(k + kUsesAhead)])]);
-    const CrossUse& u = refs.uses[static_cast<size_t>(refs.useIndex[static_cast<size_t>(k)])];
+      __builtin_prefetch(refs.uses.Record(
+          static_cast<size_t>(refs.useIndex[static_cast<size_t>(k + kUsesAhead)])));
+    const CrossUse u = refs.uses[static_cast<size_t>(refs.useIndex[static_cast<size_t>(k)])];
     const bool file = u.module != d.module;
     const bool from = file || u.from != d.parent || d.parent < 0;
     m_json += k == refs.useStart[c] ? "[" : ",[";

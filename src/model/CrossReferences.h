@@ -100,6 +100,11 @@ class UseList {
   size_t size() const { return m_size; }
   bool empty() const { return m_size == 0; }
   CrossUse operator[](size_t in_lIndex) const;
+  /// The record behind use in_lIndex (< size()), for a reader that asks memory for it early.
+  const UseRecord* Record(size_t in_lIndex) const {
+    const size_t b = BlockOf(in_lIndex);
+    return &m_blocks[b][in_lIndex - m_blockStart[b]];
+  }
 
   /// Puts a block behind the others; its runs count from the block's start, in file order.
   void Append(Block&& in_oBlock, const std::vector<FileRun>& in_vRuns);
