@@ -11,19 +11,26 @@
 
 #include "driver/AtomicFile.h"
 #include "driver/CodePage.h"
+#include "driver/GraphRenderer.h"
 #include "driver/JsonWriter.h"
 #include "driver/ProgramInfo.h"
+#include "driver/ProjectContents.h"
 #include "driver/ProjectGroup.h"
 #include "driver/ProjectList.h"
 #include "driver/ReportWriter.h"
+#include "driver/SiteAssets.h"
+#include "driver/SiteSearchIndex.h"
+#include "driver/SiteWriter.h"
 #include "driver/SourcePlaces.h"
 #include "driver/clsVBInfo.h"
 #include "model/ClsEntry.h"
 #include "model/ClsSymEntry.h"
+#include "model/CrossReferences.h"
 #include "model/clsSymTable.h"
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
 #include "model/clsVBHeader.h"
+#include "text/SystemPath.h"
 
 namespace qs {
 
@@ -38,7 +45,7 @@ std::string FullPath(const std::string& in_sPath) {
 }
 
 std::string FolderOf(const std::string& in_sPath) {
-  const size_t slash = in_sPath.rfind('/');
+  const size_t slash = in_sPath.find_last_of(kPathSeparators);
   return slash == std::string::npos ? std::string() : in_sPath.substr(0, slash + 1);
 }
 
@@ -126,6 +133,30 @@ void EstateReport::Summarise(const clsVBInfo& in_oInfo, const std::string& in_sP
   std::copy(std::begin(counts), std::end(counts), p.counts);
   if (in_oInfo.State().g_oSymTable)
     p.declarations = DeclarationCount(*in_oInfo.State().g_oSymTable);
+  const CrossReferences& refs = in_oInfo.CrossRefs();
+  for (size_t i = 0; refs.computed && i < refs.decls.size(); ++i) {
+    const CrossDeclaration& d = refs.decls[i];
+    if (static_cast<size_t>(d.canonical) == i && d.exposure == Exposure::kUnused) ++p.unused;
+  }
+  // The search's modules, named and paged as the project's site names them.
+  const std::vector<ProjectModule> modules = ListProjectModules(in_oInfo);
+  std::vector<DeclaredEntry> declared;
+  for (size_t i = 0; i < modules.size(); ++i) {
+    const clsVBHeader* header = modules[i].item->VBHeader().get();
+    const std::string_view name = header && !header->sVBTableName.empty()
+                                      ? std::string_view(header->sVBTableName)
+                                      : std::string_view(modules[i].item->InternalName);
+    EstateModule& m = p.modules.emplace_back();
+    cp.Append(m.name, name);
+    m.page = SiteText::ModulePage(i, name);
+    declared.clear();
+    if (modules[i].entry) ListDeclarations(*modules[i].entry, declared);
+    m.declarations.reserve(declared.size());
+    for (const DeclaredEntry& d : declared) {
+      auto& [text, kind] = m.declarations.emplace_back(std::string(), d.kind);
+      cp.Append(text, d.entry->EntryName);
+    }
+  }
 
   const std::string folder = FolderOf(p.file);
   LineIndex lines;
@@ -185,7 +216,90 @@ std::map<std::string, std::vector<size_t>> EstateReport::SharedFiles() const {
   return listers;
 }
 
-std::string EstateReport::HtmlText(const std::string& in_sSiteFolder) const {
+std::string EstateReport::SearchIndexText(const std::string& in_sSiteFolder) const {
+  SiteSearchIndex index;
+  std::string label;
+  for (const EstateProject& p : m_projects) {
+    const std::string siteFolder = p.site.empty() ? std::string() : FolderOf(p.site);
+    const std::string projectName = p.name.empty() ? fs::path(p.file).filename().string() : p.name;
+    for (const EstateModule& m : p.modules) {
+      label.assign(projectName).append(".").append(m.name);
+      // Without sites, a name leads to its project's report.
+      const std::string link = !siteFolder.empty() ? LinkFrom(in_sSiteFolder, siteFolder + m.page)
+                               : !p.report.empty() ? LinkFrom(in_sSiteFolder, p.report)
+                                                   : std::string();
+      index.AddModule(label, m.name, link);
+      for (size_t k = 0; k < m.declarations.size(); ++k)
+        index.AddDeclaration(m.declarations[k].first, m.declarations[k].second,
+                             static_cast<int64_t>(k));
+    }
+  }
+  return index.Text();
+}
+
+std::string EstateReport::PictureDot(size_t& out_nShown, size_t& out_nConnected) const {
+  out_nShown = out_nConnected = 0;
+  // (from, to) -> shared files from "to" that "from" lists; 0 for a "*\A" reference alone.
+  std::map<std::pair<size_t, size_t>, int64_t> edges;
+  for (size_t i = 0; i < m_projects.size(); ++i)
+    for (size_t r : m_projects[i].references)
+      if (r != i) edges.emplace(std::pair(i, r), 0);
+  for (const auto& [file, listers] : SharedFiles()) {
+    size_t home = listers.front(), homeFolder = 0;
+    for (size_t i : listers) {
+      const std::string folder = FolderOf(m_projects[i].file);
+      if (folder.size() > homeFolder && file.compare(0, folder.size(), folder) == 0) {
+        home = i;
+        homeFolder = folder.size();
+      }
+    }
+    for (size_t i : listers)
+      if (i != home) ++edges[{i, home}];
+  }
+  std::vector<size_t> degree(m_projects.size(), 0);
+  for (const auto& [ends, files] : edges) {
+    ++degree[ends.first];
+    ++degree[ends.second];
+  }
+  std::vector<size_t> nodes;
+  for (size_t i = 0; i < m_projects.size(); ++i)
+    if (degree[i] > 0) nodes.push_back(i);
+  out_nConnected = nodes.size();
+  if (nodes.empty()) return std::string();
+  if (nodes.size() > kPictureNodes) {
+    std::stable_sort(nodes.begin(), nodes.end(),
+                     [&](size_t a, size_t b) { return degree[a] > degree[b]; });
+    nodes.resize(kPictureNodes);
+    std::sort(nodes.begin(), nodes.end());
+  }
+  out_nShown = nodes.size();
+  std::vector<char> shown(m_projects.size(), 0);
+  std::string dot =
+      "digraph projects {\n  rankdir=LR;\n  ranksep=0.6;\n  nodesep=0.2;\n"
+      "  node [shape=box, style=rounded, fontsize=10, height=0.3, fontname=\"sans-serif\"];\n"
+      "  edge [arrowsize=0.6, fontsize=8, fontname=\"sans-serif\"];\n";
+  for (size_t n : nodes) {
+    shown[n] = 1;
+    const EstateProject& p = m_projects[n];
+    dot += "  n" + std::to_string(n) + " [label=";
+    SiteText::AppendJsString(dot, p.name.empty() ? fs::path(p.file).filename().string() : p.name);
+    dot += "];\n";
+  }
+  for (const auto& [ends, files] : edges) {
+    if (!shown[ends.first] || !shown[ends.second]) continue;
+    dot += "  n" + std::to_string(ends.first) + " -> n" + std::to_string(ends.second);
+    const auto& refs = m_projects[ends.first].references;
+    const bool referenced = std::find(refs.begin(), refs.end(), ends.second) != refs.end();
+    if (!referenced) dot += " [style=dashed, label=\"" + std::to_string(files) + "\"]";
+    if (referenced && files > 0) dot += " [label=\"" + std::to_string(files) + "\"]";
+    dot += ";\n";
+  }
+  dot += "}\n";
+  return dot;
+}
+
+std::string EstateReport::HtmlText(const std::string& in_sSiteFolder,
+                                   const std::string& in_sPictureNote) const {
   std::string h;
   const auto projectLink = [&](size_t i) {
     const EstateProject& p = m_projects[i];
@@ -197,22 +311,51 @@ std::string EstateReport::HtmlText(const std::string& in_sSiteFolder) const {
       return "<a href=\"" + LinkFrom(in_sSiteFolder, p.report) + "\">" + label + "</a>";
     return label;
   };
+  const auto number = [](int64_t n) { return "<td class=\"num\">" + std::to_string(n) + "</td>"; };
+  // The project site's style sheet and script: its search box answers from search-index.js.
   h += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-       "<title>Estate</title>\n<style>\nbody{font-family:sans-serif;margin:1.5em}\n"
-       "table{border-collapse:collapse}\ntd,th{border:1px solid #bbb;padding:.2em .5em;"
-       "text-align:left;vertical-align:top}\ntd.n{text-align:right}\n</style>\n</head>\n<body>\n";
-  h += "<h1>Estate</h1>\n";
+       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+       "<title>Estate</title>\n<link rel=\"stylesheet\" href=\"site.css\">\n"
+       "<script src=\"site.js\" defer></script>\n</head>\n<body>\n"
+       "<header class=\"bar\"><a class=\"home\" href=\"index.html\">Estate</a><nav>"
+       "<a href=\"#totals\">Totals</a><a href=\"#picture\">Picture</a>"
+       "<a href=\"#groups\">Groups</a><a href=\"#projects\">Projects</a>"
+       "<a href=\"#shared\">Shared files</a></nav><div class=\"searchbox\"><input id=\"q\" "
+       "type=\"search\" placeholder=\"Search every project's declarations\" autocomplete=\"off\" "
+       "aria-label=\"Search every project's declarations\"><div id=\"results\"></div></div>"
+       "</header>\n<main>\n<h1>Estate</h1>\n";
 
-  int64_t lines = 0, declarations = 0;
+  int64_t lines = 0, declarations = 0, unused = 0;
   for (const auto& [file, n] : m_fileLines) lines += n;
-  for (const EstateProject& p : m_projects) declarations += p.declarations;
-  h += "<h2>Totals</h2>\n<table>\n<tr><th>projects</th><td class=\"n\">" +
-       std::to_string(m_projects.size()) + "</td></tr>\n<tr><th>files</th><td class=\"n\">" +
-       std::to_string(m_fileLines.size()) + "</td></tr>\n<tr><th>lines</th><td class=\"n\">" +
-       std::to_string(lines) + "</td></tr>\n<tr><th>declarations</th><td class=\"n\">" +
-       std::to_string(declarations) + "</td></tr>\n</table>\n";
+  for (const EstateProject& p : m_projects) {
+    declarations += p.declarations;
+    unused += p.unused;
+  }
+  h += "<h2 id=\"totals\">Totals</h2>\n<table>\n<tr><th>projects</th>" +
+       number(static_cast<int64_t>(m_projects.size())) + "</tr>\n<tr><th>files</th>" +
+       number(static_cast<int64_t>(m_fileLines.size())) + "</tr>\n<tr><th>lines</th>" +
+       number(lines) + "</tr>\n<tr><th>declarations</th>" + number(declarations) +
+       "</tr>\n<tr><th>unused declarations</th>" + number(unused) + "</tr>\n</table>\n";
 
-  h += "<h2>Groups</h2>\n";
+  h += "<h2 id=\"picture\">Project picture</h2>\n";
+  size_t shown = 0, connected = 0;
+  PictureDot(shown, connected);
+  if (connected == 0) {
+    h += "<p class=\"note\">No project references another or shares a file with it.</p>\n";
+  } else if (!in_sPictureNote.empty()) {
+    h += "<p class=\"note\">The project picture is not drawn: " + Escape(in_sPictureNote) +
+         ".</p>\n";
+  } else {
+    h += "<figure><img src=\"projects.svg\" alt=\"Projects and their ties\"><figcaption "
+         "class=\"note\">Solid arrows: a project uses the source of another (\"*\\A\" "
+         "references); dashed arrows: a project lists that many files of another.";
+    if (shown < connected)
+      h += " The " + std::to_string(shown) + " most connected of " + std::to_string(connected) +
+           " projects.";
+    h += "</figcaption></figure>\n";
+  }
+
+  h += "<h2 id=\"groups\">Groups</h2>\n";
   std::vector<char> grouped(m_projects.size(), 0);
   if (m_groups.empty()) h += "<p>No group files.</p>\n";
   for (const EstateGroup& g : m_groups) {
@@ -224,29 +367,29 @@ std::string EstateReport::HtmlText(const std::string& in_sSiteFolder) const {
     }
     h += "</ul>\n";
   }
-  h += "<h2>Projects in no group</h2>\n<ul>\n";
+  h += "<h3>Projects in no group</h3>\n<ul>\n";
   for (size_t i = 0; i < m_projects.size(); ++i)
     if (!grouped[i]) h += "<li>" + projectLink(i) + "</li>\n";
   h += "</ul>\n";
 
-  h += "<h2>Projects</h2>\n<table>\n<tr><th>project</th><th>file</th><th>type</th>";
-  for (const char* name : kCountNames) h += std::string("<th>") + name + "</th>";
-  h += "<th>files</th><th>lines</th><th>declarations</th><th>uses the source of</th></tr>\n";
+  h += "<h2 id=\"projects\">Projects</h2>\n<table>\n<tr><th>project</th><th>file</th><th>type</th>";
+  for (const char* name : kCountNames) h += std::string("<th class=\"num\">") + name + "</th>";
+  h += "<th class=\"num\">files</th><th class=\"num\">lines</th><th class=\"num\">declarations"
+       "</th><th class=\"num\">unused</th><th>uses the source of</th></tr>\n";
   for (size_t i = 0; i < m_projects.size(); ++i) {
     const EstateProject& p = m_projects[i];
     h += "<tr><td>" + projectLink(i) + "</td><td>" + Escape(p.file) + "</td><td>" +
          Escape(p.report.empty() ? "not documented" : p.type) + "</td>";
-    for (int32_t n : p.counts) h += "<td class=\"n\">" + std::to_string(n) + "</td>";
-    h += "<td class=\"n\">" + std::to_string(p.sources.size()) + "</td><td class=\"n\">" +
-         std::to_string(p.lines) + "</td><td class=\"n\">" + std::to_string(p.declarations) +
-         "</td><td>";
+    for (int32_t n : p.counts) h += number(n);
+    h += number(static_cast<int64_t>(p.sources.size())) + number(p.lines) + number(p.declarations) +
+         number(p.unused) + "<td>";
     for (size_t k = 0; k < p.references.size(); ++k)
       h += (k ? ", " : "") + projectLink(p.references[k]);
     h += "</td></tr>\n";
   }
   h += "</table>\n";
 
-  h += "<h2>Shared files</h2>\n";
+  h += "<h2 id=\"shared\">Shared files</h2>\n";
   const auto shared = SharedFiles();
   if (shared.empty())
     h += "<p>No source file is listed by more than one project.</p>\n";
@@ -258,7 +401,7 @@ std::string EstateReport::HtmlText(const std::string& in_sSiteFolder) const {
     h += "</td></tr>\n";
   }
   if (!shared.empty()) h += "</table>\n";
-  h += "<p>" + Escape(ProgramGenerator()) + "</p>\n</body>\n</html>\n";
+  h += "<p class=\"meta\">" + Escape(ProgramGenerator()) + "</p>\n</main>\n</body>\n</html>\n";
   return h;
 }
 
@@ -288,9 +431,10 @@ std::string EstateReport::JsonText() const {
 
   w.Key("projects");
   w.BeginArray();
-  int64_t declarations = 0;
+  int64_t declarations = 0, unused = 0;
   for (const EstateProject& p : m_projects) {
     declarations += p.declarations;
+    unused += p.unused;
     w.BeginObject();
     text("file", p.file);
     w.Key("documented");
@@ -306,6 +450,7 @@ std::string EstateReport::JsonText() const {
       w.EndObject();
       number("lines", p.lines);
       number("declarations", p.declarations);
+      number("unused", p.unused);
       w.Key("sources");
       w.BeginArray();
       for (const std::string& s : p.sources) w.StringUtf8(s);
@@ -351,6 +496,7 @@ std::string EstateReport::JsonText() const {
   number("files", static_cast<int64_t>(m_fileLines.size()));
   number("lines", lines);
   number("declarations", declarations);
+  number("unused", unused);
   w.EndObject();
   w.EndObject();
   return w.Text();
@@ -394,10 +540,34 @@ bool EstateReport::WriteFolder(const std::string& in_sFolder, bool in_bJson,
   fs::remove_all(temp, ec);
   if (!fs::create_directory(temp, ec) || ec)
     return fail("estate folder cannot be created: " + temp.string(), ec);
-  // The links are written as they will be seen from the folder's final place.
-  if (int e = WriteFileAtomically((temp / "index.html").string(), HtmlText(target.string())))
-    return fail("estate page cannot be written: " + (target / "index.html").string(),
-                std::error_code(e, std::generic_category()));
+  // The project picture, drawn by dot; the page says why when it is not.
+  std::string pictureNote;
+  size_t shown = 0, connected = 0;
+  const std::string dot = PictureDot(shown, connected);
+  if (!dot.empty()) {
+    const GraphRenderer renderer(m_dotProgram);
+    const std::string dotFile = (temp / "projects").string();
+    if (!renderer.Available()) {
+      pictureNote = "Graphviz's dot was not found on the PATH";
+    } else if (int e = WriteFileAtomically(dotFile, dot)) {
+      pictureNote = "its DOT file cannot be written: " + std::generic_category().message(e);
+    } else {
+      pictureNote = renderer.RenderSvg({dotFile}, 1, 1);
+      fs::remove(dotFile, ec);
+    }
+  }
+  // The links are written as they will be seen from the folder's final place; the search box
+  // works as the project sites' does, with the index of every project's declarations.
+  const std::pair<const char*, std::string> files[] = {
+      {"index.html", HtmlText(target.string(), pictureNote)},
+      {"search-index.js", SearchIndexText(target.string())},
+      {"site.css", std::string(SiteStyleSheet())},
+      {"site.js", std::string(SiteScript())}};
+  for (const auto& [name, text] : files) {
+    if (int e = WriteFileAtomically((temp / name).string(), text))
+      return fail("estate page cannot be written: " + (target / name).string(),
+                  std::error_code(e, std::generic_category()));
+  }
   if (in_bJson) {
     if (int e = WriteFileAtomically((temp / "estate.json").string(), JsonText()))
       return fail("estate export cannot be written: " + (target / "estate.json").string(),

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "driver/ItemPathResolver.h"
@@ -14,6 +15,14 @@
 namespace qs {
 
 class clsVBInfo;
+
+/// A module of an estate project as the estate's search lists it: its name and its declarations
+/// names (UTF-8) with their kind words (DeclaredEntry::kind), and its page in the project's site.
+struct EstateModule {
+  std::string name;
+  std::string page;
+  std::vector<std::pair<std::string, const char*>> declarations;
+};
 
 /// One project of the estate, summed up after its run.
 struct EstateProject {
@@ -28,6 +37,11 @@ struct EstateProject {
   int32_t counts[9] = {};
   int64_t lines = 0;         ///< lines of its source files
   int64_t declarations = 0;  ///< declarations of its modules
+  /// Declarations its cross references find unused (as --unused lists them); 0 when they were
+  /// not resolved.
+  int64_t unused = 0;
+  /// Its modules in the project file's order, for the estate's search.
+  std::vector<EstateModule> modules;
   /// Its source files' full platform paths (files that were found), in the project's order.
   std::vector<std::string> sources;
   /// The estate projects (indices) its "Reference=*\A" lines name.
@@ -55,6 +69,8 @@ class EstateReport {
   /// Sets each project's site path, <folder>/<Body>_site/index.html, where the folder is
   /// in_sOutDir or the project's own.
   void LinkSites(const std::string& in_sOutDir);
+  /// Sets the program that draws the project picture ("" draws none).
+  void SetDotProgram(std::string in_sProgram) { m_dotProgram = std::move(in_sProgram); }
 
   const std::vector<EstateProject>& Projects() const { return m_projects; }
   const std::vector<EstateGroup>& Groups() const { return m_groups; }
@@ -66,8 +82,23 @@ class EstateReport {
   /// that fails; nothing is then left behind and an earlier folder stays as it was. Never throws.
   bool Write(const std::string& in_sFolder, bool in_bJson, std::string& out_sReason);
 
-  std::string HtmlText(const std::string& in_sSiteFolder) const;
+  /// The estate page; in_sPictureNote says why the project picture is missing ("" when it is
+  /// drawn, or there is nothing to draw).
+  std::string HtmlText(const std::string& in_sSiteFolder,
+                       const std::string& in_sPictureNote = std::string()) const;
   std::string JsonText() const;
+  /// The search index script (search-index.js) of every project's modules and declarations,
+  /// linked to the projects' sites (or reports) as seen from the folder.
+  std::string SearchIndexText(const std::string& in_sSiteFolder) const;
+
+  /// The project picture's nodes are at most this many projects, the most connected ones.
+  static constexpr size_t kPictureNodes = 60;
+  /// The project picture as a DOT graph: an arrow from each project to each project whose
+  /// source its "*\A" lines name (solid), and from each project listing a shared file to the
+  /// project the file belongs to (dashed, labelled with the number of files), a file
+  /// belonging to the lister whose folder holds it, else to its first lister. "" when no two
+  /// projects are tied. out_nShown and out_nConnected: projects drawn, and projects tied.
+  std::string PictureDot(size_t& out_nShown, size_t& out_nConnected) const;
 
  private:
   /// Matches the projects' "*\A" paths to estate projects (once, before writing).
@@ -79,6 +110,9 @@ class EstateReport {
   std::vector<EstateProject> m_projects;
   std::vector<EstateGroup> m_groups;
   std::map<std::string, int64_t> m_fileLines;  ///< each source file's lines, by full path
+  /// Program that draws the project picture (Graphviz's dot), looked for on the PATH.
+  std::string m_dotProgram = "dot";
+
   ItemPathResolver m_resolver;
 };
 

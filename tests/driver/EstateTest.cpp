@@ -8,6 +8,7 @@
 
 #include "TestFolder.h"
 #include "driver/EstateReport.h"
+#include "driver/GraphRenderer.h"
 #include "driver/ProjectGroup.h"
 #include "driver/ProjectJson.h"
 #include "driver/ProjectList.h"
@@ -130,12 +131,15 @@ TEST_F(Estate, FolderScanGroupsSharedFilesAndTotals) {
   clsVBInfo info;
   info.Settings().stamp = "fixed";
   info.Settings().outDir = m_dir / "out";
+  info.Settings().crossReferences = true;
   for (const std::string& project : list.Projects()) {
     info.GetFileInfo(project);
     ASSERT_TRUE(info.ReportWritten()) << project << info.FailureReason();
     estate.AddProject(info, project, 1252);
   }
   for (const ProjectList::Group& g : list.Groups()) estate.AddGroup({g.file, g.projects});
+  // No picture drawn: the page says why.
+  estate.SetDotProgram("");
   std::string reason;
   ASSERT_TRUE(estate.Write(m_dir / "out", true, reason)) << reason;
 
@@ -145,6 +149,8 @@ TEST_F(Estate, FolderScanGroupsSharedFilesAndTotals) {
   EXPECT_EQ(p[1].type, "OleDll");
   EXPECT_EQ(p[1].counts[2], 1);  // classes
   EXPECT_EQ(p[1].declarations, 2);
+  // Lib's class member and its module's sub: nothing uses them, and Lib exposes no class.
+  EXPECT_EQ(p[1].unused, 2);
   EXPECT_EQ(p[0].references, std::vector<size_t>{1});
   EXPECT_TRUE(p[1].references.empty());
   const auto shared = estate.SharedFiles();
@@ -153,25 +159,57 @@ TEST_F(Estate, FolderScanGroupsSharedFilesAndTotals) {
   EXPECT_EQ(shared.begin()->second, (std::vector<size_t>{0, 1, 2}));
 
   const std::string json = test::ReadFile(m_dir / "out/estate_site/estate.json");
-  // Totals count each file once: the shared module (3 lines) and the class (3 lines).
+  // Totals count each file once: the shared module (3 lines) and the class (3 lines); each
+  // project's declarations and unused ones.
   EXPECT_NE(json.find("\"totals\": {\n    \"projects\": 3,\n    \"files\": 2,\n    \"lines\": 6,\n"
-                      "    \"declarations\": 4\n  }"),
+                      "    \"declarations\": 4,\n    \"unused\": 4\n  }"),
             std::string::npos)
       << json;
   EXPECT_NE(json.find("\"ungrouped\": [\n    2\n  ]"), std::string::npos) << json;
   const std::string html = test::ReadFile(m_dir / "out/estate_site/index.html");
   // Links to each report, relative to the estate folder.
   EXPECT_NE(html.find("<a href=\"../Lib_document/Lib.html\">Lib</a>"), std::string::npos) << html;
+  EXPECT_NE(html.find("<tr><th>unused declarations</th><td class=\"num\">4</td>"),
+            std::string::npos);
+  EXPECT_NE(html.find("The project picture is not drawn: Graphviz's dot was not found"),
+            std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(m_dir / "out/estate_site/projects.svg"));
+  // The picture: App uses Lib's source; Lib and Tool list the shared module, which no project's
+  // folder holds, so it belongs to its first lister, App.
+  size_t shown = 0, connected = 0;
+  const std::string dot = estate.PictureDot(shown, connected);
+  EXPECT_EQ(shown, 3u);
+  EXPECT_EQ(connected, 3u);
+  for (const char* edge : {"n0 -> n1;\n", "n1 -> n0 [style=dashed, label=\"1\"];\n",
+                           "n2 -> n0 [style=dashed, label=\"1\"];\n", "n0 [label=\"App\"];"})
+    EXPECT_NE(dot.find(edge), std::string::npos) << edge << dot;
+  // The search: every project's modules labelled with the project, each declaration with its
+  // kind, module and anchor; without sites a module leads to its project's report.
+  const std::string search = test::ReadFile(m_dir / "out/estate_site/search-index.js");
+  for (const char* entry : {"[\"Lib.clsThing\",\"../Lib_document/Lib.html\"]", "\n\"Size\",1,2,0,",
+                            "\n\"Hello\",3,3,0]};"})
+    EXPECT_NE(search.find(entry), std::string::npos) << entry << search;
+  EXPECT_TRUE(std::filesystem::exists(m_dir / "out/estate_site/site.js"));
   EXPECT_EQ(std::filesystem::exists(m_dir / "out/estate_site.tmp-" + std::to_string(::getpid())),
             false);
 
   // Sites asked for: the links go to each project's site instead, and a rewrite replaces the
   // earlier folder whole.
   estate.LinkSites(m_dir / "out");
+  estate.SetDotProgram("dot");
   ASSERT_TRUE(estate.Write(m_dir / "out", false, reason)) << reason;
   EXPECT_NE(test::ReadFile(m_dir / "out/estate_site/index.html")
                 .find("<a href=\"../TOOL_site/index.html\">Tool</a>"),
             std::string::npos);
+  EXPECT_NE(test::ReadFile(m_dir / "out/estate_site/search-index.js")
+                .find("[\"Lib.clsThing\",\"../Lib_site/m2-clsThing.html\"]"),
+            std::string::npos);
+  // With dot on the PATH the picture is drawn (and its DOT file not left behind).
+  if (GraphRenderer("dot").Available()) {
+    EXPECT_NE(test::ReadFile(m_dir / "out/estate_site/projects.svg").find("<svg"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "out/estate_site/projects"));
+  }
   EXPECT_FALSE(std::filesystem::exists(m_dir / "out/estate_site/estate.json"));
 }
 
