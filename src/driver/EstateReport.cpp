@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <tuple>
 
 #include "driver/AtomicFile.h"
 #include "driver/CodePage.h"
@@ -24,6 +25,7 @@
 #include "driver/SourcePlaces.h"
 #include "driver/clsVBInfo.h"
 #include "model/ClsEntry.h"
+#include "model/ClsEntryPtr.h"
 #include "model/ClsSymEntry.h"
 #include "model/CrossReferences.h"
 #include "model/clsSymTable.h"
@@ -105,11 +107,12 @@ const char* const EstateReport::kCountNames[9] = {"forms",        "modules",    
                                                   "userControls", "propertyPages", "userDocuments",
                                                   "designers",    "references",    "objects"};
 
-void EstateReport::AddProject(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
-                              int in_nCodePage) {
-  m_projects.emplace_back();
+void EstateReport::AddProject(size_t in_nIndex, const clsVBInfo& in_oInfo,
+                              const std::string& in_sProjectFile, int in_nCodePage) {
   try {
-    Summarise(in_oInfo, in_sProjectFile, in_nCodePage, m_projects.back());
+    if (m_projects.size() <= in_nIndex) m_projects.resize(in_nIndex + 1);
+    m_projects[in_nIndex] = EstateProject();
+    Summarise(in_oInfo, in_sProjectFile, in_nCodePage, m_projects[in_nIndex]);
   } catch (...) {
     // The project stays listed with what was summed up of it so far.
     return;
@@ -138,6 +141,7 @@ void EstateReport::Summarise(const clsVBInfo& in_oInfo, const std::string& in_sP
     const CrossDeclaration& d = refs.decls[i];
     if (static_cast<size_t>(d.canonical) == i && d.exposure == Exposure::kUnused) ++p.unused;
   }
+  SumUpCrossProject(in_oInfo, cp, p);
   // The search's modules, named and paged as the project's site names them.
   const std::vector<ProjectModule> modules = ListProjectModules(in_oInfo);
   std::vector<DeclaredEntry> declared;
@@ -162,20 +166,86 @@ void EstateReport::Summarise(const clsVBInfo& in_oInfo, const std::string& in_sP
   LineIndex lines;
   for (const auto& item : types) {
     if (!item || !IsSourceItemType(item->EType)) continue;
-    const std::string value =
-        item->sFileValue.empty() ? item->Path + item->Body + "." + item->Ext : item->sFileValue;
-    const std::string found = m_resolver.Resolve(value, folder);
-    if (found.empty()) continue;
+    std::string full = SourcePath(*item, folder);
+    if (full.empty()) continue;
     const clsVBHeader* header = item->VBHeader().get();
     lines.Reset(header ? header->TokenStream.get() : nullptr,
                 header && header->LineEndsKept ? &header->LineEnds : nullptr);
     p.lines += lines.Lines();
-    std::string full = FullPath(found);
     m_fileLines.emplace(full, lines.Lines());
     p.sources.push_back(std::move(full));
   }
   for (std::string& path : ReadProjectReferences(p.file, m_resolver))
     p.referencePaths.push_back(FullPath(path));
+}
+
+std::shared_ptr<const std::vector<ExposedClass>> EstateReport::ExposedBy(
+    const std::vector<size_t>& in_projects) const {
+  auto classes = std::make_shared<std::vector<ExposedClass>>();
+  for (size_t i : in_projects) {
+    if (i < m_projects.size())
+      classes->insert(classes->end(), m_projects[i].exposed.begin(), m_projects[i].exposed.end());
+  }
+  if (classes->empty()) return nullptr;
+  return classes;
+}
+
+std::string EstateReport::SourcePath(const clsVBFileType& in_oItem, const std::string& in_sFolder) {
+  const std::string value = in_oItem.sFileValue.empty()
+                                ? in_oItem.Path + in_oItem.Body + "." + in_oItem.Ext
+                                : in_oItem.sFileValue;
+  const std::string found = m_resolver.Resolve(value, in_sFolder);
+  return found.empty() ? std::string() : FullPath(found);
+}
+
+void EstateReport::SumUpCrossProject(const clsVBInfo& in_oInfo, CodePageText& io_cp,
+                                     EstateProject& p) {
+  const CrossReferences& refs = in_oInfo.CrossRefs();
+  if (!refs.computed) return;
+  // The classes it exposes, with their Public members and their types.
+  std::vector<int32_t> classOf(refs.modules.size(), -1);
+  for (size_t m = 0; m < refs.modules.size(); ++m) {
+    const CrossModule& module = refs.modules[m];
+    if (!module.exposed || module.itemType != kItemClass) continue;
+    classOf[m] = static_cast<int32_t>(p.exposed.size());
+    ExposedClass& c = p.exposed.emplace_back();
+    c.project = in_oInfo.State().GetProjectName();
+    c.name = refs.decls[static_cast<size_t>(module.decl)].name;
+  }
+  for (const CrossDeclaration& d : refs.decls) {
+    if (d.parent >= 0 || !d.isPublic || d.module < 0 ||
+        static_cast<size_t>(d.module) >= classOf.size() || classOf[d.module] < 0)
+      continue;
+    if (d.kind == DeclKind::kModule || d.kind == DeclKind::kLabel || d.kind == DeclKind::kControl)
+      continue;
+    ExposedClass::Member& m = p.exposed[classOf[d.module]].members.emplace_back();
+    m.name = d.name;
+    m.kind = d.kind;
+    if (d.entry) {
+      const bool returns = d.kind == DeclKind::kFunction || d.kind == DeclKind::kPropertyGet;
+      m.type = returns ? d.entry->ReturnType : d.entry->EntryType;
+    }
+  }
+  // Its uses of the classes the projects it references expose.
+  const auto& others = in_oInfo.Settings().exposedClasses;
+  if (!others) return;
+  for (const ForeignUse& u : refs.foreignUses) {
+    if (u.cls < 0 || static_cast<size_t>(u.cls) >= others->size() || u.module < 0 ||
+        static_cast<size_t>(u.module) >= refs.modules.size())
+      continue;
+    const ExposedClass& c = (*others)[static_cast<size_t>(u.cls)];
+    EstateCrossUse& x = p.crossUses.emplace_back();
+    io_cp.Append(x.project, c.project);
+    io_cp.Append(x.declaration, c.name);
+    if (u.member >= 0 && static_cast<size_t>(u.member) < c.members.size()) {
+      x.declaration += '.';
+      io_cp.Append(x.declaration, c.members[static_cast<size_t>(u.member)].name);
+    }
+    x.file = SourcePath(*refs.modules[static_cast<size_t>(u.module)].item, FolderOf(p.file));
+    x.line = u.line;
+    x.column = u.column;
+    x.kind = UseKindName(u.kind);
+  }
 }
 
 void EstateReport::LinkSites(const std::string& in_sOutDir) {
@@ -198,6 +268,10 @@ void EstateReport::MatchReferences() {
     for (const std::string& path : p.referencePaths) {
       const auto it = byKey.find(SameFileKey(path));
       if (it != byKey.end()) p.references.push_back(it->second);
+    }
+    for (EstateCrossUse& u : p.crossUses) {
+      for (size_t r : p.references)
+        if (m_projects[r].name == u.project) u.target = r;
     }
   }
 }
@@ -320,7 +394,8 @@ std::string EstateReport::HtmlText(const std::string& in_sSiteFolder,
        "<header class=\"bar\"><a class=\"home\" href=\"index.html\">Estate</a><nav>"
        "<a href=\"#totals\">Totals</a><a href=\"#picture\">Picture</a>"
        "<a href=\"#groups\">Groups</a><a href=\"#projects\">Projects</a>"
-       "<a href=\"#shared\">Shared files</a></nav><div class=\"searchbox\"><input id=\"q\" "
+       "<a href=\"#uses\">Uses across projects</a><a href=\"#shared\">Shared files</a></nav><div "
+       "class=\"searchbox\"><input id=\"q\" "
        "type=\"search\" placeholder=\"Search every project's declarations\" autocomplete=\"off\" "
        "aria-label=\"Search every project's declarations\"><div id=\"results\"></div></div>"
        "</header>\n<main>\n<h1>Estate</h1>\n";
@@ -389,6 +464,24 @@ std::string EstateReport::HtmlText(const std::string& in_sSiteFolder,
   }
   h += "</table>\n";
 
+  h += "<h2 id=\"uses\">Uses across projects</h2>\n";
+  // (user, used project, declaration) -> uses
+  std::map<std::tuple<size_t, size_t, std::string>, int64_t> across;
+  for (size_t i = 0; i < m_projects.size(); ++i)
+    for (const EstateCrossUse& u : m_projects[i].crossUses)
+      if (u.target < m_projects.size()) ++across[{i, u.target, u.declaration}];
+  if (across.empty()) {
+    h += "<p>No project uses a class another project of the estate exposes.</p>\n";
+  } else {
+    h += "<table>\n<tr><th>declaration</th><th>used by</th><th class=\"num\">uses</th></tr>\n";
+    for (const auto& [key, count] : across) {
+      const auto& [user, used, declaration] = key;
+      h += "<tr><td>" + projectLink(used) + "." + Escape(declaration) + "</td><td>" +
+           projectLink(user) + "</td>" + number(count) + "</tr>\n";
+    }
+    h += "</table>\n";
+  }
+
   h += "<h2 id=\"shared\">Shared files</h2>\n";
   const auto shared = SharedFiles();
   if (shared.empty())
@@ -431,7 +524,7 @@ std::string EstateReport::JsonText() const {
 
   w.Key("projects");
   w.BeginArray();
-  int64_t declarations = 0, unused = 0;
+  int64_t declarations = 0, unused = 0, crossUses = 0;
   for (const EstateProject& p : m_projects) {
     declarations += p.declarations;
     unused += p.unused;
@@ -456,6 +549,21 @@ std::string EstateReport::JsonText() const {
       for (const std::string& s : p.sources) w.StringUtf8(s);
       w.EndArray();
       indexList("projectReferences", p.references);
+      w.Key("crossProjectUses");
+      w.BeginArray();
+      for (const EstateCrossUse& u : p.crossUses) {
+        if (u.target >= m_projects.size()) continue;
+        ++crossUses;
+        w.BeginObject();
+        number("project", static_cast<int64_t>(u.target));
+        text("declaration", u.declaration);
+        text("file", u.file);
+        number("line", u.line);
+        number("column", u.column);
+        text("kind", u.kind);
+        w.EndObject();
+      }
+      w.EndArray();
     }
     w.EndObject();
   }
@@ -497,6 +605,7 @@ std::string EstateReport::JsonText() const {
   number("lines", lines);
   number("declarations", declarations);
   number("unused", unused);
+  number("crossProjectUses", crossUses);
   w.EndObject();
   w.EndObject();
   return w.Text();

@@ -6,15 +6,19 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "driver/ItemPathResolver.h"
+#include "model/CrossReferences.h"
 
 namespace qs {
 
 class clsVBInfo;
+class CodePageText;
+class clsVBFileType;
 
 /// A module of an estate project as the estate's search lists it: its name and its declarations
 /// names (UTF-8) with their kind words (DeclaredEntry::kind), and its page in the project's site.
@@ -22,6 +26,17 @@ struct EstateModule {
   std::string name;
   std::string page;
   std::vector<std::pair<std::string, const char*>> declarations;
+};
+
+/// A use of another project's exposed class or member in a project of the estate.
+struct EstateCrossUse {
+  std::string project;       ///< the used project's name (UTF-8)
+  size_t target = SIZE_MAX;  ///< the used project's index, once matched
+  std::string declaration;   ///< "clsThing" or "clsThing.Size" (UTF-8)
+  std::string file;          ///< the using file's path as the run found it
+  int32_t line = 0;
+  int32_t column = 0;
+  const char* kind = "";  ///< "read" or "call"
 };
 
 /// One project of the estate, summed up after its run.
@@ -42,6 +57,10 @@ struct EstateProject {
   int64_t unused = 0;
   /// Its modules in the project file's order, for the estate's search.
   std::vector<EstateModule> modules;
+  /// The classes it exposes (VB_Exposed = True), for the projects that reference it.
+  std::vector<ExposedClass> exposed;
+  /// Its uses of the classes of the projects it references, in file order.
+  std::vector<EstateCrossUse> crossUses;
   /// Its source files' full platform paths (files that were found), in the project's order.
   std::vector<std::string> sources;
   /// The estate projects (indices) its "Reference=*\A" lines name.
@@ -63,7 +82,17 @@ class EstateReport {
   /// Sums up the driver's last run of the project file (its full path); in_nCodePage converts
   /// the project's names to UTF-8. A run that wrote no report is listed with its file only.
   /// Never throws.
-  void AddProject(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile, int in_nCodePage);
+  void AddProject(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile, int in_nCodePage) {
+    AddProject(m_projects.size(), in_oInfo, in_sProjectFile, in_nCodePage);
+  }
+  /// The same for the project at that index (projects may be documented in another order than
+  /// the one they are listed in).
+  void AddProject(size_t in_nIndex, const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
+                  int in_nCodePage);
+  /// The classes the projects at these indices expose (those added so far), for the run of a
+  /// project that references them (RunSettings::exposedClasses); null when there are none.
+  std::shared_ptr<const std::vector<ExposedClass>> ExposedBy(
+      const std::vector<size_t>& in_projects) const;
   /// A group file and its members (indices in the order the projects were added).
   void AddGroup(EstateGroup in_oGroup) { m_groups.push_back(std::move(in_oGroup)); }
   /// Sets each project's site path, <folder>/<Body>_site/index.html, where the folder is
@@ -105,6 +134,11 @@ class EstateReport {
   void MatchReferences();
   void Summarise(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile, int in_nCodePage,
                  EstateProject& out_oProject);
+  /// The classes the project exposes, and its uses of those of the projects it references.
+  void SumUpCrossProject(const clsVBInfo& in_oInfo, CodePageText& io_cp,
+                         EstateProject& io_oProject);
+  /// The full path of a source item of the project in the folder; "" when it is not found.
+  std::string SourcePath(const clsVBFileType& in_oItem, const std::string& in_sFolder);
   bool WriteFolder(const std::string& in_sFolder, bool in_bJson, std::string& out_sReason);
 
   std::vector<EstateProject> m_projects;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "TestFolder.h"
@@ -64,6 +65,19 @@ TEST(ProjectListGlob, StarQuestionAndLetterCase) {
   EXPECT_FALSE(IsOutputFolderName("Documents"));
 }
 
+// Projects are documented after those whose source they reference; a cycle is broken in the
+// list's order, a reference out of range ignored.
+TEST(ProjectListOrder, ReferencedProjectsFirst) {
+  const std::pair<std::vector<std::vector<size_t>>, std::vector<size_t>> cases[] = {
+      {{{1}, {}, {}}, {1, 0, 2}},
+      {{{}, {2}, {0}}, {0, 2, 1}},
+      {{{1}, {0}, {7}}, {1, 0, 2}},
+      {{{1, 2}, {2}, {}}, {2, 1, 0}},
+      {{}, {}},
+  };
+  for (const auto& [refs, order] : cases) EXPECT_EQ(ProjectList::ReferencedFirst(refs), order);
+}
+
 class Estate : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -73,11 +87,19 @@ class Estate : public ::testing::Test {
     m_dir.Write("Lib/Lib.vbp",
                 "Type=OleDll\r\nModule=modShared; ..\\Shared\\modShared.bas\r\n"
                 "Class=clsThing; clsThing.cls\r\nName=\"Lib\"\r\n");
+    // Lib exposes its class: App, which references Lib's source, uses it and its members.
     m_dir.Write("Lib/clsThing.cls",
-                "VERSION 1.0 CLASS\r\nAttribute VB_Name = \"clsThing\"\r\nPublic Size As Long\r\n");
+                "VERSION 1.0 CLASS\r\nAttribute VB_Name = \"clsThing\"\r\n"
+                "Attribute VB_Exposed = True\r\nPublic Size As Long\r\nPrivate m_Hidden As Long\r\n"
+                "Public Function Child() As clsThing\r\nEnd Function\r\n");
     m_dir.Write("App/App.vbp",
                 "Type=Exe\r\nReference=*\\A..\\Lib\\Lib.vbp#1.0#0#Lib\r\n"
-                "Module=modShared; ..\\SHARED\\modshared.BAS\r\nName=\"App\"\r\n");
+                "Module=modShared; ..\\SHARED\\modshared.BAS\r\nModule=modApp; modApp.bas\r\n"
+                "Name=\"App\"\r\n");
+    m_dir.Write("App/modApp.bas",
+                "Attribute VB_Name = \"modApp\"\r\nPublic Sub Main()\r\n"
+                "    Dim t As Lib.clsThing\r\n    Set t = New clsThing\r\n    t.Size = 3\r\n"
+                "    Debug.Print t.Child.Size, t.m_Hidden\r\nEnd Sub\r\n");
     // In no group; its extension in capitals.
     m_dir.Write("Tool/TOOL.VBP",
                 "Type=Exe\r\nModule=modShared; ..\\Shared\\modShared.bas\r\n"
@@ -132,10 +154,16 @@ TEST_F(Estate, FolderScanGroupsSharedFilesAndTotals) {
   info.Settings().stamp = "fixed";
   info.Settings().outDir = m_dir / "out";
   info.Settings().crossReferences = true;
-  for (const std::string& project : list.Projects()) {
-    info.GetFileInfo(project);
-    ASSERT_TRUE(info.ReportWritten()) << project << info.FailureReason();
-    estate.AddProject(info, project, 1252);
+  // Lib first: App references its source, so Lib's exposed class resolves in App.
+  const std::vector<std::vector<size_t>> sourceRefs = list.SourceReferences();
+  EXPECT_EQ(sourceRefs, (std::vector<std::vector<size_t>>{{1}, {}, {}}));
+  const std::vector<size_t> order = ProjectList::ReferencedFirst(sourceRefs);
+  EXPECT_EQ(order, (std::vector<size_t>{1, 0, 2}));
+  for (const size_t n : order) {
+    info.Settings().exposedClasses = estate.ExposedBy(sourceRefs[n]);
+    info.GetFileInfo(list.Projects()[n]);
+    ASSERT_TRUE(info.ReportWritten()) << list.Projects()[n] << info.FailureReason();
+    estate.AddProject(n, info, list.Projects()[n], 1252);
   }
   for (const ProjectList::Group& g : list.Groups()) estate.AddGroup({g.file, g.projects});
   // No picture drawn: the page says why.
@@ -148,9 +176,26 @@ TEST_F(Estate, FolderScanGroupsSharedFilesAndTotals) {
   EXPECT_EQ(p[0].name, "App");
   EXPECT_EQ(p[1].type, "OleDll");
   EXPECT_EQ(p[1].counts[2], 1);  // classes
-  EXPECT_EQ(p[1].declarations, 2);
-  // Lib's class member and its module's sub: nothing uses them, and Lib exposes no class.
+  EXPECT_EQ(p[1].declarations, 4);
+  // Lib's module's sub and its class's Private member: its class's Public ones are exposed.
   EXPECT_EQ(p[1].unused, 2);
+  // App's uses of Lib's exposed class: the type names, a write and a call through a typed
+  // variable, a member of the call's result; the Private member stays unknown.
+  const std::tuple<const char*, int32_t, int32_t, const char*> crossUses[] = {
+      {"clsThing", 3, 18, "read"},      {"clsThing", 4, 17, "read"},
+      {"clsThing.Size", 5, 7, "write"}, {"clsThing.Child", 6, 19, "call"},
+      {"clsThing.Size", 6, 25, "read"},
+  };
+  ASSERT_EQ(p[0].crossUses.size(), std::size(crossUses));
+  for (size_t i = 0; i < std::size(crossUses); ++i) {
+    const EstateCrossUse& u = p[0].crossUses[i];
+    const auto& [declaration, line, column, kind] = crossUses[i];
+    EXPECT_EQ(
+        std::make_tuple(u.declaration, u.line, u.column, std::string(u.kind), u.target, u.file),
+        std::make_tuple(std::string(declaration), line, column, std::string(kind), size_t{1},
+                        m_dir / "App/modApp.bas"))
+        << i;
+  }
   EXPECT_EQ(p[0].references, std::vector<size_t>{1});
   EXPECT_TRUE(p[1].references.empty());
   const auto shared = estate.SharedFiles();
@@ -159,17 +204,21 @@ TEST_F(Estate, FolderScanGroupsSharedFilesAndTotals) {
   EXPECT_EQ(shared.begin()->second, (std::vector<size_t>{0, 1, 2}));
 
   const std::string json = test::ReadFile(m_dir / "out/estate_site/estate.json");
-  // Totals count each file once: the shared module (3 lines) and the class (3 lines); each
-  // project's declarations and unused ones.
-  EXPECT_NE(json.find("\"totals\": {\n    \"projects\": 3,\n    \"files\": 2,\n    \"lines\": 6,\n"
-                      "    \"declarations\": 4,\n    \"unused\": 4\n  }"),
-            std::string::npos)
+  // Totals count each file once: the shared module (3 lines), App's module (7) and the class
+  // (7); each project's declarations and unused ones.
+  EXPECT_NE(
+      json.find("\"totals\": {\n    \"projects\": 3,\n    \"files\": 3,\n    \"lines\": 17,\n"
+                "    \"declarations\": 7,\n    \"unused\": 5,\n    \"crossProjectUses\": 5\n  }"),
+      std::string::npos)
       << json;
   EXPECT_NE(json.find("\"ungrouped\": [\n    2\n  ]"), std::string::npos) << json;
   const std::string html = test::ReadFile(m_dir / "out/estate_site/index.html");
   // Links to each report, relative to the estate folder.
   EXPECT_NE(html.find("<a href=\"../Lib_document/Lib.html\">Lib</a>"), std::string::npos) << html;
-  EXPECT_NE(html.find("<tr><th>unused declarations</th><td class=\"num\">4</td>"),
+  EXPECT_NE(html.find("<tr><th>unused declarations</th><td class=\"num\">5</td>"),
+            std::string::npos);
+  EXPECT_NE(html.find("<tr><td><a href=\"../Lib_document/Lib.html\">Lib</a>.clsThing.Size</td><td>"
+                      "<a href=\"../App_document/App.html\">App</a></td><td class=\"num\">2</td>"),
             std::string::npos);
   EXPECT_NE(html.find("The project picture is not drawn: Graphviz's dot was not found"),
             std::string::npos);
@@ -186,8 +235,8 @@ TEST_F(Estate, FolderScanGroupsSharedFilesAndTotals) {
   // The search: every project's modules labelled with the project, each declaration with its
   // kind, module and anchor; without sites a module leads to its project's report.
   const std::string search = test::ReadFile(m_dir / "out/estate_site/search-index.js");
-  for (const char* entry : {"[\"Lib.clsThing\",\"../Lib_document/Lib.html\"]", "\n\"Size\",1,2,0,",
-                            "\n\"Hello\",3,3,0]};"})
+  for (const char* entry : {"[\"Lib.clsThing\",\"../Lib_document/Lib.html\"]", "\n\"Size\",1,3,0,",
+                            "\n\"Hello\",3,4,0]};"})
     EXPECT_NE(search.find(entry), std::string::npos) << entry << search;
   EXPECT_TRUE(std::filesystem::exists(m_dir / "out/estate_site/site.js"));
   EXPECT_EQ(std::filesystem::exists(m_dir / "out/estate_site.tmp-" + std::to_string(::getpid())),
