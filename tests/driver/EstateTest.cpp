@@ -117,8 +117,6 @@ class Estate : public ::testing::Test {
 };
 
 TEST_F(Estate, FolderScanGroupsSharedFilesAndTotals) {
-  if (kWindowsFileSystem)
-    GTEST_SKIP() << "estates on Windows: group and shared-file paths still mix separators";
   ProjectList list;
   list.SetExcludes({"att?c"});
   list.Add(m_dir.Path().string());
@@ -265,8 +263,6 @@ TEST_F(Estate, FolderScanGroupsSharedFilesAndTotals) {
 // A module three projects list is read and tokenized once; every report (and the analysis
 // records) stays what the project documented alone gives, whatever the threads.
 TEST_F(Estate, SharedFilesAreReadOnceAndReportsStayTheSame) {
-  if (kWindowsFileSystem)
-    GTEST_SKIP() << "estates on Windows: group and shared-file paths still mix separators";
   const std::vector<std::string> projects = {m_dir / "App/App.vbp", m_dir / "Lib/Lib.vbp",
                                              m_dir / "Tool/TOOL.VBP"};
   // A form both App and Tool list, whose header names the project's own controls.
