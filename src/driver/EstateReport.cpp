@@ -195,7 +195,11 @@ std::string EstateReport::SourcePath(const clsVBFileType& in_oItem, const std::s
                                 ? in_oItem.Path + in_oItem.Body + "." + in_oItem.Ext
                                 : in_oItem.sFileValue;
   const std::string found = m_resolver.Resolve(value, in_sFolder);
-  return found.empty() ? std::string() : FullPath(found);
+  if (found.empty()) return found;
+  // Windows finds a file by any letter case of its path: the path as the system spells it then
+  // names it, so that projects spelling it differently share it.
+  if constexpr (kWindowsFileSystem) return SameFileKey(found);
+  return FullPath(found);
 }
 
 void EstateReport::SumUpCrossProject(const clsVBInfo& in_oInfo, CodePageText& io_cp,
@@ -251,8 +255,8 @@ void EstateReport::SumUpCrossProject(const clsVBInfo& in_oInfo, CodePageText& io
 void EstateReport::LinkSites(const std::string& in_sOutDir) {
   for (EstateProject& p : m_projects) {
     std::string folder, file, body, ext;
-    const size_t slash = p.file.rfind('/');
-    file = p.file.substr(slash + 1);
+    const size_t slash = p.file.find_last_of(kPathSeparators);
+    file = slash == std::string::npos ? p.file : p.file.substr(slash + 1);
     const size_t dot = file.rfind('.');
     body = dot == std::string::npos ? file : file.substr(0, dot);
     folder = in_sOutDir.empty() ? FolderOf(p.file) : FullPath(in_sOutDir) + "/";
