@@ -139,7 +139,11 @@ void EstateReport::Summarise(const clsVBInfo& in_oInfo, const std::string& in_sP
   const CrossReferences& refs = in_oInfo.CrossRefs();
   for (size_t i = 0; refs.computed && i < refs.decls.size(); ++i) {
     const CrossDeclaration& d = refs.decls[i];
-    if (static_cast<size_t>(d.canonical) == i && d.exposure == Exposure::kUnused) ++p.unused;
+    // Of the declarations counted above: the modules' own, not their members or locals.
+    const bool moduleLevel = d.entry && d.parent < 0 && d.kind != DeclKind::kParameter &&
+                             d.kind != DeclKind::kEnumMember && d.kind != DeclKind::kTypeMember;
+    if (moduleLevel && static_cast<size_t>(d.canonical) == i && d.exposure == Exposure::kUnused)
+      ++p.unused;
   }
   SumUpCrossProject(in_oInfo, cp, p);
   // The search's modules, named and paged as the project's site names them.

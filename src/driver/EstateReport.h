@@ -52,8 +52,8 @@ struct EstateProject {
   int32_t counts[9] = {};
   int64_t lines = 0;         ///< lines of its source files
   int64_t declarations = 0;  ///< declarations of its modules
-  /// Declarations its cross references find unused (as --unused lists them); 0 when they were
-  /// not resolved.
+  /// Of those declarations, the ones its cross references find unused (as --unused lists
+  /// them); 0 when they were not resolved.
   int64_t unused = 0;
   /// Its modules in the project file's order, for the estate's search.
   std::vector<EstateModule> modules;
