@@ -32,6 +32,7 @@
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
 #include "model/clsVBHeader.h"
+#include "text/Cp1252.h"
 #include "text/SystemPath.h"
 
 namespace qs {
@@ -210,9 +211,13 @@ void EstateReport::SumUpCrossProject(const clsVBInfo& in_oInfo, CodePageText& io
                                      EstateProject& p) {
   const CrossReferences& refs = in_oInfo.CrossRefs();
   if (!refs.computed) return;
-  // The classes it exposes, with their Public members and their types.
+  // The classes it exposes (an ActiveX project), with their Public members and their types.
+  const std::string_view type = in_oInfo.FileTypes()
+                                    ? std::string_view(in_oInfo.FileTypes()->ProjectType)
+                                    : std::string_view();
+  const bool activeX = EqualsNoCase1252(type, "OleDll") || EqualsNoCase1252(type, "OleExe");
   std::vector<int32_t> classOf(refs.modules.size(), -1);
-  for (size_t m = 0; m < refs.modules.size(); ++m) {
+  for (size_t m = 0; m < refs.modules.size() && activeX; ++m) {
     const CrossModule& module = refs.modules[m];
     if (!module.exposed || module.itemType != kItemClass) continue;
     classOf[m] = static_cast<int32_t>(p.exposed.size());
