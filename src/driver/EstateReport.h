@@ -1,7 +1,8 @@
 // The estate outputs of a call that documents several projects: what each project is (type,
 // counts, lines, declarations), the groups that list them, the source files more than one
-// project lists, and totals; written as estate_site/index.html and, with the JSON export,
-// estate_site/estate.json (docs/JSON.md).
+// project lists, the uses of one project's exposed classes in another, and totals; written as
+// estate_site/index.html (with the project picture and a search over every project's
+// declarations) and, with the JSON export, estate_site/estate.json (docs/JSON.md).
 #pragma once
 
 #include <cstdint>
@@ -20,7 +21,7 @@ class clsVBInfo;
 class CodePageText;
 class clsVBFileType;
 
-/// A module of an estate project as the estate's search lists it: its name and its declarations
+/// A module of an estate project as the estate's search lists it: its name and its declarations'
 /// names (UTF-8) with their kind words (DeclaredEntry::kind), and its page in the project's site.
 struct EstateModule {
   std::string name;
@@ -33,10 +34,10 @@ struct EstateCrossUse {
   std::string project;       ///< the used project's name (UTF-8)
   size_t target = SIZE_MAX;  ///< the used project's index, once matched
   std::string declaration;   ///< "clsThing" or "clsThing.Size" (UTF-8)
-  std::string file;          ///< the using file's path as the run found it
+  std::string file;          ///< the using file's full platform path
   int32_t line = 0;
   int32_t column = 0;
-  const char* kind = "";  ///< "read" or "call"
+  const char* kind = "";  ///< "read", "write" or "call"
 };
 
 /// One project of the estate, summed up after its run.
@@ -146,7 +147,6 @@ class EstateReport {
   std::map<std::string, int64_t> m_fileLines;  ///< each source file's lines, by full path
   /// Program that draws the project picture (Graphviz's dot), looked for on the PATH.
   std::string m_dotProgram = "dot";
-
   ItemPathResolver m_resolver;
 };
 
