@@ -121,16 +121,17 @@ size_t ProjectList::AddProject(const std::string& in_sPath) {
 void ProjectList::AddGroup(const std::string& in_sPath) {
   const auto [it, added] = m_groupIndex.emplace(SameFileKey(in_sPath), m_groups.size());
   if (!added) return;
-  ProjectGroup read = ProjectGroup::Read(in_sPath, m_resolver);
-  if (!read.failure.empty()) {
-    m_groupIndex.erase(it);
-    m_failures.push_back({in_sPath, read.failure});
-    return;
-  }
-  for (std::string& w : read.warnings) m_warnings.push_back({in_sPath, std::move(w)});
+  // Windows takes either separator; the paths shown use its own.
   Group group;
   group.file = in_sPath;
   if constexpr (kWindowsFileSystem) std::replace(group.file.begin(), group.file.end(), '/', '\\');
+  ProjectGroup read = ProjectGroup::Read(in_sPath, m_resolver);
+  if (!read.failure.empty()) {
+    m_groupIndex.erase(it);
+    m_failures.push_back({group.file, read.failure});
+    return;
+  }
+  for (std::string& w : read.warnings) m_warnings.push_back({group.file, std::move(w)});
   for (const std::string& project : read.projects) group.projects.push_back(AddProject(project));
   m_groups.push_back(std::move(group));
 }
