@@ -270,6 +270,28 @@ inline std::string CheckCrossReferences(std::string_view bytes,
   std::ostringstream out, err;
   AnswerUnused(info, true, "", out);
   if (!refs.decls.empty()) AnswerRefs(info, std::string(refs.decls.back().name), "", out, err);
+  // Again with another project's classes: named by the names the project does not declare, each
+  // with those names as members typed by them, so that type names and member chains reach them.
+  auto classes = std::make_shared<std::vector<ExposedClass>>();
+  for (size_t i = 0; i < refs.external.size() && i < 16; ++i) {
+    ExposedClass& c = classes->emplace_back();
+    c.project = i % 2 ? "Other" : "Lib";
+    c.name = refs.external[i].first;
+    for (size_t k = 0; k < refs.external.size() && k < 16; ++k)
+      c.members.push_back({refs.external[k].first,
+                           refs.external[(k + i) % 16 % refs.external.size()].first,
+                           k % 3 ? DeclKind::kVariable : DeclKind::kFunction});
+  }
+  info.Settings().exposedClasses = classes;
+  info.GetFileInfo((project / "P.vbp").string());
+  if (!info.RunCompleted()) return "run with other classes not completed: " + info.FailureReason();
+  for (const ForeignUse& u : info.CrossRefs().foreignUses) {
+    if (u.cls < 0 || static_cast<size_t>(u.cls) >= classes->size())
+      return "foreign use without class";
+    if (u.member >= static_cast<int32_t>((*classes)[static_cast<size_t>(u.cls)].members.size()))
+      return "foreign use without member";
+    if (u.line < 1 || u.column < 1) return "foreign use without place";
+  }
   return "";
 }
 

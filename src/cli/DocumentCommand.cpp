@@ -87,12 +87,19 @@ int RunDocument(const std::vector<std::string>& in_paths, const DocumentOptions&
   info->Settings().siteDocs = in_options.docComments;
   info->Settings().sourceCache = SharedSources(projects);
   std::set<std::string> reports;
+  // In an estate, a project is documented after the projects whose source it references: their
+  // exposed classes resolve in it.
+  std::vector<std::vector<size_t>> sourceRefs(projects.size());
+  if (estateWanted) sourceRefs = list.SourceReferences();
+  const std::vector<size_t> order = ProjectList::ReferencedFirst(sourceRefs);
 
-  for (size_t n = 0; n < projects.size(); ++n) {
+  for (size_t step = 0; step < order.size(); ++step) {
+    const size_t n = order[step];
     const std::string& project = projects[n];
     if (in_options.progress && !in_options.quiet && projects.size() > 1)
-      err << kProgram << ": project " << n + 1 << " of " << projects.size() << ": " << project
+      err << kProgram << ": project " << step + 1 << " of " << projects.size() << ": " << project
           << "\n";
+    if (estateWanted) info->Settings().exposedClasses = estate.ExposedBy(sourceRefs[n]);
     // The export is written while the report is (both only read the finished analysis), and
     // put in place only once the report is.
     PendingProjectJson pendingJson;
@@ -111,7 +118,7 @@ int RunDocument(const std::vector<std::string>& in_paths, const DocumentOptions&
     // by it, and it does not depend on the folder the command was started from.
     info->GetFileInfo(FullPath(project));
     info->Settings().alongsideReport = nullptr;
-    if (estateWanted) estate.AddProject(*info, project, in_options.codePage);
+    if (estateWanted) estate.AddProject(n, *info, project, in_options.codePage);
     for (const std::string& warning : info->Warnings()) {
       if (!in_options.quiet) err << kProgram << ": warning: " << project << ": " << warning << "\n";
     }

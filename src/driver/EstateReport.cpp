@@ -8,22 +8,32 @@
 
 #include <filesystem>
 #include <system_error>
+#include <tuple>
 
 #include "driver/AtomicFile.h"
 #include "driver/CodePage.h"
+#include "driver/GraphRenderer.h"
 #include "driver/JsonWriter.h"
 #include "driver/ProgramInfo.h"
+#include "driver/ProjectContents.h"
 #include "driver/ProjectGroup.h"
 #include "driver/ProjectList.h"
 #include "driver/ReportWriter.h"
+#include "driver/SiteAssets.h"
+#include "driver/SiteSearchIndex.h"
+#include "driver/SiteWriter.h"
 #include "driver/SourcePlaces.h"
 #include "driver/clsVBInfo.h"
 #include "model/ClsEntry.h"
+#include "model/ClsEntryPtr.h"
 #include "model/ClsSymEntry.h"
+#include "model/CrossReferences.h"
 #include "model/clsSymTable.h"
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
 #include "model/clsVBHeader.h"
+#include "text/Cp1252.h"
+#include "text/SystemPath.h"
 
 namespace qs {
 
@@ -38,7 +48,7 @@ std::string FullPath(const std::string& in_sPath) {
 }
 
 std::string FolderOf(const std::string& in_sPath) {
-  const size_t slash = in_sPath.rfind('/');
+  const size_t slash = in_sPath.find_last_of(kPathSeparators);
   return slash == std::string::npos ? std::string() : in_sPath.substr(0, slash + 1);
 }
 
@@ -98,11 +108,12 @@ const char* const EstateReport::kCountNames[9] = {"forms",        "modules",    
                                                   "userControls", "propertyPages", "userDocuments",
                                                   "designers",    "references",    "objects"};
 
-void EstateReport::AddProject(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
-                              int in_nCodePage) {
-  m_projects.emplace_back();
+void EstateReport::AddProject(size_t in_nIndex, const clsVBInfo& in_oInfo,
+                              const std::string& in_sProjectFile, int in_nCodePage) {
   try {
-    Summarise(in_oInfo, in_sProjectFile, in_nCodePage, m_projects.back());
+    if (m_projects.size() <= in_nIndex) m_projects.resize(in_nIndex + 1);
+    m_projects[in_nIndex] = EstateProject();
+    Summarise(in_oInfo, in_sProjectFile, in_nCodePage, m_projects[in_nIndex]);
   } catch (...) {
     // The project stays listed with what was summed up of it so far.
     return;
@@ -126,20 +137,46 @@ void EstateReport::Summarise(const clsVBInfo& in_oInfo, const std::string& in_sP
   std::copy(std::begin(counts), std::end(counts), p.counts);
   if (in_oInfo.State().g_oSymTable)
     p.declarations = DeclarationCount(*in_oInfo.State().g_oSymTable);
+  const CrossReferences& refs = in_oInfo.CrossRefs();
+  for (size_t i = 0; refs.computed && i < refs.decls.size(); ++i) {
+    const CrossDeclaration& d = refs.decls[i];
+    // Of the declarations counted above: the modules' own, not their members or locals.
+    const bool moduleLevel = d.entry && d.parent < 0 && d.kind != DeclKind::kParameter &&
+                             d.kind != DeclKind::kEnumMember && d.kind != DeclKind::kTypeMember;
+    if (moduleLevel && static_cast<size_t>(d.canonical) == i && d.exposure == Exposure::kUnused)
+      ++p.unused;
+  }
+  SumUpCrossProject(in_oInfo, cp, p);
+  // The search's modules, named and paged as the project's site names them.
+  const std::vector<ProjectModule> modules = ListProjectModules(in_oInfo);
+  std::vector<DeclaredEntry> declared;
+  for (size_t i = 0; i < modules.size(); ++i) {
+    const clsVBHeader* header = modules[i].item->VBHeader().get();
+    const std::string_view name = header && !header->sVBTableName.empty()
+                                      ? std::string_view(header->sVBTableName)
+                                      : std::string_view(modules[i].item->InternalName);
+    EstateModule& m = p.modules.emplace_back();
+    cp.Append(m.name, name);
+    m.page = SiteText::ModulePage(i, name);
+    declared.clear();
+    if (modules[i].entry) ListDeclarations(*modules[i].entry, declared);
+    m.declarations.reserve(declared.size());
+    for (const DeclaredEntry& d : declared) {
+      auto& [text, kind] = m.declarations.emplace_back(std::string(), d.kind);
+      cp.Append(text, d.entry->EntryName);
+    }
+  }
 
   const std::string folder = FolderOf(p.file);
   LineIndex lines;
   for (const auto& item : types) {
     if (!item || !IsSourceItemType(item->EType)) continue;
-    const std::string value =
-        item->sFileValue.empty() ? item->Path + item->Body + "." + item->Ext : item->sFileValue;
-    const std::string found = m_resolver.Resolve(value, folder);
-    if (found.empty()) continue;
+    std::string full = SourcePath(*item, folder);
+    if (full.empty()) continue;
     const clsVBHeader* header = item->VBHeader().get();
     lines.Reset(header ? header->TokenStream.get() : nullptr,
                 header && header->LineEndsKept ? &header->LineEnds : nullptr);
     p.lines += lines.Lines();
-    std::string full = FullPath(found);
     m_fileLines.emplace(full, lines.Lines());
     p.sources.push_back(std::move(full));
   }
@@ -147,11 +184,88 @@ void EstateReport::Summarise(const clsVBInfo& in_oInfo, const std::string& in_sP
     p.referencePaths.push_back(FullPath(path));
 }
 
+std::shared_ptr<const std::vector<ExposedClass>> EstateReport::ExposedBy(
+    const std::vector<size_t>& in_projects) const {
+  auto classes = std::make_shared<std::vector<ExposedClass>>();
+  for (size_t i : in_projects) {
+    if (i < m_projects.size())
+      classes->insert(classes->end(), m_projects[i].exposed.begin(), m_projects[i].exposed.end());
+  }
+  if (classes->empty()) return nullptr;
+  return classes;
+}
+
+std::string EstateReport::SourcePath(const clsVBFileType& in_oItem, const std::string& in_sFolder) {
+  const std::string value = in_oItem.sFileValue.empty()
+                                ? in_oItem.Path + in_oItem.Body + "." + in_oItem.Ext
+                                : in_oItem.sFileValue;
+  const std::string found = m_resolver.Resolve(value, in_sFolder);
+  if (found.empty()) return found;
+  // Windows finds a file by any letter case of its path: the path as the system spells it then
+  // names it, so that projects spelling it differently share it.
+  if constexpr (kWindowsFileSystem) return SameFileKey(found);
+  return FullPath(found);
+}
+
+void EstateReport::SumUpCrossProject(const clsVBInfo& in_oInfo, CodePageText& io_cp,
+                                     EstateProject& p) {
+  const CrossReferences& refs = in_oInfo.CrossRefs();
+  if (!refs.computed) return;
+  // The classes it exposes (an ActiveX project), with their Public members and their types.
+  const std::string_view type = in_oInfo.FileTypes()
+                                    ? std::string_view(in_oInfo.FileTypes()->ProjectType)
+                                    : std::string_view();
+  const bool activeX = EqualsNoCase1252(type, "OleDll") || EqualsNoCase1252(type, "OleExe");
+  std::vector<int32_t> classOf(refs.modules.size(), -1);
+  for (size_t m = 0; m < refs.modules.size() && activeX; ++m) {
+    const CrossModule& module = refs.modules[m];
+    if (!module.exposed || module.itemType != kItemClass) continue;
+    classOf[m] = static_cast<int32_t>(p.exposed.size());
+    ExposedClass& c = p.exposed.emplace_back();
+    c.project = in_oInfo.State().GetProjectName();
+    c.name = refs.decls[static_cast<size_t>(module.decl)].name;
+  }
+  for (const CrossDeclaration& d : refs.decls) {
+    if (d.parent >= 0 || !d.isPublic || d.module < 0 ||
+        static_cast<size_t>(d.module) >= classOf.size() || classOf[d.module] < 0)
+      continue;
+    if (d.kind == DeclKind::kModule || d.kind == DeclKind::kLabel || d.kind == DeclKind::kControl)
+      continue;
+    ExposedClass::Member& m = p.exposed[classOf[d.module]].members.emplace_back();
+    m.name = d.name;
+    m.kind = d.kind;
+    if (d.entry) {
+      const bool returns = d.kind == DeclKind::kFunction || d.kind == DeclKind::kPropertyGet;
+      m.type = returns ? d.entry->ReturnType : d.entry->EntryType;
+    }
+  }
+  // Its uses of the classes the projects it references expose.
+  const auto& others = in_oInfo.Settings().exposedClasses;
+  if (!others) return;
+  for (const ForeignUse& u : refs.foreignUses) {
+    if (u.cls < 0 || static_cast<size_t>(u.cls) >= others->size() || u.module < 0 ||
+        static_cast<size_t>(u.module) >= refs.modules.size())
+      continue;
+    const ExposedClass& c = (*others)[static_cast<size_t>(u.cls)];
+    EstateCrossUse& x = p.crossUses.emplace_back();
+    io_cp.Append(x.project, c.project);
+    io_cp.Append(x.declaration, c.name);
+    if (u.member >= 0 && static_cast<size_t>(u.member) < c.members.size()) {
+      x.declaration += '.';
+      io_cp.Append(x.declaration, c.members[static_cast<size_t>(u.member)].name);
+    }
+    x.file = SourcePath(*refs.modules[static_cast<size_t>(u.module)].item, FolderOf(p.file));
+    x.line = u.line;
+    x.column = u.column;
+    x.kind = UseKindName(u.kind);
+  }
+}
+
 void EstateReport::LinkSites(const std::string& in_sOutDir) {
   for (EstateProject& p : m_projects) {
     std::string folder, file, body, ext;
-    const size_t slash = p.file.rfind('/');
-    file = p.file.substr(slash + 1);
+    const size_t slash = p.file.find_last_of(kPathSeparators);
+    file = slash == std::string::npos ? p.file : p.file.substr(slash + 1);
     const size_t dot = file.rfind('.');
     body = dot == std::string::npos ? file : file.substr(0, dot);
     folder = in_sOutDir.empty() ? FolderOf(p.file) : FullPath(in_sOutDir) + "/";
@@ -167,6 +281,10 @@ void EstateReport::MatchReferences() {
     for (const std::string& path : p.referencePaths) {
       const auto it = byKey.find(SameFileKey(path));
       if (it != byKey.end()) p.references.push_back(it->second);
+    }
+    for (EstateCrossUse& u : p.crossUses) {
+      for (size_t r : p.references)
+        if (m_projects[r].name == u.project) u.target = r;
     }
   }
 }
@@ -185,7 +303,90 @@ std::map<std::string, std::vector<size_t>> EstateReport::SharedFiles() const {
   return listers;
 }
 
-std::string EstateReport::HtmlText(const std::string& in_sSiteFolder) const {
+std::string EstateReport::SearchIndexText(const std::string& in_sSiteFolder) const {
+  SiteSearchIndex index;
+  std::string label;
+  for (const EstateProject& p : m_projects) {
+    const std::string siteFolder = p.site.empty() ? std::string() : FolderOf(p.site);
+    const std::string projectName = p.name.empty() ? fs::path(p.file).filename().string() : p.name;
+    for (const EstateModule& m : p.modules) {
+      label.assign(projectName).append(".").append(m.name);
+      // Without sites, a name leads to its project's report.
+      const std::string link = !siteFolder.empty() ? LinkFrom(in_sSiteFolder, siteFolder + m.page)
+                               : !p.report.empty() ? LinkFrom(in_sSiteFolder, p.report)
+                                                   : std::string();
+      index.AddModule(label, m.name, link);
+      for (size_t k = 0; k < m.declarations.size(); ++k)
+        index.AddDeclaration(m.declarations[k].first, m.declarations[k].second,
+                             static_cast<int64_t>(k));
+    }
+  }
+  return index.Text();
+}
+
+std::string EstateReport::PictureDot(size_t& out_nShown, size_t& out_nConnected) const {
+  out_nShown = out_nConnected = 0;
+  // (from, to) -> shared files from "to" that "from" lists; 0 for a "*\A" reference alone.
+  std::map<std::pair<size_t, size_t>, int64_t> edges;
+  for (size_t i = 0; i < m_projects.size(); ++i)
+    for (size_t r : m_projects[i].references)
+      if (r != i) edges.emplace(std::pair(i, r), 0);
+  for (const auto& [file, listers] : SharedFiles()) {
+    size_t home = listers.front(), homeFolder = 0;
+    for (size_t i : listers) {
+      const std::string folder = FolderOf(m_projects[i].file);
+      if (folder.size() > homeFolder && file.compare(0, folder.size(), folder) == 0) {
+        home = i;
+        homeFolder = folder.size();
+      }
+    }
+    for (size_t i : listers)
+      if (i != home) ++edges[{i, home}];
+  }
+  std::vector<size_t> degree(m_projects.size(), 0);
+  for (const auto& [ends, files] : edges) {
+    ++degree[ends.first];
+    ++degree[ends.second];
+  }
+  std::vector<size_t> nodes;
+  for (size_t i = 0; i < m_projects.size(); ++i)
+    if (degree[i] > 0) nodes.push_back(i);
+  out_nConnected = nodes.size();
+  if (nodes.empty()) return std::string();
+  if (nodes.size() > kPictureNodes) {
+    std::stable_sort(nodes.begin(), nodes.end(),
+                     [&](size_t a, size_t b) { return degree[a] > degree[b]; });
+    nodes.resize(kPictureNodes);
+    std::sort(nodes.begin(), nodes.end());
+  }
+  out_nShown = nodes.size();
+  std::vector<char> shown(m_projects.size(), 0);
+  std::string dot =
+      "digraph projects {\n  rankdir=LR;\n  ranksep=0.6;\n  nodesep=0.2;\n"
+      "  node [shape=box, style=rounded, fontsize=10, height=0.3, fontname=\"sans-serif\"];\n"
+      "  edge [arrowsize=0.6, fontsize=8, fontname=\"sans-serif\"];\n";
+  for (size_t n : nodes) {
+    shown[n] = 1;
+    const EstateProject& p = m_projects[n];
+    dot += "  n" + std::to_string(n) + " [label=";
+    SiteText::AppendJsString(dot, p.name.empty() ? fs::path(p.file).filename().string() : p.name);
+    dot += "];\n";
+  }
+  for (const auto& [ends, files] : edges) {
+    if (!shown[ends.first] || !shown[ends.second]) continue;
+    dot += "  n" + std::to_string(ends.first) + " -> n" + std::to_string(ends.second);
+    const auto& refs = m_projects[ends.first].references;
+    const bool referenced = std::find(refs.begin(), refs.end(), ends.second) != refs.end();
+    if (!referenced) dot += " [style=dashed, label=\"" + std::to_string(files) + "\"]";
+    if (referenced && files > 0) dot += " [label=\"" + std::to_string(files) + "\"]";
+    dot += ";\n";
+  }
+  dot += "}\n";
+  return dot;
+}
+
+std::string EstateReport::HtmlText(const std::string& in_sSiteFolder,
+                                   const std::string& in_sPictureNote) const {
   std::string h;
   const auto projectLink = [&](size_t i) {
     const EstateProject& p = m_projects[i];
@@ -197,22 +398,52 @@ std::string EstateReport::HtmlText(const std::string& in_sSiteFolder) const {
       return "<a href=\"" + LinkFrom(in_sSiteFolder, p.report) + "\">" + label + "</a>";
     return label;
   };
+  const auto number = [](int64_t n) { return "<td class=\"num\">" + std::to_string(n) + "</td>"; };
+  // The project site's style sheet and script: its search box answers from search-index.js.
   h += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-       "<title>Estate</title>\n<style>\nbody{font-family:sans-serif;margin:1.5em}\n"
-       "table{border-collapse:collapse}\ntd,th{border:1px solid #bbb;padding:.2em .5em;"
-       "text-align:left;vertical-align:top}\ntd.n{text-align:right}\n</style>\n</head>\n<body>\n";
-  h += "<h1>Estate</h1>\n";
+       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+       "<title>Estate</title>\n<link rel=\"stylesheet\" href=\"site.css\">\n"
+       "<script src=\"site.js\" defer></script>\n</head>\n<body>\n"
+       "<header class=\"bar\"><a class=\"home\" href=\"index.html\">Estate</a><nav>"
+       "<a href=\"#totals\">Totals</a><a href=\"#picture\">Picture</a>"
+       "<a href=\"#groups\">Groups</a><a href=\"#projects\">Projects</a>"
+       "<a href=\"#uses\">Uses across projects</a><a href=\"#shared\">Shared files</a></nav><div "
+       "class=\"searchbox\"><input id=\"q\" "
+       "type=\"search\" placeholder=\"Search every project's declarations\" autocomplete=\"off\" "
+       "aria-label=\"Search every project's declarations\"><div id=\"results\"></div></div>"
+       "</header>\n<main>\n<h1>Estate</h1>\n";
 
-  int64_t lines = 0, declarations = 0;
+  int64_t lines = 0, declarations = 0, unused = 0;
   for (const auto& [file, n] : m_fileLines) lines += n;
-  for (const EstateProject& p : m_projects) declarations += p.declarations;
-  h += "<h2>Totals</h2>\n<table>\n<tr><th>projects</th><td class=\"n\">" +
-       std::to_string(m_projects.size()) + "</td></tr>\n<tr><th>files</th><td class=\"n\">" +
-       std::to_string(m_fileLines.size()) + "</td></tr>\n<tr><th>lines</th><td class=\"n\">" +
-       std::to_string(lines) + "</td></tr>\n<tr><th>declarations</th><td class=\"n\">" +
-       std::to_string(declarations) + "</td></tr>\n</table>\n";
+  for (const EstateProject& p : m_projects) {
+    declarations += p.declarations;
+    unused += p.unused;
+  }
+  h += "<h2 id=\"totals\">Totals</h2>\n<table>\n<tr><th>projects</th>" +
+       number(static_cast<int64_t>(m_projects.size())) + "</tr>\n<tr><th>files</th>" +
+       number(static_cast<int64_t>(m_fileLines.size())) + "</tr>\n<tr><th>lines</th>" +
+       number(lines) + "</tr>\n<tr><th>declarations</th>" + number(declarations) +
+       "</tr>\n<tr><th>unused declarations</th>" + number(unused) + "</tr>\n</table>\n";
 
-  h += "<h2>Groups</h2>\n";
+  h += "<h2 id=\"picture\">Project picture</h2>\n";
+  size_t shown = 0, connected = 0;
+  PictureDot(shown, connected);
+  if (connected == 0) {
+    h += "<p class=\"note\">No project references another or shares a file with it.</p>\n";
+  } else if (!in_sPictureNote.empty()) {
+    h += "<p class=\"note\">The project picture is not drawn: " + Escape(in_sPictureNote) +
+         ".</p>\n";
+  } else {
+    h += "<figure><img src=\"projects.svg\" alt=\"Projects and their ties\"><figcaption "
+         "class=\"note\">Solid arrows: a project uses the source of another (\"*\\A\" "
+         "references); dashed arrows: a project lists that many files of another.";
+    if (shown < connected)
+      h += " The " + std::to_string(shown) + " most connected of " + std::to_string(connected) +
+           " projects.";
+    h += "</figcaption></figure>\n";
+  }
+
+  h += "<h2 id=\"groups\">Groups</h2>\n";
   std::vector<char> grouped(m_projects.size(), 0);
   if (m_groups.empty()) h += "<p>No group files.</p>\n";
   for (const EstateGroup& g : m_groups) {
@@ -224,29 +455,47 @@ std::string EstateReport::HtmlText(const std::string& in_sSiteFolder) const {
     }
     h += "</ul>\n";
   }
-  h += "<h2>Projects in no group</h2>\n<ul>\n";
+  h += "<h3>Projects in no group</h3>\n<ul>\n";
   for (size_t i = 0; i < m_projects.size(); ++i)
     if (!grouped[i]) h += "<li>" + projectLink(i) + "</li>\n";
   h += "</ul>\n";
 
-  h += "<h2>Projects</h2>\n<table>\n<tr><th>project</th><th>file</th><th>type</th>";
-  for (const char* name : kCountNames) h += std::string("<th>") + name + "</th>";
-  h += "<th>files</th><th>lines</th><th>declarations</th><th>uses the source of</th></tr>\n";
+  h += "<h2 id=\"projects\">Projects</h2>\n<table>\n<tr><th>project</th><th>file</th><th>type</th>";
+  for (const char* name : kCountNames) h += std::string("<th class=\"num\">") + name + "</th>";
+  h += "<th class=\"num\">files</th><th class=\"num\">lines</th><th class=\"num\">declarations"
+       "</th><th class=\"num\">unused</th><th>uses the source of</th></tr>\n";
   for (size_t i = 0; i < m_projects.size(); ++i) {
     const EstateProject& p = m_projects[i];
     h += "<tr><td>" + projectLink(i) + "</td><td>" + Escape(p.file) + "</td><td>" +
          Escape(p.report.empty() ? "not documented" : p.type) + "</td>";
-    for (int32_t n : p.counts) h += "<td class=\"n\">" + std::to_string(n) + "</td>";
-    h += "<td class=\"n\">" + std::to_string(p.sources.size()) + "</td><td class=\"n\">" +
-         std::to_string(p.lines) + "</td><td class=\"n\">" + std::to_string(p.declarations) +
-         "</td><td>";
+    for (int32_t n : p.counts) h += number(n);
+    h += number(static_cast<int64_t>(p.sources.size())) + number(p.lines) + number(p.declarations) +
+         number(p.unused) + "<td>";
     for (size_t k = 0; k < p.references.size(); ++k)
       h += (k ? ", " : "") + projectLink(p.references[k]);
     h += "</td></tr>\n";
   }
   h += "</table>\n";
 
-  h += "<h2>Shared files</h2>\n";
+  h += "<h2 id=\"uses\">Uses across projects</h2>\n";
+  // (user, used project, declaration) -> uses
+  std::map<std::tuple<size_t, size_t, std::string>, int64_t> across;
+  for (size_t i = 0; i < m_projects.size(); ++i)
+    for (const EstateCrossUse& u : m_projects[i].crossUses)
+      if (u.target < m_projects.size()) ++across[{i, u.target, u.declaration}];
+  if (across.empty()) {
+    h += "<p>No project uses a class another project of the estate exposes.</p>\n";
+  } else {
+    h += "<table>\n<tr><th>declaration</th><th>used by</th><th class=\"num\">uses</th></tr>\n";
+    for (const auto& [key, count] : across) {
+      const auto& [user, used, declaration] = key;
+      h += "<tr><td>" + projectLink(used) + "." + Escape(declaration) + "</td><td>" +
+           projectLink(user) + "</td>" + number(count) + "</tr>\n";
+    }
+    h += "</table>\n";
+  }
+
+  h += "<h2 id=\"shared\">Shared files</h2>\n";
   const auto shared = SharedFiles();
   if (shared.empty())
     h += "<p>No source file is listed by more than one project.</p>\n";
@@ -258,7 +507,7 @@ std::string EstateReport::HtmlText(const std::string& in_sSiteFolder) const {
     h += "</td></tr>\n";
   }
   if (!shared.empty()) h += "</table>\n";
-  h += "<p>" + Escape(ProgramGenerator()) + "</p>\n</body>\n</html>\n";
+  h += "<p class=\"meta\">" + Escape(ProgramGenerator()) + "</p>\n</main>\n</body>\n</html>\n";
   return h;
 }
 
@@ -288,9 +537,10 @@ std::string EstateReport::JsonText() const {
 
   w.Key("projects");
   w.BeginArray();
-  int64_t declarations = 0;
+  int64_t declarations = 0, unused = 0, crossUses = 0;
   for (const EstateProject& p : m_projects) {
     declarations += p.declarations;
+    unused += p.unused;
     w.BeginObject();
     text("file", p.file);
     w.Key("documented");
@@ -306,11 +556,27 @@ std::string EstateReport::JsonText() const {
       w.EndObject();
       number("lines", p.lines);
       number("declarations", p.declarations);
+      number("unused", p.unused);
       w.Key("sources");
       w.BeginArray();
       for (const std::string& s : p.sources) w.StringUtf8(s);
       w.EndArray();
       indexList("projectReferences", p.references);
+      w.Key("crossProjectUses");
+      w.BeginArray();
+      for (const EstateCrossUse& u : p.crossUses) {
+        if (u.target >= m_projects.size()) continue;
+        ++crossUses;
+        w.BeginObject();
+        number("project", static_cast<int64_t>(u.target));
+        text("declaration", u.declaration);
+        text("file", u.file);
+        number("line", u.line);
+        number("column", u.column);
+        text("kind", u.kind);
+        w.EndObject();
+      }
+      w.EndArray();
     }
     w.EndObject();
   }
@@ -351,6 +617,8 @@ std::string EstateReport::JsonText() const {
   number("files", static_cast<int64_t>(m_fileLines.size()));
   number("lines", lines);
   number("declarations", declarations);
+  number("unused", unused);
+  number("crossProjectUses", crossUses);
   w.EndObject();
   w.EndObject();
   return w.Text();
@@ -394,10 +662,34 @@ bool EstateReport::WriteFolder(const std::string& in_sFolder, bool in_bJson,
   fs::remove_all(temp, ec);
   if (!fs::create_directory(temp, ec) || ec)
     return fail("estate folder cannot be created: " + temp.string(), ec);
-  // The links are written as they will be seen from the folder's final place.
-  if (int e = WriteFileAtomically((temp / "index.html").string(), HtmlText(target.string())))
-    return fail("estate page cannot be written: " + (target / "index.html").string(),
-                std::error_code(e, std::generic_category()));
+  // The project picture, drawn by dot; the page says why when it is not.
+  std::string pictureNote;
+  size_t shown = 0, connected = 0;
+  const std::string dot = PictureDot(shown, connected);
+  if (!dot.empty()) {
+    const GraphRenderer renderer(m_dotProgram);
+    const std::string dotFile = (temp / "projects").string();
+    if (!renderer.Available()) {
+      pictureNote = "Graphviz's dot was not found on the PATH";
+    } else if (int e = WriteFileAtomically(dotFile, dot)) {
+      pictureNote = "its DOT file cannot be written: " + std::generic_category().message(e);
+    } else {
+      pictureNote = renderer.RenderSvg({dotFile}, 1, 1);
+      fs::remove(dotFile, ec);
+    }
+  }
+  // The links are written as they will be seen from the folder's final place; the search box
+  // works as the project sites' does, with the index of every project's declarations.
+  const std::pair<const char*, std::string> files[] = {
+      {"index.html", HtmlText(target.string(), pictureNote)},
+      {"search-index.js", SearchIndexText(target.string())},
+      {"site.css", std::string(SiteStyleSheet())},
+      {"site.js", std::string(SiteScript())}};
+  for (const auto& [name, text] : files) {
+    if (int e = WriteFileAtomically((temp / name).string(), text))
+      return fail("estate page cannot be written: " + (target / name).string(),
+                  std::error_code(e, std::generic_category()));
+  }
   if (in_bJson) {
     if (int e = WriteFileAtomically((temp / "estate.json").string(), JsonText()))
       return fail("estate export cannot be written: " + (target / "estate.json").string(),

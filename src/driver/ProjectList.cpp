@@ -61,6 +61,52 @@ std::string SameFileKey(const std::string& in_sPath) {
   return ec ? in_sPath : PlatformPath(p.lexically_normal());
 }
 
+std::vector<std::vector<size_t>> ProjectList::SourceReferences() const {
+  std::vector<std::vector<size_t>> refs(m_projects.size());
+  ItemPathResolver resolver;
+  for (size_t i = 0; i < m_projects.size(); ++i) {
+    try {
+      for (const std::string& path : ReadProjectReferences(m_projects[i], resolver)) {
+        const auto it = m_projectIndex.find(SameFileKey(path));
+        if (it != m_projectIndex.end() && it->second != i) refs[i].push_back(it->second);
+      }
+    } catch (const std::exception&) {
+      // The caller sees the project without references: it is documented in the list's order.
+      refs[i].clear();
+    }
+  }
+  return refs;
+}
+
+std::vector<size_t> ProjectList::ReferencedFirst(const std::vector<std::vector<size_t>>& in_refs) {
+  // Depth first, each project written out after what it references, with a stack of its own.
+  enum : char { kNew, kOnStack, kDone };
+  std::vector<char> state(in_refs.size(), kNew);
+  std::vector<size_t> order;
+  order.reserve(in_refs.size());
+  std::vector<std::pair<size_t, size_t>> stack;  // project, next reference to follow
+  for (size_t start = 0; start < in_refs.size(); ++start) {
+    if (state[start] != kNew) continue;
+    state[start] = kOnStack;
+    stack.emplace_back(start, 0);
+    while (!stack.empty()) {
+      auto& [project, next] = stack.back();
+      if (next < in_refs[project].size()) {
+        const size_t r = in_refs[project][next++];
+        if (r < in_refs.size() && state[r] == kNew) {
+          state[r] = kOnStack;
+          stack.emplace_back(r, 0);
+        }
+        continue;
+      }
+      state[project] = kDone;
+      order.push_back(project);
+      stack.pop_back();
+    }
+  }
+  return order;
+}
+
 size_t ProjectList::AddProject(const std::string& in_sPath) {
   const auto [it, added] = m_projectIndex.emplace(SameFileKey(in_sPath), m_projects.size());
   if (added) {
@@ -75,16 +121,17 @@ size_t ProjectList::AddProject(const std::string& in_sPath) {
 void ProjectList::AddGroup(const std::string& in_sPath) {
   const auto [it, added] = m_groupIndex.emplace(SameFileKey(in_sPath), m_groups.size());
   if (!added) return;
-  ProjectGroup read = ProjectGroup::Read(in_sPath, m_resolver);
-  if (!read.failure.empty()) {
-    m_groupIndex.erase(it);
-    m_failures.push_back({in_sPath, read.failure});
-    return;
-  }
-  for (std::string& w : read.warnings) m_warnings.push_back({in_sPath, std::move(w)});
+  // Windows takes either separator; the paths shown use its own.
   Group group;
   group.file = in_sPath;
   if constexpr (kWindowsFileSystem) std::replace(group.file.begin(), group.file.end(), '/', '\\');
+  ProjectGroup read = ProjectGroup::Read(in_sPath, m_resolver);
+  if (!read.failure.empty()) {
+    m_groupIndex.erase(it);
+    m_failures.push_back({group.file, read.failure});
+    return;
+  }
+  for (std::string& w : read.warnings) m_warnings.push_back({group.file, std::move(w)});
   for (const std::string& project : read.projects) group.projects.push_back(AddProject(project));
   m_groups.push_back(std::move(group));
 }

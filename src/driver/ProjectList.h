@@ -49,6 +49,14 @@ class ProjectList {
   /// Group files that could not be read, and folders that could not be listed.
   const std::vector<Problem>& Failures() const { return m_failures; }
 
+  /// Each project's "Reference=*\A" projects that the list holds (indices), read from the
+  /// project files (none for a file that cannot be read). Never throws.
+  std::vector<std::vector<size_t>> SourceReferences() const;
+  /// An order of the projects 0 .. n-1 in which each comes after the projects its references
+  /// (in_refs, as SourceReferences gives them) name, cycles broken in the list's order, and
+  /// otherwise in the list's order. Linear; no recursion.
+  static std::vector<size_t> ReferencedFirst(const std::vector<std::vector<size_t>>& in_refs);
+
  private:
   /// Index of the project in m_projects, adding it when it is new.
   size_t AddProject(const std::string& in_sPath);

@@ -27,6 +27,7 @@
 #include "driver/GraphRenderer.h"
 #include "driver/ProjectContents.h"
 #include "driver/SiteAssets.h"
+#include "driver/SiteSearchIndex.h"
 #include "driver/SourcePlaces.h"
 #include "driver/clsVBInfo.h"
 #include "model/ClsEntry.h"
@@ -95,6 +96,19 @@ void AppendJsString(std::string& out, std::string_view in_sUtf8) {
   out += '"';
 }
 
+std::string FileNamePart(std::string_view in_sName) {
+  std::string part;
+  for (const char c : in_sName.substr(0, 60)) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    part += plain ? c : '_';
+  }
+  return part;
+}
+
+std::string ModulePage(size_t in_nIndex, std::string_view in_sName) {
+  return "m" + std::to_string(in_nIndex + 1) + "-" + FileNamePart(in_sName) + ".html";
+}
+
 std::string ShortcutText(std::string_view in_sWritten) {
   std::string text;
   size_t i = 0;
@@ -132,22 +146,12 @@ namespace {
 
 using SiteText::AppendHtml;
 using SiteText::AppendJsString;
+using SiteText::FileNamePart;
 
 void AppendNumber(std::string& out, int64_t in_nValue) {
   char digits[24];
   const auto result = std::to_chars(digits, digits + sizeof digits, in_nValue);
   out.append(digits, result.ptr);
-}
-
-// A page's file name part made of a module name: letters, digits and "_" of ASCII kept, every
-// other byte written as "_".
-std::string FileNamePart(std::string_view in_sName) {
-  std::string part;
-  for (const char c : in_sName.substr(0, 60)) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-    part += plain ? c : '_';
-  }
-  return part;
 }
 
 // Writes the pieces one after another into a new file; throws with the path and the reason when
@@ -382,9 +386,8 @@ void SiteBuilder::Prepare() {
                                       : std::string_view(item.InternalName);
     cp.Append(m.nameUtf8, name);
     AppendHtml(m.nameHtml, m.nameUtf8);
-    const std::string part = FileNamePart(name);
-    m.page = "m" + std::to_string(i + 1) + "-" + part + ".html";
-    m.sourceBase = "s" + std::to_string(i + 1) + "-" + part;
+    m.page = SiteText::ModulePage(i, name);
+    m.sourceBase = "s" + std::to_string(i + 1) + "-" + FileNamePart(name);
     if (m.source.entry) ListDeclarations(*m.source.entry, m.declared);
     for (size_t k = 0; k < m.declared.size(); ++k)
       m_anchors.emplace(m.declared[k].entry,
@@ -1208,55 +1211,18 @@ void SiteBuilder::WriteSearch(Worker& w) {
   PageEnd(out);
   WriteFile(m_folder + "/search.html", {out});
 
-  // The index: kinds, modules (name, page) and four values per name (name, kind, module,
-  // anchor number or -1 for the module itself).
-  static const char* const kKinds[] = {"module",   "variable",    "constant",    "sub",
-                                       "function", "propertyGet", "propertyLet", "propertySet",
-                                       "type",     "enum",        "event",       "declare"};
-  std::string index = "window.QS_SEARCH={k:[";
-  for (size_t k = 0; k < std::size(kKinds); ++k) {
-    if (k > 0) index += ',';
-    AppendJsString(index, kKinds[k]);
-  }
-  index += "],\nm:[";
-  for (size_t i = 0; i < m_modules.size(); ++i) {
-    if (i > 0) index += ",\n";
-    index += '[';
-    AppendJsString(index, m_modules[i].nameUtf8);
-    index += ',';
-    AppendJsString(index, m_modules[i].page);
-    index += ']';
-  }
-  index += "],\nd:[";
-  bool first = true;
-  for (size_t i = 0; i < m_modules.size(); ++i) {
+  // The index: the modules (name, page) and each one's declarations with their anchors.
+  SiteSearchIndex index;
+  for (const SiteModule& m : m_modules) {
     YieldPoint();
-    const SiteModule& m = m_modules[i];
-    if (!first) index += ",\n";
-    first = false;
-    AppendJsString(index, m.nameUtf8);
-    index += ",0,";
-    AppendNumber(index, static_cast<int64_t>(i));
-    index += ",-1";
+    index.AddModule(m.nameUtf8, m.nameUtf8, m.page);
     for (size_t k = 0; k < m.declared.size(); ++k) {
-      const std::string_view kind = m.declared[k].kind;
-      const size_t kindIndex = std::find_if(std::begin(kKinds), std::end(kKinds),
-                                            [&](const char* x) { return kind == x; }) -
-                               std::begin(kKinds);
-      index += ",\n";
       w.text.clear();
       w.cp.Append(w.text, m.declared[k].entry->EntryName);
-      AppendJsString(index, w.text);
-      index += ',';
-      AppendNumber(index, static_cast<int64_t>(kindIndex));
-      index += ',';
-      AppendNumber(index, static_cast<int64_t>(i));
-      index += ',';
-      AppendNumber(index, static_cast<int64_t>(k));
+      index.AddDeclaration(w.text, m.declared[k].kind, static_cast<int64_t>(k));
     }
   }
-  index += "]};\n";
-  WriteFile(m_folder + "/search-index.js", {index});
+  WriteFile(m_folder + "/search-index.js", {index.Text()});
 }
 
 // The module dependency picture: an arrow from a module to each module whose declarations it

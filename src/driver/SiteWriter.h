@@ -89,6 +89,12 @@ void AppendHtml(std::string& out, std::string_view in_sUtf8);
 /// Appends UTF-8 text as a quoted script string ("\"", "\\", control characters and "<"
 /// escaped); DOT takes the same form.
 void AppendJsString(std::string& out, std::string_view in_sUtf8);
+/// A page's file name part made of a module name: letters, digits and "_" of ASCII kept (at
+/// most 60 bytes), every other byte written as "_".
+std::string FileNamePart(std::string_view in_sName);
+/// The page of the module listed at in_nIndex (from 0) in the project's order, named
+/// in_sName (project-file bytes): "m3-frmMain.html".
+std::string ModulePage(size_t in_nIndex, std::string_view in_sName);
 /// A menu shortcut as the form header writes it ("^N", "+{F5}", "{DEL}") as a reader says it
 /// ("Ctrl+N", "Shift+F5", "Del").
 std::string ShortcutText(std::string_view in_sWritten);

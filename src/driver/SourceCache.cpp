@@ -1,5 +1,6 @@
 #include "driver/SourceCache.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "driver/ItemPathResolver.h"
@@ -9,6 +10,7 @@
 #include "parser/clsParser.h"
 #include "text/ClsString.h"
 #include "text/StringUtil.h"
+#include "text/SystemPath.h"
 #include "text/clsToken.h"
 #include "text/clsTokenStream.h"
 
@@ -45,7 +47,10 @@ void SourceCache::PlanFiles(const std::vector<std::string>& in_projectFiles) {
     const std::shared_ptr<clsVBFileTypes> items = parser.ParseVBP();
     if (!items) continue;
     std::string folder, file, body, ext;
-    SplitPath(projectFile, folder, file, body, ext, '/');
+    // Split as the run splits it: at the platform's separator (on Windows "/" counts too).
+    std::string splitForm = projectFile;
+    std::replace(splitForm.begin(), splitForm.end(), '/', kPathSeparator);
+    SplitPath(splitForm, folder, file, body, ext, kPathSeparator);
     for (const auto& item : *items) {
       if (!item || !IsSourceItemType(item->EType)) continue;
       std::string value = item->sFileValue;

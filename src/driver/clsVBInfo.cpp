@@ -286,7 +286,7 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
     try {
       if (m_settings.crossReferences)
         ResolveCrossReferences(*m_oFileTypes, m_oRun.g_oSymTable.get(), m_oRun.GetProjectName(),
-                               *m_oRefs);
+                               *m_oRefs, m_settings.exposedClasses.get());
     } catch (...) {
       // Rethrown on the run's thread once the report is written: the run fails (or stops) as if
       // it had failed there.

@@ -17,6 +17,7 @@ class clsVBFileType;
 class clsVBFileTypes;
 class ItemPathResolver;
 struct CrossReferences;
+struct ExposedClass;
 class SourceCache;
 struct SourceFile;
 
@@ -71,6 +72,9 @@ struct RunSettings {
   /// Source files that other runs of the same call read too, tokenized once (null: every file
   /// is read by the run). The report is the same either way.
   std::shared_ptr<SourceCache> sourceCache;
+  /// Classes that other projects of the same call expose, for the cross references of a project
+  /// whose "Reference=*\A" lines name them (null: none). The report does not change.
+  std::shared_ptr<const std::vector<ExposedClass>> exposedClasses;
 };
 
 class clsVBInfo {

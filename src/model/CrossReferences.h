@@ -191,6 +191,30 @@ struct CrossModule {
   bool exposed = false;  ///< VB_Exposed is true (classes, user controls, documents)
 };
 
+/// A class another project of the same call exposes (VB_Exposed = True), known to the projects
+/// whose "Reference=*\A" lines name that project: its project's name, its name and its Public
+/// members with their types as written ("Long", "Lib.clsThing"; "" for a sub). Project-file bytes.
+struct ExposedClass {
+  struct Member {
+    std::string name;
+    std::string type;
+    DeclKind kind = DeclKind::kVariable;
+  };
+  std::string project;
+  std::string name;
+  std::vector<Member> members;
+};
+
+/// A use of another project's exposed class (member -1) or of one of its members.
+struct ForeignUse {
+  int32_t module = 0;  ///< index of the using file in CrossReferences::modules
+  int32_t line = 0;
+  int32_t column = 0;
+  int32_t cls = 0;      ///< index into the exposed classes the resolver was given
+  int32_t member = -1;  ///< index into the class's members; -1 for the class itself
+  UseKind kind = UseKind::kRead;
+};
+
 struct CrossReferences {
   std::vector<CrossModule> modules;  ///< in the project file's order
   std::vector<CrossDeclaration> decls;
@@ -198,6 +222,9 @@ struct CrossReferences {
   UseList uses;
   /// Names the project does not declare, with their use counts, in order of first use.
   std::vector<std::pair<std::string, uint32_t>> external;
+  /// Uses of other projects' exposed classes and their members, in file order (empty unless
+  /// the resolver was given such classes).
+  std::vector<ForeignUse> foreignUses;
   uint64_t unresolvedMembers = 0;  ///< members of owners whose type is unknown
   uint64_t ambiguous = 0;          ///< names two standard modules declare Public
   /// The declaration of each analysis record, and of each control record of a header, sorted.

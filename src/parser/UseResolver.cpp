@@ -79,6 +79,7 @@ struct Chain {
   int32_t use = -1;         // the last element's use
   int32_t scope = 0;        // where the last element was found
   int32_t length = 0;       // elements so far
+  int32_t foreign = -1;     // the last element's use of another project's member (foreignUses)
 };
 
 // EqualsNoCase1252 for the short names the lookups compare, without a call into the library.
@@ -218,6 +219,21 @@ class LookupMemo {
   std::vector<Entry> m_slots;
   std::vector<uint32_t> m_filled;
 };
+// Other projects' exposed classes (ResolveCrossReferences' in_pOtherClasses), by name: a class
+// by its name {kAnyScope, name, kClasses}, a project by its name {kAnyScope, name, kProjects}
+// (giving its first class), a class of a project {first class, name, kClasses}, a member of a
+// class {class, name, kMembers}. A chain whose owner is one of them holds kForeignClass - class,
+// or kForeignProject - the project's first class: below every declaration id and sentinel.
+struct ForeignTable {
+  const std::vector<ExposedClass>* classes = nullptr;
+  std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> names;
+};
+constexpr int32_t kAnyScope = -1;
+constexpr int32_t kClasses = 3;
+constexpr int32_t kProjects = 4;
+constexpr int32_t kMembers = 5;
+constexpr int32_t kForeignClass = -16;
+constexpr int32_t kForeignProject = -(1 << 28);
 
 // Declarations a walk makes itself (labels, implicit locals) have ids from kLocalBase on until
 // the walks' outputs are merged.
@@ -233,6 +249,7 @@ struct WalkOutput {
   std::vector<CrossDeclaration> decls;  // ids kLocalBase + index
   std::unordered_map<int32_t, std::pair<int32_t, int32_t>> implicitLocals;
   std::deque<std::string> ownedNames;  // bracketed names spread over several tokens
+  std::vector<ForeignUse> foreignUses;
   std::exception_ptr error;
 };
 
@@ -247,7 +264,11 @@ class Resolver {
         m_tab(master.m_tab),
         m_activeX(master.m_activeX),
         m_startup(master.m_startup),
-        m_walk(&walk) {}
+        m_walk(&walk),
+        m_foreign(master.m_foreign) {}
+
+  /// Fills the table of other projects' exposed classes (before Run).
+  void SetForeignClasses(const std::vector<ExposedClass>* classes);
 
   void Run(const clsVBFileTypes& items, const clsSymTable* table);
   void WalkModule(int32_t m);
@@ -307,6 +328,13 @@ class Resolver {
   /// The type whose members follow the chain.
   int32_t Owner(const Chain& c) const { return c.typed >= 0 ? TypeOwner(c.typed) : c.owner; }
   int32_t ResolveTypeName(std::string_view type, int32_t module) const;
+  /// Another project's exposed class named by a type name ("Lib.clsThing", "clsThing"; within
+  /// the class in_lContext's project first when given): kForeignClass - its index, or kNoDecl.
+  int32_t ForeignType(std::string_view type, int32_t in_lContext = -1) const;
+  int32_t FindForeign(int32_t scope, std::string_view name, int32_t space) const;
+  /// The member name t after an owner that is another project or its class.
+  void ForeignMember(const Tok& t, int32_t owner, Chain& cur);
+  void AddForeignUse(int32_t cls, int32_t member, const Tok& t, UseKind kind);
 
   // The walk.
   void ProcessLine();
@@ -365,6 +393,8 @@ class Resolver {
   bool m_activeX = false;
   std::string_view m_startup;
   WalkOutput* m_walk = nullptr;  // a walker's output
+  ForeignTable m_foreignTable;
+  const ForeignTable* m_foreign = nullptr;  // the master's table, when it was given classes
   // The labels of the procedure being walked: name -> declaration.
   std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_labels;
 
@@ -726,12 +756,89 @@ int32_t Resolver::ResolveTypeName(std::string_view type, int32_t module) const {
   const size_t end = type.find_first_of(" *(");
   if (end != std::string_view::npos) type = type.substr(0, end);
   if (const size_t dot = type.find('.'); dot != std::string_view::npos) {
-    // Project.Name names one of the project's own; another library's type is not known.
-    if (!EqualsNoCase1252(type.substr(0, dot), m_project)) return kNoDecl;
+    // Project.Name names one of the project's own; another library's type is known when that
+    // library is another project of the call that exposes it.
+    if (!EqualsNoCase1252(type.substr(0, dot), m_project)) return ForeignType(type);
     type.remove_prefix(dot + 1);
   }
   if (type.empty()) return kNoDecl;
-  return LookupType(type, m_out.modules[static_cast<size_t>(module)].decl);
+  const int32_t own = LookupType(type, m_out.modules[static_cast<size_t>(module)].decl);
+  return own >= 0 ? own : ForeignType(type);
+}
+
+void Resolver::SetForeignClasses(const std::vector<ExposedClass>* classes) {
+  if (!classes || classes->empty()) return;
+  m_foreignTable.classes = classes;
+  auto& names = m_foreignTable.names;
+  for (size_t c = 0; c < classes->size(); ++c) {
+    const ExposedClass& cls = (*classes)[c];
+    const auto id = static_cast<int32_t>(c);
+    names.try_emplace(NameKey{kAnyScope, cls.name, kClasses}, id);
+    const int32_t project =
+        names.try_emplace(NameKey{kAnyScope, cls.project, kProjects}, id).first->second;
+    names.try_emplace(NameKey{project, cls.name, kClasses}, id);
+    for (size_t m = 0; m < cls.members.size(); ++m)
+      names.try_emplace(NameKey{id, cls.members[m].name, kMembers}, static_cast<int32_t>(m));
+  }
+  m_foreign = &m_foreignTable;
+}
+
+int32_t Resolver::FindForeign(int32_t scope, std::string_view name, int32_t space) const {
+  if (!m_foreign) return kNoDecl;
+  const auto it = m_foreign->names.find(NameKey{scope, name, space});
+  return it == m_foreign->names.end() ? kNoDecl : it->second;
+}
+
+int32_t Resolver::ForeignType(std::string_view type, int32_t in_lContext) const {
+  if (!m_foreign || type.empty()) return kNoDecl;
+  int32_t project = kNoDecl;
+  if (in_lContext >= 0) {
+    const std::string& own = (*m_foreign->classes)[static_cast<size_t>(in_lContext)].project;
+    project = FindForeign(kAnyScope, own, kProjects);
+  }
+  if (const size_t dot = type.find('.'); dot != std::string_view::npos) {
+    project = FindForeign(kAnyScope, type.substr(0, dot), kProjects);
+    if (project < 0) return kNoDecl;
+    type.remove_prefix(dot + 1);
+  }
+  int32_t c = project >= 0 ? FindForeign(project, type, kClasses) : kNoDecl;
+  if (c < 0 && in_lContext < 0) c = FindForeign(kAnyScope, type, kClasses);
+  return c >= 0 ? kForeignClass - c : kNoDecl;
+}
+
+void Resolver::ForeignMember(const Tok& t, int32_t owner, Chain& cur) {
+  cur.owner = kNoDecl;
+  if (owner <= kForeignProject) {
+    const int32_t c = FindForeign(kForeignProject - owner, t.name, kClasses);
+    if (c >= 0) {
+      AddForeignUse(c, -1, t, UseKind::kRead);
+      cur.owner = kForeignClass - c;
+      return;
+    }
+  } else {
+    const int32_t c = kForeignClass - owner;
+    const int32_t m = FindForeign(c, t.name, kMembers);
+    if (m >= 0) {
+      const ExposedClass::Member& member =
+          (*m_foreign->classes)[static_cast<size_t>(c)].members[static_cast<size_t>(m)];
+      const bool call = member.kind != DeclKind::kVariable && member.kind != DeclKind::kConstant;
+      AddForeignUse(c, m, t, call ? UseKind::kCall : UseKind::kRead);
+      cur.foreign = static_cast<int32_t>(m_walk->foreignUses.size()) - 1;
+      cur.owner = ForeignType(member.type, c);
+      return;
+    }
+  }
+  ++m_walk->unresolvedMembers;
+}
+
+void Resolver::AddForeignUse(int32_t cls, int32_t member, const Tok& t, UseKind kind) {
+  ForeignUse& u = m_walk->foreignUses.emplace_back();
+  u.module = m_module;
+  u.line = t.line;
+  u.column = t.column > 0 ? t.column : ColumnOf(t.lineStart, t.colPos) + t.colAdd;
+  u.cls = cls;
+  u.member = member;
+  u.kind = kind;
 }
 
 // The declaration whose members follow a use of decl: a module, a user type or an enumeration;
@@ -1388,6 +1495,11 @@ void Resolver::Targets(size_t from, size_t to, bool withBounds) {
 }
 
 void Resolver::MakeWrite(const Chain& c, bool isSet) {
+  if (c.active && c.use < 0 && c.foreign >= 0) {
+    ForeignUse& u = m_walk->foreignUses[static_cast<size_t>(c.foreign)];
+    if (u.kind == UseKind::kRead) u.kind = UseKind::kWrite;
+    return;
+  }
   if (!c.active || c.use < 0) return;
   UseRecord& u = m_walk->uses[static_cast<size_t>(c.use)];
   if (u.decl == kPending) {
@@ -1443,6 +1555,19 @@ void Resolver::Head(const Tok& t, bool typeContext, Chain& cur) {
     return;
   }
   cur.owner = kNoDecl;
+  // A type the project does not declare: another project's exposed class, or the project
+  // whose class follows.
+  if (typeContext && m_foreign) {
+    if (const int32_t c = FindForeign(kAnyScope, t.name, kClasses); c >= 0) {
+      AddForeignUse(c, -1, t, UseKind::kRead);
+      cur.owner = kForeignClass - c;
+      return;
+    }
+    if (const int32_t p = FindForeign(kAnyScope, t.name, kProjects); p >= 0) {
+      cur.owner = kForeignProject - p;
+      return;
+    }
+  }
   if (ambiguous) {
     ++m_walk->ambiguous;
     return;
@@ -1476,6 +1601,11 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
   cur.active = true;
   cur.use = -1;
   cur.typed = kNoDecl;
+  cur.foreign = -1;
+  if (!bang && owner <= kForeignClass) {
+    ForeignMember(t, owner, cur);
+    return k + 1;
+  }
   if (bang || owner < 0) {
     ++m_walk->unresolvedMembers;
     cur.owner = kNoDecl;
@@ -1822,6 +1952,8 @@ void Resolver::Merge(WalkOutput& walk) {
   }
   m_out.unresolvedMembers += walk.unresolvedMembers;
   m_out.ambiguous += walk.ambiguous;
+  m_out.foreignUses.insert(m_out.foreignUses.end(), walk.foreignUses.begin(),
+                           walk.foreignUses.end());
   // The names of labels and implicit locals may be views of these strings: the run keeps them.
   m_out.ownedNames.push_back(std::move(walk.ownedNames));
 }
@@ -1934,9 +2066,11 @@ void Resolver::ComputeExposure() {
 }  // namespace
 
 void ResolveCrossReferences(const clsVBFileTypes& in_oItems, const clsSymTable* in_oTable,
-                            std::string_view in_sProjectName, CrossReferences& out_oRefs) {
+                            std::string_view in_sProjectName, CrossReferences& out_oRefs,
+                            const std::vector<ExposedClass>* in_pOtherClasses) {
   out_oRefs = CrossReferences{};
   Resolver resolver(in_sProjectName, out_oRefs);
+  resolver.SetForeignClasses(in_pOtherClasses);
   resolver.Run(in_oItems, in_oTable);
 }
 

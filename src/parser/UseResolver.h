@@ -3,18 +3,25 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 namespace qs {
 
 class clsSymTable;
 class clsVBFileTypes;
 struct CrossReferences;
+struct ExposedClass;
 
 /// Fills out_oRefs from the run's items (their headers and token streams) and symbol table:
 /// one pass over each file's tokens, linear in the input. in_sProjectName recognises the
 /// project's own controls and types written as "Project.Name". Throws RunStopped when the run
 /// is asked to stop, and std::bad_alloc when memory runs out; nothing else.
+/// in_pOtherClasses, when given, are classes other projects expose: a type name the project does
+/// not declare falls back to them ("As Lib.clsThing", "As clsThing", "New Lib.clsThing"), and
+/// members of variables of their types resolve to their members; such uses go to
+/// CrossReferences::foreignUses.
 void ResolveCrossReferences(const clsVBFileTypes& in_oItems, const clsSymTable* in_oTable,
-                            std::string_view in_sProjectName, CrossReferences& out_oRefs);
+                            std::string_view in_sProjectName, CrossReferences& out_oRefs,
+                            const std::vector<ExposedClass>* in_pOtherClasses = nullptr);
 
 }  // namespace qs

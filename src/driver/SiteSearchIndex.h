@@ -1,0 +1,33 @@
+// The search index of a documentation site (search-index.js, which the site's script loads when
+// its search box is first used): shared by the project site and the estate page.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qs {
+
+/// Builds the script "window.QS_SEARCH={k:[kinds],\nm:[[label,page],...],\nd:[...]};": the
+/// modules (the label the results show, the page they link to) and four values per name (name,
+/// kind number, module number, anchor number "#dN" on the module's page, or -1 for the module
+/// itself).
+class SiteSearchIndex {
+ public:
+  /// Adds a module (UTF-8 label and name, page link) and its own entry; its declarations follow.
+  void AddModule(std::string_view in_sLabelUtf8, std::string_view in_sNameUtf8,
+                 std::string_view in_sPage);
+  /// Adds a declaration of the last module added: its UTF-8 name, its kind word (as
+  /// DeclaredEntry::kind) and its anchor number on the module's page.
+  void AddDeclaration(std::string_view in_sNameUtf8, std::string_view in_sKind, int64_t in_nAnchor);
+  /// The whole script.
+  std::string Text() const;
+
+ private:
+  void AddEntry(std::string_view in_sNameUtf8, size_t in_nKind, int64_t in_nAnchor);
+  std::string m_modules;
+  std::string m_entries;
+  int64_t m_moduleCount = 0;
+};
+
+}  // namespace qs
