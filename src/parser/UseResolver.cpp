@@ -33,9 +33,8 @@ namespace {
 // names, a type's or an enumeration's members are keyed by that declaration's id).
 constexpr int32_t kPublicScope = -1;  // Public names of standard modules, Public enumerations
 constexpr int32_t kModuleScope = -2;  // module names
-// Name spaces: names, a procedure's labels, the types and enumerations As may name.
+// Name spaces: names, and the types and enumerations As may name.
 constexpr int32_t kNames = 0;
-constexpr int32_t kLabels = 1;
 constexpr int32_t kTypes = 2;
 
 constexpr int32_t kNoDecl = -1;
@@ -428,7 +427,6 @@ class Resolver {
 constexpr int kRead = 0;
 constexpr int kDeclare = 1;  // Dim, Const, module-level variables: declarators at depth 0
 constexpr int kHeader = 2;   // procedure, event and Declare headers: parameters at depth 1
-constexpr int kMember = 3;   // a line of an Enum or Type block: its first name is the member
 
 int32_t Resolver::AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_view name,
                           int32_t module, int32_t parent, int32_t pos) {
