@@ -67,6 +67,7 @@ ul.tree .t { color: var(--muted); font-size: 0.88rem; margin-left: 0.4rem; }
 .note { color: var(--muted); font-style: italic; }
 figure { margin: 0.5rem 0 1rem; overflow: auto; }
 figure img { max-width: 100%; height: auto; background: #fff; border-radius: 4px; }
+object.calls { display: block; max-width: 100%; margin-top: 0.3rem; background: #fff; border-radius: 4px; }
 pre.src { margin: 0; padding: 0.4rem 0; background: var(--code-bg); border: 1px solid var(--line);
   border-radius: 4px; overflow-x: auto; line-height: 1.45; tab-size: 4; }
 pre.src > a[id] { display: inline-block; width: 4.5rem; padding-right: 0.8rem; text-align: right;

@@ -205,7 +205,8 @@ struct SiteModule {
     uint32_t module, anchor;
   };
   std::vector<NameLink> nameLinks;
-  bool picture = false;  ///< a control picture is drawn for the module page
+  bool picture = false;     ///< a control picture is drawn for the module page
+  int32_t unusedCount = 0;  ///< declarations the cross references found unused (not exposed)
 };
 
 const char* KindTitle(int32_t in_lEType) {
@@ -258,6 +259,8 @@ class SiteBuilder {
     std::vector<ControlNode> controls;
     std::vector<SiteUse> uses;
     std::vector<const ClsEntryPtr*> entries;
+    std::vector<const ClsEntryPtr*> calls[2];  ///< a procedure's callees and callers
+    std::string dot;                           ///< scratch: a picture's DOT text
   };
 
   void Prepare();
@@ -292,9 +295,17 @@ class SiteBuilder {
   void WriteModulePage(Worker& w, SiteModule& m, size_t index);
   void WriteControls(Worker& w, SiteModule& m, size_t index, std::string& out);
   void WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std::string& out);
+  void WriteCallPicture(Worker& w, const SiteModule& m, size_t k, std::string& out);
+  /// The page and anchor of a module-level declaration; false when it has no page.
+  bool AnchorOf(const ClsEntryPtr* entry, std::string& href) const;
   void WriteDoc(Worker& w, const SiteDoc& doc, std::string& out) const;
   void WriteIndex(Worker& w);
   void WriteInventories(Worker& w);
+  void WriteUnused(Worker& w, std::string& out) const;
+  void WriteExternalNames(Worker& w, std::string& out) const;
+  void WriteDocWarnings(Worker& w, std::string& out) const;
+  /// A link to a place: the module's name and the line, to the line in its source page.
+  void PlaceLink(const SitePlace& place, std::string& out) const;
   void WriteSearch(Worker& w);
   void WritePictures();
   void WriteDependencyPicture(std::string& out);
@@ -309,6 +320,7 @@ class SiteBuilder {
   /// Every module-level declaration: its module and its anchor number there.
   std::unordered_map<const ClsEntryPtr*, std::pair<uint32_t, uint32_t>> m_anchors;
   std::unordered_map<const clsVBFileType*, size_t> m_moduleOf;
+  std::vector<SiteUnused> m_unused;  ///< SiteExtras::unused, in file order
   std::mutex m_picturesLock;
   std::vector<std::string> m_pictures;  ///< DOT files written, to be drawn
   std::string m_pictureNote;
@@ -389,6 +401,13 @@ void SiteBuilder::Prepare() {
     for (size_t k = 0; k < m.declared.size(); ++k)
       m_anchors.emplace(m.declared[k].entry,
                         std::pair{static_cast<uint32_t>(i), static_cast<uint32_t>(k)});
+  }
+  // Cross references plug in here (SiteExtras::unused): counted per module for the index.
+  if (m_options.extras.unused) m_options.extras.unused(m_unused);
+  for (const SiteUnused& u : m_unused) {
+    const auto where = m_moduleOf.find(u.place.module);
+    if (where != m_moduleOf.end() && std::string_view(u.exposure) == "unused")
+      ++m_modules[where->second].unusedCount;
   }
   // Cross references plug in here (SiteExtras::usesOf): every use becomes a link from the name
   // in the source pages to its declaration.
@@ -658,7 +677,12 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
   AppendNumber(out, static_cast<int64_t>(k));
   out += "\"><code class=\"sig\">";
   w.raw.clear();
-  if (m.stream) SourceText::AppendLine(*m.stream, e.lEntryptr, w.raw);
+  // Variables and constants may share a statement: each shows its own declarator.
+  const std::string_view kind = d.kind;
+  if (m.stream && (kind == "variable" || kind == "constant"))
+    SourceText::AppendDeclarator(*m.stream, e.lEntryptr, w.raw);
+  else if (m.stream)
+    SourceText::AppendLine(*m.stream, e.lEntryptr, w.raw);
   if (w.raw.empty()) w.raw = e.EntryName;
   Source(w, out, w.raw);
   out += "</code>";
@@ -717,31 +741,121 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
                   const std::function<void(const ClsEntryPtr&, std::vector<const ClsEntryPtr*>&)>*>
       calls[] = {{"Calls", &m_options.extras.calleesOf},
                  {"Called by", &m_options.extras.callersOf}};
-  for (const auto& [label, list] : calls) {
+  for (size_t side = 0; side < 2; ++side) {
+    std::vector<const ClsEntryPtr*>& entries = w.calls[side];
+    entries.clear();
+    const auto& [label, list] = calls[side];
     if (!*list || !IsProcedureKind(d.kind)) continue;
-    w.entries.clear();
-    (*list)(e, w.entries);
-    if (w.entries.empty()) continue;
+    (*list)(e, entries);
+    if (entries.empty()) continue;
     out += "<div class=\"more\">";
     out += label;
     out += ": ";
-    for (size_t c = 0; c < w.entries.size(); ++c) {
+    for (size_t c = 0; c < entries.size(); ++c) {
       if (c > 0) out += ", ";
       // A declaration with no page of its own (outside the project's modules) is named only.
-      const auto it = m_anchors.find(w.entries[c]);
-      if (it != m_anchors.end()) {
+      w.text.clear();
+      const bool linked = AnchorOf(entries[c], w.text);
+      if (linked) {
         out += "<a href=\"";
-        out += m_modules[it->second.first].page;
-        out += "#d";
-        AppendNumber(out, it->second.second);
+        out += w.text;
         out += "\">";
       }
-      Source(w, out, w.entries[c]->EntryName);
-      if (it != m_anchors.end()) out += "</a>";
+      Source(w, out, entries[c]->EntryName);
+      if (linked) out += "</a>";
     }
     out += "</div>";
   }
+  if (!w.calls[0].empty() || !w.calls[1].empty()) WriteCallPicture(w, m, k, out);
   out += "</div>\n";
+}
+
+bool SiteBuilder::AnchorOf(const ClsEntryPtr* entry, std::string& href) const {
+  const auto it = m_anchors.find(entry);
+  if (it == m_anchors.end()) return false;
+  href += m_modules[it->second.first].page;
+  href += "#d";
+  AppendNumber(href, it->second.second);
+  return true;
+}
+
+// A procedure's call picture: its callers, itself and its callees in three columns, each
+// a link to its declaration; at most kCallNodes on either side (the first ones, and how many
+// more there are).
+void SiteBuilder::WriteCallPicture(Worker& w, const SiteModule& m, size_t k, std::string& out) {
+  if (!m_dot.Available()) {
+    out += "<p class=\"note\">The call picture is not drawn: ";
+    out += m_pictureNote;
+    out += ".</p>";
+    return;
+  }
+  constexpr size_t kCallNodes = 12;
+  std::string& dot = w.dot;
+  dot =
+      "digraph calls {\n  rankdir=LR;\n  ranksep=0.45;\n  nodesep=0.1;\n"
+      "  node [shape=box, style=rounded, fontsize=9, height=0.26, fontname=\"sans-serif\", "
+      "target=\"_top\"];\n  edge [arrowsize=0.5];\n";
+  const auto node = [&](char side, size_t n, const ClsEntryPtr* entry, const char* style) {
+    dot += "  ";
+    dot += side;
+    AppendNumber(dot, static_cast<int64_t>(n));
+    dot += " [label=";
+    w.raw.clear();
+    const auto it = m_anchors.find(entry);
+    if (it != m_anchors.end() && it->second.first != static_cast<uint32_t>(&m - m_modules.data())) {
+      w.raw = m_modules[it->second.first].source.item->InternalName;
+      w.raw += '.';
+    }
+    w.raw += entry->EntryName;
+    w.text.clear();
+    w.cp.Append(w.text, w.raw);
+    AppendJsString(dot, w.text);
+    w.text = "../";
+    if (AnchorOf(entry, w.text)) {
+      dot += ", URL=";
+      AppendJsString(dot, w.text);
+    }
+    dot += style;
+    dot += "];\n";
+  };
+  node('p', 0, m.declared[k].entry, ", style=\"rounded,bold\"");
+  for (size_t side = 0; side < 2; ++side) {
+    const std::vector<const ClsEntryPtr*>& entries = w.calls[side];
+    const char letter = side == 0 ? 'e' : 'c';
+    const size_t shown = std::min(entries.size(), kCallNodes);
+    for (size_t n = 0; n < shown; ++n) node(letter, n, entries[n], "");
+    if (shown < entries.size()) {
+      dot += "  ";
+      dot += letter;
+      dot += "x [shape=plaintext, label=\"";
+      AppendNumber(dot, static_cast<int64_t>(entries.size() - shown));
+      dot += " more\"];\n";
+    }
+    for (size_t n = 0; n <= shown && n < entries.size(); ++n) {
+      dot += side == 0 ? "  p0 -> " : "  ";
+      dot += letter;
+      if (n < shown)
+        AppendNumber(dot, static_cast<int64_t>(n));
+      else
+        dot += 'x';
+      dot += side == 0 ? ";\n" : " -> p0;\n";
+    }
+  }
+  dot += "}\n";
+  std::string base = "m";
+  AppendNumber(base, &m - m_modules.data() + 1);
+  base += "-p";
+  AppendNumber(base, static_cast<int64_t>(k));
+  WriteFile(m_folder + "/pictures/" + base, {dot});
+  {
+    std::lock_guard<std::mutex> guard(m_picturesLock);
+    m_pictures.push_back(m_folder + "/pictures/" + base);
+  }
+  out += "<object class=\"calls\" type=\"image/svg+xml\" data=\"pictures/";
+  out += base;
+  out += ".svg\">Calls of ";
+  Source(w, out, m.declared[k].entry->EntryName);
+  out += "</object>";
 }
 
 void SiteBuilder::WriteControls(Worker& w, SiteModule& m, size_t index, std::string& out) {
@@ -1033,9 +1147,13 @@ void SiteBuilder::WriteIndex(Worker& w) {
   out += "</ul><p><a href=\"inventories.html#references\">Details in the inventories</a></p>\n";
 
   const bool docs = static_cast<bool>(m_options.extras.moduleDocOf);
+  const bool coverage = static_cast<bool>(m_options.extras.coverageOf);
+  const bool unused = static_cast<bool>(m_options.extras.unused);
   out +=
       "<h2 id=\"modules\">Modules</h2>\n<table><tr><th>Kind</th><th>Name</th><th>File</th>"
       "<th class=\"num\">Lines</th><th class=\"num\">Procedures</th>";
+  if (coverage) out += "<th class=\"num\">Documented</th>";
+  if (unused) out += "<th class=\"num\"><a href=\"inventories.html#unused\">Unused</a></th>";
   if (docs) out += "<th>Summary</th>";
   out += "</tr>\n";
   for (const SiteModule& m : m_modules) {
@@ -1057,6 +1175,27 @@ void SiteBuilder::WriteIndex(Worker& w) {
     out += "</td><td class=\"num\">";
     AppendNumber(out, static_cast<int64_t>(procedures));
     out += "</td>";
+    if (coverage) {
+      // Documented of the public ones, and the share; a dash for a module with none.
+      out += "<td class=\"num\">";
+      int documented = 0, total = 0;
+      if (m_options.extras.coverageOf(item, documented, total) && total > 0) {
+        AppendNumber(out, documented);
+        out += '/';
+        AppendNumber(out, total);
+        out += " <span class=\"meta\">(";
+        AppendNumber(out, (documented * 100 + total / 2) / total);
+        out += "%)</span>";
+      } else {
+        out += "\xE2\x80\x93";
+      }
+      out += "</td>";
+    }
+    if (unused) {
+      out += "<td class=\"num\">";
+      AppendNumber(out, m.unusedCount);
+      out += "</td>";
+    }
     if (docs) {
       out += "<td>";
       if (const SiteDoc* doc = m_options.extras.moduleDocOf(item)) Source(w, out, doc->summary);
@@ -1115,7 +1254,13 @@ void SiteBuilder::WriteInventories(Worker& w) {
   std::string& out = w.body;
   out.clear();
   PageStart(out, "Inventories", -1);
-  out += "<h1>Inventories</h1>\n";
+  out +=
+      "<h1>Inventories</h1>\n<p class=\"parts\"><a href=\"#references\">References</a>"
+      "<a href=\"#objects\">Objects</a><a href=\"#declares\">API declarations</a>";
+  if (m_options.extras.unused) out += "<a href=\"#unused\">Unused declarations</a>";
+  if (m_options.extras.externalNames) out += "<a href=\"#external\">External names</a>";
+  if (m_options.extras.docWarnings) out += "<a href=\"#doc-warnings\">Documentation warnings</a>";
+  out += "<a href=\"#warnings\">Warnings of the run</a></p>\n";
   for (const auto& [kind, title, id] : {std::tuple{kItemReference, "References", "references"},
                                         std::tuple{kItemObject, "Objects", "objects"}}) {
     out += "<h2 id=\"";
@@ -1181,6 +1326,9 @@ void SiteBuilder::WriteInventories(Worker& w) {
     }
     out += "</table>\n";
   }
+  WriteUnused(w, out);
+  WriteExternalNames(w, out);
+  WriteDocWarnings(w, out);
   out += "<h2 id=\"warnings\">Warnings of the run</h2>\n";
   if (m_info.WarningDetails().empty())
     out += "<p class=\"note\">None.</p>\n";
@@ -1196,6 +1344,100 @@ void SiteBuilder::WriteInventories(Worker& w) {
   if (!m_info.WarningDetails().empty()) out += "</ul>\n";
   PageEnd(out);
   WriteFile(m_folder + "/inventories.html", {out});
+}
+
+void SiteBuilder::PlaceLink(const SitePlace& place, std::string& out) const {
+  const SiteModule* m = ModuleOf(place.module);
+  if (m == nullptr) return;
+  out += "<a href=\"";
+  out += place.line > 0 ? SourceHref(*m, place.line) : m->page;
+  out += "\">";
+  out += m->nameHtml;
+  if (place.line > 0) {
+    out += ':';
+    AppendNumber(out, place.line);
+  }
+  out += "</a>";
+}
+
+// Unused declarations by module: each links to its declaration (a module-level one to its entry
+// on the module page, any other to its line), with its kind and exposure.
+void SiteBuilder::WriteUnused(Worker& w, std::string& out) const {
+  if (!m_options.extras.unused) return;
+  out += "<h2 id=\"unused\">Unused declarations</h2>\n";
+  if (m_unused.empty()) out += "<p class=\"note\">None.</p>\n";
+  const SiteModule* current = nullptr;
+  for (const SiteUnused& u : m_unused) {
+    YieldPoint();
+    const SiteModule* m = ModuleOf(u.place.module);
+    if (m == nullptr) continue;
+    if (m != current) {
+      if (current != nullptr) out += "</table>\n";
+      current = m;
+      out += "<h3><a href=\"";
+      out += m->page;
+      out += "\">";
+      out += m->nameHtml;
+      out +=
+          "</a></h3>\n<table><tr><th>Name</th><th>Kind</th><th>Exposure</th><th>Line</th></tr>\n";
+    }
+    out += "<tr><td><a href=\"";
+    if (u.entry == nullptr || !AnchorOf(u.entry, out))
+      out += u.place.line > 0 ? SourceHref(*m, u.place.line) : m->page;
+    out += "\">";
+    Source(w, out, u.name);
+    out += "</a></td><td>";
+    AppendHtml(out, u.kind);
+    out += "</td><td>";
+    AppendHtml(out, u.exposure);
+    out += "</td><td class=\"num\">";
+    PlaceLink(u.place, out);
+    out += "</td></tr>\n";
+  }
+  if (current != nullptr) out += "</table>\n";
+}
+
+// Names the project does not declare, the most used first (first use breaks ties).
+void SiteBuilder::WriteExternalNames(Worker& w, std::string& out) const {
+  if (!m_options.extras.externalNames) return;
+  std::vector<std::pair<std::string_view, uint32_t>> names;
+  m_options.extras.externalNames(names);
+  std::stable_sort(names.begin(), names.end(),
+                   [](const auto& a, const auto& b) { return a.second > b.second; });
+  out += "<h2 id=\"external\">External names by use count</h2>\n";
+  if (names.empty()) {
+    out += "<p class=\"note\">None.</p>\n";
+    return;
+  }
+  out += "<table><tr><th>Name</th><th class=\"num\">Uses</th></tr>\n";
+  for (const auto& [name, count] : names) {
+    out += "<tr><td><code>";
+    Source(w, out, name);
+    out += "</code></td><td class=\"num\">";
+    AppendNumber(out, count);
+    out += "</td></tr>\n";
+  }
+  out += "</table>\n";
+}
+
+void SiteBuilder::WriteDocWarnings(Worker& w, std::string& out) const {
+  if (!m_options.extras.docWarnings) return;
+  std::vector<SiteDocWarning> warnings;
+  m_options.extras.docWarnings(warnings);
+  out += "<h2 id=\"doc-warnings\">Documentation warnings</h2>\n";
+  if (warnings.empty()) {
+    out += "<p class=\"note\">None.</p>\n";
+    return;
+  }
+  out += "<ul>";
+  for (const SiteDocWarning& warning : warnings) {
+    out += "<li>";
+    PlaceLink(warning.place, out);
+    out += ": ";
+    Source(w, out, warning.message);
+    out += "</li>";
+  }
+  out += "</ul>\n";
 }
 
 void SiteBuilder::WriteSearch(Worker& w) {

@@ -36,6 +36,24 @@ struct SiteUse {
   const char* kind = "";
 };
 
+/// A declaration the cross references found unused: "unused", or "exposed" when callers outside
+/// the project may use it.
+struct SiteUnused {
+  SitePlace place;
+  /// The analysis record (module-level declarations); null for locals, parameters, members,
+  /// controls and labels, which link to their line.
+  const ClsEntryPtr* entry = nullptr;
+  std::string name;  ///< "Module.Procedure.Name" as written (project-file bytes)
+  const char* kind = "";
+  const char* exposure = "";
+};
+
+/// A documentation warning at its place (project-file bytes).
+struct SiteDocWarning {
+  SitePlace place;
+  std::string message;
+};
+
 /// A doc comment as the site shows it; every text is project-file bytes (converted through the
 /// site's code page).
 struct SiteDoc {
@@ -66,6 +84,16 @@ struct SiteExtras {
   /// Doc comments: of a declaration, and of a module (null when it has none).
   std::function<const SiteDoc*(const ClsEntryPtr&)> docOf;
   std::function<const SiteDoc*(const clsVBFileType&)> moduleDocOf;
+  /// Doc comments: a module's public procedures, properties, events and Declares with a doc
+  /// comment, and all of them (index: the coverage column). False when not measured.
+  std::function<bool(const clsVBFileType&, int& documented, int& total)> coverageOf;
+  /// Doc comments: the documentation warnings in file order (inventories).
+  std::function<void(std::vector<SiteDocWarning>&)> docWarnings;
+  /// Cross references: the unused and exposed declarations in file order (index: the unused
+  /// column; inventories).
+  std::function<void(std::vector<SiteUnused>&)> unused;
+  /// Cross references: names the project does not declare with their use counts (inventories).
+  std::function<void(std::vector<std::pair<std::string_view, uint32_t>>&)> externalNames;
 };
 
 struct SiteOptions {
