@@ -207,6 +207,7 @@ struct SiteModule {
   std::vector<NameLink> nameLinks;
   bool picture = false;     ///< a control picture is drawn for the module page
   int32_t unusedCount = 0;  ///< declarations the cross references found unused (not exposed)
+  std::string unusedPage;   ///< the page listing them ("unused-2.html"); empty when none
 };
 
 const char* KindTitle(int32_t in_lEType) {
@@ -228,6 +229,15 @@ const char* KindTitle(int32_t in_lEType) {
   }
 }
 
+// True when the bytes are ASCII and none needs escaping in HTML.
+bool IsPlainAscii(std::string_view bytes) {
+  for (const char c : bytes) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x80 || u == '&' || u == '<' || u == '>' || u == '"' || u == '\'') return false;
+  }
+  return true;
+}
+
 bool IsProcedureKind(std::string_view kind) {
   return kind == "sub" || kind == "function" || kind.rfind("property", 0) == 0;
 }
@@ -242,6 +252,10 @@ class SiteBuilder {
         m_options(options),
         m_folder(folder),
         m_dot(options.dotProgram) {}
+
+  ~SiteBuilder() { JoinDrawing(); }
+  SiteBuilder(const SiteBuilder&) = delete;
+  SiteBuilder& operator=(const SiteBuilder&) = delete;
 
   /// Writes every file of the site into the folder. Throws on failure (RunStopped on a stop).
   void Write();
@@ -266,14 +280,21 @@ class SiteBuilder {
   void Prepare();
   template <class Work>
   void ForEachModule(Work&& work);
+  /// Appends project-file bytes as escaped UTF-8. Plain ASCII without a character to escape
+  /// (most tokens) is the same in every code page and is copied in one pass.
   void Source(Worker& w, std::string& out, std::string_view bytes) const {
+    if (IsPlainAscii(bytes)) {
+      out.append(bytes);
+      return;
+    }
     w.text.clear();
     w.cp.Append(w.text, bytes);
     AppendHtml(out, w.text);
   }
   void PageStart(std::string& out, std::string_view titleHtml, int module) const;
   void PageEnd(std::string& out) const;
-  std::string SourceHref(const SiteModule& m, int32_t line) const;
+  /// Appends the link to the line in the module's source pages.
+  void AppendSourceHref(std::string& out, const SiteModule& m, int32_t line) const;
   /// The module's file as the run found it (as the project file writes it when not found).
   static const std::string& FileOf(const clsVBFileType& item) {
     return item.sDiskPath.empty() ? item.sFileValue : item.sDiskPath;
@@ -301,13 +322,16 @@ class SiteBuilder {
   void WriteDoc(Worker& w, const SiteDoc& doc, std::string& out) const;
   void WriteIndex(Worker& w);
   void WriteInventories(Worker& w);
-  void WriteUnused(Worker& w, std::string& out) const;
+  void WriteUnusedPages(Worker& w);
+  void WriteUnused(std::string& out) const;
   void WriteExternalNames(Worker& w, std::string& out) const;
   void WriteDocWarnings(Worker& w, std::string& out) const;
   /// A link to a place: the module's name and the line, to the line in its source page.
   void PlaceLink(const SitePlace& place, std::string& out) const;
   void WriteSearch(Worker& w);
   void WritePictures();
+  void AddPicture(std::string dotFile);
+  void JoinDrawing();
   void WriteDependencyPicture(std::string& out);
 
   const clsVBInfo& m_info;
@@ -321,8 +345,21 @@ class SiteBuilder {
   std::unordered_map<const ClsEntryPtr*, std::pair<uint32_t, uint32_t>> m_anchors;
   std::unordered_map<const clsVBFileType*, size_t> m_moduleOf;
   std::vector<SiteUnused> m_unused;  ///< SiteExtras::unused, in file order
+  /// The pages of the unused declarations: each lists the modules first .. last.
+  struct UnusedPart {
+    SiteModule* first;
+    SiteModule* last;
+    std::string page;
+  };
+  std::vector<UnusedPart> m_unusedParts;
+  /// DOT files written, to be drawn. Batches of them are drawn while the pages are still being
+  /// written (at most one dot process per processor at once); the rest at the end.
   std::mutex m_picturesLock;
-  std::vector<std::string> m_pictures;  ///< DOT files written, to be drawn
+  std::vector<std::string> m_pictures;
+  size_t m_picturesSent = 0;  ///< m_pictures[0, sent) are given to a drawing thread
+  unsigned m_drawing = 0;     ///< drawing threads not yet done
+  std::vector<std::thread> m_drawingThreads;
+  std::string m_drawingFailure;  ///< the first failure of a drawing thread
   std::string m_pictureNote;
 };
 
@@ -357,17 +394,16 @@ void SiteBuilder::PageEnd(std::string& out) const {
   out += "</main></div>\n</body>\n</html>\n";
 }
 
-std::string SiteBuilder::SourceHref(const SiteModule& m, int32_t line) const {
+void SiteBuilder::AppendSourceHref(std::string& out, const SiteModule& m, int32_t line) const {
   const auto part =
       std::upper_bound(m.partStarts.begin(), m.partStarts.end(), line) - m.partStarts.begin();
-  std::string href = m.sourceBase;
+  out += m.sourceBase;
   if (part > 0) {
-    href += '-';
-    AppendNumber(href, part + 1);
+    out += '-';
+    AppendNumber(out, part + 1);
   }
-  href += ".html#L";
-  AppendNumber(href, line);
-  return href;
+  out += ".html#L";
+  AppendNumber(out, line);
 }
 
 void SiteBuilder::Prepare() {
@@ -481,6 +517,7 @@ void SiteBuilder::Write() {
   ForEachModule([this](Worker& w, SiteModule& m, size_t i) { WriteModulePage(w, m, i); });
   Worker w;
   if (!w.cp.Open(m_options.codePage)) throw std::runtime_error("unknown code page");
+  WriteUnusedPages(w);
   WriteIndex(w);
   WriteInventories(w);
   WriteSearch(w);
@@ -689,7 +726,7 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
   const int32_t line = w.lines.PlaceOf(e.lEntryptr).line;
   if (line > 0) {
     out += "<a class=\"where\" href=\"";
-    out += SourceHref(m, line);
+    AppendSourceHref(out, m, line);
     out += "\">line ";
     AppendNumber(out, line);
     out += "</a>";
@@ -725,7 +762,7 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
         if (!first) out += ", ";
         first = false;
         out += "<a href=\"";
-        out += SourceHref(*where, use.place.line);
+        AppendSourceHref(out, *where, use.place.line);
         out += "\">";
         out += where->nameHtml;
         out += ':';
@@ -847,10 +884,7 @@ void SiteBuilder::WriteCallPicture(Worker& w, const SiteModule& m, size_t k, std
   base += "-p";
   AppendNumber(base, static_cast<int64_t>(k));
   WriteFile(m_folder + "/pictures/" + base, {dot});
-  {
-    std::lock_guard<std::mutex> guard(m_picturesLock);
-    m_pictures.push_back(m_folder + "/pictures/" + base);
-  }
+  AddPicture(m_folder + "/pictures/" + base);
   out += "<object class=\"calls\" type=\"image/svg+xml\" data=\"pictures/";
   out += base;
   out += ".svg\">Calls of ";
@@ -995,10 +1029,7 @@ void SiteBuilder::WriteControls(Worker& w, SiteModule& m, size_t index, std::str
       dot += "}\n";
       const std::string base = "m" + std::to_string(index + 1) + "-controls";
       WriteFile(m_folder + "/pictures/" + base, {dot});
-      {
-        std::lock_guard<std::mutex> guard(m_picturesLock);
-        m_pictures.push_back(m_folder + "/pictures/" + base);
-      }
+      AddPicture(m_folder + "/pictures/" + base);
       out += "<figure><img src=\"pictures/" + base + ".svg\" alt=\"Control containment of ";
       out += m.nameHtml;
       out += "\" loading=\"lazy\">";
@@ -1153,7 +1184,7 @@ void SiteBuilder::WriteIndex(Worker& w) {
       "<h2 id=\"modules\">Modules</h2>\n<table><tr><th>Kind</th><th>Name</th><th>File</th>"
       "<th class=\"num\">Lines</th><th class=\"num\">Procedures</th>";
   if (coverage) out += "<th class=\"num\">Documented</th>";
-  if (unused) out += "<th class=\"num\"><a href=\"inventories.html#unused\">Unused</a></th>";
+  if (unused) out += "<th class=\"num\">Unused</th>";
   if (docs) out += "<th>Summary</th>";
   out += "</tr>\n";
   for (const SiteModule& m : m_modules) {
@@ -1193,7 +1224,15 @@ void SiteBuilder::WriteIndex(Worker& w) {
     }
     if (unused) {
       out += "<td class=\"num\">";
+      if (!m.unusedPage.empty()) {
+        out += "<a href=\"";
+        out += m.unusedPage;
+        out += "#u";
+        AppendNumber(out, &m - m_modules.data());
+        out += "\">";
+      }
       AppendNumber(out, m.unusedCount);
+      if (!m.unusedPage.empty()) out += "</a>";
       out += "</td>";
     }
     if (docs) {
@@ -1326,7 +1365,7 @@ void SiteBuilder::WriteInventories(Worker& w) {
     }
     out += "</table>\n";
   }
-  WriteUnused(w, out);
+  WriteUnused(out);
   WriteExternalNames(w, out);
   WriteDocWarnings(w, out);
   out += "<h2 id=\"warnings\">Warnings of the run</h2>\n";
@@ -1350,7 +1389,10 @@ void SiteBuilder::PlaceLink(const SitePlace& place, std::string& out) const {
   const SiteModule* m = ModuleOf(place.module);
   if (m == nullptr) return;
   out += "<a href=\"";
-  out += place.line > 0 ? SourceHref(*m, place.line) : m->page;
+  if (place.line > 0)
+    AppendSourceHref(out, *m, place.line);
+  else
+    out += m->page;
   out += "\">";
   out += m->nameHtml;
   if (place.line > 0) {
@@ -1361,40 +1403,101 @@ void SiteBuilder::PlaceLink(const SitePlace& place, std::string& out) const {
 }
 
 // Unused declarations by module: each links to its declaration (a module-level one to its entry
-// on the module page, any other to its line), with its kind and exposure.
-void SiteBuilder::WriteUnused(Worker& w, std::string& out) const {
-  if (!m_options.extras.unused) return;
-  out += "<h2 id=\"unused\">Unused declarations</h2>\n";
-  if (m_unused.empty()) out += "<p class=\"note\">None.</p>\n";
+// on the module page, any other to its line), with its kind and exposure. They are many in a
+// large project: a page is closed after the module that takes it past sourcePageBytes.
+void SiteBuilder::WriteUnusedPages(Worker& w) {
+  m_unusedParts.clear();
+  if (m_unused.empty()) return;
+  std::string& out = w.body;
+  out.clear();
   const SiteModule* current = nullptr;
+  const auto close = [&] {
+    if (current != nullptr) out += "</table>\n";
+    PageEnd(out);
+    std::string name = "unused";
+    if (!m_unusedParts.empty()) {
+      name += '-';
+      AppendNumber(name, static_cast<int64_t>(m_unusedParts.size() + 1));
+    }
+    name += ".html";
+    m_unusedParts.back().page = name;
+    WriteFile(m_folder + "/" + name, {out});
+    out.clear();
+    current = nullptr;
+  };
   for (const SiteUnused& u : m_unused) {
     YieldPoint();
-    const SiteModule* m = ModuleOf(u.place.module);
-    if (m == nullptr) continue;
+    const auto where = m_moduleOf.find(u.place.module);
+    if (where == m_moduleOf.end()) continue;
+    SiteModule* m = &m_modules[where->second];
     if (m != current) {
-      if (current != nullptr) out += "</table>\n";
+      if (current != nullptr && out.size() >= m_options.sourcePageBytes) close();
+      if (current == nullptr) {
+        PageStart(out, "Unused declarations", -1);
+        out += "<h1>Unused declarations</h1>\n";
+        m_unusedParts.push_back({m, m, {}});
+      } else {
+        out += "</table>\n";
+      }
       current = m;
-      out += "<h3><a href=\"";
+      m_unusedParts.back().last = m;
+      out += "<h2 id=\"u";
+      AppendNumber(out, m - m_modules.data());
+      out += "\"><a href=\"";
       out += m->page;
       out += "\">";
       out += m->nameHtml;
-      out +=
-          "</a></h3>\n<table><tr><th>Name</th><th>Kind</th><th>Exposure</th><th>Line</th></tr>\n";
+      out += "</a></h2>\n<table><tr><th>Name</th><th>Kind</th><th>Exposure</th></tr>\n";
     }
     out += "<tr><td><a href=\"";
-    if (u.entry == nullptr || !AnchorOf(u.entry, out))
-      out += u.place.line > 0 ? SourceHref(*m, u.place.line) : m->page;
+    if (u.entry == nullptr || !AnchorOf(u.entry, out)) {
+      if (u.place.line > 0)
+        AppendSourceHref(out, *m, u.place.line);
+      else
+        out += m->page;
+    }
     out += "\">";
     Source(w, out, u.name);
     out += "</a></td><td>";
     AppendHtml(out, u.kind);
     out += "</td><td>";
     AppendHtml(out, u.exposure);
-    out += "</td><td class=\"num\">";
-    PlaceLink(u.place, out);
     out += "</td></tr>\n";
   }
-  if (current != nullptr) out += "</table>\n";
+  if (current != nullptr) close();
+  // The modules' pages, for the index's links.
+  for (const UnusedPart& part : m_unusedParts) {
+    for (SiteModule* m = part.first; m <= part.last; ++m) m->unusedPage = part.page;
+  }
+}
+
+// The inventories' section: how many, and the pages that list them.
+void SiteBuilder::WriteUnused(std::string& out) const {
+  if (!m_options.extras.unused) return;
+  out += "<h2 id=\"unused\">Unused declarations</h2>\n";
+  if (m_unused.empty()) {
+    out += "<p class=\"note\">None.</p>\n";
+    return;
+  }
+  size_t exposed = 0;
+  for (const SiteUnused& u : m_unused) exposed += std::string_view(u.exposure) == "exposed";
+  out += "<p>";
+  AppendNumber(out, static_cast<int64_t>(m_unused.size() - exposed));
+  out += " unused and ";
+  AppendNumber(out, static_cast<int64_t>(exposed));
+  out += " exposed (unused in the project, open to callers outside it), by module:</p>\n<ul>";
+  for (const UnusedPart& part : m_unusedParts) {
+    out += "<li><a href=\"";
+    out += part.page;
+    out += "\">";
+    out += part.first->nameHtml;
+    if (part.last != part.first) {
+      out += " \xE2\x80\x93 ";
+      out += part.last->nameHtml;
+    }
+    out += "</a></li>";
+  }
+  out += "</ul>\n";
 }
 
 // Names the project does not declare, the most used first (first use breaks ties).
@@ -1565,10 +1668,7 @@ void SiteBuilder::WriteDependencyPicture(std::string& out) {
   dot += "}\n";
   const std::string base = "dependencies";
   WriteFile(m_folder + "/pictures/" + base, {dot});
-  {
-    std::lock_guard<std::mutex> guard(m_picturesLock);
-    m_pictures.push_back(m_folder + "/pictures/" + base);
-  }
+  AddPicture(m_folder + "/pictures/" + base);
   out += "<figure><img src=\"pictures/" + base + ".svg\" alt=\"Module dependencies\">";
   if (nodes.size() < connected) {
     out += "<figcaption class=\"note\">The ";
@@ -1580,10 +1680,48 @@ void SiteBuilder::WriteDependencyPicture(std::string& out) {
   out += "</figure>\n";
 }
 
+void SiteBuilder::AddPicture(std::string dotFile) {
+  constexpr size_t kBatch = 256;
+  const unsigned drawers = std::max(1u, std::thread::hardware_concurrency());
+  std::lock_guard<std::mutex> guard(m_picturesLock);
+  m_pictures.push_back(std::move(dotFile));
+  if (m_pictures.size() - m_picturesSent < kBatch || m_drawing >= drawers) return;
+  std::vector<std::string> batch(m_pictures.begin() + static_cast<std::ptrdiff_t>(m_picturesSent),
+                                 m_pictures.end());
+  const size_t sent = m_picturesSent;
+  m_picturesSent = m_pictures.size();
+  ++m_drawing;
+  try {
+    m_drawingThreads.emplace_back([this, batch = std::move(batch)] {
+      std::string failure;
+      try {
+        failure = m_dot.RenderSvg(batch, batch.size(), 1);
+      } catch (...) {
+        // RenderSvg does not throw; should it, WritePictures writes this in the pictures' place.
+        failure = "dot cannot be run";
+      }
+      std::lock_guard<std::mutex> done(m_picturesLock);
+      if (m_drawingFailure.empty()) m_drawingFailure.swap(failure);
+      --m_drawing;
+    });
+  } catch (const std::system_error&) {
+    m_picturesSent = sent;  // no thread: the batch is drawn with the rest at the end
+    --m_drawing;
+  }
+}
+
+void SiteBuilder::JoinDrawing() {
+  for (std::thread& t : m_drawingThreads) t.join();
+  m_drawingThreads.clear();
+}
+
 void SiteBuilder::WritePictures() {
+  JoinDrawing();
   if (m_pictures.empty()) return;
-  std::sort(m_pictures.begin(), m_pictures.end());
-  const std::string failure = m_dot.RenderSvg(m_pictures);
+  const std::vector<std::string> rest(
+      m_pictures.begin() + static_cast<std::ptrdiff_t>(m_picturesSent), m_pictures.end());
+  std::string failure = m_dot.RenderSvg(rest);
+  if (failure.empty()) failure = m_drawingFailure;
   std::error_code ec;
   for (const std::string& dotFile : m_pictures) {
     YieldPoint();

@@ -1,10 +1,13 @@
 // The documentation site of a run: static pages that open from the disk in any browser, written
 // from the finished analysis beside the report folder as <Body>_site/. It holds index.html (the
-// project and its modules), one page per module (declarations by kind with their signatures,
-// the controls, menus and event handlers of form-like modules), the source of every module as
-// pages with numbered lines, the inventories (references, objects, API declarations by library,
-// the run's warnings), a search page with its index as a script, one style sheet, one script and
-// the pictures Graphviz's dot draws (when dot is on the PATH).
+// project and its modules with their documentation coverage and unused declarations), one page
+// per module (declarations by kind with their signatures, each declarator of a shared statement
+// its own; the controls, menus and event handlers of form-like modules; a call picture per
+// procedure), the source of every module as pages with numbered lines, the inventories
+// (references, objects, API declarations by library, unused declarations on pages of their own,
+// external names by use count, documentation warnings, the run's warnings), a search page with
+// its index as a script, one style sheet, one script and the pictures Graphviz's dot draws (when
+// dot is on the PATH).
 //
 // The site is written into a temporary folder beside its target and put in place only when
 // complete: an earlier site stays as it was until then.

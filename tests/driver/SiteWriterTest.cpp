@@ -73,7 +73,7 @@ std::vector<std::string> BrokenLinks(const fs::path& site) {
     if (entry.path().extension() != ".html") continue;
     const std::string page = entry.path().filename().string();
     const std::string text = test::ReadFile(entry.path().string());
-    for (const char* attribute : {" href=\"", " src=\""}) {
+    for (const char* attribute : {" href=\"", " src=\"", " data=\""}) {
       for (size_t at = 0; (at = text.find(attribute, at)) != std::string::npos;) {
         at += std::string_view(attribute).size();
         const std::string link = text.substr(at, text.find('"', at) - at);
@@ -198,11 +198,33 @@ TEST(Site, ShowsTheRunsCrossReferencesAndDocComments) {
   info.Settings().outDir = dir.Path().string();
   info.Settings().writeSite = true;
   info.Settings().crossReferences = true;
-  info.Settings().site.dotProgram = "";
+  // Graphviz's dot when it is installed (the call pictures), small pages (the unused
+  // declarations take several).
+  const bool dot = GraphRenderer("dot").Available();
+  info.Settings().site.dotProgram = dot ? "dot" : "";
+  info.Settings().site.sourcePageBytes = 4000;
   info.GetFileInfo(kSample);
   ASSERT_FALSE(info.SiteIndex().empty()) << info.SiteFailure();
   const fs::path site = fs::path(info.SiteIndex()).parent_path();
   const std::string modMain = test::ReadFile((site / "m4-modMain.html").string());
+  // Declarators sharing a statement show their own parts.
+  for (const char* signature :
+       {">Private Const MAX_ITEMS As Long = 5000<", ">Private Const MAX_BINS As Integer = 4<",
+        ">Public gCurrentUser$<", ">Public gSessionStart As Date<"})
+    EXPECT_NE(modMain.find(signature), std::string::npos) << signature;
+  // A procedure's call picture: drawn by dot, each node a link to its declaration; without dot
+  // the page says where it would be.
+  const size_t object = modMain.find("<object class=\"calls\" type=\"image/svg+xml\" data=\"");
+  if (dot) {
+    ASSERT_NE(object, std::string::npos);
+    const size_t from = modMain.find("data=\"", object) + 6;
+    const std::string svg =
+        test::ReadFile((site / modMain.substr(from, modMain.find('"', from) - from)).string());
+    EXPECT_NE(svg.find("xlink:href=\"../m4-modMain.html#d"), std::string::npos) << svg;
+  } else {
+    EXPECT_EQ(object, std::string::npos);
+    EXPECT_NE(modMain.find("The call picture is not drawn"), std::string::npos);
+  }
   // The module's opening comment block, between its banner lines, shown once (its description
   // only repeats its summary).
   const size_t moduleDoc = modMain.find("start-up code, application-wide state");
@@ -216,6 +238,40 @@ TEST(Site, ShowsTheRunsCrossReferencesAndDocComments) {
     EXPECT_NE(modMain.find(section), std::string::npos) << section;
   const std::string index = test::ReadFile((site / "index.html").string());
   EXPECT_NE(index.find("Module dependencies"), std::string::npos);
+  // The module table's coverage (frmItem documents its one public procedure) and unused
+  // declarations (frmItem's five unused labels, linked to where the page lists them).
+  const size_t frmItem = index.find("<a href=\"m2-frmItem.html\">frmItem</a>");
+  ASSERT_NE(frmItem, std::string::npos);
+  const std::string row = index.substr(frmItem, index.find("</tr>", frmItem) - frmItem);
+  EXPECT_NE(row.find("<td class=\"num\">1/1 <span class=\"meta\">(100%)</span></td>"),
+            std::string::npos)
+      << row;
+  const size_t unusedLink = row.find("<a href=\"unused");
+  ASSERT_NE(unusedLink, std::string::npos) << row;
+  EXPECT_EQ(row.compare(row.find("\">", unusedLink), 9, "\">5</a></"), 0) << row;
+  // The unused declarations over several pages: a control links to its line, a module-level
+  // declaration to its entry on the module page.
+  std::string unused;
+  for (int part = 1; fs::exists(site / (part == 1 ? std::string("unused.html")
+                                                  : "unused-" + std::to_string(part) + ".html"));
+       ++part) {
+    unused += test::ReadFile((site / (part == 1 ? std::string("unused.html")
+                                                : "unused-" + std::to_string(part) + ".html"))
+                                 .string());
+  }
+  EXPECT_NE(unused.find("<a href=\"s2-frmItem.html#L110\">frmItem.lblPrice</a></td><td>control</td>"
+                        "<td>unused</td>"),
+            std::string::npos);
+  EXPECT_NE(unused.find("<a href=\"m1-frmMain.html#d0\">frmMain.COL_SKU</a></td><td>constant"),
+            std::string::npos);
+  EXPECT_NE(unused.find("</td><td>exposed</td>"), std::string::npos);
+  EXPECT_GT(unused.find("id=\"u3\""), unused.find("id=\"u0\""));
+  // External names, the most used first.
+  const std::string inventories = test::ReadFile((site / "inventories.html").string());
+  const size_t msgBox = inventories.find("<code>MsgBox</code></td><td class=\"num\">6<");
+  ASSERT_NE(msgBox, std::string::npos);
+  EXPECT_LT(inventories.find("<code>App</code></td><td class=\"num\">9<"), msgBox);
+  EXPECT_NE(inventories.find("id=\"doc-warnings\""), std::string::npos);
   EXPECT_EQ(BrokenLinks(site), std::vector<std::string>{});
 }
 
@@ -226,7 +282,10 @@ TEST(Site, TextTurnsIntoUtf8AndAnEarlierSiteIsReplacedWhole) {
       dir.Write("p/Cp.vbp", "Type=Exe\r\nModule=modText; modText.bas\r\nName=\"Cp\"\r\n");
   dir.Write("p/modText.bas",
             "Attribute VB_Name = \"modText\"\r\n' caf\xE9 \x80 \x93 \x94\r\n"
-            "Public Const S = \"<\x93x\x94>\"\r\n");
+            "Public Const S = \"<\x93x\x94>\"\r\n"
+            "'' Sums.\r\n'' @param y caf\xE9\r\nPublic Sub Sum(x)\r\nEnd Sub\r\n"
+            "Dim a(1, 2) As Long, b As String ' note\r\n"
+            "Private Const X = 1: Private c%, _\r\n    d As Integer\r\n");
   clsVBInfo info;
   info.Settings().writeSite = true;
   info.Settings().site.dotProgram = "";
@@ -239,6 +298,17 @@ TEST(Site, TextTurnsIntoUtf8AndAnEarlierSiteIsReplacedWhole) {
                         "</i>"),
             std::string::npos);
   EXPECT_NE(source.find("<u>&quot;&lt;\xE2\x80\x9Cx\xE2\x80\x9D&gt;&quot;</u>"), std::string::npos);
+  // Each declarator of a statement shows its own part: commas inside parentheses, a statement
+  // after a colon, a continued line.
+  const std::string module = test::ReadFile((site / "m1-modText.html").string());
+  for (const char* signature : {">Dim a(1, 2) As Long<", ">Dim b As String<",
+                                ">Private Const X = 1<", ">Private c%<", ">Private d As Integer<"})
+    EXPECT_NE(module.find(signature), std::string::npos) << signature << module;
+  // A documentation warning links to its line.
+  const std::string inventories = test::ReadFile((site / "inventories.html").string());
+  const size_t warning = inventories.find("<li><a href=\"s1-modText.html#L6\">modText:6</a>: ");
+  ASSERT_NE(warning, std::string::npos) << inventories;
+  EXPECT_NE(inventories.find("y", warning + 50), std::string::npos);
   // Another run replaces the whole folder: a file only the earlier site had is gone.
   std::ofstream(site / "stale.html") << "x";
   info.GetFileInfo(project);
