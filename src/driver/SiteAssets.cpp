@@ -56,6 +56,8 @@ th, td { text-align: left; padding: 0.25rem 0.7rem 0.25rem 0; border-bottom: 1px
 th { color: var(--muted); font-weight: 600; }
 td.num, th.num { text-align: right; }
 .decl { margin: 0.35rem 0 0.6rem; padding: 0.35rem 0.6rem; border-left: 3px solid var(--line); background: var(--code-bg); }
+/* An anchor's target is not hidden under the sticky bar. */
+.decl, h2, h3, pre.src > a[id] { scroll-margin-top: 3.5rem; }
 .decl:target { border-left-color: var(--link); background: var(--accent); }
 .decl .sig { white-space: pre-wrap; word-break: break-word; }
 .decl .where { color: var(--muted); font-size: 0.85rem; margin-left: 0.6rem; }

@@ -1415,9 +1415,9 @@ void SiteBuilder::WriteUnusedPages(Worker& w) {
     if (current != nullptr) out += "</table>\n";
     PageEnd(out);
     std::string name = "unused";
-    if (!m_unusedParts.empty()) {
+    if (m_unusedParts.size() > 1) {
       name += '-';
-      AppendNumber(name, static_cast<int64_t>(m_unusedParts.size() + 1));
+      AppendNumber(name, static_cast<int64_t>(m_unusedParts.size()));
     }
     name += ".html";
     m_unusedParts.back().page = name;
