@@ -98,29 +98,6 @@ SiteAnnotations::SiteAnnotations(const clsVBInfo& in_oInfo, const CrossReference
       if (callee < m_callers.size()) m_callers[callee].push_back(static_cast<int32_t>(p));
     }
   }
-  // Unused declarations (the canonical one of twins), in the modules' order and then by place.
-  std::vector<int32_t> unused;
-  for (size_t i = 0; i < refs.decls.size(); ++i) {
-    const CrossDeclaration& d = refs.decls[i];
-    if (static_cast<size_t>(d.canonical) == i &&
-        static_cast<size_t>(d.module) < refs.modules.size() &&
-        (d.exposure == Exposure::kUnused || d.exposure == Exposure::kExposed))
-      unused.push_back(static_cast<int32_t>(i));
-  }
-  std::stable_sort(unused.begin(), unused.end(), [&refs](int32_t x, int32_t y) {
-    const CrossDeclaration& a = refs.decls[static_cast<size_t>(x)];
-    const CrossDeclaration& b = refs.decls[static_cast<size_t>(y)];
-    if (a.module != b.module) return a.module < b.module;
-    return a.line != b.line ? a.line < b.line : a.column < b.column;
-  });
-  for (const int32_t i : unused) {
-    const CrossDeclaration& d = refs.decls[static_cast<size_t>(i)];
-    m_unused.push_back({{refs.modules[static_cast<size_t>(d.module)].item, d.line, d.column},
-                        d.entry,
-                        refs.QualifiedName(i),
-                        DeclKindName(d.kind),
-                        ExposureName(d.exposure)});
-  }
   // Dependencies: one look at every use; a module is listed once per user module.
   std::vector<std::vector<char>> seen(refs.modules.size());
   for (const CrossUse& u : refs.uses) {
@@ -163,8 +140,32 @@ SiteExtras SiteAnnotations::Extras() const {
   }
   if (m_refs == nullptr) return extras;
   const CrossReferences* refs = m_refs;
-  extras.unused = [this](std::vector<SiteUnused>& out) {
-    out.insert(out.end(), m_unused.begin(), m_unused.end());
+  // Unused declarations (the canonical one of twins), in the modules' order and then by place;
+  // made when asked (once, by the site), so that only the site holds them.
+  extras.unused = [refs](std::vector<SiteUnused>& out) {
+    const CrossReferences& all = *refs;
+    std::vector<int32_t> unused;
+    for (size_t i = 0; i < all.decls.size(); ++i) {
+      const CrossDeclaration& d = all.decls[i];
+      if (static_cast<size_t>(d.canonical) == i &&
+          static_cast<size_t>(d.module) < all.modules.size() &&
+          (d.exposure == Exposure::kUnused || d.exposure == Exposure::kExposed))
+        unused.push_back(static_cast<int32_t>(i));
+    }
+    std::stable_sort(unused.begin(), unused.end(), [&all](int32_t x, int32_t y) {
+      const CrossDeclaration& a = all.decls[static_cast<size_t>(x)];
+      const CrossDeclaration& b = all.decls[static_cast<size_t>(y)];
+      if (a.module != b.module) return a.module < b.module;
+      return a.line != b.line ? a.line < b.line : a.column < b.column;
+    });
+    for (const int32_t i : unused) {
+      const CrossDeclaration& d = all.decls[static_cast<size_t>(i)];
+      out.push_back({{all.modules[static_cast<size_t>(d.module)].item, d.line, d.column},
+                     d.entry,
+                     all.QualifiedName(i),
+                     DeclKindName(d.kind),
+                     ExposureName(d.exposure)});
+    }
   };
   extras.externalNames = [refs](std::vector<std::pair<std::string_view, uint32_t>>& out) {
     for (const auto& [name, count] : refs->external) out.emplace_back(name, count);

@@ -272,7 +272,6 @@ class SiteBuilder {
     LineIndex lines;
     std::vector<ControlNode> controls;
     std::vector<SiteUse> uses;
-    std::vector<const ClsEntryPtr*> entries;
     std::vector<const ClsEntryPtr*> calls[2];  ///< a procedure's callees and callers
     std::string dot;                           ///< scratch: a picture's DOT text
   };
@@ -837,15 +836,14 @@ void SiteBuilder::WriteCallPicture(Worker& w, const SiteModule& m, size_t k, std
     dot += side;
     AppendNumber(dot, static_cast<int64_t>(n));
     dot += " [label=";
-    w.raw.clear();
+    // A declaration of another module is named with its module.
+    w.text.clear();
     const auto it = m_anchors.find(entry);
     if (it != m_anchors.end() && it->second.first != static_cast<uint32_t>(&m - m_modules.data())) {
-      w.raw = m_modules[it->second.first].source.item->InternalName;
-      w.raw += '.';
+      w.text = m_modules[it->second.first].nameUtf8;
+      w.text += '.';
     }
-    w.raw += entry->EntryName;
-    w.text.clear();
-    w.cp.Append(w.text, w.raw);
+    w.cp.Append(w.text, entry->EntryName);
     AppendJsString(dot, w.text);
     w.text = "../";
     if (AnchorOf(entry, w.text)) {
@@ -1644,7 +1642,10 @@ void SiteBuilder::WriteDependencyPicture(std::string& out) {
   std::vector<char> shown(m_modules.size(), 0);
   for (const size_t n : nodes) shown[n] = 1;
   std::string dot =
+      // Dense pictures (hundreds of arrows between 60 modules) take dot minutes with its
+      // defaults: fewer passes of crossing minimisation and network simplex, straight arrows.
       "digraph dependencies {\n  rankdir=LR;\n  ranksep=0.5;\n  nodesep=0.15;\n"
+      "  mclimit=0.1;\n  nslimit=2;\n  nslimit1=2;\n  splines=line;\n"
       "  node [shape=box, style=rounded, fontsize=9, height=0.3, fontname=\"sans-serif\"];\n"
       "  edge [arrowsize=0.6];\n";
   for (const size_t n : nodes) {
