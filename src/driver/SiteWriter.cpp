@@ -329,7 +329,9 @@ class SiteBuilder {
   void PlaceLink(const SitePlace& place, std::string& out) const;
   void WriteSearch(Worker& w);
   void WritePictures();
-  void AddPicture(std::string dotFile);
+  /// Adds a DOT file to be drawn; in_bNow starts drawing what is waiting at once (a picture
+  /// that takes long) rather than when a batch is full.
+  void AddPicture(std::string dotFile, bool now = false);
   void JoinDrawing();
   void WriteDependencyPicture(std::string& out);
 
@@ -360,6 +362,9 @@ class SiteBuilder {
   std::vector<std::thread> m_drawingThreads;
   std::string m_drawingFailure;  ///< the first failure of a drawing thread
   std::string m_pictureNote;
+  /// The index's dependency picture (or the note in its place), written before the pages so
+  /// that dot draws it while they are written.
+  std::string m_dependencyFigure;
 };
 
 void SiteBuilder::PageStart(std::string& out, std::string_view titleHtml, int module) const {
@@ -511,6 +516,7 @@ void SiteBuilder::Write() {
   WriteFile(m_folder + "/site.css", {SiteStyleSheet()});
   WriteFile(m_folder + "/site.js", {SiteScript()});
   if (!m_dot.Available()) m_pictureNote = "Graphviz's dot was not found on the PATH";
+  if (m_options.extras.dependenciesOf) WriteDependencyPicture(m_dependencyFigure);
   // Source pages first: the module pages link into them by line.
   ForEachModule([this](Worker& w, SiteModule& m, size_t) { WriteSourcePages(w, m); });
   ForEachModule([this](Worker& w, SiteModule& m, size_t i) { WriteModulePage(w, m, i); });
@@ -1262,7 +1268,7 @@ void SiteBuilder::WriteIndex(Worker& w) {
     }
     if (!list.empty()) {
       out += "<h2 id=\"dependencies\">Module dependencies</h2>\n";
-      WriteDependencyPicture(out);
+      out += m_dependencyFigure;
       out += "<ul>" + list + "</ul>\n";
     }
   }
@@ -1669,7 +1675,7 @@ void SiteBuilder::WriteDependencyPicture(std::string& out) {
   dot += "}\n";
   const std::string base = "dependencies";
   WriteFile(m_folder + "/pictures/" + base, {dot});
-  AddPicture(m_folder + "/pictures/" + base);
+  AddPicture(m_folder + "/pictures/" + base, true);
   out += "<figure><img src=\"pictures/" + base + ".svg\" alt=\"Module dependencies\">";
   if (nodes.size() < connected) {
     out += "<figcaption class=\"note\">The ";
@@ -1681,12 +1687,12 @@ void SiteBuilder::WriteDependencyPicture(std::string& out) {
   out += "</figure>\n";
 }
 
-void SiteBuilder::AddPicture(std::string dotFile) {
+void SiteBuilder::AddPicture(std::string dotFile, bool now) {
   constexpr size_t kBatch = 256;
   const unsigned drawers = std::max(1u, std::thread::hardware_concurrency());
   std::lock_guard<std::mutex> guard(m_picturesLock);
   m_pictures.push_back(std::move(dotFile));
-  if (m_pictures.size() - m_picturesSent < kBatch || m_drawing >= drawers) return;
+  if ((!now && m_pictures.size() - m_picturesSent < kBatch) || m_drawing >= drawers) return;
   std::vector<std::string> batch(m_pictures.begin() + static_cast<std::ptrdiff_t>(m_picturesSent),
                                  m_pictures.end());
   const size_t sent = m_picturesSent;
