@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -821,79 +822,142 @@ bool SiteBuilder::AnchorOf(const ClsEntryPtr* entry, std::string& href) const {
   return true;
 }
 
-// A procedure's call picture: its callers, itself and its callees in three columns, each
-// a link to its declaration; at most kCallNodes on either side (the first ones, and how many
-// more there are).
+// A procedure's call picture, drawn here as SVG in the page: its callers, itself and its
+// callees in three columns of boxes, each box a link to its declaration; at most kCallNodes on
+// either side (the first ones, and a line saying how many more there are). Drawn without dot:
+// dot for every procedure took more than the site's time.
 void SiteBuilder::WriteCallPicture(Worker& w, const SiteModule& m, size_t k, std::string& out) {
-  if (!m_dot.Available()) {
-    out += "<p class=\"note\">The call picture is not drawn: ";
-    out += m_pictureNote;
-    out += ".</p>";
-    return;
-  }
   constexpr size_t kCallNodes = 12;
-  std::string& dot = w.dot;
-  dot =
-      "digraph calls {\n  rankdir=LR;\n  ranksep=0.45;\n  nodesep=0.1;\n"
-      "  node [shape=box, style=rounded, fontsize=9, height=0.26, fontname=\"sans-serif\", "
-      "target=\"_top\"];\n  edge [arrowsize=0.5];\n";
-  const auto node = [&](char side, size_t n, const ClsEntryPtr* entry, const char* style) {
-    dot += "  ";
-    dot += side;
-    AppendNumber(dot, static_cast<int64_t>(n));
-    dot += " [label=";
-    // A declaration of another module is named with its module.
-    w.text.clear();
+  constexpr int kRow = 24, kBox = 18, kGap = 56, kCharWidth = 7, kPad = 12, kMaxChars = 40;
+  // The labels: a declaration of another module is named with its module.
+  struct Label {
+    size_t from, to;  ///< in w.dot (UTF-8, not yet escaped)
+    int chars;
+    bool cut;  ///< shortened to kMaxChars characters
+    const ClsEntryPtr* entry;
+  };
+  std::string& text = w.dot;
+  text.clear();
+  Label labels[2 * kCallNodes + 1];
+  size_t count = 0;
+  const auto label = [&](const ClsEntryPtr* entry) {
+    const size_t from = text.size();
     const auto it = m_anchors.find(entry);
     if (it != m_anchors.end() && it->second.first != static_cast<uint32_t>(&m - m_modules.data())) {
-      w.text = m_modules[it->second.first].nameUtf8;
-      w.text += '.';
+      text += m_modules[it->second.first].nameUtf8;
+      text += '.';
     }
-    w.cp.Append(w.text, entry->EntryName);
-    AppendJsString(dot, w.text);
-    w.text = "../";
-    if (AnchorOf(entry, w.text)) {
-      dot += ", URL=";
-      AppendJsString(dot, w.text);
-    }
-    dot += style;
-    dot += "];\n";
+    w.cp.Append(text, entry->EntryName);
+    int chars = 0;
+    size_t end = from;
+    for (; end < text.size() && chars < kMaxChars; ++end)
+      chars += (static_cast<unsigned char>(text[end]) & 0xC0) != 0x80;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+    labels[count++] = {from, end, chars, end < text.size(), entry};
   };
-  node('p', 0, m.declared[k].entry, ", style=\"rounded,bold\"");
-  for (size_t side = 0; side < 2; ++side) {
-    const std::vector<const ClsEntryPtr*>& entries = w.calls[side];
-    const char letter = side == 0 ? 'e' : 'c';
-    const size_t shown = std::min(entries.size(), kCallNodes);
-    for (size_t n = 0; n < shown; ++n) node(letter, n, entries[n], "");
-    if (shown < entries.size()) {
-      dot += "  ";
-      dot += letter;
-      dot += "x [shape=plaintext, label=\"";
-      AppendNumber(dot, static_cast<int64_t>(entries.size() - shown));
-      dot += " more\"];\n";
-    }
-    for (size_t n = 0; n <= shown && n < entries.size(); ++n) {
-      dot += side == 0 ? "  p0 -> " : "  ";
-      dot += letter;
-      if (n < shown)
-        AppendNumber(dot, static_cast<int64_t>(n));
-      else
-        dot += 'x';
-      dot += side == 0 ? ";\n" : " -> p0;\n";
-    }
+  const size_t shown[2] = {std::min(w.calls[1].size(), kCallNodes),
+                           std::min(w.calls[0].size(), kCallNodes)};  // callers, callees
+  for (size_t n = 0; n < shown[0]; ++n) label(w.calls[1][n]);
+  label(m.declared[k].entry);
+  for (size_t n = 0; n < shown[1]; ++n) label(w.calls[0][n]);
+  // Column widths from the longest label of each, rows from the longer side.
+  int width[3] = {0, 0, 0};
+  for (size_t i = 0; i < count; ++i) {
+    const int column = i < shown[0] ? 0 : i == shown[0] ? 1 : 2;
+    width[column] = std::max(width[column], labels[i].chars * kCharWidth + 2 * kPad);
   }
-  dot += "}\n";
-  std::string base = "m";
-  AppendNumber(base, &m - m_modules.data() + 1);
-  base += "-p";
-  AppendNumber(base, static_cast<int64_t>(k));
-  WriteFile(m_folder + "/pictures/" + base, {dot});
-  AddPicture(m_folder + "/pictures/" + base);
-  out += "<object class=\"calls\" type=\"image/svg+xml\" data=\"pictures/";
-  out += base;
-  out += ".svg\">Calls of ";
-  Source(w, out, m.declared[k].entry->EntryName);
-  out += "</object>";
+  const bool more[2] = {w.calls[1].size() > shown[0], w.calls[0].size() > shown[1]};
+  const size_t rows = std::max<size_t>(
+      {shown[0] + (more[0] ? 1 : 0), shown[1] + (more[1] ? 1 : 0), static_cast<size_t>(1)});
+  const int height = static_cast<int>(rows) * kRow + 4;
+  int x[3] = {2, 0, 0};
+  x[1] = x[0] + width[0] + (width[0] > 0 ? kGap : 0);
+  x[2] = x[1] + width[1] + kGap;
+  const int total = x[2] + width[2] + 2;
+  const auto top = [&](size_t row, size_t of) {
+    return static_cast<int>((rows - of) * kRow / 2 + row * kRow) + (kRow - kBox) / 2 + 2;
+  };
+  out += "<svg class=\"calls\" width=\"";
+  AppendNumber(out, total);
+  out += "\" height=\"";
+  AppendNumber(out, height);
+  out += "\" viewBox=\"0 0 ";
+  AppendNumber(out, total);
+  out += ' ';
+  AppendNumber(out, height);
+  out += "\" role=\"img\" aria-label=\"Callers and callees\">";
+  const int middle = top(0, 1) + kBox / 2;
+  // Arrows first, under the boxes: from each caller to the procedure, from it to each callee.
+  const auto arrow = [&](int x1, int y1, int x2, int y2) {
+    out += "<path d=\"M";
+    AppendNumber(out, x1);
+    out += ' ';
+    AppendNumber(out, y1);
+    out += 'L';
+    AppendNumber(out, x2);
+    out += ' ';
+    AppendNumber(out, y2);
+    // The head: two short strokes back from the tip, along the arrow's direction.
+    const double dx = x2 - x1, dy = y2 - y1, len = std::max(1.0, std::hypot(dx, dy));
+    const double ux = dx / len, uy = dy / len;
+    for (const int sign : {1, -1}) {
+      out += 'M';
+      AppendNumber(out, std::lround(x2 - 7 * ux + sign * 3.5 * uy));
+      out += ' ';
+      AppendNumber(out, std::lround(y2 - 7 * uy - sign * 3.5 * ux));
+      out += 'L';
+      AppendNumber(out, x2);
+      out += ' ';
+      AppendNumber(out, y2);
+    }
+    out += "\"/>";
+  };
+  for (size_t n = 0; n < shown[0]; ++n)
+    arrow(x[0] + width[0], top(n, shown[0] + more[0]) + kBox / 2, x[1], middle);
+  for (size_t n = 0; n < shown[1]; ++n)
+    arrow(x[1] + width[1], middle, x[2], top(n, shown[1] + more[1]) + kBox / 2);
+  const auto box = [&](const Label& l, int left, int width1, int y, bool self) {
+    w.raw.clear();
+    const bool linked = AnchorOf(l.entry, w.raw);
+    if (linked) {
+      out += "<a href=\"";
+      out += w.raw;
+      out += "\">";
+    }
+    out += self ? "<rect class=\"self\" x=\"" : "<rect x=\"";
+    AppendNumber(out, left);
+    out += "\" y=\"";
+    AppendNumber(out, y);
+    out += "\" width=\"";
+    AppendNumber(out, width1);
+    out += "\" height=\"";
+    AppendNumber(out, kBox);
+    out += "\" rx=\"4\"/><text x=\"";
+    AppendNumber(out, left + kPad);
+    out += "\" y=\"";
+    AppendNumber(out, y + kBox - 5);
+    out += "\">";
+    AppendHtml(out, std::string_view(text).substr(l.from, l.to - l.from));
+    if (l.cut) out += "\xE2\x80\xA6";
+    out += "</text>";
+    if (linked) out += "</a>";
+  };
+  for (size_t n = 0; n < shown[0]; ++n)
+    box(labels[n], x[0], width[0], top(n, shown[0] + more[0]), false);
+  box(labels[shown[0]], x[1], width[1], top(0, 1), true);
+  for (size_t n = 0; n < shown[1]; ++n)
+    box(labels[shown[0] + 1 + n], x[2], width[2], top(n, shown[1] + more[1]), false);
+  for (size_t side = 0; side < 2; ++side) {
+    if (!more[side]) continue;
+    out += "<text class=\"more\" x=\"";
+    AppendNumber(out, x[side * 2] + kPad);
+    out += "\" y=\"";
+    AppendNumber(out, top(shown[side], shown[side] + 1) + kBox - 5);
+    out += "\">";
+    AppendNumber(out, static_cast<int64_t>(w.calls[1 - side].size() - shown[side]));
+    out += " more</text>";
+  }
+  out += "</svg>";
 }
 
 void SiteBuilder::WriteControls(Worker& w, SiteModule& m, size_t index, std::string& out) {
