@@ -200,10 +200,11 @@ struct SiteModule {
   /// The first line of each source page after the first (filled when they are written).
   std::vector<int32_t> partStarts;
   /// The names in the module's source that resolve to a declaration (SiteExtras::usesOf): the
-  /// name's line and column and the declaration's module and anchor, in file order.
+  /// name's line and column and the declaration (an index into SiteBuilder::m_targets), in file
+  /// order. Released once the source pages are written.
   struct NameLink {
     int32_t line, column;
-    uint32_t module, anchor;
+    uint32_t target;
   };
   std::vector<NameLink> nameLinks;
   bool picture = false;     ///< a control picture is drawn for the module page
@@ -346,7 +347,10 @@ class SiteBuilder {
   /// Every module-level declaration: its module and its anchor number there.
   std::unordered_map<const ClsEntryPtr*, std::pair<uint32_t, uint32_t>> m_anchors;
   std::unordered_map<const clsVBFileType*, size_t> m_moduleOf;
-  std::vector<SiteUnused> m_unused;  ///< SiteExtras::unused, in file order
+  /// The declarations the source pages' names link to: module and anchor number.
+  std::vector<std::pair<uint32_t, uint32_t>> m_targets;
+  size_t m_unusedCount = 0;   ///< declarations the cross references found unused
+  size_t m_exposedCount = 0;  ///< and those only callers outside the project may use
   /// The pages of the unused declarations: each lists the modules first .. last.
   struct UnusedPart {
     SiteModule* first;
@@ -443,27 +447,32 @@ void SiteBuilder::Prepare() {
       m_anchors.emplace(m.declared[k].entry,
                         std::pair{static_cast<uint32_t>(i), static_cast<uint32_t>(k)});
   }
-  // Cross references plug in here (SiteExtras::unused): counted per module for the index.
-  if (m_options.extras.unused) m_options.extras.unused(m_unused);
-  for (const SiteUnused& u : m_unused) {
-    const auto where = m_moduleOf.find(u.place.module);
-    if (where != m_moduleOf.end() && std::string_view(u.exposure) == "unused")
-      ++m_modules[where->second].unusedCount;
-  }
   // Cross references plug in here (SiteExtras::usesOf): every use becomes a link from the name
   // in the source pages to its declaration.
   if (!m_options.extras.usesOf) return;
+  // Two passes, the first counting, so that each module's list takes no more than it holds.
   std::vector<SiteUse> uses;
-  for (size_t i = 0; i < m_modules.size(); ++i) {
-    for (size_t k = 0; k < m_modules[i].declared.size(); ++k) {
-      YieldPoint();
-      uses.clear();
-      m_options.extras.usesOf(*m_modules[i].declared[k].entry, uses);
-      for (const SiteUse& use : uses) {
-        const auto where = m_moduleOf.find(use.place.module);
-        if (where == m_moduleOf.end() || use.place.line <= 0) continue;
-        m_modules[where->second].nameLinks.push_back(
-            {use.place.line, use.place.column, static_cast<uint32_t>(i), static_cast<uint32_t>(k)});
+  std::vector<size_t> counts(m_modules.size(), 0);
+  for (const bool fill : {false, true}) {
+    for (size_t i = 0; i < m_modules.size(); ++i) {
+      for (size_t k = 0; k < m_modules[i].declared.size(); ++k) {
+        YieldPoint();
+        uses.clear();
+        m_options.extras.usesOf(*m_modules[i].declared[k].entry, uses);
+        if (fill && !uses.empty())
+          m_targets.emplace_back(static_cast<uint32_t>(i), static_cast<uint32_t>(k));
+        for (const SiteUse& use : uses) {
+          const auto where = m_moduleOf.find(use.place.module);
+          if (where == m_moduleOf.end() || use.place.line <= 0) continue;
+          if (!fill) {
+            ++counts[where->second];
+            continue;
+          }
+          std::vector<SiteModule::NameLink>& links = m_modules[where->second].nameLinks;
+          if (links.capacity() == 0) links.reserve(counts[where->second]);
+          links.push_back(
+              {use.place.line, use.place.column, static_cast<uint32_t>(m_targets.size() - 1)});
+        }
       }
     }
   }
@@ -663,10 +672,11 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
     const bool linked = nextLink < links.size() && links[nextLink].line == line &&
                         links[nextLink].column == at && code != TokWhiteSpace;
     if (linked) {
+      const auto [module, anchor] = m_targets[links[nextLink].target];
       body += "<a href=\"";
-      body += m_modules[links[nextLink].module].page;
+      body += m_modules[module].page;
       body += "#d";
-      AppendNumber(body, links[nextLink].anchor);
+      AppendNumber(body, anchor);
       body += "\">";
     }
     Source(w, body, ts->TokenStringAt(p));
@@ -679,6 +689,7 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
   }
   closeBlock(line);
   flushPart(line, false);
+  std::vector<SiteModule::NameLink>().swap(m.nameLinks);  // no page needs them any more
 }
 
 // ---- module pages ----
@@ -1475,7 +1486,18 @@ void SiteBuilder::PlaceLink(const SitePlace& place, std::string& out) const {
 // large project: a page is closed after the module that takes it past sourcePageBytes.
 void SiteBuilder::WriteUnusedPages(Worker& w) {
   m_unusedParts.clear();
-  if (m_unused.empty()) return;
+  // Cross references plug in here (SiteExtras::unused); asked for only now, after the pages,
+  // so that the list is not held while they are written.
+  std::vector<SiteUnused> unused;
+  if (m_options.extras.unused) m_options.extras.unused(unused);
+  for (const SiteUnused& u : unused) {
+    const auto where = m_moduleOf.find(u.place.module);
+    if (where == m_moduleOf.end()) continue;
+    const bool exposed = std::string_view(u.exposure) == "exposed";
+    ++(exposed ? m_exposedCount : m_unusedCount);
+    if (!exposed) ++m_modules[where->second].unusedCount;
+  }
+  if (unused.empty()) return;
   std::string& out = w.body;
   out.clear();
   const SiteModule* current = nullptr;
@@ -1493,7 +1515,7 @@ void SiteBuilder::WriteUnusedPages(Worker& w) {
     out.clear();
     current = nullptr;
   };
-  for (const SiteUnused& u : m_unused) {
+  for (const SiteUnused& u : unused) {
     YieldPoint();
     const auto where = m_moduleOf.find(u.place.module);
     if (where == m_moduleOf.end()) continue;
@@ -1543,16 +1565,14 @@ void SiteBuilder::WriteUnusedPages(Worker& w) {
 void SiteBuilder::WriteUnused(std::string& out) const {
   if (!m_options.extras.unused) return;
   out += "<h2 id=\"unused\">Unused declarations</h2>\n";
-  if (m_unused.empty()) {
+  if (m_unusedParts.empty()) {
     out += "<p class=\"note\">None.</p>\n";
     return;
   }
-  size_t exposed = 0;
-  for (const SiteUnused& u : m_unused) exposed += std::string_view(u.exposure) == "exposed";
   out += "<p>";
-  AppendNumber(out, static_cast<int64_t>(m_unused.size() - exposed));
+  AppendNumber(out, static_cast<int64_t>(m_unusedCount));
   out += " unused and ";
-  AppendNumber(out, static_cast<int64_t>(exposed));
+  AppendNumber(out, static_cast<int64_t>(m_exposedCount));
   out += " exposed (unused in the project, open to callers outside it), by module:</p>\n<ul>";
   for (const UnusedPart& part : m_unusedParts) {
     out += "<li><a href=\"";

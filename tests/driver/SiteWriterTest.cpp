@@ -323,6 +323,42 @@ TEST(Site, TextTurnsIntoUtf8AndAnEarlierSiteIsReplacedWhole) {
   EXPECT_TRUE(info.SiteIndex().empty());
 }
 
+// A call picture keeps to its limits: at most twelve callers drawn and a line for the others, a
+// long name cut with an ellipsis; every box is a link and the page's links resolve.
+TEST(Site, CallPicturesKeepToTheirLimits) {
+  test::TestFolder dir("site-calls");
+  std::string code = "Attribute VB_Name = \"modCalls\"\r\nPublic Sub Target()\r\nEnd Sub\r\n";
+  const std::string longName(60, 'L');
+  for (int i = 1; i <= 14; ++i) {
+    code += "Public Sub " + (i == 1 ? longName : "C" + std::to_string(i)) +
+            "()\r\n    Target\r\nEnd Sub\r\n";
+  }
+  dir.Write("p/modCalls.bas", code);
+  const std::string project =
+      dir.Write("p/C.vbp", "Type=Exe\r\nModule=modCalls; modCalls.bas\r\nName=\"C\"\r\n");
+  clsVBInfo info;
+  info.Settings().writeSite = true;
+  info.Settings().crossReferences = true;
+  info.Settings().site.dotProgram = "";
+  info.GetFileInfo(project);
+  ASSERT_FALSE(info.SiteIndex().empty()) << info.SiteFailure();
+  const fs::path site = fs::path(info.SiteIndex()).parent_path();
+  const std::string page = test::ReadFile((site / "m1-modCalls.html").string());
+  const size_t at = page.find("<svg class=\"calls\"");
+  ASSERT_NE(at, std::string::npos);
+  const std::string picture = page.substr(at, page.find("</svg>", at) - at);
+  size_t links = 0;
+  for (size_t a = 0; (a = picture.find("<a href=\"m1-modCalls.html#d", a)) != std::string::npos;
+       ++a)
+    ++links;
+  EXPECT_EQ(links, 13u) << "twelve callers and the procedure";
+  EXPECT_NE(picture.find(">Target</text>"), std::string::npos);
+  EXPECT_NE(picture.find(">2 more</text>"), std::string::npos) << picture;
+  EXPECT_NE(picture.find(">" + longName.substr(0, 40) + "\xE2\x80\xA6</text>"), std::string::npos)
+      << picture;
+  EXPECT_EQ(BrokenLinks(site), std::vector<std::string>{});
+}
+
 TEST(GraphRenderer, ManyGraphsGoToOneProcess) {
   if (kWindowsFileSystem) GTEST_SKIP() << "the stand-in for dot is a POSIX shell script";
   test::TestFolder dir("site-graphs");
