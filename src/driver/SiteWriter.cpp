@@ -140,6 +140,18 @@ void AppendNumber(std::string& out, int64_t in_nValue) {
   out.append(digits, result.ptr);
 }
 
+// Appends name="number" attributes, each after a blank.
+void AppendAttributes(std::string& out,
+                      std::initializer_list<std::pair<const char*, int64_t>> in_attributes) {
+  for (const auto& [name, value] : in_attributes) {
+    out += ' ';
+    out += name;
+    out += "=\"";
+    AppendNumber(out, value);
+    out += '"';
+  }
+}
+
 // A page's file name part made of a module name: letters, digits and "_" of ASCII kept, every
 // other byte written as "_".
 std::string FileNamePart(std::string_view in_sName) {
@@ -888,11 +900,9 @@ void SiteBuilder::WriteCallPicture(Worker& w, const SiteModule& m, size_t k, std
   const auto top = [&](size_t row, size_t of) {
     return static_cast<int>((rows - of) * kRow / 2 + row * kRow) + (kRow - kBox) / 2 + 2;
   };
-  out += "<svg class=\"calls\" width=\"";
-  AppendNumber(out, total);
-  out += "\" height=\"";
-  AppendNumber(out, height);
-  out += "\" viewBox=\"0 0 ";
+  out += "<svg class=\"calls\"";
+  AppendAttributes(out, {{"width", total}, {"height", height}});
+  out += " viewBox=\"0 0 ";
   AppendNumber(out, total);
   out += ' ';
   AppendNumber(out, height);
@@ -900,26 +910,23 @@ void SiteBuilder::WriteCallPicture(Worker& w, const SiteModule& m, size_t k, std
   const int middle = top(0, 1) + kBox / 2;
   // Arrows first, under the boxes: from each caller to the procedure, from it to each callee.
   const auto arrow = [&](int x1, int y1, int x2, int y2) {
-    out += "<path d=\"M";
-    AppendNumber(out, x1);
-    out += ' ';
-    AppendNumber(out, y1);
-    out += 'L';
-    AppendNumber(out, x2);
-    out += ' ';
-    AppendNumber(out, y2);
+    // A path step: the command letter and the point.
+    const auto step = [&out](char command, int64_t px, int64_t py) {
+      out += command;
+      AppendNumber(out, px);
+      out += ' ';
+      AppendNumber(out, py);
+    };
+    out += "<path d=\"";
+    step('M', x1, y1);
+    step('L', x2, y2);
     // The head: two short strokes back from the tip, along the arrow's direction.
     const double dx = x2 - x1, dy = y2 - y1, len = std::max(1.0, std::hypot(dx, dy));
     const double ux = dx / len, uy = dy / len;
     for (const int sign : {1, -1}) {
-      out += 'M';
-      AppendNumber(out, std::lround(x2 - 7 * ux + sign * 3.5 * uy));
-      out += ' ';
-      AppendNumber(out, std::lround(y2 - 7 * uy - sign * 3.5 * ux));
-      out += 'L';
-      AppendNumber(out, x2);
-      out += ' ';
-      AppendNumber(out, y2);
+      step('M', std::lround(x2 - 7 * ux + sign * 3.5 * uy),
+           std::lround(y2 - 7 * uy - sign * 3.5 * ux));
+      step('L', x2, y2);
     }
     out += "\"/>";
   };
@@ -935,19 +942,11 @@ void SiteBuilder::WriteCallPicture(Worker& w, const SiteModule& m, size_t k, std
       out += w.raw;
       out += "\">";
     }
-    out += self ? "<rect class=\"self\" x=\"" : "<rect x=\"";
-    AppendNumber(out, left);
-    out += "\" y=\"";
-    AppendNumber(out, y);
-    out += "\" width=\"";
-    AppendNumber(out, width1);
-    out += "\" height=\"";
-    AppendNumber(out, kBox);
-    out += "\" rx=\"4\"/><text x=\"";
-    AppendNumber(out, left + kPad);
-    out += "\" y=\"";
-    AppendNumber(out, y + kBox - 5);
-    out += "\">";
+    out += self ? "<rect class=\"self\"" : "<rect";
+    AppendAttributes(out, {{"x", left}, {"y", y}, {"width", width1}, {"height", kBox}, {"rx", 4}});
+    out += "/><text";
+    AppendAttributes(out, {{"x", left + kPad}, {"y", y + kBox - 5}});
+    out += '>';
     AppendHtml(out, std::string_view(text).substr(l.from, l.to - l.from));
     if (l.cut) out += "\xE2\x80\xA6";
     out += "</text>";
@@ -960,11 +959,10 @@ void SiteBuilder::WriteCallPicture(Worker& w, const SiteModule& m, size_t k, std
     box(labels[shown[0] + 1 + n], x[2], width[2], top(n, shown[1] + more[1]), false);
   for (size_t side = 0; side < 2; ++side) {
     if (!more[side]) continue;
-    out += "<text class=\"more\" x=\"";
-    AppendNumber(out, x[side * 2] + kPad);
-    out += "\" y=\"";
-    AppendNumber(out, top(shown[side], shown[side] + 1) + kBox - 5);
-    out += "\">";
+    out += "<text class=\"more\"";
+    AppendAttributes(
+        out, {{"x", x[side * 2] + kPad}, {"y", top(shown[side], shown[side] + 1) + kBox - 5}});
+    out += '>';
     AppendNumber(out, static_cast<int64_t>(w.calls[1 - side].size() - shown[side]));
     out += " more</text>";
   }
@@ -1748,8 +1746,23 @@ void SiteBuilder::WriteDependencyPicture(std::string& out) {
     }
     dot += "\"];\n";
   }
+  // At most kArrowsFrom arrows from each module, to the most connected of the modules it uses
+  // (dot lays out hundreds of arrows between 60 modules slowly, and nobody can follow them).
+  constexpr size_t kArrowsFrom = 4;
+  std::stable_sort(edges.begin(), edges.end(), [&](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : degree[a.second] > degree[b.second];
+  });
+  size_t fromCount = 0;
+  size_t lastFrom = SIZE_MAX;
+  bool cut = false;
   for (const auto& [from, to] : edges) {
     if (!shown[from] || !shown[to]) continue;
+    fromCount = from == lastFrom ? fromCount + 1 : 1;
+    lastFrom = from;
+    if (fromCount > kArrowsFrom) {
+      cut = true;
+      continue;
+    }
     dot += "  n";
     AppendNumber(dot, static_cast<int64_t>(from));
     dot += " -> n";
@@ -1761,12 +1774,21 @@ void SiteBuilder::WriteDependencyPicture(std::string& out) {
   WriteFile(m_folder + "/pictures/" + base, {dot});
   AddPicture(m_folder + "/pictures/" + base, true);
   out += "<figure><img src=\"pictures/" + base + ".svg\" alt=\"Module dependencies\">";
-  if (nodes.size() < connected) {
-    out += "<figcaption class=\"note\">The ";
-    AppendNumber(out, static_cast<int64_t>(nodes.size()));
-    out += " most connected of ";
-    AppendNumber(out, static_cast<int64_t>(connected));
-    out += " modules.</figcaption>";
+  if (nodes.size() < connected || cut) {
+    out += "<figcaption class=\"note\">";
+    if (nodes.size() < connected) {
+      out += "The ";
+      AppendNumber(out, static_cast<int64_t>(nodes.size()));
+      out += " most connected of ";
+      AppendNumber(out, static_cast<int64_t>(connected));
+      out += " modules. ";
+    }
+    if (cut) {
+      out += "At most ";
+      AppendNumber(out, static_cast<int64_t>(kArrowsFrom));
+      out += " arrows from each, to the most connected modules it uses; the list below has all.";
+    }
+    out += "</figcaption>";
   }
   out += "</figure>\n";
 }
