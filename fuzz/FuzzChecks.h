@@ -19,6 +19,7 @@
 #include "driver/ModuleDocs.h"
 #include "driver/ProjectGroup.h"
 #include "driver/ReferenceAnswers.h"
+#include "driver/SourcePlaces.h"
 #include "driver/clsVBInfo.h"
 #include "model/ClsEntry.h"
 #include "model/ClsSymEntry.h"
@@ -197,6 +198,42 @@ inline std::string CheckDocComments(std::string_view input) {
     const auto target = static_cast<DocCommentReader::Target>((p + 1) % 5);
     if (!consistent(reader.Describe(p, stream->TokenStringAt(p), target, doc)))
       return "reader inconsistent at " + std::to_string(p);
+  }
+  return "";
+}
+
+/// The declarator texts of a file (the first byte chooses form or class tokens and header, as for
+/// the code scan): asked at spread positions and at every module-level variable and constant,
+/// each has no line end its statement line lacks and is never longer than that line.
+inline std::string CheckDeclarators(std::string_view input) {
+  RunState run;
+  const std::shared_ptr<clsVBHeader> header = AnalyseFuzzFile(input, run);
+  if (!header) return "";
+  const clsTokenStream& ts = *header->TokenStream;
+  std::vector<int32_t> positions;
+  const int32_t count = ts.Count();
+  for (int32_t p = -1; p <= count; p += count / 200 + 1) positions.push_back(p);
+  const std::shared_ptr<ClsSymEntry> module =
+      run.g_oSymTable ? run.g_oSymTable->Item(std::string_view(
+                            header->sVBTableName.empty() ? "FuzzModule" : header->sVBTableName))
+                      : nullptr;
+  for (const auto* list : {module ? &module->EVar : nullptr, module ? &module->EConst : nullptr}) {
+    if (list == nullptr || !*list) continue;
+    for (const auto& e : **list)
+      if (e) positions.push_back(e->lEntryptr);
+  }
+  std::string declarator, line;
+  for (const int32_t p : positions) {
+    declarator.clear();
+    line.clear();
+    SourceText::AppendDeclarator(ts, p, declarator);
+    SourceText::AppendLine(ts, p, line);
+    // A token's own text may hold a line-end byte; the line then has it too.
+    if (declarator.find_first_of("\r\n") != std::string::npos &&
+        line.find_first_of("\r\n") == std::string::npos)
+      return "declarator with a line end at " + std::to_string(p);
+    if (declarator.size() > line.size())
+      return "declarator longer than its line at " + std::to_string(p);
   }
   return "";
 }

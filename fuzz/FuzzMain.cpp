@@ -31,6 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   broken = CheckDocComments(bytes);
 #elif QS_FUZZ_TARGET == 11
   broken = CheckProjectGroup(bytes);
+#elif QS_FUZZ_TARGET == 12
+  broken = CheckDeclarators(bytes);
 #elif QS_FUZZ_TARGET == 8
   static const auto scratch = ProcessScratch("fuzz-run");
   broken = CheckWholeRun(bytes, scratch);

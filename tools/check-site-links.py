@@ -3,8 +3,9 @@
 
     tools/check-site-links.py SITE_FOLDER [SITE_FOLDER ...]
 
-Every href and src of every page that is not an address of the web (no "scheme:") must name a
-file of the site, and its fragment (#...) an id of that file. No page may exceed 5 MB. Prints
+Every href, src and data of every page, and every link of every SVG picture, that is not an
+address of the web (no "scheme:") must name a file of the site, and its fragment (#...) an id of
+that file. No page may exceed 5 MB. Prints
 one line per site (pages, links, largest page) and every broken link; exit status 1 when any
 link is broken or a page is too large, 2 for a usage error.
 """
@@ -26,7 +27,7 @@ class Page(html.parser.HTMLParser):
         for name, value in attrs:
             if name == "id" and value is not None:
                 self.ids.add(value)
-            elif name in ("href", "src") and value is not None:
+            elif name in ("href", "src", "data", "xlink:href") and value is not None:
                 self.links.append(value)
 
 
@@ -34,7 +35,7 @@ def check(site):
     pages = {}
     for root, _, files in os.walk(site):
         for f in files:
-            if f.endswith(".html"):
+            if f.endswith(".html") or f.endswith(".svg"):
                 path = os.path.join(root, f)
                 p = Page()
                 with open(path, encoding="utf-8") as text:

@@ -2,13 +2,17 @@
 
 #include <algorithm>
 
+#include "driver/CodePage.h"
+#include "driver/DocCoverage.h"
 #include "driver/ModuleDocs.h"
 #include "driver/ProjectContents.h"
+#include "driver/SourcePlaces.h"
 #include "driver/clsVBInfo.h"
 #include "model/ClsEntry.h"
 #include "model/CrossReferences.h"
 #include "model/DocComment.h"
 #include "model/clsVBFileType.h"
+#include "model/clsVBHeader.h"
 #include "text/Yield.h"
 
 namespace qs {
@@ -28,6 +32,13 @@ SiteDoc ToSiteDoc(DocComment& in_oDoc) {
   return doc;
 }
 
+// True for the kinds whose documented parameters ModuleDocs::Check looks at, as the
+// documentation coverage checks them.
+bool IsCheckedKind(std::string_view in_sKind) {
+  return in_sKind == "sub" || in_sKind == "function" || in_sKind == "event" ||
+         in_sKind == "declare" || in_sKind.rfind("property", 0) == 0;
+}
+
 }  // namespace
 
 SiteAnnotations::SiteAnnotations(const clsVBInfo& in_oInfo, const CrossReferences* in_pRefs,
@@ -37,16 +48,43 @@ SiteAnnotations::SiteAnnotations(const clsVBInfo& in_oInfo, const CrossReference
     ModuleDocs docs;
     DocComment doc;
     std::vector<DeclaredEntry> declared;
-    for (const ProjectModule& m : ListProjectModules(in_oInfo)) {
+    std::vector<DocWarning> checked;
+    LineIndex lines;
+    const std::vector<ProjectModule> modules = ListProjectModules(in_oInfo);
+    for (const ProjectModule& m : modules) {
       YieldPoint();
       if (m.item == nullptr) continue;
-      docs.Reset(m.item->VBHeader().get());
+      const clsVBHeader* header = m.item->VBHeader().get();
+      docs.Reset(header);
       if (docs.DescribeModule(doc)) m_moduleDocs.emplace(m.item, ToSiteDoc(doc));
       if (m.entry == nullptr) continue;
+      lines.Reset(header ? header->TokenStream.get() : nullptr,
+                  header && header->LineEndsKept ? &header->LineEnds : nullptr);
+      const size_t warningsBefore = m_docWarnings.size();
       ListDeclarations(*m.entry, declared);
       for (const DeclaredEntry& d : declared) {
-        if (d.entry != nullptr && docs.Describe(*d.entry, d.kind, doc))
-          m_docs.emplace(d.entry, ToSiteDoc(doc));
+        if (d.entry == nullptr || !docs.Describe(*d.entry, d.kind, doc)) continue;
+        checked.clear();
+        if (IsCheckedKind(d.kind)) ModuleDocs::Check(*d.entry, doc, checked);
+        for (DocWarning& w : checked) {
+          const LineIndex::Place place = lines.PlaceOf(w.pos);
+          m_docWarnings.push_back({{m.item, place.line, place.column}, std::move(w.message)});
+        }
+        m_docs.emplace(d.entry, ToSiteDoc(doc));
+      }
+      std::stable_sort(m_docWarnings.begin() + static_cast<std::ptrdiff_t>(warningsBefore),
+                       m_docWarnings.end(), [](const SiteDocWarning& a, const SiteDocWarning& b) {
+                         return a.place.line != b.place.line ? a.place.line < b.place.line
+                                                             : a.place.column < b.place.column;
+                       });
+    }
+    // The coverage's modules are the project's modules in the same order.
+    CodePageText cp;
+    if (cp.Open(1252)) {
+      const DocCoverage coverage = MeasureDocCoverage(in_oInfo, cp);
+      for (size_t i = 0; i < modules.size() && i < coverage.modules.size(); ++i) {
+        m_coverage.emplace(modules[i].item,
+                           std::pair{coverage.modules[i].documented, coverage.modules[i].total});
       }
     }
   }
@@ -88,8 +126,50 @@ SiteExtras SiteAnnotations::Extras() const {
       return it == m_moduleDocs.end() ? nullptr : &it->second;
     };
   }
+  if (!m_coverage.empty()) {
+    extras.coverageOf = [this](const clsVBFileType& m, int& documented, int& total) {
+      const auto it = m_coverage.find(&m);
+      if (it == m_coverage.end()) return false;
+      documented = it->second.first;
+      total = it->second.second;
+      return true;
+    };
+    extras.docWarnings = [this](std::vector<SiteDocWarning>& out) {
+      out.insert(out.end(), m_docWarnings.begin(), m_docWarnings.end());
+    };
+  }
   if (m_refs == nullptr) return extras;
   const CrossReferences* refs = m_refs;
+  // Unused declarations (the canonical one of twins), in the modules' order and then by place;
+  // made when asked (once, by the site), so that only the site holds them.
+  extras.unused = [refs](std::vector<SiteUnused>& out) {
+    const CrossReferences& all = *refs;
+    std::vector<int32_t> unused;
+    for (size_t i = 0; i < all.decls.size(); ++i) {
+      const CrossDeclaration& d = all.decls[i];
+      if (static_cast<size_t>(d.canonical) == i &&
+          static_cast<size_t>(d.module) < all.modules.size() &&
+          (d.exposure == Exposure::kUnused || d.exposure == Exposure::kExposed))
+        unused.push_back(static_cast<int32_t>(i));
+    }
+    std::stable_sort(unused.begin(), unused.end(), [&all](int32_t x, int32_t y) {
+      const CrossDeclaration& a = all.decls[static_cast<size_t>(x)];
+      const CrossDeclaration& b = all.decls[static_cast<size_t>(y)];
+      if (a.module != b.module) return a.module < b.module;
+      return a.line != b.line ? a.line < b.line : a.column < b.column;
+    });
+    for (const int32_t i : unused) {
+      const CrossDeclaration& d = all.decls[static_cast<size_t>(i)];
+      out.push_back({{all.modules[static_cast<size_t>(d.module)].item, d.line, d.column},
+                     d.entry,
+                     all.QualifiedName(i),
+                     DeclKindName(d.kind),
+                     ExposureName(d.exposure)});
+    }
+  };
+  extras.externalNames = [refs](std::vector<std::pair<std::string_view, uint32_t>>& out) {
+    for (const auto& [name, count] : refs->external) out.emplace_back(name, count);
+  };
   extras.usesOf = [refs](const ClsEntryPtr& e, std::vector<SiteUse>& out) {
     const int32_t decl = refs->DeclOf(&e);
     if (decl < 0) return;
@@ -135,6 +215,10 @@ void SiteAnnotations::FillEmpty(SiteExtras& io_oExtras) const {
   if (!io_oExtras.dependenciesOf) io_oExtras.dependenciesOf = std::move(mine.dependenciesOf);
   if (!io_oExtras.docOf) io_oExtras.docOf = std::move(mine.docOf);
   if (!io_oExtras.moduleDocOf) io_oExtras.moduleDocOf = std::move(mine.moduleDocOf);
+  if (!io_oExtras.coverageOf) io_oExtras.coverageOf = std::move(mine.coverageOf);
+  if (!io_oExtras.docWarnings) io_oExtras.docWarnings = std::move(mine.docWarnings);
+  if (!io_oExtras.unused) io_oExtras.unused = std::move(mine.unused);
+  if (!io_oExtras.externalNames) io_oExtras.externalNames = std::move(mine.externalNames);
 }
 
 }  // namespace qs

@@ -30,6 +30,9 @@ class SiteAnnotations {
   const CrossReferences* m_refs = nullptr;
   std::unordered_map<const ClsEntryPtr*, SiteDoc> m_docs;
   std::unordered_map<const clsVBFileType*, SiteDoc> m_moduleDocs;
+  /// Documented and all public procedures, properties, events and Declares of each module.
+  std::unordered_map<const clsVBFileType*, std::pair<int, int>> m_coverage;
+  std::vector<SiteDocWarning> m_docWarnings;
   /// Procedures calling each declaration: callers[decl] (declarations of procedures).
   std::vector<std::vector<int32_t>> m_callers;
   /// Modules each module's code uses declarations of, by module index, in first-use order.

@@ -56,6 +56,8 @@ th, td { text-align: left; padding: 0.25rem 0.7rem 0.25rem 0; border-bottom: 1px
 th { color: var(--muted); font-weight: 600; }
 td.num, th.num { text-align: right; }
 .decl { margin: 0.35rem 0 0.6rem; padding: 0.35rem 0.6rem; border-left: 3px solid var(--line); background: var(--code-bg); }
+/* An anchor's target is not hidden under the sticky bar. */
+.decl, h2, h3, pre.src > a[id] { scroll-margin-top: 3.5rem; }
 .decl:target { border-left-color: var(--link); background: var(--accent); }
 .decl .sig { white-space: pre-wrap; word-break: break-word; }
 .decl .where { color: var(--muted); font-size: 0.85rem; margin-left: 0.6rem; }
@@ -67,6 +69,15 @@ ul.tree .t { color: var(--muted); font-size: 0.88rem; margin-left: 0.4rem; }
 .note { color: var(--muted); font-style: italic; }
 figure { margin: 0.5rem 0 1rem; overflow: auto; }
 figure img { max-width: 100%; height: auto; background: #fff; border-radius: 4px; }
+svg.calls { display: block; max-width: 100%; height: auto; margin-top: 0.3rem;
+  font: 11px system-ui, -apple-system, "Segoe UI", Roboto, "DejaVu Sans", sans-serif; }
+svg.calls rect { fill: var(--bg); stroke: var(--line); }
+svg.calls rect.self { stroke: var(--link); stroke-width: 2; }
+svg.calls text { fill: var(--fg); }
+svg.calls a text { fill: var(--link); }
+svg.calls a:hover rect { fill: var(--accent); }
+svg.calls path { stroke: var(--muted); fill: none; }
+svg.calls text.more { fill: var(--muted); font-style: italic; }
 pre.src { margin: 0; padding: 0.4rem 0; background: var(--code-bg); border: 1px solid var(--line);
   border-radius: 4px; overflow-x: auto; line-height: 1.45; tab-size: 4; }
 pre.src > a[id] { display: inline-block; width: 4.5rem; padding-right: 0.8rem; text-align: right;

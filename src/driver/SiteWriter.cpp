@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -154,6 +155,18 @@ void AppendNumber(std::string& out, int64_t in_nValue) {
   out.append(digits, result.ptr);
 }
 
+// Appends name="number" attributes, each after a blank.
+void AppendAttributes(std::string& out,
+                      std::initializer_list<std::pair<const char*, int64_t>> in_attributes) {
+  for (const auto& [name, value] : in_attributes) {
+    out += ' ';
+    out += name;
+    out += "=\"";
+    AppendNumber(out, value);
+    out += '"';
+  }
+}
+
 // Writes the pieces one after another into a new file; throws with the path and the reason when
 // that fails (the site's writing ends there).
 void WriteFile(const std::string& in_sPath, std::initializer_list<std::string_view> in_parts) {
@@ -203,13 +216,16 @@ struct SiteModule {
   /// The first line of each source page after the first (filled when they are written).
   std::vector<int32_t> partStarts;
   /// The names in the module's source that resolve to a declaration (SiteExtras::usesOf): the
-  /// name's line and column and the declaration's module and anchor, in file order.
+  /// name's line and column and the declaration (an index into SiteBuilder::m_targets), in file
+  /// order. Released once the source pages are written.
   struct NameLink {
     int32_t line, column;
-    uint32_t module, anchor;
+    uint32_t target;
   };
   std::vector<NameLink> nameLinks;
-  bool picture = false;  ///< a control picture is drawn for the module page
+  bool picture = false;     ///< a control picture is drawn for the module page
+  int32_t unusedCount = 0;  ///< declarations the cross references found unused (not exposed)
+  std::string unusedPage;   ///< the page listing them ("unused-2.html"); empty when none
 };
 
 const char* KindTitle(int32_t in_lEType) {
@@ -231,6 +247,15 @@ const char* KindTitle(int32_t in_lEType) {
   }
 }
 
+// True when the bytes are ASCII and none needs escaping in HTML.
+bool IsPlainAscii(std::string_view bytes) {
+  for (const char c : bytes) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x80 || u == '&' || u == '<' || u == '>' || u == '"' || u == '\'') return false;
+  }
+  return true;
+}
+
 bool IsProcedureKind(std::string_view kind) {
   return kind == "sub" || kind == "function" || kind.rfind("property", 0) == 0;
 }
@@ -245,6 +270,10 @@ class SiteBuilder {
         m_options(options),
         m_folder(folder),
         m_dot(options.dotProgram) {}
+
+  ~SiteBuilder() { JoinDrawing(); }
+  SiteBuilder(const SiteBuilder&) = delete;
+  SiteBuilder& operator=(const SiteBuilder&) = delete;
 
   /// Writes every file of the site into the folder. Throws on failure (RunStopped on a stop).
   void Write();
@@ -261,20 +290,28 @@ class SiteBuilder {
     LineIndex lines;
     std::vector<ControlNode> controls;
     std::vector<SiteUse> uses;
-    std::vector<const ClsEntryPtr*> entries;
+    std::vector<const ClsEntryPtr*> calls[2];  ///< a procedure's callees and callers
+    std::string dot;                           ///< scratch: a picture's DOT text
   };
 
   void Prepare();
   template <class Work>
   void ForEachModule(Work&& work);
+  /// Appends project-file bytes as escaped UTF-8. Plain ASCII without a character to escape
+  /// (most tokens) is the same in every code page and is copied in one pass.
   void Source(Worker& w, std::string& out, std::string_view bytes) const {
+    if (IsPlainAscii(bytes)) {
+      out.append(bytes);
+      return;
+    }
     w.text.clear();
     w.cp.Append(w.text, bytes);
     AppendHtml(out, w.text);
   }
   void PageStart(std::string& out, std::string_view titleHtml, int module) const;
   void PageEnd(std::string& out) const;
-  std::string SourceHref(const SiteModule& m, int32_t line) const;
+  /// Appends the link to the line in the module's source pages.
+  void AppendSourceHref(std::string& out, const SiteModule& m, int32_t line) const;
   /// The module's file as the run found it (as the project file writes it when not found).
   static const std::string& FileOf(const clsVBFileType& item) {
     return item.sDiskPath.empty() ? item.sFileValue : item.sDiskPath;
@@ -296,11 +333,24 @@ class SiteBuilder {
   void WriteModulePage(Worker& w, SiteModule& m, size_t index);
   void WriteControls(Worker& w, SiteModule& m, size_t index, std::string& out);
   void WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std::string& out);
+  void WriteCallPicture(Worker& w, const SiteModule& m, size_t k, std::string& out);
+  /// The page and anchor of a module-level declaration; false when it has no page.
+  bool AnchorOf(const ClsEntryPtr* entry, std::string& href) const;
   void WriteDoc(Worker& w, const SiteDoc& doc, std::string& out) const;
   void WriteIndex(Worker& w);
   void WriteInventories(Worker& w);
+  void WriteUnusedPages(Worker& w);
+  void WriteUnused(std::string& out) const;
+  void WriteExternalNames(Worker& w, std::string& out) const;
+  void WriteDocWarnings(Worker& w, std::string& out) const;
+  /// A link to a place: the module's name and the line, to the line in its source page.
+  void PlaceLink(const SitePlace& place, std::string& out) const;
   void WriteSearch(Worker& w);
   void WritePictures();
+  /// Adds a DOT file to be drawn; in_bNow starts drawing what is waiting at once (a picture
+  /// that takes long) rather than when a batch is full.
+  void AddPicture(std::string dotFile, bool now = false);
+  void JoinDrawing();
   void WriteDependencyPicture(std::string& out);
 
   const clsVBInfo& m_info;
@@ -313,9 +363,29 @@ class SiteBuilder {
   /// Every module-level declaration: its module and its anchor number there.
   std::unordered_map<const ClsEntryPtr*, std::pair<uint32_t, uint32_t>> m_anchors;
   std::unordered_map<const clsVBFileType*, size_t> m_moduleOf;
+  /// The declarations the source pages' names link to: module and anchor number.
+  std::vector<std::pair<uint32_t, uint32_t>> m_targets;
+  size_t m_unusedCount = 0;   ///< declarations the cross references found unused
+  size_t m_exposedCount = 0;  ///< and those only callers outside the project may use
+  /// The pages of the unused declarations: each lists the modules first .. last.
+  struct UnusedPart {
+    SiteModule* first;
+    SiteModule* last;
+    std::string page;
+  };
+  std::vector<UnusedPart> m_unusedParts;
+  /// DOT files written, to be drawn. Batches of them are drawn while the pages are still being
+  /// written (at most one dot process per processor at once); the rest at the end.
   std::mutex m_picturesLock;
-  std::vector<std::string> m_pictures;  ///< DOT files written, to be drawn
+  std::vector<std::string> m_pictures;
+  size_t m_picturesSent = 0;  ///< m_pictures[0, sent) are given to a drawing thread
+  unsigned m_drawing = 0;     ///< drawing threads not yet done
+  std::vector<std::thread> m_drawingThreads;
+  std::string m_drawingFailure;  ///< the first failure of a drawing thread
   std::string m_pictureNote;
+  /// The index's dependency picture (or the note in its place), written before the pages so
+  /// that dot draws it while they are written.
+  std::string m_dependencyFigure;
 };
 
 void SiteBuilder::PageStart(std::string& out, std::string_view titleHtml, int module) const {
@@ -349,17 +419,16 @@ void SiteBuilder::PageEnd(std::string& out) const {
   out += "</main></div>\n</body>\n</html>\n";
 }
 
-std::string SiteBuilder::SourceHref(const SiteModule& m, int32_t line) const {
+void SiteBuilder::AppendSourceHref(std::string& out, const SiteModule& m, int32_t line) const {
   const auto part =
       std::upper_bound(m.partStarts.begin(), m.partStarts.end(), line) - m.partStarts.begin();
-  std::string href = m.sourceBase;
+  out += m.sourceBase;
   if (part > 0) {
-    href += '-';
-    AppendNumber(href, part + 1);
+    out += '-';
+    AppendNumber(out, part + 1);
   }
-  href += ".html#L";
-  AppendNumber(href, line);
-  return href;
+  out += ".html#L";
+  AppendNumber(out, line);
 }
 
 void SiteBuilder::Prepare() {
@@ -396,17 +465,29 @@ void SiteBuilder::Prepare() {
   // Cross references plug in here (SiteExtras::usesOf): every use becomes a link from the name
   // in the source pages to its declaration.
   if (!m_options.extras.usesOf) return;
+  // Two passes, the first counting, so that each module's list takes no more than it holds.
   std::vector<SiteUse> uses;
-  for (size_t i = 0; i < m_modules.size(); ++i) {
-    for (size_t k = 0; k < m_modules[i].declared.size(); ++k) {
-      YieldPoint();
-      uses.clear();
-      m_options.extras.usesOf(*m_modules[i].declared[k].entry, uses);
-      for (const SiteUse& use : uses) {
-        const auto where = m_moduleOf.find(use.place.module);
-        if (where == m_moduleOf.end() || use.place.line <= 0) continue;
-        m_modules[where->second].nameLinks.push_back(
-            {use.place.line, use.place.column, static_cast<uint32_t>(i), static_cast<uint32_t>(k)});
+  std::vector<size_t> counts(m_modules.size(), 0);
+  for (const bool fill : {false, true}) {
+    for (size_t i = 0; i < m_modules.size(); ++i) {
+      for (size_t k = 0; k < m_modules[i].declared.size(); ++k) {
+        YieldPoint();
+        uses.clear();
+        m_options.extras.usesOf(*m_modules[i].declared[k].entry, uses);
+        if (fill && !uses.empty())
+          m_targets.emplace_back(static_cast<uint32_t>(i), static_cast<uint32_t>(k));
+        for (const SiteUse& use : uses) {
+          const auto where = m_moduleOf.find(use.place.module);
+          if (where == m_moduleOf.end() || use.place.line <= 0) continue;
+          if (!fill) {
+            ++counts[where->second];
+            continue;
+          }
+          std::vector<SiteModule::NameLink>& links = m_modules[where->second].nameLinks;
+          if (links.capacity() == 0) links.reserve(counts[where->second]);
+          links.push_back(
+              {use.place.line, use.place.column, static_cast<uint32_t>(m_targets.size() - 1)});
+        }
       }
     }
   }
@@ -460,11 +541,13 @@ void SiteBuilder::Write() {
   WriteFile(m_folder + "/site.css", {SiteStyleSheet()});
   WriteFile(m_folder + "/site.js", {SiteScript()});
   if (!m_dot.Available()) m_pictureNote = "Graphviz's dot was not found on the PATH";
+  if (m_options.extras.dependenciesOf) WriteDependencyPicture(m_dependencyFigure);
   // Source pages first: the module pages link into them by line.
   ForEachModule([this](Worker& w, SiteModule& m, size_t) { WriteSourcePages(w, m); });
   ForEachModule([this](Worker& w, SiteModule& m, size_t i) { WriteModulePage(w, m, i); });
   Worker w;
   if (!w.cp.Open(m_options.codePage)) throw std::runtime_error("unknown code page");
+  WriteUnusedPages(w);
   WriteIndex(w);
   WriteInventories(w);
   WriteSearch(w);
@@ -604,10 +687,11 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
     const bool linked = nextLink < links.size() && links[nextLink].line == line &&
                         links[nextLink].column == at && code != TokWhiteSpace;
     if (linked) {
+      const auto [module, anchor] = m_targets[links[nextLink].target];
       body += "<a href=\"";
-      body += m_modules[links[nextLink].module].page;
+      body += m_modules[module].page;
       body += "#d";
-      AppendNumber(body, links[nextLink].anchor);
+      AppendNumber(body, anchor);
       body += "\">";
     }
     Source(w, body, ts->TokenStringAt(p));
@@ -620,6 +704,7 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
   }
   closeBlock(line);
   flushPart(line, false);
+  std::vector<SiteModule::NameLink>().swap(m.nameLinks);  // no page needs them any more
 }
 
 // ---- module pages ----
@@ -661,14 +746,19 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
   AppendNumber(out, static_cast<int64_t>(k));
   out += "\"><code class=\"sig\">";
   w.raw.clear();
-  if (m.stream) SourceText::AppendLine(*m.stream, e.lEntryptr, w.raw);
+  // Variables and constants may share a statement: each shows its own declarator.
+  const std::string_view kind = d.kind;
+  if (m.stream && (kind == "variable" || kind == "constant"))
+    SourceText::AppendDeclarator(*m.stream, e.lEntryptr, w.raw);
+  else if (m.stream)
+    SourceText::AppendLine(*m.stream, e.lEntryptr, w.raw);
   if (w.raw.empty()) w.raw = e.EntryName;
   Source(w, out, w.raw);
   out += "</code>";
   const int32_t line = w.lines.PlaceOf(e.lEntryptr).line;
   if (line > 0) {
     out += "<a class=\"where\" href=\"";
-    out += SourceHref(m, line);
+    AppendSourceHref(out, m, line);
     out += "\">line ";
     AppendNumber(out, line);
     out += "</a>";
@@ -704,7 +794,7 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
         if (!first) out += ", ";
         first = false;
         out += "<a href=\"";
-        out += SourceHref(*where, use.place.line);
+        AppendSourceHref(out, *where, use.place.line);
         out += "\">";
         out += where->nameHtml;
         out += ':';
@@ -720,31 +810,166 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
                   const std::function<void(const ClsEntryPtr&, std::vector<const ClsEntryPtr*>&)>*>
       calls[] = {{"Calls", &m_options.extras.calleesOf},
                  {"Called by", &m_options.extras.callersOf}};
-  for (const auto& [label, list] : calls) {
+  for (size_t side = 0; side < 2; ++side) {
+    std::vector<const ClsEntryPtr*>& entries = w.calls[side];
+    entries.clear();
+    const auto& [label, list] = calls[side];
     if (!*list || !IsProcedureKind(d.kind)) continue;
-    w.entries.clear();
-    (*list)(e, w.entries);
-    if (w.entries.empty()) continue;
+    (*list)(e, entries);
+    if (entries.empty()) continue;
     out += "<div class=\"more\">";
     out += label;
     out += ": ";
-    for (size_t c = 0; c < w.entries.size(); ++c) {
+    for (size_t c = 0; c < entries.size(); ++c) {
       if (c > 0) out += ", ";
       // A declaration with no page of its own (outside the project's modules) is named only.
-      const auto it = m_anchors.find(w.entries[c]);
-      if (it != m_anchors.end()) {
+      w.text.clear();
+      const bool linked = AnchorOf(entries[c], w.text);
+      if (linked) {
         out += "<a href=\"";
-        out += m_modules[it->second.first].page;
-        out += "#d";
-        AppendNumber(out, it->second.second);
+        out += w.text;
         out += "\">";
       }
-      Source(w, out, w.entries[c]->EntryName);
-      if (it != m_anchors.end()) out += "</a>";
+      Source(w, out, entries[c]->EntryName);
+      if (linked) out += "</a>";
     }
     out += "</div>";
   }
+  if (!w.calls[0].empty() || !w.calls[1].empty()) WriteCallPicture(w, m, k, out);
   out += "</div>\n";
+}
+
+bool SiteBuilder::AnchorOf(const ClsEntryPtr* entry, std::string& href) const {
+  const auto it = m_anchors.find(entry);
+  if (it == m_anchors.end()) return false;
+  href += m_modules[it->second.first].page;
+  href += "#d";
+  AppendNumber(href, it->second.second);
+  return true;
+}
+
+// A procedure's call picture, drawn here as SVG in the page: its callers, itself and its
+// callees in three columns of boxes, each box a link to its declaration; at most kCallNodes on
+// either side (the first ones, and a line saying how many more there are). Drawn without dot:
+// dot for every procedure took more than the site's time.
+void SiteBuilder::WriteCallPicture(Worker& w, const SiteModule& m, size_t k, std::string& out) {
+  constexpr size_t kCallNodes = 12;
+  constexpr int kRow = 24, kBox = 18, kGap = 56, kCharWidth = 7, kPad = 12, kMaxChars = 40;
+  // The labels: a declaration of another module is named with its module.
+  struct Label {
+    size_t from, to;  ///< in w.dot (UTF-8, not yet escaped)
+    int chars;
+    bool cut;  ///< shortened to kMaxChars characters
+    const ClsEntryPtr* entry;
+  };
+  std::string& text = w.dot;
+  text.clear();
+  Label labels[2 * kCallNodes + 1];
+  size_t count = 0;
+  const auto label = [&](const ClsEntryPtr* entry) {
+    const size_t from = text.size();
+    const auto it = m_anchors.find(entry);
+    if (it != m_anchors.end() && it->second.first != static_cast<uint32_t>(&m - m_modules.data())) {
+      text += m_modules[it->second.first].nameUtf8;
+      text += '.';
+    }
+    w.cp.Append(text, entry->EntryName);
+    int chars = 0;
+    size_t end = from;
+    for (; end < text.size() && chars < kMaxChars; ++end)
+      chars += (static_cast<unsigned char>(text[end]) & 0xC0) != 0x80;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+    labels[count++] = {from, end, chars, end < text.size(), entry};
+  };
+  const size_t shown[2] = {std::min(w.calls[1].size(), kCallNodes),
+                           std::min(w.calls[0].size(), kCallNodes)};  // callers, callees
+  for (size_t n = 0; n < shown[0]; ++n) label(w.calls[1][n]);
+  label(m.declared[k].entry);
+  for (size_t n = 0; n < shown[1]; ++n) label(w.calls[0][n]);
+  // Column widths from the longest label of each, rows from the longer side.
+  int width[3] = {0, 0, 0};
+  for (size_t i = 0; i < count; ++i) {
+    const int column = i < shown[0] ? 0 : i == shown[0] ? 1 : 2;
+    width[column] = std::max(width[column], labels[i].chars * kCharWidth + 2 * kPad);
+  }
+  const bool more[2] = {w.calls[1].size() > shown[0], w.calls[0].size() > shown[1]};
+  const size_t rows = std::max<size_t>(
+      {shown[0] + (more[0] ? 1 : 0), shown[1] + (more[1] ? 1 : 0), static_cast<size_t>(1)});
+  const int height = static_cast<int>(rows) * kRow + 4;
+  int x[3] = {2, 0, 0};
+  x[1] = x[0] + width[0] + (width[0] > 0 ? kGap : 0);
+  x[2] = x[1] + width[1] + kGap;
+  const int total = x[2] + width[2] + 2;
+  const auto top = [&](size_t row, size_t of) {
+    return static_cast<int>((rows - of) * kRow / 2 + row * kRow) + (kRow - kBox) / 2 + 2;
+  };
+  out += "<svg class=\"calls\"";
+  AppendAttributes(out, {{"width", total}, {"height", height}});
+  out += " viewBox=\"0 0 ";
+  AppendNumber(out, total);
+  out += ' ';
+  AppendNumber(out, height);
+  out += "\" role=\"img\" aria-label=\"Callers and callees\">";
+  const int middle = top(0, 1) + kBox / 2;
+  // Arrows first, under the boxes: from each caller to the procedure, from it to each callee.
+  const auto arrow = [&](int x1, int y1, int x2, int y2) {
+    // A path step: the command letter and the point.
+    const auto step = [&out](char command, int64_t px, int64_t py) {
+      out += command;
+      AppendNumber(out, px);
+      out += ' ';
+      AppendNumber(out, py);
+    };
+    out += "<path d=\"";
+    step('M', x1, y1);
+    step('L', x2, y2);
+    // The head: two short strokes back from the tip, along the arrow's direction.
+    const double dx = x2 - x1, dy = y2 - y1, len = std::max(1.0, std::hypot(dx, dy));
+    const double ux = dx / len, uy = dy / len;
+    for (const int sign : {1, -1}) {
+      step('M', std::lround(x2 - 7 * ux + sign * 3.5 * uy),
+           std::lround(y2 - 7 * uy - sign * 3.5 * ux));
+      step('L', x2, y2);
+    }
+    out += "\"/>";
+  };
+  for (size_t n = 0; n < shown[0]; ++n)
+    arrow(x[0] + width[0], top(n, shown[0] + more[0]) + kBox / 2, x[1], middle);
+  for (size_t n = 0; n < shown[1]; ++n)
+    arrow(x[1] + width[1], middle, x[2], top(n, shown[1] + more[1]) + kBox / 2);
+  const auto box = [&](const Label& l, int left, int width1, int y, bool self) {
+    w.raw.clear();
+    const bool linked = AnchorOf(l.entry, w.raw);
+    if (linked) {
+      out += "<a href=\"";
+      out += w.raw;
+      out += "\">";
+    }
+    out += self ? "<rect class=\"self\"" : "<rect";
+    AppendAttributes(out, {{"x", left}, {"y", y}, {"width", width1}, {"height", kBox}, {"rx", 4}});
+    out += "/><text";
+    AppendAttributes(out, {{"x", left + kPad}, {"y", y + kBox - 5}});
+    out += '>';
+    AppendHtml(out, std::string_view(text).substr(l.from, l.to - l.from));
+    if (l.cut) out += "\xE2\x80\xA6";
+    out += "</text>";
+    if (linked) out += "</a>";
+  };
+  for (size_t n = 0; n < shown[0]; ++n)
+    box(labels[n], x[0], width[0], top(n, shown[0] + more[0]), false);
+  box(labels[shown[0]], x[1], width[1], top(0, 1), true);
+  for (size_t n = 0; n < shown[1]; ++n)
+    box(labels[shown[0] + 1 + n], x[2], width[2], top(n, shown[1] + more[1]), false);
+  for (size_t side = 0; side < 2; ++side) {
+    if (!more[side]) continue;
+    out += "<text class=\"more\"";
+    AppendAttributes(
+        out, {{"x", x[side * 2] + kPad}, {"y", top(shown[side], shown[side] + 1) + kBox - 5}});
+    out += '>';
+    AppendNumber(out, static_cast<int64_t>(w.calls[1 - side].size() - shown[side]));
+    out += " more</text>";
+  }
+  out += "</svg>";
 }
 
 void SiteBuilder::WriteControls(Worker& w, SiteModule& m, size_t index, std::string& out) {
@@ -884,10 +1109,7 @@ void SiteBuilder::WriteControls(Worker& w, SiteModule& m, size_t index, std::str
       dot += "}\n";
       const std::string base = "m" + std::to_string(index + 1) + "-controls";
       WriteFile(m_folder + "/pictures/" + base, {dot});
-      {
-        std::lock_guard<std::mutex> guard(m_picturesLock);
-        m_pictures.push_back(m_folder + "/pictures/" + base);
-      }
+      AddPicture(m_folder + "/pictures/" + base);
       out += "<figure><img src=\"pictures/" + base + ".svg\" alt=\"Control containment of ";
       out += m.nameHtml;
       out += "\" loading=\"lazy\">";
@@ -1036,9 +1258,13 @@ void SiteBuilder::WriteIndex(Worker& w) {
   out += "</ul><p><a href=\"inventories.html#references\">Details in the inventories</a></p>\n";
 
   const bool docs = static_cast<bool>(m_options.extras.moduleDocOf);
+  const bool coverage = static_cast<bool>(m_options.extras.coverageOf);
+  const bool unused = static_cast<bool>(m_options.extras.unused);
   out +=
       "<h2 id=\"modules\">Modules</h2>\n<table><tr><th>Kind</th><th>Name</th><th>File</th>"
       "<th class=\"num\">Lines</th><th class=\"num\">Procedures</th>";
+  if (coverage) out += "<th class=\"num\">Documented</th>";
+  if (unused) out += "<th class=\"num\">Unused</th>";
   if (docs) out += "<th>Summary</th>";
   out += "</tr>\n";
   for (const SiteModule& m : m_modules) {
@@ -1060,6 +1286,35 @@ void SiteBuilder::WriteIndex(Worker& w) {
     out += "</td><td class=\"num\">";
     AppendNumber(out, static_cast<int64_t>(procedures));
     out += "</td>";
+    if (coverage) {
+      // Documented of the public ones, and the share; a dash for a module with none.
+      out += "<td class=\"num\">";
+      int documented = 0, total = 0;
+      if (m_options.extras.coverageOf(item, documented, total) && total > 0) {
+        AppendNumber(out, documented);
+        out += '/';
+        AppendNumber(out, total);
+        out += " <span class=\"meta\">(";
+        AppendNumber(out, (documented * 100 + total / 2) / total);
+        out += "%)</span>";
+      } else {
+        out += "\xE2\x80\x93";
+      }
+      out += "</td>";
+    }
+    if (unused) {
+      out += "<td class=\"num\">";
+      if (!m.unusedPage.empty()) {
+        out += "<a href=\"";
+        out += m.unusedPage;
+        out += "#u";
+        AppendNumber(out, &m - m_modules.data());
+        out += "\">";
+      }
+      AppendNumber(out, m.unusedCount);
+      if (!m.unusedPage.empty()) out += "</a>";
+      out += "</td>";
+    }
     if (docs) {
       out += "<td>";
       if (const SiteDoc* doc = m_options.extras.moduleDocOf(item)) Source(w, out, doc->summary);
@@ -1089,7 +1344,7 @@ void SiteBuilder::WriteIndex(Worker& w) {
     }
     if (!list.empty()) {
       out += "<h2 id=\"dependencies\">Module dependencies</h2>\n";
-      WriteDependencyPicture(out);
+      out += m_dependencyFigure;
       out += "<ul>" + list + "</ul>\n";
     }
   }
@@ -1118,7 +1373,13 @@ void SiteBuilder::WriteInventories(Worker& w) {
   std::string& out = w.body;
   out.clear();
   PageStart(out, "Inventories", -1);
-  out += "<h1>Inventories</h1>\n";
+  out +=
+      "<h1>Inventories</h1>\n<p class=\"parts\"><a href=\"#references\">References</a>"
+      "<a href=\"#objects\">Objects</a><a href=\"#declares\">API declarations</a>";
+  if (m_options.extras.unused) out += "<a href=\"#unused\">Unused declarations</a>";
+  if (m_options.extras.externalNames) out += "<a href=\"#external\">External names</a>";
+  if (m_options.extras.docWarnings) out += "<a href=\"#doc-warnings\">Documentation warnings</a>";
+  out += "<a href=\"#warnings\">Warnings of the run</a></p>\n";
   for (const auto& [kind, title, id] : {std::tuple{kItemReference, "References", "references"},
                                         std::tuple{kItemObject, "Objects", "objects"}}) {
     out += "<h2 id=\"";
@@ -1184,6 +1445,9 @@ void SiteBuilder::WriteInventories(Worker& w) {
     }
     out += "</table>\n";
   }
+  WriteUnused(out);
+  WriteExternalNames(w, out);
+  WriteDocWarnings(w, out);
   out += "<h2 id=\"warnings\">Warnings of the run</h2>\n";
   if (m_info.WarningDetails().empty())
     out += "<p class=\"note\">None.</p>\n";
@@ -1199,6 +1463,173 @@ void SiteBuilder::WriteInventories(Worker& w) {
   if (!m_info.WarningDetails().empty()) out += "</ul>\n";
   PageEnd(out);
   WriteFile(m_folder + "/inventories.html", {out});
+}
+
+void SiteBuilder::PlaceLink(const SitePlace& place, std::string& out) const {
+  const SiteModule* m = ModuleOf(place.module);
+  if (m == nullptr) return;
+  out += "<a href=\"";
+  if (place.line > 0)
+    AppendSourceHref(out, *m, place.line);
+  else
+    out += m->page;
+  out += "\">";
+  out += m->nameHtml;
+  if (place.line > 0) {
+    out += ':';
+    AppendNumber(out, place.line);
+  }
+  out += "</a>";
+}
+
+// Unused declarations by module: each links to its declaration (a module-level one to its entry
+// on the module page, any other to its line), with its kind and exposure. They are many in a
+// large project: a page is closed after the module that takes it past sourcePageBytes.
+void SiteBuilder::WriteUnusedPages(Worker& w) {
+  m_unusedParts.clear();
+  // Cross references plug in here (SiteExtras::unused); asked for only now, after the pages,
+  // so that the list is not held while they are written.
+  std::vector<SiteUnused> unused;
+  if (m_options.extras.unused) m_options.extras.unused(unused);
+  for (const SiteUnused& u : unused) {
+    const auto where = m_moduleOf.find(u.place.module);
+    if (where == m_moduleOf.end()) continue;
+    const bool exposed = std::string_view(u.exposure) == "exposed";
+    ++(exposed ? m_exposedCount : m_unusedCount);
+    if (!exposed) ++m_modules[where->second].unusedCount;
+  }
+  if (unused.empty()) return;
+  std::string& out = w.body;
+  out.clear();
+  const SiteModule* current = nullptr;
+  const auto close = [&] {
+    if (current != nullptr) out += "</table>\n";
+    PageEnd(out);
+    std::string name = "unused";
+    if (m_unusedParts.size() > 1) {
+      name += '-';
+      AppendNumber(name, static_cast<int64_t>(m_unusedParts.size()));
+    }
+    name += ".html";
+    m_unusedParts.back().page = name;
+    WriteFile(m_folder + "/" + name, {out});
+    out.clear();
+    current = nullptr;
+  };
+  for (const SiteUnused& u : unused) {
+    YieldPoint();
+    const auto where = m_moduleOf.find(u.place.module);
+    if (where == m_moduleOf.end()) continue;
+    SiteModule* m = &m_modules[where->second];
+    if (m != current) {
+      if (current != nullptr && out.size() >= m_options.sourcePageBytes) close();
+      if (current == nullptr) {
+        PageStart(out, "Unused declarations", -1);
+        out += "<h1>Unused declarations</h1>\n";
+        m_unusedParts.push_back({m, m, {}});
+      } else {
+        out += "</table>\n";
+      }
+      current = m;
+      m_unusedParts.back().last = m;
+      out += "<h2 id=\"u";
+      AppendNumber(out, m - m_modules.data());
+      out += "\"><a href=\"";
+      out += m->page;
+      out += "\">";
+      out += m->nameHtml;
+      out += "</a></h2>\n<table><tr><th>Name</th><th>Kind</th><th>Exposure</th></tr>\n";
+    }
+    out += "<tr><td><a href=\"";
+    if (u.entry == nullptr || !AnchorOf(u.entry, out)) {
+      if (u.place.line > 0)
+        AppendSourceHref(out, *m, u.place.line);
+      else
+        out += m->page;
+    }
+    out += "\">";
+    Source(w, out, u.name);
+    out += "</a></td><td>";
+    AppendHtml(out, u.kind);
+    out += "</td><td>";
+    AppendHtml(out, u.exposure);
+    out += "</td></tr>\n";
+  }
+  if (current != nullptr) close();
+  // The modules' pages, for the index's links.
+  for (const UnusedPart& part : m_unusedParts) {
+    for (SiteModule* m = part.first; m <= part.last; ++m) m->unusedPage = part.page;
+  }
+}
+
+// The inventories' section: how many, and the pages that list them.
+void SiteBuilder::WriteUnused(std::string& out) const {
+  if (!m_options.extras.unused) return;
+  out += "<h2 id=\"unused\">Unused declarations</h2>\n";
+  if (m_unusedParts.empty()) {
+    out += "<p class=\"note\">None.</p>\n";
+    return;
+  }
+  out += "<p>";
+  AppendNumber(out, static_cast<int64_t>(m_unusedCount));
+  out += " unused and ";
+  AppendNumber(out, static_cast<int64_t>(m_exposedCount));
+  out += " exposed (unused in the project, open to callers outside it), by module:</p>\n<ul>";
+  for (const UnusedPart& part : m_unusedParts) {
+    out += "<li><a href=\"";
+    out += part.page;
+    out += "\">";
+    out += part.first->nameHtml;
+    if (part.last != part.first) {
+      out += " \xE2\x80\x93 ";
+      out += part.last->nameHtml;
+    }
+    out += "</a></li>";
+  }
+  out += "</ul>\n";
+}
+
+// Names the project does not declare, the most used first (first use breaks ties).
+void SiteBuilder::WriteExternalNames(Worker& w, std::string& out) const {
+  if (!m_options.extras.externalNames) return;
+  std::vector<std::pair<std::string_view, uint32_t>> names;
+  m_options.extras.externalNames(names);
+  std::stable_sort(names.begin(), names.end(),
+                   [](const auto& a, const auto& b) { return a.second > b.second; });
+  out += "<h2 id=\"external\">External names by use count</h2>\n";
+  if (names.empty()) {
+    out += "<p class=\"note\">None.</p>\n";
+    return;
+  }
+  out += "<table><tr><th>Name</th><th class=\"num\">Uses</th></tr>\n";
+  for (const auto& [name, count] : names) {
+    out += "<tr><td><code>";
+    Source(w, out, name);
+    out += "</code></td><td class=\"num\">";
+    AppendNumber(out, count);
+    out += "</td></tr>\n";
+  }
+  out += "</table>\n";
+}
+
+void SiteBuilder::WriteDocWarnings(Worker& w, std::string& out) const {
+  if (!m_options.extras.docWarnings) return;
+  std::vector<SiteDocWarning> warnings;
+  m_options.extras.docWarnings(warnings);
+  out += "<h2 id=\"doc-warnings\">Documentation warnings</h2>\n";
+  if (warnings.empty()) {
+    out += "<p class=\"note\">None.</p>\n";
+    return;
+  }
+  out += "<ul>";
+  for (const SiteDocWarning& warning : warnings) {
+    out += "<li>";
+    PlaceLink(warning.place, out);
+    out += ": ";
+    Source(w, out, warning.message);
+    out += "</li>";
+  }
+  out += "</ul>\n";
 }
 
 void SiteBuilder::WriteSearch(Worker& w) {
@@ -1265,7 +1696,10 @@ void SiteBuilder::WriteDependencyPicture(std::string& out) {
   std::vector<char> shown(m_modules.size(), 0);
   for (const size_t n : nodes) shown[n] = 1;
   std::string dot =
+      // Dense pictures (hundreds of arrows between 60 modules) take dot minutes with its
+      // defaults: fewer passes of crossing minimisation and network simplex, straight arrows.
       "digraph dependencies {\n  rankdir=LR;\n  ranksep=0.5;\n  nodesep=0.15;\n"
+      "  mclimit=0.1;\n  nslimit=2;\n  nslimit1=2;\n  splines=line;\n"
       "  node [shape=box, style=rounded, fontsize=9, height=0.3, fontname=\"sans-serif\"];\n"
       "  edge [arrowsize=0.6];\n";
   for (const size_t n : nodes) {
@@ -1278,8 +1712,23 @@ void SiteBuilder::WriteDependencyPicture(std::string& out) {
     }
     dot += "\"];\n";
   }
+  // At most kArrowsFrom arrows from each module, to the most connected of the modules it uses
+  // (dot lays out hundreds of arrows between 60 modules slowly, and nobody can follow them).
+  constexpr size_t kArrowsFrom = 4;
+  std::stable_sort(edges.begin(), edges.end(), [&](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : degree[a.second] > degree[b.second];
+  });
+  size_t fromCount = 0;
+  size_t lastFrom = SIZE_MAX;
+  bool cut = false;
   for (const auto& [from, to] : edges) {
     if (!shown[from] || !shown[to]) continue;
+    fromCount = from == lastFrom ? fromCount + 1 : 1;
+    lastFrom = from;
+    if (fromCount > kArrowsFrom) {
+      cut = true;
+      continue;
+    }
     dot += "  n";
     AppendNumber(dot, static_cast<int64_t>(from));
     dot += " -> n";
@@ -1289,25 +1738,69 @@ void SiteBuilder::WriteDependencyPicture(std::string& out) {
   dot += "}\n";
   const std::string base = "dependencies";
   WriteFile(m_folder + "/pictures/" + base, {dot});
-  {
-    std::lock_guard<std::mutex> guard(m_picturesLock);
-    m_pictures.push_back(m_folder + "/pictures/" + base);
-  }
+  AddPicture(m_folder + "/pictures/" + base, true);
   out += "<figure><img src=\"pictures/" + base + ".svg\" alt=\"Module dependencies\">";
-  if (nodes.size() < connected) {
-    out += "<figcaption class=\"note\">The ";
-    AppendNumber(out, static_cast<int64_t>(nodes.size()));
-    out += " most connected of ";
-    AppendNumber(out, static_cast<int64_t>(connected));
-    out += " modules.</figcaption>";
+  if (nodes.size() < connected || cut) {
+    out += "<figcaption class=\"note\">";
+    if (nodes.size() < connected) {
+      out += "The ";
+      AppendNumber(out, static_cast<int64_t>(nodes.size()));
+      out += " most connected of ";
+      AppendNumber(out, static_cast<int64_t>(connected));
+      out += " modules. ";
+    }
+    if (cut) {
+      out += "At most ";
+      AppendNumber(out, static_cast<int64_t>(kArrowsFrom));
+      out += " arrows from each, to the most connected modules it uses; the list below has all.";
+    }
+    out += "</figcaption>";
   }
   out += "</figure>\n";
 }
 
+void SiteBuilder::AddPicture(std::string dotFile, bool now) {
+  constexpr size_t kBatch = 256;
+  const unsigned drawers = std::max(1u, std::thread::hardware_concurrency());
+  std::lock_guard<std::mutex> guard(m_picturesLock);
+  m_pictures.push_back(std::move(dotFile));
+  if ((!now && m_pictures.size() - m_picturesSent < kBatch) || m_drawing >= drawers) return;
+  std::vector<std::string> batch(m_pictures.begin() + static_cast<std::ptrdiff_t>(m_picturesSent),
+                                 m_pictures.end());
+  const size_t sent = m_picturesSent;
+  m_picturesSent = m_pictures.size();
+  ++m_drawing;
+  try {
+    m_drawingThreads.emplace_back([this, batch = std::move(batch)] {
+      std::string failure;
+      try {
+        failure = m_dot.RenderSvg(batch, batch.size(), 1);
+      } catch (...) {
+        // RenderSvg does not throw; should it, WritePictures writes this in the pictures' place.
+        failure = "dot cannot be run";
+      }
+      std::lock_guard<std::mutex> done(m_picturesLock);
+      if (m_drawingFailure.empty()) m_drawingFailure.swap(failure);
+      --m_drawing;
+    });
+  } catch (const std::system_error&) {
+    m_picturesSent = sent;  // no thread: the batch is drawn with the rest at the end
+    --m_drawing;
+  }
+}
+
+void SiteBuilder::JoinDrawing() {
+  for (std::thread& t : m_drawingThreads) t.join();
+  m_drawingThreads.clear();
+}
+
 void SiteBuilder::WritePictures() {
+  JoinDrawing();
   if (m_pictures.empty()) return;
-  std::sort(m_pictures.begin(), m_pictures.end());
-  const std::string failure = m_dot.RenderSvg(m_pictures);
+  const std::vector<std::string> rest(
+      m_pictures.begin() + static_cast<std::ptrdiff_t>(m_picturesSent), m_pictures.end());
+  std::string failure = m_dot.RenderSvg(rest);
+  if (failure.empty()) failure = m_drawingFailure;
   std::error_code ec;
   for (const std::string& dotFile : m_pictures) {
     YieldPoint();

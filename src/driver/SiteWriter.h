@@ -1,10 +1,13 @@
 // The documentation site of a run: static pages that open from the disk in any browser, written
 // from the finished analysis beside the report folder as <Body>_site/. It holds index.html (the
-// project and its modules), one page per module (declarations by kind with their signatures,
-// the controls, menus and event handlers of form-like modules), the source of every module as
-// pages with numbered lines, the inventories (references, objects, API declarations by library,
-// the run's warnings), a search page with its index as a script, one style sheet, one script and
-// the pictures Graphviz's dot draws (when dot is on the PATH).
+// project and its modules with their documentation coverage and unused declarations), one page
+// per module (declarations by kind with their signatures, each declarator of a shared statement
+// its own; the controls, menus and event handlers of form-like modules; a call picture per
+// procedure), the source of every module as pages with numbered lines, the inventories
+// (references, objects, API declarations by library, unused declarations on pages of their own,
+// external names by use count, documentation warnings, the run's warnings), a search page with
+// its index as a script, one style sheet, one script and the pictures Graphviz's dot draws (when
+// dot is on the PATH).
 //
 // The site is written into a temporary folder beside its target and put in place only when
 // complete: an earlier site stays as it was until then.
@@ -34,6 +37,24 @@ struct SitePlace {
 struct SiteUse {
   SitePlace place;
   const char* kind = "";
+};
+
+/// A declaration the cross references found unused: "unused", or "exposed" when callers outside
+/// the project may use it.
+struct SiteUnused {
+  SitePlace place;
+  /// The analysis record (module-level declarations); null for locals, parameters, members,
+  /// controls and labels, which link to their line.
+  const ClsEntryPtr* entry = nullptr;
+  std::string name;  ///< "Module.Procedure.Name" as written (project-file bytes)
+  const char* kind = "";
+  const char* exposure = "";
+};
+
+/// A documentation warning at its place (project-file bytes).
+struct SiteDocWarning {
+  SitePlace place;
+  std::string message;
 };
 
 /// A doc comment as the site shows it; every text is project-file bytes (converted through the
@@ -66,6 +87,16 @@ struct SiteExtras {
   /// Doc comments: of a declaration, and of a module (null when it has none).
   std::function<const SiteDoc*(const ClsEntryPtr&)> docOf;
   std::function<const SiteDoc*(const clsVBFileType&)> moduleDocOf;
+  /// Doc comments: a module's public procedures, properties, events and Declares with a doc
+  /// comment, and all of them (index: the coverage column). False when not measured.
+  std::function<bool(const clsVBFileType&, int& documented, int& total)> coverageOf;
+  /// Doc comments: the documentation warnings in file order (inventories).
+  std::function<void(std::vector<SiteDocWarning>&)> docWarnings;
+  /// Cross references: the unused and exposed declarations in file order (index: the unused
+  /// column; inventories).
+  std::function<void(std::vector<SiteUnused>&)> unused;
+  /// Cross references: names the project does not declare with their use counts (inventories).
+  std::function<void(std::vector<std::pair<std::string_view, uint32_t>>&)> externalNames;
 };
 
 struct SiteOptions {

@@ -113,6 +113,55 @@ void AppendLine(const clsTokenStream& ts, int32_t in_lPos, std::string& out) {
   AppendTokens(ts, LineStart(ts, in_lPos), out, [](int32_t) { return false; });
 }
 
+void AppendDeclarator(const clsTokenStream& ts, int32_t in_lNamePos, std::string& out) {
+  if (in_lNamePos < 0 || in_lNamePos >= ts.Count()) return;
+  // The statement's start (after a ":" that ends an earlier one) and the comma outside
+  // parentheses before the name, if any.
+  int32_t start = LineStart(ts, in_lNamePos);
+  int32_t comma = -1;
+  int32_t depth = 0;
+  for (int32_t p = start; p < in_lNamePos; ++p) {
+    const int32_t code = ts.TokenCodeAt(p);
+    if (code == '(') {
+      ++depth;
+    } else if (code == ')') {
+      depth = std::max(0, depth - 1);
+    } else if (depth == 0 && code == ':') {
+      start = p + 1;
+      comma = -1;
+    } else if (depth == 0 && code == ',') {
+      comma = p;
+    }
+  }
+  const auto declaratorEnd = [&depth](int32_t code) {
+    if (code == '(') ++depth;
+    if (code == ')') return --depth < 0;
+    return depth == 0 && (code == ',' || code == ':');
+  };
+  depth = 0;
+  if (comma < 0) {
+    AppendTokens(ts, start, out, declaratorEnd);
+    return;
+  }
+  // The leading words: those before the first declarator's name.
+  static const std::string_view kWords[] = {"Dim",    "Public", "Private", "Global",
+                                            "Static", "Const",  "Friend"};
+  const size_t begin = out.size();
+  for (int32_t p = start; p < comma; ++p) {
+    const int32_t code = ts.TokenCodeAt(p);
+    if (IsBlank(code) || code == TokEndOfLine || IsContinuation(ts, p)) continue;
+    const std::string_view word = ts.TokenStringAt(p);
+    if (std::none_of(std::begin(kWords), std::end(kWords),
+                     [word](std::string_view w) { return EqualsNoCase1252(word, w); }))
+      break;
+    out.append(word);
+    out += ' ';
+  }
+  const size_t declarator = out.size();
+  AppendTokens(ts, comma + 1, out, declaratorEnd);
+  if (out.size() == declarator && declarator > begin) out.pop_back();  // no blank at the end
+}
+
 bool AppendValue(const clsTokenStream& ts, int32_t in_lNamePos, std::string& out) {
   if (in_lNamePos < 0 || in_lNamePos >= ts.Count()) return false;
   // The "=" must come before the declarator ends.

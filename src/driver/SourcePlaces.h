@@ -49,6 +49,11 @@ class LineIndex {
 namespace SourceText {
 /// The whole statement line the token at in_lPos belongs to.
 void AppendLine(const clsTokenStream& ts, int32_t in_lPos, std::string& out);
+/// The declarator of the name at in_lNamePos as its own statement: the statement's leading
+/// words (Dim, Public, Const, ...) and the declarator from the comma before the name to the comma
+/// after it ("Dim a As Long, b As String" gives "Dim b As String" for b). A statement of one
+/// declarator gives what AppendLine gives.
+void AppendDeclarator(const clsTokenStream& ts, int32_t in_lNamePos, std::string& out);
 /// The value after the "=" that follows the name at in_lNamePos (a constant's value, a
 /// parameter's default, an enumeration member's value), up to the next "," or ")" outside
 /// parentheses or the statement's end. False, with nothing appended, when no "=" follows.

@@ -26,6 +26,7 @@ std::string Check(const std::string& target, const std::string& bytes) {
   if (target == "fuzz_parse_class_header") return CheckParseHeader(false, bytes);
   if (target == "fuzz_code_scan") return CheckCodeScan(bytes);
   if (target == "fuzz_doc_comments") return CheckDocComments(bytes);
+  if (target == "fuzz_declarators") return CheckDeclarators(bytes);
   if (target == "fuzz_project_group") return CheckProjectGroup(bytes);
   if (target == "fuzz_whole_run") {
     test::TestFolder scratch("fuzz-regression-run");
@@ -70,7 +71,7 @@ TEST(FuzzRegression, ChecksHoldOnDegenerateInputs) {
     for (const char* target :
          {"fuzz_tokenize_code", "fuzz_tokenize_vbp", "fuzz_tokenize_form", "fuzz_tokenize_class",
           "fuzz_parse_vbp", "fuzz_parse_form_header", "fuzz_parse_class_header", "fuzz_code_scan",
-          "fuzz_whole_run", "fuzz_doc_comments", "fuzz_project_group"}) {
+          "fuzz_whole_run", "fuzz_doc_comments", "fuzz_project_group", "fuzz_declarators"}) {
       EXPECT_EQ(Check(target, bytes), "") << target << " on " << testing::PrintToString(bytes);
     }
   }

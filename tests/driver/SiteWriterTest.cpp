@@ -73,7 +73,7 @@ std::vector<std::string> BrokenLinks(const fs::path& site) {
     if (entry.path().extension() != ".html") continue;
     const std::string page = entry.path().filename().string();
     const std::string text = test::ReadFile(entry.path().string());
-    for (const char* attribute : {" href=\"", " src=\""}) {
+    for (const char* attribute : {" href=\"", " src=\"", " data=\""}) {
       for (size_t at = 0; (at = text.find(attribute, at)) != std::string::npos;) {
         at += std::string_view(attribute).size();
         const std::string link = text.substr(at, text.find('"', at) - at);
@@ -198,11 +198,32 @@ TEST(Site, ShowsTheRunsCrossReferencesAndDocComments) {
   info.Settings().outDir = dir.Path().string();
   info.Settings().writeSite = true;
   info.Settings().crossReferences = true;
+  // Small pages: the unused declarations take several.
   info.Settings().site.dotProgram = "";
+  info.Settings().site.sourcePageBytes = 4000;
   info.GetFileInfo(kSample);
   ASSERT_FALSE(info.SiteIndex().empty()) << info.SiteFailure();
   const fs::path site = fs::path(info.SiteIndex()).parent_path();
   const std::string modMain = test::ReadFile((site / "m4-modMain.html").string());
+  // Declarators sharing a statement show their own parts.
+  for (const char* signature :
+       {">Private Const MAX_ITEMS As Long = 5000<", ">Private Const MAX_BINS As Integer = 4<",
+        ">Public gCurrentUser$<", ">Public gSessionStart As Date<"})
+    EXPECT_NE(modMain.find(signature), std::string::npos) << signature;
+  // A procedure's call picture, drawn without dot: the procedure between its callers and
+  // callees, each box a link to its declaration (Main calls LoadInventory).
+  std::string picture;
+  for (size_t at = 0; (at = modMain.find("<svg class=\"calls\"", at)) != std::string::npos; ++at) {
+    picture = modMain.substr(at, modMain.find("</svg>", at) - at);
+    const size_t self = picture.find("<rect class=\"self\"");
+    if (self != std::string::npos &&
+        picture.find("</text>", self) == picture.find(">LoadInventory</text>", self) + 14)
+      break;
+  }
+  ASSERT_NE(picture.find(">LoadInventory</text>"), std::string::npos) << picture;
+  EXPECT_NE(picture.find("\"><rect x=\"2\""), std::string::npos) << "a caller on the left";
+  EXPECT_NE(picture.find(">Main</text></a>"), std::string::npos) << picture;
+  EXPECT_NE(picture.find(">clsInventory.Add</text></a>"), std::string::npos) << picture;
   // The module's opening comment block, between its banner lines, shown once (its description
   // only repeats its summary).
   const size_t moduleDoc = modMain.find("start-up code, application-wide state");
@@ -216,6 +237,40 @@ TEST(Site, ShowsTheRunsCrossReferencesAndDocComments) {
     EXPECT_NE(modMain.find(section), std::string::npos) << section;
   const std::string index = test::ReadFile((site / "index.html").string());
   EXPECT_NE(index.find("Module dependencies"), std::string::npos);
+  // The module table's coverage (frmItem documents its one public procedure) and unused
+  // declarations (frmItem's five unused labels, linked to where the page lists them).
+  const size_t frmItem = index.find("<a href=\"m2-frmItem.html\">frmItem</a>");
+  ASSERT_NE(frmItem, std::string::npos);
+  const std::string row = index.substr(frmItem, index.find("</tr>", frmItem) - frmItem);
+  EXPECT_NE(row.find("<td class=\"num\">1/1 <span class=\"meta\">(100%)</span></td>"),
+            std::string::npos)
+      << row;
+  const size_t unusedLink = row.find("<a href=\"unused");
+  ASSERT_NE(unusedLink, std::string::npos) << row;
+  EXPECT_EQ(row.compare(row.find("\">", unusedLink), 9, "\">5</a></"), 0) << row;
+  // The unused declarations over several pages: a control links to its line, a module-level
+  // declaration to its entry on the module page.
+  std::string unused;
+  for (int part = 1; fs::exists(site / (part == 1 ? std::string("unused.html")
+                                                  : "unused-" + std::to_string(part) + ".html"));
+       ++part) {
+    unused += test::ReadFile((site / (part == 1 ? std::string("unused.html")
+                                                : "unused-" + std::to_string(part) + ".html"))
+                                 .string());
+  }
+  const size_t label = unused.find(">frmItem.lblPrice</a></td><td>control</td><td>unused</td>");
+  ASSERT_NE(label, std::string::npos);
+  EXPECT_EQ(unused.compare(unused.rfind("<a href=", label), 20, "<a href=\"s2-frmItem-"), 0);
+  EXPECT_NE(unused.find("<a href=\"m1-frmMain.html#d0\">frmMain.COL_SKU</a></td><td>constant"),
+            std::string::npos);
+  EXPECT_NE(unused.find("</td><td>exposed</td>"), std::string::npos);
+  EXPECT_GT(unused.find("id=\"u3\""), unused.find("id=\"u0\""));
+  // External names, the most used first.
+  const std::string inventories = test::ReadFile((site / "inventories.html").string());
+  const size_t msgBox = inventories.find("<code>MsgBox</code></td><td class=\"num\">6<");
+  ASSERT_NE(msgBox, std::string::npos);
+  EXPECT_LT(inventories.find("<code>App</code></td><td class=\"num\">9<"), msgBox);
+  EXPECT_NE(inventories.find("id=\"doc-warnings\""), std::string::npos);
   EXPECT_EQ(BrokenLinks(site), std::vector<std::string>{});
 }
 
@@ -226,7 +281,10 @@ TEST(Site, TextTurnsIntoUtf8AndAnEarlierSiteIsReplacedWhole) {
       dir.Write("p/Cp.vbp", "Type=Exe\r\nModule=modText; modText.bas\r\nName=\"Cp\"\r\n");
   dir.Write("p/modText.bas",
             "Attribute VB_Name = \"modText\"\r\n' caf\xE9 \x80 \x93 \x94\r\n"
-            "Public Const S = \"<\x93x\x94>\"\r\n");
+            "Public Const S = \"<\x93x\x94>\"\r\n"
+            "'' Sums.\r\n'' @param y caf\xE9\r\nPublic Sub Sum(x)\r\nEnd Sub\r\n"
+            "Dim a(1, 2) As Long, b As String ' note\r\n"
+            "Private Const X = 1: Private c%, _\r\n    d As Integer\r\n");
   clsVBInfo info;
   info.Settings().writeSite = true;
   info.Settings().site.dotProgram = "";
@@ -239,6 +297,17 @@ TEST(Site, TextTurnsIntoUtf8AndAnEarlierSiteIsReplacedWhole) {
                         "</i>"),
             std::string::npos);
   EXPECT_NE(source.find("<u>&quot;&lt;\xE2\x80\x9Cx\xE2\x80\x9D&gt;&quot;</u>"), std::string::npos);
+  // Each declarator of a statement shows its own part: commas inside parentheses, a statement
+  // after a colon (the analysis reads the first statement of a line), a continued line.
+  const std::string module = test::ReadFile((site / "m1-modText.html").string());
+  for (const char* signature : {">Dim a(1, 2) As Long<", ">Dim b As String<",
+                                ">Private Const X = 1<", ">Private d As Integer<"})
+    EXPECT_NE(module.find(signature), std::string::npos) << signature << module;
+  // A documentation warning links to its line.
+  const std::string inventories = test::ReadFile((site / "inventories.html").string());
+  const size_t warning = inventories.find("<li><a href=\"s1-modText.html#L6\">modText:6</a>: ");
+  ASSERT_NE(warning, std::string::npos) << inventories;
+  EXPECT_NE(inventories.find("y", warning + 50), std::string::npos);
   // Another run replaces the whole folder: a file only the earlier site had is gone.
   std::ofstream(site / "stale.html") << "x";
   info.GetFileInfo(project);
@@ -252,6 +321,42 @@ TEST(Site, TextTurnsIntoUtf8AndAnEarlierSiteIsReplacedWhole) {
   info.Settings().outDir = dir.Write("file", "x");
   info.GetFileInfo(project);
   EXPECT_TRUE(info.SiteIndex().empty());
+}
+
+// A call picture keeps to its limits: at most twelve callers drawn and a line for the others, a
+// long name cut with an ellipsis; every box is a link and the page's links resolve.
+TEST(Site, CallPicturesKeepToTheirLimits) {
+  test::TestFolder dir("site-calls");
+  std::string code = "Attribute VB_Name = \"modCalls\"\r\nPublic Sub Target()\r\nEnd Sub\r\n";
+  const std::string longName(60, 'L');
+  for (int i = 1; i <= 14; ++i) {
+    code += "Public Sub " + (i == 1 ? longName : "C" + std::to_string(i)) +
+            "()\r\n    Target\r\nEnd Sub\r\n";
+  }
+  dir.Write("p/modCalls.bas", code);
+  const std::string project =
+      dir.Write("p/C.vbp", "Type=Exe\r\nModule=modCalls; modCalls.bas\r\nName=\"C\"\r\n");
+  clsVBInfo info;
+  info.Settings().writeSite = true;
+  info.Settings().crossReferences = true;
+  info.Settings().site.dotProgram = "";
+  info.GetFileInfo(project);
+  ASSERT_FALSE(info.SiteIndex().empty()) << info.SiteFailure();
+  const fs::path site = fs::path(info.SiteIndex()).parent_path();
+  const std::string page = test::ReadFile((site / "m1-modCalls.html").string());
+  const size_t at = page.find("<svg class=\"calls\"");
+  ASSERT_NE(at, std::string::npos);
+  const std::string picture = page.substr(at, page.find("</svg>", at) - at);
+  size_t links = 0;
+  for (size_t a = 0; (a = picture.find("<a href=\"m1-modCalls.html#d", a)) != std::string::npos;
+       ++a)
+    ++links;
+  EXPECT_EQ(links, 13u) << "twelve callers and the procedure";
+  EXPECT_NE(picture.find(">Target</text>"), std::string::npos);
+  EXPECT_NE(picture.find(">2 more</text>"), std::string::npos) << picture;
+  EXPECT_NE(picture.find(">" + longName.substr(0, 40) + "\xE2\x80\xA6</text>"), std::string::npos)
+      << picture;
+  EXPECT_EQ(BrokenLinks(site), std::vector<std::string>{});
 }
 
 TEST(GraphRenderer, ManyGraphsGoToOneProcess) {
