@@ -270,6 +270,9 @@ class Resolver {
   void SetForeignClasses(const std::vector<ExposedClass>* classes);
 
   void Run(const clsVBFileTypes& items, const clsSymTable* table);
+  /// Whether Run builds the indexes only the export and the site read (declOf's analysis
+  /// records, callStart and callList).
+  void SetForExport(bool forExport) { m_forExport = forExport; }
   void WalkModule(int32_t m);
   Resolver(const Resolver&) = delete;
   Resolver& operator=(const Resolver&) = delete;
@@ -363,7 +366,10 @@ class Resolver {
   int32_t m_colPos = 0;
   int32_t m_colValue = 1;
   void CountExternal(std::string_view name);
-  void Finish();
+  /// The indexes after the walks; with forExport also those only the export and the site read.
+  void Finish(bool forExport);
+  void FinishUseIndexes();
+  void FinishExportIndexes();
   void ComputeExposure();
 
   size_t SlotOf(int32_t scopeKey, std::string_view name, uint32_t hash) const;
@@ -390,6 +396,7 @@ class Resolver {
   std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_external;  // a walk's
   std::unordered_map<std::string, int32_t> m_mergedExternal;  // upper-cased name -> index
   bool m_activeX = false;
+  bool m_forExport = true;
   std::string_view m_startup;
   WalkOutput* m_walk = nullptr;  // a walker's output
   ForeignTable m_foreignTable;
@@ -988,7 +995,7 @@ void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
   WalkAll();
   // The walks are done with the name table: its room goes back before the indexes are built.
   m_tab = Tables{};
-  Finish();
+  Finish(m_forExport);
 }
 
 void Resolver::WalkModule(int32_t m) {
@@ -1107,9 +1114,15 @@ void Resolver::WalkModule(int32_t m) {
   if (m_proc >= 0) ExitProcedure();
   // Uses the walk dropped (self-assignments, labels and names settled as external) leave.
   UseList::Block& uses = m_walk->uses;
-  const auto kept = std::remove_if(uses.begin() + static_cast<std::ptrdiff_t>(firstUse), uses.end(),
-                                   [](const UseRecord& u) { return u.decl < 0; });
-  uses.erase(kept, uses.end());
+  const auto walked = uses.begin() + static_cast<std::ptrdiff_t>(firstUse);
+  uses.erase(std::remove_if(walked, uses.end(), [](const UseRecord& u) { return u.decl < 0; }),
+             uses.end());
+  // The walk records uses in file order but for a few settled late; a name has one use at most,
+  // so positions are unique.
+  const auto byPosition = [](const UseRecord& a, const UseRecord& b) { return a.pos < b.pos; };
+  const auto firstKept = uses.begin() + static_cast<std::ptrdiff_t>(firstUse);
+  if (!std::is_sorted(firstKept, uses.end(), byPosition))
+    std::sort(firstKept, uses.end(), byPosition);
 }
 
 void Resolver::ProcessLine() {
@@ -1956,21 +1969,48 @@ void Resolver::Merge(WalkOutput& walk) {
   m_out.ownedNames.push_back(std::move(walk.ownedNames));
 }
 
-void Resolver::Finish() {
+// Joins a thread on leaving a scope, also when the scope is left by an exception.
+struct JoinOnExit {
+  std::thread& thread;
+  ~JoinOnExit() {
+    if (thread.joinable()) thread.join();
+  }
+};
+
+void Resolver::Finish(bool forExport) {
+  // The uses of each file are in position order (WalkModule). The indexes only the export and
+  // the site read are built on a second thread while this one builds the uses per declaration
+  // and the exposure: they read the uses and the declarations' kinds and write apart.
+  std::exception_ptr exportError;
+  const auto exportIndexes = [this, &exportError] {
+    try {
+      FinishExportIndexes();
+    } catch (...) {
+      // Rethrown on the run's thread below, once this thread has been joined.
+      exportError = std::current_exception();
+    }
+  };
+  std::thread helper;
+  if (forExport) {
+    try {
+      helper = std::thread(exportIndexes);
+    } catch (const std::system_error&) {
+      // No thread: the indexes are built on this thread below.
+      exportIndexes();
+    }
+  }
+  {
+    const JoinOnExit join{helper};
+    FinishUseIndexes();
+  }
+  if (exportError) std::rethrow_exception(exportError);
+  // Without the export's indexes DeclOf still finds the controls (AddControls put them in).
+  if (!forExport) std::sort(m_out.declOf.begin(), m_out.declOf.end());
+  m_out.computed = true;
+}
+
+void Resolver::FinishUseIndexes() {
   auto& uses = m_out.uses;
-  // The walk records uses in file order; a name has one use at most, so positions are unique.
-  const auto byPosition = [](const UseRecord& a, const UseRecord& b) { return a.pos < b.pos; };
-  uses.ForEachFile([&](int32_t, auto first, auto end) {
-    if (!std::is_sorted(first, end, byPosition)) std::sort(first, end, byPosition);
-  });
-  // The records' declarations (the controls' are in already), built once the name table is gone.
-  size_t records = m_out.declOf.size();
-  for (const CrossDeclaration& d : m_out.decls) records += d.entry ? 1 : 0;
-  m_out.declOf.reserve(records);
-  for (size_t d = 0; d < m_out.decls.size(); ++d)
-    if (m_out.decls[d].entry)
-      m_out.declOf.emplace_back(m_out.decls[d].entry, static_cast<int32_t>(d));
-  std::sort(m_out.declOf.begin(), m_out.declOf.end());
   const size_t nd = m_out.decls.size();
   m_out.useStart.assign(nd + 1, 0);
   uses.ForEachFile([&](int32_t, auto first, auto end) {
@@ -1989,6 +2029,20 @@ void Resolver::Finish() {
     const auto c = static_cast<size_t>(decl.canonical);
     decl.uses = static_cast<uint32_t>(m_out.useStart[c + 1] - m_out.useStart[c]);
   }
+  ComputeExposure();
+}
+
+void Resolver::FinishExportIndexes() {
+  auto& uses = m_out.uses;
+  const size_t nd = m_out.decls.size();
+  // The records' declarations (the controls' are in already), built once the name table is gone.
+  size_t records = m_out.declOf.size();
+  for (const CrossDeclaration& d : m_out.decls) records += d.entry ? 1 : 0;
+  m_out.declOf.reserve(records);
+  for (size_t d = 0; d < nd; ++d)
+    if (m_out.decls[d].entry)
+      m_out.declOf.emplace_back(m_out.decls[d].entry, static_cast<int32_t>(d));
+  std::sort(m_out.declOf.begin(), m_out.declOf.end());
   // What each procedure calls, once each, in first-call order. A procedure's uses follow each
   // other, so the last caller of each callee tells a repeated call; the module's own uses (from
   // its declarations, between procedures) are told by a set.
@@ -2013,11 +2067,9 @@ void Resolver::Finish() {
   });
   for (size_t d = 0; d < nd; ++d) m_out.callStart[d + 1] += m_out.callStart[d];
   m_out.callList.resize(calls.size());
-  fill.assign(m_out.callStart.begin(), m_out.callStart.end() - 1);
+  std::vector<int32_t> fill(m_out.callStart.begin(), m_out.callStart.end() - 1);
   for (const auto& [from, decl] : calls)
     m_out.callList[static_cast<size_t>(fill[static_cast<size_t>(from)]++)] = decl;
-  ComputeExposure();
-  m_out.computed = true;
 }
 
 void Resolver::ComputeExposure() {
@@ -2065,10 +2117,11 @@ void Resolver::ComputeExposure() {
 
 void ResolveCrossReferences(const clsVBFileTypes& in_oItems, const clsSymTable* in_oTable,
                             std::string_view in_sProjectName, CrossReferences& out_oRefs,
-                            const std::vector<ExposedClass>* in_pOtherClasses) {
+                            const std::vector<ExposedClass>* in_pOtherClasses, bool in_bForExport) {
   out_oRefs = CrossReferences{};
   Resolver resolver(in_sProjectName, out_oRefs);
   resolver.SetForeignClasses(in_pOtherClasses);
+  resolver.SetForExport(in_bForExport);
   resolver.Run(in_oItems, in_oTable);
 }
 
