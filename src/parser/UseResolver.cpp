@@ -412,7 +412,8 @@ class Resolver {
   void ComputeExposure();
 
   size_t SlotOf(int32_t scopeKey, std::string_view name, uint32_t hash) const;
-  void Grow();
+  /// Doubles the name table, or more: room for `names` names within the table's fill limit.
+  void Grow(size_t names = 0);
   /// Walks the modules on one thread per processor (at most one per module), then merges.
   void WalkAll();
   void Merge(WalkOutput& walk);
@@ -513,8 +514,10 @@ size_t Resolver::SlotOf(int32_t scopeKey, std::string_view name, uint32_t hash) 
   }
 }
 
-void Resolver::Grow() {
-  std::vector<Slot> old(std::max<size_t>(1024, m_slots.size() * 2));
+void Resolver::Grow(size_t names) {
+  size_t size = std::max<size_t>(1024, m_slots.size() * 2);
+  while (names * 8 > size * 5) size *= 2;
+  std::vector<Slot> old(size);
   old.swap(m_slots);
   const size_t mask = m_slots.size() - 1;
   for (const Slot& slot : old) {
@@ -749,6 +752,8 @@ void Resolver::ReadModuleDecls() {
   m_nameHash.reserve(total);
   m_tab.twinned.reserve(total);
   m_nodes.reserve(inserts);
+  // Each name put in takes one slot at most: the table is made large enough at once.
+  Grow(m_used + (inserts - m_nodes.size()));
   for (size_t m = 0; m < modules; ++m) {
     YieldPoint();
     ModuleDecls& r = read[m];
