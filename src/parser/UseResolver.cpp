@@ -246,6 +246,7 @@ struct WalkOutput {
   uint64_t unresolvedMembers = 0;
   uint64_t ambiguous = 0;
   std::vector<CrossDeclaration> decls;  // ids kLocalBase + index
+  std::vector<size_t> localUses;        // the uses of those, by index in uses
   std::unordered_map<int32_t, std::pair<int32_t, int32_t>> implicitLocals;
   std::deque<std::string> ownedNames;  // bracketed names spread over several tokens
   std::vector<ForeignUse> foreignUses;
@@ -1220,6 +1221,10 @@ void Resolver::WalkModule(int32_t m) {
   const auto firstKept = uses.begin() + static_cast<std::ptrdiff_t>(firstUse);
   if (!std::is_sorted(firstKept, uses.end(), byPosition))
     std::sort(firstKept, uses.end(), byPosition);
+  // The uses of the walk's own declarations get their final ids at the merge.
+  size_t k = firstUse;
+  for (auto u = firstKept; u != uses.end(); ++u, ++k)
+    if (u->decl >= kLocalBase) m_walk->localUses.push_back(k);
 }
 
 void Resolver::ProcessLine() {
@@ -2048,7 +2053,7 @@ void Resolver::Merge(WalkOutput& walk) {
     m_out.decls.push_back(d);
   }
   // The walk's records are kept where they are: no use is copied.
-  for (UseRecord& u : walk.uses) u.decl = final(u.decl);
+  for (const size_t k : walk.localUses) walk.uses[k].decl = final(walk.uses[k].decl);
   m_out.uses.Append(std::move(walk.uses), walk.runs);
   for (const auto& [proc, range] : walk.implicitLocals)
     m_out.implicitLocals.emplace(proc, std::make_pair(final(range.first), final(range.second)));
