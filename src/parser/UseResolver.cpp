@@ -730,11 +730,17 @@ void Resolver::ReadModuleDecls() {
   };
   std::thread helper;
   {
-    try {
-      helper = std::thread(readEvery, 1);
-    } catch (const std::system_error&) {
-      // No thread: its modules are read on this thread.
+    // A question's run has the processors to itself. An export's resolution runs beside the
+    // report's writing, which has the other processor: there every module is read here.
+    if (m_forExport) {
       readEvery(1);
+    } else {
+      try {
+        helper = std::thread(readEvery, 1);
+      } catch (const std::system_error&) {
+        // No thread: its modules are read on this thread.
+        readEvery(1);
+      }
     }
     const JoinOnExit join{helper};
     readEvery(0);
@@ -2073,31 +2079,9 @@ void Resolver::Merge(WalkOutput& walk) {
 
 void Resolver::Finish(bool forExport) {
   // The uses of each file are in position order (WalkModule). The indexes only the export and
-  // the site read are built on a second thread while this one builds the uses per declaration
-  // and the exposure: they read the uses and the declarations' kinds and write apart.
-  std::exception_ptr exportError;
-  const auto exportIndexes = [this, &exportError] {
-    try {
-      FinishExportIndexes();
-    } catch (...) {
-      // Rethrown on the run's thread below, once this thread has been joined.
-      exportError = std::current_exception();
-    }
-  };
-  std::thread helper;
-  if (forExport) {
-    try {
-      helper = std::thread(exportIndexes);
-    } catch (const std::system_error&) {
-      // No thread: the indexes are built on this thread below.
-      exportIndexes();
-    }
-  }
-  {
-    const JoinOnExit join{helper};
-    FinishUseIndexes();
-  }
-  if (exportError) std::rethrow_exception(exportError);
+  // the site read are left out for a question.
+  if (forExport) FinishExportIndexes();
+  FinishUseIndexes();
   // Without the export's indexes DeclOf still finds the controls (AddControls put them in).
   if (!forExport) std::sort(m_out.declOf.begin(), m_out.declOf.end());
   m_out.computed = true;
