@@ -284,9 +284,11 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   DoneSignal refsDone;
   const auto resolve = [this, &refsError, &refsDone] {
     try {
+      // A question (no report) reads the uses and the exposure only: the indexes of the export
+      // and the site are left out.
       if (m_settings.crossReferences)
         ResolveCrossReferences(*m_oFileTypes, m_oRun.g_oSymTable.get(), m_oRun.GetProjectName(),
-                               *m_oRefs, m_settings.exposedClasses.get());
+                               *m_oRefs, m_settings.exposedClasses.get(), m_settings.writeReport);
     } catch (...) {
       // Rethrown on the run's thread once the report is written: the run fails (or stops) as if
       // it had failed there.

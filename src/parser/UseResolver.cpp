@@ -246,10 +246,52 @@ struct WalkOutput {
   uint64_t unresolvedMembers = 0;
   uint64_t ambiguous = 0;
   std::vector<CrossDeclaration> decls;  // ids kLocalBase + index
+  std::vector<size_t> localUses;        // the uses of those, by index in uses
   std::unordered_map<int32_t, std::pair<int32_t, int32_t>> implicitLocals;
   std::deque<std::string> ownedNames;  // bracketed names spread over several tokens
   std::vector<ForeignUse> foreignUses;
   std::exception_ptr error;
+};
+
+// Joins a thread on leaving a scope, also when the scope is left by an exception.
+struct JoinOnExit {
+  std::thread& thread;
+  ~JoinOnExit() {
+    if (thread.joinable()) thread.join();
+  }
+};
+
+// One module's declarations as its records give them, read on any thread: ids from 0 (the
+// module's first) and the names to put in the name table, in the order they go in. Insert's
+// scope is a declaration of the run, or with inOwn one of these (whose canonical declaration is
+// the scope once the table has it).
+struct ModuleDecls {
+  struct InsertEntry {
+    int32_t scope;
+    int32_t decl;
+    int32_t space;
+    bool inOwn;
+  };
+  std::vector<CrossDeclaration> decls;
+  std::vector<uint32_t> nameHash;  // HashNoCase1252 of each name
+  std::vector<InsertEntry> inserts;
+  std::vector<std::pair<const void*, int32_t>> controls;  // each control record's declaration
+  std::vector<std::pair<int32_t, std::string_view>> controlTypes;
+  int32_t module = 0;
+  int32_t moduleDecl = 0;
+  const clsTokenStream* ts = nullptr;
+
+  void Read(const CrossModule& mod, int32_t m);
+  int32_t Add(DeclKind kind, const ClsEntryPtr* entry, std::string_view name, int32_t module,
+              int32_t parent, int32_t pos);
+  void Insert(int32_t scope, int32_t decl, int32_t space = kNames) {
+    inserts.push_back({scope, decl, space, false});
+  }
+  /// Under the names of this module's declaration owner.
+  void InsertIn(int32_t owner, int32_t decl) { inserts.push_back({owner, decl, kNames, true}); }
+  void AddEntryList(const std::shared_ptr<ClsEntry>& list, DeclKind kind, bool isPublicModule);
+  void AddProcedureNames(int32_t proc, const ClsEntryPtr& e);
+  void AddControls(const CrossModule& mod);
 };
 
 class Resolver {
@@ -270,6 +312,9 @@ class Resolver {
   void SetForeignClasses(const std::vector<ExposedClass>* classes);
 
   void Run(const clsVBFileTypes& items, const clsSymTable* table);
+  /// Whether Run builds the indexes only the export and the site read (declOf's analysis
+  /// records, callStart and callList).
+  void SetForExport(bool forExport) { m_forExport = forExport; }
   void WalkModule(int32_t m);
   Resolver(const Resolver&) = delete;
   Resolver& operator=(const Resolver&) = delete;
@@ -286,11 +331,9 @@ class Resolver {
   int32_t FindHashed(int32_t scope, std::string_view name, size_t nameHash,
                      int32_t space = kNames) const;
   int32_t Canonical(int32_t decl) const { return m_out.decls[static_cast<size_t>(decl)].canonical; }
-  void AddModuleDecls(int32_t m);
-  void AddEntryList(int32_t m, const std::shared_ptr<ClsEntry>& list, DeclKind kind,
-                    bool isPublicModule);
-  void AddProcedureNames(int32_t proc, const ClsEntryPtr& e);
-  void AddControls(int32_t m);
+  /// Reads every module's declarations from its records (on two threads) and puts them in the
+  /// declaration and name tables in module order.
+  void ReadModuleDecls();
 
   // Lookup.
   int32_t Best(int32_t node) const;
@@ -363,11 +406,15 @@ class Resolver {
   int32_t m_colPos = 0;
   int32_t m_colValue = 1;
   void CountExternal(std::string_view name);
-  void Finish();
+  /// The indexes after the walks; with forExport also those only the export and the site read.
+  void Finish(bool forExport);
+  void FinishUseIndexes();
+  void FinishExportIndexes();
   void ComputeExposure();
 
   size_t SlotOf(int32_t scopeKey, std::string_view name, uint32_t hash) const;
-  void Grow();
+  /// Doubles the name table, or more: room for `names` names within the table's fill limit.
+  void Grow(size_t names = 0);
   /// Walks the modules on one thread per processor (at most one per module), then merges.
   void WalkAll();
   void Merge(WalkOutput& walk);
@@ -390,6 +437,7 @@ class Resolver {
   std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_external;  // a walk's
   std::unordered_map<std::string, int32_t> m_mergedExternal;  // upper-cased name -> index
   bool m_activeX = false;
+  bool m_forExport = true;
   std::string_view m_startup;
   WalkOutput* m_walk = nullptr;  // a walker's output
   ForeignTable m_foreignTable;
@@ -467,8 +515,10 @@ size_t Resolver::SlotOf(int32_t scopeKey, std::string_view name, uint32_t hash) 
   }
 }
 
-void Resolver::Grow() {
-  std::vector<Slot> old(std::max<size_t>(1024, m_slots.size() * 2));
+void Resolver::Grow(size_t names) {
+  size_t size = std::max<size_t>(1024, m_slots.size() * 2);
+  while (names * 8 > size * 5) size *= 2;
+  std::vector<Slot> old(size);
   old.swap(m_slots);
   const size_t mask = m_slots.size() - 1;
   for (const Slot& slot : old) {
@@ -529,29 +579,41 @@ void Resolver::Insert(int32_t scope, int32_t decl, int32_t space) {
   m_nodes.push_back({decl, -1, node});
 }
 
-void Resolver::AddProcedureNames(int32_t proc, const ClsEntryPtr& e) {
-  const int32_t module = m_out.decls[static_cast<size_t>(proc)].module;
+int32_t ModuleDecls::Add(DeclKind kind, const ClsEntryPtr* entry, std::string_view name,
+                         int32_t module, int32_t parent, int32_t pos) {
+  const auto id = static_cast<int32_t>(decls.size());
+  CrossDeclaration& d = decls.emplace_back();
+  d.entry = entry;
+  d.name = name;
+  d.module = module;
+  d.parent = parent;
+  d.pos = pos;
+  d.kind = kind;
+  d.canonical = id;
+  nameHash.push_back(static_cast<uint32_t>(HashNoCase1252(name)));
+  return id;
+}
+
+void ModuleDecls::AddProcedureNames(int32_t proc, const ClsEntryPtr& e) {
+  const int32_t module = decls[static_cast<size_t>(proc)].module;
   if (e.Parameters) {
     for (const auto& p : *e.Parameters) {
       // The list also holds the names a default value refers to; those are no parameters.
       if (!p || std::string_view(p->Scope) == "default") continue;
-      Insert(Canonical(proc),
-             AddDecl(DeclKind::kParameter, p.get(), p->EntryName, module, proc, p->lEntryptr));
+      InsertIn(proc, Add(DeclKind::kParameter, p.get(), p->EntryName, module, proc, p->lEntryptr));
     }
   }
   for (const auto* list : {&e.EVar, &e.EConst}) {
     if (!*list) continue;
     const DeclKind kind = list == &e.EVar ? DeclKind::kVariable : DeclKind::kConstant;
     for (const auto& l : **list)
-      if (l)
-        Insert(Canonical(proc), AddDecl(kind, l.get(), l->EntryName, module, proc, l->lEntryptr));
+      if (l) InsertIn(proc, Add(kind, l.get(), l->EntryName, module, proc, l->lEntryptr));
   }
 }
 
-void Resolver::AddEntryList(int32_t m, const std::shared_ptr<ClsEntry>& list, DeclKind kind,
-                            bool isPublicModule) {
+void ModuleDecls::AddEntryList(const std::shared_ptr<ClsEntry>& list, DeclKind kind,
+                               bool isPublicModule) {
   if (!list) return;
-  const int32_t moduleDecl = m_out.modules[static_cast<size_t>(m)].decl;
   for (const auto& e : *list) {
     if (!e) continue;
     DeclKind k = kind;
@@ -560,17 +622,17 @@ void Resolver::AddEntryList(int32_t m, const std::shared_ptr<ClsEntry>& list, De
           : e->eEntrytype == kEntryPropertySet ? DeclKind::kPropertySet
                                                : DeclKind::kPropertyGet;
     }
-    const int32_t id = AddDecl(k, e.get(), e->EntryName, m, -1, e->lEntryptr);
+    const int32_t id = Add(k, e.get(), e->EntryName, module, -1, e->lEntryptr);
     const std::string_view scope = e->Scope;
-    m_out.decls[static_cast<size_t>(id)].isPublic = scope == "Public";
-    m_out.decls[static_cast<size_t>(id)].isFriend = scope == "Friend";
-    if (k == DeclKind::kVariable && m_ts) {
+    decls[static_cast<size_t>(id)].isPublic = scope == "Public";
+    decls[static_cast<size_t>(id)].isFriend = scope == "Friend";
+    if (k == DeclKind::kVariable && ts) {
       int32_t p = e->lEntryptr - 1;
-      while (p >= 0 && m_ts->TokenCodeAt(p) == TokWhiteSpace) --p;
-      m_out.decls[static_cast<size_t>(id)].withEvents = m_ts->TokenCodeAt(p) == KwWithEvents;
+      while (p >= 0 && ts->TokenCodeAt(p) == TokWhiteSpace) --p;
+      decls[static_cast<size_t>(id)].withEvents = ts->TokenCodeAt(p) == KwWithEvents;
     }
     Insert(moduleDecl, id);
-    const bool isPublic = m_out.decls[static_cast<size_t>(id)].isPublic;
+    const bool isPublic = decls[static_cast<size_t>(id)].isPublic;
     if (isPublic && (isPublicModule || k == DeclKind::kEnum)) Insert(kPublicScope, id);
     if (k == DeclKind::kEnum || k == DeclKind::kType) {
       Insert(moduleDecl, id, kTypes);
@@ -582,9 +644,10 @@ void Resolver::AddEntryList(int32_t m, const std::shared_ptr<ClsEntry>& list, De
       if (e->Parameters) {
         for (const auto& mem : *e->Parameters) {
           if (!mem) continue;
-          const int32_t mid = AddDecl(memberKind, mem.get(), mem->EntryName, m, id, mem->lEntryptr);
-          m_out.decls[static_cast<size_t>(mid)].isPublic = isPublic;
-          Insert(Canonical(id), mid);
+          const int32_t mid =
+              Add(memberKind, mem.get(), mem->EntryName, module, id, mem->lEntryptr);
+          decls[static_cast<size_t>(mid)].isPublic = isPublic;
+          InsertIn(id, mid);
           if (k == DeclKind::kEnum) {
             Insert(moduleDecl, mid);
             if (isPublic) Insert(kPublicScope, mid);
@@ -597,10 +660,11 @@ void Resolver::AddEntryList(int32_t m, const std::shared_ptr<ClsEntry>& list, De
   }
 }
 
-void Resolver::AddControls(int32_t m) {
-  const CrossModule& mod = m_out.modules[static_cast<size_t>(m)];
+void ModuleDecls::AddControls(const CrossModule& mod) {
   if (!mod.header || !IsFormLikeKind(mod.itemType)) return;
   const ClsUniqArray& records = mod.header->Controls();
+  // The module's controls by name: the module's scope holds no other name yet.
+  std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> named;
   bool first = true;
   for (long i = 1; i <= records.Count(); ++i) {
     const clsControlRecord* r = records.ItemAs<clsControlRecord>(i);
@@ -611,35 +675,110 @@ void Resolver::AddControls(int32_t m) {
       continue;
     }
     // A control array's elements share one declaration: the first.
-    if (const int32_t n = Find(mod.decl, r->sName); n >= 0) {
-      const int32_t d = m_nodes[static_cast<size_t>(n)].decl;
-      if (m_out.decls[static_cast<size_t>(d)].kind == DeclKind::kControl) {
-        m_out.declOf.emplace_back(r, d);
-        continue;
-      }
+    const auto [it, added] =
+        named.try_emplace(NameKey{0, r->sName}, static_cast<int32_t>(decls.size()));
+    if (!added) {
+      controls.emplace_back(r, it->second);
+      continue;
     }
-    const int32_t id = AddDecl(DeclKind::kControl, nullptr, r->sName, m, -1, r->lPtr);
-    m_out.declOf.emplace_back(r, id);
-    m_controlType.emplace(id, r->sType);
-    Insert(mod.decl, id);
+    const int32_t id = Add(DeclKind::kControl, nullptr, r->sName, module, -1, r->lPtr);
+    controls.emplace_back(r, id);
+    controlTypes.emplace_back(id, r->sType);
+    Insert(moduleDecl, id);
   }
 }
 
-void Resolver::AddModuleDecls(int32_t m) {
-  const CrossModule& mod = m_out.modules[static_cast<size_t>(m)];
-  AddControls(m);
+void ModuleDecls::Read(const CrossModule& mod, int32_t m) {
+  module = m;
+  moduleDecl = mod.decl;
+  ts = mod.header ? mod.header->TokenStream.get() : nullptr;
+  AddControls(mod);
   if (!mod.entry) return;
   const bool isStd = mod.itemType == kItemModule;
   const ClsSymEntry& e = *mod.entry;
-  AddEntryList(m, e.EVar, DeclKind::kVariable, isStd);
-  AddEntryList(m, e.EConst, DeclKind::kConstant, isStd);
-  AddEntryList(m, e.ESub, DeclKind::kSub, isStd);
-  AddEntryList(m, e.EFunction, DeclKind::kFunction, isStd);
-  AddEntryList(m, e.EProperty, DeclKind::kPropertyGet, isStd);
-  AddEntryList(m, e.EType, DeclKind::kType, isStd);
-  AddEntryList(m, e.EEnum, DeclKind::kEnum, isStd);
-  AddEntryList(m, e.EEvent, DeclKind::kEvent, false);
-  AddEntryList(m, e.EDeclare, DeclKind::kDeclare, isStd);
+  AddEntryList(e.EVar, DeclKind::kVariable, isStd);
+  AddEntryList(e.EConst, DeclKind::kConstant, isStd);
+  AddEntryList(e.ESub, DeclKind::kSub, isStd);
+  AddEntryList(e.EFunction, DeclKind::kFunction, isStd);
+  AddEntryList(e.EProperty, DeclKind::kPropertyGet, isStd);
+  AddEntryList(e.EType, DeclKind::kType, isStd);
+  AddEntryList(e.EEnum, DeclKind::kEnum, isStd);
+  AddEntryList(e.EEvent, DeclKind::kEvent, false);
+  AddEntryList(e.EDeclare, DeclKind::kDeclare, isStd);
+}
+
+void Resolver::ReadModuleDecls() {
+  const size_t modules = m_out.modules.size();
+  std::vector<ModuleDecls> read(modules);
+  std::vector<std::exception_ptr> errors;
+  const std::atomic<bool>* stopFlag = CurrentStopFlag();
+  // Every other module on each of two threads; the records are read apart, the tables filled
+  // below in module order.
+  constexpr size_t kReaders = 2;
+  errors.resize(kReaders);
+  const auto readEvery = [&](size_t from) {
+    try {
+      const StopFlagScope scope(stopFlag);
+      for (size_t m = from; m < modules; m += kReaders) {
+        YieldPoint();
+        read[m].Read(m_out.modules[m], static_cast<int32_t>(m));
+      }
+    } catch (...) {
+      // Rethrown on the run's thread below, once both readers have ended.
+      errors[from] = std::current_exception();
+    }
+  };
+  std::thread helper;
+  {
+    // A question's run has the processors to itself. An export's resolution runs beside the
+    // report's writing, which has the other processor: there every module is read here.
+    if (m_forExport) {
+      readEvery(1);
+    } else {
+      try {
+        helper = std::thread(readEvery, 1);
+      } catch (const std::system_error&) {
+        // No thread: its modules are read on this thread.
+        readEvery(1);
+      }
+    }
+    const JoinOnExit join{helper};
+    readEvery(0);
+  }
+  for (const std::exception_ptr& e : errors)
+    if (e) std::rethrow_exception(e);
+  size_t total = m_out.decls.size();
+  size_t inserts = m_nodes.size();
+  for (const ModuleDecls& r : read) {
+    total += r.decls.size();
+    inserts += r.inserts.size();
+  }
+  // Room for every declaration (labels and implicit locals come on top), so that the tables are
+  // not copied while they grow.
+  m_out.decls.reserve(total + total / 8);
+  m_nameHash.reserve(total);
+  m_tab.twinned.reserve(total);
+  m_nodes.reserve(inserts);
+  // Each name put in takes one slot at most: the table is made large enough at once.
+  Grow(m_used + (inserts - m_nodes.size()));
+  for (size_t m = 0; m < modules; ++m) {
+    YieldPoint();
+    ModuleDecls& r = read[m];
+    const auto base = static_cast<int32_t>(m_out.decls.size());
+    for (CrossDeclaration& d : r.decls) {
+      if (d.parent >= 0) d.parent += base;
+      d.canonical += base;
+      m_out.decls.push_back(d);
+    }
+    m_nameHash.insert(m_nameHash.end(), r.nameHash.begin(), r.nameHash.end());
+    m_tab.twinned.resize(m_out.decls.size(), 0);
+    for (const auto& [record, id] : r.controls) m_out.declOf.emplace_back(record, base + id);
+    for (const auto& [id, type] : r.controlTypes) m_controlType.emplace(base + id, type);
+    for (const ModuleDecls::InsertEntry& e : r.inserts)
+      Insert(e.inOwn ? Canonical(base + e.scope) : e.scope, base + e.decl, e.space);
+    m_declRange.emplace_back(base, static_cast<int32_t>(m_out.decls.size()));
+    r = ModuleDecls{};
+  }
 }
 
 // The declaration a chain of same-named declarations gives: a property's Get before its Let and
@@ -952,35 +1091,7 @@ void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
     m_out.decls.back().isPublic = true;
     Insert(kModuleScope, mod.decl);
   }
-  // Room for every declaration the records hold (labels and implicit locals come on top), so
-  // that the tables are not copied while they grow.
-  size_t expected = m_out.decls.size();
-  for (const CrossModule& mod : m_out.modules) {
-    if (mod.header) expected += static_cast<size_t>(mod.header->Controls().Count());
-    if (!mod.entry) continue;
-    const ClsSymEntry& e = *mod.entry;
-    for (const auto* list : {&e.EVar, &e.EConst, &e.ESub, &e.EFunction, &e.EProperty, &e.EType,
-                             &e.EEnum, &e.EEvent, &e.EDeclare}) {
-      if (!*list) continue;
-      for (const auto& d : **list) {
-        if (!d) continue;
-        expected += 1;
-        for (const auto* inner : {&d->Parameters, &d->EVar, &d->EConst})
-          if (*inner) expected += static_cast<size_t>((*inner)->Count());
-      }
-    }
-  }
-  expected += expected / 8;
-  m_out.decls.reserve(expected);
-  m_nameHash.reserve(expected);
-  m_nodes.reserve(expected * 3 / 2);
-  for (size_t m = 0; m < m_out.modules.size(); ++m) {
-    YieldPoint();
-    m_ts = m_out.modules[m].header ? m_out.modules[m].header->TokenStream.get() : nullptr;
-    const auto first = static_cast<int32_t>(m_out.decls.size());
-    AddModuleDecls(static_cast<int32_t>(m));
-    m_declRange.emplace_back(first, static_cast<int32_t>(m_out.decls.size()));
-  }
+  ReadModuleDecls();
   // The declarations' types are worked out by the walks, for the uses a member follows.
   m_tab.typeOf = std::make_unique<std::atomic<int32_t>[]>(m_out.decls.size());
   for (size_t d = 0; d < m_out.decls.size(); ++d)
@@ -988,7 +1099,7 @@ void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
   WalkAll();
   // The walks are done with the name table: its room goes back before the indexes are built.
   m_tab = Tables{};
-  Finish();
+  Finish(m_forExport);
 }
 
 void Resolver::WalkModule(int32_t m) {
@@ -1107,9 +1218,19 @@ void Resolver::WalkModule(int32_t m) {
   if (m_proc >= 0) ExitProcedure();
   // Uses the walk dropped (self-assignments, labels and names settled as external) leave.
   UseList::Block& uses = m_walk->uses;
-  const auto kept = std::remove_if(uses.begin() + static_cast<std::ptrdiff_t>(firstUse), uses.end(),
-                                   [](const UseRecord& u) { return u.decl < 0; });
-  uses.erase(kept, uses.end());
+  const auto walked = uses.begin() + static_cast<std::ptrdiff_t>(firstUse);
+  uses.erase(std::remove_if(walked, uses.end(), [](const UseRecord& u) { return u.decl < 0; }),
+             uses.end());
+  // The walk records uses in file order but for a few settled late; a name has one use at most,
+  // so positions are unique.
+  const auto byPosition = [](const UseRecord& a, const UseRecord& b) { return a.pos < b.pos; };
+  const auto firstKept = uses.begin() + static_cast<std::ptrdiff_t>(firstUse);
+  if (!std::is_sorted(firstKept, uses.end(), byPosition))
+    std::sort(firstKept, uses.end(), byPosition);
+  // The uses of the walk's own declarations get their final ids at the merge.
+  size_t k = firstUse;
+  for (auto u = firstKept; u != uses.end(); ++u, ++k)
+    if (u->decl >= kLocalBase) m_walk->localUses.push_back(k);
 }
 
 void Resolver::ProcessLine() {
@@ -1938,7 +2059,7 @@ void Resolver::Merge(WalkOutput& walk) {
     m_out.decls.push_back(d);
   }
   // The walk's records are kept where they are: no use is copied.
-  for (UseRecord& u : walk.uses) u.decl = final(u.decl);
+  for (const size_t k : walk.localUses) walk.uses[k].decl = final(walk.uses[k].decl);
   m_out.uses.Append(std::move(walk.uses), walk.runs);
   for (const auto& [proc, range] : walk.implicitLocals)
     m_out.implicitLocals.emplace(proc, std::make_pair(final(range.first), final(range.second)));
@@ -1956,21 +2077,18 @@ void Resolver::Merge(WalkOutput& walk) {
   m_out.ownedNames.push_back(std::move(walk.ownedNames));
 }
 
-void Resolver::Finish() {
+void Resolver::Finish(bool forExport) {
+  // The uses of each file are in position order (WalkModule). The indexes only the export and
+  // the site read are left out for a question.
+  if (forExport) FinishExportIndexes();
+  FinishUseIndexes();
+  // Without the export's indexes DeclOf still finds the controls (AddControls put them in).
+  if (!forExport) std::sort(m_out.declOf.begin(), m_out.declOf.end());
+  m_out.computed = true;
+}
+
+void Resolver::FinishUseIndexes() {
   auto& uses = m_out.uses;
-  // The walk records uses in file order; a name has one use at most, so positions are unique.
-  const auto byPosition = [](const UseRecord& a, const UseRecord& b) { return a.pos < b.pos; };
-  uses.ForEachFile([&](int32_t, auto first, auto end) {
-    if (!std::is_sorted(first, end, byPosition)) std::sort(first, end, byPosition);
-  });
-  // The records' declarations (the controls' are in already), built once the name table is gone.
-  size_t records = m_out.declOf.size();
-  for (const CrossDeclaration& d : m_out.decls) records += d.entry ? 1 : 0;
-  m_out.declOf.reserve(records);
-  for (size_t d = 0; d < m_out.decls.size(); ++d)
-    if (m_out.decls[d].entry)
-      m_out.declOf.emplace_back(m_out.decls[d].entry, static_cast<int32_t>(d));
-  std::sort(m_out.declOf.begin(), m_out.declOf.end());
   const size_t nd = m_out.decls.size();
   m_out.useStart.assign(nd + 1, 0);
   uses.ForEachFile([&](int32_t, auto first, auto end) {
@@ -1989,6 +2107,20 @@ void Resolver::Finish() {
     const auto c = static_cast<size_t>(decl.canonical);
     decl.uses = static_cast<uint32_t>(m_out.useStart[c + 1] - m_out.useStart[c]);
   }
+  ComputeExposure();
+}
+
+void Resolver::FinishExportIndexes() {
+  auto& uses = m_out.uses;
+  const size_t nd = m_out.decls.size();
+  // The records' declarations (the controls' are in already), built once the name table is gone.
+  size_t records = m_out.declOf.size();
+  for (const CrossDeclaration& d : m_out.decls) records += d.entry ? 1 : 0;
+  m_out.declOf.reserve(records);
+  for (size_t d = 0; d < nd; ++d)
+    if (m_out.decls[d].entry)
+      m_out.declOf.emplace_back(m_out.decls[d].entry, static_cast<int32_t>(d));
+  std::sort(m_out.declOf.begin(), m_out.declOf.end());
   // What each procedure calls, once each, in first-call order. A procedure's uses follow each
   // other, so the last caller of each callee tells a repeated call; the module's own uses (from
   // its declarations, between procedures) are told by a set.
@@ -2013,11 +2145,9 @@ void Resolver::Finish() {
   });
   for (size_t d = 0; d < nd; ++d) m_out.callStart[d + 1] += m_out.callStart[d];
   m_out.callList.resize(calls.size());
-  fill.assign(m_out.callStart.begin(), m_out.callStart.end() - 1);
+  std::vector<int32_t> fill(m_out.callStart.begin(), m_out.callStart.end() - 1);
   for (const auto& [from, decl] : calls)
     m_out.callList[static_cast<size_t>(fill[static_cast<size_t>(from)]++)] = decl;
-  ComputeExposure();
-  m_out.computed = true;
 }
 
 void Resolver::ComputeExposure() {
@@ -2065,10 +2195,11 @@ void Resolver::ComputeExposure() {
 
 void ResolveCrossReferences(const clsVBFileTypes& in_oItems, const clsSymTable* in_oTable,
                             std::string_view in_sProjectName, CrossReferences& out_oRefs,
-                            const std::vector<ExposedClass>* in_pOtherClasses) {
+                            const std::vector<ExposedClass>* in_pOtherClasses, bool in_bForExport) {
   out_oRefs = CrossReferences{};
   Resolver resolver(in_sProjectName, out_oRefs);
   resolver.SetForeignClasses(in_pOtherClasses);
+  resolver.SetForExport(in_bForExport);
   resolver.Run(in_oItems, in_oTable);
 }
 
