@@ -476,10 +476,10 @@ constexpr int kRead = 0;
 constexpr int kDeclare = 1;  // Dim, Const, module-level variables: declarators at depth 0
 constexpr int kHeader = 2;   // procedure, event and Declare headers: parameters at depth 1
 
-int32_t Resolver::AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_view name,
-                          int32_t module, int32_t parent, int32_t pos) {
-  const auto id = static_cast<int32_t>(m_out.decls.size());
-  CrossDeclaration& d = m_out.decls.emplace_back();
+// A declaration of its own (canonical: itself) with the given id.
+CrossDeclaration NewDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_view name,
+                         int32_t module, int32_t parent, int32_t pos, int32_t id) {
+  CrossDeclaration d;
   d.entry = entry;
   d.name = name;
   d.module = module;
@@ -487,6 +487,13 @@ int32_t Resolver::AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_v
   d.pos = pos;
   d.kind = kind;
   d.canonical = id;
+  return d;
+}
+
+int32_t Resolver::AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_view name,
+                          int32_t module, int32_t parent, int32_t pos) {
+  const auto id = static_cast<int32_t>(m_out.decls.size());
+  m_out.decls.push_back(NewDecl(kind, entry, name, module, parent, pos, id));
   m_nameHash.push_back(static_cast<uint32_t>(HashNoCase1252(name)));
   m_tab.twinned.push_back(0);
   return id;
@@ -582,14 +589,7 @@ void Resolver::Insert(int32_t scope, int32_t decl, int32_t space) {
 int32_t ModuleDecls::Add(DeclKind kind, const ClsEntryPtr* entry, std::string_view name,
                          int32_t module, int32_t parent, int32_t pos) {
   const auto id = static_cast<int32_t>(decls.size());
-  CrossDeclaration& d = decls.emplace_back();
-  d.entry = entry;
-  d.name = name;
-  d.module = module;
-  d.parent = parent;
-  d.pos = pos;
-  d.kind = kind;
-  d.canonical = id;
+  decls.push_back(NewDecl(kind, entry, name, module, parent, pos, id));
   nameHash.push_back(static_cast<uint32_t>(HashNoCase1252(name)));
   return id;
 }
