@@ -41,12 +41,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string FullPath(const std::string& in_sPath) {
-  std::error_code ec;
-  const fs::path p = fs::absolute(in_sPath, ec);
-  return ec ? in_sPath : p.lexically_normal().string();
-}
-
 std::string FolderOf(const std::string& in_sPath) {
   const size_t slash = in_sPath.find_last_of(kPathSeparators);
   return slash == std::string::npos ? std::string() : in_sPath.substr(0, slash + 1);
@@ -122,9 +116,9 @@ void EstateReport::AddProject(size_t in_nIndex, const clsVBInfo& in_oInfo,
 
 void EstateReport::Summarise(const clsVBInfo& in_oInfo, const std::string& in_sProjectFile,
                              int in_nCodePage, EstateProject& p) {
-  p.file = FullPath(in_sProjectFile);
+  p.file = AbsolutePath(in_sProjectFile);
   if (!in_oInfo.ReportWritten() || !in_oInfo.FileTypes()) return;
-  p.report = FullPath(in_oInfo.HtmlListing());
+  p.report = AbsolutePath(in_oInfo.HtmlListing());
   CodePageText cp;
   if (!cp.Open(in_nCodePage)) cp.Open(1252);
   cp.Append(p.name, in_oInfo.State().GetProjectName());
@@ -181,7 +175,7 @@ void EstateReport::Summarise(const clsVBInfo& in_oInfo, const std::string& in_sP
     p.sources.push_back(std::move(full));
   }
   for (std::string& path : ReadProjectReferences(p.file, m_resolver))
-    p.referencePaths.push_back(FullPath(path));
+    p.referencePaths.push_back(AbsolutePath(path));
 }
 
 std::shared_ptr<const std::vector<ExposedClass>> EstateReport::ExposedBy(
@@ -204,7 +198,7 @@ std::string EstateReport::SourcePath(const clsVBFileType& in_oItem, const std::s
   // Windows finds a file by any letter case of its path: the path as the system spells it then
   // names it, so that projects spelling it differently share it.
   if constexpr (kWindowsFileSystem) return SameFileKey(found);
-  return FullPath(found);
+  return AbsolutePath(found);
 }
 
 void EstateReport::SumUpCrossProject(const clsVBInfo& in_oInfo, CodePageText& io_cp,
@@ -268,8 +262,8 @@ void EstateReport::LinkSites(const std::string& in_sOutDir) {
     file = slash == std::string::npos ? p.file : p.file.substr(slash + 1);
     const size_t dot = file.rfind('.');
     body = dot == std::string::npos ? file : file.substr(0, dot);
-    folder = in_sOutDir.empty() ? FolderOf(p.file) : FullPath(in_sOutDir) + "/";
-    p.site = FullPath(folder + body + "_site/index.html");
+    folder = in_sOutDir.empty() ? FolderOf(p.file) : AbsolutePath(in_sOutDir) + "/";
+    p.site = AbsolutePath(folder + body + "_site/index.html");
   }
 }
 
