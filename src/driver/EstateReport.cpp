@@ -6,6 +6,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <tuple>
@@ -66,8 +67,9 @@ std::string Escape(std::string_view in_sText) {
 // A relative link to the file from the folder: "/" separators, every byte but letters, digits,
 // "-._~/" percent-encoded, then escaped for an attribute.
 std::string LinkFrom(const std::string& in_sFolder, const std::string& in_sFile) {
-  const std::string relative =
-      fs::path(in_sFile).lexically_relative(fs::path(in_sFolder)).generic_string();
+  std::string relative =
+      PlatformPath(SystemPath(in_sFile).lexically_relative(SystemPath(in_sFolder)));
+  if (kWindowsFileSystem) std::replace(relative.begin(), relative.end(), '\\', '/');
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
   for (unsigned char c : relative) {
@@ -302,7 +304,8 @@ std::string EstateReport::SearchIndexText(const std::string& in_sSiteFolder) con
   std::string label;
   for (const EstateProject& p : m_projects) {
     const std::string siteFolder = p.site.empty() ? std::string() : FolderOf(p.site);
-    const std::string projectName = p.name.empty() ? fs::path(p.file).filename().string() : p.name;
+    const std::string projectName =
+        p.name.empty() ? PlatformPath(SystemPath(p.file).filename()) : p.name;
     for (const EstateModule& m : p.modules) {
       label.assign(projectName).append(".").append(m.name);
       // Without sites, a name leads to its project's report.
@@ -363,7 +366,8 @@ std::string EstateReport::PictureDot(size_t& out_nShown, size_t& out_nConnected)
     shown[n] = 1;
     const EstateProject& p = m_projects[n];
     dot += "  n" + std::to_string(n) + " [label=";
-    SiteText::AppendJsString(dot, p.name.empty() ? fs::path(p.file).filename().string() : p.name);
+    SiteText::AppendJsString(dot,
+                             p.name.empty() ? PlatformPath(SystemPath(p.file).filename()) : p.name);
     dot += "];\n";
   }
   for (const auto& [ends, files] : edges) {
@@ -385,7 +389,7 @@ std::string EstateReport::HtmlText(const std::string& in_sSiteFolder,
   const auto projectLink = [&](size_t i) {
     const EstateProject& p = m_projects[i];
     const std::string label =
-        Escape(p.name.empty() ? fs::path(p.file).filename().string() : p.name);
+        Escape(p.name.empty() ? PlatformPath(SystemPath(p.file).filename()) : p.name);
     if (!p.site.empty())
       return "<a href=\"" + LinkFrom(in_sSiteFolder, p.site) + "\">" + label + "</a>";
     if (!p.report.empty())
@@ -631,7 +635,7 @@ bool EstateReport::Write(const std::string& in_sFolder, bool in_bJson, std::stri
 bool EstateReport::WriteFolder(const std::string& in_sFolder, bool in_bJson,
                                std::string& out_sReason) {
   MatchReferences();
-  const fs::path base = in_sFolder.empty() ? fs::path(".") : fs::path(in_sFolder);
+  const fs::path base = in_sFolder.empty() ? fs::path(".") : SystemPath(in_sFolder);
   std::error_code ec;
   const fs::path target = fs::absolute(base / "estate_site", ec).lexically_normal();
   if (ec) {
@@ -643,8 +647,11 @@ bool EstateReport::WriteFolder(const std::string& in_sFolder, bool in_bJson,
 #else
   const std::string pid = std::to_string(::getpid());
 #endif
-  const fs::path temp = target.string() + ".tmp-" + pid;
-  const fs::path old = target.string() + ".old-" + pid;
+  // Names go back and forth as platform paths (UTF-8 on Windows too), never through
+  // path::string(), which is the ANSI code page there.
+  const std::string targetName = PlatformPath(target);
+  const fs::path temp = SystemPath(targetName + ".tmp-" + pid);
+  const fs::path old = SystemPath(targetName + ".old-" + pid);
   const auto fail = [&](const std::string& what, const std::error_code& why) {
     out_sReason = what + ": " + why.message();
     std::error_code ignored;
@@ -652,17 +659,17 @@ bool EstateReport::WriteFolder(const std::string& in_sFolder, bool in_bJson,
     return false;
   };
   fs::create_directories(base, ec);
-  if (ec) return fail("estate folder cannot be created: " + base.string(), ec);
+  if (ec) return fail("estate folder cannot be created: " + PlatformPath(base), ec);
   fs::remove_all(temp, ec);
   if (!fs::create_directory(temp, ec) || ec)
-    return fail("estate folder cannot be created: " + temp.string(), ec);
+    return fail("estate folder cannot be created: " + PlatformPath(temp), ec);
   // The project picture, drawn by dot; the page says why when it is not.
   std::string pictureNote;
   size_t shown = 0, connected = 0;
   const std::string dot = PictureDot(shown, connected);
   if (!dot.empty()) {
     const GraphRenderer renderer(m_dotProgram);
-    const std::string dotFile = (temp / "projects").string();
+    const std::string dotFile = PlatformPath(temp / "projects");
     if (!renderer.Available()) {
       pictureNote = "Graphviz's dot was not found on the PATH";
     } else if (int e = WriteFileAtomically(dotFile, dot)) {
@@ -675,31 +682,31 @@ bool EstateReport::WriteFolder(const std::string& in_sFolder, bool in_bJson,
   // The links are written as they will be seen from the folder's final place; the search box
   // works as the project sites' does, with the index of every project's declarations.
   const std::pair<const char*, std::string> files[] = {
-      {"index.html", HtmlText(target.string(), pictureNote)},
-      {"search-index.js", SearchIndexText(target.string())},
+      {"index.html", HtmlText(targetName, pictureNote)},
+      {"search-index.js", SearchIndexText(targetName)},
       {"site.css", std::string(SiteStyleSheet())},
       {"site.js", std::string(SiteScript())}};
   for (const auto& [name, text] : files) {
-    if (int e = WriteFileAtomically((temp / name).string(), text))
-      return fail("estate page cannot be written: " + (target / name).string(),
+    if (int e = WriteFileAtomically(PlatformPath(temp / name), text))
+      return fail("estate page cannot be written: " + PlatformPath(target / name),
                   std::error_code(e, std::generic_category()));
   }
   if (in_bJson) {
-    if (int e = WriteFileAtomically((temp / "estate.json").string(), JsonText()))
-      return fail("estate export cannot be written: " + (target / "estate.json").string(),
+    if (int e = WriteFileAtomically(PlatformPath(temp / "estate.json"), JsonText()))
+      return fail("estate export cannot be written: " + PlatformPath(target / "estate.json"),
                   std::error_code(e, std::generic_category()));
   }
   // An earlier folder is moved aside, the new one put in its place, then the old one removed.
   const bool hadEarlier = fs::exists(target, ec);
   if (hadEarlier) {
     fs::rename(target, old, ec);
-    if (ec) return fail("earlier estate folder cannot be replaced: " + target.string(), ec);
+    if (ec) return fail("earlier estate folder cannot be replaced: " + targetName, ec);
   }
   fs::rename(temp, target, ec);
   if (ec) {
     std::error_code back;
     if (hadEarlier) fs::rename(old, target, back);
-    return fail("estate folder cannot be put in place: " + target.string(), ec);
+    return fail("estate folder cannot be put in place: " + targetName, ec);
   }
   if (hadEarlier) fs::remove_all(old, ec);
   return true;

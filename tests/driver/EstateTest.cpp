@@ -114,6 +114,8 @@ class Estate : public ::testing::Test {
     m_dir.Write("Attic/Old.vbp", "Name=\"Old\"\r\n");
   }
   test::TestFolder m_dir{"estate"};
+  // The outputs' folder has a name beyond ASCII: on Windows its paths are UTF-8 throughout.
+  const std::string m_out = "out-\xC3\xA9";
 };
 
 TEST_F(Estate, FolderScanGroupsSharedFilesAndTotals) {
@@ -150,7 +152,7 @@ TEST_F(Estate, FolderScanGroupsSharedFilesAndTotals) {
   EstateReport estate;
   clsVBInfo info;
   info.Settings().stamp = "fixed";
-  info.Settings().outDir = m_dir / "out";
+  info.Settings().outDir = m_dir / m_out;
   info.Settings().crossReferences = true;
   // Lib first: App references its source, so Lib's exposed class resolves in App.
   const std::vector<std::vector<size_t>> sourceRefs = list.SourceReferences();
@@ -167,7 +169,7 @@ TEST_F(Estate, FolderScanGroupsSharedFilesAndTotals) {
   // No picture drawn: the page says why.
   estate.SetDotProgram("");
   std::string reason;
-  ASSERT_TRUE(estate.Write(m_dir / "out", true, reason)) << reason;
+  ASSERT_TRUE(estate.Write(m_dir / m_out, true, reason)) << reason;
 
   const std::vector<EstateProject>& p = estate.Projects();
   // Source files go by their full path, on Windows as the system spells it (drive and case).
@@ -205,7 +207,7 @@ TEST_F(Estate, FolderScanGroupsSharedFilesAndTotals) {
   EXPECT_EQ(shared.begin()->first, source("Shared/modShared.bas"));
   EXPECT_EQ(shared.begin()->second, (std::vector<size_t>{0, 1, 2}));
 
-  const std::string json = test::ReadFile(m_dir / "out/estate_site/estate.json");
+  const std::string json = test::ReadFile(m_dir / (m_out + "/estate_site/estate.json"));
   // Totals count each file once: the shared module (3 lines), App's module (7) and the class
   // (7); each project's declarations and unused ones.
   EXPECT_NE(
@@ -214,7 +216,7 @@ TEST_F(Estate, FolderScanGroupsSharedFilesAndTotals) {
       std::string::npos)
       << json;
   EXPECT_NE(json.find("\"ungrouped\": [\n    2\n  ]"), std::string::npos) << json;
-  const std::string html = test::ReadFile(m_dir / "out/estate_site/index.html");
+  const std::string html = test::ReadFile(m_dir / (m_out + "/estate_site/index.html"));
   // Links to each report, relative to the estate folder.
   EXPECT_NE(html.find("<a href=\"../Lib_document/Lib.html\">Lib</a>"), std::string::npos) << html;
   EXPECT_NE(html.find("<tr><th>unused declarations</th><td class=\"num\">5</td>"),
@@ -224,7 +226,7 @@ TEST_F(Estate, FolderScanGroupsSharedFilesAndTotals) {
             std::string::npos);
   EXPECT_NE(html.find("The project picture is not drawn: Graphviz's dot was not found"),
             std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(m_dir / "out/estate_site/projects.svg"));
+  EXPECT_FALSE(std::filesystem::exists(SystemPath(m_dir / (m_out + "/estate_site/projects.svg"))));
   // The picture: App uses Lib's source; Lib and Tool list the shared module, which no project's
   // folder holds, so it belongs to its first lister, App.
   size_t shown = 0, connected = 0;
@@ -236,32 +238,33 @@ TEST_F(Estate, FolderScanGroupsSharedFilesAndTotals) {
     EXPECT_NE(dot.find(edge), std::string::npos) << edge << dot;
   // The search: every project's modules labelled with the project, each declaration with its
   // kind, module and anchor; without sites a module leads to its project's report.
-  const std::string search = test::ReadFile(m_dir / "out/estate_site/search-index.js");
+  const std::string search = test::ReadFile(m_dir / (m_out + "/estate_site/search-index.js"));
   for (const char* entry : {"[\"Lib.clsThing\",\"../Lib_document/Lib.html\"]", "\n\"Size\",1,3,0,",
                             "\n\"Hello\",3,4,0]};"})
     EXPECT_NE(search.find(entry), std::string::npos) << entry << search;
-  EXPECT_TRUE(std::filesystem::exists(m_dir / "out/estate_site/site.js"));
-  EXPECT_EQ(std::filesystem::exists(m_dir / "out/estate_site.tmp-" + std::to_string(::getpid())),
+  EXPECT_TRUE(std::filesystem::exists(SystemPath(m_dir / (m_out + "/estate_site/site.js"))));
+  EXPECT_EQ(std::filesystem::exists(
+                SystemPath(m_dir / (m_out + "/estate_site.tmp-") + std::to_string(::getpid()))),
             false);
 
   // Sites asked for: the links go to each project's site instead, and a rewrite replaces the
   // earlier folder whole.
-  estate.LinkSites(m_dir / "out");
+  estate.LinkSites(m_dir / m_out);
   estate.SetDotProgram("dot");
-  ASSERT_TRUE(estate.Write(m_dir / "out", false, reason)) << reason;
-  EXPECT_NE(test::ReadFile(m_dir / "out/estate_site/index.html")
+  ASSERT_TRUE(estate.Write(m_dir / m_out, false, reason)) << reason;
+  EXPECT_NE(test::ReadFile(m_dir / (m_out + "/estate_site/index.html"))
                 .find("<a href=\"../TOOL_site/index.html\">Tool</a>"),
             std::string::npos);
-  EXPECT_NE(test::ReadFile(m_dir / "out/estate_site/search-index.js")
+  EXPECT_NE(test::ReadFile(m_dir / (m_out + "/estate_site/search-index.js"))
                 .find("[\"Lib.clsThing\",\"../Lib_site/m2-clsThing.html\"]"),
             std::string::npos);
   // With dot on the PATH the picture is drawn (and its DOT file not left behind).
   if (GraphRenderer("dot").Available()) {
-    EXPECT_NE(test::ReadFile(m_dir / "out/estate_site/projects.svg").find("<svg"),
+    EXPECT_NE(test::ReadFile(m_dir / (m_out + "/estate_site/projects.svg")).find("<svg"),
               std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(m_dir / "out/estate_site/projects"));
+    EXPECT_FALSE(std::filesystem::exists(SystemPath(m_dir / (m_out + "/estate_site/projects"))));
   }
-  EXPECT_FALSE(std::filesystem::exists(m_dir / "out/estate_site/estate.json"));
+  EXPECT_FALSE(std::filesystem::exists(SystemPath(m_dir / (m_out + "/estate_site/estate.json"))));
 }
 
 // A module three projects list is read and tokenized once; every report (and the analysis
