@@ -4,6 +4,7 @@
 #include <rapidjson/writer.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <charconv>
 #include <condition_variable>
@@ -88,6 +89,12 @@ class FileOutput {
     std::memcpy(m_buffer + m_used, in_sText.data(), in_sText.size());
     m_used += in_sText.size();
   }
+  /// Appends the text between double quotes (text that needs no escape).
+  void AppendQuoted(std::string_view in_sText) {
+    Put('"');
+    Append(in_sText);
+    Put('"');
+  }
   /// 0, or the error number of the first write that failed.
   int Error() const { return m_error; }
 
@@ -119,6 +126,43 @@ inline void PutReserve(FileOutput& out, size_t count) {
 }
 inline void PutUnsafe(FileOutput& out, char c) {
   out.PutReserved(c);
+}
+
+// The bytes a JSON string holds as they are: all but the control characters U+0000-U+001F, '"'
+// and '\\' (the writer escapes just those).
+constexpr std::array<bool, 256> kPlainUtf8 = [] {
+  std::array<bool, 256> plain{};
+  for (size_t b = 0x20; b < 256; ++b) plain[b] = b != '"' && b != '\\';
+  return plain;
+}();
+
+// The bytes of the code page's text that go into a JSON string unconverted: printable ASCII
+// other than '"' and '\\', when the code page turns each of them, alone and all in a row, into
+// the same character; none otherwise (a code page whose ASCII part differs, or that shifts on
+// one of them, is always converted).
+std::array<bool, 256> PlainBytesOf(CodePageText& cp) {
+  std::array<bool, 256> plain{};
+  std::string printable, converted;
+  for (int b = 0x20; b < 0x7F; ++b) {
+    const char c = static_cast<char>(b);
+    converted.clear();
+    cp.Append(converted, std::string_view(&c, 1));
+    if (converted.size() != 1 || converted[0] != c) return plain;
+    printable += c;
+  }
+  converted.clear();
+  cp.Append(converted, printable);
+  if (converted != printable) return plain;
+  for (size_t b = 0x20; b < 0x7F; ++b) plain[b] = kPlainUtf8[b];
+  return plain;
+}
+
+// Whether every byte of the text is plain by the table.
+inline bool IsPlain(const bool* in_aPlain, std::string_view in_sText) {
+  for (const char c : in_sText) {
+    if (!in_aPlain[static_cast<unsigned char>(c)]) return false;
+  }
+  return true;
 }
 
 // A documentation warning as the export writes it: UTF-8 file, place and message.
@@ -189,7 +233,8 @@ class ExportWriter {
  public:
   using Output = typename OutputOf<Writer>::type;
   /// io_oOut: the output under the writer.
-  ExportWriter(Writer& w, Output& io_oOut, CodePageText& cp) : m_w(w), m_cp(cp), m_out(io_oOut) {}
+  ExportWriter(Writer& w, Output& io_oOut, CodePageText& cp)
+      : m_w(w), m_cp(cp), m_out(io_oOut), m_plainBytes(PlainBytesOf(cp)) {}
 
   /// Writes the whole export. With in_nHelpers > 0 the modules are rendered ahead on that many
   /// helper threads and copied in as they come (compact output only).
@@ -209,27 +254,49 @@ class ExportWriter {
   }
 
  private:
-  void Key(const char* k) { m_w.Key(k, static_cast<rapidjson::SizeType>(std::strlen(k))); }
-  void Utf8(std::string_view s) {
-    m_w.String(s.data(), static_cast<rapidjson::SizeType>(s.size()));
+  // A key or string value that needs no escape and no conversion: the writer puts what
+  // precedes it (a comma or colon, in indented output a line break) and the text is copied after
+  // it between quotes in one piece.
+  void Quoted(std::string_view text) {
+    m_w.RawValue("", 0, rapidjson::kStringType);
+    m_out.AppendQuoted(text);
   }
-  // Bytes of the project's files, through the code page.
+  void Key(std::string_view k) {
+    if (IsPlain(kPlainUtf8.data(), k)) {
+      Quoted(k);
+    } else {
+      m_w.Key(k.data(), static_cast<rapidjson::SizeType>(k.size()));
+    }
+  }
+  void Utf8(std::string_view s) {
+    if (IsPlain(kPlainUtf8.data(), s)) {
+      Quoted(s);
+    } else {
+      m_w.String(s.data(), static_cast<rapidjson::SizeType>(s.size()));
+    }
+  }
+  // Bytes of the project's files, through the code page; printable ASCII the code page keeps
+  // as it is goes out unconverted.
   void Source(std::string_view bytes) {
+    if (IsPlain(m_plainBytes.data(), bytes)) {
+      Quoted(bytes);
+      return;
+    }
     m_text.clear();
     m_cp.Append(m_text, bytes);
     Utf8(m_text);
   }
-  void Member(const char* key, std::string_view utf8) {
+  void Member(std::string_view key, std::string_view utf8) {
     Key(key);
     Utf8(utf8);
   }
-  void SourceMember(const char* key, std::string_view bytes) {
+  void SourceMember(std::string_view key, std::string_view bytes) {
     if (bytes.empty()) return;
     Key(key);
     Source(bytes);
   }
   // A path from the project file: "\" separators become "/".
-  void PathMember(const char* key, std::string_view bytes) {
+  void PathMember(std::string_view key, std::string_view bytes) {
     if (bytes.empty()) return;
     m_raw.assign(bytes);
     std::replace(m_raw.begin(), m_raw.end(), '\\', '/');
@@ -238,17 +305,17 @@ class ExportWriter {
   }
   // The member key with the array composed in m_json: the writer puts what precedes a value (a
   // comma, in indented output a line break) and the text is copied after it in one piece.
-  void RawArray(const char* key) {
+  void RawArray(std::string_view key) {
     Key(key);
     m_w.RawValue(m_json.data(), 0, rapidjson::kArrayType);
     m_out.Append(m_json);
   }
-  void Number(const char* key, int64_t value) {
+  void Number(std::string_view key, int64_t value) {
     Key(key);
     m_w.Int64(value);
   }
   // The value written after "=" behind the name at the position, when there is one.
-  void ValueMember(const char* key, int32_t namePos) {
+  void ValueMember(std::string_view key, int32_t namePos) {
     m_raw.clear();
     if (m_stream && SourceText::AppendValue(*m_stream, namePos, m_raw)) SourceMember(key, m_raw);
   }
@@ -289,6 +356,7 @@ class ExportWriter {
   Writer& m_w;
   CodePageText& m_cp;
   Output& m_out;
+  const std::array<bool, 256> m_plainBytes;  ///< PlainBytesOf the code page
   const clsTokenStream* m_stream = nullptr;  ///< the module being written
   LineIndex m_lines;
   std::string m_text;  ///< UTF-8 text of the current value (reused)
@@ -331,6 +399,13 @@ class TextOutput {
     Reserve(in_sText.size());
     std::memcpy(m_text.data() + m_used, in_sText.data(), in_sText.size());
     m_used += in_sText.size();
+  }
+  void AppendQuoted(std::string_view in_sText) {
+    Reserve(in_sText.size() + 2);
+    m_text[m_used++] = '"';
+    std::memcpy(m_text.data() + m_used, in_sText.data(), in_sText.size());
+    m_used += in_sText.size();
+    m_text[m_used++] = '"';
   }
 
  private:
@@ -472,7 +547,7 @@ void ExportWriter<Writer>::WriteDoc() {
       if (p.name.empty() || !m_paramNames.insert(p.name).second) continue;
       m_text.clear();
       m_cp.Append(m_text, p.name);
-      Key(m_text.c_str());
+      Key(m_text);
       Source(p.text);
     }
     m_w.EndObject();
@@ -626,7 +701,7 @@ void ExportWriter<Writer>::WriteControls(const clsVBHeader* header) {
           continue;
         m_text.clear();
         m_cp.Append(m_text, key);
-        Key(m_text.c_str());
+        Key(m_text);
         // The value as the literal writes it (the record's copy has lost its inner quotes).
         m_raw.clear();
         if (!SourceText::AppendStringValue(*m_stream, r->lPtr, m_raw)) m_raw = r->sName;
