@@ -165,6 +165,35 @@ inline bool IsPlain(const bool* in_aPlain, std::string_view in_sText) {
   return true;
 }
 
+// A text composed through a pointer in a buffer that only grows: room is made before each piece,
+// and the bytes written there are kept up to the end given back.
+class ComposedText {
+ public:
+  void Clear() { m_used = 0; }
+  /// At least in_nBytes of room after the text.
+  char* Room(size_t in_nBytes) {
+    if (m_buffer.size() - m_used < in_nBytes)
+      m_buffer.resize(std::max(2 * m_buffer.size(), m_used + in_nBytes + 256));
+    return m_buffer.data() + m_used;
+  }
+  /// Keeps what was written up to in_pEnd (a pointer into the last room made).
+  void Keep(const char* in_pEnd) { m_used = static_cast<size_t>(in_pEnd - m_buffer.data()); }
+  std::string_view View() const { return std::string_view(m_buffer.data(), m_used); }
+
+ private:
+  std::string m_buffer;
+  size_t m_used = 0;
+};
+
+// Writes "text" at out and returns the end (the text needs no escape).
+inline char* PutQuoted(char* out, std::string_view in_sText) {
+  *out++ = '"';
+  std::memcpy(out, in_sText.data(), in_sText.size());
+  out += in_sText.size();
+  *out++ = '"';
+  return out;
+}
+
 // A documentation warning as the export writes it: UTF-8 file, place and message.
 struct ExportDocWarning {
   std::string file;
@@ -187,12 +216,15 @@ struct ExportRefs {
   /// The labels of every procedure as (procedure, label) declarations, sorted by procedure, then
   /// by place.
   std::vector<std::pair<int32_t, int32_t>> labels;
+  /// UseKindName of each use kind.
+  std::array<std::string_view, 4> kindNames;
 
   void Build(const CrossReferences& in_refs, CodePageText& cp);
 };
 
 void ExportRefs::Build(const CrossReferences& in_refs, CodePageText& cp) {
   refs = &in_refs;
+  for (size_t k = 0; k < kindNames.size(); ++k) kindNames[k] = UseKindName(static_cast<UseKind>(k));
   std::string raw, text;
   for (const CrossModule& m : in_refs.modules) {
     text.clear();
@@ -261,7 +293,10 @@ class ExportWriter {
     m_w.RawValue("", 0, rapidjson::kStringType);
     m_out.AppendQuoted(text);
   }
-  void Key(std::string_view k) {
+  // A key of the format: a plain name.
+  void Key(std::string_view k) { Quoted(k); }
+  // A key taken from the project's files (UTF-8), escaped as it needs.
+  void TextKey(std::string_view k) {
     if (IsPlain(kPlainUtf8.data(), k)) {
       Quoted(k);
     } else {
@@ -307,8 +342,8 @@ class ExportWriter {
   // comma, in indented output a line break) and the text is copied after it in one piece.
   void RawArray(std::string_view key) {
     Key(key);
-    m_w.RawValue(m_json.data(), 0, rapidjson::kArrayType);
-    m_out.Append(m_json);
+    m_w.RawValue("", 0, rapidjson::kArrayType);
+    m_out.Append(m_json.View());
   }
   void Number(std::string_view key, int64_t value) {
     Key(key);
@@ -351,7 +386,7 @@ class ExportWriter {
   };
   static constexpr size_t kNameSlots = 1024;
   std::vector<NameSlot> m_names = std::vector<NameSlot>(kNameSlots);  ///< QualifiedName's cache
-  std::string m_json;  ///< a list composed as JSON text (reused)
+  ComposedText m_json;  ///< a list composed as JSON text (reused)
 
   Writer& m_w;
   CodePageText& m_cp;
@@ -373,18 +408,16 @@ class ExportWriter {
   std::vector<ControlNode> m_controls;
 };
 
-// The writer's output when a module is rendered ahead: the text of one module.
+// The writer's output when a module is rendered ahead: the text of one module, at the start of a
+// buffer that only grows (its length is the room; the bytes past the text are left as they are).
 class TextOutput {
  public:
   using Ch = char;
-  explicit TextOutput(std::string& io_sText) : m_text(io_sText) {}
-  /// Starts the text again, keeping the room the string has.
-  void Start() {
-    m_text.resize(m_text.capacity());
-    m_used = 0;
-  }
-  /// Cuts the text to what was written.
-  void Finish() { m_text.resize(m_used); }
+  explicit TextOutput(std::string& io_sBuffer) : m_text(io_sBuffer) {}
+  /// Starts the text again at the buffer's start.
+  void Start() { m_used = 0; }
+  /// The length of the text written since Start.
+  size_t Used() const { return m_used; }
   void Put(char c) {
     if (m_used == m_text.size()) Grow(1);
     m_text[m_used++] = c;
@@ -435,7 +468,7 @@ class ModulesAhead {
 
   /// The text of module i, once rendered; modules are taken in order, each released after use.
   /// Throws what a helper threw (RunStopped when the run was asked to stop).
-  const std::string& Take(size_t i);
+  std::string_view Take(size_t i);
   /// The documentation warnings of module i (taken before it is released), moved to out.
   void TakeDocWarnings(size_t i, std::vector<ExportDocWarning>& out);
   void Release(size_t i);
@@ -443,7 +476,8 @@ class ModulesAhead {
  private:
   static constexpr size_t kWindow = 16;
   struct Slot {
-    std::string text;
+    std::string text;  ///< the module's text at its start (TextOutput's buffer)
+    size_t length = 0;
     std::vector<ExportDocWarning> docWarnings;
     size_t module = SIZE_MAX;  ///< the module whose text is ready here
   };
@@ -547,7 +581,7 @@ void ExportWriter<Writer>::WriteDoc() {
       if (p.name.empty() || !m_paramNames.insert(p.name).second) continue;
       m_text.clear();
       m_cp.Append(m_text, p.name);
-      Key(m_text);
+      TextKey(m_text);
       Source(p.text);
     }
     m_w.EndObject();
@@ -701,7 +735,7 @@ void ExportWriter<Writer>::WriteControls(const clsVBHeader* header) {
           continue;
         m_text.clear();
         m_cp.Append(m_text, key);
-        Key(m_text);
+        TextKey(m_text);
         // The value as the literal writes it (the record's copy has lost its inner quotes).
         m_raw.clear();
         if (!SourceText::AppendStringValue(*m_stream, r->lPtr, m_raw)) m_raw = r->sName;
@@ -893,18 +927,6 @@ namespace {
 
 constexpr int32_t kUsesAhead = 8;
 
-void AppendNumber(std::string& out, int32_t n) {
-  char digits[16];
-  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
-  out.append(digits, end);
-}
-
-void AppendQuoted(std::string& out, std::string_view escaped) {
-  out += ",\"";
-  out += escaped;
-  out += '"';
-}
-
 }  // namespace
 
 // A declaration's uses (in file order) and its exposure. A use is an array [line, column, kind,
@@ -917,9 +939,15 @@ void ExportWriter<Writer>::WriteUses(int32_t decl) {
   const CrossReferences& refs = *m_refs;
   const CrossDeclaration& d = refs.decls[static_cast<size_t>(decl)];
   const auto c = static_cast<size_t>(d.canonical);
-  m_json.assign(1, '[');
+  // The longest use without its strings: [line,column] and the commas and quotes around three.
+  constexpr size_t kUseRoom = 48;
+  m_json.Clear();
+  char* p = m_json.Room(1);
+  *p++ = '[';
+  m_json.Keep(p);
+  const int32_t begin = refs.useStart[c];
   const int32_t end = refs.useStart[c + 1];
-  for (int32_t k = refs.useStart[c]; k < end; ++k) {
+  for (int32_t k = begin; k < end; ++k) {
     YieldPoint();
     // A declaration's uses lie apart in the list of every use: the one a few steps ahead is
     // asked for now, so that the wait for memory overlaps the writing.
@@ -929,16 +957,36 @@ void ExportWriter<Writer>::WriteUses(int32_t decl) {
     const CrossUse u = refs.uses[static_cast<size_t>(refs.useIndex[static_cast<size_t>(k)])];
     const bool file = u.module != d.module;
     const bool from = file || u.from != d.parent || d.parent < 0;
-    m_json += k == refs.useStart[c] ? "[" : ",[";
-    AppendNumber(m_json, u.line);
-    m_json += ',';
-    AppendNumber(m_json, u.column);
-    if (from || u.kind != UseKind::kRead) AppendQuoted(m_json, UseKindName(u.kind));
-    if (from) AppendQuoted(m_json, QualifiedName(u.from));
-    if (file) AppendQuoted(m_json, m_shared->files[static_cast<size_t>(u.module)]);
-    m_json += ']';
+    const bool kind = from || u.kind != UseKind::kRead;
+    const std::string_view kindName =
+        kind ? m_shared->kindNames[static_cast<size_t>(u.kind) & 3] : std::string_view();
+    const std::string_view fromName = from ? std::string_view(QualifiedName(u.from)) : "";
+    const std::string_view fileName =
+        file ? std::string_view(m_shared->files[static_cast<size_t>(u.module)]) : "";
+    p = m_json.Room(kUseRoom + kindName.size() + fromName.size() + fileName.size());
+    if (k > begin) *p++ = ',';
+    *p++ = '[';
+    p = std::to_chars(p, p + 11, u.line).ptr;
+    *p++ = ',';
+    p = std::to_chars(p, p + 11, u.column).ptr;
+    if (kind) {
+      *p++ = ',';
+      p = PutQuoted(p, kindName);
+    }
+    if (from) {
+      *p++ = ',';
+      p = PutQuoted(p, fromName);
+    }
+    if (file) {
+      *p++ = ',';
+      p = PutQuoted(p, fileName);
+    }
+    *p++ = ']';
+    m_json.Keep(p);
   }
-  m_json += ']';
+  p = m_json.Room(1);
+  *p++ = ']';
+  m_json.Keep(p);
   RawArray("uses");
   Member("exposure", ExposureName(d.exposure));
 }
@@ -948,13 +996,20 @@ template <class Writer>
 void ExportWriter<Writer>::WriteCalls(int32_t decl) {
   if (decl < 0 || !IsProcedureKind(m_refs->decls[static_cast<size_t>(decl)].kind)) return;
   const auto d = static_cast<size_t>(decl);
-  m_json.assign(1, '[');
+  m_json.Clear();
+  char* p = m_json.Room(1);
+  *p++ = '[';
+  m_json.Keep(p);
   for (int32_t k = m_refs->callStart[d]; k < m_refs->callStart[d + 1]; ++k) {
-    m_json += k == m_refs->callStart[d] ? "\"" : ",\"";
-    m_json += QualifiedName(m_refs->callList[static_cast<size_t>(k)]);
-    m_json += '"';
+    const std::string& name = QualifiedName(m_refs->callList[static_cast<size_t>(k)]);
+    p = m_json.Room(name.size() + 3);
+    if (k > m_refs->callStart[d]) *p++ = ',';
+    p = PutQuoted(p, name);
+    m_json.Keep(p);
   }
-  m_json += ']';
+  p = m_json.Room(1);
+  *p++ = ']';
+  m_json.Keep(p);
   RawArray("calls");
 }
 
@@ -1034,12 +1089,12 @@ ModulesAhead::~ModulesAhead() {
   for (std::thread& t : m_threads) t.join();
 }
 
-const std::string& ModulesAhead::Take(size_t i) {
+std::string_view ModulesAhead::Take(size_t i) {
   std::unique_lock<std::mutex> guard(m_lock);
   Slot& slot = m_slots[i % kWindow];
   m_changed.wait(guard, [&] { return slot.module == i || m_error; });
   if (slot.module != i) std::rethrow_exception(m_error);
-  return slot.text;
+  return std::string_view(slot.text.data(), slot.length);
 }
 
 void ModulesAhead::TakeDocWarnings(size_t i, std::vector<ExportDocWarning>& out) {
@@ -1085,12 +1140,12 @@ void ModulesAhead::Helper() {
       out.Start();
       w.Reset(out);
       renderer.WriteModule(m_modules[i]);
-      out.Finish();
       docWarnings.clear();
       renderer.TakeDocWarnings(docWarnings);
       {
         std::lock_guard<std::mutex> guard(m_lock);
         m_slots[i % kWindow].text.swap(text);
+        m_slots[i % kWindow].length = out.Used();
         m_slots[i % kWindow].docWarnings.swap(docWarnings);
         m_slots[i % kWindow].module = i;
       }
