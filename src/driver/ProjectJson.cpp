@@ -185,6 +185,33 @@ class ComposedText {
   size_t m_used = 0;
 };
 
+// Writes the number's decimal digits at out (room for 11 bytes) and returns the end. Lines and
+// columns are small and never negative: their digits are written two at a time.
+inline char* PutNumber(char* out, int32_t in_lValue) {
+  if (in_lValue < 0) return std::to_chars(out, out + 11, in_lValue).ptr;
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  auto v = static_cast<uint32_t>(in_lValue);
+  size_t digits = 1;
+  for (uint32_t rest = v; rest >= 10; rest /= 10) ++digits;
+  char* p = out + digits;
+  while (v >= 100) {
+    const uint32_t pair = (v % 100) * 2;
+    v /= 100;
+    *--p = kPairs[pair + 1];
+    *--p = kPairs[pair];
+  }
+  if (v >= 10) {
+    *--p = kPairs[v * 2 + 1];
+    *--p = kPairs[v * 2];
+  } else {
+    *--p = static_cast<char>('0' + v);
+  }
+  return out + digits;
+}
+
 // Writes "text" at out and returns the end (the text needs no escape).
 inline char* PutQuoted(char* out, std::string_view in_sText) {
   *out++ = '"';
@@ -966,9 +993,9 @@ void ExportWriter<Writer>::WriteUses(int32_t decl) {
     p = m_json.Room(kUseRoom + kindName.size() + fromName.size() + fileName.size());
     if (k > begin) *p++ = ',';
     *p++ = '[';
-    p = std::to_chars(p, p + 11, u.line).ptr;
+    p = PutNumber(p, u.line);
     *p++ = ',';
-    p = std::to_chars(p, p + 11, u.column).ptr;
+    p = PutNumber(p, u.column);
     if (kind) {
       *p++ = ',';
       p = PutQuoted(p, kindName);
