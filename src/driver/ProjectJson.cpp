@@ -245,9 +245,35 @@ struct ExportRefs {
   std::vector<std::pair<int32_t, int32_t>> labels;
   /// UseKindName of each use kind.
   std::array<std::string_view, 4> kindNames;
+  /// The qualified names of the modules and procedures (those uses come from and calls go to),
+  /// escaped: declaration d's is names[nameStart[d] .. nameStart[d + 1]), empty for the others.
+  std::string names;
+  std::vector<uint32_t> nameStart;
 
   void Build(const CrossReferences& in_refs, CodePageText& cp);
 };
+
+// Appends the qualified name of a declaration ("Module.Procedure", "Module") to out as the
+// contents of a JSON string (CrossReferences::QualifiedName through the code page, escaped);
+// raw and text are reused buffers.
+void AppendQualifiedName(const CrossReferences& refs, int32_t decl, CodePageText& cp,
+                         std::string& raw, std::string& text, std::string& out) {
+  const CrossDeclaration& d = refs.decls[static_cast<size_t>(decl)];
+  raw.clear();
+  if (d.kind != DeclKind::kModule) {
+    raw.append(
+        refs.decls[static_cast<size_t>(refs.modules[static_cast<size_t>(d.module)].decl)].name);
+    raw += '.';
+  }
+  if (d.parent >= 0) {
+    raw.append(refs.decls[static_cast<size_t>(d.parent)].name);
+    raw += '.';
+  }
+  raw.append(d.name);
+  text.clear();
+  cp.Append(text, raw);
+  JsonWriter::AppendEscaped(out, text);
+}
 
 void ExportRefs::Build(const CrossReferences& in_refs, CodePageText& cp) {
   refs = &in_refs;
@@ -264,10 +290,16 @@ void ExportRefs::Build(const CrossReferences& in_refs, CodePageText& cp) {
     }
     JsonWriter::AppendEscaped(files.emplace_back(), text);
   }
+  nameStart.reserve(in_refs.decls.size() + 1);
   for (size_t d = 0; d < in_refs.decls.size(); ++d) {
-    if (in_refs.decls[d].kind == DeclKind::kLabel && in_refs.decls[d].parent >= 0)
+    const DeclKind kind = in_refs.decls[d].kind;
+    if (kind == DeclKind::kLabel && in_refs.decls[d].parent >= 0)
       labels.emplace_back(in_refs.decls[d].parent, static_cast<int32_t>(d));
+    nameStart.push_back(static_cast<uint32_t>(names.size()));
+    if (kind == DeclKind::kModule || IsProcedureKind(kind))
+      AppendQualifiedName(in_refs, static_cast<int32_t>(d), cp, raw, text, names);
   }
+  nameStart.push_back(static_cast<uint32_t>(names.size()));
   std::sort(labels.begin(), labels.end(), [&](const auto& a, const auto& b) {
     const int32_t pa = in_refs.decls[static_cast<size_t>(a.second)].pos;
     const int32_t pb = in_refs.decls[static_cast<size_t>(b.second)].pos;
@@ -403,7 +435,7 @@ class ExportWriter {
   void WriteLabels(int32_t decl);
   void WriteHandlers(int32_t decl);
   void WriteExternal();
-  const std::string& QualifiedName(int32_t decl);
+  std::string_view QualifiedName(int32_t decl);
 
   const ExportRefs* m_shared = nullptr;
   const CrossReferences* m_refs = nullptr;
@@ -919,33 +951,20 @@ void ExportWriter<Writer>::WriteLocals(const ClsEntryPtr& e) {
   m_w.EndArray();
 }
 
-// The qualified name of a declaration ("Module.Procedure", "Module") as the contents of a JSON
-// string, escaped. Kept in a small cache by declaration: the uses of a body name the same few.
+// The qualified name of a declaration as the contents of a JSON string: the one worked out ahead
+// for modules and procedures, others kept in a small cache by declaration.
 template <class Writer>
-const std::string& ExportWriter<Writer>::QualifiedName(int32_t decl) {
-  static const std::string none;
-  if (decl < 0 || static_cast<size_t>(decl) >= m_refs->decls.size()) return none;
-  NameSlot& slot = m_names[static_cast<size_t>(decl) % kNameSlots];
+std::string_view ExportWriter<Writer>::QualifiedName(int32_t decl) {
+  if (decl < 0 || static_cast<size_t>(decl) >= m_refs->decls.size()) return {};
+  const auto d = static_cast<size_t>(decl);
+  const uint32_t start = m_shared->nameStart[d];
+  if (start != m_shared->nameStart[d + 1])
+    return std::string_view(m_shared->names).substr(start, m_shared->nameStart[d + 1] - start);
+  NameSlot& slot = m_names[d % kNameSlots];
   if (slot.decl != decl) {
-    // CrossReferences::QualifiedName, composed in reused buffers.
-    const CrossReferences& refs = *m_refs;
-    const CrossDeclaration& d = refs.decls[static_cast<size_t>(decl)];
-    m_raw.clear();
-    if (d.kind != DeclKind::kModule) {
-      m_raw.append(
-          refs.decls[static_cast<size_t>(refs.modules[static_cast<size_t>(d.module)].decl)].name);
-      m_raw += '.';
-    }
-    if (d.parent >= 0) {
-      m_raw.append(refs.decls[static_cast<size_t>(d.parent)].name);
-      m_raw += '.';
-    }
-    m_raw.append(d.name);
-    m_text.clear();
-    m_cp.Append(m_text, m_raw);
     slot.decl = decl;
     slot.text.clear();
-    JsonWriter::AppendEscaped(slot.text, m_text);
+    AppendQualifiedName(*m_refs, decl, m_cp, m_raw, m_text, slot.text);
   }
   return slot.text;
 }
@@ -987,7 +1006,7 @@ void ExportWriter<Writer>::WriteUses(int32_t decl) {
     const bool kind = from || u.kind != UseKind::kRead;
     const std::string_view kindName =
         kind ? m_shared->kindNames[static_cast<size_t>(u.kind) & 3] : std::string_view();
-    const std::string_view fromName = from ? std::string_view(QualifiedName(u.from)) : "";
+    const std::string_view fromName = from ? QualifiedName(u.from) : "";
     const std::string_view fileName =
         file ? std::string_view(m_shared->files[static_cast<size_t>(u.module)]) : "";
     p = m_json.Room(kUseRoom + kindName.size() + fromName.size() + fileName.size());
@@ -1028,7 +1047,7 @@ void ExportWriter<Writer>::WriteCalls(int32_t decl) {
   *p++ = '[';
   m_json.Keep(p);
   for (int32_t k = m_refs->callStart[d]; k < m_refs->callStart[d + 1]; ++k) {
-    const std::string& name = QualifiedName(m_refs->callList[static_cast<size_t>(k)]);
+    const std::string_view name = QualifiedName(m_refs->callList[static_cast<size_t>(k)]);
     p = m_json.Room(name.size() + 3);
     if (k > m_refs->callStart[d]) *p++ = ',';
     p = PutQuoted(p, name);
