@@ -172,8 +172,7 @@ class ComposedText {
   void Clear() { m_used = 0; }
   /// At least in_nBytes of room after the text.
   char* Room(size_t in_nBytes) {
-    if (m_buffer.size() - m_used < in_nBytes)
-      m_buffer.resize(std::max(2 * m_buffer.size(), m_used + in_nBytes + 256));
+    if (m_buffer.size() - m_used < in_nBytes) Grow(in_nBytes);
     return m_buffer.data() + m_used;
   }
   /// Keeps what was written up to in_pEnd (a pointer into the last room made).
@@ -181,6 +180,10 @@ class ComposedText {
   std::string_view View() const { return std::string_view(m_buffer.data(), m_used); }
 
  private:
+  [[gnu::noinline]] void Grow(size_t in_nBytes) {
+    m_buffer.resize(std::max(2 * m_buffer.size(), m_used + in_nBytes + 256));
+  }
+
   std::string m_buffer;
   size_t m_used = 0;
 };
@@ -195,7 +198,7 @@ inline char* PutNumber(char* out, int32_t in_lValue) {
       "8081828384858687888990919293949596979899";
   auto v = static_cast<uint32_t>(in_lValue);
   size_t digits = 1;
-  for (uint32_t rest = v; rest >= 10; rest /= 10) ++digits;
+  for (uint32_t bound = 10; digits < 10 && v >= bound; bound *= 10) ++digits;
   char* p = out + digits;
   while (v >= 100) {
     const uint32_t pair = (v % 100) * 2;
@@ -436,9 +439,11 @@ class ExportWriter {
   void WriteHandlers(int32_t decl);
   void WriteExternal();
   std::string_view QualifiedName(int32_t decl);
+  int32_t DeclOf(const void* record);
 
   const ExportRefs* m_shared = nullptr;
   const CrossReferences* m_refs = nullptr;
+  size_t m_declOfHint = 0;  ///< where DeclOf found the last record in CrossReferences::declOf
   struct NameSlot {
     int32_t decl = -1;
     std::string text;
@@ -779,7 +784,7 @@ void ExportWriter<Writer>::WriteControls(const clsVBHeader* header) {
         SourceMember("parent", controls[static_cast<size_t>(c.parent)].record->sName);
       Place(c.record->lPtr);
       if (m_refs) {
-        const int32_t decl = m_refs->DeclOf(c.record);
+        const int32_t decl = DeclOf(c.record);
         if (decl >= 0) {
           WriteUses(decl);
           WriteHandlers(decl);
@@ -827,7 +832,7 @@ void ExportWriter<Writer>::WriteDeclaration(const DeclaredEntry& d) {
   }
   Place(e.lEntryptr);
   if (m_refs) {
-    const int32_t decl = m_refs->DeclOf(&e);
+    const int32_t decl = DeclOf(&e);
     WriteUses(decl);
     WriteCalls(decl);
     WriteLabels(decl);
@@ -879,7 +884,7 @@ void ExportWriter<Writer>::WriteParameters(const ClsEntryPtr& e) {
       m_w.Bool(mode == kArgParamArray);
       ValueMember("default", p->lEntryptr);
       Place(p->lEntryptr);
-      if (m_refs) WriteUses(m_refs->DeclOf(p.get()));
+      if (m_refs) WriteUses(DeclOf(p.get()));
       m_w.EndObject();
     }
   }
@@ -903,7 +908,7 @@ void ExportWriter<Writer>::WriteMembers(const ClsEntryPtr& e) {
       }
       Place(m->lEntryptr);
       if (m_docsOn && m_docs.DescribeMember(*m, m_doc)) WriteDoc();
-      if (m_refs) WriteUses(m_refs->DeclOf(m.get()));
+      if (m_refs) WriteUses(DeclOf(m.get()));
       m_w.EndObject();
     }
   }
@@ -930,12 +935,12 @@ void ExportWriter<Writer>::WriteLocals(const ClsEntryPtr& e) {
     Member("kind", l->eEntrytype == kEntryConst ? "constant" : "variable");
     SourceMember("type", l->EntryType);
     Place(l->lEntryptr);
-    if (m_refs) WriteUses(m_refs->DeclOf(l));
+    if (m_refs) WriteUses(DeclOf(l));
     m_w.EndObject();
   }
   // Then the implicit locals (no Option Explicit), each placed at its first use.
-  const auto it = m_refs ? m_refs->implicitLocals.find(m_refs->DeclOf(&e))
-                         : decltype(m_refs->implicitLocals.end()){};
+  const auto it =
+      m_refs ? m_refs->implicitLocals.find(DeclOf(&e)) : decltype(m_refs->implicitLocals.end()){};
   if (m_refs && it != m_refs->implicitLocals.end()) {
     for (int32_t d = it->second.first; d < it->second.second; ++d) {
       const CrossDeclaration& l = m_refs->decls[static_cast<size_t>(d)];
@@ -967,6 +972,35 @@ std::string_view ExportWriter<Writer>::QualifiedName(int32_t decl) {
     AppendQualifiedName(*m_refs, decl, m_cp, m_raw, m_text, slot.text);
   }
   return slot.text;
+}
+
+// CrossReferences::DeclOf, searched from where the last record was found: the records of a
+// module lie near each other in memory and are asked for mostly in address order, so the search
+// steps forward 1, 2, 4, ... entries and then halves that range.
+template <class Writer>
+int32_t ExportWriter<Writer>::DeclOf(const void* record) {
+  const auto& list = m_refs->declOf;
+  const auto before = [](const std::pair<const void*, int32_t>& entry, const void* p) {
+    return std::less<const void*>()(entry.first, p);
+  };
+  size_t first = 0;
+  size_t last = list.size();
+  if (m_declOfHint < list.size() && before(list[m_declOfHint], record)) {
+    // The record lies after the last one found: past first, up to first + step.
+    first = m_declOfHint;
+    size_t step = 1;
+    while (first + step < list.size() && before(list[first + step], record)) {
+      first += step;
+      step *= 2;
+    }
+    last = std::min(list.size(), first + step + 1);
+  }
+  const auto it =
+      std::lower_bound(list.begin() + static_cast<std::ptrdiff_t>(first),
+                       list.begin() + static_cast<std::ptrdiff_t>(last), record, before);
+  if (it == list.end() || it->first != record) return -1;
+  m_declOfHint = static_cast<size_t>(it - list.begin());
+  return it->second;
 }
 
 namespace {
