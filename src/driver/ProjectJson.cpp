@@ -1,8 +1,5 @@
 #include "driver/ProjectJson.h"
 
-#include <rapidjson/prettywriter.h>
-#include <rapidjson/writer.h>
-
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -56,25 +53,11 @@ namespace {
 // a time, the disk asked to start writing every few megabytes so that the wait at the end is short.
 class FileOutput {
  public:
-  using Ch = char;
   explicit FileOutput(AtomicFile& io_oFile) : m_file(io_oFile) {}
 
-  void Put(char c) {
+  [[gnu::always_inline]] void Put(char c) {
     if (m_used == sizeof m_buffer) Drain();
     m_buffer[m_used++] = c;
-  }
-  // The writer announces how many bytes a string may take at most; when they fit in the buffer,
-  // its bytes are stored without a check each.
-  void Reserve(size_t n) {
-    if (m_used + n > sizeof m_buffer) Drain();
-    m_reserved = n <= sizeof m_buffer;
-  }
-  void PutReserved(char c) {
-    if (m_reserved) {
-      m_buffer[m_used++] = c;
-    } else {
-      Put(c);
-    }
   }
   void Flush() { Drain(); }
   /// Appends text that is already JSON (a module rendered ahead), in one copy.
@@ -114,19 +97,10 @@ class FileOutput {
   AtomicFile& m_file;
   char m_buffer[1 << 16];
   size_t m_used = 0;
-  bool m_reserved = false;
   int m_error = 0;
   uint64_t m_written = 0;
   uint64_t m_writebackStart = 0;
 };
-
-// Found by the writer's unqualified calls in place of its one-byte-at-a-time defaults.
-inline void PutReserve(FileOutput& out, size_t count) {
-  out.Reserve(count);
-}
-inline void PutUnsafe(FileOutput& out, char c) {
-  out.PutReserved(c);
-}
 
 // The bytes a JSON string holds as they are: all but the control characters U+0000-U+001F, '"'
 // and '\\' (the writer escapes just those).
@@ -215,10 +189,28 @@ inline char* PutNumber(char* out, int32_t in_lValue) {
   return out + digits;
 }
 
+// Copies the bytes to out. Names and words are short: up to 16 bytes are moved in two
+// overlapping pieces of fixed size instead of a call.
+[[gnu::always_inline]] inline void CopyBytes(char* out, std::string_view in_sBytes) {
+  const char* in = in_sBytes.data();
+  const size_t n = in_sBytes.size();
+  if (n >= 8 && n <= 16) {
+    std::memcpy(out, in, 8);
+    std::memcpy(out + n - 8, in + n - 8, 8);
+  } else if (n >= 4 && n < 8) {
+    std::memcpy(out, in, 4);
+    std::memcpy(out + n - 4, in + n - 4, 4);
+  } else if (n < 4) {
+    for (size_t k = 0; k < n; ++k) out[k] = in[k];
+  } else {
+    std::memcpy(out, in, n);
+  }
+}
+
 // Writes "text" at out and returns the end (the text needs no escape).
 inline char* PutQuoted(char* out, std::string_view in_sText) {
   *out++ = '"';
-  std::memcpy(out, in_sText.data(), in_sText.size());
+  CopyBytes(out, in_sText);
   out += in_sText.size();
   *out++ = '"';
   return out;
@@ -310,22 +302,128 @@ void ExportRefs::Build(const CrossReferences& in_refs, CodePageText& cp) {
   });
 }
 
-// The output under a writer: text composed ahead (modules, lists of uses) is copied into it.
-template <class Writer>
-struct OutputOf;
-template <class Output>
-struct OutputOf<rapidjson::Writer<Output>> {
-  using type = Output;
-};
-template <class Output>
-struct OutputOf<rapidjson::PrettyWriter<Output>> {
-  using type = Output;
+// The JSON writer of the export over its output (FileOutput, TextOutput): objects, arrays, keys,
+// strings, integers and Booleans, compact or indented by two spaces per level, with the commas,
+// colons and line breaks RapidJSON's Writer and PrettyWriter put. Values composed by the caller
+// (plain strings, lists of uses) are appended to the output after Before().
+template <class OutputType, bool kIndented>
+class JsonText {
+ public:
+  using Output = OutputType;
+  explicit JsonText(Output& io_oOut) : m_out(&io_oOut) {}
+  /// Starts a new document on the output.
+  void Reset(Output& io_oOut) {
+    m_out = &io_oOut;
+    m_levels.clear();
+  }
+
+  /// Writes what precedes the next key or value: a comma or colon, in indented output a line
+  /// break and indentation.
+  void Before() {
+    if (m_levels.empty()) return;
+    Level& level = m_levels.back();
+    if constexpr (kIndented) {
+      if (level.inArray) {
+        if (level.count > 0) m_out->Put(',');
+        NewLine(m_levels.size());
+      } else if (level.count % 2 == 0) {
+        if (level.count > 0) m_out->Put(',');
+        NewLine(m_levels.size());
+      } else {
+        m_out->Put(':');
+        m_out->Put(' ');
+      }
+    } else {
+      if (level.count > 0) m_out->Put(level.inArray || level.count % 2 == 0 ? ',' : ':');
+    }
+    ++level.count;
+  }
+  void StartObject() { Start('{', false); }
+  void StartArray() { Start('[', true); }
+  void EndObject() { End('}'); }
+  void EndArray() { End(']'); }
+  /// A key or string value: '"', '\\' and the control characters U+0000-U+001F escaped.
+  void String(std::string_view in_sText) {
+    Before();
+    m_out->Put('"');
+    for (const char c : in_sText) {
+      const auto b = static_cast<unsigned char>(c);
+      if (b >= 0x20 && c != '"' && c != '\\') {
+        m_out->Put(c);
+        continue;
+      }
+      m_out->Put('\\');
+      switch (c) {
+        case '"':
+        case '\\':
+          m_out->Put(c);
+          break;
+        case '\b':
+          m_out->Put('b');
+          break;
+        case '\t':
+          m_out->Put('t');
+          break;
+        case '\n':
+          m_out->Put('n');
+          break;
+        case '\f':
+          m_out->Put('f');
+          break;
+        case '\r':
+          m_out->Put('r');
+          break;
+        default:
+          m_out->Append("u00");
+          m_out->Put("0123456789ABCDEF"[b >> 4]);
+          m_out->Put("0123456789ABCDEF"[b & 0xF]);
+      }
+    }
+    m_out->Put('"');
+  }
+  void Int64(int64_t in_lValue) {
+    Before();
+    char digits[24];
+    m_out->Append(std::string_view(
+        digits, static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, in_lValue).ptr -
+                                    digits)));
+  }
+  void Bool(bool in_bValue) {
+    Before();
+    m_out->Append(in_bValue ? "true" : "false");
+  }
+
+ private:
+  struct Level {
+    bool inArray;
+    uint64_t count;  ///< keys and values written in it
+  };
+  void Start(char c, bool inArray) {
+    Before();
+    m_out->Put(c);
+    m_levels.push_back(Level{inArray, 0});
+  }
+  void End(char c) {
+    const bool empty = m_levels.back().count == 0;
+    m_levels.pop_back();
+    if constexpr (kIndented) {
+      if (!empty) NewLine(m_levels.size());
+    }
+    m_out->Put(c);
+  }
+  void NewLine(size_t depth) {
+    m_out->Put('\n');
+    for (size_t k = 0; k < 2 * depth; ++k) m_out->Put(' ');
+  }
+
+  Output* m_out;
+  std::vector<Level> m_levels;
 };
 
 template <class Writer>
 class ExportWriter {
  public:
-  using Output = typename OutputOf<Writer>::type;
+  using Output = typename Writer::Output;
   /// io_oOut: the output under the writer.
   ExportWriter(Writer& w, Output& io_oOut, CodePageText& cp)
       : m_w(w), m_cp(cp), m_out(io_oOut), m_plainBytes(PlainBytesOf(cp)) {}
@@ -352,7 +450,7 @@ class ExportWriter {
   // precedes it (a comma or colon, in indented output a line break) and the text is copied after
   // it between quotes in one piece.
   void Quoted(std::string_view text) {
-    m_w.RawValue("", 0, rapidjson::kStringType);
+    m_w.Before();
     m_out.AppendQuoted(text);
   }
   // A key of the format: a plain name.
@@ -362,14 +460,14 @@ class ExportWriter {
     if (IsPlain(kPlainUtf8.data(), k)) {
       Quoted(k);
     } else {
-      m_w.Key(k.data(), static_cast<rapidjson::SizeType>(k.size()));
+      m_w.String(k);
     }
   }
   void Utf8(std::string_view s) {
     if (IsPlain(kPlainUtf8.data(), s)) {
       Quoted(s);
     } else {
-      m_w.String(s.data(), static_cast<rapidjson::SizeType>(s.size()));
+      m_w.String(s);
     }
   }
   // Bytes of the project's files, through the code page; printable ASCII the code page keeps
@@ -404,7 +502,7 @@ class ExportWriter {
   // comma, in indented output a line break) and the text is copied after it in one piece.
   void RawArray(std::string_view key) {
     Key(key);
-    m_w.RawValue("", 0, rapidjson::kArrayType);
+    m_w.Before();
     m_out.Append(m_json.View());
   }
   void Number(std::string_view key, int64_t value) {
@@ -476,48 +574,46 @@ class ExportWriter {
 // buffer that only grows (its length is the room; the bytes past the text are left as they are).
 class TextOutput {
  public:
-  using Ch = char;
   explicit TextOutput(std::string& io_sBuffer) : m_text(io_sBuffer) {}
-  /// Starts the text again at the buffer's start.
-  void Start() { m_used = 0; }
+  /// Starts the text again at the buffer's start (the buffer may have been swapped for another).
+  void Start() {
+    m_used = 0;
+    m_data = m_text.data();
+    m_room = m_text.size();
+  }
   /// The length of the text written since Start.
   size_t Used() const { return m_used; }
-  void Put(char c) {
-    if (m_used == m_text.size()) Grow(1);
-    m_text[m_used++] = c;
+  [[gnu::always_inline]] void Put(char c) {
+    if (m_used == m_room) Grow(1);
+    m_data[m_used++] = c;
   }
   void Flush() {}
-  // Room for the longest form of a string, taken at once; the bytes are then stored unchecked.
-  void Reserve(size_t n) {
-    if (m_text.size() - m_used < n) Grow(n);
-  }
-  void PutReserved(char c) { m_text[m_used++] = c; }
   void Append(std::string_view in_sText) {
-    Reserve(in_sText.size());
-    std::memcpy(m_text.data() + m_used, in_sText.data(), in_sText.size());
+    if (m_room - m_used < in_sText.size()) Grow(in_sText.size());
+    CopyBytes(m_data + m_used, in_sText);
     m_used += in_sText.size();
   }
   void AppendQuoted(std::string_view in_sText) {
-    Reserve(in_sText.size() + 2);
-    m_text[m_used++] = '"';
-    std::memcpy(m_text.data() + m_used, in_sText.data(), in_sText.size());
-    m_used += in_sText.size();
-    m_text[m_used++] = '"';
+    if (m_room - m_used < in_sText.size() + 2) Grow(in_sText.size() + 2);
+    char* const p = m_data + m_used;
+    p[0] = '"';
+    CopyBytes(p + 1, in_sText);
+    p[in_sText.size() + 1] = '"';
+    m_used += in_sText.size() + 2;
   }
 
  private:
-  void Grow(size_t n) { m_text.resize(std::max(2 * m_text.size(), m_used + n + 4096)); }
+  [[gnu::noinline]] void Grow(size_t n) {
+    m_text.resize(std::max(2 * m_text.size(), m_used + n + 4096));
+    m_data = m_text.data();
+    m_room = m_text.size();
+  }
 
   std::string& m_text;
+  char* m_data = nullptr;  ///< m_text's bytes
+  size_t m_room = 0;       ///< m_text's length
   size_t m_used = 0;
 };
-
-inline void PutReserve(TextOutput& out, size_t count) {
-  out.Reserve(count);
-}
-inline void PutUnsafe(TextOutput& out, char c) {
-  out.PutReserved(c);
-}
 
 // Modules rendered ahead on helper threads, each into a text of its own, at most kWindow modules
 // ahead of the one being written: memory holds a few modules' texts, never the document.
@@ -1202,8 +1298,8 @@ void ModulesAhead::Helper() {
     if (!cp.Open(m_codePage)) throw std::runtime_error("unknown code page");
     std::string text;
     TextOutput out(text);
-    rapidjson::Writer<TextOutput> w(out);
-    ExportWriter<rapidjson::Writer<TextOutput>> renderer(w, out, cp);
+    JsonText<TextOutput, false> w(out);
+    ExportWriter<JsonText<TextOutput, false>> renderer(w, out, cp);
     renderer.SetDocComments(m_docComments);
     std::vector<ExportDocWarning> docWarnings;
     renderer.SetCrossReferences(m_refs);
@@ -1248,18 +1344,16 @@ unsigned RenderHelpers() {
   return n == 0 ? 1 : std::min(n, 8u);
 }
 
-template <class Writer>
+template <bool kIndented>
 int WriteWith(const clsVBInfo& info, const std::string& projectFile, CodePageText& cp,
               AtomicFile& file, bool docComments) {
   FileOutput out(file);
-  Writer w(out);
-  if constexpr (!std::is_same_v<Writer, rapidjson::Writer<FileOutput>>) w.SetIndent(' ', 2);
-  // Pretty output is written in order by this thread: a module rendered apart would not carry
-  // the indentation of its place.
-  constexpr bool compact = std::is_same_v<Writer, rapidjson::Writer<FileOutput>>;
-  ExportWriter<Writer> writer(w, out, cp);
+  JsonText<FileOutput, kIndented> w(out);
+  ExportWriter<JsonText<FileOutput, kIndented>> writer(w, out, cp);
   writer.SetDocComments(docComments);
-  writer.Write(info, projectFile, compact ? RenderHelpers() : 0);
+  // Indented output is written in order by this thread: a module rendered apart would not carry
+  // the indentation of its place.
+  writer.Write(info, projectFile, kIndented ? 0 : RenderHelpers());
   out.Put('\n');
   out.Flush();
   return out.Error();
@@ -1290,10 +1384,8 @@ bool PendingProjectJson::Write(const clsVBInfo& in_oInfo, const std::string& in_
     int err = m_file.Open(in_sPath);
     if (err == 0) {
       err = in_oOptions.pretty
-                ? WriteWith<rapidjson::PrettyWriter<FileOutput>>(in_oInfo, in_sProjectFile, cp,
-                                                                 m_file, in_oOptions.docComments)
-                : WriteWith<rapidjson::Writer<FileOutput>>(in_oInfo, in_sProjectFile, cp, m_file,
-                                                           in_oOptions.docComments);
+                ? WriteWith<true>(in_oInfo, in_sProjectFile, cp, m_file, in_oOptions.docComments)
+                : WriteWith<false>(in_oInfo, in_sProjectFile, cp, m_file, in_oOptions.docComments);
     }
     // The wait for the disk is done here, on the writing thread; Commit only renames.
     if (err == 0) err = m_file.Finish();
