@@ -352,31 +352,18 @@ class JsonText {
         m_out->Put(c);
         continue;
       }
+      // The short forms of '"', '\\', backspace, tab, line feed, form feed and carriage return;
+      // the other control characters as \u00XX.
+      static constexpr std::string_view kFrom("\"\\\b\t\n\f\r", 7);
+      static constexpr std::string_view kShort("\"\\btnfr", 7);
       m_out->Put('\\');
-      switch (c) {
-        case '"':
-        case '\\':
-          m_out->Put(c);
-          break;
-        case '\b':
-          m_out->Put('b');
-          break;
-        case '\t':
-          m_out->Put('t');
-          break;
-        case '\n':
-          m_out->Put('n');
-          break;
-        case '\f':
-          m_out->Put('f');
-          break;
-        case '\r':
-          m_out->Put('r');
-          break;
-        default:
-          m_out->Append("u00");
-          m_out->Put("0123456789ABCDEF"[b >> 4]);
-          m_out->Put("0123456789ABCDEF"[b & 0xF]);
+      const size_t k = kFrom.find(c);
+      if (k != std::string_view::npos) {
+        m_out->Put(kShort[k]);
+      } else {
+        m_out->Append("u00");
+        m_out->Put("0123456789ABCDEF"[b >> 4]);
+        m_out->Put("0123456789ABCDEF"[b & 0xF]);
       }
     }
     m_out->Put('"');
