@@ -163,30 +163,30 @@ class ComposedText {
 };
 
 // Writes the number's decimal digits at out (room for 11 bytes) and returns the end. Lines and
-// columns are small and never negative: their digits are written two at a time.
+// columns are small and never negative: up to four digits are written two at a time.
 inline char* PutNumber(char* out, int32_t in_lValue) {
-  if (in_lValue < 0) return std::to_chars(out, out + 11, in_lValue).ptr;
   static constexpr char kPairs[] =
       "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
       "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
       "8081828384858687888990919293949596979899";
-  auto v = static_cast<uint32_t>(in_lValue);
-  size_t digits = 1;
-  for (uint32_t bound = 10; digits < 10 && v >= bound; bound *= 10) ++digits;
-  char* p = out + digits;
-  while (v >= 100) {
-    const uint32_t pair = (v % 100) * 2;
-    v /= 100;
-    *--p = kPairs[pair + 1];
-    *--p = kPairs[pair];
+  if (in_lValue < 0 || in_lValue >= 10000) return std::to_chars(out, out + 11, in_lValue).ptr;
+  const auto v = static_cast<uint32_t>(in_lValue);
+  if (v < 10) {
+    *out = static_cast<char>('0' + v);
+    return out + 1;
   }
-  if (v >= 10) {
-    *--p = kPairs[v * 2 + 1];
-    *--p = kPairs[v * 2];
-  } else {
-    *--p = static_cast<char>('0' + v);
+  if (v < 100) {
+    std::memcpy(out, kPairs + 2 * v, 2);
+    return out + 2;
   }
-  return out + digits;
+  if (v < 1000) {
+    *out = static_cast<char>('0' + v / 100);
+    std::memcpy(out + 1, kPairs + 2 * (v % 100), 2);
+    return out + 3;
+  }
+  std::memcpy(out, kPairs + 2 * (v / 100), 2);
+  std::memcpy(out + 2, kPairs + 2 * (v % 100), 2);
+  return out + 4;
 }
 
 // Copies the bytes to out. Names and words are short: up to 16 bytes are moved in two
@@ -238,8 +238,9 @@ struct ExportRefs {
   /// The labels of every procedure as (procedure, label) declarations, sorted by procedure, then
   /// by place.
   std::vector<std::pair<int32_t, int32_t>> labels;
-  /// UseKindName of each use kind.
+  /// UseKindName of each use kind, ExposureName of each exposure.
   std::array<std::string_view, 4> kindNames;
+  std::array<std::string_view, 4> exposureNames;
   /// The qualified names of the modules and procedures (those uses come from and calls go to),
   /// escaped: declaration d's is names[nameStart[d] .. nameStart[d + 1]), empty for the others.
   std::string names;
@@ -272,7 +273,10 @@ void AppendQualifiedName(const CrossReferences& refs, int32_t decl, CodePageText
 
 void ExportRefs::Build(const CrossReferences& in_refs, CodePageText& cp) {
   refs = &in_refs;
-  for (size_t k = 0; k < kindNames.size(); ++k) kindNames[k] = UseKindName(static_cast<UseKind>(k));
+  for (size_t k = 0; k < kindNames.size(); ++k) {
+    kindNames[k] = UseKindName(static_cast<UseKind>(k));
+    exposureNames[k] = ExposureName(static_cast<Exposure>(k));
+  }
   std::string raw, text;
   for (const CrossModule& m : in_refs.modules) {
     text.clear();
@@ -1151,7 +1155,7 @@ void ExportWriter<Writer>::WriteUses(int32_t decl) {
   *p++ = ']';
   m_json.Keep(p);
   RawArray("uses");
-  Member("exposure", ExposureName(d.exposure));
+  Member("exposure", m_shared->exposureNames[static_cast<size_t>(d.exposure) & 3]);
 }
 
 // What a procedure calls: qualified names, once each, in first-call order.
