@@ -1,9 +1,7 @@
 #include "driver/ProjectJson.h"
 
-#include <rapidjson/prettywriter.h>
-#include <rapidjson/writer.h>
-
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <charconv>
 #include <condition_variable>
@@ -55,25 +53,11 @@ namespace {
 // a time, the disk asked to start writing every few megabytes so that the wait at the end is short.
 class FileOutput {
  public:
-  using Ch = char;
   explicit FileOutput(AtomicFile& io_oFile) : m_file(io_oFile) {}
 
-  void Put(char c) {
+  [[gnu::always_inline]] void Put(char c) {
     if (m_used == sizeof m_buffer) Drain();
     m_buffer[m_used++] = c;
-  }
-  // The writer announces how many bytes a string may take at most; when they fit in the buffer,
-  // its bytes are stored without a check each.
-  void Reserve(size_t n) {
-    if (m_used + n > sizeof m_buffer) Drain();
-    m_reserved = n <= sizeof m_buffer;
-  }
-  void PutReserved(char c) {
-    if (m_reserved) {
-      m_buffer[m_used++] = c;
-    } else {
-      Put(c);
-    }
   }
   void Flush() { Drain(); }
   /// Appends text that is already JSON (a module rendered ahead), in one copy.
@@ -87,6 +71,12 @@ class FileOutput {
     }
     std::memcpy(m_buffer + m_used, in_sText.data(), in_sText.size());
     m_used += in_sText.size();
+  }
+  /// Appends the text between double quotes (text that needs no escape).
+  void AppendQuoted(std::string_view in_sText) {
+    Put('"');
+    Append(in_sText);
+    Put('"');
   }
   /// 0, or the error number of the first write that failed.
   int Error() const { return m_error; }
@@ -107,18 +97,123 @@ class FileOutput {
   AtomicFile& m_file;
   char m_buffer[1 << 16];
   size_t m_used = 0;
-  bool m_reserved = false;
   int m_error = 0;
   uint64_t m_written = 0;
   uint64_t m_writebackStart = 0;
 };
 
-// Found by the writer's unqualified calls in place of its one-byte-at-a-time defaults.
-inline void PutReserve(FileOutput& out, size_t count) {
-  out.Reserve(count);
+// The bytes a JSON string holds as they are: all but the control characters U+0000-U+001F, '"'
+// and '\\' (the writer escapes just those).
+constexpr std::array<bool, 256> kPlainUtf8 = [] {
+  std::array<bool, 256> plain{};
+  for (size_t b = 0x20; b < 256; ++b) plain[b] = b != '"' && b != '\\';
+  return plain;
+}();
+
+// The bytes of the code page's text that go into a JSON string unconverted: printable ASCII
+// other than '"' and '\\', when the code page turns each of them, alone and all in a row, into
+// the same character; none otherwise (a code page whose ASCII part differs, or that shifts on
+// one of them, is always converted).
+std::array<bool, 256> PlainBytesOf(CodePageText& cp) {
+  std::array<bool, 256> plain{};
+  std::string printable, converted;
+  for (int b = 0x20; b < 0x7F; ++b) {
+    const char c = static_cast<char>(b);
+    converted.clear();
+    cp.Append(converted, std::string_view(&c, 1));
+    if (converted.size() != 1 || converted[0] != c) return plain;
+    printable += c;
+  }
+  converted.clear();
+  cp.Append(converted, printable);
+  if (converted != printable) return plain;
+  for (size_t b = 0x20; b < 0x7F; ++b) plain[b] = kPlainUtf8[b];
+  return plain;
 }
-inline void PutUnsafe(FileOutput& out, char c) {
-  out.PutReserved(c);
+
+// Whether every byte of the text is plain by the table.
+inline bool IsPlain(const bool* in_aPlain, std::string_view in_sText) {
+  for (const char c : in_sText) {
+    if (!in_aPlain[static_cast<unsigned char>(c)]) return false;
+  }
+  return true;
+}
+
+// A text composed through a pointer in a buffer that only grows: room is made before each piece,
+// and the bytes written there are kept up to the end given back.
+class ComposedText {
+ public:
+  void Clear() { m_used = 0; }
+  /// At least in_nBytes of room after the text.
+  char* Room(size_t in_nBytes) {
+    if (m_buffer.size() - m_used < in_nBytes) Grow(in_nBytes);
+    return m_buffer.data() + m_used;
+  }
+  /// Keeps what was written up to in_pEnd (a pointer into the last room made).
+  void Keep(const char* in_pEnd) { m_used = static_cast<size_t>(in_pEnd - m_buffer.data()); }
+  std::string_view View() const { return std::string_view(m_buffer.data(), m_used); }
+
+ private:
+  [[gnu::noinline]] void Grow(size_t in_nBytes) {
+    m_buffer.resize(std::max(2 * m_buffer.size(), m_used + in_nBytes + 256));
+  }
+
+  std::string m_buffer;
+  size_t m_used = 0;
+};
+
+// Writes the number's decimal digits at out (room for 11 bytes) and returns the end. Lines and
+// columns are small and never negative: up to four digits are written two at a time.
+inline char* PutNumber(char* out, int32_t in_lValue) {
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  if (in_lValue < 0 || in_lValue >= 10000) return std::to_chars(out, out + 11, in_lValue).ptr;
+  const auto v = static_cast<uint32_t>(in_lValue);
+  if (v < 10) {
+    *out = static_cast<char>('0' + v);
+    return out + 1;
+  }
+  if (v < 100) {
+    std::memcpy(out, kPairs + 2 * v, 2);
+    return out + 2;
+  }
+  if (v < 1000) {
+    *out = static_cast<char>('0' + v / 100);
+    std::memcpy(out + 1, kPairs + 2 * (v % 100), 2);
+    return out + 3;
+  }
+  std::memcpy(out, kPairs + 2 * (v / 100), 2);
+  std::memcpy(out + 2, kPairs + 2 * (v % 100), 2);
+  return out + 4;
+}
+
+// Copies the bytes to out. Names and words are short: up to 16 bytes are moved in two
+// overlapping pieces of fixed size instead of a call.
+[[gnu::always_inline]] inline void CopyBytes(char* out, std::string_view in_sBytes) {
+  const char* in = in_sBytes.data();
+  const size_t n = in_sBytes.size();
+  if (n >= 8 && n <= 16) {
+    std::memcpy(out, in, 8);
+    std::memcpy(out + n - 8, in + n - 8, 8);
+  } else if (n >= 4 && n < 8) {
+    std::memcpy(out, in, 4);
+    std::memcpy(out + n - 4, in + n - 4, 4);
+  } else if (n < 4) {
+    for (size_t k = 0; k < n; ++k) out[k] = in[k];
+  } else {
+    std::memcpy(out, in, n);
+  }
+}
+
+// Writes "text" at out and returns the end (the text needs no escape).
+inline char* PutQuoted(char* out, std::string_view in_sText) {
+  *out++ = '"';
+  CopyBytes(out, in_sText);
+  out += in_sText.size();
+  *out++ = '"';
+  return out;
 }
 
 // A documentation warning as the export writes it: UTF-8 file, place and message.
@@ -143,12 +238,45 @@ struct ExportRefs {
   /// The labels of every procedure as (procedure, label) declarations, sorted by procedure, then
   /// by place.
   std::vector<std::pair<int32_t, int32_t>> labels;
+  /// UseKindName of each use kind, ExposureName of each exposure.
+  std::array<std::string_view, 4> kindNames;
+  std::array<std::string_view, 4> exposureNames;
+  /// The qualified names of the modules and procedures (those uses come from and calls go to),
+  /// escaped: declaration d's is names[nameStart[d] .. nameStart[d + 1]), empty for the others.
+  std::string names;
+  std::vector<uint32_t> nameStart;
 
   void Build(const CrossReferences& in_refs, CodePageText& cp);
 };
 
+// Appends the qualified name of a declaration ("Module.Procedure", "Module") to out as the
+// contents of a JSON string (CrossReferences::QualifiedName through the code page, escaped);
+// raw and text are reused buffers.
+void AppendQualifiedName(const CrossReferences& refs, int32_t decl, CodePageText& cp,
+                         std::string& raw, std::string& text, std::string& out) {
+  const CrossDeclaration& d = refs.decls[static_cast<size_t>(decl)];
+  raw.clear();
+  if (d.kind != DeclKind::kModule) {
+    raw.append(
+        refs.decls[static_cast<size_t>(refs.modules[static_cast<size_t>(d.module)].decl)].name);
+    raw += '.';
+  }
+  if (d.parent >= 0) {
+    raw.append(refs.decls[static_cast<size_t>(d.parent)].name);
+    raw += '.';
+  }
+  raw.append(d.name);
+  text.clear();
+  cp.Append(text, raw);
+  JsonWriter::AppendEscaped(out, text);
+}
+
 void ExportRefs::Build(const CrossReferences& in_refs, CodePageText& cp) {
   refs = &in_refs;
+  for (size_t k = 0; k < kindNames.size(); ++k) {
+    kindNames[k] = UseKindName(static_cast<UseKind>(k));
+    exposureNames[k] = ExposureName(static_cast<Exposure>(k));
+  }
   std::string raw, text;
   for (const CrossModule& m : in_refs.modules) {
     text.clear();
@@ -161,10 +289,16 @@ void ExportRefs::Build(const CrossReferences& in_refs, CodePageText& cp) {
     }
     JsonWriter::AppendEscaped(files.emplace_back(), text);
   }
+  nameStart.reserve(in_refs.decls.size() + 1);
   for (size_t d = 0; d < in_refs.decls.size(); ++d) {
-    if (in_refs.decls[d].kind == DeclKind::kLabel && in_refs.decls[d].parent >= 0)
+    const DeclKind kind = in_refs.decls[d].kind;
+    if (kind == DeclKind::kLabel && in_refs.decls[d].parent >= 0)
       labels.emplace_back(in_refs.decls[d].parent, static_cast<int32_t>(d));
+    nameStart.push_back(static_cast<uint32_t>(names.size()));
+    if (kind == DeclKind::kModule || IsProcedureKind(kind))
+      AppendQualifiedName(in_refs, static_cast<int32_t>(d), cp, raw, text, names);
   }
+  nameStart.push_back(static_cast<uint32_t>(names.size()));
   std::sort(labels.begin(), labels.end(), [&](const auto& a, const auto& b) {
     const int32_t pa = in_refs.decls[static_cast<size_t>(a.second)].pos;
     const int32_t pb = in_refs.decls[static_cast<size_t>(b.second)].pos;
@@ -172,24 +306,118 @@ void ExportRefs::Build(const CrossReferences& in_refs, CodePageText& cp) {
   });
 }
 
-// The output under a writer: text composed ahead (modules, lists of uses) is copied into it.
-template <class Writer>
-struct OutputOf;
-template <class Output>
-struct OutputOf<rapidjson::Writer<Output>> {
-  using type = Output;
-};
-template <class Output>
-struct OutputOf<rapidjson::PrettyWriter<Output>> {
-  using type = Output;
+// The JSON writer of the export over its output (FileOutput, TextOutput): objects, arrays, keys,
+// strings, integers and Booleans, compact or indented by two spaces per level, with the commas,
+// colons and line breaks RapidJSON's Writer and PrettyWriter put. Values composed by the caller
+// (plain strings, lists of uses) are appended to the output after Before().
+template <class OutputType, bool kIndented>
+class JsonText {
+ public:
+  using Output = OutputType;
+  explicit JsonText(Output& io_oOut) : m_out(&io_oOut) {}
+  /// Starts a new document on the output.
+  void Reset(Output& io_oOut) {
+    m_out = &io_oOut;
+    m_levels.clear();
+  }
+
+  /// Writes what precedes the next key or value: a comma or colon, in indented output a line
+  /// break and indentation.
+  void Before() {
+    if (m_levels.empty()) return;
+    Level& level = m_levels.back();
+    if constexpr (kIndented) {
+      if (level.inArray) {
+        if (level.count > 0) m_out->Put(',');
+        NewLine(m_levels.size());
+      } else if (level.count % 2 == 0) {
+        if (level.count > 0) m_out->Put(',');
+        NewLine(m_levels.size());
+      } else {
+        m_out->Put(':');
+        m_out->Put(' ');
+      }
+    } else {
+      if (level.count > 0) m_out->Put(level.inArray || level.count % 2 == 0 ? ',' : ':');
+    }
+    ++level.count;
+  }
+  void StartObject() { Start('{', false); }
+  void StartArray() { Start('[', true); }
+  void EndObject() { End('}'); }
+  void EndArray() { End(']'); }
+  /// A key or string value: '"', '\\' and the control characters U+0000-U+001F escaped.
+  void String(std::string_view in_sText) {
+    Before();
+    m_out->Put('"');
+    for (const char c : in_sText) {
+      const auto b = static_cast<unsigned char>(c);
+      if (b >= 0x20 && c != '"' && c != '\\') {
+        m_out->Put(c);
+        continue;
+      }
+      // The short forms of '"', '\\', backspace, tab, line feed, form feed and carriage return;
+      // the other control characters as \u00XX.
+      static constexpr std::string_view kFrom("\"\\\b\t\n\f\r", 7);
+      static constexpr std::string_view kShort("\"\\btnfr", 7);
+      m_out->Put('\\');
+      const size_t k = kFrom.find(c);
+      if (k != std::string_view::npos) {
+        m_out->Put(kShort[k]);
+      } else {
+        m_out->Append("u00");
+        m_out->Put("0123456789ABCDEF"[b >> 4]);
+        m_out->Put("0123456789ABCDEF"[b & 0xF]);
+      }
+    }
+    m_out->Put('"');
+  }
+  void Int64(int64_t in_lValue) {
+    Before();
+    char digits[24];
+    m_out->Append(std::string_view(
+        digits, static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, in_lValue).ptr -
+                                    digits)));
+  }
+  void Bool(bool in_bValue) {
+    Before();
+    m_out->Append(in_bValue ? "true" : "false");
+  }
+
+ private:
+  struct Level {
+    bool inArray;
+    uint64_t count;  ///< keys and values written in it
+  };
+  void Start(char c, bool inArray) {
+    Before();
+    m_out->Put(c);
+    m_levels.push_back(Level{inArray, 0});
+  }
+  void End(char c) {
+    const bool empty = m_levels.back().count == 0;
+    m_levels.pop_back();
+    if constexpr (kIndented) {
+      if (!empty) NewLine(m_levels.size());
+    }
+    m_out->Put(c);
+  }
+  void NewLine(size_t depth) {
+    m_out->Put('\n');
+    for (size_t k = 0; k < 2 * depth; ++k) m_out->Put(' ');
+  }
+
+  Output* m_out;
+  std::vector<Level> m_levels;
 };
 
 template <class Writer>
 class ExportWriter {
  public:
-  using Output = typename OutputOf<Writer>::type;
+  using Output = typename Writer::Output;
   /// io_oOut: the output under the writer.
-  ExportWriter(Writer& w, Output& io_oOut, CodePageText& cp) : m_w(w), m_cp(cp), m_out(io_oOut) {}
+  ExportWriter(Writer& w, Output& io_oOut, CodePageText& cp)
+      : m_w(w), m_cp(cp), m_out(io_oOut), m_plainBytes(PlainBytesOf(cp)) {}
 
   /// Writes the whole export. With in_nHelpers > 0 the modules are rendered ahead on that many
   /// helper threads and copied in as they come (compact output only).
@@ -209,27 +437,52 @@ class ExportWriter {
   }
 
  private:
-  void Key(const char* k) { m_w.Key(k, static_cast<rapidjson::SizeType>(std::strlen(k))); }
-  void Utf8(std::string_view s) {
-    m_w.String(s.data(), static_cast<rapidjson::SizeType>(s.size()));
+  // A key or string value that needs no escape and no conversion: the writer puts what
+  // precedes it (a comma or colon, in indented output a line break) and the text is copied after
+  // it between quotes in one piece.
+  void Quoted(std::string_view text) {
+    m_w.Before();
+    m_out.AppendQuoted(text);
   }
-  // Bytes of the project's files, through the code page.
+  // A key of the format: a plain name.
+  void Key(std::string_view k) { Quoted(k); }
+  // A key taken from the project's files (UTF-8), escaped as it needs.
+  void TextKey(std::string_view k) {
+    if (IsPlain(kPlainUtf8.data(), k)) {
+      Quoted(k);
+    } else {
+      m_w.String(k);
+    }
+  }
+  void Utf8(std::string_view s) {
+    if (IsPlain(kPlainUtf8.data(), s)) {
+      Quoted(s);
+    } else {
+      m_w.String(s);
+    }
+  }
+  // Bytes of the project's files, through the code page; printable ASCII the code page keeps
+  // as it is goes out unconverted.
   void Source(std::string_view bytes) {
+    if (IsPlain(m_plainBytes.data(), bytes)) {
+      Quoted(bytes);
+      return;
+    }
     m_text.clear();
     m_cp.Append(m_text, bytes);
     Utf8(m_text);
   }
-  void Member(const char* key, std::string_view utf8) {
+  void Member(std::string_view key, std::string_view utf8) {
     Key(key);
     Utf8(utf8);
   }
-  void SourceMember(const char* key, std::string_view bytes) {
+  void SourceMember(std::string_view key, std::string_view bytes) {
     if (bytes.empty()) return;
     Key(key);
     Source(bytes);
   }
   // A path from the project file: "\" separators become "/".
-  void PathMember(const char* key, std::string_view bytes) {
+  void PathMember(std::string_view key, std::string_view bytes) {
     if (bytes.empty()) return;
     m_raw.assign(bytes);
     std::replace(m_raw.begin(), m_raw.end(), '\\', '/');
@@ -238,17 +491,17 @@ class ExportWriter {
   }
   // The member key with the array composed in m_json: the writer puts what precedes a value (a
   // comma, in indented output a line break) and the text is copied after it in one piece.
-  void RawArray(const char* key) {
+  void RawArray(std::string_view key) {
     Key(key);
-    m_w.RawValue(m_json.data(), 0, rapidjson::kArrayType);
-    m_out.Append(m_json);
+    m_w.Before();
+    m_out.Append(m_json.View());
   }
-  void Number(const char* key, int64_t value) {
+  void Number(std::string_view key, int64_t value) {
     Key(key);
     m_w.Int64(value);
   }
   // The value written after "=" behind the name at the position, when there is one.
-  void ValueMember(const char* key, int32_t namePos) {
+  void ValueMember(std::string_view key, int32_t namePos) {
     m_raw.clear();
     if (m_stream && SourceText::AppendValue(*m_stream, namePos, m_raw)) SourceMember(key, m_raw);
   }
@@ -274,21 +527,24 @@ class ExportWriter {
   void WriteLabels(int32_t decl);
   void WriteHandlers(int32_t decl);
   void WriteExternal();
-  const std::string& QualifiedName(int32_t decl);
+  std::string_view QualifiedName(int32_t decl);
+  int32_t DeclOf(const void* record);
 
   const ExportRefs* m_shared = nullptr;
   const CrossReferences* m_refs = nullptr;
+  size_t m_declOfHint = 0;  ///< where DeclOf found the last record in CrossReferences::declOf
   struct NameSlot {
     int32_t decl = -1;
     std::string text;
   };
   static constexpr size_t kNameSlots = 1024;
   std::vector<NameSlot> m_names = std::vector<NameSlot>(kNameSlots);  ///< QualifiedName's cache
-  std::string m_json;  ///< a list composed as JSON text (reused)
+  ComposedText m_json;  ///< a list composed as JSON text (reused)
 
   Writer& m_w;
   CodePageText& m_cp;
   Output& m_out;
+  const std::array<bool, 256> m_plainBytes;  ///< PlainBytesOf the code page
   const clsTokenStream* m_stream = nullptr;  ///< the module being written
   LineIndex m_lines;
   std::string m_text;  ///< UTF-8 text of the current value (reused)
@@ -305,47 +561,50 @@ class ExportWriter {
   std::vector<ControlNode> m_controls;
 };
 
-// The writer's output when a module is rendered ahead: the text of one module.
+// The writer's output when a module is rendered ahead: the text of one module, at the start of a
+// buffer that only grows (its length is the room; the bytes past the text are left as they are).
 class TextOutput {
  public:
-  using Ch = char;
-  explicit TextOutput(std::string& io_sText) : m_text(io_sText) {}
-  /// Starts the text again, keeping the room the string has.
+  explicit TextOutput(std::string& io_sBuffer) : m_text(io_sBuffer) {}
+  /// Starts the text again at the buffer's start (the buffer may have been swapped for another).
   void Start() {
-    m_text.resize(m_text.capacity());
     m_used = 0;
+    m_data = m_text.data();
+    m_room = m_text.size();
   }
-  /// Cuts the text to what was written.
-  void Finish() { m_text.resize(m_used); }
-  void Put(char c) {
-    if (m_used == m_text.size()) Grow(1);
-    m_text[m_used++] = c;
+  /// The length of the text written since Start.
+  size_t Used() const { return m_used; }
+  [[gnu::always_inline]] void Put(char c) {
+    if (m_used == m_room) Grow(1);
+    m_data[m_used++] = c;
   }
   void Flush() {}
-  // Room for the longest form of a string, taken at once; the bytes are then stored unchecked.
-  void Reserve(size_t n) {
-    if (m_text.size() - m_used < n) Grow(n);
-  }
-  void PutReserved(char c) { m_text[m_used++] = c; }
   void Append(std::string_view in_sText) {
-    Reserve(in_sText.size());
-    std::memcpy(m_text.data() + m_used, in_sText.data(), in_sText.size());
+    if (m_room - m_used < in_sText.size()) Grow(in_sText.size());
+    CopyBytes(m_data + m_used, in_sText);
     m_used += in_sText.size();
+  }
+  void AppendQuoted(std::string_view in_sText) {
+    if (m_room - m_used < in_sText.size() + 2) Grow(in_sText.size() + 2);
+    char* const p = m_data + m_used;
+    p[0] = '"';
+    CopyBytes(p + 1, in_sText);
+    p[in_sText.size() + 1] = '"';
+    m_used += in_sText.size() + 2;
   }
 
  private:
-  void Grow(size_t n) { m_text.resize(std::max(2 * m_text.size(), m_used + n + 4096)); }
+  [[gnu::noinline]] void Grow(size_t n) {
+    m_text.resize(std::max(2 * m_text.size(), m_used + n + 4096));
+    m_data = m_text.data();
+    m_room = m_text.size();
+  }
 
   std::string& m_text;
+  char* m_data = nullptr;  ///< m_text's bytes
+  size_t m_room = 0;       ///< m_text's length
   size_t m_used = 0;
 };
-
-inline void PutReserve(TextOutput& out, size_t count) {
-  out.Reserve(count);
-}
-inline void PutUnsafe(TextOutput& out, char c) {
-  out.PutReserved(c);
-}
 
 // Modules rendered ahead on helper threads, each into a text of its own, at most kWindow modules
 // ahead of the one being written: memory holds a few modules' texts, never the document.
@@ -360,7 +619,7 @@ class ModulesAhead {
 
   /// The text of module i, once rendered; modules are taken in order, each released after use.
   /// Throws what a helper threw (RunStopped when the run was asked to stop).
-  const std::string& Take(size_t i);
+  std::string_view Take(size_t i);
   /// The documentation warnings of module i (taken before it is released), moved to out.
   void TakeDocWarnings(size_t i, std::vector<ExportDocWarning>& out);
   void Release(size_t i);
@@ -368,7 +627,8 @@ class ModulesAhead {
  private:
   static constexpr size_t kWindow = 16;
   struct Slot {
-    std::string text;
+    std::string text;  ///< the module's text at its start (TextOutput's buffer)
+    size_t length = 0;
     std::vector<ExportDocWarning> docWarnings;
     size_t module = SIZE_MAX;  ///< the module whose text is ready here
   };
@@ -472,7 +732,7 @@ void ExportWriter<Writer>::WriteDoc() {
       if (p.name.empty() || !m_paramNames.insert(p.name).second) continue;
       m_text.clear();
       m_cp.Append(m_text, p.name);
-      Key(m_text.c_str());
+      TextKey(m_text);
       Source(p.text);
     }
     m_w.EndObject();
@@ -611,7 +871,7 @@ void ExportWriter<Writer>::WriteControls(const clsVBHeader* header) {
         SourceMember("parent", controls[static_cast<size_t>(c.parent)].record->sName);
       Place(c.record->lPtr);
       if (m_refs) {
-        const int32_t decl = m_refs->DeclOf(c.record);
+        const int32_t decl = DeclOf(c.record);
         if (decl >= 0) {
           WriteUses(decl);
           WriteHandlers(decl);
@@ -626,7 +886,7 @@ void ExportWriter<Writer>::WriteControls(const clsVBHeader* header) {
           continue;
         m_text.clear();
         m_cp.Append(m_text, key);
-        Key(m_text.c_str());
+        TextKey(m_text);
         // The value as the literal writes it (the record's copy has lost its inner quotes).
         m_raw.clear();
         if (!SourceText::AppendStringValue(*m_stream, r->lPtr, m_raw)) m_raw = r->sName;
@@ -659,7 +919,7 @@ void ExportWriter<Writer>::WriteDeclaration(const DeclaredEntry& d) {
   }
   Place(e.lEntryptr);
   if (m_refs) {
-    const int32_t decl = m_refs->DeclOf(&e);
+    const int32_t decl = DeclOf(&e);
     WriteUses(decl);
     WriteCalls(decl);
     WriteLabels(decl);
@@ -711,7 +971,7 @@ void ExportWriter<Writer>::WriteParameters(const ClsEntryPtr& e) {
       m_w.Bool(mode == kArgParamArray);
       ValueMember("default", p->lEntryptr);
       Place(p->lEntryptr);
-      if (m_refs) WriteUses(m_refs->DeclOf(p.get()));
+      if (m_refs) WriteUses(DeclOf(p.get()));
       m_w.EndObject();
     }
   }
@@ -735,7 +995,7 @@ void ExportWriter<Writer>::WriteMembers(const ClsEntryPtr& e) {
       }
       Place(m->lEntryptr);
       if (m_docsOn && m_docs.DescribeMember(*m, m_doc)) WriteDoc();
-      if (m_refs) WriteUses(m_refs->DeclOf(m.get()));
+      if (m_refs) WriteUses(DeclOf(m.get()));
       m_w.EndObject();
     }
   }
@@ -762,12 +1022,12 @@ void ExportWriter<Writer>::WriteLocals(const ClsEntryPtr& e) {
     Member("kind", l->eEntrytype == kEntryConst ? "constant" : "variable");
     SourceMember("type", l->EntryType);
     Place(l->lEntryptr);
-    if (m_refs) WriteUses(m_refs->DeclOf(l));
+    if (m_refs) WriteUses(DeclOf(l));
     m_w.EndObject();
   }
   // Then the implicit locals (no Option Explicit), each placed at its first use.
-  const auto it = m_refs ? m_refs->implicitLocals.find(m_refs->DeclOf(&e))
-                         : decltype(m_refs->implicitLocals.end()){};
+  const auto it =
+      m_refs ? m_refs->implicitLocals.find(DeclOf(&e)) : decltype(m_refs->implicitLocals.end()){};
   if (m_refs && it != m_refs->implicitLocals.end()) {
     for (int32_t d = it->second.first; d < it->second.second; ++d) {
       const CrossDeclaration& l = m_refs->decls[static_cast<size_t>(d)];
@@ -783,52 +1043,56 @@ void ExportWriter<Writer>::WriteLocals(const ClsEntryPtr& e) {
   m_w.EndArray();
 }
 
-// The qualified name of a declaration ("Module.Procedure", "Module") as the contents of a JSON
-// string, escaped. Kept in a small cache by declaration: the uses of a body name the same few.
+// The qualified name of a declaration as the contents of a JSON string: the one worked out ahead
+// for modules and procedures, others kept in a small cache by declaration.
 template <class Writer>
-const std::string& ExportWriter<Writer>::QualifiedName(int32_t decl) {
-  static const std::string none;
-  if (decl < 0 || static_cast<size_t>(decl) >= m_refs->decls.size()) return none;
-  NameSlot& slot = m_names[static_cast<size_t>(decl) % kNameSlots];
+std::string_view ExportWriter<Writer>::QualifiedName(int32_t decl) {
+  if (decl < 0 || static_cast<size_t>(decl) >= m_refs->decls.size()) return {};
+  const auto d = static_cast<size_t>(decl);
+  const uint32_t start = m_shared->nameStart[d];
+  if (start != m_shared->nameStart[d + 1])
+    return std::string_view(m_shared->names).substr(start, m_shared->nameStart[d + 1] - start);
+  NameSlot& slot = m_names[d % kNameSlots];
   if (slot.decl != decl) {
-    // CrossReferences::QualifiedName, composed in reused buffers.
-    const CrossReferences& refs = *m_refs;
-    const CrossDeclaration& d = refs.decls[static_cast<size_t>(decl)];
-    m_raw.clear();
-    if (d.kind != DeclKind::kModule) {
-      m_raw.append(
-          refs.decls[static_cast<size_t>(refs.modules[static_cast<size_t>(d.module)].decl)].name);
-      m_raw += '.';
-    }
-    if (d.parent >= 0) {
-      m_raw.append(refs.decls[static_cast<size_t>(d.parent)].name);
-      m_raw += '.';
-    }
-    m_raw.append(d.name);
-    m_text.clear();
-    m_cp.Append(m_text, m_raw);
     slot.decl = decl;
     slot.text.clear();
-    JsonWriter::AppendEscaped(slot.text, m_text);
+    AppendQualifiedName(*m_refs, decl, m_cp, m_raw, m_text, slot.text);
   }
   return slot.text;
+}
+
+// CrossReferences::DeclOf, searched from where the last record was found: the records of a
+// module lie near each other in memory and are asked for mostly in address order, so the search
+// steps forward 1, 2, 4, ... entries and then halves that range.
+template <class Writer>
+int32_t ExportWriter<Writer>::DeclOf(const void* record) {
+  const auto& list = m_refs->declOf;
+  const auto before = [](const std::pair<const void*, int32_t>& entry, const void* p) {
+    return std::less<const void*>()(entry.first, p);
+  };
+  size_t first = 0;
+  size_t last = list.size();
+  if (m_declOfHint < list.size() && before(list[m_declOfHint], record)) {
+    // The record lies after the last one found: past first, up to first + step.
+    first = m_declOfHint;
+    size_t step = 1;
+    while (first + step < list.size() && before(list[first + step], record)) {
+      first += step;
+      step *= 2;
+    }
+    last = std::min(list.size(), first + step + 1);
+  }
+  const auto it =
+      std::lower_bound(list.begin() + static_cast<std::ptrdiff_t>(first),
+                       list.begin() + static_cast<std::ptrdiff_t>(last), record, before);
+  if (it == list.end() || it->first != record) return -1;
+  m_declOfHint = static_cast<size_t>(it - list.begin());
+  return it->second;
 }
 
 namespace {
 
 constexpr int32_t kUsesAhead = 8;
-
-void AppendNumber(std::string& out, int32_t n) {
-  char digits[16];
-  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
-  out.append(digits, end);
-}
-
-void AppendQuoted(std::string& out, std::string_view escaped) {
-  out += ",\"";
-  out += escaped;
-  out += '"';
-}
 
 }  // namespace
 
@@ -842,9 +1106,15 @@ void ExportWriter<Writer>::WriteUses(int32_t decl) {
   const CrossReferences& refs = *m_refs;
   const CrossDeclaration& d = refs.decls[static_cast<size_t>(decl)];
   const auto c = static_cast<size_t>(d.canonical);
-  m_json.assign(1, '[');
+  // The longest use without its strings: [line,column] and the commas and quotes around three.
+  constexpr size_t kUseRoom = 48;
+  m_json.Clear();
+  char* p = m_json.Room(1);
+  *p++ = '[';
+  m_json.Keep(p);
+  const int32_t begin = refs.useStart[c];
   const int32_t end = refs.useStart[c + 1];
-  for (int32_t k = refs.useStart[c]; k < end; ++k) {
+  for (int32_t k = begin; k < end; ++k) {
     YieldPoint();
     // A declaration's uses lie apart in the list of every use: the one a few steps ahead is
     // asked for now, so that the wait for memory overlaps the writing.
@@ -854,18 +1124,38 @@ void ExportWriter<Writer>::WriteUses(int32_t decl) {
     const CrossUse u = refs.uses[static_cast<size_t>(refs.useIndex[static_cast<size_t>(k)])];
     const bool file = u.module != d.module;
     const bool from = file || u.from != d.parent || d.parent < 0;
-    m_json += k == refs.useStart[c] ? "[" : ",[";
-    AppendNumber(m_json, u.line);
-    m_json += ',';
-    AppendNumber(m_json, u.column);
-    if (from || u.kind != UseKind::kRead) AppendQuoted(m_json, UseKindName(u.kind));
-    if (from) AppendQuoted(m_json, QualifiedName(u.from));
-    if (file) AppendQuoted(m_json, m_shared->files[static_cast<size_t>(u.module)]);
-    m_json += ']';
+    const bool kind = from || u.kind != UseKind::kRead;
+    const std::string_view kindName =
+        kind ? m_shared->kindNames[static_cast<size_t>(u.kind) & 3] : std::string_view();
+    const std::string_view fromName = from ? QualifiedName(u.from) : "";
+    const std::string_view fileName =
+        file ? std::string_view(m_shared->files[static_cast<size_t>(u.module)]) : "";
+    p = m_json.Room(kUseRoom + kindName.size() + fromName.size() + fileName.size());
+    if (k > begin) *p++ = ',';
+    *p++ = '[';
+    p = PutNumber(p, u.line);
+    *p++ = ',';
+    p = PutNumber(p, u.column);
+    if (kind) {
+      *p++ = ',';
+      p = PutQuoted(p, kindName);
+    }
+    if (from) {
+      *p++ = ',';
+      p = PutQuoted(p, fromName);
+    }
+    if (file) {
+      *p++ = ',';
+      p = PutQuoted(p, fileName);
+    }
+    *p++ = ']';
+    m_json.Keep(p);
   }
-  m_json += ']';
+  p = m_json.Room(1);
+  *p++ = ']';
+  m_json.Keep(p);
   RawArray("uses");
-  Member("exposure", ExposureName(d.exposure));
+  Member("exposure", m_shared->exposureNames[static_cast<size_t>(d.exposure) & 3]);
 }
 
 // What a procedure calls: qualified names, once each, in first-call order.
@@ -873,13 +1163,20 @@ template <class Writer>
 void ExportWriter<Writer>::WriteCalls(int32_t decl) {
   if (decl < 0 || !IsProcedureKind(m_refs->decls[static_cast<size_t>(decl)].kind)) return;
   const auto d = static_cast<size_t>(decl);
-  m_json.assign(1, '[');
+  m_json.Clear();
+  char* p = m_json.Room(1);
+  *p++ = '[';
+  m_json.Keep(p);
   for (int32_t k = m_refs->callStart[d]; k < m_refs->callStart[d + 1]; ++k) {
-    m_json += k == m_refs->callStart[d] ? "\"" : ",\"";
-    m_json += QualifiedName(m_refs->callList[static_cast<size_t>(k)]);
-    m_json += '"';
+    const std::string_view name = QualifiedName(m_refs->callList[static_cast<size_t>(k)]);
+    p = m_json.Room(name.size() + 3);
+    if (k > m_refs->callStart[d]) *p++ = ',';
+    p = PutQuoted(p, name);
+    m_json.Keep(p);
   }
-  m_json += ']';
+  p = m_json.Room(1);
+  *p++ = ']';
+  m_json.Keep(p);
   RawArray("calls");
 }
 
@@ -959,12 +1256,12 @@ ModulesAhead::~ModulesAhead() {
   for (std::thread& t : m_threads) t.join();
 }
 
-const std::string& ModulesAhead::Take(size_t i) {
+std::string_view ModulesAhead::Take(size_t i) {
   std::unique_lock<std::mutex> guard(m_lock);
   Slot& slot = m_slots[i % kWindow];
   m_changed.wait(guard, [&] { return slot.module == i || m_error; });
   if (slot.module != i) std::rethrow_exception(m_error);
-  return slot.text;
+  return std::string_view(slot.text.data(), slot.length);
 }
 
 void ModulesAhead::TakeDocWarnings(size_t i, std::vector<ExportDocWarning>& out) {
@@ -992,8 +1289,8 @@ void ModulesAhead::Helper() {
     if (!cp.Open(m_codePage)) throw std::runtime_error("unknown code page");
     std::string text;
     TextOutput out(text);
-    rapidjson::Writer<TextOutput> w(out);
-    ExportWriter<rapidjson::Writer<TextOutput>> renderer(w, out, cp);
+    JsonText<TextOutput, false> w(out);
+    ExportWriter<JsonText<TextOutput, false>> renderer(w, out, cp);
     renderer.SetDocComments(m_docComments);
     std::vector<ExportDocWarning> docWarnings;
     renderer.SetCrossReferences(m_refs);
@@ -1010,12 +1307,12 @@ void ModulesAhead::Helper() {
       out.Start();
       w.Reset(out);
       renderer.WriteModule(m_modules[i]);
-      out.Finish();
       docWarnings.clear();
       renderer.TakeDocWarnings(docWarnings);
       {
         std::lock_guard<std::mutex> guard(m_lock);
         m_slots[i % kWindow].text.swap(text);
+        m_slots[i % kWindow].length = out.Used();
         m_slots[i % kWindow].docWarnings.swap(docWarnings);
         m_slots[i % kWindow].module = i;
       }
@@ -1038,18 +1335,16 @@ unsigned RenderHelpers() {
   return n == 0 ? 1 : std::min(n, 8u);
 }
 
-template <class Writer>
+template <bool kIndented>
 int WriteWith(const clsVBInfo& info, const std::string& projectFile, CodePageText& cp,
               AtomicFile& file, bool docComments) {
   FileOutput out(file);
-  Writer w(out);
-  if constexpr (!std::is_same_v<Writer, rapidjson::Writer<FileOutput>>) w.SetIndent(' ', 2);
-  // Pretty output is written in order by this thread: a module rendered apart would not carry
-  // the indentation of its place.
-  constexpr bool compact = std::is_same_v<Writer, rapidjson::Writer<FileOutput>>;
-  ExportWriter<Writer> writer(w, out, cp);
+  JsonText<FileOutput, kIndented> w(out);
+  ExportWriter<JsonText<FileOutput, kIndented>> writer(w, out, cp);
   writer.SetDocComments(docComments);
-  writer.Write(info, projectFile, compact ? RenderHelpers() : 0);
+  // Indented output is written in order by this thread: a module rendered apart would not carry
+  // the indentation of its place.
+  writer.Write(info, projectFile, kIndented ? 0 : RenderHelpers());
   out.Put('\n');
   out.Flush();
   return out.Error();
@@ -1080,10 +1375,8 @@ bool PendingProjectJson::Write(const clsVBInfo& in_oInfo, const std::string& in_
     int err = m_file.Open(in_sPath);
     if (err == 0) {
       err = in_oOptions.pretty
-                ? WriteWith<rapidjson::PrettyWriter<FileOutput>>(in_oInfo, in_sProjectFile, cp,
-                                                                 m_file, in_oOptions.docComments)
-                : WriteWith<rapidjson::Writer<FileOutput>>(in_oInfo, in_sProjectFile, cp, m_file,
-                                                           in_oOptions.docComments);
+                ? WriteWith<true>(in_oInfo, in_sProjectFile, cp, m_file, in_oOptions.docComments)
+                : WriteWith<false>(in_oInfo, in_sProjectFile, cp, m_file, in_oOptions.docComments);
     }
     // The wait for the disk is done here, on the writing thread; Commit only renames.
     if (err == 0) err = m_file.Finish();
