@@ -314,6 +314,30 @@ const Case kCases[] = {
        "End Sub\n"}},
      "unused",
      "c.cls:8:32: unused parameter clsA.Size.v\n"},
+    {"Global variables and constants are Public ones of their standard module",
+     "Type=Exe\nModule=modA; a.bas\nModule=modB; b.bas\n",
+     {{"a.bas",
+       "Attribute VB_Name = \"modA\"\nOption Explicit\n"
+       "Global gCount As Long, gNames(1 To 3) As String ' two\nGlobal Const gMax = 5\n"
+       "global gSpare%: Global _\n  gLast\nSub Helper()\n  Global = 1\nEnd Sub\n"},
+      {"b.bas",
+       "Attribute VB_Name = \"modB\"\nOption Explicit\nSub Main()\n"
+       "  gCount = gMax + UBound(gNames)\n  modA.gCount = gLast\nEnd Sub\n"}},
+     "unused",
+     "a.bas:5:8: unused variable modA.gSpare\n"
+     "a.bas:7:5: unused sub modA.Helper\n"
+     "b.bas:3:5: unused sub modB.Main\n"},
+    {"a Global variable's uses across modules",
+     "Type=Exe\nModule=modA; a.bas\nModule=modB; b.bas\n",
+     {{"a.bas", "Attribute VB_Name = \"modA\"\nGlobal gCount As Long, gNames(1 To 3) As String\n"},
+      {"b.bas",
+       "Attribute VB_Name = \"modB\"\nSub Main()\n  gCount = UBound(gNames)\n"
+       "  modA.gCount = gCount + 1\nEnd Sub\n"}},
+     "refs=gCount",
+     "a.bas:2:8: declaration: Global gCount As Long, gNames(1 To 3) As String\n"
+     "b.bas:3:3: write: gCount = UBound(gNames)\n"
+     "b.bas:4:8: write: modA.gCount = gCount + 1\n"
+     "b.bas:4:17: read: modA.gCount = gCount + 1\n"},
 };
 
 TEST(CrossReferences, AnswersFollowTheResolutionRules) {
