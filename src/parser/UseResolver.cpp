@@ -279,6 +279,7 @@ struct ModuleDecls {
   std::vector<std::pair<int32_t, std::string_view>> controlTypes;
   int32_t module = 0;
   int32_t moduleDecl = 0;
+  int32_t firstGlobal = 0;  // the Global variables come last
   const clsTokenStream* ts = nullptr;
 
   void Read(const CrossModule& mod, int32_t m);
@@ -693,9 +694,16 @@ bool ModuleDecls::WrittenGlobal(int32_t pos) const {
 void ModuleDecls::AddGlobalVariables(int32_t from, int32_t end) {
   if (!ts) return;
   end = std::min(end, ts->Count());
+  // Blanks and line continuations ("_" before a line's end).
   const auto skipBlanks = [this, end](int32_t p) {
-    while (p < end && ts->TokenCodeAt(p) == TokWhiteSpace) ++p;
-    return p;
+    for (;;) {
+      while (p < end && ts->TokenCodeAt(p) == TokWhiteSpace) ++p;
+      if (p >= end || ts->TokenCodeAt(p) != '_') return p;
+      int32_t q = p + 1;
+      while (q < end && ts->TokenCodeAt(q) == TokWhiteSpace) ++q;
+      if (q >= end || ts->TokenCodeAt(q) != TokEndOfLine) return p;
+      p = q + 1;
+    }
   };
   bool statementStart = true;
   for (int32_t p = std::max(from, 0); p < end; ++p) {
@@ -779,6 +787,7 @@ void ModuleDecls::Read(const CrossModule& mod, int32_t m) {
   moduleDecl = mod.decl;
   ts = mod.header ? mod.header->TokenStream.get() : nullptr;
   AddControls(mod);
+  firstGlobal = static_cast<int32_t>(decls.size());
   if (!mod.entry) return;
   const bool isStd = mod.itemType == kItemModule;
   const ClsSymEntry& e = *mod.entry;
@@ -791,6 +800,7 @@ void ModuleDecls::Read(const CrossModule& mod, int32_t m) {
   AddEntryList(e.EEnum, DeclKind::kEnum, isStd);
   AddEntryList(e.EEvent, DeclKind::kEvent, false);
   AddEntryList(e.EDeclare, DeclKind::kDeclare, isStd);
+  firstGlobal = static_cast<int32_t>(decls.size());
   if (isStd && mod.header) {
     // Global lines stand before the first procedure.
     int32_t firstProcedure = ts ? ts->Count() : 0;
@@ -873,6 +883,8 @@ void Resolver::ReadModuleDecls() {
     for (const ModuleDecls::InsertEntry& e : r.inserts)
       Insert(e.inOwn ? Canonical(base + e.scope) : e.scope, base + e.decl, e.space);
     m_declRange.emplace_back(base, static_cast<int32_t>(m_out.decls.size()));
+    m_out.modules[m].firstGlobal = base + r.firstGlobal;
+    m_out.modules[m].endGlobal = static_cast<int32_t>(m_out.decls.size());
     r = ModuleDecls{};
   }
 }
@@ -1639,8 +1651,10 @@ bool Resolver::RuntimeStatement(size_t i, size_t e) {
       return true;
     case TokIdentifier:
       // Global, the old word for Public in a standard module.
-      if (!EqualsNoCase1252(t.name, "Global") || !IsNameToken(after) || declared()) return false;
-      Walk(i + 1, e, kDeclare);
+      if (!EqualsNoCase1252(t.name, "Global") || !(IsNameToken(after) || after == KwConst) ||
+          declared())
+        return false;
+      Walk(after == KwConst ? i + 2 : i + 1, e, kDeclare);
       return true;
     default:
       return false;

@@ -390,8 +390,9 @@ TEST(CrossReferences, TheExportCarriesUsesCallsAndExternalNames) {
                  "Attribute VB_Name = \"frmA\"\nPrivate Sub cmdGo_Click()\n  n = Twice(2)\n"
                  "  MsgBox n\nEnd Sub\nPublic Function Twice(ByVal v As Long) As Long\n"
                  "  Twice = v * 2\nEnd Function\n"));
-  dir.Write("a.bas", Crlf("Attribute VB_Name = \"modA\"\nSub Go()\n  On Error GoTo Done\n"
-                          "  x = frmA.Twice(3)\nDone:\nEnd Sub\n"));
+  dir.Write("a.bas",
+            Crlf("Attribute VB_Name = \"modA\"\nGlobal gTotal As Long\nSub Go()\n"
+                 "  On Error GoTo Done\n  x = frmA.Twice(3): gTotal = x\nDone:\nEnd Sub\n"));
   const std::string vbp = dir.Write("P.vbp", "Type=Exe\r\nForm=f.frm\r\nModule=modA; a.bas\r\n");
   clsVBInfo info;
   info.Settings().outDir = dir / "out";
@@ -418,10 +419,16 @@ TEST(CrossReferences, TheExportCarriesUsesCallsAndExternalNames) {
   EXPECT_EQ(Compact(twice["parameters"][0]["uses"]), "[[12,11]]");
   // A use in another module names its file.
   EXPECT_EQ(Compact(twice["uses"]),
-            "[[8,7,\"call\",\"frmA.cmdGo_Click\"],[4,12,\"call\",\"modA.Go\",\"a.bas\"]]");
+            "[[8,7,\"call\",\"frmA.cmdGo_Click\"],[5,12,\"call\",\"modA.Go\",\"a.bas\"]]");
   EXPECT_EQ(
       Compact(doc["modules"][1]["declarations"][0]["labels"]),
-      "[{\"name\":\"Done\",\"line\":5,\"column\":1,\"uses\":[[3,17]],\"exposure\":\"used\"}]");
+      "[{\"name\":\"Done\",\"line\":6,\"column\":1,\"uses\":[[4,17]],\"exposure\":\"used\"}]");
+  // A Global variable, which the analysis keeps no record of, follows the records' declarations.
+  EXPECT_EQ(Compact(doc["modules"][1]["declarations"][1]),
+            "{\"name\":\"gTotal\",\"kind\":\"variable\",\"scope\":\"\",\"type\":\"Long\","
+            "\"signature\":\"Global gTotal As Long\",\"line\":2,\"column\":8,\"uses\":[[5,22,"
+            "\"write\",\"modA.Go\"]],\"exposure\":\"used\",\"parameters\":[],\"members\":[],"
+            "\"locals\":[]}");
   EXPECT_EQ(Compact(doc["external"]), "[{\"name\":\"MsgBox\",\"count\":1}]");
   // Indented, the uses (written as composed text) are the same values.
   ExportOptions pretty;
