@@ -245,6 +245,8 @@ struct ExportRefs {
   /// escaped: declaration d's is names[nameStart[d] .. nameStart[d + 1]), empty for the others.
   std::string names;
   std::vector<uint32_t> nameStart;
+  /// The index in CrossReferences::modules of each module's item.
+  std::unordered_map<const clsVBFileType*, int32_t> moduleOf;
 
   void Build(const CrossReferences& in_refs, CodePageText& cp);
 };
@@ -288,6 +290,7 @@ void ExportRefs::Build(const CrossReferences& in_refs, CodePageText& cp) {
       cp.Append(text, raw);
     }
     JsonWriter::AppendEscaped(files.emplace_back(), text);
+    moduleOf.emplace(m.item, static_cast<int32_t>(files.size()) - 1);
   }
   nameStart.reserve(in_refs.decls.size() + 1);
   for (size_t d = 0; d < in_refs.decls.size(); ++d) {
@@ -516,6 +519,7 @@ class ExportWriter {
   void WriteLibrary(const clsVBFileType& item);
   void WriteControls(const clsVBHeader* header);
   void WriteDeclaration(const DeclaredEntry& d);
+  void WriteGlobalVariables(const clsVBFileType& item);
   void WriteParameters(const ClsEntryPtr& e);
   void WriteMembers(const ClsEntryPtr& e);
   void WriteLocals(const ClsEntryPtr& e);
@@ -849,6 +853,7 @@ void ExportWriter<Writer>::WriteModule(const ProjectModule& m) {
     ListDeclarations(*m.entry, m_declared);
     for (const DeclaredEntry& d : m_declared) WriteDeclaration(d);
   }
+  if (m_shared) WriteGlobalVariables(item);
   m_w.EndArray();
   if (m_docsOn && m_docs.DescribeModule(m_doc)) WriteDoc();
   m_w.EndObject();
@@ -949,6 +954,56 @@ void ExportWriter<Writer>::WriteDeclaration(const DeclaredEntry& d) {
     }
   }
   m_w.EndObject();
+}
+
+// The type of a declarator as written ("Global a(1 To 3) As New clsThing" gives "clsThing"):
+// what follows its "As" outside parentheses, "" without one.
+std::string_view DeclaredType(std::string_view declarator) {
+  int depth = 0;
+  for (size_t i = 0; i + 4 <= declarator.size(); ++i) {
+    const char c = declarator[i];
+    if (c == '(') ++depth;
+    if (c == ')' && depth > 0) --depth;
+    if (depth == 0 && c == ' ' && EqualsNoCase1252(declarator.substr(i, 4), " As ")) {
+      std::string_view type = declarator.substr(i + 4);
+      if (type.size() > 4 && EqualsNoCase1252(type.substr(0, 4), "New ")) type.remove_prefix(4);
+      return type;
+    }
+  }
+  return {};
+}
+
+// The module's Global variables, which only the cross references know (the analysis keeps no
+// record of them): after the records' declarations, with the members a variable's record gives.
+template <class Writer>
+void ExportWriter<Writer>::WriteGlobalVariables(const clsVBFileType& item) {
+  const auto found = m_shared->moduleOf.find(&item);
+  if (found == m_shared->moduleOf.end() || !m_stream) return;
+  const CrossModule& mod = m_refs->modules[static_cast<size_t>(found->second)];
+  for (int32_t id = mod.firstGlobal; id < mod.endGlobal; ++id) {
+    const CrossDeclaration& d = m_refs->decls[static_cast<size_t>(id)];
+    if (d.canonical != id || d.pos < 0) continue;
+    YieldPoint();
+    m_w.StartObject();
+    SourceMember("name", d.name);
+    Member("kind", "variable");
+    Member("scope", "");
+    m_raw.clear();
+    SourceText::AppendDeclarator(*m_stream, d.pos, m_raw);
+    const std::string type(DeclaredType(m_raw));  // a few per project
+    SourceMember("type", type);
+    m_raw.clear();
+    SourceText::AppendLine(*m_stream, d.pos, m_raw);
+    SourceMember("signature", m_raw);
+    Place(d.pos);
+    WriteUses(id);
+    for (const char* list : {"parameters", "members", "locals"}) {
+      Key(list);
+      m_w.StartArray();
+      m_w.EndArray();
+    }
+    m_w.EndObject();
+  }
 }
 
 template <class Writer>

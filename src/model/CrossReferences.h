@@ -189,6 +189,10 @@ struct CrossModule {
   int32_t itemType = 0;                ///< kItem... of the project file
   bool optionExplicit = false;
   bool exposed = false;  ///< VB_Exposed is true (classes, user controls, documents)
+  /// The declarations [first, end) of the module's Global variables, which have no analysis
+  /// record (twins of an #If block among them: only canonical ones are the module's).
+  int32_t firstGlobal = 0;
+  int32_t endGlobal = 0;
 };
 
 /// A class another project of the same call exposes (VB_Exposed = True), known to the projects

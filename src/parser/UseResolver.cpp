@@ -279,6 +279,7 @@ struct ModuleDecls {
   std::vector<std::pair<int32_t, std::string_view>> controlTypes;
   int32_t module = 0;
   int32_t moduleDecl = 0;
+  int32_t firstGlobal = 0;  // the Global variables come last
   const clsTokenStream* ts = nullptr;
 
   void Read(const CrossModule& mod, int32_t m);
@@ -291,6 +292,12 @@ struct ModuleDecls {
   void InsertIn(int32_t owner, int32_t decl) { inserts.push_back({owner, decl, kNames, true}); }
   void AddEntryList(const std::shared_ptr<ClsEntry>& list, DeclKind kind, bool isPublicModule);
   void AddProcedureNames(int32_t proc, const ClsEntryPtr& e);
+  /// Whether the statement holding the token at pos opens with Global, the old word for Public
+  /// in a standard module (the records give such a declaration no scope).
+  bool WrittenGlobal(int32_t pos) const;
+  /// The variables of the Global lines before the first procedure at end: the records hold
+  /// none of them.
+  void AddGlobalVariables(int32_t from, int32_t end);
   void AddControls(const CrossModule& mod);
 };
 
@@ -624,7 +631,10 @@ void ModuleDecls::AddEntryList(const std::shared_ptr<ClsEntry>& list, DeclKind k
     }
     const int32_t id = Add(k, e.get(), e->EntryName, module, -1, e->lEntryptr);
     const std::string_view scope = e->Scope;
-    decls[static_cast<size_t>(id)].isPublic = scope == "Public";
+    decls[static_cast<size_t>(id)].isPublic =
+        scope == "Public" ||
+        (scope.empty() && (k == DeclKind::kVariable || k == DeclKind::kConstant) &&
+         WrittenGlobal(e->lEntryptr));
     decls[static_cast<size_t>(id)].isFriend = scope == "Friend";
     if (k == DeclKind::kVariable && ts) {
       int32_t p = e->lEntryptr - 1;
@@ -657,6 +667,90 @@ void ModuleDecls::AddEntryList(const std::shared_ptr<ClsEntry>& list, DeclKind k
     } else if (IsProcedureKind(k) || k == DeclKind::kEvent || k == DeclKind::kDeclare) {
       AddProcedureNames(id, *e);
     }
+  }
+}
+
+// A statement starts after a line end that no continuation ("_") precedes, or after a ":".
+bool ModuleDecls::WrittenGlobal(int32_t pos) const {
+  if (!ts || pos <= 0 || pos >= ts->Count()) return false;
+  // A statement longer than this is not looked at: the scan stays short whatever the input.
+  constexpr int32_t kLongest = 512;
+  int32_t p = pos - 1;
+  for (; p >= 0 && pos - p < kLongest; --p) {
+    const int32_t code = ts->TokenCodeAt(p);
+    if (code == ':') break;
+    if (code != TokEndOfLine) continue;
+    int32_t q = p - 1;
+    while (q >= 0 && ts->TokenCodeAt(q) == TokWhiteSpace) --q;
+    if (q < 0 || ts->TokenCodeAt(q) != '_') break;
+  }
+  if (p >= 0 && pos - p >= kLongest) return false;
+  int32_t start = p + 1;
+  while (start < pos && ts->TokenCodeAt(start) == TokWhiteSpace) ++start;
+  return ts->TokenCodeAt(start) == TokIdentifier &&
+         EqualsNoCase1252(ts->TokenStringAt(start), "Global");
+}
+
+void ModuleDecls::AddGlobalVariables(int32_t from, int32_t end) {
+  if (!ts) return;
+  end = std::min(end, ts->Count());
+  // Blanks and line continuations ("_" before a line's end).
+  const auto skipBlanks = [this, end](int32_t p) {
+    for (;;) {
+      while (p < end && ts->TokenCodeAt(p) == TokWhiteSpace) ++p;
+      if (p >= end || ts->TokenCodeAt(p) != '_') return p;
+      int32_t q = p + 1;
+      while (q < end && ts->TokenCodeAt(q) == TokWhiteSpace) ++q;
+      if (q >= end || ts->TokenCodeAt(q) != TokEndOfLine) return p;
+      p = q + 1;
+    }
+  };
+  bool statementStart = true;
+  for (int32_t p = std::max(from, 0); p < end; ++p) {
+    const int32_t code = ts->TokenCodeAt(p);
+    if (code == TokEndOfLine || code == ':') {
+      statementStart = true;
+      continue;
+    }
+    if (code == TokWhiteSpace) continue;
+    const bool opens = statementStart;
+    statementStart = false;
+    if (!opens || code != TokIdentifier || !EqualsNoCase1252(ts->TokenStringAt(p), "Global"))
+      continue;
+    p = skipBlanks(p + 1);
+    // Global Const is in the records (AddEntryList makes it public).
+    if (p >= end || ts->TokenCodeAt(p) == KwConst) continue;
+    // Declarators: name [suffix] [(bounds)] [As [New] type], separated by commas.
+    for (;;) {
+      p = skipBlanks(p);
+      if (p < end && ts->TokenCodeAt(p) == KwWithEvents) p = skipBlanks(p + 1);
+      if (p >= end || !IsNameToken(ts->TokenCodeAt(p))) break;
+      const int32_t id = Add(DeclKind::kVariable, nullptr, ts->TokenStringAt(p), module, -1, p);
+      decls[static_cast<size_t>(id)].isPublic = true;
+      Insert(moduleDecl, id);
+      Insert(kPublicScope, id);
+      // On to the next declarator at depth 0, or the statement's end.
+      int depth = 0;
+      bool more = false;
+      for (++p; p < end; ++p) {
+        const int32_t c = ts->TokenCodeAt(p);
+        if (c == '(') ++depth;
+        if (c == ')' && depth > 0) --depth;
+        if (c == ',' && depth == 0) {
+          more = true;
+          ++p;
+          break;
+        }
+        if (c == ':' || c == TokComment) break;
+        if (c == TokEndOfLine) {
+          int32_t q = p - 1;
+          while (q >= 0 && ts->TokenCodeAt(q) == TokWhiteSpace) --q;
+          if (q < 0 || ts->TokenCodeAt(q) != '_') break;
+        }
+      }
+      if (!more) break;
+    }
+    --p;  // the token that ended the statement is read by the loop
   }
 }
 
@@ -693,6 +787,7 @@ void ModuleDecls::Read(const CrossModule& mod, int32_t m) {
   moduleDecl = mod.decl;
   ts = mod.header ? mod.header->TokenStream.get() : nullptr;
   AddControls(mod);
+  firstGlobal = static_cast<int32_t>(decls.size());
   if (!mod.entry) return;
   const bool isStd = mod.itemType == kItemModule;
   const ClsSymEntry& e = *mod.entry;
@@ -705,6 +800,17 @@ void ModuleDecls::Read(const CrossModule& mod, int32_t m) {
   AddEntryList(e.EEnum, DeclKind::kEnum, isStd);
   AddEntryList(e.EEvent, DeclKind::kEvent, false);
   AddEntryList(e.EDeclare, DeclKind::kDeclare, isStd);
+  firstGlobal = static_cast<int32_t>(decls.size());
+  if (isStd && mod.header) {
+    // Global lines stand before the first procedure.
+    int32_t firstProcedure = ts ? ts->Count() : 0;
+    for (const auto* list : {&e.ESub, &e.EFunction, &e.EProperty}) {
+      if (!*list) continue;
+      for (const auto& proc : **list)
+        if (proc && proc->lEntryptr > 0) firstProcedure = std::min(firstProcedure, proc->lEntryptr);
+    }
+    AddGlobalVariables(mod.header->CodePtr, firstProcedure);
+  }
 }
 
 void Resolver::ReadModuleDecls() {
@@ -777,6 +883,8 @@ void Resolver::ReadModuleDecls() {
     for (const ModuleDecls::InsertEntry& e : r.inserts)
       Insert(e.inOwn ? Canonical(base + e.scope) : e.scope, base + e.decl, e.space);
     m_declRange.emplace_back(base, static_cast<int32_t>(m_out.decls.size()));
+    m_out.modules[m].firstGlobal = base + r.firstGlobal;
+    m_out.modules[m].endGlobal = static_cast<int32_t>(m_out.decls.size());
     r = ModuleDecls{};
   }
 }
@@ -1543,8 +1651,10 @@ bool Resolver::RuntimeStatement(size_t i, size_t e) {
       return true;
     case TokIdentifier:
       // Global, the old word for Public in a standard module.
-      if (!EqualsNoCase1252(t.name, "Global") || !IsNameToken(after) || declared()) return false;
-      Walk(i + 1, e, kDeclare);
+      if (!EqualsNoCase1252(t.name, "Global") || !(IsNameToken(after) || after == KwConst) ||
+          declared())
+        return false;
+      Walk(after == KwConst ? i + 2 : i + 1, e, kDeclare);
       return true;
     default:
       return false;

@@ -314,6 +314,30 @@ const Case kCases[] = {
        "End Sub\n"}},
      "unused",
      "c.cls:8:32: unused parameter clsA.Size.v\n"},
+    {"Global variables and constants are Public ones of their standard module",
+     "Type=Exe\nModule=modA; a.bas\nModule=modB; b.bas\n",
+     {{"a.bas",
+       "Attribute VB_Name = \"modA\"\nOption Explicit\n"
+       "Global gCount As Long, gNames(1 To 3) As String ' two\nGlobal Const gMax = 5\n"
+       "global gSpare%: Global _\n  gLast\nSub Helper()\n  Global = 1\nEnd Sub\n"},
+      {"b.bas",
+       "Attribute VB_Name = \"modB\"\nOption Explicit\nSub Main()\n"
+       "  gCount = gMax + UBound(gNames)\n  modA.gCount = gLast\nEnd Sub\n"}},
+     "unused",
+     "a.bas:5:8: unused variable modA.gSpare\n"
+     "a.bas:7:5: unused sub modA.Helper\n"
+     "b.bas:3:5: unused sub modB.Main\n"},
+    {"a Global variable's uses across modules",
+     "Type=Exe\nModule=modA; a.bas\nModule=modB; b.bas\n",
+     {{"a.bas", "Attribute VB_Name = \"modA\"\nGlobal gCount As Long, gNames(1 To 3) As String\n"},
+      {"b.bas",
+       "Attribute VB_Name = \"modB\"\nSub Main()\n  gCount = UBound(gNames)\n"
+       "  modA.gCount = gCount + 1\nEnd Sub\n"}},
+     "refs=gCount",
+     "a.bas:2:8: declaration: Global gCount As Long, gNames(1 To 3) As String\n"
+     "b.bas:3:3: write: gCount = UBound(gNames)\n"
+     "b.bas:4:8: write: modA.gCount = gCount + 1\n"
+     "b.bas:4:17: read: modA.gCount = gCount + 1\n"},
 };
 
 TEST(CrossReferences, AnswersFollowTheResolutionRules) {
@@ -366,8 +390,9 @@ TEST(CrossReferences, TheExportCarriesUsesCallsAndExternalNames) {
                  "Attribute VB_Name = \"frmA\"\nPrivate Sub cmdGo_Click()\n  n = Twice(2)\n"
                  "  MsgBox n\nEnd Sub\nPublic Function Twice(ByVal v As Long) As Long\n"
                  "  Twice = v * 2\nEnd Function\n"));
-  dir.Write("a.bas", Crlf("Attribute VB_Name = \"modA\"\nSub Go()\n  On Error GoTo Done\n"
-                          "  x = frmA.Twice(3)\nDone:\nEnd Sub\n"));
+  dir.Write("a.bas",
+            Crlf("Attribute VB_Name = \"modA\"\nGlobal gTotal As Long\nSub Go()\n"
+                 "  On Error GoTo Done\n  x = frmA.Twice(3): gTotal = x\nDone:\nEnd Sub\n"));
   const std::string vbp = dir.Write("P.vbp", "Type=Exe\r\nForm=f.frm\r\nModule=modA; a.bas\r\n");
   clsVBInfo info;
   info.Settings().outDir = dir / "out";
@@ -394,10 +419,16 @@ TEST(CrossReferences, TheExportCarriesUsesCallsAndExternalNames) {
   EXPECT_EQ(Compact(twice["parameters"][0]["uses"]), "[[12,11]]");
   // A use in another module names its file.
   EXPECT_EQ(Compact(twice["uses"]),
-            "[[8,7,\"call\",\"frmA.cmdGo_Click\"],[4,12,\"call\",\"modA.Go\",\"a.bas\"]]");
+            "[[8,7,\"call\",\"frmA.cmdGo_Click\"],[5,12,\"call\",\"modA.Go\",\"a.bas\"]]");
   EXPECT_EQ(
       Compact(doc["modules"][1]["declarations"][0]["labels"]),
-      "[{\"name\":\"Done\",\"line\":5,\"column\":1,\"uses\":[[3,17]],\"exposure\":\"used\"}]");
+      "[{\"name\":\"Done\",\"line\":6,\"column\":1,\"uses\":[[4,17]],\"exposure\":\"used\"}]");
+  // A Global variable, which the analysis keeps no record of, follows the records' declarations.
+  EXPECT_EQ(Compact(doc["modules"][1]["declarations"][1]),
+            "{\"name\":\"gTotal\",\"kind\":\"variable\",\"scope\":\"\",\"type\":\"Long\","
+            "\"signature\":\"Global gTotal As Long\",\"line\":2,\"column\":8,\"uses\":[[5,22,"
+            "\"write\",\"modA.Go\"]],\"exposure\":\"used\",\"parameters\":[],\"members\":[],"
+            "\"locals\":[]}");
   EXPECT_EQ(Compact(doc["external"]), "[{\"name\":\"MsgBox\",\"count\":1}]");
   // Indented, the uses (written as composed text) are the same values.
   ExportOptions pretty;
