@@ -40,6 +40,24 @@ constexpr int32_t kTypes = 2;
 constexpr int32_t kNoDecl = -1;
 constexpr int32_t kPending = -2;  // a use whose declaration is settled at the procedure's end
 
+// A hash of a name that names spelt alike but for case share (as EqualsNoCase1252 compares
+// them): the upper-cased bytes are read into words of eight, each mixed in by one multiplication,
+// where HashNoCase1252 multiplies once per byte.
+inline size_t NameHash(std::string_view s) {
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const size_t n = s.size();
+  uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+  for (size_t i = 0; i < n; i += 8) {
+    uint64_t w = 0;
+    const size_t end = std::min(n, i + 8);
+    for (size_t k = i; k < end; ++k) w = (w << 8) | kCp1252Upper[p[k]];
+    h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+    h ^= h >> 32;
+  }
+  h *= 0xC4CEB9FE1A85EC53ull;
+  return static_cast<size_t>(h ^ (h >> 32));
+}
+
 struct NameKey {
   int32_t scope;
   std::string_view name;
@@ -47,8 +65,7 @@ struct NameKey {
 };
 struct NameKeyHash {
   size_t operator()(const NameKey& k) const {
-    return HashNoCase1252(k.name) ^
-           (static_cast<size_t>(static_cast<uint32_t>(k.scope)) * 0x9E3779B1u) ^
+    return NameHash(k.name) ^ (static_cast<size_t>(static_cast<uint32_t>(k.scope)) * 0x9E3779B1u) ^
            (static_cast<size_t>(k.space) << 7);
   }
 };
@@ -63,10 +80,8 @@ struct Tok {
   int32_t pos;
   int32_t code;
   int32_t line;
-  int32_t column;     // 0 until worked out (ColumnOf): most tokens never need it
-  int32_t lineStart;  // the first position of the token's physical line
-  int32_t colPos;     // the position the column is counted to (a bracketed name's first byte)
-  int32_t colAdd;
+  int32_t column;         // the 1-based byte column of the token on its physical line
+  int32_t colAdd;         // added to column for the name's place: 1 past a form's bracket, else 0
   std::string_view name;  // the name of a word (a bracketed name without its brackets)
 };
 
@@ -128,7 +143,7 @@ struct Tables {
   std::vector<Slot> slots;
   size_t used = 0;
   std::vector<Node> nodes;
-  std::vector<uint32_t> nameHash;  // HashNoCase1252 of each declaration's name
+  std::vector<uint32_t> nameHash;  // NameHash of each declaration's name
   std::vector<uint8_t> twinned;    // 1 for a declaration an #If twin shares
   // TypeOwner of each declaration, -3 before it is worked out: worked out by the walks when a
   // member follows a use (each writes the same value, so they may race on it).
@@ -273,7 +288,7 @@ struct ModuleDecls {
     bool inOwn;
   };
   std::vector<CrossDeclaration> decls;
-  std::vector<uint32_t> nameHash;  // HashNoCase1252 of each name
+  std::vector<uint32_t> nameHash;  // NameHash of each name
   std::vector<InsertEntry> inserts;
   std::vector<std::pair<const void*, int32_t>> controls;  // each control record's declaration
   std::vector<std::pair<int32_t, std::string_view>> controlTypes;
@@ -325,9 +340,9 @@ class Resolver {
                   int32_t parent, int32_t pos);
   void Insert(int32_t scope, int32_t decl, int32_t space = kNames);
   int32_t Find(int32_t scope, std::string_view name, int32_t space = kNames) const {
-    return FindHashed(scope, name, HashNoCase1252(name), space);
+    return FindHashed(scope, name, NameHash(name), space);
   }
-  /// Find with the name's hash (HashNoCase1252) worked out once for several scopes.
+  /// Find with the name's hash (NameHash) worked out once for several scopes.
   int32_t FindHashed(int32_t scope, std::string_view name, size_t nameHash,
                      int32_t space = kNames) const;
   int32_t Canonical(int32_t decl) const { return m_out.decls[static_cast<size_t>(decl)].canonical; }
@@ -340,14 +355,14 @@ class Resolver {
   int32_t Property(int32_t scope, std::string_view name, DeclKind want) const;
   /// A name in the procedure's, the module's, the project's and the modules' scopes.
   int32_t LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope);
-  /// The same outside the procedure (name hashed by HashNoCase1252 as h).
+  /// The same outside the procedure (name hashed by NameHash as h).
   int32_t LookupOutside(std::string_view name, size_t h, bool& ambiguous, int32_t& out_scope);
   /// The same in the project's scopes: Public names of standard modules, then module names.
   int32_t LookupProject(std::string_view name, size_t h, bool& ambiguous, int32_t& out_scope) const;
   int32_t LookupType(std::string_view name, int32_t moduleDecl) const;
   /// LookupType in the module walked, kept in its memo.
   int32_t WalkLookupType(std::string_view name) {
-    const size_t h = HashNoCase1252(name);
+    const size_t h = NameHash(name);
     return m_moduleMemo
         .Kept(name, h, LookupMemo::kType,
               [&](LookupMemo::Entry& fill) {
@@ -494,7 +509,7 @@ int32_t Resolver::AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_v
                           int32_t module, int32_t parent, int32_t pos) {
   const auto id = static_cast<int32_t>(m_out.decls.size());
   m_out.decls.push_back(NewDecl(kind, entry, name, module, parent, pos, id));
-  m_nameHash.push_back(static_cast<uint32_t>(HashNoCase1252(name)));
+  m_nameHash.push_back(static_cast<uint32_t>(NameHash(name)));
   m_tab.twinned.push_back(0);
   return id;
 }
@@ -504,7 +519,7 @@ size_t FirstSlot(uint32_t hash, size_t mask) {
   return static_cast<size_t>((static_cast<uint64_t>(hash) * 0x9E3779B97F4A7C15ull) >> 32) & mask;
 }
 
-// The key of a name in a scope: the name's hash (HashNoCase1252) and the scope's key mixed.
+// The key of a name in a scope: the name's hash (NameHash) and the scope's key mixed.
 uint32_t SlotHash(size_t nameHash, int32_t scopeKey) {
   return static_cast<uint32_t>(nameHash) ^ (static_cast<uint32_t>(scopeKey) * 0x85EBCA6Bu);
 }
@@ -590,7 +605,7 @@ int32_t ModuleDecls::Add(DeclKind kind, const ClsEntryPtr* entry, std::string_vi
                          int32_t module, int32_t parent, int32_t pos) {
   const auto id = static_cast<int32_t>(decls.size());
   decls.push_back(NewDecl(kind, entry, name, module, parent, pos, id));
-  nameHash.push_back(static_cast<uint32_t>(HashNoCase1252(name)));
+  nameHash.push_back(static_cast<uint32_t>(NameHash(name)));
   return id;
 }
 
@@ -807,7 +822,7 @@ int32_t Resolver::Property(int32_t scope, std::string_view name, DeclKind want) 
 
 int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope) {
   ambiguous = false;
-  const size_t h = HashNoCase1252(name);
+  const size_t h = NameHash(name);
   if (m_scope >= 0) {
     int32_t found = kNoDecl;
     if (m_procNamesKnown) {
@@ -874,7 +889,7 @@ int32_t Resolver::LookupProject(std::string_view name, size_t h, bool& ambiguous
 }
 
 int32_t Resolver::LookupType(std::string_view name, int32_t moduleDecl) const {
-  const size_t h = HashNoCase1252(name);
+  const size_t h = NameHash(name);
   if (const int32_t n = FindHashed(moduleDecl, name, h, kTypes); n >= 0)
     return m_nodes[static_cast<size_t>(n)].decl;
   return LookupProjectType(name, h);
@@ -972,7 +987,7 @@ void Resolver::AddForeignUse(int32_t cls, int32_t member, const Tok& t, UseKind 
   ForeignUse& u = m_walk->foreignUses.emplace_back();
   u.module = m_module;
   u.line = t.line;
-  u.column = t.column > 0 ? t.column : ColumnOf(t.lineStart, t.colPos) + t.colAdd;
+  u.column = t.column + t.colAdd;
   u.cls = cls;
   u.member = member;
   u.kind = kind;
@@ -1050,8 +1065,7 @@ int32_t Resolver::AddUse(int32_t decl, const Tok& t, UseKind kind) {
   UseRecord& u = m_walk->uses.emplace_back();
   u.pos = t.pos;
   u.line = t.line;
-  u.columnKind =
-      UseRecord::Pack(t.column > 0 ? t.column : ColumnOf(t.lineStart, t.colPos) + t.colAdd, kind);
+  u.columnKind = UseRecord::Pack(t.column + t.colAdd, kind);
   u.decl = decl >= 0 ? m_out.decls[static_cast<size_t>(decl)].canonical : decl;
   u.from = m_proc >= 0 ? m_proc : m_moduleDecl;
   return static_cast<int32_t>(m_walk->uses.size()) - 1;
@@ -1133,18 +1147,22 @@ void Resolver::WalkModule(int32_t m) {
   const int32_t codeStart = mod.header->CodePtr > 0 ? std::min(mod.header->CodePtr, count) : 0;
   int32_t line = 1;
   int32_t lineStart = 0;
+  // The column of position p on its line, counted token by token in the code section (the
+  // header's, which only places need, by ColumnOf).
+  int32_t column = 1;
   bool lineJoined = false;
   m_colLine = -1;
   for (int32_t p = 0; p < count; ++p) {
     YieldPoint();
     const int32_t code = ts.TokenCodeAt(p);
+    if (p == codeStart) column = ColumnOf(lineStart, p);
     // A bracketed name in code ("[_First]") is placed at the name inside.
     while (nextPlace < m_places.size() && m_places[nextPlace].first <= p) {
       if (m_places[nextPlace].first == p) {
         CrossDeclaration& d = m_out.decls[static_cast<size_t>(m_places[nextPlace].second)];
         d.line = line;
         d.column =
-            ColumnOf(lineStart, p) +
+            (p >= codeStart ? column : ColumnOf(lineStart, p)) +
             (code == '[' || (code == TokIdentifier && ts.TokenStringAt(p).starts_with("[")) ? 1
                                                                                             : 0);
       }
@@ -1163,6 +1181,7 @@ void Resolver::WalkModule(int32_t m) {
       }
       ++line;
       lineStart = p + 1;
+      column = 1;
       continue;
     }
     if (p < codeStart && (code == ClsVB_Exposed || code == FrmVB_Exposed)) {
@@ -1171,7 +1190,19 @@ void Resolver::WalkModule(int32_t m) {
       while (q < count && (ts.TokenCodeAt(q) == TokWhiteSpace || ts.TokenCodeAt(q) == '=')) ++q;
       mod.exposed = EqualsNoCase1252(ts.TokenStringAt(q), "True");
     }
-    if (p >= codeStart && code != TokWhiteSpace && code != TokComment && code != TokUndefined) {
+    if (p < codeStart) continue;
+    // The token's text and length (TokenLenAt's): one look at the stream for a word.
+    const int32_t at = column;
+    std::string_view text;
+    if (code <= kLastCharacterCode) {
+      column += code < 0 ? 0 : 1;
+    } else if (IsWordCode(code)) {
+      text = ts.TokenStringAt(p);
+      column += static_cast<int32_t>(text.size());
+    } else {
+      column += ts.TokenLenAt(p);
+    }
+    if (code != TokWhiteSpace && code != TokComment && code != TokUndefined) {
       if (code == ']' && m_toks.size() >= 2) {
         // "[" name "]" of a module's code: one name, placed at its first character. The name is
         // the bytes between the brackets, which may be several tokens ("_" "First").
@@ -1184,8 +1215,7 @@ void Resolver::WalkModule(int32_t m) {
           Tok merged = m_toks[open - 1];
           merged.code = TokIdentifier;
           merged.line = m_toks[open].line;
-          merged.lineStart = m_toks[open].lineStart;
-          merged.colPos = m_toks[open].pos;
+          merged.column = m_toks[open].column;
           merged.name = m_walk->ownedNames.emplace_back(std::move(name));
           m_toks.resize(open - 1);
           m_toks.push_back(merged);
@@ -1197,19 +1227,15 @@ void Resolver::WalkModule(int32_t m) {
       t.pos = p;
       t.code = code;
       t.line = line;
-      t.column = 0;
-      t.lineStart = lineStart;
-      t.colPos = p;
+      t.column = at;
       t.colAdd = 0;
-      if (IsWordCode(code)) {
-        t.name = ts.TokenStringAt(p);
-        if (t.name.size() > 1 && t.name.front() == '[') {
-          // A bracketed name of a form's code: one token with its brackets.
-          t.name.remove_prefix(1);
-          if (!t.name.empty() && t.name.back() == ']') t.name.remove_suffix(1);
-          t.colAdd = 1;
-          t.code = TokIdentifier;
-        }
+      t.name = text;
+      if (text.size() > 1 && text.front() == '[') {
+        // A bracketed name of a form's code: one token with its brackets.
+        t.name.remove_prefix(1);
+        if (!t.name.empty() && t.name.back() == ']') t.name.remove_suffix(1);
+        t.colAdd = 1;
+        t.code = TokIdentifier;
       }
     }
   }
@@ -1277,7 +1303,7 @@ void Resolver::Label(const Tok& t) {
   d.kind = DeclKind::kLabel;
   d.pos = t.pos;
   d.line = t.line;
-  d.column = ColumnOf(t.lineStart, t.colPos) + t.colAdd;
+  d.column = t.column + t.colAdd;
   // A label written twice in the procedure (#If branches) is one declaration.
   const auto [it, added] = m_labels.try_emplace(NameKey{0, t.name}, id);
   d.canonical = added ? id : it->second;
@@ -1732,7 +1758,7 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
   }
   // An owner's members are looked up again and again: kept for the walk.
   const int32_t d = m_runMemo
-                        .Kept(t.name, HashNoCase1252(t.name), owner,
+                        .Kept(t.name, NameHash(t.name), owner,
                               [&](LookupMemo::Entry& fill) {
                                 const int32_t n = Find(owner, t.name);
                                 fill.found = n >= 0 ? Best(n) : kNoDecl;
@@ -1903,7 +1929,7 @@ void Resolver::Handler(int32_t proc) {
   CrossDeclaration& d = m_out.decls[static_cast<size_t>(proc)];
   const std::string_view name = d.name;
   const int32_t itemType = m_out.modules[static_cast<size_t>(m_module)].itemType;
-  const Tok at{d.pos, TokIdentifier, d.line, d.column, 0, d.pos, 0, name};
+  const Tok at{d.pos, TokIdentifier, d.line, d.column, 0, name};
   for (size_t u = name.find('_'); u != std::string_view::npos && u + 1 < name.size();
        u = name.find('_', u + 1)) {
     const std::string_view prefix = name.substr(0, u);
