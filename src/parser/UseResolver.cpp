@@ -40,24 +40,6 @@ constexpr int32_t kTypes = 2;
 constexpr int32_t kNoDecl = -1;
 constexpr int32_t kPending = -2;  // a use whose declaration is settled at the procedure's end
 
-// A hash of a name that names spelt alike but for case share (as EqualsNoCase1252 compares
-// them): the upper-cased bytes are read into words of eight, each mixed in by one multiplication,
-// where HashNoCase1252 multiplies once per byte.
-inline size_t NameHash(std::string_view s) {
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  const size_t n = s.size();
-  uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
-  for (size_t i = 0; i < n; i += 8) {
-    uint64_t w = 0;
-    const size_t end = std::min(n, i + 8);
-    for (size_t k = i; k < end; ++k) w = (w << 8) | kCp1252Upper[p[k]];
-    h = (h ^ w) * 0xFF51AFD7ED558CCDull;
-    h ^= h >> 32;
-  }
-  h *= 0xC4CEB9FE1A85EC53ull;
-  return static_cast<size_t>(h ^ (h >> 32));
-}
-
 struct NameKey {
   int32_t scope;
   std::string_view name;
@@ -65,7 +47,8 @@ struct NameKey {
 };
 struct NameKeyHash {
   size_t operator()(const NameKey& k) const {
-    return NameHash(k.name) ^ (static_cast<size_t>(static_cast<uint32_t>(k.scope)) * 0x9E3779B1u) ^
+    return HashNoCase1252(k.name) ^
+           (static_cast<size_t>(static_cast<uint32_t>(k.scope)) * 0x9E3779B1u) ^
            (static_cast<size_t>(k.space) << 7);
   }
 };
@@ -143,7 +126,7 @@ struct Tables {
   std::vector<Slot> slots;
   size_t used = 0;
   std::vector<Node> nodes;
-  std::vector<uint32_t> nameHash;  // NameHash of each declaration's name
+  std::vector<uint32_t> nameHash;  // HashNoCase1252 of each declaration's name
   std::vector<uint8_t> twinned;    // 1 for a declaration an #If twin shares
   // TypeOwner of each declaration, -3 before it is worked out: worked out by the walks when a
   // member follows a use (each writes the same value, so they may race on it).
@@ -276,6 +259,12 @@ struct JoinOnExit {
   }
 };
 
+// A name declared again with the same kind by the same owner in a scope of its module is a twin
+// of an #If block (one declaration for the cross references) when one of the first kTwinScan
+// declarations of the name in the scope has its kind: a name declared very often in one scope
+// costs no quadratic work.
+constexpr int32_t kTwinScan = 16;
+
 // One module's declarations as its records give them, read on any thread: ids from 0 (the
 // module's first) and the names to put in the name table, in the order they go in. Insert's
 // scope is a declaration of the run, or with inOwn one of these (whose canonical declaration is
@@ -286,17 +275,23 @@ struct ModuleDecls {
     int32_t decl;
     int32_t space;
     bool inOwn;
+    // A procedure's, event's or Declare's parameter or local: the first of its twins among the
+    // names of that scope (itself when it has none). When the scope is no twin and has none,
+    // that settles the name: the walks find such names from the declarations, not the table.
+    int32_t ownTwin = -1;
   };
   std::vector<CrossDeclaration> decls;
-  std::vector<uint32_t> nameHash;  // NameHash of each name
+  std::vector<uint32_t> nameHash;  // HashNoCase1252 of each name
   std::vector<InsertEntry> inserts;
   std::vector<std::pair<const void*, int32_t>> controls;  // each control record's declaration
   std::vector<std::pair<int32_t, std::string_view>> controlTypes;
   int32_t module = 0;
   int32_t moduleDecl = 0;
   const clsTokenStream* ts = nullptr;
+  LookupMemo* scopeNames = nullptr;  // the reader's: the names of the procedure being read
 
-  void Read(const CrossModule& mod, int32_t m);
+  /// Reads the module's records; scopes is the reader's table for the procedures' names.
+  void Read(const CrossModule& mod, int32_t m, LookupMemo& scopes);
   int32_t Add(DeclKind kind, const ClsEntryPtr* entry, std::string_view name, int32_t module,
               int32_t parent, int32_t pos);
   void Insert(int32_t scope, int32_t decl, int32_t space = kNames) {
@@ -306,6 +301,8 @@ struct ModuleDecls {
   void InsertIn(int32_t owner, int32_t decl) { inserts.push_back({owner, decl, kNames, true}); }
   void AddEntryList(const std::shared_ptr<ClsEntry>& list, DeclKind kind, bool isPublicModule);
   void AddProcedureNames(int32_t proc, const ClsEntryPtr& e);
+  /// Puts a name of the procedure's scope in: InsertIn with its twin among the scope's names.
+  void AddProcedureName(int32_t proc, int32_t decl);
   void AddControls(const CrossModule& mod);
 };
 
@@ -340,9 +337,9 @@ class Resolver {
                   int32_t parent, int32_t pos);
   void Insert(int32_t scope, int32_t decl, int32_t space = kNames);
   int32_t Find(int32_t scope, std::string_view name, int32_t space = kNames) const {
-    return FindHashed(scope, name, NameHash(name), space);
+    return FindHashed(scope, name, HashNoCase1252(name), space);
   }
-  /// Find with the name's hash (NameHash) worked out once for several scopes.
+  /// Find with the name's hash (HashNoCase1252) worked out once for several scopes.
   int32_t FindHashed(int32_t scope, std::string_view name, size_t nameHash,
                      int32_t space = kNames) const;
   int32_t Canonical(int32_t decl) const { return m_out.decls[static_cast<size_t>(decl)].canonical; }
@@ -355,14 +352,14 @@ class Resolver {
   int32_t Property(int32_t scope, std::string_view name, DeclKind want) const;
   /// A name in the procedure's, the module's, the project's and the modules' scopes.
   int32_t LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope);
-  /// The same outside the procedure (name hashed by NameHash as h).
+  /// The same outside the procedure (name hashed by HashNoCase1252 as h).
   int32_t LookupOutside(std::string_view name, size_t h, bool& ambiguous, int32_t& out_scope);
   /// The same in the project's scopes: Public names of standard modules, then module names.
   int32_t LookupProject(std::string_view name, size_t h, bool& ambiguous, int32_t& out_scope) const;
   int32_t LookupType(std::string_view name, int32_t moduleDecl) const;
   /// LookupType in the module walked, kept in its memo.
   int32_t WalkLookupType(std::string_view name) {
-    const size_t h = NameHash(name);
+    const size_t h = HashNoCase1252(name);
     return m_moduleMemo
         .Kept(name, h, LookupMemo::kType,
               [&](LookupMemo::Entry& fill) {
@@ -509,7 +506,7 @@ int32_t Resolver::AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_v
                           int32_t module, int32_t parent, int32_t pos) {
   const auto id = static_cast<int32_t>(m_out.decls.size());
   m_out.decls.push_back(NewDecl(kind, entry, name, module, parent, pos, id));
-  m_nameHash.push_back(static_cast<uint32_t>(NameHash(name)));
+  m_nameHash.push_back(static_cast<uint32_t>(HashNoCase1252(name)));
   m_tab.twinned.push_back(0);
   return id;
 }
@@ -519,7 +516,7 @@ size_t FirstSlot(uint32_t hash, size_t mask) {
   return static_cast<size_t>((static_cast<uint64_t>(hash) * 0x9E3779B97F4A7C15ull) >> 32) & mask;
 }
 
-// The key of a name in a scope: the name's hash (NameHash) and the scope's key mixed.
+// The key of a name in a scope: the name's hash (HashNoCase1252) and the scope's key mixed.
 uint32_t SlotHash(size_t nameHash, int32_t scopeKey) {
   return static_cast<uint32_t>(nameHash) ^ (static_cast<uint32_t>(scopeKey) * 0x85EBCA6Bu);
 }
@@ -579,9 +576,7 @@ void Resolver::Insert(int32_t scope, int32_t decl, int32_t space) {
   Node& head = m_nodes[static_cast<size_t>(slot.head)];
   if (scope >= 0 && d.kind != DeclKind::kControl) {
     // Other declarations of the name may stand between the twins (a property's Get before the
-    // Let of its twin): the first kTwinScan of the chain are looked at, so that a name declared
-    // very often in one scope costs no quadratic work.
-    constexpr int kTwinScan = 16;
+    // Let of its twin): the first kTwinScan of the chain are looked at.
     const int32_t parent = d.parent >= 0 ? Canonical(d.parent) : -1;
     int looked = 0;
     for (int32_t n = slot.head; n >= 0 && looked < kTwinScan;
@@ -605,24 +600,55 @@ int32_t ModuleDecls::Add(DeclKind kind, const ClsEntryPtr* entry, std::string_vi
                          int32_t module, int32_t parent, int32_t pos) {
   const auto id = static_cast<int32_t>(decls.size());
   decls.push_back(NewDecl(kind, entry, name, module, parent, pos, id));
-  nameHash.push_back(static_cast<uint32_t>(NameHash(name)));
+  nameHash.push_back(static_cast<uint32_t>(HashNoCase1252(name)));
   return id;
+}
+
+void ModuleDecls::AddProcedureName(int32_t proc, int32_t decl) {
+  const CrossDeclaration& d = decls[static_cast<size_t>(decl)];
+  const uint32_t h = nameHash[static_cast<size_t>(decl)];
+  // Per name: the number of its declarations that are no twins (kPlain), and the first of each
+  // kind with its place among those.
+  const int32_t kindKey = -16 - static_cast<int32_t>(d.kind);
+  int32_t twin = decl;
+  if (const LookupMemo::Entry* same = scopeNames->Find(d.name, h, kindKey);
+      same && same->scope < kTwinScan) {
+    twin = same->found;
+  } else {
+    LookupMemo::Entry& names = scopeNames->At(d.name, h, LookupMemo::kPlain);
+    if (!names.filled) {
+      names.filled = true;
+      names.found = 0;
+    }
+    const int32_t place = names.found++;
+    if (!same) {
+      // At may move the entries: the kind's entry is made after the name's count is read.
+      LookupMemo::Entry& first = scopeNames->At(d.name, h, kindKey);
+      first.filled = true;
+      first.found = decl;
+      first.scope = place;
+    }
+  }
+  InsertEntry& e = inserts.emplace_back(InsertEntry{proc, decl, kNames, true});
+  e.ownTwin = twin;
 }
 
 void ModuleDecls::AddProcedureNames(int32_t proc, const ClsEntryPtr& e) {
   const int32_t module = decls[static_cast<size_t>(proc)].module;
+  scopeNames->Clear();
   if (e.Parameters) {
     for (const auto& p : *e.Parameters) {
       // The list also holds the names a default value refers to; those are no parameters.
       if (!p || std::string_view(p->Scope) == "default") continue;
-      InsertIn(proc, Add(DeclKind::kParameter, p.get(), p->EntryName, module, proc, p->lEntryptr));
+      AddProcedureName(
+          proc, Add(DeclKind::kParameter, p.get(), p->EntryName, module, proc, p->lEntryptr));
     }
   }
   for (const auto* list : {&e.EVar, &e.EConst}) {
     if (!*list) continue;
     const DeclKind kind = list == &e.EVar ? DeclKind::kVariable : DeclKind::kConstant;
     for (const auto& l : **list)
-      if (l) InsertIn(proc, Add(kind, l.get(), l->EntryName, module, proc, l->lEntryptr));
+      if (l) AddProcedureName(proc, Add(kind, l.get(), l->EntryName, module, proc, l->lEntryptr));
   }
 }
 
@@ -703,8 +729,9 @@ void ModuleDecls::AddControls(const CrossModule& mod) {
   }
 }
 
-void ModuleDecls::Read(const CrossModule& mod, int32_t m) {
+void ModuleDecls::Read(const CrossModule& mod, int32_t m, LookupMemo& scopes) {
   module = m;
+  scopeNames = &scopes;
   moduleDecl = mod.decl;
   ts = mod.header ? mod.header->TokenStream.get() : nullptr;
   AddControls(mod);
@@ -734,9 +761,10 @@ void Resolver::ReadModuleDecls() {
   const auto readEvery = [&](size_t from) {
     try {
       const StopFlagScope scope(stopFlag);
+      LookupMemo scopes;
       for (size_t m = from; m < modules; m += kReaders) {
         YieldPoint();
-        read[m].Read(m_out.modules[m], static_cast<int32_t>(m));
+        read[m].Read(m_out.modules[m], static_cast<int32_t>(m), scopes);
       }
     } catch (...) {
       // Rethrown on the run's thread below, once both readers have ended.
@@ -766,7 +794,7 @@ void Resolver::ReadModuleDecls() {
   size_t inserts = m_nodes.size();
   for (const ModuleDecls& r : read) {
     total += r.decls.size();
-    inserts += r.inserts.size();
+    for (const ModuleDecls::InsertEntry& e : r.inserts) inserts += e.ownTwin < 0 ? 1 : 0;
   }
   // Room for every declaration (labels and implicit locals come on top), so that the tables are
   // not copied while they grow.
@@ -790,7 +818,18 @@ void Resolver::ReadModuleDecls() {
     for (const auto& [record, id] : r.controls) m_out.declOf.emplace_back(record, base + id);
     for (const auto& [id, type] : r.controlTypes) m_controlType.emplace(base + id, type);
     for (const ModuleDecls::InsertEntry& e : r.inserts)
-      Insert(e.inOwn ? Canonical(base + e.scope) : e.scope, base + e.decl, e.space);
+      if (e.ownTwin < 0)
+        Insert(e.inOwn ? Canonical(base + e.scope) : e.scope, base + e.decl, e.space);
+    // The procedures' names once the module's own scope has them all (which procedures are
+    // twins is known then): a procedure with no twin keeps its names out of the table.
+    for (const ModuleDecls::InsertEntry& e : r.inserts) {
+      if (e.ownTwin < 0) continue;
+      const int32_t scope = base + e.scope;
+      if (Canonical(scope) == scope && m_tab.twinned[static_cast<size_t>(scope)] == 0)
+        m_out.decls[static_cast<size_t>(base + e.decl)].canonical = base + e.ownTwin;
+      else
+        Insert(Canonical(scope), base + e.decl, e.space);
+    }
     m_declRange.emplace_back(base, static_cast<int32_t>(m_out.decls.size()));
     r = ModuleDecls{};
   }
@@ -822,7 +861,7 @@ int32_t Resolver::Property(int32_t scope, std::string_view name, DeclKind want) 
 
 int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope) {
   ambiguous = false;
-  const size_t h = NameHash(name);
+  const size_t h = HashNoCase1252(name);
   if (m_scope >= 0) {
     int32_t found = kNoDecl;
     if (m_procNamesKnown) {
@@ -889,7 +928,7 @@ int32_t Resolver::LookupProject(std::string_view name, size_t h, bool& ambiguous
 }
 
 int32_t Resolver::LookupType(std::string_view name, int32_t moduleDecl) const {
-  const size_t h = NameHash(name);
+  const size_t h = HashNoCase1252(name);
   if (const int32_t n = FindHashed(moduleDecl, name, h, kTypes); n >= 0)
     return m_nodes[static_cast<size_t>(n)].decl;
   return LookupProjectType(name, h);
@@ -1140,6 +1179,8 @@ void Resolver::WalkModule(int32_t m) {
   }
   std::sort(m_places.begin(), m_places.end());
   size_t nextPlace = 0;
+  // The position of the next place: most tokens are none.
+  int32_t nextPlaceAt = m_places.empty() ? INT32_MAX : m_places[0].first;
   m_placeCursor = 0;
 
   const clsTokenStream& ts = *m_ts;
@@ -1157,8 +1198,9 @@ void Resolver::WalkModule(int32_t m) {
     const int32_t code = ts.TokenCodeAt(p);
     if (p == codeStart) column = ColumnOf(lineStart, p);
     // A bracketed name in code ("[_First]") is placed at the name inside.
-    while (nextPlace < m_places.size() && m_places[nextPlace].first <= p) {
-      if (m_places[nextPlace].first == p) {
+    if (p >= nextPlaceAt) {
+      for (; nextPlace < m_places.size() && m_places[nextPlace].first <= p; ++nextPlace) {
+        if (m_places[nextPlace].first != p) continue;
         CrossDeclaration& d = m_out.decls[static_cast<size_t>(m_places[nextPlace].second)];
         d.line = line;
         d.column =
@@ -1166,7 +1208,7 @@ void Resolver::WalkModule(int32_t m) {
             (code == '[' || (code == TokIdentifier && ts.TokenStringAt(p).starts_with("[")) ? 1
                                                                                             : 0);
       }
-      ++nextPlace;
+      nextPlaceAt = nextPlace < m_places.size() ? m_places[nextPlace].first : INT32_MAX;
     }
     if (code == TokEndOfLine) {
       if (p >= codeStart) {
@@ -1223,13 +1265,7 @@ void Resolver::WalkModule(int32_t m) {
         }
       }
       // Filled in place: most tokens of a file pass here.
-      Tok& t = m_toks.emplace_back();
-      t.pos = p;
-      t.code = code;
-      t.line = line;
-      t.column = at;
-      t.colAdd = 0;
-      t.name = text;
+      Tok& t = m_toks.emplace_back(Tok{p, code, line, at, 0, text});
       if (text.size() > 1 && text.front() == '[') {
         // A bracketed name of a form's code: one token with its brackets.
         t.name.remove_prefix(1);
@@ -1758,7 +1794,7 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
   }
   // An owner's members are looked up again and again: kept for the walk.
   const int32_t d = m_runMemo
-                        .Kept(t.name, NameHash(t.name), owner,
+                        .Kept(t.name, HashNoCase1252(t.name), owner,
                               [&](LookupMemo::Entry& fill) {
                                 const int32_t n = Find(owner, t.name);
                                 fill.found = n >= 0 ? Best(n) : kNoDecl;
