@@ -143,22 +143,29 @@ class LookupMemo {
     std::string_view name;
     int32_t key = 0;  // what the name is looked up as (kPlain, kType, an owner's members)
     uint32_t hash = 0;
-    bool filled = false;
+    bool used = false;    // the slot holds the name
+    bool filled = false;  // found, ambiguous and scope are the name's answer
     bool ambiguous = false;
     int32_t found = kNoDecl;  // a node or a declaration, as the caller keeps it
     int32_t scope = 0;
+    // A module's memo: the name's declaration in the procedure whose stamp it bears (entered
+    // when the procedure is), and its index among the walk's external names once counted.
+    uint32_t stamp = 0;
+    int32_t local = kNoDecl;
+    int32_t external = -1;
   };
   static constexpr int32_t kPlain = -1;
   static constexpr int32_t kType = -2;
   /// The entry of the name looked up as key: filled when it was kept, else a new one to fill.
   Entry& At(std::string_view name, uint32_t nameHash, int32_t key = kPlain) {
-    if ((m_filled.size() + 1) * 2 > m_slots.size()) Grow();
+    if ((m_usedSlots.size() + 1) * 2 > m_slots.size()) Grow();
     const size_t mask = m_slots.size() - 1;
     const uint32_t hash = nameHash ^ (static_cast<uint32_t>(key) * 0x9E3779B1u);
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
       Entry& e = m_slots[i];
-      if (!e.filled) {
-        m_filled.push_back(static_cast<uint32_t>(i));
+      if (!e.used) {
+        e.used = true;
+        m_usedSlots.push_back(static_cast<uint32_t>(i));
         e.name = name;
         e.key = key;
         e.hash = hash;
@@ -183,38 +190,38 @@ class LookupMemo {
     scope = e.scope;
     return e.found;
   }
-  /// The filled entry of the name looked up as key; null when there is none.
+  /// The entry of the name looked up as key; null when there is none.
   const Entry* Find(std::string_view name, uint32_t nameHash, int32_t key) const {
     if (m_slots.empty()) return nullptr;
     const size_t mask = m_slots.size() - 1;
     const uint32_t hash = nameHash ^ (static_cast<uint32_t>(key) * 0x9E3779B1u);
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
       const Entry& e = m_slots[i];
-      if (!e.filled) return nullptr;
+      if (!e.used) return nullptr;
       if (e.hash == hash && e.key == key && SameName(e.name, name)) return &e;
     }
   }
   void Clear() {
-    for (const uint32_t i : m_filled) m_slots[i] = Entry{};
-    m_filled.clear();
+    for (const uint32_t i : m_usedSlots) m_slots[i] = Entry{};
+    m_usedSlots.clear();
   }
 
  private:
   void Grow() {
     std::vector<Entry> old(std::max<size_t>(64, m_slots.size() * 2));
     old.swap(m_slots);
-    m_filled.clear();
+    m_usedSlots.clear();
     const size_t mask = m_slots.size() - 1;
     for (const Entry& e : old) {
-      if (!e.filled) continue;
+      if (!e.used) continue;
       size_t i = e.hash & mask;
-      while (m_slots[i].filled) i = (i + 1) & mask;
+      while (m_slots[i].used) i = (i + 1) & mask;
       m_slots[i] = e;
-      m_filled.push_back(static_cast<uint32_t>(i));
+      m_usedSlots.push_back(static_cast<uint32_t>(i));
     }
   }
   std::vector<Entry> m_slots;
-  std::vector<uint32_t> m_filled;
+  std::vector<uint32_t> m_usedSlots;
 };
 // Other projects' exposed classes (ResolveCrossReferences' in_pOtherClasses), by name: a class
 // by its name {kAnyScope, name, kClasses}, a project by its name {kAnyScope, name, kProjects}
@@ -417,7 +424,8 @@ class Resolver {
   int32_t m_colLine = -1;
   int32_t m_colPos = 0;
   int32_t m_colValue = 1;
-  void CountExternal(std::string_view name);
+  /// Counts a use of a name nothing declares; returns its index among the walk's external names.
+  int32_t CountExternal(std::string_view name);
   /// The indexes after the walks; with forExport also those only the export and the site read.
   void Finish(bool forExport);
   void FinishUseIndexes();
@@ -477,10 +485,12 @@ class Resolver {
   };
   std::vector<PendingUse> m_pending;
   std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_assigned;  // name -> implicit
-  LookupMemo m_procMemo;          // cleared at each procedure's start
-  bool m_procNamesKnown = false;  // m_procMemo holds every name of the procedure's scope
-  LookupMemo m_moduleMemo;        // cleared at each module's start
-  LookupMemo m_runMemo;           // what the project's scopes and owners give: kept for the walk
+  LookupMemo m_procMemo;          // a procedure's with #If twins: cleared at its start
+  bool m_procNamesKnown = false;  // m_moduleMemo holds every name of the procedure's scope
+  uint32_t m_procStamp = 0;       // the stamp of those names
+  LookupMemo::Entry* m_lastPlain = nullptr;  // LookupPlain's entry, until m_moduleMemo changes
+  LookupMemo m_moduleMemo;                   // cleared at each module's start
+  LookupMemo m_runMemo;  // what the project's scopes and owners give: kept for the walk
 };
 
 // Walk modes.
@@ -862,13 +872,14 @@ int32_t Resolver::Property(int32_t scope, std::string_view name, DeclKind want) 
 int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope) {
   ambiguous = false;
   const size_t h = HashNoCase1252(name);
+  // One entry per name and module: the procedure's name (every name of a procedure with no twin
+  // is stamped in when it is entered) or what the module's scopes give it.
+  LookupMemo::Entry& e = m_moduleMemo.At(name, static_cast<uint32_t>(h), LookupMemo::kPlain);
+  m_lastPlain = &e;
   if (m_scope >= 0) {
     int32_t found = kNoDecl;
     if (m_procNamesKnown) {
-      // Every name of the procedure is in the memo: one not there is none of its names.
-      if (const LookupMemo::Entry* e =
-              m_procMemo.Find(name, static_cast<uint32_t>(h), LookupMemo::kPlain))
-        found = e->found;
+      if (e.stamp == m_procStamp) found = e.local;
     } else {
       found = m_procMemo
                   .Kept(name, h, LookupMemo::kPlain,
@@ -884,12 +895,11 @@ int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& o
     }
   }
   // What the module's scopes give a name is the same for all its procedures.
-  return LookupMemo::Answer(m_moduleMemo.Kept(name, h, LookupMemo::kPlain,
-                                              [&](LookupMemo::Entry& fill) {
-                                                fill.found = LookupOutside(name, h, fill.ambiguous,
-                                                                           fill.scope);
-                                              }),
-                            ambiguous, out_scope);
+  if (!e.filled) {
+    e.filled = true;
+    e.found = LookupOutside(name, h, e.ambiguous, e.scope);
+  }
+  return LookupMemo::Answer(e, ambiguous, out_scope);
 }
 
 int32_t Resolver::LookupOutside(std::string_view name, size_t h, bool& ambiguous,
@@ -1064,11 +1074,12 @@ int32_t Resolver::TypeOwner(int32_t decl) const {
   return cached;
 }
 
-void Resolver::CountExternal(std::string_view name) {
+int32_t Resolver::CountExternal(std::string_view name) {
   const auto [it, added] =
       m_external.try_emplace(NameKey{0, name}, static_cast<int32_t>(m_walk->external.size()));
   if (added) m_walk->external.emplace_back(std::string(name), 0);
   ++m_walk->external[static_cast<size_t>(it->second)].second;
+  return it->second;
 }
 
 int32_t Resolver::ColumnOf(int32_t lineStart, int32_t pos) {
@@ -1760,7 +1771,16 @@ void Resolver::Head(const Tok& t, bool typeContext, Chain& cur) {
     m_pending.push_back({cur.use, t.name, false});
     return;
   }
-  CountExternal(t.name);
+  if (typeContext) {
+    CountExternal(t.name);
+    return;
+  }
+  // The name's entry of LookupPlain above keeps its index among the external names.
+  LookupMemo::Entry& e = *m_lastPlain;
+  if (e.external < 0)
+    e.external = CountExternal(t.name);
+  else
+    ++m_walk->external[static_cast<size_t>(e.external)].second;
 }
 
 // The member after the "." or "!" at k; returns the position of the member's name.
@@ -1945,13 +1965,18 @@ void Resolver::EnterProcedure(int32_t proc) {
   // has names of theirs in its scope too: those are looked up in the name table.
   m_procNamesKnown = m_scope == proc && m_tab.twinned[static_cast<size_t>(proc)] == 0;
   if (m_procNamesKnown) {
+    // A new stamp: the names of procedures entered before read as none of this one's.
+    if (++m_procStamp == 0) {
+      m_moduleMemo.Clear();
+      m_procStamp = 1;
+    }
     for (auto d = static_cast<size_t>(proc) + 1;
          d < m_out.decls.size() && m_out.decls[d].parent == proc; ++d) {
       if (m_out.decls[d].canonical != static_cast<int32_t>(d)) continue;
-      LookupMemo::Entry& e = m_procMemo.At(m_out.decls[d].name, m_nameHash[d]);
-      if (!e.filled) {
-        e.filled = true;
-        e.found = static_cast<int32_t>(d);
+      LookupMemo::Entry& e = m_moduleMemo.At(m_out.decls[d].name, m_nameHash[d]);
+      if (e.stamp != m_procStamp) {
+        e.stamp = m_procStamp;
+        e.local = static_cast<int32_t>(d);
       }
     }
   }
