@@ -148,11 +148,7 @@ class LookupMemo {
     bool ambiguous = false;
     int32_t found = kNoDecl;  // a node or a declaration, as the caller keeps it
     int32_t scope = 0;
-    // A module's memo: the name's declaration in the procedure whose stamp it bears (entered
-    // when the procedure is), and its index among the walk's external names once counted.
-    uint32_t stamp = 0;
-    int32_t local = kNoDecl;
-    int32_t external = -1;
+    int32_t external = -1;  // a module's memo: the name's index among the walk's external names
   };
   static constexpr int32_t kPlain = -1;
   static constexpr int32_t kType = -2;
@@ -485,9 +481,8 @@ class Resolver {
   };
   std::vector<PendingUse> m_pending;
   std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_assigned;  // name -> implicit
-  LookupMemo m_procMemo;          // a procedure's with #If twins: cleared at its start
-  bool m_procNamesKnown = false;  // m_moduleMemo holds every name of the procedure's scope
-  uint32_t m_procStamp = 0;       // the stamp of those names
+  LookupMemo m_procMemo;                     // cleared at each procedure's start
+  bool m_procNamesKnown = false;             // m_procMemo holds every name of the procedure's scope
   LookupMemo::Entry* m_lastPlain = nullptr;  // LookupPlain's entry, until m_moduleMemo changes
   LookupMemo m_moduleMemo;                   // cleared at each module's start
   LookupMemo m_runMemo;  // what the project's scopes and owners give: kept for the walk
@@ -872,14 +867,13 @@ int32_t Resolver::Property(int32_t scope, std::string_view name, DeclKind want) 
 int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& out_scope) {
   ambiguous = false;
   const size_t h = HashNoCase1252(name);
-  // One entry per name and module: the procedure's name (every name of a procedure with no twin
-  // is stamped in when it is entered) or what the module's scopes give it.
-  LookupMemo::Entry& e = m_moduleMemo.At(name, static_cast<uint32_t>(h), LookupMemo::kPlain);
-  m_lastPlain = &e;
   if (m_scope >= 0) {
     int32_t found = kNoDecl;
     if (m_procNamesKnown) {
-      if (e.stamp == m_procStamp) found = e.local;
+      // Every name of the procedure is in the memo: one not there is none of its names.
+      if (const LookupMemo::Entry* e =
+              m_procMemo.Find(name, static_cast<uint32_t>(h), LookupMemo::kPlain))
+        found = e->found;
     } else {
       found = m_procMemo
                   .Kept(name, h, LookupMemo::kPlain,
@@ -895,10 +889,11 @@ int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& o
     }
   }
   // What the module's scopes give a name is the same for all its procedures.
-  if (!e.filled) {
-    e.filled = true;
-    e.found = LookupOutside(name, h, e.ambiguous, e.scope);
-  }
+  LookupMemo::Entry& e =
+      m_moduleMemo.Kept(name, h, LookupMemo::kPlain, [&](LookupMemo::Entry& fill) {
+        fill.found = LookupOutside(name, h, fill.ambiguous, fill.scope);
+      });
+  m_lastPlain = &e;
   return LookupMemo::Answer(e, ambiguous, out_scope);
 }
 
@@ -1965,18 +1960,13 @@ void Resolver::EnterProcedure(int32_t proc) {
   // has names of theirs in its scope too: those are looked up in the name table.
   m_procNamesKnown = m_scope == proc && m_tab.twinned[static_cast<size_t>(proc)] == 0;
   if (m_procNamesKnown) {
-    // A new stamp: the names of procedures entered before read as none of this one's.
-    if (++m_procStamp == 0) {
-      m_moduleMemo.Clear();
-      m_procStamp = 1;
-    }
     for (auto d = static_cast<size_t>(proc) + 1;
          d < m_out.decls.size() && m_out.decls[d].parent == proc; ++d) {
       if (m_out.decls[d].canonical != static_cast<int32_t>(d)) continue;
-      LookupMemo::Entry& e = m_moduleMemo.At(m_out.decls[d].name, m_nameHash[d]);
-      if (e.stamp != m_procStamp) {
-        e.stamp = m_procStamp;
-        e.local = static_cast<int32_t>(d);
+      LookupMemo::Entry& e = m_procMemo.At(m_out.decls[d].name, m_nameHash[d]);
+      if (!e.filled) {
+        e.filled = true;
+        e.found = static_cast<int32_t>(d);
       }
     }
   }
