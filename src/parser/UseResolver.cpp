@@ -424,7 +424,8 @@ class Resolver {
   int32_t CountExternal(std::string_view name);
   /// The indexes after the walks; with forExport also those only the export and the site read.
   void Finish(bool forExport);
-  void FinishUseIndexes();
+  /// The uses' counts per declaration; with lists also each declaration's uses (useIndex).
+  void FinishUseIndexes(bool lists);
   void FinishExportIndexes();
   void ComputeExposure();
 
@@ -2158,13 +2159,13 @@ void Resolver::Finish(bool forExport) {
   // The uses of each file are in position order (WalkModule). The indexes only the export and
   // the site read are left out for a question.
   if (forExport) FinishExportIndexes();
-  FinishUseIndexes();
+  FinishUseIndexes(forExport);
   // Without the export's indexes DeclOf still finds the controls (AddControls put them in).
   if (!forExport) std::sort(m_out.declOf.begin(), m_out.declOf.end());
   m_out.computed = true;
 }
 
-void Resolver::FinishUseIndexes() {
+void Resolver::FinishUseIndexes(bool lists) {
   auto& uses = m_out.uses;
   const size_t nd = m_out.decls.size();
   m_out.useStart.assign(nd + 1, 0);
@@ -2172,13 +2173,15 @@ void Resolver::FinishUseIndexes() {
     for (auto u = first; u != end; ++u) ++m_out.useStart[static_cast<size_t>(u->decl) + 1];
   });
   for (size_t d = 0; d < nd; ++d) m_out.useStart[d + 1] += m_out.useStart[d];
-  m_out.useIndex.resize(uses.size());
-  std::vector<int32_t> fill(m_out.useStart.begin(), m_out.useStart.end() - 1);
-  int32_t index = 0;
-  uses.ForEachFile([&](int32_t, auto first, auto end) {
-    for (auto u = first; u != end; ++u)
-      m_out.useIndex[static_cast<size_t>(fill[static_cast<size_t>(u->decl)]++)] = index++;
-  });
+  if (lists) {
+    m_out.useIndex.resize(uses.size());
+    std::vector<int32_t> fill(m_out.useStart.begin(), m_out.useStart.end() - 1);
+    int32_t index = 0;
+    uses.ForEachFile([&](int32_t, auto first, auto end) {
+      for (auto u = first; u != end; ++u)
+        m_out.useIndex[static_cast<size_t>(fill[static_cast<size_t>(u->decl)]++)] = index++;
+    });
+  }
   for (size_t d = 0; d < nd; ++d) {
     CrossDeclaration& decl = m_out.decls[d];
     const auto c = static_cast<size_t>(decl.canonical);
