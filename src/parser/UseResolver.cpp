@@ -1,6 +1,7 @@
 #include "parser/UseResolver.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <deque>
 #include <exception>
@@ -21,6 +22,7 @@
 #include "model/clsVBFileTypes.h"
 #include "model/clsVBHeader.h"
 #include "text/Cp1252.h"
+#include "text/Keywords.h"
 #include "text/TokenCodes.h"
 #include "text/Yield.h"
 #include "text/clsTokenStream.h"
@@ -58,6 +60,17 @@ struct NameKeyEqual {
   }
 };
 
+// The length of each keyword's text by its code (0 for a code no keyword has): a keyword's code
+// has one spelling, so its text need not be looked at for its length.
+constexpr int32_t kKeywordCodes = 4096;
+constexpr std::array<uint8_t, kKeywordCodes> kKeywordLength = [] {
+  std::array<uint8_t, kKeywordCodes> lengths{};
+  for (const KeywordRow& k : kKeywords)
+    if (k.code > 0 && k.code < kKeywordCodes)
+      lengths[static_cast<size_t>(k.code)] = static_cast<uint8_t>(k.spelling.size());
+  return lengths;
+}();
+
 // One significant token of a logical line (continued lines joined, blanks and comments left out).
 struct Tok {
   int32_t pos;
@@ -66,6 +79,7 @@ struct Tok {
   int32_t column;         // the 1-based byte column of the token on its physical line
   int32_t colAdd;         // added to column for the name's place: 1 past a form's bracket, else 0
   std::string_view name;  // the name of a word (a bracketed name without its brackets)
+  bool unread = false;    // a keyword that is no name: its text is read when asked (Fetch)
 };
 
 // The state of a member chain (a.b(1).c) while its tokens are read.
@@ -414,6 +428,14 @@ class Resolver {
   void Handler(int32_t proc);
   int32_t AddUse(int32_t decl, const Tok& t, UseKind kind);
   UseKind KindOf(int32_t decl) const;
+  /// The token with its text read (a keyword's is read only when asked).
+  Tok& Fetch(Tok& t) {
+    if (t.unread) {
+      t.name = m_ts->TokenStringAt(t.pos);
+      t.unread = false;
+    }
+    return t;
+  }
   /// The 1-based byte column of the position on the line starting at lineStart; counted on from
   /// the last column asked for on the same line.
   int32_t ColumnOf(int32_t lineStart, int32_t pos);
@@ -1242,16 +1264,27 @@ void Resolver::WalkModule(int32_t m) {
     if (p < codeStart) continue;
     // The token's text and length (TokenLenAt's): one look at the stream for a word.
     const int32_t at = column;
+    if (code == TokWhiteSpace) {
+      column += ts.TokenLenAt(p);
+      continue;
+    }
     std::string_view text;
+    bool unread = false;
     if (code <= kLastCharacterCode) {
       column += code < 0 ? 0 : 1;
+    } else if (IsNameToken(code)) {
+      text = ts.TokenStringAt(p);
+      column += static_cast<int32_t>(text.size());
+    } else if (code < kKeywordCodes && kKeywordLength[code] > 0) {
+      column += kKeywordLength[code];
+      unread = true;
     } else if (IsWordCode(code)) {
       text = ts.TokenStringAt(p);
       column += static_cast<int32_t>(text.size());
     } else {
       column += ts.TokenLenAt(p);
     }
-    if (code != TokWhiteSpace && code != TokComment && code != TokUndefined) {
+    if (code != TokComment && code != TokUndefined) {
       if (code == ']' && m_toks.size() >= 2) {
         // "[" name "]" of a module's code: one name, placed at its first character. The name is
         // the bytes between the brackets, which may be several tokens ("_" "First").
@@ -1272,7 +1305,7 @@ void Resolver::WalkModule(int32_t m) {
         }
       }
       // Filled in place: most tokens of a file pass here.
-      Tok& t = m_toks.emplace_back(Tok{p, code, line, at, 0, text});
+      Tok& t = m_toks.emplace_back(Tok{p, code, line, at, 0, text, unread});
       if (text.size() > 1 && text.front() == '[') {
         // A bracketed name of a form's code: one token with its brackets.
         t.name.remove_prefix(1);
@@ -1373,9 +1406,9 @@ size_t Resolver::Statement(size_t i) {
     case KwAttribute:
       if (code == KwAttribute) {
         for (size_t k = i + 1; k + 2 < n; ++k) {
-          if (EqualsNoCase1252(m_toks[k].name, "VB_Exposed") && m_toks[k + 1].code == '=')
+          if (EqualsNoCase1252(Fetch(m_toks[k]).name, "VB_Exposed") && m_toks[k + 1].code == '=')
             m_out.modules[static_cast<size_t>(m_module)].exposed =
-                EqualsNoCase1252(m_toks[k + 2].name, "True");
+                EqualsNoCase1252(Fetch(m_toks[k + 2]).name, "True");
         }
       }
       return n;
@@ -1462,7 +1495,7 @@ size_t Resolver::Statement(size_t i) {
       return next;
     case KwRaiseEvent:
       if (i + 1 < e) {
-        const Tok& t = m_toks[i + 1];
+        const Tok& t = Fetch(m_toks[i + 1]);
         if (const int32_t n2 = Find(m_moduleDecl, t.name); n2 >= 0) {
           for (int32_t nd = n2; nd >= 0; nd = m_nodes[static_cast<size_t>(nd)].next) {
             const int32_t d = m_nodes[static_cast<size_t>(nd)].decl;
@@ -1477,7 +1510,7 @@ size_t Resolver::Statement(size_t i) {
       return next;
     case KwImplements:
       if (i + 1 < e) {
-        const int32_t d = WalkLookupType(m_toks[i + 1].name);
+        const int32_t d = WalkLookupType(Fetch(m_toks[i + 1]).name);
         if (d >= 0) {
           AddUse(d, m_toks[i + 1], UseKind::kRead);
           if (m_out.decls[static_cast<size_t>(d)].kind == DeclKind::kModule)
@@ -1544,7 +1577,7 @@ size_t Resolver::Statement(size_t i) {
 // written with name keywords (Beep, ChDir, Load, Error ...) unless the project declares the word.
 // Reads their expressions; Input # and Line Input # write their targets, Get # its variable.
 bool Resolver::RuntimeStatement(size_t i, size_t e) {
-  const Tok& t = m_toks[i];
+  const Tok& t = Fetch(m_toks[i]);
   const int32_t after = i + 1 < e ? m_toks[i + 1].code : 0;
   // An assignment to or a member of something bearing the word's name.
   if (after == '=' || after == '.' || after == '!') return false;
@@ -1786,7 +1819,7 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
     cur = Chain{};
     return k;
   }
-  const Tok& t = m_toks[k + 1];
+  const Tok& t = Fetch(m_toks[k + 1]);
   // After a name or ")" the chain goes on; at an expression's start the With object is the owner.
   int32_t owner = kNoDecl;
   if (cur.active) {
