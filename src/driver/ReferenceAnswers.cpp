@@ -191,12 +191,22 @@ int AnswerRefs(const clsVBInfo& in_oInfo, std::string_view in_sName, const std::
   for (const int32_t d : InFileOrder(refs, std::move(places)))
     PrintDeclarationLine(refs, d, printer, text);
   std::vector<int32_t> uses;
-  for (const int32_t d : matches) {
-    for (int32_t k = refs.useStart[static_cast<size_t>(d)];
-         k < refs.useStart[static_cast<size_t>(d) + 1]; ++k)
-      uses.push_back(refs.useIndex[static_cast<size_t>(k)]);
+  if (refs.useIndex.size() == refs.uses.size()) {
+    for (const int32_t d : matches) {
+      for (int32_t k = refs.useStart[static_cast<size_t>(d)];
+           k < refs.useStart[static_cast<size_t>(d) + 1]; ++k)
+        uses.push_back(refs.useIndex[static_cast<size_t>(k)]);
+    }
+    std::sort(uses.begin(), uses.end());
+  } else {
+    // A question's run lists no declaration's uses: one pass over the records finds them, in
+    // order.
+    std::vector<uint8_t> wanted(refs.decls.size(), 0);
+    for (const int32_t d : matches) wanted[static_cast<size_t>(d)] = 1;
+    refs.uses.ForEachRecord([&](size_t index, const UseRecord& record) {
+      if (wanted[static_cast<size_t>(record.decl)]) uses.push_back(static_cast<int32_t>(index));
+    });
   }
-  std::sort(uses.begin(), uses.end());
   for (const int32_t i : uses) {
     const CrossUse& u = refs.uses[static_cast<size_t>(i)];
     printer.Print(u.module, u.line, u.column, text);

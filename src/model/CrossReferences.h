@@ -121,6 +121,14 @@ class UseList {
     }
   }
 
+  /// Each use's record with its index, in order.
+  template <class Visit>
+  void ForEachRecord(Visit&& in_fVisit) const {
+    size_t index = 0;
+    for (const Block& block : m_blocks)
+      for (const UseRecord& record : block) in_fVisit(index++, record);
+  }
+
   class const_iterator {
    public:
     using value_type = CrossUse;
@@ -234,6 +242,7 @@ struct CrossReferences {
   /// The declaration of each analysis record, and of each control record of a header, sorted.
   std::vector<std::pair<const void*, int32_t>> declOf;
   /// Uses per declaration: those of declaration d are useIndex[useStart[d] .. useStart[d+1]).
+  /// A question's run (no export) leaves useIndex empty: UseList::ForEachRecord finds them.
   std::vector<int32_t> useStart;
   std::vector<int32_t> useIndex;
   /// Each procedure's implicit locals: declarations [first, end) of kind kImplicit.

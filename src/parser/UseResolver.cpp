@@ -1,6 +1,7 @@
 #include "parser/UseResolver.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <deque>
 #include <exception>
@@ -21,6 +22,7 @@
 #include "model/clsVBFileTypes.h"
 #include "model/clsVBHeader.h"
 #include "text/Cp1252.h"
+#include "text/Keywords.h"
 #include "text/TokenCodes.h"
 #include "text/Yield.h"
 #include "text/clsTokenStream.h"
@@ -58,16 +60,26 @@ struct NameKeyEqual {
   }
 };
 
+// The length of each keyword's text by its code (0 for a code no keyword has): a keyword's code
+// has one spelling, so its text need not be looked at for its length.
+constexpr int32_t kKeywordCodes = 4096;
+constexpr std::array<uint8_t, kKeywordCodes> kKeywordLength = [] {
+  std::array<uint8_t, kKeywordCodes> lengths{};
+  for (const KeywordRow& k : kKeywords)
+    if (k.code > 0 && k.code < kKeywordCodes)
+      lengths[static_cast<size_t>(k.code)] = static_cast<uint8_t>(k.spelling.size());
+  return lengths;
+}();
+
 // One significant token of a logical line (continued lines joined, blanks and comments left out).
 struct Tok {
   int32_t pos;
   int32_t code;
   int32_t line;
-  int32_t column;     // 0 until worked out (ColumnOf): most tokens never need it
-  int32_t lineStart;  // the first position of the token's physical line
-  int32_t colPos;     // the position the column is counted to (a bracketed name's first byte)
-  int32_t colAdd;
+  int32_t column;         // the 1-based byte column of the token on its physical line
+  int32_t colAdd;         // added to column for the name's place: 1 past a form's bracket, else 0
   std::string_view name;  // the name of a word (a bracketed name without its brackets)
+  bool unread = false;    // a keyword that is no name: its text is read when asked (Fetch)
 };
 
 // The state of a member chain (a.b(1).c) while its tokens are read.
@@ -145,22 +157,25 @@ class LookupMemo {
     std::string_view name;
     int32_t key = 0;  // what the name is looked up as (kPlain, kType, an owner's members)
     uint32_t hash = 0;
-    bool filled = false;
+    bool used = false;    // the slot holds the name
+    bool filled = false;  // found, ambiguous and scope are the name's answer
     bool ambiguous = false;
     int32_t found = kNoDecl;  // a node or a declaration, as the caller keeps it
     int32_t scope = 0;
+    int32_t external = -1;  // a module's memo: the name's index among the walk's external names
   };
   static constexpr int32_t kPlain = -1;
   static constexpr int32_t kType = -2;
   /// The entry of the name looked up as key: filled when it was kept, else a new one to fill.
   Entry& At(std::string_view name, uint32_t nameHash, int32_t key = kPlain) {
-    if ((m_filled.size() + 1) * 2 > m_slots.size()) Grow();
+    if ((m_usedSlots.size() + 1) * 2 > m_slots.size()) Grow();
     const size_t mask = m_slots.size() - 1;
     const uint32_t hash = nameHash ^ (static_cast<uint32_t>(key) * 0x9E3779B1u);
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
       Entry& e = m_slots[i];
-      if (!e.filled) {
-        m_filled.push_back(static_cast<uint32_t>(i));
+      if (!e.used) {
+        e.used = true;
+        m_usedSlots.push_back(static_cast<uint32_t>(i));
         e.name = name;
         e.key = key;
         e.hash = hash;
@@ -185,38 +200,38 @@ class LookupMemo {
     scope = e.scope;
     return e.found;
   }
-  /// The filled entry of the name looked up as key; null when there is none.
+  /// The entry of the name looked up as key; null when there is none.
   const Entry* Find(std::string_view name, uint32_t nameHash, int32_t key) const {
     if (m_slots.empty()) return nullptr;
     const size_t mask = m_slots.size() - 1;
     const uint32_t hash = nameHash ^ (static_cast<uint32_t>(key) * 0x9E3779B1u);
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
       const Entry& e = m_slots[i];
-      if (!e.filled) return nullptr;
+      if (!e.used) return nullptr;
       if (e.hash == hash && e.key == key && SameName(e.name, name)) return &e;
     }
   }
   void Clear() {
-    for (const uint32_t i : m_filled) m_slots[i] = Entry{};
-    m_filled.clear();
+    for (const uint32_t i : m_usedSlots) m_slots[i] = Entry{};
+    m_usedSlots.clear();
   }
 
  private:
   void Grow() {
     std::vector<Entry> old(std::max<size_t>(64, m_slots.size() * 2));
     old.swap(m_slots);
-    m_filled.clear();
+    m_usedSlots.clear();
     const size_t mask = m_slots.size() - 1;
     for (const Entry& e : old) {
-      if (!e.filled) continue;
+      if (!e.used) continue;
       size_t i = e.hash & mask;
-      while (m_slots[i].filled) i = (i + 1) & mask;
+      while (m_slots[i].used) i = (i + 1) & mask;
       m_slots[i] = e;
-      m_filled.push_back(static_cast<uint32_t>(i));
+      m_usedSlots.push_back(static_cast<uint32_t>(i));
     }
   }
   std::vector<Entry> m_slots;
-  std::vector<uint32_t> m_filled;
+  std::vector<uint32_t> m_usedSlots;
 };
 // Other projects' exposed classes (ResolveCrossReferences' in_pOtherClasses), by name: a class
 // by its name {kAnyScope, name, kClasses}, a project by its name {kAnyScope, name, kProjects}
@@ -261,6 +276,12 @@ struct JoinOnExit {
   }
 };
 
+// A name declared again with the same kind by the same owner in a scope of its module is a twin
+// of an #If block (one declaration for the cross references) when one of the first kTwinScan
+// declarations of the name in the scope has its kind: a name declared very often in one scope
+// costs no quadratic work.
+constexpr int32_t kTwinScan = 16;
+
 // One module's declarations as its records give them, read on any thread: ids from 0 (the
 // module's first) and the names to put in the name table, in the order they go in. Insert's
 // scope is a declaration of the run, or with inOwn one of these (whose canonical declaration is
@@ -271,6 +292,10 @@ struct ModuleDecls {
     int32_t decl;
     int32_t space;
     bool inOwn;
+    // A procedure's, event's or Declare's parameter or local: the first of its twins among the
+    // names of that scope (itself when it has none). When the scope is no twin and has none,
+    // that settles the name: the walks find such names from the declarations, not the table.
+    int32_t ownTwin = -1;
   };
   std::vector<CrossDeclaration> decls;
   std::vector<uint32_t> nameHash;  // HashNoCase1252 of each name
@@ -281,8 +306,10 @@ struct ModuleDecls {
   int32_t moduleDecl = 0;
   int32_t firstGlobal = 0;  // the Global variables come last
   const clsTokenStream* ts = nullptr;
+  LookupMemo* scopeNames = nullptr;  // the reader's: the names of the procedure being read
 
-  void Read(const CrossModule& mod, int32_t m);
+  /// Reads the module's records; scopes is the reader's table for the procedures' names.
+  void Read(const CrossModule& mod, int32_t m, LookupMemo& scopes);
   int32_t Add(DeclKind kind, const ClsEntryPtr* entry, std::string_view name, int32_t module,
               int32_t parent, int32_t pos);
   void Insert(int32_t scope, int32_t decl, int32_t space = kNames) {
@@ -298,6 +325,8 @@ struct ModuleDecls {
   /// The variables of the Global lines before the first procedure at end: the records hold
   /// none of them.
   void AddGlobalVariables(int32_t from, int32_t end);
+  /// Puts a name of the procedure's scope in: InsertIn with its twin among the scope's names.
+  void AddProcedureName(int32_t proc, int32_t decl);
   void AddControls(const CrossModule& mod);
 };
 
@@ -406,16 +435,26 @@ class Resolver {
   void Handler(int32_t proc);
   int32_t AddUse(int32_t decl, const Tok& t, UseKind kind);
   UseKind KindOf(int32_t decl) const;
+  /// The token with its text read (a keyword's is read only when asked).
+  Tok& Fetch(Tok& t) {
+    if (t.unread) {
+      t.name = m_ts->TokenStringAt(t.pos);
+      t.unread = false;
+    }
+    return t;
+  }
   /// The 1-based byte column of the position on the line starting at lineStart; counted on from
   /// the last column asked for on the same line.
   int32_t ColumnOf(int32_t lineStart, int32_t pos);
   int32_t m_colLine = -1;
   int32_t m_colPos = 0;
   int32_t m_colValue = 1;
-  void CountExternal(std::string_view name);
+  /// Counts a use of a name nothing declares; returns its index among the walk's external names.
+  int32_t CountExternal(std::string_view name);
   /// The indexes after the walks; with forExport also those only the export and the site read.
   void Finish(bool forExport);
-  void FinishUseIndexes();
+  /// The uses' counts per declaration; with lists also each declaration's uses (useIndex).
+  void FinishUseIndexes(bool lists);
   void FinishExportIndexes();
   void ComputeExposure();
 
@@ -472,10 +511,11 @@ class Resolver {
   };
   std::vector<PendingUse> m_pending;
   std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_assigned;  // name -> implicit
-  LookupMemo m_procMemo;          // cleared at each procedure's start
-  bool m_procNamesKnown = false;  // m_procMemo holds every name of the procedure's scope
-  LookupMemo m_moduleMemo;        // cleared at each module's start
-  LookupMemo m_runMemo;           // what the project's scopes and owners give: kept for the walk
+  LookupMemo m_procMemo;                     // cleared at each procedure's start
+  bool m_procNamesKnown = false;             // m_procMemo holds every name of the procedure's scope
+  LookupMemo::Entry* m_lastPlain = nullptr;  // LookupPlain's entry, until m_moduleMemo changes
+  LookupMemo m_moduleMemo;                   // cleared at each module's start
+  LookupMemo m_runMemo;  // what the project's scopes and owners give: kept for the walk
 };
 
 // Walk modes.
@@ -571,9 +611,7 @@ void Resolver::Insert(int32_t scope, int32_t decl, int32_t space) {
   Node& head = m_nodes[static_cast<size_t>(slot.head)];
   if (scope >= 0 && d.kind != DeclKind::kControl) {
     // Other declarations of the name may stand between the twins (a property's Get before the
-    // Let of its twin): the first kTwinScan of the chain are looked at, so that a name declared
-    // very often in one scope costs no quadratic work.
-    constexpr int kTwinScan = 16;
+    // Let of its twin): the first kTwinScan of the chain are looked at.
     const int32_t parent = d.parent >= 0 ? Canonical(d.parent) : -1;
     int looked = 0;
     for (int32_t n = slot.head; n >= 0 && looked < kTwinScan;
@@ -601,20 +639,51 @@ int32_t ModuleDecls::Add(DeclKind kind, const ClsEntryPtr* entry, std::string_vi
   return id;
 }
 
+void ModuleDecls::AddProcedureName(int32_t proc, int32_t decl) {
+  const CrossDeclaration& d = decls[static_cast<size_t>(decl)];
+  const uint32_t h = nameHash[static_cast<size_t>(decl)];
+  // Per name: the number of its declarations that are no twins (kPlain), and the first of each
+  // kind with its place among those.
+  const int32_t kindKey = -16 - static_cast<int32_t>(d.kind);
+  int32_t twin = decl;
+  if (const LookupMemo::Entry* same = scopeNames->Find(d.name, h, kindKey);
+      same && same->scope < kTwinScan) {
+    twin = same->found;
+  } else {
+    LookupMemo::Entry& names = scopeNames->At(d.name, h, LookupMemo::kPlain);
+    if (!names.filled) {
+      names.filled = true;
+      names.found = 0;
+    }
+    const int32_t place = names.found++;
+    if (!same) {
+      // At may move the entries: the kind's entry is made after the name's count is read.
+      LookupMemo::Entry& first = scopeNames->At(d.name, h, kindKey);
+      first.filled = true;
+      first.found = decl;
+      first.scope = place;
+    }
+  }
+  InsertEntry& e = inserts.emplace_back(InsertEntry{proc, decl, kNames, true});
+  e.ownTwin = twin;
+}
+
 void ModuleDecls::AddProcedureNames(int32_t proc, const ClsEntryPtr& e) {
   const int32_t module = decls[static_cast<size_t>(proc)].module;
+  scopeNames->Clear();
   if (e.Parameters) {
     for (const auto& p : *e.Parameters) {
       // The list also holds the names a default value refers to; those are no parameters.
       if (!p || std::string_view(p->Scope) == "default") continue;
-      InsertIn(proc, Add(DeclKind::kParameter, p.get(), p->EntryName, module, proc, p->lEntryptr));
+      AddProcedureName(
+          proc, Add(DeclKind::kParameter, p.get(), p->EntryName, module, proc, p->lEntryptr));
     }
   }
   for (const auto* list : {&e.EVar, &e.EConst}) {
     if (!*list) continue;
     const DeclKind kind = list == &e.EVar ? DeclKind::kVariable : DeclKind::kConstant;
     for (const auto& l : **list)
-      if (l) InsertIn(proc, Add(kind, l.get(), l->EntryName, module, proc, l->lEntryptr));
+      if (l) AddProcedureName(proc, Add(kind, l.get(), l->EntryName, module, proc, l->lEntryptr));
   }
 }
 
@@ -782,8 +851,9 @@ void ModuleDecls::AddControls(const CrossModule& mod) {
   }
 }
 
-void ModuleDecls::Read(const CrossModule& mod, int32_t m) {
+void ModuleDecls::Read(const CrossModule& mod, int32_t m, LookupMemo& scopes) {
   module = m;
+  scopeNames = &scopes;
   moduleDecl = mod.decl;
   ts = mod.header ? mod.header->TokenStream.get() : nullptr;
   AddControls(mod);
@@ -825,9 +895,10 @@ void Resolver::ReadModuleDecls() {
   const auto readEvery = [&](size_t from) {
     try {
       const StopFlagScope scope(stopFlag);
+      LookupMemo scopes;
       for (size_t m = from; m < modules; m += kReaders) {
         YieldPoint();
-        read[m].Read(m_out.modules[m], static_cast<int32_t>(m));
+        read[m].Read(m_out.modules[m], static_cast<int32_t>(m), scopes);
       }
     } catch (...) {
       // Rethrown on the run's thread below, once both readers have ended.
@@ -857,7 +928,7 @@ void Resolver::ReadModuleDecls() {
   size_t inserts = m_nodes.size();
   for (const ModuleDecls& r : read) {
     total += r.decls.size();
-    inserts += r.inserts.size();
+    for (const ModuleDecls::InsertEntry& e : r.inserts) inserts += e.ownTwin < 0 ? 1 : 0;
   }
   // Room for every declaration (labels and implicit locals come on top), so that the tables are
   // not copied while they grow.
@@ -881,7 +952,18 @@ void Resolver::ReadModuleDecls() {
     for (const auto& [record, id] : r.controls) m_out.declOf.emplace_back(record, base + id);
     for (const auto& [id, type] : r.controlTypes) m_controlType.emplace(base + id, type);
     for (const ModuleDecls::InsertEntry& e : r.inserts)
-      Insert(e.inOwn ? Canonical(base + e.scope) : e.scope, base + e.decl, e.space);
+      if (e.ownTwin < 0)
+        Insert(e.inOwn ? Canonical(base + e.scope) : e.scope, base + e.decl, e.space);
+    // The procedures' names once the module's own scope has them all (which procedures are
+    // twins is known then): a procedure with no twin keeps its names out of the table.
+    for (const ModuleDecls::InsertEntry& e : r.inserts) {
+      if (e.ownTwin < 0) continue;
+      const int32_t scope = base + e.scope;
+      if (Canonical(scope) == scope && m_tab.twinned[static_cast<size_t>(scope)] == 0)
+        m_out.decls[static_cast<size_t>(base + e.decl)].canonical = base + e.ownTwin;
+      else
+        Insert(Canonical(scope), base + e.decl, e.space);
+    }
     m_declRange.emplace_back(base, static_cast<int32_t>(m_out.decls.size()));
     m_out.modules[m].firstGlobal = base + r.firstGlobal;
     m_out.modules[m].endGlobal = static_cast<int32_t>(m_out.decls.size());
@@ -938,12 +1020,12 @@ int32_t Resolver::LookupPlain(std::string_view name, bool& ambiguous, int32_t& o
     }
   }
   // What the module's scopes give a name is the same for all its procedures.
-  return LookupMemo::Answer(m_moduleMemo.Kept(name, h, LookupMemo::kPlain,
-                                              [&](LookupMemo::Entry& fill) {
-                                                fill.found = LookupOutside(name, h, fill.ambiguous,
-                                                                           fill.scope);
-                                              }),
-                            ambiguous, out_scope);
+  LookupMemo::Entry& e =
+      m_moduleMemo.Kept(name, h, LookupMemo::kPlain, [&](LookupMemo::Entry& fill) {
+        fill.found = LookupOutside(name, h, fill.ambiguous, fill.scope);
+      });
+  m_lastPlain = &e;
+  return LookupMemo::Answer(e, ambiguous, out_scope);
 }
 
 int32_t Resolver::LookupOutside(std::string_view name, size_t h, bool& ambiguous,
@@ -1080,7 +1162,7 @@ void Resolver::AddForeignUse(int32_t cls, int32_t member, const Tok& t, UseKind 
   ForeignUse& u = m_walk->foreignUses.emplace_back();
   u.module = m_module;
   u.line = t.line;
-  u.column = t.column > 0 ? t.column : ColumnOf(t.lineStart, t.colPos) + t.colAdd;
+  u.column = t.column + t.colAdd;
   u.cls = cls;
   u.member = member;
   u.kind = kind;
@@ -1118,11 +1200,12 @@ int32_t Resolver::TypeOwner(int32_t decl) const {
   return cached;
 }
 
-void Resolver::CountExternal(std::string_view name) {
+int32_t Resolver::CountExternal(std::string_view name) {
   const auto [it, added] =
       m_external.try_emplace(NameKey{0, name}, static_cast<int32_t>(m_walk->external.size()));
   if (added) m_walk->external.emplace_back(std::string(name), 0);
   ++m_walk->external[static_cast<size_t>(it->second)].second;
+  return it->second;
 }
 
 int32_t Resolver::ColumnOf(int32_t lineStart, int32_t pos) {
@@ -1158,8 +1241,7 @@ int32_t Resolver::AddUse(int32_t decl, const Tok& t, UseKind kind) {
   UseRecord& u = m_walk->uses.emplace_back();
   u.pos = t.pos;
   u.line = t.line;
-  u.columnKind =
-      UseRecord::Pack(t.column > 0 ? t.column : ColumnOf(t.lineStart, t.colPos) + t.colAdd, kind);
+  u.columnKind = UseRecord::Pack(t.column + t.colAdd, kind);
   u.decl = decl >= 0 ? m_out.decls[static_cast<size_t>(decl)].canonical : decl;
   u.from = m_proc >= 0 ? m_proc : m_moduleDecl;
   return static_cast<int32_t>(m_walk->uses.size()) - 1;
@@ -1234,6 +1316,8 @@ void Resolver::WalkModule(int32_t m) {
   }
   std::sort(m_places.begin(), m_places.end());
   size_t nextPlace = 0;
+  // The position of the next place: most tokens are none.
+  int32_t nextPlaceAt = m_places.empty() ? INT32_MAX : m_places[0].first;
   m_placeCursor = 0;
 
   const clsTokenStream& ts = *m_ts;
@@ -1241,22 +1325,27 @@ void Resolver::WalkModule(int32_t m) {
   const int32_t codeStart = mod.header->CodePtr > 0 ? std::min(mod.header->CodePtr, count) : 0;
   int32_t line = 1;
   int32_t lineStart = 0;
+  // The column of position p on its line, counted token by token in the code section (the
+  // header's, which only places need, by ColumnOf).
+  int32_t column = 1;
   bool lineJoined = false;
   m_colLine = -1;
   for (int32_t p = 0; p < count; ++p) {
     YieldPoint();
     const int32_t code = ts.TokenCodeAt(p);
+    if (p == codeStart) column = ColumnOf(lineStart, p);
     // A bracketed name in code ("[_First]") is placed at the name inside.
-    while (nextPlace < m_places.size() && m_places[nextPlace].first <= p) {
-      if (m_places[nextPlace].first == p) {
+    if (p >= nextPlaceAt) {
+      for (; nextPlace < m_places.size() && m_places[nextPlace].first <= p; ++nextPlace) {
+        if (m_places[nextPlace].first != p) continue;
         CrossDeclaration& d = m_out.decls[static_cast<size_t>(m_places[nextPlace].second)];
         d.line = line;
         d.column =
-            ColumnOf(lineStart, p) +
+            (p >= codeStart ? column : ColumnOf(lineStart, p)) +
             (code == '[' || (code == TokIdentifier && ts.TokenStringAt(p).starts_with("[")) ? 1
                                                                                             : 0);
       }
-      ++nextPlace;
+      nextPlaceAt = nextPlace < m_places.size() ? m_places[nextPlace].first : INT32_MAX;
     }
     if (code == TokEndOfLine) {
       if (p >= codeStart) {
@@ -1271,6 +1360,7 @@ void Resolver::WalkModule(int32_t m) {
       }
       ++line;
       lineStart = p + 1;
+      column = 1;
       continue;
     }
     if (p < codeStart && (code == ClsVB_Exposed || code == FrmVB_Exposed)) {
@@ -1279,7 +1369,30 @@ void Resolver::WalkModule(int32_t m) {
       while (q < count && (ts.TokenCodeAt(q) == TokWhiteSpace || ts.TokenCodeAt(q) == '=')) ++q;
       mod.exposed = EqualsNoCase1252(ts.TokenStringAt(q), "True");
     }
-    if (p >= codeStart && code != TokWhiteSpace && code != TokComment && code != TokUndefined) {
+    if (p < codeStart) continue;
+    // The token's text and length (TokenLenAt's): one look at the stream for a word.
+    const int32_t at = column;
+    if (code == TokWhiteSpace) {
+      column += ts.TokenLenAt(p);
+      continue;
+    }
+    std::string_view text;
+    bool unread = false;
+    if (code <= kLastCharacterCode) {
+      column += code < 0 ? 0 : 1;
+    } else if (IsNameToken(code)) {
+      text = ts.TokenStringAt(p);
+      column += static_cast<int32_t>(text.size());
+    } else if (code < kKeywordCodes && kKeywordLength[code] > 0) {
+      column += kKeywordLength[code];
+      unread = true;
+    } else if (IsWordCode(code)) {
+      text = ts.TokenStringAt(p);
+      column += static_cast<int32_t>(text.size());
+    } else {
+      column += ts.TokenLenAt(p);
+    }
+    if (code != TokComment && code != TokUndefined) {
       if (code == ']' && m_toks.size() >= 2) {
         // "[" name "]" of a module's code: one name, placed at its first character. The name is
         // the bytes between the brackets, which may be several tokens ("_" "First").
@@ -1292,8 +1405,7 @@ void Resolver::WalkModule(int32_t m) {
           Tok merged = m_toks[open - 1];
           merged.code = TokIdentifier;
           merged.line = m_toks[open].line;
-          merged.lineStart = m_toks[open].lineStart;
-          merged.colPos = m_toks[open].pos;
+          merged.column = m_toks[open].column;
           merged.name = m_walk->ownedNames.emplace_back(std::move(name));
           m_toks.resize(open - 1);
           m_toks.push_back(merged);
@@ -1301,23 +1413,13 @@ void Resolver::WalkModule(int32_t m) {
         }
       }
       // Filled in place: most tokens of a file pass here.
-      Tok& t = m_toks.emplace_back();
-      t.pos = p;
-      t.code = code;
-      t.line = line;
-      t.column = 0;
-      t.lineStart = lineStart;
-      t.colPos = p;
-      t.colAdd = 0;
-      if (IsWordCode(code)) {
-        t.name = ts.TokenStringAt(p);
-        if (t.name.size() > 1 && t.name.front() == '[') {
-          // A bracketed name of a form's code: one token with its brackets.
-          t.name.remove_prefix(1);
-          if (!t.name.empty() && t.name.back() == ']') t.name.remove_suffix(1);
-          t.colAdd = 1;
-          t.code = TokIdentifier;
-        }
+      Tok& t = m_toks.emplace_back(Tok{p, code, line, at, 0, text, unread});
+      if (text.size() > 1 && text.front() == '[') {
+        // A bracketed name of a form's code: one token with its brackets.
+        t.name.remove_prefix(1);
+        if (!t.name.empty() && t.name.back() == ']') t.name.remove_suffix(1);
+        t.colAdd = 1;
+        t.code = TokIdentifier;
       }
     }
   }
@@ -1385,7 +1487,7 @@ void Resolver::Label(const Tok& t) {
   d.kind = DeclKind::kLabel;
   d.pos = t.pos;
   d.line = t.line;
-  d.column = ColumnOf(t.lineStart, t.colPos) + t.colAdd;
+  d.column = t.column + t.colAdd;
   // A label written twice in the procedure (#If branches) is one declaration.
   const auto [it, added] = m_labels.try_emplace(NameKey{0, t.name}, id);
   d.canonical = added ? id : it->second;
@@ -1412,9 +1514,9 @@ size_t Resolver::Statement(size_t i) {
     case KwAttribute:
       if (code == KwAttribute) {
         for (size_t k = i + 1; k + 2 < n; ++k) {
-          if (EqualsNoCase1252(m_toks[k].name, "VB_Exposed") && m_toks[k + 1].code == '=')
+          if (EqualsNoCase1252(Fetch(m_toks[k]).name, "VB_Exposed") && m_toks[k + 1].code == '=')
             m_out.modules[static_cast<size_t>(m_module)].exposed =
-                EqualsNoCase1252(m_toks[k + 2].name, "True");
+                EqualsNoCase1252(Fetch(m_toks[k + 2]).name, "True");
         }
       }
       return n;
@@ -1501,7 +1603,7 @@ size_t Resolver::Statement(size_t i) {
       return next;
     case KwRaiseEvent:
       if (i + 1 < e) {
-        const Tok& t = m_toks[i + 1];
+        const Tok& t = Fetch(m_toks[i + 1]);
         if (const int32_t n2 = Find(m_moduleDecl, t.name); n2 >= 0) {
           for (int32_t nd = n2; nd >= 0; nd = m_nodes[static_cast<size_t>(nd)].next) {
             const int32_t d = m_nodes[static_cast<size_t>(nd)].decl;
@@ -1516,7 +1618,7 @@ size_t Resolver::Statement(size_t i) {
       return next;
     case KwImplements:
       if (i + 1 < e) {
-        const int32_t d = WalkLookupType(m_toks[i + 1].name);
+        const int32_t d = WalkLookupType(Fetch(m_toks[i + 1]).name);
         if (d >= 0) {
           AddUse(d, m_toks[i + 1], UseKind::kRead);
           if (m_out.decls[static_cast<size_t>(d)].kind == DeclKind::kModule)
@@ -1583,7 +1685,7 @@ size_t Resolver::Statement(size_t i) {
 // written with name keywords (Beep, ChDir, Load, Error ...) unless the project declares the word.
 // Reads their expressions; Input # and Line Input # write their targets, Get # its variable.
 bool Resolver::RuntimeStatement(size_t i, size_t e) {
-  const Tok& t = m_toks[i];
+  const Tok& t = Fetch(m_toks[i]);
   const int32_t after = i + 1 < e ? m_toks[i + 1].code : 0;
   // An assignment to or a member of something bearing the word's name.
   if (after == '=' || after == '.' || after == '!') return false;
@@ -1808,7 +1910,16 @@ void Resolver::Head(const Tok& t, bool typeContext, Chain& cur) {
     m_pending.push_back({cur.use, t.name, false});
     return;
   }
-  CountExternal(t.name);
+  if (typeContext) {
+    CountExternal(t.name);
+    return;
+  }
+  // The name's entry of LookupPlain above keeps its index among the external names.
+  LookupMemo::Entry& e = *m_lastPlain;
+  if (e.external < 0)
+    e.external = CountExternal(t.name);
+  else
+    ++m_walk->external[static_cast<size_t>(e.external)].second;
 }
 
 // The member after the "." or "!" at k; returns the position of the member's name.
@@ -1818,7 +1929,7 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
     cur = Chain{};
     return k;
   }
-  const Tok& t = m_toks[k + 1];
+  const Tok& t = Fetch(m_toks[k + 1]);
   // After a name or ")" the chain goes on; at an expression's start the With object is the owner.
   int32_t owner = kNoDecl;
   if (cur.active) {
@@ -2013,7 +2124,7 @@ void Resolver::Handler(int32_t proc) {
   CrossDeclaration& d = m_out.decls[static_cast<size_t>(proc)];
   const std::string_view name = d.name;
   const int32_t itemType = m_out.modules[static_cast<size_t>(m_module)].itemType;
-  const Tok at{d.pos, TokIdentifier, d.line, d.column, 0, d.pos, 0, name};
+  const Tok at{d.pos, TokIdentifier, d.line, d.column, 0, name};
   for (size_t u = name.find('_'); u != std::string_view::npos && u + 1 < name.size();
        u = name.find('_', u + 1)) {
     const std::string_view prefix = name.substr(0, u);
@@ -2191,13 +2302,13 @@ void Resolver::Finish(bool forExport) {
   // The uses of each file are in position order (WalkModule). The indexes only the export and
   // the site read are left out for a question.
   if (forExport) FinishExportIndexes();
-  FinishUseIndexes();
+  FinishUseIndexes(forExport);
   // Without the export's indexes DeclOf still finds the controls (AddControls put them in).
   if (!forExport) std::sort(m_out.declOf.begin(), m_out.declOf.end());
   m_out.computed = true;
 }
 
-void Resolver::FinishUseIndexes() {
+void Resolver::FinishUseIndexes(bool lists) {
   auto& uses = m_out.uses;
   const size_t nd = m_out.decls.size();
   m_out.useStart.assign(nd + 1, 0);
@@ -2205,13 +2316,15 @@ void Resolver::FinishUseIndexes() {
     for (auto u = first; u != end; ++u) ++m_out.useStart[static_cast<size_t>(u->decl) + 1];
   });
   for (size_t d = 0; d < nd; ++d) m_out.useStart[d + 1] += m_out.useStart[d];
-  m_out.useIndex.resize(uses.size());
-  std::vector<int32_t> fill(m_out.useStart.begin(), m_out.useStart.end() - 1);
-  int32_t index = 0;
-  uses.ForEachFile([&](int32_t, auto first, auto end) {
-    for (auto u = first; u != end; ++u)
-      m_out.useIndex[static_cast<size_t>(fill[static_cast<size_t>(u->decl)]++)] = index++;
-  });
+  if (lists) {
+    m_out.useIndex.resize(uses.size());
+    std::vector<int32_t> fill(m_out.useStart.begin(), m_out.useStart.end() - 1);
+    int32_t index = 0;
+    uses.ForEachFile([&](int32_t, auto first, auto end) {
+      for (auto u = first; u != end; ++u)
+        m_out.useIndex[static_cast<size_t>(fill[static_cast<size_t>(u->decl)]++)] = index++;
+    });
+  }
   for (size_t d = 0; d < nd; ++d) {
     CrossDeclaration& decl = m_out.decls[d];
     const auto c = static_cast<size_t>(decl.canonical);

@@ -21,7 +21,8 @@ struct ExposedClass;
 /// members of variables of their types resolve to their members; such uses go to
 /// CrossReferences::foreignUses.
 /// in_bForExport false leaves out what only the export and the site read: the analysis records
-/// in CrossReferences::declOf (the controls' are there) and callStart/callList stay empty.
+/// in CrossReferences::declOf (the controls' are there), callStart/callList and useIndex stay
+/// empty.
 void ResolveCrossReferences(const clsVBFileTypes& in_oItems, const clsSymTable* in_oTable,
                             std::string_view in_sProjectName, CrossReferences& out_oRefs,
                             const std::vector<ExposedClass>* in_pOtherClasses = nullptr,
