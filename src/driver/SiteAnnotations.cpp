@@ -98,6 +98,25 @@ SiteAnnotations::SiteAnnotations(const clsVBInfo& in_oInfo, const CrossReference
       if (callee < m_callers.size()) m_callers[callee].push_back(static_cast<int32_t>(p));
     }
   }
+  // Each module's uses: the list holds them in the modules' order, so each module's are found by
+  // halving.
+  const UseList& uses = refs.uses;
+  const auto firstOf = [&uses](int32_t module) {
+    size_t lo = 0, hi = uses.size();
+    while (lo < hi) {
+      const size_t mid = lo + (hi - lo) / 2;
+      if (uses[mid].module < module)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    return lo;
+  };
+  for (size_t i = 0; i < refs.modules.size(); ++i) {
+    if (refs.modules[i].item == nullptr) continue;
+    const auto module = static_cast<int32_t>(i);
+    m_usesIn.emplace(refs.modules[i].item, std::pair{firstOf(module), firstOf(module + 1)});
+  }
   // Dependencies: one look at every use; a module is listed once per user module.
   std::vector<std::vector<char>> seen(refs.modules.size());
   for (const CrossUse& u : refs.uses) {
@@ -142,7 +161,7 @@ SiteExtras SiteAnnotations::Extras() const {
   const CrossReferences* refs = m_refs;
   // Unused declarations (the canonical one of twins), in the modules' order and then by place;
   // made when asked (once, by the site), so that only the site holds them.
-  extras.unused = [refs](std::vector<SiteUnused>& out) {
+  extras.unused = [refs](const std::function<void(const SiteUnused&)>& visit) {
     const CrossReferences& all = *refs;
     std::vector<int32_t> unused;
     for (size_t i = 0; i < all.decls.size(); ++i) {
@@ -158,13 +177,17 @@ SiteExtras SiteAnnotations::Extras() const {
       if (a.module != b.module) return a.module < b.module;
       return a.line != b.line ? a.line < b.line : a.column < b.column;
     });
+    // One record, refilled for each: the list is never held whole.
+    SiteUnused u;
     for (const int32_t i : unused) {
       const CrossDeclaration& d = all.decls[static_cast<size_t>(i)];
-      out.push_back({{all.modules[static_cast<size_t>(d.module)].item, d.line, d.column},
-                     d.entry,
-                     all.QualifiedName(i),
-                     DeclKindName(d.kind),
-                     ExposureName(d.exposure)});
+      u.place = {all.modules[static_cast<size_t>(d.module)].item, d.line, d.column};
+      u.entry = d.entry;
+      u.name.clear();
+      all.AppendQualifiedName(i, u.name);
+      u.kind = DeclKindName(d.kind);
+      u.exposure = ExposureName(d.exposure);
+      visit(u);
     }
   };
   extras.externalNames = [refs](std::vector<std::pair<std::string_view, uint32_t>>& out) {
@@ -178,6 +201,20 @@ SiteExtras SiteAnnotations::Extras() const {
       const CrossUse& u = refs->uses[static_cast<size_t>(refs->useIndex[static_cast<size_t>(k)])];
       out.push_back({{refs->modules[static_cast<size_t>(u.module)].item, u.line, u.column},
                      UseKindName(u.kind)});
+    }
+  };
+  extras.namesIn = [this](const clsVBFileType& m, std::vector<SiteName>& out) {
+    const auto it = m_usesIn.find(&m);
+    if (it == m_usesIn.end()) return;
+    const std::vector<CrossDeclaration>& decls = m_refs->decls;
+    for (size_t i = it->second.first; i < it->second.second; ++i) {
+      const CrossUse u = m_refs->uses[i];
+      const auto d = static_cast<size_t>(u.decl);
+      if (d >= decls.size()) continue;
+      // The canonical one of twins (its uses are theirs), else the declaration itself.
+      const auto c = static_cast<size_t>(decls[d].canonical);
+      out.push_back(
+          {u.line, u.column, c < decls.size() && decls[c].entry ? decls[c].entry : decls[d].entry});
     }
   };
   const auto entries = [refs](const int32_t* first, const int32_t* last,
@@ -210,6 +247,7 @@ SiteExtras SiteAnnotations::Extras() const {
 void SiteAnnotations::FillEmpty(SiteExtras& io_oExtras) const {
   SiteExtras mine = Extras();
   if (!io_oExtras.usesOf) io_oExtras.usesOf = std::move(mine.usesOf);
+  if (!io_oExtras.namesIn) io_oExtras.namesIn = std::move(mine.namesIn);
   if (!io_oExtras.calleesOf) io_oExtras.calleesOf = std::move(mine.calleesOf);
   if (!io_oExtras.callersOf) io_oExtras.callersOf = std::move(mine.callersOf);
   if (!io_oExtras.dependenciesOf) io_oExtras.dependenciesOf = std::move(mine.dependenciesOf);

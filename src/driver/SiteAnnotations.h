@@ -35,6 +35,8 @@ class SiteAnnotations {
   std::vector<SiteDocWarning> m_docWarnings;
   /// Procedures calling each declaration: callers[decl] (declarations of procedures).
   std::vector<std::vector<int32_t>> m_callers;
+  /// Each module's uses: refs.uses[first, end), by the module's record.
+  std::unordered_map<const clsVBFileType*, std::pair<size_t, size_t>> m_usesIn;
   /// Modules each module's code uses declarations of, by module index, in first-use order.
   std::unordered_map<const clsVBFileType*, std::vector<const clsVBFileType*>> m_dependencies;
 };

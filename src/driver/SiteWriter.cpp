@@ -215,14 +215,6 @@ struct SiteModule {
   std::vector<DeclaredEntry> declared;
   /// The first line of each source page after the first (filled when they are written).
   std::vector<int32_t> partStarts;
-  /// The names in the module's source that resolve to a declaration (SiteExtras::usesOf): the
-  /// name's line and column and the declaration (an index into SiteBuilder::m_targets), in file
-  /// order. Released once the source pages are written.
-  struct NameLink {
-    int32_t line, column;
-    uint32_t target;
-  };
-  std::vector<NameLink> nameLinks;
   bool picture = false;     ///< a control picture is drawn for the module page
   int32_t unusedCount = 0;  ///< declarations the cross references found unused (not exposed)
   std::string unusedPage;   ///< the page listing them ("unused-2.html"); empty when none
@@ -290,6 +282,7 @@ class SiteBuilder {
     LineIndex lines;
     std::vector<ControlNode> controls;
     std::vector<SiteUse> uses;
+    std::vector<SiteName> names;
     std::vector<const ClsEntryPtr*> calls[2];  ///< a procedure's callees and callers
     std::string dot;                           ///< scratch: a picture's DOT text
   };
@@ -363,8 +356,6 @@ class SiteBuilder {
   /// Every module-level declaration: its module and its anchor number there.
   std::unordered_map<const ClsEntryPtr*, std::pair<uint32_t, uint32_t>> m_anchors;
   std::unordered_map<const clsVBFileType*, size_t> m_moduleOf;
-  /// The declarations the source pages' names link to: module and anchor number.
-  std::vector<std::pair<uint32_t, uint32_t>> m_targets;
   size_t m_unusedCount = 0;   ///< declarations the cross references found unused
   size_t m_exposedCount = 0;  ///< and those only callers outside the project may use
   /// The pages of the unused declarations: each lists the modules first .. last.
@@ -462,40 +453,6 @@ void SiteBuilder::Prepare() {
       m_anchors.emplace(m.declared[k].entry,
                         std::pair{static_cast<uint32_t>(i), static_cast<uint32_t>(k)});
   }
-  // Cross references plug in here (SiteExtras::usesOf): every use becomes a link from the name
-  // in the source pages to its declaration.
-  if (!m_options.extras.usesOf) return;
-  // Two passes, the first counting, so that each module's list takes no more than it holds.
-  std::vector<SiteUse> uses;
-  std::vector<size_t> counts(m_modules.size(), 0);
-  for (const bool fill : {false, true}) {
-    for (size_t i = 0; i < m_modules.size(); ++i) {
-      for (size_t k = 0; k < m_modules[i].declared.size(); ++k) {
-        YieldPoint();
-        uses.clear();
-        m_options.extras.usesOf(*m_modules[i].declared[k].entry, uses);
-        if (fill && !uses.empty())
-          m_targets.emplace_back(static_cast<uint32_t>(i), static_cast<uint32_t>(k));
-        for (const SiteUse& use : uses) {
-          const auto where = m_moduleOf.find(use.place.module);
-          if (where == m_moduleOf.end() || use.place.line <= 0) continue;
-          if (!fill) {
-            ++counts[where->second];
-            continue;
-          }
-          std::vector<SiteModule::NameLink>& links = m_modules[where->second].nameLinks;
-          if (links.capacity() == 0) links.reserve(counts[where->second]);
-          links.push_back(
-              {use.place.line, use.place.column, static_cast<uint32_t>(m_targets.size() - 1)});
-        }
-      }
-    }
-  }
-  for (SiteModule& m : m_modules) {
-    std::sort(m.nameLinks.begin(), m.nameLinks.end(), [](const auto& a, const auto& b) {
-      return a.line != b.line ? a.line < b.line : a.column < b.column;
-    });
-  }
 }
 
 template <class Work>
@@ -574,11 +531,10 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
   int32_t partFirst = 1;
   std::string& body = w.body;
   // Each line opens with its anchor; the style sheet numbers the anchors (a counter that each
-  // block starts at its first line), which keeps the pages small.
+  // block starts at its first line) and the script makes a click on one go to its line, which
+  // keeps the pages small.
   const auto openLine = [&] {
     body += "<a id=L";
-    AppendNumber(body, line);
-    body += " href=#L";
     AppendNumber(body, line);
     body += "></a>";
   };
@@ -639,16 +595,28 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
     body.clear();
   };
 
+  // The names that stand for a declaration (those with a module page become links), in file
+  // order.
+  std::vector<SiteName>& names = w.names;
+  names.clear();
+  if (m_options.extras.namesIn) m_options.extras.namesIn(*m.source.item, names);
+  const auto before = [](const SiteName& a, const SiteName& b) {
+    return a.line != b.line ? a.line < b.line : a.column < b.column;
+  };
+  if (!std::is_sorted(names.begin(), names.end(), before))
+    std::sort(names.begin(), names.end(), before);
+
   body.clear();
   openBlock();
   if (count > 0) openLine();
   int32_t column = 1;   // of the token at p, in bytes
-  size_t nextLink = 0;  // the first name link not yet reached
+  size_t nextName = 0;  // the first name not yet reached
   for (int32_t p = 0; p < count; ++p) {
     YieldPoint();
     const int32_t code = ts->TokenCodeAt(p);
+    const std::string_view text = ts->TokenStringAt(p);
     const int32_t at = column;
-    column += ts->TokenLenAt(p);
+    column += static_cast<int32_t>(text.size());
     if (code == TokEndOfLine) {
       column = 1;
       body += '\n';
@@ -678,23 +646,25 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
       body += tag;
       body += '>';
     }
-    // A name that resolves to a declaration links to it.
-    const auto& links = m.nameLinks;
-    while (nextLink < links.size() &&
-           (links[nextLink].line < line ||
-            (links[nextLink].line == line && links[nextLink].column < at)))
-      ++nextLink;
-    const bool linked = nextLink < links.size() && links[nextLink].line == line &&
-                        links[nextLink].column == at && code != TokWhiteSpace;
-    if (linked) {
-      const auto [module, anchor] = m_targets[links[nextLink].target];
-      body += "<a href=\"";
-      body += m_modules[module].page;
-      body += "#d";
-      AppendNumber(body, anchor);
-      body += "\">";
+    // A name that stands for a declaration with a page links to it.
+    while (nextName < names.size() &&
+           (names[nextName].line < line ||
+            (names[nextName].line == line && names[nextName].column < at)))
+      ++nextName;
+    bool linked = false;
+    if (nextName < names.size() && names[nextName].line == line && names[nextName].column == at &&
+        code != TokWhiteSpace) {
+      const auto target = m_anchors.find(names[nextName].entry);
+      if (target != m_anchors.end()) {
+        linked = true;
+        body += "<a href=\"";
+        body += m_modules[target->second.first].page;
+        body += "#d";
+        AppendNumber(body, target->second.second);
+        body += "\">";
+      }
     }
-    Source(w, body, ts->TokenStringAt(p));
+    Source(w, body, text);
     if (linked) body += "</a>";
     if (tag) {
       body += "</";
@@ -704,7 +674,6 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
   }
   closeBlock(line);
   flushPart(line, false);
-  std::vector<SiteModule::NameLink>().swap(m.nameLinks);  // no page needs them any more
 }
 
 // ---- module pages ----
@@ -1325,28 +1294,40 @@ void SiteBuilder::WriteIndex(Worker& w) {
   out += "</table>\n";
   // Cross references plug in here (SiteExtras::dependenciesOf): the module dependencies.
   if (m_options.extras.dependenciesOf) {
+    // The heading and the list are written in place and taken back when no module uses another.
+    const size_t start = out.size();
+    out += "<h2 id=\"dependencies\">Module dependencies</h2>\n";
+    out += m_dependencyFigure;
+    out += "<ul>";
+    const size_t listStart = out.size();
     std::vector<const clsVBFileType*> uses;
-    std::string list;
     for (const SiteModule& m : m_modules) {
       uses.clear();
       m_options.extras.dependenciesOf(*m.source.item, uses);
       if (uses.empty()) continue;
-      list += "<li><a href=\"" + m.page + "\">" + m.nameHtml + "</a> uses ";
+      out += "<li><a href=\"";
+      out += m.page;
+      out += "\">";
+      out += m.nameHtml;
+      out += "</a> uses ";
       bool first = true;
       for (const clsVBFileType* used : uses) {
         const SiteModule* target = ModuleOf(used);
         if (!target) continue;
-        if (!first) list += ", ";
+        if (!first) out += ", ";
         first = false;
-        list += "<a href=\"" + target->page + "\">" + target->nameHtml + "</a>";
+        out += "<a href=\"";
+        out += target->page;
+        out += "\">";
+        out += target->nameHtml;
+        out += "</a>";
       }
-      list += "</li>";
+      out += "</li>";
     }
-    if (!list.empty()) {
-      out += "<h2 id=\"dependencies\">Module dependencies</h2>\n";
-      out += m_dependencyFigure;
-      out += "<ul>" + list + "</ul>\n";
-    }
+    if (out.size() == listStart)
+      out.resize(start);
+    else
+      out += "</ul>\n";
   }
   PageEnd(out);
   WriteFile(m_folder + "/index.html", {out});
@@ -1488,17 +1469,8 @@ void SiteBuilder::PlaceLink(const SitePlace& place, std::string& out) const {
 void SiteBuilder::WriteUnusedPages(Worker& w) {
   m_unusedParts.clear();
   // Cross references plug in here (SiteExtras::unused); asked for only now, after the pages,
-  // so that the list is not held while they are written.
-  std::vector<SiteUnused> unused;
-  if (m_options.extras.unused) m_options.extras.unused(unused);
-  for (const SiteUnused& u : unused) {
-    const auto where = m_moduleOf.find(u.place.module);
-    if (where == m_moduleOf.end()) continue;
-    const bool exposed = std::string_view(u.exposure) == "exposed";
-    ++(exposed ? m_exposedCount : m_unusedCount);
-    if (!exposed) ++m_modules[where->second].unusedCount;
-  }
-  if (unused.empty()) return;
+  // and one at a time, so that the list is never held.
+  if (!m_options.extras.unused) return;
   std::string& out = w.body;
   out.clear();
   const SiteModule* current = nullptr;
@@ -1516,11 +1488,14 @@ void SiteBuilder::WriteUnusedPages(Worker& w) {
     out.clear();
     current = nullptr;
   };
-  for (const SiteUnused& u : unused) {
+  m_options.extras.unused([&](const SiteUnused& u) {
     YieldPoint();
     const auto where = m_moduleOf.find(u.place.module);
-    if (where == m_moduleOf.end()) continue;
+    if (where == m_moduleOf.end()) return;
     SiteModule* m = &m_modules[where->second];
+    const bool exposed = std::string_view(u.exposure) == "exposed";
+    ++(exposed ? m_exposedCount : m_unusedCount);
+    if (!exposed) ++m->unusedCount;
     if (m != current) {
       if (current != nullptr && out.size() >= m_options.sourcePageBytes) close();
       if (current == nullptr) {
@@ -1554,7 +1529,7 @@ void SiteBuilder::WriteUnusedPages(Worker& w) {
     out += "</td><td>";
     AppendHtml(out, u.exposure);
     out += "</td></tr>\n";
-  }
+  });
   if (current != nullptr) close();
   // The modules' pages, for the index's links.
   for (const UnusedPart& part : m_unusedParts) {

@@ -13,6 +13,7 @@
 
 #include "TestFolder.h"
 #include "driver/GraphRenderer.h"
+#include "driver/ProjectContents.h"
 #include "driver/SiteWriter.h"
 #include "driver/clsVBInfo.h"
 #include "model/ClsEntryPtr.h"
@@ -113,6 +114,19 @@ class SampleSite : public ::testing::Test {
         }
       }
     };
+    // In the source of the same module, the name at line 3 stands for the project's first
+    // declaration, the one at line 4 for a declaration without a record.
+    o.extras.namesIn = [](const clsVBFileType& m, std::vector<SiteName>& out) {
+      if (&m != FirstStandardModule()) return;
+      std::vector<DeclaredEntry> declared;
+      for (const ProjectModule& pm : ListProjectModules(*s_info)) {
+        if (pm.entry) ListDeclarations(*pm.entry, declared);
+        if (declared.empty()) continue;
+        out.push_back({4, 1, nullptr});  // out of order: the site sorts them
+        out.push_back({3, 1, declared[0].entry});
+        return;
+      }
+    };
     o.extras.callersOf = [](const ClsEntryPtr& e, std::vector<const ClsEntryPtr*>& out) {
       out.push_back(&e);
     };
@@ -121,6 +135,11 @@ class SampleSite : public ::testing::Test {
   static void TearDownTestSuite() {
     delete s_info;
     delete s_dir;
+  }
+  static const clsVBFileType* FirstStandardModule() {
+    for (const auto& item : *s_info->FileTypes())
+      if (item && item->EType == kItemModule) return item.get();
+    return nullptr;
   }
   static std::string Page(const std::string& name) {
     return test::ReadFile((fs::path(s_info->SiteIndex()).parent_path() / name).string());
@@ -169,14 +188,18 @@ TEST_F(SampleSite, PagesHoldTheProjectAndEveryLinkResolves) {
   EXPECT_NE(main.find("Used at: <a href=\"s4-modMain.html#L3\">modMain:3</a>"), std::string::npos);
   // In the source, the name at the use's place links to a declaration used there.
   const std::string modMain = Page("s4-modMain.html");
-  const size_t line3 = modMain.find("<a id=L3 href=#L3></a>");
+  const size_t line3 = modMain.find("<a id=L3></a>");
   ASSERT_NE(line3, std::string::npos);
-  EXPECT_EQ(modMain.compare(line3 + 22, 13, "<i><a href=\"m"), 0) << modMain.substr(line3, 80);
+  EXPECT_EQ(modMain.compare(line3 + 13, 13, "<i><a href=\"m"), 0) << modMain.substr(line3, 80);
+  // A name whose declaration has no page (no record) is not linked.
+  const size_t line4 = modMain.find("<a id=L4></a>");
+  ASSERT_NE(line4, std::string::npos);
+  EXPECT_EQ(modMain.compare(line4 + 13, 8, "<i>&#39;"), 0) << modMain.substr(line4, 80);
   EXPECT_NE(main.find("The picture of the control containment is not drawn"), std::string::npos);
 
   const std::string source = Page("s1-frmMain.html");
   EXPECT_NE(source.find("<details class=\"header\"><summary>Header (lines 1"), std::string::npos);
-  EXPECT_NE(source.find("<pre class=\"src\" style=\"counter-reset:ln 0\"><a id=L1 href=#L1>"),
+  EXPECT_NE(source.find("<pre class=\"src\" style=\"counter-reset:ln 0\"><a id=L1>"),
             std::string::npos);
   ASSERT_TRUE(fs::exists(site / "s1-frmMain-2.html")) << "the long form is split";
   std::string parts;
