@@ -91,13 +91,25 @@ SiteAnnotations::SiteAnnotations(const clsVBInfo& in_oInfo, const CrossReference
   if (m_refs == nullptr) return;
   const CrossReferences& refs = *m_refs;
   // Callers: the inverse of each procedure's calls, in the callers' order.
-  m_callers.resize(refs.decls.size());
+  // Counted first, then filled: two flat tables rather than a list per declaration.
+  m_callerStart.assign(refs.decls.size() + 1, 0);
   for (size_t p = 0; p + 1 < refs.callStart.size(); ++p) {
     for (int32_t k = refs.callStart[p]; k < refs.callStart[p + 1]; ++k) {
       const auto callee = static_cast<size_t>(refs.callList[static_cast<size_t>(k)]);
-      if (callee < m_callers.size()) m_callers[callee].push_back(static_cast<int32_t>(p));
+      if (callee < refs.decls.size()) ++m_callerStart[callee + 1];
     }
   }
+  for (size_t d = 0; d < refs.decls.size(); ++d) m_callerStart[d + 1] += m_callerStart[d];
+  m_callerList.resize(static_cast<size_t>(m_callerStart.back()));
+  std::vector<int32_t> filled(m_callerStart.begin(), m_callerStart.end() - 1);
+  for (size_t p = 0; p + 1 < refs.callStart.size(); ++p) {
+    for (int32_t k = refs.callStart[p]; k < refs.callStart[p + 1]; ++k) {
+      const auto callee = static_cast<size_t>(refs.callList[static_cast<size_t>(k)]);
+      if (callee < refs.decls.size())
+        m_callerList[static_cast<size_t>(filled[callee]++)] = static_cast<int32_t>(p);
+    }
+  }
+
   // Each module's uses: the list holds them in the modules' order, so each module's are found by
   // halving.
   const UseList& uses = refs.uses;
@@ -233,9 +245,10 @@ SiteExtras SiteAnnotations::Extras() const {
   };
   extras.callersOf = [this, entries](const ClsEntryPtr& e, std::vector<const ClsEntryPtr*>& out) {
     const int32_t decl = m_refs->DeclOf(&e);
-    if (decl < 0 || static_cast<size_t>(decl) >= m_callers.size()) return;
-    const std::vector<int32_t>& callers = m_callers[static_cast<size_t>(decl)];
-    entries(callers.data(), callers.data() + callers.size(), out);
+    if (decl < 0 || static_cast<size_t>(decl) + 1 >= m_callerStart.size()) return;
+    const int32_t* list = m_callerList.data();
+    entries(list + m_callerStart[static_cast<size_t>(decl)],
+            list + m_callerStart[static_cast<size_t>(decl) + 1], out);
   };
   extras.dependenciesOf = [this](const clsVBFileType& m, std::vector<const clsVBFileType*>& out) {
     const auto it = m_dependencies.find(&m);

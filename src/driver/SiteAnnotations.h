@@ -33,8 +33,10 @@ class SiteAnnotations {
   /// Documented and all public procedures, properties, events and Declares of each module.
   std::unordered_map<const clsVBFileType*, std::pair<int, int>> m_coverage;
   std::vector<SiteDocWarning> m_docWarnings;
-  /// Procedures calling each declaration: callers[decl] (declarations of procedures).
-  std::vector<std::vector<int32_t>> m_callers;
+  /// Procedures calling each declaration, in the callers' order: those of declaration d are
+  /// m_callerList[m_callerStart[d] .. m_callerStart[d+1]).
+  std::vector<int32_t> m_callerStart;
+  std::vector<int32_t> m_callerList;
   /// Each module's uses: refs.uses[first, end), by the module's record.
   std::unordered_map<const clsVBFileType*, std::pair<size_t, size_t>> m_usesIn;
   /// Modules each module's code uses declarations of, by module index, in first-use order.

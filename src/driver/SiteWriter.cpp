@@ -183,6 +183,45 @@ void WriteFile(const std::string& in_sPath, std::initializer_list<std::string_vi
   if (std::fclose(file) != 0) throw std::runtime_error(in_sPath + ": " + std::strerror(errno));
 }
 
+// A page written while it is made: the text gathered for it goes to the file whenever it passes
+// kSpillBytes, so that a long page (the index, the unused declarations) is never held whole.
+// Throws with the path and the reason when the file cannot be written.
+class PageFile {
+ public:
+  explicit PageFile(std::string in_sPath) : m_path(std::move(in_sPath)) {
+    YieldPoint();
+    m_file = OpenFile(m_path, "wb");
+    if (m_file == nullptr) throw std::runtime_error(m_path + ": " + std::strerror(errno));
+  }
+  ~PageFile() {
+    if (m_file != nullptr) std::fclose(m_file);  // left incomplete: the site is not put in place
+  }
+  PageFile(const PageFile&) = delete;
+  PageFile& operator=(const PageFile&) = delete;
+
+  /// Writes the text and empties it once it holds kSpillBytes or more.
+  void Spill(std::string& text) {
+    if (text.size() >= kSpillBytes) Write(text);
+  }
+  /// Writes the rest of the text (emptied) and closes the file.
+  void Close(std::string& text) {
+    Write(text);
+    std::FILE* file = m_file;
+    m_file = nullptr;
+    if (std::fclose(file) != 0) throw std::runtime_error(m_path + ": " + std::strerror(errno));
+  }
+
+ private:
+  static constexpr size_t kSpillBytes = 256u << 10;
+  void Write(std::string& text) {
+    if (!text.empty() && std::fwrite(text.data(), 1, text.size(), m_file) != text.size())
+      throw std::runtime_error(m_path + ": " + std::strerror(errno != 0 ? errno : EIO));
+    text.clear();
+  }
+  std::string m_path;
+  std::FILE* m_file = nullptr;
+};
+
 // Creates a new folder named in_sBase + a suffix no other folder has, and returns its name; ""
 // (errno set) when none can be made.
 std::string MakeFreshFolder(const std::string& in_sBase) {
@@ -288,8 +327,9 @@ class SiteBuilder {
   };
 
   void Prepare();
+  /// Runs work for every module on the site's threads; the caller's own thread works with own.
   template <class Work>
-  void ForEachModule(Work&& work);
+  void ForEachModule(Worker& own, Work&& work);
   /// Appends project-file bytes as escaped UTF-8. Plain ASCII without a character to escape
   /// (most tokens) is the same in every code page and is copied in one pass.
   void Source(Worker& w, std::string& out, std::string_view bytes) const {
@@ -456,7 +496,7 @@ void SiteBuilder::Prepare() {
 }
 
 template <class Work>
-void SiteBuilder::ForEachModule(Work&& work) {
+void SiteBuilder::ForEachModule(Worker& own, Work&& work) {
   unsigned n = m_options.threads;
   if (n == 0) n = std::clamp(std::thread::hardware_concurrency() * 2, 4u, 8u);
   n = static_cast<unsigned>(std::min<size_t>(n, std::max<size_t>(1, m_modules.size())));
@@ -465,11 +505,15 @@ void SiteBuilder::ForEachModule(Work&& work) {
   std::exception_ptr error;
   std::mutex errorLock;
   const std::atomic<bool>* stopFlag = CurrentStopFlag();
-  const auto run = [&] {
+  const auto run = [&](Worker* given) {
     try {
       const StopFlagScope scope(stopFlag);
-      Worker w;
-      if (!w.cp.Open(m_options.codePage)) throw std::runtime_error("unknown code page");
+      std::unique_ptr<Worker> made;
+      if (given == nullptr) {
+        made = std::make_unique<Worker>();
+        if (!made->cp.Open(m_options.codePage)) throw std::runtime_error("unknown code page");
+      }
+      Worker& w = given ? *given : *made;
       for (size_t i; !failed.load() && (i = next.fetch_add(1)) < m_modules.size();)
         work(w, m_modules[i], i);
     } catch (...) {
@@ -482,12 +526,12 @@ void SiteBuilder::ForEachModule(Work&& work) {
   std::vector<std::thread> threads;
   for (unsigned t = 1; t < n; ++t) {
     try {
-      threads.emplace_back(run);
+      threads.emplace_back(run, nullptr);
     } catch (const std::system_error&) {
       break;  // fewer threads: the ones started, and this one, do the work
     }
   }
-  run();
+  run(&own);
   for (std::thread& t : threads) t.join();
   if (error) std::rethrow_exception(error);
 }
@@ -499,11 +543,12 @@ void SiteBuilder::Write() {
   WriteFile(m_folder + "/site.js", {SiteScript()});
   if (!m_dot.Available()) m_pictureNote = "Graphviz's dot was not found on the PATH";
   if (m_options.extras.dependenciesOf) WriteDependencyPicture(m_dependencyFigure);
-  // Source pages first: the module pages link into them by line.
-  ForEachModule([this](Worker& w, SiteModule& m, size_t) { WriteSourcePages(w, m); });
-  ForEachModule([this](Worker& w, SiteModule& m, size_t i) { WriteModulePage(w, m, i); });
+  // The caller's thread keeps its tools (and the room its texts took) for the pages after.
   Worker w;
   if (!w.cp.Open(m_options.codePage)) throw std::runtime_error("unknown code page");
+  // Source pages first: the module pages link into them by line.
+  ForEachModule(w, [this](Worker& w, SiteModule& m, size_t) { WriteSourcePages(w, m); });
+  ForEachModule(w, [this](Worker& w, SiteModule& m, size_t i) { WriteModulePage(w, m, i); });
   WriteUnusedPages(w);
   WriteIndex(w);
   WriteInventories(w);
@@ -1179,6 +1224,7 @@ void SiteBuilder::WriteIndex(Worker& w) {
   const clsVBFileTypes& t = m_info.FileTypes() ? *m_info.FileTypes() : none;
   std::string& out = w.body;
   out.clear();
+  PageFile file(m_folder + "/index.html");
   PageStart(out, "Index", -1);
   out += "<h1>";
   out += m_projectHtml;
@@ -1290,47 +1336,50 @@ void SiteBuilder::WriteIndex(Worker& w) {
       out += "</td>";
     }
     out += "</tr>\n";
+    file.Spill(out);
   }
   out += "</table>\n";
   // Cross references plug in here (SiteExtras::dependenciesOf): the module dependencies.
   if (m_options.extras.dependenciesOf) {
-    // The heading and the list are written in place and taken back when no module uses another.
-    const size_t start = out.size();
-    out += "<h2 id=\"dependencies\">Module dependencies</h2>\n";
-    out += m_dependencyFigure;
-    out += "<ul>";
-    const size_t listStart = out.size();
+    // The section is there when a module uses another module with a page.
     std::vector<const clsVBFileType*> uses;
-    for (const SiteModule& m : m_modules) {
+    const auto usesOf = [&](const SiteModule& m) {
       uses.clear();
       m_options.extras.dependenciesOf(*m.source.item, uses);
-      if (uses.empty()) continue;
-      out += "<li><a href=\"";
-      out += m.page;
-      out += "\">";
-      out += m.nameHtml;
-      out += "</a> uses ";
-      bool first = true;
-      for (const clsVBFileType* used : uses) {
-        const SiteModule* target = ModuleOf(used);
-        if (!target) continue;
-        if (!first) out += ", ";
-        first = false;
-        out += "<a href=\"";
-        out += target->page;
+      return std::any_of(uses.begin(), uses.end(),
+                         [this](const clsVBFileType* used) { return ModuleOf(used) != nullptr; });
+    };
+    if (std::any_of(m_modules.begin(), m_modules.end(), usesOf)) {
+      out += "<h2 id=\"dependencies\">Module dependencies</h2>\n";
+      out += m_dependencyFigure;
+      out += "<ul>";
+      for (const SiteModule& m : m_modules) {
+        if (!usesOf(m)) continue;
+        out += "<li><a href=\"";
+        out += m.page;
         out += "\">";
-        out += target->nameHtml;
-        out += "</a>";
+        out += m.nameHtml;
+        out += "</a> uses ";
+        bool first = true;
+        for (const clsVBFileType* used : uses) {
+          const SiteModule* target = ModuleOf(used);
+          if (!target) continue;
+          if (!first) out += ", ";
+          first = false;
+          out += "<a href=\"";
+          out += target->page;
+          out += "\">";
+          out += target->nameHtml;
+          out += "</a>";
+        }
+        out += "</li>";
+        file.Spill(out);
       }
-      out += "</li>";
-    }
-    if (out.size() == listStart)
-      out.resize(start);
-    else
       out += "</ul>\n";
+    }
   }
   PageEnd(out);
-  WriteFile(m_folder + "/index.html", {out});
+  file.Close(out);
 
   // The side panel's list, shared by every page.
   std::string modules = "window.QS_MODULES=[";
@@ -1474,18 +1523,13 @@ void SiteBuilder::WriteUnusedPages(Worker& w) {
   std::string& out = w.body;
   out.clear();
   const SiteModule* current = nullptr;
+  std::unique_ptr<PageFile> file;
+  size_t written = 0;  // bytes of the page already written
   const auto close = [&] {
     if (current != nullptr) out += "</table>\n";
     PageEnd(out);
-    std::string name = "unused";
-    if (m_unusedParts.size() > 1) {
-      name += '-';
-      AppendNumber(name, static_cast<int64_t>(m_unusedParts.size()));
-    }
-    name += ".html";
-    m_unusedParts.back().page = name;
-    WriteFile(m_folder + "/" + name, {out});
-    out.clear();
+    file->Close(out);
+    file.reset();
     current = nullptr;
   };
   m_options.extras.unused([&](const SiteUnused& u) {
@@ -1497,11 +1541,19 @@ void SiteBuilder::WriteUnusedPages(Worker& w) {
     ++(exposed ? m_exposedCount : m_unusedCount);
     if (!exposed) ++m->unusedCount;
     if (m != current) {
-      if (current != nullptr && out.size() >= m_options.sourcePageBytes) close();
+      if (current != nullptr && written + out.size() >= m_options.sourcePageBytes) close();
       if (current == nullptr) {
+        std::string name = "unused";
+        if (!m_unusedParts.empty()) {
+          name += '-';
+          AppendNumber(name, static_cast<int64_t>(m_unusedParts.size() + 1));
+        }
+        name += ".html";
+        file = std::make_unique<PageFile>(m_folder + "/" + name);
+        written = 0;
+        m_unusedParts.push_back({m, m, std::move(name)});
         PageStart(out, "Unused declarations", -1);
         out += "<h1>Unused declarations</h1>\n";
-        m_unusedParts.push_back({m, m, {}});
       } else {
         out += "</table>\n";
       }
@@ -1529,6 +1581,9 @@ void SiteBuilder::WriteUnusedPages(Worker& w) {
     out += "</td><td>";
     AppendHtml(out, u.exposure);
     out += "</td></tr>\n";
+    const size_t before = out.size();
+    file->Spill(out);
+    written += before - out.size();
   });
   if (current != nullptr) close();
   // The modules' pages, for the index's links.
