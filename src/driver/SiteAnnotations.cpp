@@ -220,13 +220,14 @@ SiteExtras SiteAnnotations::Extras() const {
     if (it == m_usesIn.end()) return;
     const std::vector<CrossDeclaration>& decls = m_refs->decls;
     for (size_t i = it->second.first; i < it->second.second; ++i) {
-      const CrossUse u = m_refs->uses[i];
+      // The record alone: the module is known.
+      const UseRecord& u = *m_refs->uses.Record(i);
       const auto d = static_cast<size_t>(u.decl);
       if (d >= decls.size()) continue;
       // The canonical one of twins (its uses are theirs), else the declaration itself.
       const auto c = static_cast<size_t>(decls[d].canonical);
-      out.push_back(
-          {u.line, u.column, c < decls.size() && decls[c].entry ? decls[c].entry : decls[d].entry});
+      out.push_back({u.line, u.Column(),
+                     c < decls.size() && decls[c].entry ? decls[c].entry : decls[d].entry});
     }
   };
   const auto entries = [refs](const int32_t* first, const int32_t* last,

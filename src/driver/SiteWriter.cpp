@@ -149,6 +149,12 @@ using SiteText::AppendHtml;
 using SiteText::AppendJsString;
 using SiteText::FileNamePart;
 
+// Appends a string literal (its length known here, not counted at run time).
+template <size_t N>
+void Put(std::string& out, const char (&in_sText)[N]) {
+  out.append(in_sText, N - 1);
+}
+
 void AppendNumber(std::string& out, int64_t in_nValue) {
   char digits[24];
   const auto result = std::to_chars(digits, digits + sizeof digits, in_nValue);
@@ -241,6 +247,58 @@ std::string MakeFreshFolder(const std::string& in_sBase) {
   errno = EEXIST;
   return "";
 }
+
+// The module and anchor number of every module-level declaration, by its record: a flat table
+// of open addressing, so that a look-up (one per linked name of the source pages) is a probe or
+// two of one array.
+class AnchorTable {
+ public:
+  struct Anchor {
+    uint32_t module = 0;
+    uint32_t index = 0;
+  };
+  /// Adds a record; the first anchor given for a record stays.
+  void Add(const ClsEntryPtr* key, Anchor anchor) {
+    if (key == nullptr) return;
+    if ((m_count + 1) * 2 > m_slots.size()) Grow();
+    Slot& slot = m_slots[Probe(key)];
+    if (slot.key != nullptr) return;
+    slot = {key, anchor};
+    ++m_count;
+  }
+  /// The anchor of a record; null when it has none.
+  const Anchor* Find(const ClsEntryPtr* key) const {
+    if (key == nullptr || m_slots.empty()) return nullptr;
+    const Slot& slot = m_slots[Probe(key)];
+    return slot.key == key ? &slot.anchor : nullptr;
+  }
+
+ private:
+  struct Slot {
+    const ClsEntryPtr* key = nullptr;
+    Anchor anchor;
+  };
+  // The slot holding the key, or the empty one where it would go (the table is never full).
+  size_t Probe(const ClsEntryPtr* key) const {
+    const size_t mask = m_slots.size() - 1;
+    size_t i =
+        static_cast<size_t>((reinterpret_cast<uintptr_t>(key) * 0x9E3779B97F4A7C15ull) >> m_shift) &
+        mask;
+    while (m_slots[i].key != nullptr && m_slots[i].key != key) i = (i + 1) & mask;
+    return i;
+  }
+  void Grow() {
+    std::vector<Slot> old = std::move(m_slots);
+    m_slots.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
+    m_shift = 64;
+    for (size_t n = m_slots.size(); n > 1; n >>= 1) --m_shift;
+    for (const Slot& slot : old)
+      if (slot.key != nullptr) m_slots[Probe(slot.key)] = slot;
+  }
+  std::vector<Slot> m_slots;
+  size_t m_count = 0;
+  unsigned m_shift = 64;
+};
 
 // What the pages know of one module before any is written.
 struct SiteModule {
@@ -394,7 +452,7 @@ class SiteBuilder {
   std::string m_projectHtml;  ///< the project's name, UTF-8 and escaped
   std::vector<SiteModule> m_modules;
   /// Every module-level declaration: its module and its anchor number there.
-  std::unordered_map<const ClsEntryPtr*, std::pair<uint32_t, uint32_t>> m_anchors;
+  AnchorTable m_anchors;
   std::unordered_map<const clsVBFileType*, size_t> m_moduleOf;
   size_t m_unusedCount = 0;   ///< declarations the cross references found unused
   size_t m_exposedCount = 0;  ///< and those only callers outside the project may use
@@ -490,8 +548,7 @@ void SiteBuilder::Prepare() {
     m.sourceBase = "s" + std::to_string(i + 1) + "-" + FileNamePart(name);
     if (m.source.entry) ListDeclarations(*m.source.entry, m.declared);
     for (size_t k = 0; k < m.declared.size(); ++k)
-      m_anchors.emplace(m.declared[k].entry,
-                        std::pair{static_cast<uint32_t>(i), static_cast<uint32_t>(k)});
+      m_anchors.Add(m.declared[k].entry, {static_cast<uint32_t>(i), static_cast<uint32_t>(k)});
   }
 }
 
@@ -579,9 +636,9 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
   // block starts at its first line) and the script makes a click on one go to its line, which
   // keeps the pages small.
   const auto openLine = [&] {
-    body += "<a id=L";
+    Put(body, "<a id=L");
     AppendNumber(body, line);
-    body += "></a>";
+    Put(body, "></a>");
   };
   const auto openPre = [&] {
     body += "<pre class=\"src\" style=\"counter-reset:ln ";
@@ -682,15 +739,13 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
       continue;
     }
     // Short elements the style sheet colours: a comment <i>, a string <u>, a keyword <b>.
-    const char tag = code == TokComment                              ? 'i'
-                     : code == TokString                             ? 'u'
-                     : code > TokIdentifier && code != TokWhiteSpace ? 'b'
-                                                                     : 0;
-    if (tag) {
-      body += '<';
-      body += tag;
-      body += '>';
-    }
+    const int tag = code == TokComment                              ? 1
+                    : code == TokString                             ? 2
+                    : code > TokIdentifier && code != TokWhiteSpace ? 3
+                                                                    : 0;
+    // A tag's opening and closing: 7 * (tag - 1) and 3 bytes on in kTags.
+    static constexpr char kTags[] = "<i></i><u></u><b></b>";
+    if (tag) body.append(kTags + 7 * (tag - 1), 3);
     // A name that stands for a declaration with a page links to it.
     while (nextName < names.size() &&
            (names[nextName].line < line ||
@@ -699,23 +754,18 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
     bool linked = false;
     if (nextName < names.size() && names[nextName].line == line && names[nextName].column == at &&
         code != TokWhiteSpace) {
-      const auto target = m_anchors.find(names[nextName].entry);
-      if (target != m_anchors.end()) {
+      if (const AnchorTable::Anchor* target = m_anchors.Find(names[nextName].entry)) {
         linked = true;
-        body += "<a href=\"";
-        body += m_modules[target->second.first].page;
-        body += "#d";
-        AppendNumber(body, target->second.second);
-        body += "\">";
+        Put(body, "<a href=\"");
+        body += m_modules[target->module].page;
+        Put(body, "#d");
+        AppendNumber(body, target->index);
+        Put(body, "\">");
       }
     }
     Source(w, body, text);
-    if (linked) body += "</a>";
-    if (tag) {
-      body += "</";
-      body += tag;
-      body += '>';
-    }
+    if (linked) Put(body, "</a>");
+    if (tag) body.append(kTags + 7 * (tag - 1) + 3, 4);
   }
   closeBlock(line);
   flushPart(line, false);
@@ -854,11 +904,11 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
 }
 
 bool SiteBuilder::AnchorOf(const ClsEntryPtr* entry, std::string& href) const {
-  const auto it = m_anchors.find(entry);
-  if (it == m_anchors.end()) return false;
-  href += m_modules[it->second.first].page;
+  const AnchorTable::Anchor* anchor = m_anchors.Find(entry);
+  if (anchor == nullptr) return false;
+  href += m_modules[anchor->module].page;
   href += "#d";
-  AppendNumber(href, it->second.second);
+  AppendNumber(href, anchor->index);
   return true;
 }
 
@@ -882,9 +932,9 @@ void SiteBuilder::WriteCallPicture(Worker& w, const SiteModule& m, size_t k, std
   size_t count = 0;
   const auto label = [&](const ClsEntryPtr* entry) {
     const size_t from = text.size();
-    const auto it = m_anchors.find(entry);
-    if (it != m_anchors.end() && it->second.first != static_cast<uint32_t>(&m - m_modules.data())) {
-      text += m_modules[it->second.first].nameUtf8;
+    const AnchorTable::Anchor* anchor = m_anchors.Find(entry);
+    if (anchor != nullptr && anchor->module != static_cast<uint32_t>(&m - m_modules.data())) {
+      text += m_modules[anchor->module].nameUtf8;
       text += '.';
     }
     w.cp.Append(text, entry->EntryName);
