@@ -713,13 +713,27 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
   if (count > 0) openLine();
   int32_t column = 1;   // of the token at p, in bytes
   size_t nextName = 0;  // the first name not yet reached
+  // Short elements the style sheet colours: a comment <i>, a string <u>, a keyword <b>; their
+  // opening and closing tags at 7 * (tag - 1) and 3 bytes on in kTags. A tag stays open over
+  // blanks to the next token of its kind ("<b>End If</b>") and closes at the line's end.
+  static constexpr char kTags[] = "<i></i><u></u><b></b>";
+  int open = 0;  // the tag open, 0 for none
+  const auto closeTag = [&] {
+    if (open) body.append(kTags + 7 * (open - 1) + 3, 4);
+    open = 0;
+  };
   for (int32_t p = 0; p < count; ++p) {
     YieldPoint();
     const int32_t code = ts->TokenCodeAt(p);
     const std::string_view text = ts->TokenStringAt(p);
     const int32_t at = column;
     column += static_cast<int32_t>(text.size());
+    if (code == TokWhiteSpace) {
+      Source(w, body, text);
+      continue;
+    }
     if (code == TokEndOfLine) {
+      closeTag();
       column = 1;
       body += '\n';
       if (p + 1 >= count) break;  // the file's last line end opens no line
@@ -732,41 +746,37 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
         ++part;
         openBlock();
       } else if (ended == headerLines) {
-        body += "</pre></details>\n";
+        Put(body, "</pre></details>\n");
         openPre();
       }
       openLine();
       continue;
     }
-    // Short elements the style sheet colours: a comment <i>, a string <u>, a keyword <b>.
-    const int tag = code == TokComment                              ? 1
-                    : code == TokString                             ? 2
-                    : code > TokIdentifier && code != TokWhiteSpace ? 3
-                                                                    : 0;
-    // A tag's opening and closing: 7 * (tag - 1) and 3 bytes on in kTags.
-    static constexpr char kTags[] = "<i></i><u></u><b></b>";
-    if (tag) body.append(kTags + 7 * (tag - 1), 3);
+    const int tag = code == TokComment ? 1 : code == TokString ? 2 : code > TokIdentifier ? 3 : 0;
+    if (tag != open) {
+      closeTag();
+      if (tag) body.append(kTags + 7 * (tag - 1), 3);
+      open = tag;
+    }
     // A name that stands for a declaration with a page links to it.
     while (nextName < names.size() &&
            (names[nextName].line < line ||
             (names[nextName].line == line && names[nextName].column < at)))
       ++nextName;
-    bool linked = false;
-    if (nextName < names.size() && names[nextName].line == line && names[nextName].column == at &&
-        code != TokWhiteSpace) {
-      if (const AnchorTable::Anchor* target = m_anchors.Find(names[nextName].entry)) {
-        linked = true;
-        Put(body, "<a href=\"");
-        body += m_modules[target->module].page;
-        Put(body, "#d");
-        AppendNumber(body, target->index);
-        Put(body, "\">");
-      }
+    const AnchorTable::Anchor* target = nullptr;
+    if (nextName < names.size() && names[nextName].line == line && names[nextName].column == at)
+      target = m_anchors.Find(names[nextName].entry);
+    if (target) {
+      Put(body, "<a href=\"");
+      body += m_modules[target->module].page;
+      Put(body, "#d");
+      AppendNumber(body, target->index);
+      Put(body, "\">");
     }
     Source(w, body, text);
-    if (linked) Put(body, "</a>");
-    if (tag) body.append(kTags + 7 * (tag - 1) + 3, 4);
+    if (target) Put(body, "</a>");
   }
+  closeTag();
   closeBlock(line);
   flushPart(line, false);
 }
