@@ -415,6 +415,14 @@ class SiteBuilder {
     Source(w, out, FileOf(*m.source.item));
     out += "</a>";
   }
+  /// Appends the link to the module's page, named by the module.
+  static void ModuleLink(const SiteModule& m, std::string& out) {
+    Put(out, "<a href=\"");
+    out += m.page;
+    Put(out, "\">");
+    out += m.nameHtml;
+    Put(out, "</a>");
+  }
   const SiteModule* ModuleOf(const clsVBFileType* item) const {
     const auto it = m_moduleOf.find(item);
     return it == m_moduleOf.end() ? nullptr : &m_modules[it->second];
@@ -1350,11 +1358,9 @@ void SiteBuilder::WriteIndex(Worker& w) {
     for (const DeclaredEntry& d : m.declared) procedures += IsProcedureKind(d.kind) ? 1 : 0;
     out += "<tr><td>";
     out += KindTitle(item.EType);
-    out += "</td><td><a href=\"";
-    out += m.page;
-    out += "\">";
-    out += m.nameHtml;
-    out += "</a></td><td>";
+    out += "</td><td>";
+    ModuleLink(m, out);
+    out += "</td><td>";
     SourceLink(w, m, out);
     out += "</td><td class=\"num\">";
     AppendNumber(out, w.lines.Lines());
@@ -1415,22 +1421,16 @@ void SiteBuilder::WriteIndex(Worker& w) {
       out += "<ul>";
       for (const SiteModule& m : m_modules) {
         if (!usesOf(m)) continue;
-        out += "<li><a href=\"";
-        out += m.page;
-        out += "\">";
-        out += m.nameHtml;
-        out += "</a> uses ";
+        out += "<li>";
+        ModuleLink(m, out);
+        out += " uses ";
         bool first = true;
         for (const clsVBFileType* used : uses) {
           const SiteModule* target = ModuleOf(used);
           if (!target) continue;
           if (!first) out += ", ";
           first = false;
-          out += "<a href=\"";
-          out += target->page;
-          out += "\">";
-          out += target->nameHtml;
-          out += "</a>";
+          ModuleLink(*target, out);
         }
         out += "</li>";
         file.Spill(out);
@@ -1525,11 +1525,9 @@ void SiteBuilder::WriteInventories(Worker& w) {
       AppendNumber(out, static_cast<int64_t>(api.anchor));
       out += "\">";
       Source(w, out, e.EntryName);
-      out += "</a></td><td><a href=\"";
-      out += api.module->page;
-      out += "\">";
-      out += api.module->nameHtml;
       out += "</a></td><td>";
+      ModuleLink(*api.module, out);
+      out += "</td><td>";
       Source(w, out, WithoutQuotes(e.AliasName));
       out += "</td></tr>\n";
     }
@@ -1621,11 +1619,9 @@ void SiteBuilder::WriteUnusedPages(Worker& w) {
       m_unusedParts.back().last = m;
       out += "<h2 id=\"u";
       AppendNumber(out, m - m_modules.data());
-      out += "\"><a href=\"";
-      out += m->page;
       out += "\">";
-      out += m->nameHtml;
-      out += "</a></h2>\n<table><tr><th>Name</th><th>Kind</th><th>Exposure</th></tr>\n";
+      ModuleLink(*m, out);
+      out += "</h2>\n<table><tr><th>Name</th><th>Kind</th><th>Exposure</th></tr>\n";
     }
     out += "<tr><td><a href=\"";
     if (u.entry == nullptr || !AnchorOf(u.entry, out)) {
