@@ -6,6 +6,7 @@
 #endif
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -1739,7 +1740,8 @@ void SiteBuilder::WriteSearch(Worker& w) {
       index.AddDeclaration(w.text, m.declared[k].kind, static_cast<int64_t>(k));
     }
   }
-  WriteFile(m_folder + "/search-index.js", {index.Text()});
+  const std::array<std::string_view, 5> pieces = index.Pieces();
+  WriteFile(m_folder + "/search-index.js", {pieces[0], pieces[1], pieces[2], pieces[3], pieces[4]});
 }
 
 // The module dependency picture: an arrow from a module to each module whose declarations it
