@@ -339,10 +339,15 @@ const char* KindTitle(int32_t in_lEType) {
 
 // True when the bytes are ASCII and none needs escaping in HTML.
 bool IsPlainAscii(std::string_view bytes) {
-  for (const char c : bytes) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u >= 0x80 || u == '&' || u == '<' || u == '>' || u == '"' || u == '\'') return false;
-  }
+  // The bytes that are not: one look-up per byte.
+  static constexpr std::array<bool, 256> kNotPlain = [] {
+    std::array<bool, 256> table{};
+    for (size_t c = 0x80; c < 256; ++c) table[c] = true;
+    for (const char c : {'&', '<', '>', '"', '\''}) table[static_cast<unsigned char>(c)] = true;
+    return table;
+  }();
+  for (const char c : bytes)
+    if (kNotPlain[static_cast<unsigned char>(c)]) return false;
   return true;
 }
 
