@@ -1,6 +1,10 @@
 #include "driver/SiteAnnotations.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <system_error>
+#include <thread>
 
 #include "driver/CodePage.h"
 #include "driver/DocCoverage.h"
@@ -41,51 +45,80 @@ bool IsCheckedKind(std::string_view in_sKind) {
 
 }  // namespace
 
+void SiteAnnotations::ReadDocs(const std::vector<ProjectModule>& in_vModules) {
+  ModuleDocs docs;
+  DocComment doc;
+  std::vector<DeclaredEntry> declared;
+  std::vector<DocWarning> checked;
+  LineIndex lines;
+  for (const ProjectModule& m : in_vModules) {
+    YieldPoint();
+    if (m.item == nullptr) continue;
+    const clsVBHeader* header = m.item->VBHeader().get();
+    docs.Reset(header);
+    if (docs.DescribeModule(doc)) m_moduleDocs.emplace(m.item, ToSiteDoc(doc));
+    if (m.entry == nullptr) continue;
+    lines.Reset(header ? header->TokenStream.get() : nullptr,
+                header && header->LineEndsKept ? &header->LineEnds : nullptr);
+    const size_t warningsBefore = m_docWarnings.size();
+    ListDeclarations(*m.entry, declared);
+    for (const DeclaredEntry& d : declared) {
+      if (d.entry == nullptr || !docs.Describe(*d.entry, d.kind, doc)) continue;
+      checked.clear();
+      if (IsCheckedKind(d.kind)) ModuleDocs::Check(*d.entry, doc, checked);
+      for (DocWarning& w : checked) {
+        const LineIndex::Place place = lines.PlaceOf(w.pos);
+        m_docWarnings.push_back({{m.item, place.line, place.column}, std::move(w.message)});
+      }
+      m_docs.emplace(d.entry, ToSiteDoc(doc));
+    }
+    std::stable_sort(m_docWarnings.begin() + static_cast<std::ptrdiff_t>(warningsBefore),
+                     m_docWarnings.end(), [](const SiteDocWarning& a, const SiteDocWarning& b) {
+                       return a.place.line != b.place.line ? a.place.line < b.place.line
+                                                           : a.place.column < b.place.column;
+                     });
+  }
+}
+
 SiteAnnotations::SiteAnnotations(const clsVBInfo& in_oInfo, const CrossReferences* in_pRefs,
                                  bool in_bDocComments)
     : m_refs(in_pRefs && in_pRefs->computed ? in_pRefs : nullptr) {
   if (in_bDocComments) {
-    ModuleDocs docs;
-    DocComment doc;
-    std::vector<DeclaredEntry> declared;
-    std::vector<DocWarning> checked;
-    LineIndex lines;
     const std::vector<ProjectModule> modules = ListProjectModules(in_oInfo);
-    for (const ProjectModule& m : modules) {
-      YieldPoint();
-      if (m.item == nullptr) continue;
-      const clsVBHeader* header = m.item->VBHeader().get();
-      docs.Reset(header);
-      if (docs.DescribeModule(doc)) m_moduleDocs.emplace(m.item, ToSiteDoc(doc));
-      if (m.entry == nullptr) continue;
-      lines.Reset(header ? header->TokenStream.get() : nullptr,
-                  header && header->LineEndsKept ? &header->LineEnds : nullptr);
-      const size_t warningsBefore = m_docWarnings.size();
-      ListDeclarations(*m.entry, declared);
-      for (const DeclaredEntry& d : declared) {
-        if (d.entry == nullptr || !docs.Describe(*d.entry, d.kind, doc)) continue;
-        checked.clear();
-        if (IsCheckedKind(d.kind)) ModuleDocs::Check(*d.entry, doc, checked);
-        for (DocWarning& w : checked) {
-          const LineIndex::Place place = lines.PlaceOf(w.pos);
-          m_docWarnings.push_back({{m.item, place.line, place.column}, std::move(w.message)});
-        }
-        m_docs.emplace(d.entry, ToSiteDoc(doc));
+    // The coverage is measured on a thread of its own while the doc comments are read here (both
+    // only read the analysis).
+    DocCoverage coverage;
+    std::exception_ptr coverageError;
+    const std::atomic<bool>* stopFlag = CurrentStopFlag();
+    const auto measure = [&] {
+      try {
+        const StopFlagScope scope(stopFlag);
+        CodePageText cp;
+        if (cp.Open(1252)) coverage = MeasureDocCoverage(in_oInfo, cp);
+      } catch (...) {
+        // Rethrown below once the thread is joined, as if it had failed on this thread.
+        coverageError = std::current_exception();
       }
-      std::stable_sort(m_docWarnings.begin() + static_cast<std::ptrdiff_t>(warningsBefore),
-                       m_docWarnings.end(), [](const SiteDocWarning& a, const SiteDocWarning& b) {
-                         return a.place.line != b.place.line ? a.place.line < b.place.line
-                                                             : a.place.column < b.place.column;
-                       });
+    };
+    std::thread measuring;
+    try {
+      measuring = std::thread(measure);
+    } catch (const std::system_error&) {
+      measure();  // no thread: measured here first
     }
+    try {
+      ReadDocs(modules);
+    } catch (...) {
+      // The thread is joined before the failure goes on to the caller.
+      if (measuring.joinable()) measuring.join();
+      throw;
+    }
+    if (measuring.joinable()) measuring.join();
+    if (coverageError) std::rethrow_exception(coverageError);
     // The coverage's modules are the project's modules in the same order.
-    CodePageText cp;
-    if (cp.Open(1252)) {
-      const DocCoverage coverage = MeasureDocCoverage(in_oInfo, cp);
-      for (size_t i = 0; i < modules.size() && i < coverage.modules.size(); ++i) {
-        m_coverage.emplace(modules[i].item,
-                           std::pair{coverage.modules[i].documented, coverage.modules[i].total});
-      }
+    for (size_t i = 0; i < modules.size() && i < coverage.modules.size(); ++i) {
+      m_coverage.emplace(modules[i].item,
+                         std::pair{coverage.modules[i].documented, coverage.modules[i].total});
     }
   }
   if (m_refs == nullptr) return;

@@ -14,6 +14,7 @@ namespace qs {
 
 class clsVBInfo;
 struct CrossReferences;
+struct ProjectModule;
 
 class SiteAnnotations {
  public:
@@ -27,6 +28,8 @@ class SiteAnnotations {
   void FillEmpty(SiteExtras& io_oExtras) const;
 
  private:
+  /// Reads the doc comments of the modules' declarations and the modules, and checks them.
+  void ReadDocs(const std::vector<ProjectModule>& in_vModules);
   const CrossReferences* m_refs = nullptr;
   std::unordered_map<const ClsEntryPtr*, SiteDoc> m_docs;
   std::unordered_map<const clsVBFileType*, SiteDoc> m_moduleDocs;
