@@ -619,11 +619,39 @@ void SiteBuilder::Write() {
   if (!w.cp.Open(m_options.codePage)) throw std::runtime_error("unknown code page");
   // Source pages first: the module pages link into them by line.
   ForEachModule(w, [this](Worker& w, SiteModule& m, size_t) { WriteSourcePages(w, m); });
-  ForEachModule(w, [this](Worker& w, SiteModule& m, size_t i) { WriteModulePage(w, m, i); });
-  WriteUnusedPages(w);
-  WriteIndex(w);
-  WriteInventories(w);
-  WriteSearch(w);
+  // The unused declarations' pages, the inventories and the search index need no module page
+  // (only the source pages' parts): they are written on a thread of their own meanwhile.
+  Worker side;
+  if (!side.cp.Open(m_options.codePage)) throw std::runtime_error("unknown code page");
+  std::exception_ptr sideError;
+  const std::atomic<bool>* stopFlag = CurrentStopFlag();
+  const auto writeRest = [this, &side, &sideError, stopFlag] {
+    try {
+      const StopFlagScope scope(stopFlag);
+      WriteUnusedPages(side);
+      WriteInventories(side);
+      WriteSearch(side);
+    } catch (...) {
+      // Rethrown below once the thread is joined, as if it had failed on this thread.
+      sideError = std::current_exception();
+    }
+  };
+  std::thread rest;
+  try {
+    rest = std::thread(writeRest);
+  } catch (const std::system_error&) {
+    writeRest();  // no thread: written here first
+  }
+  try {
+    ForEachModule(w, [this](Worker& w, SiteModule& m, size_t i) { WriteModulePage(w, m, i); });
+  } catch (...) {
+    // The thread is joined before the failure goes on to the caller.
+    if (rest.joinable()) rest.join();
+    throw;
+  }
+  if (rest.joinable()) rest.join();
+  if (sideError) std::rethrow_exception(sideError);
+  WriteIndex(w);  // with each module's unused declarations' page
   WritePictures();
 }
 
