@@ -1,10 +1,6 @@
 #include "driver/SiteAnnotations.h"
 
 #include <algorithm>
-#include <atomic>
-#include <exception>
-#include <system_error>
-#include <thread>
 
 #include "driver/CodePage.h"
 #include "driver/DocCoverage.h"
@@ -88,33 +84,12 @@ SiteAnnotations::SiteAnnotations(const clsVBInfo& in_oInfo, const CrossReference
     // The coverage is measured on a thread of its own while the doc comments are read here (both
     // only read the analysis).
     DocCoverage coverage;
-    std::exception_ptr coverageError;
-    const std::atomic<bool>* stopFlag = CurrentStopFlag();
-    const auto measure = [&] {
-      try {
-        const StopFlagScope scope(stopFlag);
-        CodePageText cp;
-        if (cp.Open(1252)) coverage = MeasureDocCoverage(in_oInfo, cp);
-      } catch (...) {
-        // Rethrown below once the thread is joined, as if it had failed on this thread.
-        coverageError = std::current_exception();
-      }
-    };
-    std::thread measuring;
-    try {
-      measuring = std::thread(measure);
-    } catch (const std::system_error&) {
-      measure();  // no thread: measured here first
-    }
-    try {
-      ReadDocs(modules);
-    } catch (...) {
-      // The thread is joined before the failure goes on to the caller.
-      if (measuring.joinable()) measuring.join();
-      throw;
-    }
-    if (measuring.joinable()) measuring.join();
-    if (coverageError) std::rethrow_exception(coverageError);
+    RunAlongside(
+        [&] {
+          CodePageText cp;
+          if (cp.Open(1252)) coverage = MeasureDocCoverage(in_oInfo, cp);
+        },
+        [&] { ReadDocs(modules); });
     // The coverage's modules are the project's modules in the same order.
     for (size_t i = 0; i < modules.size() && i < coverage.modules.size(); ++i) {
       m_coverage.emplace(modules[i].item,

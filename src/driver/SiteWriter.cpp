@@ -623,34 +623,15 @@ void SiteBuilder::Write() {
   // (only the source pages' parts): they are written on a thread of their own meanwhile.
   Worker side;
   if (!side.cp.Open(m_options.codePage)) throw std::runtime_error("unknown code page");
-  std::exception_ptr sideError;
-  const std::atomic<bool>* stopFlag = CurrentStopFlag();
-  const auto writeRest = [this, &side, &sideError, stopFlag] {
-    try {
-      const StopFlagScope scope(stopFlag);
-      WriteUnusedPages(side);
-      WriteInventories(side);
-      WriteSearch(side);
-    } catch (...) {
-      // Rethrown below once the thread is joined, as if it had failed on this thread.
-      sideError = std::current_exception();
-    }
-  };
-  std::thread rest;
-  try {
-    rest = std::thread(writeRest);
-  } catch (const std::system_error&) {
-    writeRest();  // no thread: written here first
-  }
-  try {
-    ForEachModule(w, [this](Worker& w, SiteModule& m, size_t i) { WriteModulePage(w, m, i); });
-  } catch (...) {
-    // The thread is joined before the failure goes on to the caller.
-    if (rest.joinable()) rest.join();
-    throw;
-  }
-  if (rest.joinable()) rest.join();
-  if (sideError) std::rethrow_exception(sideError);
+  RunAlongside(
+      [this, &side] {
+        WriteUnusedPages(side);
+        WriteInventories(side);
+        WriteSearch(side);
+      },
+      [this, &w] {
+        ForEachModule(w, [this](Worker& w, SiteModule& m, size_t i) { WriteModulePage(w, m, i); });
+      });
   WriteIndex(w);  // with each module's unused declarations' page
   WritePictures();
 }
@@ -1939,6 +1920,35 @@ void SiteBuilder::WritePictures() {
 }
 
 }  // namespace
+
+void RunAlongside(const std::function<void()>& in_fSide, const std::function<void()>& in_fHere) {
+  std::exception_ptr sideError;
+  const std::atomic<bool>* stopFlag = CurrentStopFlag();
+  const auto side = [&] {
+    try {
+      const StopFlagScope scope(stopFlag);
+      in_fSide();
+    } catch (...) {
+      // Rethrown below once the thread is joined, as if it had failed on this thread.
+      sideError = std::current_exception();
+    }
+  };
+  std::thread thread;
+  try {
+    thread = std::thread(side);
+  } catch (const std::system_error&) {
+    side();  // no thread: run here first
+  }
+  try {
+    in_fHere();
+  } catch (...) {
+    // The thread is joined before the failure goes on to the caller.
+    if (thread.joinable()) thread.join();
+    throw;
+  }
+  if (thread.joinable()) thread.join();
+  if (sideError) std::rethrow_exception(sideError);
+}
 
 std::string SiteFolderBeside(const std::string& in_sReportFolder, const std::string& in_sBody) {
   std::string folder = in_sReportFolder;

@@ -141,6 +141,11 @@ std::string ModulePage(size_t in_nIndex, std::string_view in_sName);
 std::string ShortcutText(std::string_view in_sWritten);
 }  // namespace SiteText
 
+/// Runs in_fSide on a thread of its own (on this one, first, when no thread can be started) while
+/// in_fHere runs on this thread, both under this thread's stop flag; returns once both are done.
+/// A failure of either is rethrown here, once the other thread is joined.
+void RunAlongside(const std::function<void()>& in_fSide, const std::function<void()>& in_fHere);
+
 /// The folder of the site of the project whose report folder is in in_sReportFolder (a folder
 /// path ending in "/"): the folder beside it named in_sBody + "_site".
 std::string SiteFolderBeside(const std::string& in_sReportFolder, const std::string& in_sBody);
