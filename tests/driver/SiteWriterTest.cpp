@@ -4,11 +4,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TestFolder.h"
@@ -381,6 +386,31 @@ TEST(Site, CallPicturesKeepToTheirLimits) {
   EXPECT_NE(picture.find(">" + longName.substr(0, 40) + "\xE2\x80\xA6</text>"), std::string::npos)
       << picture;
   EXPECT_EQ(BrokenLinks(site), std::vector<std::string>{});
+}
+
+// Both pieces run to their end whichever of them fails, and the failure comes out of
+// RunAlongside.
+TEST(Site, RunAlongsideJoinsBothAndRethrows) {
+  for (const bool sideFails : {false, true}) {
+    for (const bool hereFails : {false, true}) {
+      std::atomic<int> done{0};
+      const auto piece = [&done](bool fails) -> std::function<void()> {
+        return [&done, fails] {
+          std::this_thread::sleep_for(std::chrono::milliseconds(fails ? 0 : 20));
+          ++done;
+          if (fails) throw std::runtime_error("failed");
+        };
+      };
+      bool thrown = false;
+      try {
+        RunAlongside(piece(sideFails), piece(hereFails));
+      } catch (const std::runtime_error&) {
+        thrown = true;
+      }
+      EXPECT_EQ(done.load(), 2) << sideFails << hereFails;
+      EXPECT_EQ(thrown, sideFails || hereFails) << sideFails << hereFails;
+    }
+  }
 }
 
 TEST(GraphRenderer, ManyGraphsGoToOneProcess) {
