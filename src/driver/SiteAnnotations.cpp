@@ -41,62 +41,101 @@ bool IsCheckedKind(std::string_view in_sKind) {
 
 }  // namespace
 
+void SiteAnnotations::ReadDocs(const std::vector<ProjectModule>& in_vModules) {
+  ModuleDocs docs;
+  DocComment doc;
+  std::vector<DeclaredEntry> declared;
+  std::vector<DocWarning> checked;
+  LineIndex lines;
+  for (const ProjectModule& m : in_vModules) {
+    YieldPoint();
+    if (m.item == nullptr) continue;
+    const clsVBHeader* header = m.item->VBHeader().get();
+    docs.Reset(header);
+    if (docs.DescribeModule(doc)) m_moduleDocs.emplace(m.item, ToSiteDoc(doc));
+    if (m.entry == nullptr) continue;
+    lines.Reset(header ? header->TokenStream.get() : nullptr,
+                header && header->LineEndsKept ? &header->LineEnds : nullptr);
+    const size_t warningsBefore = m_docWarnings.size();
+    ListDeclarations(*m.entry, declared);
+    for (const DeclaredEntry& d : declared) {
+      if (d.entry == nullptr || !docs.Describe(*d.entry, d.kind, doc)) continue;
+      checked.clear();
+      if (IsCheckedKind(d.kind)) ModuleDocs::Check(*d.entry, doc, checked);
+      for (DocWarning& w : checked) {
+        const LineIndex::Place place = lines.PlaceOf(w.pos);
+        m_docWarnings.push_back({{m.item, place.line, place.column}, std::move(w.message)});
+      }
+      m_docs.emplace(d.entry, ToSiteDoc(doc));
+    }
+    std::stable_sort(m_docWarnings.begin() + static_cast<std::ptrdiff_t>(warningsBefore),
+                     m_docWarnings.end(), [](const SiteDocWarning& a, const SiteDocWarning& b) {
+                       return a.place.line != b.place.line ? a.place.line < b.place.line
+                                                           : a.place.column < b.place.column;
+                     });
+  }
+}
+
 SiteAnnotations::SiteAnnotations(const clsVBInfo& in_oInfo, const CrossReferences* in_pRefs,
                                  bool in_bDocComments)
     : m_refs(in_pRefs && in_pRefs->computed ? in_pRefs : nullptr) {
   if (in_bDocComments) {
-    ModuleDocs docs;
-    DocComment doc;
-    std::vector<DeclaredEntry> declared;
-    std::vector<DocWarning> checked;
-    LineIndex lines;
     const std::vector<ProjectModule> modules = ListProjectModules(in_oInfo);
-    for (const ProjectModule& m : modules) {
-      YieldPoint();
-      if (m.item == nullptr) continue;
-      const clsVBHeader* header = m.item->VBHeader().get();
-      docs.Reset(header);
-      if (docs.DescribeModule(doc)) m_moduleDocs.emplace(m.item, ToSiteDoc(doc));
-      if (m.entry == nullptr) continue;
-      lines.Reset(header ? header->TokenStream.get() : nullptr,
-                  header && header->LineEndsKept ? &header->LineEnds : nullptr);
-      const size_t warningsBefore = m_docWarnings.size();
-      ListDeclarations(*m.entry, declared);
-      for (const DeclaredEntry& d : declared) {
-        if (d.entry == nullptr || !docs.Describe(*d.entry, d.kind, doc)) continue;
-        checked.clear();
-        if (IsCheckedKind(d.kind)) ModuleDocs::Check(*d.entry, doc, checked);
-        for (DocWarning& w : checked) {
-          const LineIndex::Place place = lines.PlaceOf(w.pos);
-          m_docWarnings.push_back({{m.item, place.line, place.column}, std::move(w.message)});
-        }
-        m_docs.emplace(d.entry, ToSiteDoc(doc));
-      }
-      std::stable_sort(m_docWarnings.begin() + static_cast<std::ptrdiff_t>(warningsBefore),
-                       m_docWarnings.end(), [](const SiteDocWarning& a, const SiteDocWarning& b) {
-                         return a.place.line != b.place.line ? a.place.line < b.place.line
-                                                             : a.place.column < b.place.column;
-                       });
-    }
+    // The coverage is measured on a thread of its own while the doc comments are read here (both
+    // only read the analysis).
+    DocCoverage coverage;
+    RunAlongside(
+        [&] {
+          CodePageText cp;
+          if (cp.Open(1252)) coverage = MeasureDocCoverage(in_oInfo, cp);
+        },
+        [&] { ReadDocs(modules); });
     // The coverage's modules are the project's modules in the same order.
-    CodePageText cp;
-    if (cp.Open(1252)) {
-      const DocCoverage coverage = MeasureDocCoverage(in_oInfo, cp);
-      for (size_t i = 0; i < modules.size() && i < coverage.modules.size(); ++i) {
-        m_coverage.emplace(modules[i].item,
-                           std::pair{coverage.modules[i].documented, coverage.modules[i].total});
-      }
+    for (size_t i = 0; i < modules.size() && i < coverage.modules.size(); ++i) {
+      m_coverage.emplace(modules[i].item,
+                         std::pair{coverage.modules[i].documented, coverage.modules[i].total});
     }
   }
   if (m_refs == nullptr) return;
   const CrossReferences& refs = *m_refs;
   // Callers: the inverse of each procedure's calls, in the callers' order.
-  m_callers.resize(refs.decls.size());
+  // Counted first, then filled: two flat tables rather than a list per declaration.
+  m_callerStart.assign(refs.decls.size() + 1, 0);
   for (size_t p = 0; p + 1 < refs.callStart.size(); ++p) {
     for (int32_t k = refs.callStart[p]; k < refs.callStart[p + 1]; ++k) {
       const auto callee = static_cast<size_t>(refs.callList[static_cast<size_t>(k)]);
-      if (callee < m_callers.size()) m_callers[callee].push_back(static_cast<int32_t>(p));
+      if (callee < refs.decls.size()) ++m_callerStart[callee + 1];
     }
+  }
+  for (size_t d = 0; d < refs.decls.size(); ++d) m_callerStart[d + 1] += m_callerStart[d];
+  m_callerList.resize(static_cast<size_t>(m_callerStart.back()));
+  std::vector<int32_t> filled(m_callerStart.begin(), m_callerStart.end() - 1);
+  for (size_t p = 0; p + 1 < refs.callStart.size(); ++p) {
+    for (int32_t k = refs.callStart[p]; k < refs.callStart[p + 1]; ++k) {
+      const auto callee = static_cast<size_t>(refs.callList[static_cast<size_t>(k)]);
+      if (callee < refs.decls.size())
+        m_callerList[static_cast<size_t>(filled[callee]++)] = static_cast<int32_t>(p);
+    }
+  }
+
+  // Each module's uses: the list holds them in the modules' order, so each module's are found by
+  // halving.
+  const UseList& uses = refs.uses;
+  const auto firstOf = [&uses](int32_t module) {
+    size_t lo = 0, hi = uses.size();
+    while (lo < hi) {
+      const size_t mid = lo + (hi - lo) / 2;
+      if (uses[mid].module < module)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    return lo;
+  };
+  for (size_t i = 0; i < refs.modules.size(); ++i) {
+    if (refs.modules[i].item == nullptr) continue;
+    const auto module = static_cast<int32_t>(i);
+    m_usesIn.emplace(refs.modules[i].item, std::pair{firstOf(module), firstOf(module + 1)});
   }
   // Dependencies: one look at every use; a module is listed once per user module.
   std::vector<std::vector<char>> seen(refs.modules.size());
@@ -142,7 +181,7 @@ SiteExtras SiteAnnotations::Extras() const {
   const CrossReferences* refs = m_refs;
   // Unused declarations (the canonical one of twins), in the modules' order and then by place;
   // made when asked (once, by the site), so that only the site holds them.
-  extras.unused = [refs](std::vector<SiteUnused>& out) {
+  extras.unused = [refs](const std::function<void(const SiteUnused&)>& visit) {
     const CrossReferences& all = *refs;
     std::vector<int32_t> unused;
     for (size_t i = 0; i < all.decls.size(); ++i) {
@@ -158,13 +197,17 @@ SiteExtras SiteAnnotations::Extras() const {
       if (a.module != b.module) return a.module < b.module;
       return a.line != b.line ? a.line < b.line : a.column < b.column;
     });
+    // One record, refilled for each: the list is never held whole.
+    SiteUnused u;
     for (const int32_t i : unused) {
       const CrossDeclaration& d = all.decls[static_cast<size_t>(i)];
-      out.push_back({{all.modules[static_cast<size_t>(d.module)].item, d.line, d.column},
-                     d.entry,
-                     all.QualifiedName(i),
-                     DeclKindName(d.kind),
-                     ExposureName(d.exposure)});
+      u.place = {all.modules[static_cast<size_t>(d.module)].item, d.line, d.column};
+      u.entry = d.entry;
+      u.name.clear();
+      all.AppendQualifiedName(i, u.name);
+      u.kind = DeclKindName(d.kind);
+      u.exposure = ExposureName(d.exposure);
+      visit(u);
     }
   };
   extras.externalNames = [refs](std::vector<std::pair<std::string_view, uint32_t>>& out) {
@@ -178,6 +221,21 @@ SiteExtras SiteAnnotations::Extras() const {
       const CrossUse& u = refs->uses[static_cast<size_t>(refs->useIndex[static_cast<size_t>(k)])];
       out.push_back({{refs->modules[static_cast<size_t>(u.module)].item, u.line, u.column},
                      UseKindName(u.kind)});
+    }
+  };
+  extras.namesIn = [this](const clsVBFileType& m, std::vector<SiteName>& out) {
+    const auto it = m_usesIn.find(&m);
+    if (it == m_usesIn.end()) return;
+    const std::vector<CrossDeclaration>& decls = m_refs->decls;
+    for (size_t i = it->second.first; i < it->second.second; ++i) {
+      // The record alone: the module is known.
+      const UseRecord& u = *m_refs->uses.Record(i);
+      const auto d = static_cast<size_t>(u.decl);
+      if (d >= decls.size()) continue;
+      // The canonical one of twins (its uses are theirs), else the declaration itself.
+      const auto c = static_cast<size_t>(decls[d].canonical);
+      out.push_back({u.line, u.Column(),
+                     c < decls.size() && decls[c].entry ? decls[c].entry : decls[d].entry});
     }
   };
   const auto entries = [refs](const int32_t* first, const int32_t* last,
@@ -196,9 +254,10 @@ SiteExtras SiteAnnotations::Extras() const {
   };
   extras.callersOf = [this, entries](const ClsEntryPtr& e, std::vector<const ClsEntryPtr*>& out) {
     const int32_t decl = m_refs->DeclOf(&e);
-    if (decl < 0 || static_cast<size_t>(decl) >= m_callers.size()) return;
-    const std::vector<int32_t>& callers = m_callers[static_cast<size_t>(decl)];
-    entries(callers.data(), callers.data() + callers.size(), out);
+    if (decl < 0 || static_cast<size_t>(decl) + 1 >= m_callerStart.size()) return;
+    const int32_t* list = m_callerList.data();
+    entries(list + m_callerStart[static_cast<size_t>(decl)],
+            list + m_callerStart[static_cast<size_t>(decl) + 1], out);
   };
   extras.dependenciesOf = [this](const clsVBFileType& m, std::vector<const clsVBFileType*>& out) {
     const auto it = m_dependencies.find(&m);
@@ -210,6 +269,7 @@ SiteExtras SiteAnnotations::Extras() const {
 void SiteAnnotations::FillEmpty(SiteExtras& io_oExtras) const {
   SiteExtras mine = Extras();
   if (!io_oExtras.usesOf) io_oExtras.usesOf = std::move(mine.usesOf);
+  if (!io_oExtras.namesIn) io_oExtras.namesIn = std::move(mine.namesIn);
   if (!io_oExtras.calleesOf) io_oExtras.calleesOf = std::move(mine.calleesOf);
   if (!io_oExtras.callersOf) io_oExtras.callersOf = std::move(mine.callersOf);
   if (!io_oExtras.dependenciesOf) io_oExtras.dependenciesOf = std::move(mine.dependenciesOf);

@@ -14,6 +14,7 @@ namespace qs {
 
 class clsVBInfo;
 struct CrossReferences;
+struct ProjectModule;
 
 class SiteAnnotations {
  public:
@@ -27,14 +28,20 @@ class SiteAnnotations {
   void FillEmpty(SiteExtras& io_oExtras) const;
 
  private:
+  /// Reads the doc comments of the modules' declarations and the modules, and checks them.
+  void ReadDocs(const std::vector<ProjectModule>& in_vModules);
   const CrossReferences* m_refs = nullptr;
   std::unordered_map<const ClsEntryPtr*, SiteDoc> m_docs;
   std::unordered_map<const clsVBFileType*, SiteDoc> m_moduleDocs;
   /// Documented and all public procedures, properties, events and Declares of each module.
   std::unordered_map<const clsVBFileType*, std::pair<int, int>> m_coverage;
   std::vector<SiteDocWarning> m_docWarnings;
-  /// Procedures calling each declaration: callers[decl] (declarations of procedures).
-  std::vector<std::vector<int32_t>> m_callers;
+  /// Procedures calling each declaration, in the callers' order: those of declaration d are
+  /// m_callerList[m_callerStart[d] .. m_callerStart[d+1]).
+  std::vector<int32_t> m_callerStart;
+  std::vector<int32_t> m_callerList;
+  /// Each module's uses: refs.uses[first, end), by the module's record.
+  std::unordered_map<const clsVBFileType*, std::pair<size_t, size_t>> m_usesIn;
   /// Modules each module's code uses declarations of, by module index, in first-use order.
   std::unordered_map<const clsVBFileType*, std::vector<const clsVBFileType*>> m_dependencies;
 };

@@ -81,7 +81,7 @@ svg.calls text.more { fill: var(--muted); font-style: italic; }
 pre.src { margin: 0; padding: 0.4rem 0; background: var(--code-bg); border: 1px solid var(--line);
   border-radius: 4px; overflow-x: auto; line-height: 1.45; tab-size: 4; }
 pre.src > a[id] { display: inline-block; width: 4.5rem; padding-right: 0.8rem; text-align: right;
-  color: var(--muted); user-select: none; }
+  color: var(--muted); user-select: none; cursor: pointer; }
 pre.src > a[id]::before { counter-increment: ln; content: counter(ln); }
 pre.src > a[id]:target { background: var(--accent); color: var(--fg); font-weight: 600; }
 pre.src b { font-weight: normal; color: var(--kw); }
@@ -217,9 +217,18 @@ std::string_view SiteScript() {
     for (var e = t; e; e = e.parentElement) if (e.tagName === 'DETAILS') e.open = true;
     if (t && t.scrollIntoView) t.scrollIntoView({block: 'center'});
   }
+  // A click on a line's number goes to the line (the numbers are anchors without an href).
+  function setupLines() {
+    doc.addEventListener('click', function (e) {
+      var a = e.target;
+      if (a.tagName === 'A' && a.id && !a.hasAttribute('href') && a.parentElement &&
+          a.parentElement.classList.contains('src')) location.hash = a.id;
+    });
+  }
   function start() {
     fillSide();
     setupSearch();
+    setupLines();
     openTarget();
     window.addEventListener('hashchange', openTarget);
   }

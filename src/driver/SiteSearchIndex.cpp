@@ -54,13 +54,22 @@ void SiteSearchIndex::AddEntry(std::string_view in_sNameUtf8, size_t in_nKind, i
   AppendNumber(m_entries, in_nAnchor);
 }
 
+std::array<std::string_view, 5> SiteSearchIndex::Pieces() const {
+  // The kinds' list, the same for every index.
+  static const std::string kHead = [] {
+    std::string head = "window.QS_SEARCH={k:[";
+    for (size_t k = 0; k < std::size(kKinds); ++k) {
+      if (k > 0) head += ',';
+      SiteText::AppendJsString(head, kKinds[k]);
+    }
+    return head + "],\nm:[";
+  }();
+  return {kHead, m_modules, "],\nd:[", m_entries, "]};\n"};
+}
+
 std::string SiteSearchIndex::Text() const {
-  std::string text = "window.QS_SEARCH={k:[";
-  for (size_t k = 0; k < std::size(kKinds); ++k) {
-    if (k > 0) text += ',';
-    SiteText::AppendJsString(text, kKinds[k]);
-  }
-  text.append("],\nm:[").append(m_modules).append("],\nd:[").append(m_entries).append("]};\n");
+  std::string text;
+  for (const std::string_view piece : Pieces()) text.append(piece);
   return text;
 }
 

@@ -2,6 +2,7 @@
 // its search box is first used): shared by the project site and the estate page.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,6 +23,9 @@ class SiteSearchIndex {
   void AddDeclaration(std::string_view in_sNameUtf8, std::string_view in_sKind, int64_t in_nAnchor);
   /// The whole script.
   std::string Text() const;
+  /// The script in five pieces to be written one after another (what Text() joins), so that it
+  /// is not held twice.
+  std::array<std::string_view, 5> Pieces() const;
 
  private:
   void AddEntry(std::string_view in_sNameUtf8, size_t in_nKind, int64_t in_nAnchor);

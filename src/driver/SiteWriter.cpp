@@ -6,6 +6,7 @@
 #endif
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -149,6 +150,12 @@ using SiteText::AppendHtml;
 using SiteText::AppendJsString;
 using SiteText::FileNamePart;
 
+// Appends a string literal (its length known here, not counted at run time).
+template <size_t N>
+void Put(std::string& out, const char (&in_sText)[N]) {
+  out.append(in_sText, N - 1);
+}
+
 void AppendNumber(std::string& out, int64_t in_nValue) {
   char digits[24];
   const auto result = std::to_chars(digits, digits + sizeof digits, in_nValue);
@@ -183,6 +190,45 @@ void WriteFile(const std::string& in_sPath, std::initializer_list<std::string_vi
   if (std::fclose(file) != 0) throw std::runtime_error(in_sPath + ": " + std::strerror(errno));
 }
 
+// A page written while it is made: the text gathered for it goes to the file whenever it passes
+// kSpillBytes, so that a long page (the index, the unused declarations) is never held whole.
+// Throws with the path and the reason when the file cannot be written.
+class PageFile {
+ public:
+  explicit PageFile(std::string in_sPath) : m_path(std::move(in_sPath)) {
+    YieldPoint();
+    m_file = OpenFile(m_path, "wb");
+    if (m_file == nullptr) throw std::runtime_error(m_path + ": " + std::strerror(errno));
+  }
+  ~PageFile() {
+    if (m_file != nullptr) std::fclose(m_file);  // left incomplete: the site is not put in place
+  }
+  PageFile(const PageFile&) = delete;
+  PageFile& operator=(const PageFile&) = delete;
+
+  /// Writes the text and empties it once it holds kSpillBytes or more.
+  void Spill(std::string& text) {
+    if (text.size() >= kSpillBytes) Write(text);
+  }
+  /// Writes the rest of the text (emptied) and closes the file.
+  void Close(std::string& text) {
+    Write(text);
+    std::FILE* file = m_file;
+    m_file = nullptr;
+    if (std::fclose(file) != 0) throw std::runtime_error(m_path + ": " + std::strerror(errno));
+  }
+
+ private:
+  static constexpr size_t kSpillBytes = 256u << 10;
+  void Write(std::string& text) {
+    if (!text.empty() && std::fwrite(text.data(), 1, text.size(), m_file) != text.size())
+      throw std::runtime_error(m_path + ": " + std::strerror(errno != 0 ? errno : EIO));
+    text.clear();
+  }
+  std::string m_path;
+  std::FILE* m_file = nullptr;
+};
+
 // Creates a new folder named in_sBase + a suffix no other folder has, and returns its name; ""
 // (errno set) when none can be made.
 std::string MakeFreshFolder(const std::string& in_sBase) {
@@ -203,6 +249,58 @@ std::string MakeFreshFolder(const std::string& in_sBase) {
   return "";
 }
 
+// The module and anchor number of every module-level declaration, by its record: a flat table
+// of open addressing, so that a look-up (one per linked name of the source pages) is a probe or
+// two of one array.
+class AnchorTable {
+ public:
+  struct Anchor {
+    uint32_t module = 0;
+    uint32_t index = 0;
+  };
+  /// Adds a record; the first anchor given for a record stays.
+  void Add(const ClsEntryPtr* key, Anchor anchor) {
+    if (key == nullptr) return;
+    if ((m_count + 1) * 2 > m_slots.size()) Grow();
+    Slot& slot = m_slots[Probe(key)];
+    if (slot.key != nullptr) return;
+    slot = {key, anchor};
+    ++m_count;
+  }
+  /// The anchor of a record; null when it has none.
+  const Anchor* Find(const ClsEntryPtr* key) const {
+    if (key == nullptr || m_slots.empty()) return nullptr;
+    const Slot& slot = m_slots[Probe(key)];
+    return slot.key == key ? &slot.anchor : nullptr;
+  }
+
+ private:
+  struct Slot {
+    const ClsEntryPtr* key = nullptr;
+    Anchor anchor;
+  };
+  // The slot holding the key, or the empty one where it would go (the table is never full).
+  size_t Probe(const ClsEntryPtr* key) const {
+    const size_t mask = m_slots.size() - 1;
+    size_t i =
+        static_cast<size_t>((reinterpret_cast<uintptr_t>(key) * 0x9E3779B97F4A7C15ull) >> m_shift) &
+        mask;
+    while (m_slots[i].key != nullptr && m_slots[i].key != key) i = (i + 1) & mask;
+    return i;
+  }
+  void Grow() {
+    std::vector<Slot> old = std::move(m_slots);
+    m_slots.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
+    m_shift = 64;
+    for (size_t n = m_slots.size(); n > 1; n >>= 1) --m_shift;
+    for (const Slot& slot : old)
+      if (slot.key != nullptr) m_slots[Probe(slot.key)] = slot;
+  }
+  std::vector<Slot> m_slots;
+  size_t m_count = 0;
+  unsigned m_shift = 64;
+};
+
 // What the pages know of one module before any is written.
 struct SiteModule {
   ProjectModule source;
@@ -215,14 +313,6 @@ struct SiteModule {
   std::vector<DeclaredEntry> declared;
   /// The first line of each source page after the first (filled when they are written).
   std::vector<int32_t> partStarts;
-  /// The names in the module's source that resolve to a declaration (SiteExtras::usesOf): the
-  /// name's line and column and the declaration (an index into SiteBuilder::m_targets), in file
-  /// order. Released once the source pages are written.
-  struct NameLink {
-    int32_t line, column;
-    uint32_t target;
-  };
-  std::vector<NameLink> nameLinks;
   bool picture = false;     ///< a control picture is drawn for the module page
   int32_t unusedCount = 0;  ///< declarations the cross references found unused (not exposed)
   std::string unusedPage;   ///< the page listing them ("unused-2.html"); empty when none
@@ -249,10 +339,15 @@ const char* KindTitle(int32_t in_lEType) {
 
 // True when the bytes are ASCII and none needs escaping in HTML.
 bool IsPlainAscii(std::string_view bytes) {
-  for (const char c : bytes) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u >= 0x80 || u == '&' || u == '<' || u == '>' || u == '"' || u == '\'') return false;
-  }
+  // The bytes that are not: one look-up per byte.
+  static constexpr std::array<bool, 256> kNotPlain = [] {
+    std::array<bool, 256> table{};
+    for (size_t c = 0x80; c < 256; ++c) table[c] = true;
+    for (const char c : {'&', '<', '>', '"', '\''}) table[static_cast<unsigned char>(c)] = true;
+    return table;
+  }();
+  for (const char c : bytes)
+    if (kNotPlain[static_cast<unsigned char>(c)]) return false;
   return true;
 }
 
@@ -290,13 +385,15 @@ class SiteBuilder {
     LineIndex lines;
     std::vector<ControlNode> controls;
     std::vector<SiteUse> uses;
+    std::vector<SiteName> names;
     std::vector<const ClsEntryPtr*> calls[2];  ///< a procedure's callees and callers
     std::string dot;                           ///< scratch: a picture's DOT text
   };
 
   void Prepare();
+  /// Runs work for every module on the site's threads; the caller's own thread works with own.
   template <class Work>
-  void ForEachModule(Work&& work);
+  void ForEachModule(Worker& own, Work&& work);
   /// Appends project-file bytes as escaped UTF-8. Plain ASCII without a character to escape
   /// (most tokens) is the same in every code page and is copied in one pass.
   void Source(Worker& w, std::string& out, std::string_view bytes) const {
@@ -323,6 +420,14 @@ class SiteBuilder {
     out += ".html\">";
     Source(w, out, FileOf(*m.source.item));
     out += "</a>";
+  }
+  /// Appends the link to the module's page, named by the module.
+  static void ModuleLink(const SiteModule& m, std::string& out) {
+    Put(out, "<a href=\"");
+    out += m.page;
+    Put(out, "\">");
+    out += m.nameHtml;
+    Put(out, "</a>");
   }
   const SiteModule* ModuleOf(const clsVBFileType* item) const {
     const auto it = m_moduleOf.find(item);
@@ -361,10 +466,8 @@ class SiteBuilder {
   std::string m_projectHtml;  ///< the project's name, UTF-8 and escaped
   std::vector<SiteModule> m_modules;
   /// Every module-level declaration: its module and its anchor number there.
-  std::unordered_map<const ClsEntryPtr*, std::pair<uint32_t, uint32_t>> m_anchors;
+  AnchorTable m_anchors;
   std::unordered_map<const clsVBFileType*, size_t> m_moduleOf;
-  /// The declarations the source pages' names link to: module and anchor number.
-  std::vector<std::pair<uint32_t, uint32_t>> m_targets;
   size_t m_unusedCount = 0;   ///< declarations the cross references found unused
   size_t m_exposedCount = 0;  ///< and those only callers outside the project may use
   /// The pages of the unused declarations: each lists the modules first .. last.
@@ -459,47 +562,12 @@ void SiteBuilder::Prepare() {
     m.sourceBase = "s" + std::to_string(i + 1) + "-" + FileNamePart(name);
     if (m.source.entry) ListDeclarations(*m.source.entry, m.declared);
     for (size_t k = 0; k < m.declared.size(); ++k)
-      m_anchors.emplace(m.declared[k].entry,
-                        std::pair{static_cast<uint32_t>(i), static_cast<uint32_t>(k)});
-  }
-  // Cross references plug in here (SiteExtras::usesOf): every use becomes a link from the name
-  // in the source pages to its declaration.
-  if (!m_options.extras.usesOf) return;
-  // Two passes, the first counting, so that each module's list takes no more than it holds.
-  std::vector<SiteUse> uses;
-  std::vector<size_t> counts(m_modules.size(), 0);
-  for (const bool fill : {false, true}) {
-    for (size_t i = 0; i < m_modules.size(); ++i) {
-      for (size_t k = 0; k < m_modules[i].declared.size(); ++k) {
-        YieldPoint();
-        uses.clear();
-        m_options.extras.usesOf(*m_modules[i].declared[k].entry, uses);
-        if (fill && !uses.empty())
-          m_targets.emplace_back(static_cast<uint32_t>(i), static_cast<uint32_t>(k));
-        for (const SiteUse& use : uses) {
-          const auto where = m_moduleOf.find(use.place.module);
-          if (where == m_moduleOf.end() || use.place.line <= 0) continue;
-          if (!fill) {
-            ++counts[where->second];
-            continue;
-          }
-          std::vector<SiteModule::NameLink>& links = m_modules[where->second].nameLinks;
-          if (links.capacity() == 0) links.reserve(counts[where->second]);
-          links.push_back(
-              {use.place.line, use.place.column, static_cast<uint32_t>(m_targets.size() - 1)});
-        }
-      }
-    }
-  }
-  for (SiteModule& m : m_modules) {
-    std::sort(m.nameLinks.begin(), m.nameLinks.end(), [](const auto& a, const auto& b) {
-      return a.line != b.line ? a.line < b.line : a.column < b.column;
-    });
+      m_anchors.Add(m.declared[k].entry, {static_cast<uint32_t>(i), static_cast<uint32_t>(k)});
   }
 }
 
 template <class Work>
-void SiteBuilder::ForEachModule(Work&& work) {
+void SiteBuilder::ForEachModule(Worker& own, Work&& work) {
   unsigned n = m_options.threads;
   if (n == 0) n = std::clamp(std::thread::hardware_concurrency() * 2, 4u, 8u);
   n = static_cast<unsigned>(std::min<size_t>(n, std::max<size_t>(1, m_modules.size())));
@@ -508,11 +576,15 @@ void SiteBuilder::ForEachModule(Work&& work) {
   std::exception_ptr error;
   std::mutex errorLock;
   const std::atomic<bool>* stopFlag = CurrentStopFlag();
-  const auto run = [&] {
+  const auto run = [&](Worker* given) {
     try {
       const StopFlagScope scope(stopFlag);
-      Worker w;
-      if (!w.cp.Open(m_options.codePage)) throw std::runtime_error("unknown code page");
+      std::unique_ptr<Worker> made;
+      if (given == nullptr) {
+        made = std::make_unique<Worker>();
+        if (!made->cp.Open(m_options.codePage)) throw std::runtime_error("unknown code page");
+      }
+      Worker& w = given ? *given : *made;
       for (size_t i; !failed.load() && (i = next.fetch_add(1)) < m_modules.size();)
         work(w, m_modules[i], i);
     } catch (...) {
@@ -525,12 +597,12 @@ void SiteBuilder::ForEachModule(Work&& work) {
   std::vector<std::thread> threads;
   for (unsigned t = 1; t < n; ++t) {
     try {
-      threads.emplace_back(run);
+      threads.emplace_back(run, nullptr);
     } catch (const std::system_error&) {
       break;  // fewer threads: the ones started, and this one, do the work
     }
   }
-  run();
+  run(&own);
   for (std::thread& t : threads) t.join();
   if (error) std::rethrow_exception(error);
 }
@@ -542,15 +614,25 @@ void SiteBuilder::Write() {
   WriteFile(m_folder + "/site.js", {SiteScript()});
   if (!m_dot.Available()) m_pictureNote = "Graphviz's dot was not found on the PATH";
   if (m_options.extras.dependenciesOf) WriteDependencyPicture(m_dependencyFigure);
-  // Source pages first: the module pages link into them by line.
-  ForEachModule([this](Worker& w, SiteModule& m, size_t) { WriteSourcePages(w, m); });
-  ForEachModule([this](Worker& w, SiteModule& m, size_t i) { WriteModulePage(w, m, i); });
+  // The caller's thread keeps its tools (and the room its texts took) for the pages after.
   Worker w;
   if (!w.cp.Open(m_options.codePage)) throw std::runtime_error("unknown code page");
-  WriteUnusedPages(w);
-  WriteIndex(w);
-  WriteInventories(w);
-  WriteSearch(w);
+  // Source pages first: the module pages link into them by line.
+  ForEachModule(w, [this](Worker& w, SiteModule& m, size_t) { WriteSourcePages(w, m); });
+  // The unused declarations' pages, the inventories and the search index need no module page
+  // (only the source pages' parts): they are written on a thread of their own meanwhile.
+  Worker side;
+  if (!side.cp.Open(m_options.codePage)) throw std::runtime_error("unknown code page");
+  RunAlongside(
+      [this, &side] {
+        WriteUnusedPages(side);
+        WriteInventories(side);
+        WriteSearch(side);
+      },
+      [this, &w] {
+        ForEachModule(w, [this](Worker& w, SiteModule& m, size_t i) { WriteModulePage(w, m, i); });
+      });
+  WriteIndex(w);  // with each module's unused declarations' page
   WritePictures();
 }
 
@@ -574,13 +656,12 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
   int32_t partFirst = 1;
   std::string& body = w.body;
   // Each line opens with its anchor; the style sheet numbers the anchors (a counter that each
-  // block starts at its first line), which keeps the pages small.
+  // block starts at its first line) and the script makes a click on one go to its line, which
+  // keeps the pages small.
   const auto openLine = [&] {
-    body += "<a id=L";
+    Put(body, "<a id=L");
     AppendNumber(body, line);
-    body += " href=#L";
-    AppendNumber(body, line);
-    body += "></a>";
+    Put(body, "></a>");
   };
   const auto openPre = [&] {
     body += "<pre class=\"src\" style=\"counter-reset:ln ";
@@ -639,17 +720,43 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
     body.clear();
   };
 
+  // The names that stand for a declaration (those with a module page become links), in file
+  // order.
+  std::vector<SiteName>& names = w.names;
+  names.clear();
+  if (m_options.extras.namesIn) m_options.extras.namesIn(*m.source.item, names);
+  const auto before = [](const SiteName& a, const SiteName& b) {
+    return a.line != b.line ? a.line < b.line : a.column < b.column;
+  };
+  if (!std::is_sorted(names.begin(), names.end(), before))
+    std::sort(names.begin(), names.end(), before);
+
   body.clear();
   openBlock();
   if (count > 0) openLine();
   int32_t column = 1;   // of the token at p, in bytes
-  size_t nextLink = 0;  // the first name link not yet reached
+  size_t nextName = 0;  // the first name not yet reached
+  // Short elements the style sheet colours: a comment <i>, a string <u>, a keyword <b>; their
+  // opening and closing tags at 7 * (tag - 1) and 3 bytes on in kTags. A tag stays open over
+  // blanks to the next token of its kind ("<b>End If</b>") and closes at the line's end.
+  static constexpr char kTags[] = "<i></i><u></u><b></b>";
+  int open = 0;  // the tag open, 0 for none
+  const auto closeTag = [&] {
+    if (open) body.append(kTags + 7 * (open - 1) + 3, 4);
+    open = 0;
+  };
   for (int32_t p = 0; p < count; ++p) {
     YieldPoint();
     const int32_t code = ts->TokenCodeAt(p);
+    const std::string_view text = ts->TokenStringAt(p);
     const int32_t at = column;
-    column += ts->TokenLenAt(p);
+    column += static_cast<int32_t>(text.size());
+    if (code == TokWhiteSpace) {
+      Source(w, body, text);
+      continue;
+    }
     if (code == TokEndOfLine) {
+      closeTag();
       column = 1;
       body += '\n';
       if (p + 1 >= count) break;  // the file's last line end opens no line
@@ -662,49 +769,39 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
         ++part;
         openBlock();
       } else if (ended == headerLines) {
-        body += "</pre></details>\n";
+        Put(body, "</pre></details>\n");
         openPre();
       }
       openLine();
       continue;
     }
-    // Short elements the style sheet colours: a comment <i>, a string <u>, a keyword <b>.
-    const char tag = code == TokComment                              ? 'i'
-                     : code == TokString                             ? 'u'
-                     : code > TokIdentifier && code != TokWhiteSpace ? 'b'
-                                                                     : 0;
-    if (tag) {
-      body += '<';
-      body += tag;
-      body += '>';
+    const int tag = code == TokComment ? 1 : code == TokString ? 2 : code > TokIdentifier ? 3 : 0;
+    if (tag != open) {
+      closeTag();
+      if (tag) body.append(kTags + 7 * (tag - 1), 3);
+      open = tag;
     }
-    // A name that resolves to a declaration links to it.
-    const auto& links = m.nameLinks;
-    while (nextLink < links.size() &&
-           (links[nextLink].line < line ||
-            (links[nextLink].line == line && links[nextLink].column < at)))
-      ++nextLink;
-    const bool linked = nextLink < links.size() && links[nextLink].line == line &&
-                        links[nextLink].column == at && code != TokWhiteSpace;
-    if (linked) {
-      const auto [module, anchor] = m_targets[links[nextLink].target];
-      body += "<a href=\"";
-      body += m_modules[module].page;
-      body += "#d";
-      AppendNumber(body, anchor);
-      body += "\">";
+    // A name that stands for a declaration with a page links to it.
+    while (nextName < names.size() &&
+           (names[nextName].line < line ||
+            (names[nextName].line == line && names[nextName].column < at)))
+      ++nextName;
+    const AnchorTable::Anchor* target = nullptr;
+    if (nextName < names.size() && names[nextName].line == line && names[nextName].column == at)
+      target = m_anchors.Find(names[nextName].entry);
+    if (target) {
+      Put(body, "<a href=\"");
+      body += m_modules[target->module].page;
+      Put(body, "#d");
+      AppendNumber(body, target->index);
+      Put(body, "\">");
     }
-    Source(w, body, ts->TokenStringAt(p));
-    if (linked) body += "</a>";
-    if (tag) {
-      body += "</";
-      body += tag;
-      body += '>';
-    }
+    Source(w, body, text);
+    if (target) Put(body, "</a>");
   }
+  closeTag();
   closeBlock(line);
   flushPart(line, false);
-  std::vector<SiteModule::NameLink>().swap(m.nameLinks);  // no page needs them any more
 }
 
 // ---- module pages ----
@@ -840,11 +937,11 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
 }
 
 bool SiteBuilder::AnchorOf(const ClsEntryPtr* entry, std::string& href) const {
-  const auto it = m_anchors.find(entry);
-  if (it == m_anchors.end()) return false;
-  href += m_modules[it->second.first].page;
+  const AnchorTable::Anchor* anchor = m_anchors.Find(entry);
+  if (anchor == nullptr) return false;
+  href += m_modules[anchor->module].page;
   href += "#d";
-  AppendNumber(href, it->second.second);
+  AppendNumber(href, anchor->index);
   return true;
 }
 
@@ -868,9 +965,9 @@ void SiteBuilder::WriteCallPicture(Worker& w, const SiteModule& m, size_t k, std
   size_t count = 0;
   const auto label = [&](const ClsEntryPtr* entry) {
     const size_t from = text.size();
-    const auto it = m_anchors.find(entry);
-    if (it != m_anchors.end() && it->second.first != static_cast<uint32_t>(&m - m_modules.data())) {
-      text += m_modules[it->second.first].nameUtf8;
+    const AnchorTable::Anchor* anchor = m_anchors.Find(entry);
+    if (anchor != nullptr && anchor->module != static_cast<uint32_t>(&m - m_modules.data())) {
+      text += m_modules[anchor->module].nameUtf8;
       text += '.';
     }
     w.cp.Append(text, entry->EntryName);
@@ -1210,6 +1307,7 @@ void SiteBuilder::WriteIndex(Worker& w) {
   const clsVBFileTypes& t = m_info.FileTypes() ? *m_info.FileTypes() : none;
   std::string& out = w.body;
   out.clear();
+  PageFile file(m_folder + "/index.html");
   PageStart(out, "Index", -1);
   out += "<h1>";
   out += m_projectHtml;
@@ -1275,11 +1373,9 @@ void SiteBuilder::WriteIndex(Worker& w) {
     for (const DeclaredEntry& d : m.declared) procedures += IsProcedureKind(d.kind) ? 1 : 0;
     out += "<tr><td>";
     out += KindTitle(item.EType);
-    out += "</td><td><a href=\"";
-    out += m.page;
-    out += "\">";
-    out += m.nameHtml;
-    out += "</a></td><td>";
+    out += "</td><td>";
+    ModuleLink(m, out);
+    out += "</td><td>";
     SourceLink(w, m, out);
     out += "</td><td class=\"num\">";
     AppendNumber(out, w.lines.Lines());
@@ -1321,35 +1417,44 @@ void SiteBuilder::WriteIndex(Worker& w) {
       out += "</td>";
     }
     out += "</tr>\n";
+    file.Spill(out);
   }
   out += "</table>\n";
   // Cross references plug in here (SiteExtras::dependenciesOf): the module dependencies.
   if (m_options.extras.dependenciesOf) {
+    // The section is there when a module uses another module with a page.
     std::vector<const clsVBFileType*> uses;
-    std::string list;
-    for (const SiteModule& m : m_modules) {
+    const auto usesOf = [&](const SiteModule& m) {
       uses.clear();
       m_options.extras.dependenciesOf(*m.source.item, uses);
-      if (uses.empty()) continue;
-      list += "<li><a href=\"" + m.page + "\">" + m.nameHtml + "</a> uses ";
-      bool first = true;
-      for (const clsVBFileType* used : uses) {
-        const SiteModule* target = ModuleOf(used);
-        if (!target) continue;
-        if (!first) list += ", ";
-        first = false;
-        list += "<a href=\"" + target->page + "\">" + target->nameHtml + "</a>";
-      }
-      list += "</li>";
-    }
-    if (!list.empty()) {
+      return std::any_of(uses.begin(), uses.end(),
+                         [this](const clsVBFileType* used) { return ModuleOf(used) != nullptr; });
+    };
+    if (std::any_of(m_modules.begin(), m_modules.end(), usesOf)) {
       out += "<h2 id=\"dependencies\">Module dependencies</h2>\n";
       out += m_dependencyFigure;
-      out += "<ul>" + list + "</ul>\n";
+      out += "<ul>";
+      for (const SiteModule& m : m_modules) {
+        if (!usesOf(m)) continue;
+        out += "<li>";
+        ModuleLink(m, out);
+        out += " uses ";
+        bool first = true;
+        for (const clsVBFileType* used : uses) {
+          const SiteModule* target = ModuleOf(used);
+          if (!target) continue;
+          if (!first) out += ", ";
+          first = false;
+          ModuleLink(*target, out);
+        }
+        out += "</li>";
+        file.Spill(out);
+      }
+      out += "</ul>\n";
     }
   }
   PageEnd(out);
-  WriteFile(m_folder + "/index.html", {out});
+  file.Close(out);
 
   // The side panel's list, shared by every page.
   std::string modules = "window.QS_MODULES=[";
@@ -1435,11 +1540,9 @@ void SiteBuilder::WriteInventories(Worker& w) {
       AppendNumber(out, static_cast<int64_t>(api.anchor));
       out += "\">";
       Source(w, out, e.EntryName);
-      out += "</a></td><td><a href=\"";
-      out += api.module->page;
-      out += "\">";
-      out += api.module->nameHtml;
       out += "</a></td><td>";
+      ModuleLink(*api.module, out);
+      out += "</td><td>";
       Source(w, out, WithoutQuotes(e.AliasName));
       out += "</td></tr>\n";
     }
@@ -1488,45 +1591,42 @@ void SiteBuilder::PlaceLink(const SitePlace& place, std::string& out) const {
 void SiteBuilder::WriteUnusedPages(Worker& w) {
   m_unusedParts.clear();
   // Cross references plug in here (SiteExtras::unused); asked for only now, after the pages,
-  // so that the list is not held while they are written.
-  std::vector<SiteUnused> unused;
-  if (m_options.extras.unused) m_options.extras.unused(unused);
-  for (const SiteUnused& u : unused) {
-    const auto where = m_moduleOf.find(u.place.module);
-    if (where == m_moduleOf.end()) continue;
-    const bool exposed = std::string_view(u.exposure) == "exposed";
-    ++(exposed ? m_exposedCount : m_unusedCount);
-    if (!exposed) ++m_modules[where->second].unusedCount;
-  }
-  if (unused.empty()) return;
+  // and one at a time, so that the list is never held.
+  if (!m_options.extras.unused) return;
   std::string& out = w.body;
   out.clear();
   const SiteModule* current = nullptr;
+  std::unique_ptr<PageFile> file;
+  size_t written = 0;  // bytes of the page already written
   const auto close = [&] {
     if (current != nullptr) out += "</table>\n";
     PageEnd(out);
-    std::string name = "unused";
-    if (m_unusedParts.size() > 1) {
-      name += '-';
-      AppendNumber(name, static_cast<int64_t>(m_unusedParts.size()));
-    }
-    name += ".html";
-    m_unusedParts.back().page = name;
-    WriteFile(m_folder + "/" + name, {out});
-    out.clear();
+    file->Close(out);
+    file.reset();
     current = nullptr;
   };
-  for (const SiteUnused& u : unused) {
+  m_options.extras.unused([&](const SiteUnused& u) {
     YieldPoint();
     const auto where = m_moduleOf.find(u.place.module);
-    if (where == m_moduleOf.end()) continue;
+    if (where == m_moduleOf.end()) return;
     SiteModule* m = &m_modules[where->second];
+    const bool exposed = std::string_view(u.exposure) == "exposed";
+    ++(exposed ? m_exposedCount : m_unusedCount);
+    if (!exposed) ++m->unusedCount;
     if (m != current) {
-      if (current != nullptr && out.size() >= m_options.sourcePageBytes) close();
+      if (current != nullptr && written + out.size() >= m_options.sourcePageBytes) close();
       if (current == nullptr) {
+        std::string name = "unused";
+        if (!m_unusedParts.empty()) {
+          name += '-';
+          AppendNumber(name, static_cast<int64_t>(m_unusedParts.size() + 1));
+        }
+        name += ".html";
+        file = std::make_unique<PageFile>(m_folder + "/" + name);
+        written = 0;
+        m_unusedParts.push_back({m, m, std::move(name)});
         PageStart(out, "Unused declarations", -1);
         out += "<h1>Unused declarations</h1>\n";
-        m_unusedParts.push_back({m, m, {}});
       } else {
         out += "</table>\n";
       }
@@ -1534,11 +1634,9 @@ void SiteBuilder::WriteUnusedPages(Worker& w) {
       m_unusedParts.back().last = m;
       out += "<h2 id=\"u";
       AppendNumber(out, m - m_modules.data());
-      out += "\"><a href=\"";
-      out += m->page;
       out += "\">";
-      out += m->nameHtml;
-      out += "</a></h2>\n<table><tr><th>Name</th><th>Kind</th><th>Exposure</th></tr>\n";
+      ModuleLink(*m, out);
+      out += "</h2>\n<table><tr><th>Name</th><th>Kind</th><th>Exposure</th></tr>\n";
     }
     out += "<tr><td><a href=\"";
     if (u.entry == nullptr || !AnchorOf(u.entry, out)) {
@@ -1554,7 +1652,10 @@ void SiteBuilder::WriteUnusedPages(Worker& w) {
     out += "</td><td>";
     AppendHtml(out, u.exposure);
     out += "</td></tr>\n";
-  }
+    const size_t before = out.size();
+    file->Spill(out);
+    written += before - out.size();
+  });
   if (current != nullptr) close();
   // The modules' pages, for the index's links.
   for (const UnusedPart& part : m_unusedParts) {
@@ -1653,7 +1754,8 @@ void SiteBuilder::WriteSearch(Worker& w) {
       index.AddDeclaration(w.text, m.declared[k].kind, static_cast<int64_t>(k));
     }
   }
-  WriteFile(m_folder + "/search-index.js", {index.Text()});
+  const std::array<std::string_view, 5> pieces = index.Pieces();
+  WriteFile(m_folder + "/search-index.js", {pieces[0], pieces[1], pieces[2], pieces[3], pieces[4]});
 }
 
 // The module dependency picture: an arrow from a module to each module whose declarations it
@@ -1818,6 +1920,35 @@ void SiteBuilder::WritePictures() {
 }
 
 }  // namespace
+
+void RunAlongside(const std::function<void()>& in_fSide, const std::function<void()>& in_fHere) {
+  std::exception_ptr sideError;
+  const std::atomic<bool>* stopFlag = CurrentStopFlag();
+  const auto side = [&] {
+    try {
+      const StopFlagScope scope(stopFlag);
+      in_fSide();
+    } catch (...) {
+      // Rethrown below once the thread is joined, as if it had failed on this thread.
+      sideError = std::current_exception();
+    }
+  };
+  std::thread thread;
+  try {
+    thread = std::thread(side);
+  } catch (const std::system_error&) {
+    side();  // no thread: run here first
+  }
+  try {
+    in_fHere();
+  } catch (...) {
+    // The thread is joined before the failure goes on to the caller.
+    if (thread.joinable()) thread.join();
+    throw;
+  }
+  if (thread.joinable()) thread.join();
+  if (sideError) std::rethrow_exception(sideError);
+}
 
 std::string SiteFolderBeside(const std::string& in_sReportFolder, const std::string& in_sBody) {
   std::string folder = in_sReportFolder;

@@ -39,6 +39,14 @@ struct SiteUse {
   const char* kind = "";
 };
 
+/// A name in a module's source that stands for a declaration: its line and column, and the
+/// analysis record of the declaration (null when it has none).
+struct SiteName {
+  int32_t line = 0;
+  int32_t column = 0;
+  const ClsEntryPtr* entry = nullptr;
+};
+
 /// A declaration the cross references found unused: "unused", or "exposed" when callers outside
 /// the project may use it.
 struct SiteUnused {
@@ -74,9 +82,11 @@ struct SiteDoc {
 /// section, no heading). Each is only ever read, from the site's writing threads at once, and
 /// must not throw.
 struct SiteExtras {
-  /// Cross references: every use of the declaration (module pages: "Used at"; source pages: the
-  /// name at the use's line and column links to the declaration).
+  /// Cross references: every use of the declaration (module pages: "Used at").
   std::function<void(const ClsEntryPtr&, std::vector<SiteUse>&)> usesOf;
+  /// Cross references: the uses in a module's source in file order (source pages: the name at
+  /// each one's line and column links to its declaration when that has a module page).
+  std::function<void(const clsVBFileType&, std::vector<SiteName>&)> namesIn;
   /// Cross references: the procedures a procedure calls, and those that call it (module pages:
   /// "Calls" and "Called by").
   std::function<void(const ClsEntryPtr&, std::vector<const ClsEntryPtr*>&)> calleesOf;
@@ -93,8 +103,8 @@ struct SiteExtras {
   /// Doc comments: the documentation warnings in file order (inventories).
   std::function<void(std::vector<SiteDocWarning>&)> docWarnings;
   /// Cross references: the unused and exposed declarations in file order (index: the unused
-  /// column; inventories).
-  std::function<void(std::vector<SiteUnused>&)> unused;
+  /// column; inventories), each given to the visitor in turn (valid during the call only).
+  std::function<void(const std::function<void(const SiteUnused&)>&)> unused;
   /// Cross references: names the project does not declare with their use counts (inventories).
   std::function<void(std::vector<std::pair<std::string_view, uint32_t>>&)> externalNames;
 };
@@ -130,6 +140,11 @@ std::string ModulePage(size_t in_nIndex, std::string_view in_sName);
 /// ("Ctrl+N", "Shift+F5", "Del").
 std::string ShortcutText(std::string_view in_sWritten);
 }  // namespace SiteText
+
+/// Runs in_fSide on a thread of its own (on this one, first, when no thread can be started) while
+/// in_fHere runs on this thread, both under this thread's stop flag; returns once both are done.
+/// A failure of either is rethrown here, once the other thread is joined.
+void RunAlongside(const std::function<void()>& in_fSide, const std::function<void()>& in_fHere);
 
 /// The folder of the site of the project whose report folder is in in_sReportFolder (a folder
 /// path ending in "/"): the folder beside it named in_sBody + "_site".

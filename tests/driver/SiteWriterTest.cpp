@@ -4,15 +4,21 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TestFolder.h"
 #include "driver/GraphRenderer.h"
+#include "driver/ProjectContents.h"
 #include "driver/SiteWriter.h"
 #include "driver/clsVBInfo.h"
 #include "model/ClsEntryPtr.h"
@@ -113,6 +119,19 @@ class SampleSite : public ::testing::Test {
         }
       }
     };
+    // In the source of the same module, the name at line 3 stands for the project's first
+    // declaration, the one at line 4 for a declaration without a record.
+    o.extras.namesIn = [](const clsVBFileType& m, std::vector<SiteName>& out) {
+      if (&m != FirstStandardModule()) return;
+      std::vector<DeclaredEntry> declared;
+      for (const ProjectModule& pm : ListProjectModules(*s_info)) {
+        if (pm.entry) ListDeclarations(*pm.entry, declared);
+        if (declared.empty()) continue;
+        out.push_back({4, 1, nullptr});  // out of order: the site sorts them
+        out.push_back({3, 1, declared[0].entry});
+        return;
+      }
+    };
     o.extras.callersOf = [](const ClsEntryPtr& e, std::vector<const ClsEntryPtr*>& out) {
       out.push_back(&e);
     };
@@ -121,6 +140,11 @@ class SampleSite : public ::testing::Test {
   static void TearDownTestSuite() {
     delete s_info;
     delete s_dir;
+  }
+  static const clsVBFileType* FirstStandardModule() {
+    for (const auto& item : *s_info->FileTypes())
+      if (item && item->EType == kItemModule) return item.get();
+    return nullptr;
   }
   static std::string Page(const std::string& name) {
     return test::ReadFile((fs::path(s_info->SiteIndex()).parent_path() / name).string());
@@ -169,20 +193,25 @@ TEST_F(SampleSite, PagesHoldTheProjectAndEveryLinkResolves) {
   EXPECT_NE(main.find("Used at: <a href=\"s4-modMain.html#L3\">modMain:3</a>"), std::string::npos);
   // In the source, the name at the use's place links to a declaration used there.
   const std::string modMain = Page("s4-modMain.html");
-  const size_t line3 = modMain.find("<a id=L3 href=#L3></a>");
+  const size_t line3 = modMain.find("<a id=L3></a>");
   ASSERT_NE(line3, std::string::npos);
-  EXPECT_EQ(modMain.compare(line3 + 22, 13, "<i><a href=\"m"), 0) << modMain.substr(line3, 80);
+  EXPECT_EQ(modMain.compare(line3 + 13, 13, "<i><a href=\"m"), 0) << modMain.substr(line3, 80);
+  // A name whose declaration has no page (no record) is not linked.
+  const size_t line4 = modMain.find("<a id=L4></a>");
+  ASSERT_NE(line4, std::string::npos);
+  EXPECT_EQ(modMain.compare(line4 + 13, 8, "<i>&#39;"), 0) << modMain.substr(line4, 80);
   EXPECT_NE(main.find("The picture of the control containment is not drawn"), std::string::npos);
 
   const std::string source = Page("s1-frmMain.html");
   EXPECT_NE(source.find("<details class=\"header\"><summary>Header (lines 1"), std::string::npos);
-  EXPECT_NE(source.find("<pre class=\"src\" style=\"counter-reset:ln 0\"><a id=L1 href=#L1>"),
+  EXPECT_NE(source.find("<pre class=\"src\" style=\"counter-reset:ln 0\"><a id=L1>"),
             std::string::npos);
   ASSERT_TRUE(fs::exists(site / "s1-frmMain-2.html")) << "the long form is split";
   std::string parts;
   for (int part = 2; fs::exists(site / ("s1-frmMain-" + std::to_string(part) + ".html")); ++part)
     parts += Page("s1-frmMain-" + std::to_string(part) + ".html");
-  EXPECT_NE(parts.find("<b>Private</b> <b>Sub</b> mnuFileNew_Click()"), std::string::npos);
+  // Keywords in a row share one element.
+  EXPECT_NE(parts.find("<b>Private Sub </b>mnuFileNew_Click()"), std::string::npos);
   EXPECT_NE(Page("search-index.js").find("\"mnuFileNew_Click\",3,0,"), std::string::npos);
   EXPECT_NE(Page("inventories.html").find("id=\"declares\""), std::string::npos);
 
@@ -357,6 +386,31 @@ TEST(Site, CallPicturesKeepToTheirLimits) {
   EXPECT_NE(picture.find(">" + longName.substr(0, 40) + "\xE2\x80\xA6</text>"), std::string::npos)
       << picture;
   EXPECT_EQ(BrokenLinks(site), std::vector<std::string>{});
+}
+
+// Both pieces run to their end whichever of them fails, and the failure comes out of
+// RunAlongside.
+TEST(Site, RunAlongsideJoinsBothAndRethrows) {
+  for (const bool sideFails : {false, true}) {
+    for (const bool hereFails : {false, true}) {
+      std::atomic<int> done{0};
+      const auto piece = [&done](bool fails) -> std::function<void()> {
+        return [&done, fails] {
+          std::this_thread::sleep_for(std::chrono::milliseconds(fails ? 0 : 20));
+          ++done;
+          if (fails) throw std::runtime_error("failed");
+        };
+      };
+      bool thrown = false;
+      try {
+        RunAlongside(piece(sideFails), piece(hereFails));
+      } catch (const std::runtime_error&) {
+        thrown = true;
+      }
+      EXPECT_EQ(done.load(), 2) << sideFails << hereFails;
+      EXPECT_EQ(thrown, sideFails || hereFails) << sideFails << hereFails;
+    }
+  }
 }
 
 TEST(GraphRenderer, ManyGraphsGoToOneProcess) {

@@ -71,6 +71,10 @@ def check_sample(driver, index):
     line = driver.find_element(By.ID, driver.current_url.split("#", 1)[1])
     if not line.is_displayed():
         fail("the source line is not shown")
+    # A click on another line's number goes to that line.
+    other = driver.find_element(By.ID, "L" + str(int(line.get_attribute("id")[1:]) + 1))
+    other.click()
+    wait.until(lambda d: d.current_url.endswith("#" + other.get_attribute("id")))
     print("sample: index, search and links work")
 
 
