@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/clsVBInfo.h"
+#include "run/clsVBInfo.h"
 #include "ui/OpenDocument.h"
 #include "ui/clsDialog.h"
 #include "ui/frmDocument.h"

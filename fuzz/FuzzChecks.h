@@ -16,11 +16,9 @@
 #include <vector>
 
 #include "ProjectSplit.h"
-#include "driver/ModuleDocs.h"
-#include "driver/ProjectGroup.h"
-#include "driver/ReferenceAnswers.h"
-#include "driver/SourcePlaces.h"
-#include "driver/clsVBInfo.h"
+#include "analysis/ModuleDocs.h"
+#include "analysis/ProjectGroup.h"
+#include "analysis/SourcePlaces.h"
 #include "model/ClsEntry.h"
 #include "model/ClsSymEntry.h"
 #include "model/CrossReferences.h"
@@ -29,9 +27,11 @@
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
 #include "model/clsVBHeader.h"
+#include "output/answers/ReferenceAnswers.h"
 #include "parser/DocCommentReader.h"
 #include "parser/HeaderAnalysis.h"
 #include "parser/clsParser.h"
+#include "run/clsVBInfo.h"
 #include "text/ClsString.h"
 #include "text/clsToken.h"
 #include "text/clsTokenStream.h"
@@ -305,8 +305,9 @@ inline std::string CheckCrossReferences(std::string_view bytes,
       return "uses out of file order";
   }
   std::ostringstream out, err;
-  AnswerUnused(info, true, "", out);
-  if (!refs.decls.empty()) AnswerRefs(info, std::string(refs.decls.back().name), "", out, err);
+  AnswerUnused(info.Analysis(), true, "", out);
+  if (!refs.decls.empty())
+    AnswerRefs(info.Analysis(), std::string(refs.decls.back().name), "", out, err);
   // Again with another project's classes: named by the names the project does not declare, each
   // with those names as members typed by them, so that type names and member chains reach them.
   auto classes = std::make_shared<std::vector<ExposedClass>>();

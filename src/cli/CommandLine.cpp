@@ -16,8 +16,8 @@
 #include "cli/DocumentCommand.h"
 #include "cli/ReferencesCommand.h"
 #include "cli/TokensCommand.h"
-#include "driver/CodePage.h"
-#include "driver/ProgramInfo.h"
+#include "io/CodePage.h"
+#include "io/ProgramInfo.h"
 
 namespace qs::cli {
 

@@ -3,10 +3,10 @@
 #include <memory>
 #include <ostream>
 
-#include "driver/CodePage.h"
-#include "driver/DocCoverage.h"
-#include "driver/ReferenceAnswers.h"
-#include "driver/clsVBInfo.h"
+#include "analysis/DocCoverage.h"
+#include "io/CodePage.h"
+#include "output/answers/ReferenceAnswers.h"
+#include "run/clsVBInfo.h"
 
 namespace qs::cli {
 
@@ -31,7 +31,7 @@ int RunDocCoverage(const std::vector<std::string>& in_projects, const DocumentOp
       status = 1;
       continue;
     }
-    const DocCoverage coverage = MeasureDocCoverage(*info, cp);
+    const DocCoverage coverage = MeasureDocCoverage(info->Analysis(), cp);
     for (const DocCoverage::Module& m : coverage.modules)
       out << m.name << ": " << CoverageText(m.documented, m.total) << "\n";
     out << "project: " << CoverageText(coverage.documented, coverage.total) << "\n";

@@ -5,12 +5,13 @@
 #include <set>
 #include <system_error>
 
-#include "driver/EstateReport.h"
-#include "driver/JsonExport.h"
-#include "driver/ProjectJson.h"
-#include "driver/ProjectList.h"
-#include "driver/SourceCache.h"
-#include "driver/clsVBInfo.h"
+#include "analysis/SourceCache.h"
+#include "output/common/OutputPaths.h"
+#include "output/estate/EstateReport.h"
+#include "output/json/ProjectExport.h"
+#include "run/ProjectList.h"
+#include "run/RunExports.h"
+#include "run/clsVBInfo.h"
 #include "text/Cp1252.h"
 #include "text/SystemPath.h"
 
@@ -111,14 +112,17 @@ int RunDocument(const std::vector<std::string>& in_paths, const DocumentOptions&
         exportOptions.pretty = in_options.pretty;
         exportOptions.docComments = in_options.docComments;
         jsonPath = JsonListingPath(info->HtmlListing());
-        pendingJson.Write(*info, FullPath(project), exportOptions, jsonPath);
+        pendingJson.Write(info->Analysis(), FullPath(project), exportOptions, jsonPath);
       };
     }
     // The driver gets the full path, as the window gives it: the report names the project file
     // by it, and it does not depend on the folder the command was started from.
     info->GetFileInfo(FullPath(project));
     info->Settings().alongsideReport = nullptr;
-    if (estateWanted) estate.AddProject(n, *info, project, in_options.codePage);
+    if (estateWanted)
+      estate.AddProject(n, info->Analysis(), project,
+                        info->ReportWritten() ? info->HtmlListing() : std::string(),
+                        in_options.codePage);
     for (const std::string& warning : info->Warnings()) {
       if (!in_options.quiet) err << kProgram << ": warning: " << project << ": " << warning << "\n";
     }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/clsVBInfo.h"
+#include "run/clsVBInfo.h"
 
 namespace qs::cli {
 

@@ -5,8 +5,8 @@
 #include <ostream>
 
 #include "cli/DocumentCommand.h"
-#include "driver/ReferenceAnswers.h"
-#include "driver/clsVBInfo.h"
+#include "output/answers/ReferenceAnswers.h"
+#include "run/clsVBInfo.h"
 
 namespace qs::cli {
 
@@ -24,9 +24,9 @@ int RunReferences(const std::vector<std::string>& in_projects, const ReferencesO
     }
     const std::string folder = AnswerFolder(project);
     if (!in_options.refs.empty()) {
-      status = std::max(status, AnswerRefs(*info, in_options.refs, folder, out, err));
+      status = std::max(status, AnswerRefs(info->Analysis(), in_options.refs, folder, out, err));
     } else {
-      const size_t printed = AnswerUnused(*info, in_options.exposed, folder, out);
+      const size_t printed = AnswerUnused(info->Analysis(), in_options.exposed, folder, out);
       if (in_options.fail && printed > 0) status = std::max(status, 1);
     }
   }

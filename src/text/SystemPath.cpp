@@ -47,4 +47,12 @@ std::FILE* OpenFile(const std::string& in_sPath, const char* in_sMode) {
 #endif
 }
 
+std::string SameFileKey(const std::string& in_sPath) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::weakly_canonical(SystemPath(in_sPath), ec);
+  if (!ec) return PlatformPath(p);
+  p = std::filesystem::absolute(SystemPath(in_sPath), ec);
+  return ec ? in_sPath : PlatformPath(p.lexically_normal());
+}
+
 }  // namespace qs

@@ -41,4 +41,7 @@ std::string AbsolutePath(const std::string& in_sPath);
 /// std::fopen by platform path; null (errno set) when the file cannot be opened.
 std::FILE* OpenFile(const std::string& in_sPath, const char* in_sMode);
 
+/// Key under which two paths name the same file (absolute, links and ".." resolved).
+std::string SameFileKey(const std::string& in_sPath);
+
 }  // namespace qs

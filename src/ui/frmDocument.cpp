@@ -28,11 +28,13 @@
 #include <cmath>
 #include <utility>
 
-#include "driver/JsonExport.h"
-#include "driver/ProgramInfo.h"
-#include "driver/ProjectJson.h"
-#include "driver/ProjectList.h"
-#include "driver/clsVBInfo.h"
+#include "io/ProgramInfo.h"
+#include "output/common/OutputPaths.h"
+#include "output/json/AnalysisDump.h"
+#include "output/json/ProjectExport.h"
+#include "run/ProjectList.h"
+#include "run/clsVBInfo.h"
+#include "text/Parallel.h"
 #include "ui/Logo.h"
 #include "ui/OpenDocument.h"
 #include "ui/clsDialog.h"
@@ -452,7 +454,7 @@ bool frmDocument::StartNext() {
       info->Settings().alongsideReport = [raw, out] {
         raw->RaiseProgress({RunProgress::Phase::kWritingExport, 0, 0, {}});
         out->path = JsonListingPath(raw->HtmlListing());
-        out->pending.Write(*raw, raw->ProjectFile(), ExportOptions(), out->path);
+        out->pending.Write(raw->Analysis(), raw->ProjectFile(), ExportOptions(), out->path);
       };
     } else {
       info->Settings().alongsideReport = nullptr;

@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#include "driver/ProgramInfo.h"
+#include "io/ProgramInfo.h"
 #include "ui/InstanceChannel.h"
 #include "ui/Logo.h"
 #include "ui/frmDocument.h"

@@ -18,7 +18,7 @@
 #include <memory>
 #include <thread>
 
-#include "driver/clsVBInfo.h"
+#include "run/clsVBInfo.h"
 #include "ui/frmNotify.h"
 
 namespace qs::test {

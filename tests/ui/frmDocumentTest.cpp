@@ -26,8 +26,8 @@
 #include <vector>
 
 #include "UiTestSupport.h"
-#include "driver/ProgramInfo.h"
-#include "driver/clsVBInfo.h"
+#include "io/ProgramInfo.h"
+#include "run/clsVBInfo.h"
 #include "ui/OpenDocument.h"
 #include "ui/clsDialog.h"
 #include "ui/frmDocument.h"

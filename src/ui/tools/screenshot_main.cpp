@@ -29,7 +29,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "driver/clsVBInfo.h"
+#include "run/clsVBInfo.h"
 #include "ui/OpenDocument.h"
 #include "ui/clsDialog.h"
 #include "ui/frmDocument.h"

@@ -1,0 +1,168 @@
+#include "analysis/ProjectContents.h"
+
+#include <algorithm>
+#include <memory>
+#include <string_view>
+#include <unordered_set>
+#include <utility>
+
+#include "analysis/ProjectAnalysis.h"
+#include "model/ClsEntry.h"
+#include "model/ClsEntryPtr.h"
+#include "model/ClsSymEntry.h"
+#include "model/clsSymTable.h"
+#include "model/clsVBFileType.h"
+#include "model/clsVBFileTypes.h"
+#include "model/clsVBHeader.h"
+#include "text/Cp1252.h"
+#include "text/TokenCodes.h"
+#include "text/Yield.h"
+#include "text/clsTokenStream.h"
+
+namespace qs {
+
+const char* ModuleKindWord(int32_t in_lEType) {
+  switch (in_lEType) {
+    case kItemForm:
+      return "form";
+    case kItemModule:
+      return "module";
+    case kItemClass:
+      return "class";
+    case kItemUserControl:
+      return "userControl";
+    case kItemPropertyPage:
+      return "propertyPage";
+    case kItemUserDocument:
+      return "userDocument";
+    default:
+      return "designer";
+  }
+}
+
+std::vector<ProjectModule> ListProjectModules(const ProjectAnalysis& in_oInfo) {
+  std::vector<std::pair<int32_t, ProjectModule>> modules;
+  std::unordered_set<const ClsSymEntry*> claimed;
+  const clsSymTable* table = in_oInfo.State().g_oSymTable.get();
+  if (const auto& items = in_oInfo.FileTypes()) {
+    for (const auto& item : *items) {
+      YieldPoint();
+      if (!item || !IsSourceItemType(item->EType)) continue;
+      const ClsSymEntry* entry = nullptr;
+      if (const auto& header = item->VBHeader(); header && table) {
+        entry = table->Item(std::string_view(header->sVBTableName)).get();
+        if (entry && !claimed.insert(entry).second) entry = nullptr;
+      }
+      modules.push_back({item->vPtr ? item->vPtr->first : 0, {item.get(), entry}});
+    }
+  }
+  std::stable_sort(modules.begin(), modules.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<ProjectModule> list;
+  list.reserve(modules.size());
+  for (const auto& m : modules) list.push_back(m.second);
+  return list;
+}
+
+void ListDeclarations(const ClsSymEntry& in_oEntry, std::vector<DeclaredEntry>& out) {
+  out.clear();
+  const std::pair<const std::shared_ptr<ClsEntry>*, const char*> lists[] = {
+      {&in_oEntry.EVar, "variable"},    {&in_oEntry.EConst, "constant"},
+      {&in_oEntry.ESub, "sub"},         {&in_oEntry.EFunction, "function"},
+      {&in_oEntry.EProperty, nullptr},  {&in_oEntry.EType, "type"},
+      {&in_oEntry.EEnum, "enum"},       {&in_oEntry.EEvent, "event"},
+      {&in_oEntry.EDeclare, "declare"},
+  };
+  for (const auto& [list, kind] : lists) {
+    if (!*list) continue;
+    for (const auto& e : **list) {
+      if (!e) continue;
+      const char* k = kind;
+      if (!k) {
+        k = e->eEntrytype == kEntryPropertyLet   ? "propertyLet"
+            : e->eEntrytype == kEntryPropertySet ? "propertySet"
+                                                 : "propertyGet";
+      }
+      out.push_back({e.get(), k, 0});
+    }
+  }
+  // By the name's position; the lists' own order where two share one. (std::sort takes no
+  // buffer of its own, unlike a stable sort.)
+  for (size_t i = 0; i < out.size(); ++i) out[i].order = static_cast<int32_t>(i);
+  std::sort(out.begin(), out.end(), [](const DeclaredEntry& a, const DeclaredEntry& b) {
+    return a.entry->lEntryptr != b.entry->lEntryptr ? a.entry->lEntryptr < b.entry->lEntryptr
+                                                    : a.order < b.order;
+  });
+}
+
+void ListControls(const clsVBHeader& in_oHeader, const clsTokenStream& in_oStream,
+                  std::vector<ControlNode>& out) {
+  // The records in file order: controls (from Begin lines) and string properties ("+Name").
+  std::vector<ControlNode>& controls = out;
+  controls.clear();
+  std::vector<int> stack;  // the open Begin blocks: a control's index, -1 for one not listed
+  int propertyBlocks = 0;  // open BeginProperty blocks (their values belong to no control)
+  const ClsUniqArray& records = in_oHeader.Controls();
+  long next = 1;
+  // The records up to the position: each control is a child of the innermost listed control
+  // open around it, each property belongs to the control whose block is innermost.
+  const auto takeRecordsBefore = [&](int32_t pos, int32_t lineEnd, bool beginLine) {
+    for (; next <= records.Count(); ++next) {
+      const clsControlRecord* r = records.ItemAs<clsControlRecord>(next);
+      if (!r) continue;
+      if (r->lPtr >= (beginLine ? lineEnd : pos)) break;
+      const bool isProperty = !r->sType.empty() && r->sType[0] == '+';
+      const bool isControl = !r->sType.empty() && r->sType[0] != '+' && r->sType[0] != '_';
+      if (isProperty) {
+        if (propertyBlocks == 0 && !stack.empty() && stack.back() >= 0)
+          controls[static_cast<size_t>(stack.back())].properties.push_back(r);
+      } else if (isControl && beginLine && r->lPtr >= pos) {
+        // The control this Begin line opens.
+        int parent = -1;
+        for (auto it = stack.rbegin(); it != stack.rend() && parent < 0; ++it) parent = *it;
+        controls.push_back({r, parent, {}});
+        stack.push_back(static_cast<int>(controls.size()) - 1);
+        ++next;
+        return true;
+      } else if (isControl) {
+        controls.push_back({r, -1, {}});
+      }
+    }
+    return false;
+  };
+  const clsTokenStream& ts = in_oStream;
+  const int32_t end =
+      in_oHeader.CodePtr > 0 ? std::min(in_oHeader.CodePtr, ts.Count()) : ts.Count();
+  bool lineStart = true;
+  for (int32_t p = 0; p < end; ++p) {
+    YieldPoint();
+    const int32_t code = ts.TokenCodeAt(p);
+    if (code == TokEndOfLine) {
+      lineStart = true;
+      continue;
+    }
+    if (!lineStart || code == TokWhiteSpace) continue;
+    lineStart = false;
+    const std::string_view word = ts.TokenStringAt(p);
+    if (EqualsNoCase1252(word, "Begin")) {
+      int32_t lineEnd = p;
+      while (lineEnd < end && ts.TokenCodeAt(lineEnd) != TokEndOfLine) ++lineEnd;
+      if (!takeRecordsBefore(p, lineEnd, true)) stack.push_back(-1);
+    } else if (EqualsNoCase1252(word, "End")) {
+      takeRecordsBefore(p, p, false);
+      if (!stack.empty()) stack.pop_back();
+    } else if (EqualsNoCase1252(word, "BeginProperty")) {
+      takeRecordsBefore(p, p, false);
+      ++propertyBlocks;
+    } else if (EqualsNoCase1252(word, "EndProperty")) {
+      takeRecordsBefore(p, p, false);
+      if (propertyBlocks > 0) --propertyBlocks;
+    } else if (propertyBlocks == 0 && !stack.empty() && stack.back() >= 0 &&
+               EqualsNoCase1252(word, "Shortcut")) {
+      controls[static_cast<size_t>(stack.back())].shortcutPos = p;
+    }
+  }
+  takeRecordsBefore(INT32_MAX, INT32_MAX, false);
+}
+
+}  // namespace qs

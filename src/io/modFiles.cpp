@@ -1,0 +1,33 @@
+#include "io/modFiles.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "text/SystemPath.h"
+
+namespace qs {
+
+void CreateFolder(const std::string& in_sPath) {
+  if (in_sPath.empty()) return;
+  // The result tells of an existing folder, a missing parent or a lack of permission; the run
+  // does not care which: it checks the folder itself before writing.
+  try {
+    std::error_code ec;
+    std::filesystem::create_directory(SystemPath(in_sPath), ec);
+  } catch (...) {
+    // A path the system cannot take (or no memory for it): no folder, which the check finds.
+    return;
+  }
+}
+
+bool IsFolder(const std::string& in_sPath) {
+  try {
+    std::error_code ec;
+    return std::filesystem::is_directory(SystemPath(in_sPath), ec);
+  } catch (...) {
+    // A path the system cannot take (or no memory for it): the caller sees no folder.
+    return false;
+  }
+}
+
+}  // namespace qs

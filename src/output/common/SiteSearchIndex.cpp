@@ -1,0 +1,76 @@
+#include "output/common/SiteSearchIndex.h"
+
+#include <algorithm>
+#include <charconv>
+#include <iterator>
+
+#include "output/common/SiteText.h"
+
+namespace qs {
+
+namespace {
+
+const char* const kKinds[] = {"module",   "variable",    "constant",    "sub",
+                              "function", "propertyGet", "propertyLet", "propertySet",
+                              "type",     "enum",        "event",       "declare"};
+
+void AppendNumber(std::string& out, int64_t in_nValue) {
+  char digits[24];
+  const auto result = std::to_chars(digits, digits + sizeof digits, in_nValue);
+  out.append(digits, result.ptr);
+}
+
+}  // namespace
+
+void SiteSearchIndex::AddModule(std::string_view in_sLabelUtf8, std::string_view in_sNameUtf8,
+                                std::string_view in_sPage) {
+  if (m_moduleCount > 0) m_modules += ",\n";
+  m_modules += '[';
+  SiteText::AppendJsString(m_modules, in_sLabelUtf8);
+  m_modules += ',';
+  SiteText::AppendJsString(m_modules, in_sPage);
+  m_modules += ']';
+  ++m_moduleCount;
+  AddEntry(in_sNameUtf8, 0, -1);
+}
+
+void SiteSearchIndex::AddDeclaration(std::string_view in_sNameUtf8, std::string_view in_sKind,
+                                     int64_t in_nAnchor) {
+  const size_t kind =
+      static_cast<size_t>(std::find_if(std::begin(kKinds), std::end(kKinds),
+                                       [&](const char* x) { return in_sKind == x; }) -
+                          std::begin(kKinds));
+  AddEntry(in_sNameUtf8, kind, in_nAnchor);
+}
+
+void SiteSearchIndex::AddEntry(std::string_view in_sNameUtf8, size_t in_nKind, int64_t in_nAnchor) {
+  if (!m_entries.empty()) m_entries += ",\n";
+  SiteText::AppendJsString(m_entries, in_sNameUtf8);
+  m_entries += ',';
+  AppendNumber(m_entries, static_cast<int64_t>(in_nKind));
+  m_entries += ',';
+  AppendNumber(m_entries, m_moduleCount - 1);
+  m_entries += ',';
+  AppendNumber(m_entries, in_nAnchor);
+}
+
+std::array<std::string_view, 5> SiteSearchIndex::Pieces() const {
+  // The kinds' list, the same for every index.
+  static const std::string kHead = [] {
+    std::string head = "window.QS_SEARCH={k:[";
+    for (size_t k = 0; k < std::size(kKinds); ++k) {
+      if (k > 0) head += ',';
+      SiteText::AppendJsString(head, kKinds[k]);
+    }
+    return head + "],\nm:[";
+  }();
+  return {kHead, m_modules, "],\nd:[", m_entries, "]};\n"};
+}
+
+std::string SiteSearchIndex::Text() const {
+  std::string text;
+  for (const std::string_view piece : Pieces()) text.append(piece);
+  return text;
+}
+
+}  // namespace qs

@@ -1,0 +1,285 @@
+#include "output/site/SiteAnnotations.h"
+
+#include <algorithm>
+
+#include "analysis/DocCoverage.h"
+#include "analysis/ModuleDocs.h"
+#include "analysis/ProjectAnalysis.h"
+#include "analysis/ProjectContents.h"
+#include "analysis/SourcePlaces.h"
+#include "io/CodePage.h"
+#include "model/ClsEntry.h"
+#include "model/CrossReferences.h"
+#include "model/DocComment.h"
+#include "model/clsVBFileType.h"
+#include "model/clsVBHeader.h"
+#include "text/Parallel.h"
+#include "text/Yield.h"
+
+namespace qs {
+namespace {
+
+SiteDoc ToSiteDoc(DocComment& in_oDoc) {
+  SiteDoc doc;
+  doc.summary = std::move(in_oDoc.summary);
+  // A description that only repeats the summary is shown once.
+  if (in_oDoc.description != doc.summary) doc.description = std::move(in_oDoc.description);
+  for (DocParam& p : in_oDoc.params) doc.params.emplace_back(std::move(p.name), std::move(p.text));
+  doc.returns = std::move(in_oDoc.returns);
+  doc.remarks = std::move(in_oDoc.remarks);
+  doc.author = std::move(in_oDoc.author);
+  doc.date = std::move(in_oDoc.date);
+  in_oDoc.Clear();
+  return doc;
+}
+
+// True for the kinds whose documented parameters ModuleDocs::Check looks at, as the
+// documentation coverage checks them.
+bool IsCheckedKind(std::string_view in_sKind) {
+  return in_sKind == "sub" || in_sKind == "function" || in_sKind == "event" ||
+         in_sKind == "declare" || in_sKind.rfind("property", 0) == 0;
+}
+
+}  // namespace
+
+void SiteAnnotations::ReadDocs(const std::vector<ProjectModule>& in_vModules) {
+  ModuleDocs docs;
+  DocComment doc;
+  std::vector<DeclaredEntry> declared;
+  std::vector<DocWarning> checked;
+  LineIndex lines;
+  for (const ProjectModule& m : in_vModules) {
+    YieldPoint();
+    if (m.item == nullptr) continue;
+    const clsVBHeader* header = m.item->VBHeader().get();
+    docs.Reset(header);
+    if (docs.DescribeModule(doc)) m_moduleDocs.emplace(m.item, ToSiteDoc(doc));
+    if (m.entry == nullptr) continue;
+    lines.Reset(header ? header->TokenStream.get() : nullptr,
+                header && header->LineEndsKept ? &header->LineEnds : nullptr);
+    const size_t warningsBefore = m_docWarnings.size();
+    ListDeclarations(*m.entry, declared);
+    for (const DeclaredEntry& d : declared) {
+      if (d.entry == nullptr || !docs.Describe(*d.entry, d.kind, doc)) continue;
+      checked.clear();
+      if (IsCheckedKind(d.kind)) ModuleDocs::Check(*d.entry, doc, checked);
+      for (DocWarning& w : checked) {
+        const LineIndex::Place place = lines.PlaceOf(w.pos);
+        m_docWarnings.push_back({{m.item, place.line, place.column}, std::move(w.message)});
+      }
+      m_docs.emplace(d.entry, ToSiteDoc(doc));
+    }
+    std::stable_sort(m_docWarnings.begin() + static_cast<std::ptrdiff_t>(warningsBefore),
+                     m_docWarnings.end(), [](const SiteDocWarning& a, const SiteDocWarning& b) {
+                       return a.place.line != b.place.line ? a.place.line < b.place.line
+                                                           : a.place.column < b.place.column;
+                     });
+  }
+}
+
+SiteAnnotations::SiteAnnotations(const ProjectAnalysis& in_oInfo, const CrossReferences* in_pRefs,
+                                 bool in_bDocComments)
+    : m_refs(in_pRefs && in_pRefs->computed ? in_pRefs : nullptr) {
+  if (in_bDocComments) {
+    const std::vector<ProjectModule> modules = ListProjectModules(in_oInfo);
+    // The coverage is measured on a thread of its own while the doc comments are read here (both
+    // only read the analysis).
+    DocCoverage coverage;
+    RunAlongside(
+        [&] {
+          CodePageText cp;
+          if (cp.Open(1252)) coverage = MeasureDocCoverage(in_oInfo, cp);
+        },
+        [&] { ReadDocs(modules); });
+    // The coverage's modules are the project's modules in the same order.
+    for (size_t i = 0; i < modules.size() && i < coverage.modules.size(); ++i) {
+      m_coverage.emplace(modules[i].item,
+                         std::pair{coverage.modules[i].documented, coverage.modules[i].total});
+    }
+  }
+  if (m_refs == nullptr) return;
+  const CrossReferences& refs = *m_refs;
+  // Callers: the inverse of each procedure's calls, in the callers' order.
+  // Counted first, then filled: two flat tables rather than a list per declaration.
+  m_callerStart.assign(refs.decls.size() + 1, 0);
+  for (size_t p = 0; p + 1 < refs.callStart.size(); ++p) {
+    for (int32_t k = refs.callStart[p]; k < refs.callStart[p + 1]; ++k) {
+      const auto callee = static_cast<size_t>(refs.callList[static_cast<size_t>(k)]);
+      if (callee < refs.decls.size()) ++m_callerStart[callee + 1];
+    }
+  }
+  for (size_t d = 0; d < refs.decls.size(); ++d) m_callerStart[d + 1] += m_callerStart[d];
+  m_callerList.resize(static_cast<size_t>(m_callerStart.back()));
+  std::vector<int32_t> filled(m_callerStart.begin(), m_callerStart.end() - 1);
+  for (size_t p = 0; p + 1 < refs.callStart.size(); ++p) {
+    for (int32_t k = refs.callStart[p]; k < refs.callStart[p + 1]; ++k) {
+      const auto callee = static_cast<size_t>(refs.callList[static_cast<size_t>(k)]);
+      if (callee < refs.decls.size())
+        m_callerList[static_cast<size_t>(filled[callee]++)] = static_cast<int32_t>(p);
+    }
+  }
+
+  // Each module's uses: the list holds them in the modules' order, so each module's are found by
+  // halving.
+  const UseList& uses = refs.uses;
+  const auto firstOf = [&uses](int32_t module) {
+    size_t lo = 0, hi = uses.size();
+    while (lo < hi) {
+      const size_t mid = lo + (hi - lo) / 2;
+      if (uses[mid].module < module)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    return lo;
+  };
+  for (size_t i = 0; i < refs.modules.size(); ++i) {
+    if (refs.modules[i].item == nullptr) continue;
+    const auto module = static_cast<int32_t>(i);
+    m_usesIn.emplace(refs.modules[i].item, std::pair{firstOf(module), firstOf(module + 1)});
+  }
+  // Dependencies: one look at every use; a module is listed once per user module.
+  std::vector<std::vector<char>> seen(refs.modules.size());
+  for (const CrossUse& u : refs.uses) {
+    const auto from = static_cast<size_t>(u.module);
+    const auto to = static_cast<size_t>(refs.decls[static_cast<size_t>(u.decl)].module);
+    if (from == to || from >= refs.modules.size() || to >= refs.modules.size()) continue;
+    std::vector<char>& mark = seen[from];
+    if (mark.empty()) mark.assign(refs.modules.size(), 0);
+    if (mark[to]) continue;
+    mark[to] = 1;
+    const clsVBFileType* user = refs.modules[from].item;
+    const clsVBFileType* used = refs.modules[to].item;
+    if (user != nullptr && used != nullptr) m_dependencies[user].push_back(used);
+  }
+}
+
+SiteExtras SiteAnnotations::Extras() const {
+  SiteExtras extras;
+  if (!m_docs.empty() || !m_moduleDocs.empty()) {
+    extras.docOf = [this](const ClsEntryPtr& e) -> const SiteDoc* {
+      const auto it = m_docs.find(&e);
+      return it == m_docs.end() ? nullptr : &it->second;
+    };
+    extras.moduleDocOf = [this](const clsVBFileType& m) -> const SiteDoc* {
+      const auto it = m_moduleDocs.find(&m);
+      return it == m_moduleDocs.end() ? nullptr : &it->second;
+    };
+  }
+  if (!m_coverage.empty()) {
+    extras.coverageOf = [this](const clsVBFileType& m, int& documented, int& total) {
+      const auto it = m_coverage.find(&m);
+      if (it == m_coverage.end()) return false;
+      documented = it->second.first;
+      total = it->second.second;
+      return true;
+    };
+    extras.docWarnings = [this](std::vector<SiteDocWarning>& out) {
+      out.insert(out.end(), m_docWarnings.begin(), m_docWarnings.end());
+    };
+  }
+  if (m_refs == nullptr) return extras;
+  const CrossReferences* refs = m_refs;
+  // Unused declarations (the canonical one of twins), in the modules' order and then by place;
+  // made when asked (once, by the site), so that only the site holds them.
+  extras.unused = [refs](const std::function<void(const SiteUnused&)>& visit) {
+    const CrossReferences& all = *refs;
+    std::vector<int32_t> unused;
+    for (size_t i = 0; i < all.decls.size(); ++i) {
+      const CrossDeclaration& d = all.decls[i];
+      if (static_cast<size_t>(d.canonical) == i &&
+          static_cast<size_t>(d.module) < all.modules.size() &&
+          (d.exposure == Exposure::kUnused || d.exposure == Exposure::kExposed))
+        unused.push_back(static_cast<int32_t>(i));
+    }
+    std::stable_sort(unused.begin(), unused.end(), [&all](int32_t x, int32_t y) {
+      const CrossDeclaration& a = all.decls[static_cast<size_t>(x)];
+      const CrossDeclaration& b = all.decls[static_cast<size_t>(y)];
+      if (a.module != b.module) return a.module < b.module;
+      return a.line != b.line ? a.line < b.line : a.column < b.column;
+    });
+    // One record, refilled for each: the list is never held whole.
+    SiteUnused u;
+    for (const int32_t i : unused) {
+      const CrossDeclaration& d = all.decls[static_cast<size_t>(i)];
+      u.place = {all.modules[static_cast<size_t>(d.module)].item, d.line, d.column};
+      u.entry = d.entry;
+      u.name.clear();
+      all.AppendQualifiedName(i, u.name);
+      u.kind = DeclKindName(d.kind);
+      u.exposure = ExposureName(d.exposure);
+      visit(u);
+    }
+  };
+  extras.externalNames = [refs](std::vector<std::pair<std::string_view, uint32_t>>& out) {
+    for (const auto& [name, count] : refs->external) out.emplace_back(name, count);
+  };
+  extras.usesOf = [refs](const ClsEntryPtr& e, std::vector<SiteUse>& out) {
+    const int32_t decl = refs->DeclOf(&e);
+    if (decl < 0) return;
+    const auto c = static_cast<size_t>(refs->decls[static_cast<size_t>(decl)].canonical);
+    for (int32_t k = refs->useStart[c]; k < refs->useStart[c + 1]; ++k) {
+      const CrossUse& u = refs->uses[static_cast<size_t>(refs->useIndex[static_cast<size_t>(k)])];
+      out.push_back({{refs->modules[static_cast<size_t>(u.module)].item, u.line, u.column},
+                     UseKindName(u.kind)});
+    }
+  };
+  extras.namesIn = [this](const clsVBFileType& m, std::vector<SiteName>& out) {
+    const auto it = m_usesIn.find(&m);
+    if (it == m_usesIn.end()) return;
+    const std::vector<CrossDeclaration>& decls = m_refs->decls;
+    for (size_t i = it->second.first; i < it->second.second; ++i) {
+      // The record alone: the module is known.
+      const UseRecord& u = *m_refs->uses.Record(i);
+      const auto d = static_cast<size_t>(u.decl);
+      if (d >= decls.size()) continue;
+      // The canonical one of twins (its uses are theirs), else the declaration itself.
+      const auto c = static_cast<size_t>(decls[d].canonical);
+      out.push_back({u.line, u.Column(),
+                     c < decls.size() && decls[c].entry ? decls[c].entry : decls[d].entry});
+    }
+  };
+  const auto entries = [refs](const int32_t* first, const int32_t* last,
+                              std::vector<const ClsEntryPtr*>& out) {
+    for (const int32_t* d = first; d != last; ++d) {
+      const ClsEntryPtr* entry = refs->decls[static_cast<size_t>(*d)].entry;
+      if (entry != nullptr) out.push_back(entry);
+    }
+  };
+  extras.calleesOf = [refs, entries](const ClsEntryPtr& e, std::vector<const ClsEntryPtr*>& out) {
+    const int32_t decl = refs->DeclOf(&e);
+    if (decl < 0 || static_cast<size_t>(decl) + 1 >= refs->callStart.size()) return;
+    const int32_t* list = refs->callList.data();
+    entries(list + refs->callStart[static_cast<size_t>(decl)],
+            list + refs->callStart[static_cast<size_t>(decl) + 1], out);
+  };
+  extras.callersOf = [this, entries](const ClsEntryPtr& e, std::vector<const ClsEntryPtr*>& out) {
+    const int32_t decl = m_refs->DeclOf(&e);
+    if (decl < 0 || static_cast<size_t>(decl) + 1 >= m_callerStart.size()) return;
+    const int32_t* list = m_callerList.data();
+    entries(list + m_callerStart[static_cast<size_t>(decl)],
+            list + m_callerStart[static_cast<size_t>(decl) + 1], out);
+  };
+  extras.dependenciesOf = [this](const clsVBFileType& m, std::vector<const clsVBFileType*>& out) {
+    const auto it = m_dependencies.find(&m);
+    if (it != m_dependencies.end()) out.insert(out.end(), it->second.begin(), it->second.end());
+  };
+  return extras;
+}
+
+void SiteAnnotations::FillEmpty(SiteExtras& io_oExtras) const {
+  SiteExtras mine = Extras();
+  if (!io_oExtras.usesOf) io_oExtras.usesOf = std::move(mine.usesOf);
+  if (!io_oExtras.namesIn) io_oExtras.namesIn = std::move(mine.namesIn);
+  if (!io_oExtras.calleesOf) io_oExtras.calleesOf = std::move(mine.calleesOf);
+  if (!io_oExtras.callersOf) io_oExtras.callersOf = std::move(mine.callersOf);
+  if (!io_oExtras.dependenciesOf) io_oExtras.dependenciesOf = std::move(mine.dependenciesOf);
+  if (!io_oExtras.docOf) io_oExtras.docOf = std::move(mine.docOf);
+  if (!io_oExtras.moduleDocOf) io_oExtras.moduleDocOf = std::move(mine.moduleDocOf);
+  if (!io_oExtras.coverageOf) io_oExtras.coverageOf = std::move(mine.coverageOf);
+  if (!io_oExtras.docWarnings) io_oExtras.docWarnings = std::move(mine.docWarnings);
+  if (!io_oExtras.unused) io_oExtras.unused = std::move(mine.unused);
+  if (!io_oExtras.externalNames) io_oExtras.externalNames = std::move(mine.externalNames);
+}
+
+}  // namespace qs
