@@ -85,26 +85,24 @@ void LoadSourceFile(SourceFile& io_oFile) {
 
 SourceLoader::SourceLoader(std::vector<SourceFile>& io_oFiles, unsigned in_nThreads)
     : m_files(io_oFiles),
-      m_ready(new std::atomic<bool>[io_oFiles.size()]),
-      m_stopFlag(CurrentStopFlag()) {
+      m_ready(new std::atomic<bool>[io_oFiles.size()]) {
   for (size_t i = 0; i < m_files.size(); ++i) m_ready[i].store(false, std::memory_order_relaxed);
-  unsigned threads = in_nThreads != 0 ? in_nThreads : std::thread::hardware_concurrency();
-  threads = std::clamp(threads, 1u, kMostThreads);
+  const unsigned threads = std::min(ThreadsFor(in_nThreads), kMostThreads);
   // No helper for the files the caller reads itself.
   const size_t helpers = std::min<size_t>(threads - 1, m_files.size() > 0 ? m_files.size() - 1 : 0);
   for (size_t i = 0; i < helpers; ++i) {
-    try {
-      m_helpers.emplace_back([this] { HelperLoop(); });
-    } catch (...) {
-      break;  // no more threads to be had: the caller and the helpers so far read the rest
-    }
+    // No more threads to be had: the caller and the helpers so far read the rest.
+    if (!m_helpers.TryStart([this] { HelperLoop(); })) break;
   }
 }
 
 SourceLoader::~SourceLoader() {
   m_stop.store(true);
-  for (std::thread& t : m_helpers) {
-    if (t.joinable()) t.join();
+  try {
+    m_helpers.Join();
+  } catch (...) {
+    // A helper's failure was already told to the caller (m_helperQuit); the loader just ends.
+    (void)0;
   }
 }
 
@@ -132,8 +130,8 @@ void SourceLoader::Notify() {
 }
 
 void SourceLoader::HelperLoop() {
-  // The helper works for the caller's run: a stop of that run ends its work too.
-  const StopFlagScope stopFlag(m_stopFlag);
+  // The helper works under the caller's stop flag (WorkerGroup): a stop of that run ends its work
+  // too.
   try {
     while (!m_stop.load(std::memory_order_relaxed) && LoadNext()) {
     }

@@ -18,10 +18,10 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "text/LoadError.h"
+#include "text/Parallel.h"
 
 namespace qs {
 
@@ -81,7 +81,7 @@ class SourceLoader {
   SourceFile& Take(size_t in_nIndex);
 
   /// Number of helper threads running beside the caller.
-  size_t HelperCount() const { return m_helpers.size(); }
+  size_t HelperCount() const { return m_helpers.Threads(); }
 
  private:
   /// Loads the next file nobody has taken; false when none is left.
@@ -96,11 +96,9 @@ class SourceLoader {
   std::atomic<bool> m_stop{false};
   /// Set when a helper ended before its file was ready (the run was asked to stop).
   std::atomic<bool> m_helperQuit{false};
-  /// The caller's stop flag, which the helpers install for themselves.
-  const std::atomic<bool>* m_stopFlag;
   std::mutex m_lock;
   std::condition_variable m_readyChanged;
-  std::vector<std::thread> m_helpers;
+  WorkerGroup m_helpers;
 };
 
 }  // namespace qs

@@ -23,6 +23,7 @@ int RunDocCoverage(const std::vector<std::string>& in_projects, const DocumentOp
   if (!cp.Open(in_options.codePage)) cp.Open(CodePageText::kDefault);
   auto info = std::make_unique<clsVBInfo>();
   info->Settings().loadThreads = in_options.jobs;
+  info->Settings().threads = in_options.jobs;
   info->Settings().keepLineEnds = true;
   info->Settings().writeReport = false;
   int status = 0;

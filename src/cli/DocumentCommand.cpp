@@ -79,6 +79,7 @@ int RunDocument(const std::vector<std::string>& in_paths, const DocumentOptions&
   auto info = std::make_unique<clsVBInfo>();
   info->Settings().outDir = in_options.outDir;
   info->Settings().loadThreads = in_options.jobs;
+  info->Settings().threads = in_options.jobs;
   // The export's places are counted from each file's line ends, found while it is loaded.
   info->Settings().keepLineEnds = in_options.json;
   info->Settings().writeSite = in_options.site;

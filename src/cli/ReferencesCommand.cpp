@@ -14,6 +14,7 @@ int RunReferences(const std::vector<std::string>& in_projects, const ReferencesO
                   std::ostream& out, std::ostream& err) {
   auto info = std::make_unique<clsVBInfo>();
   info->Settings().loadThreads = in_options.jobs;
+  info->Settings().threads = in_options.jobs;
   info->Settings().crossReferences = true;
   info->Settings().writeReport = false;
   int status = 0;

@@ -28,6 +28,7 @@
 #include "text/ClsString.h"
 #include "text/Cp1252.h"
 #include "text/LoadError.h"
+#include "text/Parallel.h"
 #include "text/StringUtil.h"
 #include "text/SystemPath.h"
 #include "text/Yield.h"
@@ -86,30 +87,6 @@ std::string FolderFailure(const std::string& in_sFolder, std::error_code in_oErr
   return "report folder cannot be created: " + in_sFolder + ": " + reason;
 }
 
-// A thread joined when it goes out of scope (also when the run ends by an exception); a thread
-// that cannot be started runs its work on the caller's thread instead.
-class JoinedThread {
- public:
-  JoinedThread() = default;
-  JoinedThread(const JoinedThread&) = delete;
-  JoinedThread& operator=(const JoinedThread&) = delete;
-  ~JoinedThread() {
-    if (m_thread.joinable()) m_thread.join();
-  }
-  template <class Work>
-  void Start(const Work& in_fWork) {
-    try {
-      m_thread = std::thread(in_fWork);
-    } catch (const std::system_error&) {
-      // No thread: the caller does the work itself, before going on.
-      in_fWork();
-    }
-  }
-
- private:
-  std::thread m_thread;
-};
-
 // One thread says it is done; others wait for it.
 class DoneSignal {
  public:
@@ -160,6 +137,9 @@ void clsVBInfo::Warn(const std::string& in_sFile, std::string in_sMessage) {
 void clsVBInfo::GetFileInfo(const std::string& in_sFilename) {
   // The yield points of this thread (and of the loader's helpers) answer to this run's flag.
   const StopFlagScope stopFlag(&m_stop);
+  // Every thread of the run comes out of this budget (text/Parallel.h).
+  ThreadBudget budget(m_settings.threads);
+  const ThreadBudgetScope budgetScope(&budget);
   Raise(EvtBegin);
   try {
     Run(in_sFilename);
@@ -299,17 +279,16 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
     PendingSite site;
     const std::string siteFolder = SiteFolderBeside(m_sOutputFolder, projectBody);
     {
-      // Joined on leaving the block, also when the report ends by an exception (a stop).
-      JoinedThread alongside;
-      JoinedThread siteWriter;
+      // Joined on leaving the block, also when the report ends by an exception (a stop). Without
+      // a thread to be had, the work runs here first, in this order: the site waits for the
+      // cross references.
+      WorkerGroup alongside;
       alongside.Start([this, &resolve, &refsError] {
-        const StopFlagScope stopFlag(&m_stop);
         resolve();
         if (!refsError && m_settings.alongsideReport) m_settings.alongsideReport();
       });
       if (m_settings.writeSite) {
-        siteWriter.Start([this, &refsDone, &refsError, &site, &siteFolder] {
-          const StopFlagScope stopFlag(&m_stop);
+        alongside.Start([this, &refsDone, &refsError, &site, &siteFolder] {
           refsDone.Wait();
           if (refsError) return;
           RaiseProgress({RunProgress::Phase::kWritingSite, 0, 0, {}});

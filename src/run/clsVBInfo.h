@@ -49,6 +49,9 @@ struct RunSettings {
   /// Threads that read source files at the same time, the run's own included; 0 means one per
   /// processor. The report is the same whatever the number.
   unsigned loadThreads = 0;
+  /// Threads the whole run may use at once, its own included (--jobs); 0 sets no cap, and each
+  /// part uses the threads it asks for. The report is the same whatever the number.
+  unsigned threads = 0;
   /// Each source file's line ends are found while it is loaded (clsVBHeader::LineEnds), on the
   /// loading threads while its tokens are fresh: set when the run will be exported with places.
   bool keepLineEnds = false;
