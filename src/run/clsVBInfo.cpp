@@ -8,10 +8,7 @@
 #include <system_error>
 #include <thread>
 
-#include "analysis/ItemPathResolver.h"
-#include "analysis/SecondPass.h"
-#include "analysis/SourceLoader.h"
-#include "analysis/UseResolver.h"
+#include "analysis/ProjectAnalyser.h"
 #include "io/ProgramInfo.h"
 #include "io/modFiles.h"
 #include "model/CrossReferences.h"
@@ -50,34 +47,6 @@ void Raise(const std::function<void()>& evt) {
   }
 }
 
-// "Forms\frmMain.frm: source file not found", "project file is too large".
-std::string SourceMessage(LoadError in_eReason) {
-  return std::string("source file ") + LoadErrorText(in_eReason);
-}
-
-// The found file's path relative to the project folder ("" when it was not found or lies
-// outside that folder's path as written).
-std::string PathInProject(const std::string& in_sFound, const std::string& in_sProjectDir) {
-  if (in_sFound.empty()) return std::string();
-  if (in_sProjectDir.empty()) return in_sFound;
-  if (in_sFound.compare(0, in_sProjectDir.size(), in_sProjectDir) != 0) return std::string();
-  size_t from = in_sProjectDir.size();
-  while (from < in_sFound.size() && kPathSeparators.find(in_sFound[from]) != std::string::npos)
-    ++from;
-  std::string path = in_sFound.substr(from);
-  // The export names it with "/" on every platform.
-  if (kWindowsFileSystem) std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
-}
-
-std::string ProjectFailure(LoadError in_eReason) {
-  return std::string("project file ") + LoadErrorText(in_eReason);
-}
-
-constexpr const char* kNoProjectLines = "holds no project lines";
-constexpr const char* kNotProjectName =
-    "the file name does not end in .vbp; reading it as a project file";
-
 // "report folder cannot be created: PATH: REASON", the reason as the system gives it (a missing
 // one is asked for by trying again).
 std::string FolderFailure(const std::string& in_sFolder, std::error_code in_oError) {
@@ -109,13 +78,6 @@ class DoneSignal {
 };
 
 }  // namespace
-
-bool HasProjectExtension(const std::string& in_sPath) {
-  const std::string name = PlatformPath(SystemPath(in_sPath).filename());
-  const size_t dot = name.rfind('.');
-  if (dot == std::string::npos) return false;
-  return EqualsNoCase1252(std::string_view(name).substr(dot + 1), "vbp");
-}
 
 clsVBInfo::clsVBInfo() = default;
 
@@ -177,13 +139,10 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
 
   // Output names. The project path is a platform path, so it splits at the platform's separator
   // (on Windows "/" counts too, and the folder is written with "\\").
-  std::string fileName, ext, projectDir, projectBody;
+  std::string projectDir, fileName, projectBody, ext;
   std::string splitForm = in_sFilename;
   std::replace(splitForm.begin(), splitForm.end(), '/', kPathSeparator);
   SplitPath(splitForm, projectDir, fileName, projectBody, ext, kPathSeparator);
-  m_analysis.Reset(in_sFilename, projectDir, projectBody);
-  m_analysis.SetReportedProjectFile(m_settings.reportedProjectFile);
-  m_analysis.SetExposedClasses(m_settings.exposedClasses);
   std::string base = projectDir;
   if (!m_settings.outDir.empty()) {
     base = m_settings.outDir;
@@ -194,61 +153,44 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   m_HtmlFile = projectBody + ".html";
   m_HtmlListing = m_sOutputFolder + m_HtmlFile;
 
-  // Any file is read as a project file; one whose name says otherwise is read with a warning.
-  if (!HasProjectExtension(in_sFilename)) {
-    m_analysis.WarnProject(Utf8To1252(fileName), kNotProjectName);
+  AnalysisOptions options;
+  options.loadThreads = m_settings.loadThreads;
+  options.keepLineEnds = m_settings.keepLineEnds || m_settings.writeSite;
+  options.sourceCache = m_settings.sourceCache.get();
+  options.exposedClasses = m_settings.exposedClasses;
+  options.reportedProjectFile = m_settings.reportedProjectFile;
+  if (EvtProgress) options.progress = [this](const RunProgress& p) { RaiseProgress(p); };
+  // The report folder is made once the project file is read (a run that cannot read its
+  // project leaves no folder behind), under the same path the report is written to.
+  options.onProjectRead = [this](std::string& out_sReason) {
+    if (!m_settings.writeReport) return true;
+    const std::string folder = m_sOutputFolder.substr(0, m_sOutputFolder.size() - 1);
+    std::error_code outDirError;
+    if (!m_settings.outDir.empty())
+      std::filesystem::create_directories(SystemPath(m_settings.outDir), outDirError);
+    CreateFolder(folder);
+    if (IsFolder(folder)) return true;
+    out_sReason = FolderFailure(outDirError ? m_settings.outDir : folder, outDirError);
+    return false;
+  };
+  // The report's detail block of each module is rendered on the loading threads, while the
+  // file's tokens are fresh (only when a report is written).
+  std::vector<ModuleDetailsAhead> details;
+  if (m_settings.writeReport) {
+    options.onModuleAnalysed = [&details](size_t in_nIndex,
+                                          const std::shared_ptr<const ClsSymEntry>& in_oEntry) {
+      details[in_nIndex] = RenderModuleDetails(in_oEntry);
+    };
+    options.onSourcesPlanned = [&details](size_t in_nFiles) { details.resize(in_nFiles); };
   }
-
-  // Read the project file before anything is created: a run that cannot read its project
-  // leaves no folder behind.
-  auto projectText = std::make_unique<ClsString>();
-  LoadError projectError = LoadError::kNone;
-  if (!projectText->LoadFromFile(in_sFilename, projectError)) {
-    Fail(ProjectFailure(projectError));
+  std::string failure;
+  if (!AnalyseProject(in_sFilename, options, m_analysis, failure)) {
+    Fail(failure);
     return;
   }
-
-  // The report folder, created under the same path the report is written to.
-  const std::string folder = m_sOutputFolder.substr(0, m_sOutputFolder.size() - 1);
-  std::error_code outDirError;
-  if (m_settings.writeReport && !m_settings.outDir.empty())
-    std::filesystem::create_directories(SystemPath(m_settings.outDir), outDirError);
-  if (m_settings.writeReport) CreateFolder(folder);
-  if (m_settings.writeReport && !IsFolder(folder)) {
-    Fail(FolderFailure(outDirError ? m_settings.outDir : folder, outDirError));
-    return;
-  }
-
-  // Project reading: the project keyword table, its token stream and the item collection.
-  {
-    std::shared_ptr<clsToken> keywords = std::make_shared<clsToken>();
-    std::shared_ptr<clsTokenStream> stream;
-    projectText->TokenizeVBP(keywords, stream);
-    projectText.reset();
-    clsParser parser(m_analysis.MutableState());
-    parser.InitParser(stream);
-    m_analysis.MutableFileTypes() = parser.ParseVBP();
-  }
-  if (!m_analysis.MutableFileTypes())
-    m_analysis.MutableFileTypes() = std::make_shared<clsVBFileTypes>();
-  // Any file can be picked as a project; one the parser finds nothing in is documented (an
-  // empty report) with a word that it was probably not a project file.
-  if (m_analysis.MutableFileTypes()->Count() == 0 &&
-      m_analysis.MutableFileTypes()->ProjectType.empty()) {
-    // The warning is the project file's own: its text does not repeat the name the caller
-    // shows it under; its parts name the file as the export names files.
-    m_analysis.WarnProject(Utf8To1252(fileName), kNoProjectLines);
-  }
-
-  ItemPathResolver resolver;
-  FirstPass(resolver);
-
-  // Second pass: the code analysis fills a new symbol table from every source file. The previous
-  // run's table is freed first.
-  m_analysis.MutableState().ClearCurrentModule();
-  m_analysis.MutableState().g_oSymTable.reset();
-  RaiseProgress({RunProgress::Phase::kAnalysing, 0, 0, {}});
-  RunSecondPass(m_analysis.MutableState(), *m_analysis.MutableFileTypes());
+  for (ModuleDetailsAhead& d : details)
+    if (d.entry) m_detailsAhead.push_back(std::move(d));
+  details.clear();
 
   // After the analysis: the report is written on this thread while, on others, the cross
   // references are resolved and then the work alongside the report (the export) is done, and the
@@ -259,11 +201,7 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
     try {
       // A question (no report) reads the uses and the exposure only: the indexes of the export
       // and the site are left out.
-      if (m_settings.crossReferences)
-        ResolveCrossReferences(
-            *m_analysis.MutableFileTypes(), m_analysis.MutableState().g_oSymTable.get(),
-            m_analysis.MutableState().GetProjectName(), m_analysis.MutableCrossRefs(),
-            m_settings.exposedClasses.get(), m_settings.writeReport);
+      if (m_settings.crossReferences) ResolveAnalysisReferences(m_analysis, m_settings.writeReport);
     } catch (...) {
       // Rethrown on the run's thread once the report is written: the run fails (or stops) as if
       // it had failed there.
@@ -319,120 +257,13 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   m_detailsAhead.clear();
 }
 
-void clsVBInfo::FirstPass(ItemPathResolver& io_oResolver) {
-  // The source files are read ahead, several at a time, and handed to their items below in
-  // collection order. Their paths are worked out first, here, in that order.
-  std::vector<SourceFile> files;
-  std::vector<std::string> values;  // each file's value as written, for warnings
-  std::vector<char> planned;        // false when the path could not be worked out
-  // A form's header parse recognises the project's own controls by the project name the run
-  // has reached at that form (a Name line may come after some forms).
-  std::string projectName = m_analysis.MutableState().GetProjectName();
-  for (const auto& item : *m_analysis.MutableFileTypes()) {
-    YieldPoint();
-    if (!item) continue;
-    if (item->EType == kItemName) projectName = item->InternalName;
-    if (!IsSourceItemType(item->EType)) continue;
-    SourceFile& file = files.emplace_back();
-    file.formLike = IsFormLikeItemType(item->EType);
-    file.projectName = projectName;
-    file.fallbackName = item->InternalName;
-    file.keepLineEnds = m_settings.keepLineEnds || m_settings.writeSite;
-    file.cache = m_settings.sourceCache.get();
-    std::string& value = values.emplace_back();
-    char& ok = planned.emplace_back(0);
-    try {
-      // The file is opened by its value as written (Body "." Ext would lose every dot after the
-      // first), mapped onto the platform's file system.
-      value = item->sFileValue;
-      if (value.empty()) value = item->Path + item->Body + "." + item->Ext;
-      file.path = io_oResolver.Resolve(value, m_analysis.ProjectFolder());
-      item->sDiskPath = PathInProject(file.path, m_analysis.ProjectFolder());
-      ok = 1;
-    } catch (const RunStopped&) {
-      throw;  // a stop ends the run, not just this item
-    } catch (...) {
-      // This item's load ends here; the item keeps whatever header it had.
-      continue;
-    }
-  }
-
-  // The report's detail block of each module is rendered on the loading threads, while the
-  // file's tokens are fresh (only when a report is written).
-  std::vector<ModuleDetailsAhead> details(m_settings.writeReport ? files.size() : 0);
-  for (size_t i = 0; i < details.size(); ++i) {
-    files[i].onAnalysed = [&details, i](const std::shared_ptr<const ClsSymEntry>& in_oEntry) {
-      details[i] = RenderModuleDetails(in_oEntry);
-    };
-  }
-  SourceLoader loader(files, m_settings.loadThreads);
-  size_t next = 0;
-  // Items come grouped by kind, in the order the project file parser added them.
-  for (const auto& item : *m_analysis.MutableFileTypes()) {
-    YieldPoint();
-    if (!item) continue;
-    if (IsSourceItemType(item->EType)) {
-      const size_t index = next++;
-      if (index >= files.size() || !planned[index]) continue;
-      SourceFile& file = loader.Take(index);
-      if (index < details.size() && details[index].entry)
-        m_detailsAhead.push_back(std::move(details[index]));
-      if (file.outcome != LoadError::kNone) Warn(values[index], SourceMessage(file.outcome));
-      if (EvtProgress)
-        RaiseProgress(
-            {RunProgress::Phase::kReading, index + 1, files.size(), Cp1252ToUtf8(values[index])});
-      if (file.formLike) {
-        LoadFormItem(*item, file);
-      } else {
-        LoadClassItem(*item, file);
-      }
-      YieldPoint();
-      continue;
-    }
-    switch (item->EType) {
-      case kItemStartup:
-        m_analysis.MutableFileTypes()->StartupForm = item->InternalName;
-        break;
-      case kItemIconForm:
-        m_analysis.MutableFileTypes()->IconForm = item->InternalName;
-        break;
-      case kItemName:
-        m_analysis.MutableState().SetProjectName(item->InternalName);
-        break;
-      default:
-        break;  // references, objects, resource file, related documents
-    }
-  }
-}
-
-void clsVBInfo::LoadFormItem(clsVBFileType& item, SourceFile& io_oFile) {
-  LoadItem(item, io_oFile);
-}
-
-void clsVBInfo::LoadClassItem(clsVBFileType& item, SourceFile& io_oFile) {
-  LoadItem(item, io_oFile);
-}
-
-void clsVBInfo::LoadItem(clsVBFileType& item, SourceFile& io_oFile) {
-  try {
-    // A file that cannot be found or read was tokenized as an empty file; the run goes on.
-    std::shared_ptr<clsVBHeader> header = std::move(io_oFile.header);
-    if (!header) return;
-    header->TokenStream = std::move(io_oFile.stream);
-    item.SetVBHeader(std::move(header));
-  } catch (...) {
-    // This item's load ends here; the item keeps whatever header it had.
-    return;
-  }
-}
-
 bool clsVBInfo::WriteReport() {
   const std::string generator = ProgramGenerator();
   const std::string company = ProgramCompany();
   const std::string stamp = m_settings.stamp.empty() ? CurrentStamp() : m_settings.stamp;
   const std::string programFolder =
       m_settings.programFolder.empty() ? ProgramFolder() : m_settings.programFolder;
-  const std::string& projectName = m_analysis.MutableState().GetProjectName();
+  const std::string& projectName = m_analysis.State().GetProjectName();
 
   ReportWriter w;
   if (!w.Open(m_HtmlListing)) {
@@ -447,12 +278,12 @@ bool clsVBInfo::WriteReport() {
   values.projectName = projectName;
   // Paths come from the platform as UTF-8; the report is code page 1252.
   values.projectFile = Utf8To1252(m_analysis.ReportedProjectFile());
-  WriteProjectSummary(w, *m_analysis.MutableFileTypes(), values);
+  WriteProjectSummary(w, *m_analysis.FileTypes(), values);
 
   // Module summaries, then module detail sections: one block per symbol table entry each.
-  if (m_analysis.MutableState().g_oSymTable) {
-    WriteModuleSummaries(w, *m_analysis.MutableState().g_oSymTable);
-    WriteModuleDetails(w, *m_analysis.MutableState().g_oSymTable, &m_detailsAhead);
+  if (m_analysis.State().g_oSymTable) {
+    WriteModuleSummaries(w, *m_analysis.State().g_oSymTable);
+    WriteModuleDetails(w, *m_analysis.State().g_oSymTable, &m_detailsAhead);
   }
 
   for (int i = 0; i <= 18; ++i) w.WriteLineBreak("");

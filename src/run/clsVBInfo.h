@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/ProjectAnalyser.h"
 #include "analysis/ProjectAnalysis.h"
 #include "model/RunState.h"
 #include "output/report/ReportModules.h"
@@ -14,26 +15,10 @@
 
 namespace qs {
 
-class clsVBFileType;
 class clsVBFileTypes;
-class ItemPathResolver;
 struct CrossReferences;
 struct ExposedClass;
 class SourceCache;
-struct SourceFile;
-
-/// True when the file name's last suffix is "vbp" in any letter case (Server.VBP, a.b.vbp).
-bool HasProjectExtension(const std::string& in_sPath);
-
-/// What a run is doing, for a progress display. While files are read: how many of the listed
-/// source files are done and the one just read (as the project file names it, UTF-8).
-struct RunProgress {
-  enum class Phase { kReading, kAnalysing, kWritingReport, kWritingExport, kWritingSite };
-  Phase phase = Phase::kReading;
-  size_t done = 0;
-  size_t total = 0;
-  std::string file;
-};
 
 /// What a run may be told from outside: where the report goes, and the values a test pins.
 struct RunSettings {
@@ -164,12 +149,6 @@ class clsVBInfo {
  private:
   /// The run between the two events; ends early, with FailureReason set, when it fails.
   void Run(const std::string& in_sFilename);
-  /// Loads and header-parses every source file, and notes startup, icon form and name.
-  void FirstPass(ItemPathResolver& io_oResolver);
-  /// Hand a loaded source file to its item: its header (holding the stream), or a warning.
-  void LoadFormItem(clsVBFileType& item, SourceFile& io_oFile);
-  void LoadClassItem(clsVBFileType& item, SourceFile& io_oFile);
-  void LoadItem(clsVBFileType& item, SourceFile& io_oFile);
   /// Writes the report to HtmlListing; true when it is complete and in place.
   bool WriteReport();
   void Fail(std::string in_sReason);
