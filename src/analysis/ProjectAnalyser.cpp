@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "analysis/ItemPathResolver.h"
+#include "analysis/ProjectContents.h"
 #include "analysis/SecondPass.h"
 #include "analysis/SourceLoader.h"
 #include "analysis/UseResolver.h"
@@ -253,6 +254,7 @@ bool AnalyseProject(const std::string& in_sProjectFile, const AnalysisOptions& i
   state.g_oSymTable.reset();
   Tell(in_oOptions, {RunProgress::Phase::kAnalysing, 0, 0, {}});
   RunSecondPass(state, *io_oAnalysis.MutableFileTypes());
+  io_oAnalysis.SetModules(FindProjectModules(io_oAnalysis));
   return true;
 }
 

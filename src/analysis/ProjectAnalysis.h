@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/ProjectContents.h"
 #include "model/CrossReferences.h"
 #include "model/RunState.h"
 
@@ -58,6 +59,10 @@ class ProjectAnalysis {
   const std::vector<std::string>& Warnings() const { return m_warnings; }
   const std::vector<AnalysisWarning>& WarningDetails() const { return m_warningDetails; }
 
+  /// The source modules in the project file's order, each with the table entry holding its
+  /// declarations (ProjectContents.h).
+  const std::vector<ProjectModule>& Modules() const { return m_modules; }
+
   /// Whether the project was read and analysed to its end.
   bool Completed() const { return m_completed; }
 
@@ -77,6 +82,7 @@ class ProjectAnalysis {
   /// Records a warning of the project file itself: its one-line form is the message alone.
   void WarnProject(const std::string& in_sFile, std::string in_sMessage);
   void SetCompleted(bool in_bCompleted) { m_completed = in_bCompleted; }
+  void SetModules(std::vector<ProjectModule> in_vModules) { m_modules = std::move(in_vModules); }
 
  private:
   std::string m_projectFile;
@@ -89,6 +95,7 @@ class ProjectAnalysis {
   std::shared_ptr<const std::vector<ExposedClass>> m_exposedClasses;
   std::vector<std::string> m_warnings;
   std::vector<AnalysisWarning> m_warningDetails;
+  std::vector<ProjectModule> m_modules;
   bool m_completed = false;
 };
 

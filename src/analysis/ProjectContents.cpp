@@ -40,7 +40,7 @@ const char* ModuleKindWord(int32_t in_lEType) {
   }
 }
 
-std::vector<ProjectModule> ListProjectModules(const ProjectAnalysis& in_oInfo) {
+std::vector<ProjectModule> FindProjectModules(const ProjectAnalysis& in_oInfo) {
   std::vector<std::pair<int32_t, ProjectModule>> modules;
   std::unordered_set<const ClsSymEntry*> claimed;
   const clsSymTable* table = in_oInfo.State().g_oSymTable.get();
@@ -62,6 +62,10 @@ std::vector<ProjectModule> ListProjectModules(const ProjectAnalysis& in_oInfo) {
   list.reserve(modules.size());
   for (const auto& m : modules) list.push_back(m.second);
   return list;
+}
+
+const std::vector<ProjectModule>& ListProjectModules(const ProjectAnalysis& in_oInfo) {
+  return in_oInfo.Modules();
 }
 
 void ListDeclarations(const ClsSymEntry& in_oEntry, std::vector<DeclaredEntry>& out) {

@@ -30,8 +30,10 @@ struct ProjectModule {
 
 /// The run's source modules in the order the project file lists them; each table entry goes to
 /// the first module (in the order the run analysed them) that bears its name, as the analysis
-/// put it there.
-std::vector<ProjectModule> ListProjectModules(const ProjectAnalysis& in_oInfo);
+/// put it there. Worked out once, at the end of the analysis (AnalyseProject).
+std::vector<ProjectModule> FindProjectModules(const ProjectAnalysis& in_oInfo);
+/// The list FindProjectModules made for the analysis (ProjectAnalysis::Modules).
+const std::vector<ProjectModule>& ListProjectModules(const ProjectAnalysis& in_oInfo);
 
 /// A module's declaration with the word for its kind ("variable", "constant", "sub",
 /// "function", "propertyGet", "propertyLet", "propertySet", "type", "enum", "event",
