@@ -91,14 +91,12 @@ BatchResult DocumentBatch::Run(const std::vector<std::string>& in_paths, clsVBIn
     failed.complete = false;
     return failed;
   }
-  bool failures = false;
   if (in_oSink.inputProblem) {
     for (const ProjectList::Problem& p : list.Failures()) in_oSink.inputProblem(p, true);
     for (const ProjectList::Problem& p : list.Warnings()) in_oSink.inputProblem(p, false);
   }
-  failures = !list.Failures().empty();
   BatchResult result = Run(list, io_oInfo, in_oSink);
-  if (failures) result.complete = false;
+  if (!list.Failures().empty()) result.complete = false;
   return result;
 }
 
