@@ -2,17 +2,10 @@
 
 #include <memory>
 #include <ostream>
-#include <set>
-#include <system_error>
 
-#include "analysis/SourceCache.h"
-#include "output/common/OutputPaths.h"
-#include "output/estate/EstateReport.h"
-#include "output/json/ProjectExport.h"
+#include "run/DocumentBatch.h"
 #include "run/ProjectList.h"
-#include "run/RunExports.h"
 #include "run/clsVBInfo.h"
-#include "text/Cp1252.h"
 #include "text/SystemPath.h"
 
 namespace qs::cli {
@@ -25,147 +18,76 @@ std::string FullPath(const std::string& path) {
   return AbsolutePath(path);
 }
 
-// The projects the paths name, with one line on err for each group file or folder that could
-// not be read (status becomes 1) and each missing group member (a warning).
-ProjectList ExpandInputs(const std::vector<std::string>& in_paths,
-                         const DocumentOptions& in_options, std::ostream& err, int& io_status) {
-  ProjectList list;
-  list.SetExcludes(in_options.excludes);
-  for (const std::string& path : in_paths) list.Add(path);
-  for (const ProjectList::Problem& p : list.Failures()) {
-    err << kProgram << ": " << p.path << ": " << p.message << "\n";
-    io_status = 1;
+// The project's lines: its warnings, then the paths written (out) or why not (err), in the order
+// the outputs are asked for.
+void PrintProject(const BatchProjectResult& r, const DocumentOptions& in_options, std::ostream& out,
+                  std::ostream& err) {
+  const std::string& project = r.project;
+  for (const std::string& warning : r.warnings) {
+    if (!in_options.quiet) err << kProgram << ": warning: " << project << ": " << warning << "\n";
   }
-  if (!in_options.quiet) {
-    for (const ProjectList::Problem& p : list.Warnings())
-      err << kProgram << ": warning: " << p.path << ": " << p.message << "\n";
+  if (!r.clashingReport.empty() && !in_options.quiet) {
+    err << kProgram << ": warning: " << project
+        << ": writes the same report as an earlier project of this call: " << r.clashingReport
+        << "; written to " << r.report << " instead\n";
   }
-  return list;
-}
-
-// A source file several of the projects list is read and tokenized once for the call: the
-// cache is planned with the paths the runs are given.
-std::shared_ptr<SourceCache> SharedSources(const std::vector<std::string>& in_projects) {
-  if (in_projects.size() < 2) return nullptr;
-  auto cache = std::make_shared<SourceCache>();
-  std::vector<std::string> full;
-  for (const std::string& project : in_projects) full.push_back(FullPath(project));
-  cache->Plan(full);
-  return cache;
-}
-
-// The estate outputs of a call with several projects, from the summaries of their runs.
-bool WriteEstate(EstateReport& io_estate, const ProjectList& in_list,
-                 const DocumentOptions& in_options, std::ostream& err) {
-  for (const ProjectList::Group& g : in_list.Groups())
-    io_estate.AddGroup({FullPath(g.file), g.projects});
-  // With sites, each project links to its own.
-  if (in_options.site) io_estate.LinkSites(in_options.outDir);
-  std::string reason;
-  if (io_estate.Write(in_options.outDir, in_options.json, reason)) return true;
-  err << kProgram << ": " << reason << "\n";
-  return false;
+  if (!r.reportWritten) {
+    err << kProgram << ": " << project << ": " << r.failure << "\n";
+    return;
+  }
+  if (!in_options.quiet) out << r.report << "\n";
+  if (in_options.site) {
+    if (!r.siteWritten) {
+      err << kProgram << ": " << project << ": " << r.siteFailure << "\n";
+    } else {
+      if (!in_options.quiet) out << r.site << "\n";
+      if (!r.sitePictureNote.empty() && !in_options.quiet)
+        err << kProgram << ": warning: " << project
+            << ": the site's pictures are not drawn: " << r.sitePictureNote << "\n";
+    }
+  }
+  if (in_options.json && !r.jsonWritten) {
+    err << kProgram << ": " << project << ": " << r.json << ": " << r.jsonFailure << "\n";
+  }
+  if (in_options.dumpAnalysis && !r.dumpWritten) {
+    err << kProgram << ": " << project << ": " << r.dump << ": " << r.dumpFailure << "\n";
+  }
 }
 
 }  // namespace
 
 int RunDocument(const std::vector<std::string>& in_paths, const DocumentOptions& in_options,
                 std::ostream& out, std::ostream& err) {
-  int status = 0;
-  const ProjectList list = ExpandInputs(in_paths, in_options, err, status);
-  const std::vector<std::string>& projects = list.Projects();
-  const bool estateWanted = (in_options.json || in_options.site) && projects.size() > 1;
-  EstateReport estate;
+  BatchOptions options;
+  options.outDir = in_options.outDir;
+  options.json = in_options.json;
+  options.pretty = in_options.pretty;
+  options.site = in_options.site;
+  options.dumpAnalysis = in_options.dumpAnalysis;
+  options.codePage = in_options.codePage;
+  options.docComments = in_options.docComments;
+  options.jobs = in_options.jobs;
+  options.excludes = in_options.excludes;
+  DocumentBatch batch(std::move(options));
+  BatchSink sink;
+  sink.inputProblem = [&](const ProjectList::Problem& p, bool failure) {
+    if (failure) {
+      err << kProgram << ": " << p.path << ": " << p.message << "\n";
+    } else if (!in_options.quiet) {
+      err << kProgram << ": warning: " << p.path << ": " << p.message << "\n";
+    }
+  };
+  sink.projectStarting = [&](size_t step, size_t count, const std::string& project) {
+    if (in_options.progress && !in_options.quiet && count > 1)
+      err << kProgram << ": project " << step + 1 << " of " << count << ": " << project << "\n";
+  };
+  sink.projectDone = [&](const BatchProjectResult& r) { PrintProject(r, in_options, out, err); };
   auto info = std::make_unique<clsVBInfo>();
-  info->Settings().outDir = in_options.outDir;
-  info->Settings().loadThreads = in_options.jobs;
-  info->Settings().threads = in_options.jobs;
-  // The export's places are counted from each file's line ends, found while it is loaded.
-  info->Settings().keepLineEnds = in_options.json;
-  info->Settings().writeSite = in_options.site;
-  info->Settings().site.codePage = in_options.codePage;
-  // The export lists every declaration's uses.
-  info->Settings().crossReferences = in_options.json || in_options.site;
-  info->Settings().siteDocs = in_options.docComments;
-  info->Settings().sourceCache = SharedSources(projects);
-  std::set<std::string> reports;
-  // In an estate, a project is documented after the projects whose source it references: their
-  // exposed classes resolve in it.
-  std::vector<std::vector<size_t>> sourceRefs(projects.size());
-  if (estateWanted) sourceRefs = list.SourceReferences();
-  const std::vector<size_t> order = ProjectList::ReferencedFirst(sourceRefs);
-
-  for (size_t step = 0; step < order.size(); ++step) {
-    const size_t n = order[step];
-    const std::string& project = projects[n];
-    if (in_options.progress && !in_options.quiet && projects.size() > 1)
-      err << kProgram << ": project " << step + 1 << " of " << projects.size() << ": " << project
-          << "\n";
-    if (estateWanted) info->Settings().exposedClasses = estate.ExposedBy(sourceRefs[n]);
-    // The export is written while the report is (both only read the finished analysis), and
-    // put in place only once the report is.
-    PendingProjectJson pendingJson;
-    std::string jsonPath;
-    if (in_options.json) {
-      info->Settings().alongsideReport = [&] {
-        ExportOptions exportOptions;
-        exportOptions.codePage = in_options.codePage;
-        exportOptions.pretty = in_options.pretty;
-        exportOptions.docComments = in_options.docComments;
-        jsonPath = JsonListingPath(info->HtmlListing());
-        pendingJson.Write(info->Analysis(), FullPath(project), exportOptions, jsonPath);
-      };
-    }
-    // The driver gets the full path, as the window gives it: the report names the project file
-    // by it, and it does not depend on the folder the command was started from.
-    info->GetFileInfo(FullPath(project));
-    info->Settings().alongsideReport = nullptr;
-    if (estateWanted)
-      estate.AddProject(n, info->Analysis(), project,
-                        info->ReportWritten() ? info->HtmlListing() : std::string(),
-                        in_options.codePage);
-    for (const std::string& warning : info->Warnings()) {
-      if (!in_options.quiet) err << kProgram << ": warning: " << project << ": " << warning << "\n";
-    }
-
-    const std::string report = FullPath(info->HtmlListing());
-    if (!reports.insert(SameFileKey(info->HtmlListing())).second && !in_options.quiet) {
-      err << kProgram << ": warning: " << project
-          << ": writes the same report as an earlier project of this call: " << report << "\n";
-    }
-    if (!info->ReportWritten()) {
-      err << kProgram << ": " << project << ": " << info->FailureReason() << "\n";
-      status = 1;
-      continue;
-    }
-    if (!in_options.quiet) out << report << "\n";
-    if (in_options.site) {
-      if (info->SiteIndex().empty()) {
-        err << kProgram << ": " << project << ": " << info->SiteFailure() << "\n";
-        status = 1;
-      } else {
-        if (!in_options.quiet) out << FullPath(info->SiteIndex()) << "\n";
-        if (!info->SitePictureNote().empty() && !in_options.quiet)
-          err << kProgram << ": warning: " << project
-              << ": the site's pictures are not drawn: " << info->SitePictureNote() << "\n";
-      }
-    }
-    // The exports go beside the report; only a run that wrote its report exports.
-    std::string reason;
-    if (in_options.json && !pendingJson.Commit()) {
-      err << kProgram << ": " << project << ": " << FullPath(jsonPath) << ": "
-          << pendingJson.Reason() << "\n";
-      status = 1;
-    }
-    if (in_options.dumpAnalysis && !WriteRunJson(*info, FullPath(project), jsonPath, reason)) {
-      err << kProgram << ": " << project << ": " << FullPath(jsonPath) << ": " << reason << "\n";
-      status = 1;
-    }
-  }
-  if (estateWanted && !WriteEstate(estate, list, in_options, err)) status = 1;
+  const BatchResult result = batch.Run(in_paths, *info, sink);
+  if (!result.estateFailure.empty()) err << kProgram << ": " << result.estateFailure << "\n";
   out.flush();
   if (in_options.leaveLastRunToExit) LeaveRunToExit(info);
-  return status;
+  return result.complete ? 0 : 1;
 }
 
 bool RunQuestion(clsVBInfo& io_oInfo, const std::string& in_sProject, bool in_bWarnings,

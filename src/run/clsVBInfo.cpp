@@ -79,6 +79,43 @@ class DoneSignal {
 
 }  // namespace
 
+namespace {
+
+// The project path split at the platform's separator (on Windows "/" counts too, and the folder
+// is written with "\\").
+void SplitProjectPath(const std::string& in_sProjectFile, std::string& out_sFolder,
+                      std::string& out_sFile, std::string& out_sBody) {
+  std::string ext;
+  std::string splitForm = in_sProjectFile;
+  std::replace(splitForm.begin(), splitForm.end(), '/', kPathSeparator);
+  SplitPath(splitForm, out_sFolder, out_sFile, out_sBody, ext, kPathSeparator);
+}
+
+// The folder the report folder is created in: the output folder, or the project's own.
+std::string OutputBase(const std::string& in_sProjectFolder, const std::string& in_sOutDir) {
+  if (in_sOutDir.empty()) return in_sProjectFolder;
+  std::string base = in_sOutDir;
+  std::replace(base.begin(), base.end(), '/', kPathSeparator);
+  if (base.back() != kPathSeparator) base += kPathSeparator;
+  return base;
+}
+
+}  // namespace
+
+std::string UsualOutputName(const std::string& in_sProjectFile) {
+  std::string folder, file, body;
+  SplitProjectPath(in_sProjectFile, folder, file, body);
+  return body;
+}
+
+std::string ReportListingFor(const std::string& in_sProjectFile, const std::string& in_sOutDir,
+                             const std::string& in_sName) {
+  std::string folder, file, body;
+  SplitProjectPath(in_sProjectFile, folder, file, body);
+  return OutputBase(folder, in_sOutDir) + in_sName + "_document" + kPathSeparator + in_sName +
+         ".html";
+}
+
 clsVBInfo::clsVBInfo() = default;
 
 clsVBInfo::~clsVBInfo() = default;
@@ -116,8 +153,11 @@ void clsVBInfo::GetFileInfo(const std::string& in_sFilename) {
     // The caller gets no report, this failure reason and EvtEnd as usual.
     Fail("internal error");
   }
+  // A run that failed drops what it finished ahead; a complete one leaves its outputs pending
+  // only when the caller commits them (RunSettings::deferCommit).
+  if (!m_failureReason.empty()) DropPending();
   // A run that failed while a stop was requested failed because of it, whatever step noticed.
-  if (!m_reportWritten && m_stop.load()) m_failureReason = "stopped";
+  if (!m_reportWritten && !OutputsPending() && m_stop.load()) m_failureReason = "stopped";
   // The request is used up: the next run starts afresh.
   m_stop.store(false);
   Raise(EvtEnd);
@@ -133,25 +173,20 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   m_reportWritten = false;
   m_failureReason.clear();
   m_detailsAhead.clear();
+  DropPending();
+  m_siteFolder.clear();
   m_siteIndex.clear();
   m_siteFailure.clear();
   m_sitePictureNote.clear();
 
-  // Output names. The project path is a platform path, so it splits at the platform's separator
-  // (on Windows "/" counts too, and the folder is written with "\\").
-  std::string projectDir, fileName, projectBody, ext;
-  std::string splitForm = in_sFilename;
-  std::replace(splitForm.begin(), splitForm.end(), '/', kPathSeparator);
-  SplitPath(splitForm, projectDir, fileName, projectBody, ext, kPathSeparator);
-  std::string base = projectDir;
-  if (!m_settings.outDir.empty()) {
-    base = m_settings.outDir;
-    std::replace(base.begin(), base.end(), '/', kPathSeparator);
-    if (base.back() != kPathSeparator) base += kPathSeparator;
-  }
-  m_sOutputFolder = base + projectBody + "_document" + kPathSeparator;
-  m_HtmlFile = projectBody + ".html";
+  // Output names.
+  std::string fileName, projectDir, projectBody;
+  SplitProjectPath(in_sFilename, projectDir, fileName, projectBody);
+  const std::string& name = m_settings.outputName.empty() ? projectBody : m_settings.outputName;
+  m_sOutputFolder = OutputBase(projectDir, m_settings.outDir) + name + "_document" + kPathSeparator;
+  m_HtmlFile = name + ".html";
   m_HtmlListing = m_sOutputFolder + m_HtmlFile;
+  m_siteFolder = SiteFolderBeside(m_sOutputFolder, name);
 
   AnalysisOptions options;
   options.loadThreads = m_settings.loadThreads;
@@ -192,6 +227,13 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
     if (d.entry) m_detailsAhead.push_back(std::move(d));
   details.clear();
 
+  WriteOutputs();
+  m_analysis.SetCompleted(true);
+  // What the report did not take (a failed report, a module the table lost).
+  m_detailsAhead.clear();
+}
+
+void clsVBInfo::WriteOutputs() {
   // After the analysis: the report is written on this thread while, on others, the cross
   // references are resolved and then the work alongside the report (the export) is done, and the
   // site is written once the cross references are there. All of them only read the analysis.
@@ -212,49 +254,86 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   if (!m_settings.writeReport) {
     // A question answered from the records: nothing is written.
     resolve();
-  } else {
-    RaiseProgress({RunProgress::Phase::kWritingReport, 0, 0, {}});
-    PendingSite site;
-    const std::string siteFolder = SiteFolderBeside(m_sOutputFolder, projectBody);
-    {
-      // Joined on leaving the block, also when the report ends by an exception (a stop). Without
-      // a thread to be had, the work runs here first, in this order: the site waits for the
-      // cross references.
-      WorkerGroup alongside;
-      alongside.Start([this, &resolve, &refsError] {
-        resolve();
-        if (!refsError && m_settings.alongsideReport) m_settings.alongsideReport();
+    if (refsError) std::rethrow_exception(refsError);
+    return;
+  }
+  RaiseProgress({RunProgress::Phase::kWritingReport, 0, 0, {}});
+  if (m_settings.writeSite) m_pendingSite = std::make_unique<PendingSite>();
+  bool reportDone = false;
+  {
+    // Joined on leaving the block, also when the report ends by an exception (a stop). Without
+    // a thread to be had, the work runs here first, in this order: the site waits for the
+    // cross references.
+    WorkerGroup alongside;
+    alongside.Start([this, &resolve, &refsError] {
+      resolve();
+      if (!refsError && m_settings.alongsideReport) m_settings.alongsideReport();
+    });
+    if (m_pendingSite) {
+      PendingSite* site = m_pendingSite.get();
+      alongside.Start([this, &refsDone, &refsError, site] {
+        refsDone.Wait();
+        if (refsError) return;
+        RaiseProgress({RunProgress::Phase::kWritingSite, 0, 0, {}});
+        // The pages show the doc comments and, when resolved, the cross references (what the
+        // caller gave in the settings is kept).
+        const SiteAnnotations annotations(
+            m_analysis, m_settings.crossReferences ? &m_analysis.CrossRefs() : nullptr,
+            m_settings.siteDocs);
+        SiteOptions options = m_settings.site;
+        annotations.FillEmpty(options.extras);
+        site->Write(m_analysis, m_analysis.ProjectFile(), options, m_siteFolder);
       });
-      if (m_settings.writeSite) {
-        alongside.Start([this, &refsDone, &refsError, &site, &siteFolder] {
-          refsDone.Wait();
-          if (refsError) return;
-          RaiseProgress({RunProgress::Phase::kWritingSite, 0, 0, {}});
-          // The pages show the doc comments and, when resolved, the cross references (what the
-          // caller gave in the settings is kept).
-          const SiteAnnotations annotations(
-              m_analysis, m_settings.crossReferences ? &m_analysis.CrossRefs() : nullptr,
-              m_settings.siteDocs);
-          SiteOptions options = m_settings.site;
-          annotations.FillEmpty(options.extras);
-          site.Write(m_analysis, m_analysis.ProjectFile(), options, siteFolder);
-        });
-      }
-      m_reportWritten = WriteReport();
     }
-    if (!refsError && m_reportWritten && m_settings.writeSite) {
-      if (site.Commit()) {
-        m_siteIndex = siteFolder + "/index.html";
-        m_sitePictureNote = site.PictureNote();
-      } else {
-        m_siteFailure = site.Reason();
-      }
-    }
+    reportDone = WriteReport();
   }
   if (refsError) std::rethrow_exception(refsError);
-  m_analysis.SetCompleted(true);
-  // What the report did not take (a failed report, a module the table lost).
-  m_detailsAhead.clear();
+  if (!reportDone) {
+    DropPending();
+    return;
+  }
+  // The run's last point of cancellation: a stop up to here leaves every earlier output as it
+  // was; from here on every output is put in place, one after another, with no yield between.
+  ThrowIfStopped();
+  if (m_settings.deferCommit) return;
+  if (CommitReport()) CommitSite();
+}
+
+bool clsVBInfo::CommitReport() {
+  if (!m_pendingReport) return false;
+  // Past the run's last point of cancellation: a stop requested now finds the run complete.
+  const StopFlagScope noStop(nullptr);
+  const std::unique_ptr<ReportWriter> report = std::move(m_pendingReport);
+  m_reportWritten = report->Commit();
+  if (!m_reportWritten) {
+    Fail(report->FailureReason());
+    m_pendingSite.reset();
+  }
+  return m_reportWritten;
+}
+
+bool clsVBInfo::CommitSite() {
+  if (!m_pendingSite || !m_reportWritten) return false;
+  const StopFlagScope noStop(nullptr);
+  const std::unique_ptr<PendingSite> site = std::move(m_pendingSite);
+  if (!site->Commit()) {
+    m_siteFailure = site->Reason();
+    return false;
+  }
+  m_siteIndex = m_siteFolder + "/index.html";
+  m_sitePictureNote = site->PictureNote();
+  return true;
+}
+
+void clsVBInfo::AbandonOutputs() {
+  if (!OutputsPending()) return;
+  DropPending();
+  Fail("stopped");
+}
+
+void clsVBInfo::DropPending() {
+  m_pendingReport.reset();
+  m_pendingSite.reset();
 }
 
 bool clsVBInfo::WriteReport() {
@@ -265,7 +344,8 @@ bool clsVBInfo::WriteReport() {
       m_settings.programFolder.empty() ? ProgramFolder() : m_settings.programFolder;
   const std::string& projectName = m_analysis.State().GetProjectName();
 
-  ReportWriter w;
+  auto report = std::make_unique<ReportWriter>();
+  ReportWriter& w = *report;
   if (!w.Open(m_HtmlListing)) {
     Fail(w.FailureReason());
     return false;
@@ -290,10 +370,11 @@ bool clsVBInfo::WriteReport() {
   w.WriteLineBreak("<A HREF=\"" + ProgramHomePage() +
                    "\">Home of Quillscope</A> for information and latest releases.");
   w.WritePageEnd();
-  if (!w.Commit()) {
+  if (!w.Finish()) {
     Fail(w.FailureReason());
     return false;
   }
+  m_pendingReport = std::move(report);
   return true;
 }
 

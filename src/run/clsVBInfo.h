@@ -16,14 +16,32 @@
 namespace qs {
 
 class clsVBFileTypes;
+class ReportWriter;
 struct CrossReferences;
 struct ExposedClass;
 class SourceCache;
+
+/// The name a run gives its outputs unless told another (RunSettings::outputName): the project
+/// file's name up to its first dot ("CorLib" for CorLib.Build.vbp).
+std::string UsualOutputName(const std::string& in_sProjectFile);
+
+/// The report a run of the project file (a platform path) writes when its outputs are named
+/// in_sName: <folder>/<name>_document/<name>.html, the folder being in_sOutDir or, when that is
+/// empty, the project file's own.
+std::string ReportListingFor(const std::string& in_sProjectFile, const std::string& in_sOutDir,
+                             const std::string& in_sName);
 
 /// What a run may be told from outside: where the report goes, and the values a test pins.
 struct RunSettings {
   /// When set, the report folder is created under this folder instead of beside the project.
   std::string outDir;
+  /// The name of the run's outputs, <name>_document/<name>.html and <name>_site/; empty means
+  /// the usual one (UsualOutputName).
+  std::string outputName;
+  /// The report and the site are finished under temporary names and left pending when the run
+  /// completes, for the caller to put in place with its own outputs (CommitReport, CommitSite)
+  /// or drop (AbandonOutputs). Without it the run puts them in place itself as it ends.
+  bool deferCommit = false;
   /// Stamp written into the report; empty means the current local time in the fixed long format
   /// ("Monday, December 7, 2026 14:05:09").
   std::string stamp;
@@ -93,6 +111,8 @@ class clsVBInfo {
   void RequestStop();
   /// Whether a stop has been requested and not yet used up.
   bool StopRequested() const { return m_stop.load(); }
+  /// Forgets a stop requested while no run was on (one meant for a run that has ended).
+  void ClearStopRequest() { m_stop.store(false); }
 
   /// Raised at the start and at the end of every run (handlers run inside GetFileInfo, on the
   /// run's thread).
@@ -120,6 +140,23 @@ class clsVBInfo {
   /// and what happened to it ("source file not found", ...), in the same order.
   using WarningParts = AnalysisWarning;
   const std::vector<WarningParts>& WarningDetails() const { return m_analysis.WarningDetails(); }
+
+  /// Whether the last run (RunSettings::deferCommit) completed and left its report, and its site
+  /// when one was asked for, finished under temporary names. The run's last point of
+  /// cancellation is behind it: putting them in place yields nowhere.
+  bool OutputsPending() const { return m_pendingReport != nullptr; }
+  /// Puts the pending report in place: ReportWritten() then says whether it is; a report that
+  /// cannot be put in place drops the pending site too (FailureReason says why). No stop is
+  /// looked at. False when nothing was pending.
+  bool CommitReport();
+  /// Puts the pending site in place once the report is (SiteIndex, or SiteFailure). No stop is
+  /// looked at. False when no site was pending or it cannot be put in place.
+  bool CommitSite();
+  /// Drops the pending outputs, leaving every earlier output as it was; the run counts as
+  /// stopped (FailureReason "stopped").
+  void AbandonOutputs();
+  /// The folder the last run's site goes to (or would have gone to).
+  const std::string& SiteFolder() const { return m_siteFolder; }
 
   /// The site of the last run (RunSettings::writeSite): the full path of its index.html when it
   /// was put in place, else "" and why not (SiteFailure; "" when no site was asked for or the
@@ -149,8 +186,14 @@ class clsVBInfo {
  private:
   /// The run between the two events; ends early, with FailureReason set, when it fails.
   void Run(const std::string& in_sFilename);
-  /// Writes the report to HtmlListing; true when it is complete and in place.
+  /// Writes the report to the temporary file that will replace HtmlListing; true when it is
+  /// complete (then pending).
   bool WriteReport();
+  /// The outputs of the run after the analysis: the report on this thread, the cross references,
+  /// the work alongside and the site on others; ends with the outputs pending or put in place.
+  void WriteOutputs();
+  /// Drops whatever output is pending.
+  void DropPending();
   void Fail(std::string in_sReason);
   /// Records a warning about in_sFile (code page bytes, as the project file names it).
   void Warn(const std::string& in_sFile, std::string in_sMessage);
@@ -162,6 +205,10 @@ class clsVBInfo {
   std::string m_failureReason;
   /// The modules' report detail blocks rendered while their files were read (this run's only).
   std::vector<ModuleDetailsAhead> m_detailsAhead;
+  /// Finished under temporary names, not yet put in place (RunSettings::deferCommit).
+  std::unique_ptr<ReportWriter> m_pendingReport;
+  std::unique_ptr<PendingSite> m_pendingSite;
+  std::string m_siteFolder;
   std::string m_siteIndex;
   std::string m_siteFailure;
   std::string m_sitePictureNote;

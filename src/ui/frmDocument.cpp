@@ -19,6 +19,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
@@ -29,12 +30,9 @@
 #include <utility>
 
 #include "io/ProgramInfo.h"
-#include "output/common/OutputPaths.h"
-#include "output/json/AnalysisDump.h"
-#include "output/json/ProjectExport.h"
+#include "run/DocumentBatch.h"
 #include "run/ProjectList.h"
 #include "run/clsVBInfo.h"
-#include "text/Parallel.h"
 #include "ui/Logo.h"
 #include "ui/OpenDocument.h"
 #include "ui/clsDialog.h"
@@ -57,11 +55,35 @@ const QString kLastReportKey = QStringLiteral("lastReport");
 const QString kOutputFolderKey = QStringLiteral("outputFolder");
 const QString kWriteJsonKey = QStringLiteral("writeJson");
 const QString kWriteSiteKey = QStringLiteral("writeSite");
+const QString kCodePageKey = QStringLiteral("codePage");
+constexpr int kDefaultCodePage = 1252;
 
 // Anything that is no folder and no group file is documented as a project file.
 bool IsProjectFilePath(const QString& in_sPath) {
   return !in_sPath.endsWith(QLatin1String(".vbg"), Qt::CaseInsensitive) &&
          !QFileInfo(in_sPath).isDir();
+}
+
+// The folder that holds every project of the list (with its sub-folders): where the estate of a
+// call goes when the reports go beside their projects.
+QString CommonFolder(const ProjectList& in_oList) {
+  QString common;
+  for (const std::string& project : in_oList.Projects()) {
+    const QString folder = QFileInfo(FromBytes(project)).absolutePath();
+    if (common.isNull()) {
+      common = folder;
+      continue;
+    }
+    QDir dir(common);
+    const auto holds = [&folder](const QString& in_sParent) {
+      return folder == in_sParent || folder.startsWith(in_sParent + QLatin1Char('/'));
+    };
+    while (!holds(dir.absolutePath())) {
+      if (!dir.cdUp()) break;
+    }
+    common = dir.absolutePath();
+  }
+  return common;
 }
 
 // A project file, a group file or a folder: what a drop hands to DocumentProjects.
@@ -71,15 +93,6 @@ bool IsProjectPath(const QString& in_sPath) {
 }
 
 }  // namespace
-
-// Filled on the run's thread while the report is written, read by the window once the thread
-// has ended.
-struct frmDocument::ExportOutcome {
-  bool wanted = false;
-  PendingProjectJson pending;
-  std::string path;
-  bool committed = false;
-};
 
 QString ProgressText(const RunProgress& in_oProgress) {
   switch (in_oProgress.phase) {
@@ -181,6 +194,11 @@ frmDocument::frmDocument(QWidget* in_oParent) : QWidget(in_oParent) {
   chkJson->setObjectName(QStringLiteral("chkJson"));
   chkSite = new QCheckBox(QStringLiteral("Also write the documentation &site"), this);
   chkSite->setObjectName(QStringLiteral("chkSite"));
+  spnCodePage = new QSpinBox(this);
+  spnCodePage->setObjectName(QStringLiteral("spnCodePage"));
+  spnCodePage->setRange(1, 65535);
+  spnCodePage->setValue(kDefaultCodePage);
+  spnCodePage->setToolTip(QStringLiteral("The code page of the projects' files (1252: Western)"));
   lblOutDir = new QLabel(this);
   lblOutDir->setObjectName(QStringLiteral("lblOutDir"));
   lblOutDir->setTextFormat(Qt::PlainText);
@@ -233,6 +251,10 @@ frmDocument::frmDocument(QWidget* in_oParent) : QWidget(in_oParent) {
   writes->addWidget(chkJson);
   writes->addWidget(chkSite);
   writes->addStretch(1);
+  auto* codePage = new QLabel(QStringLiteral("Code &page:"), this);
+  codePage->setBuddy(spnCodePage);
+  writes->addWidget(codePage);
+  writes->addWidget(spnCodePage);
   options->addLayout(writes, 0, 0, 1, 3);
   options->addWidget(new QLabel(QStringLiteral("Reports go:"), this), 1, 0);
   options->addWidget(lblOutDir, 1, 1);
@@ -265,6 +287,8 @@ frmDocument::frmDocument(QWidget* in_oParent) : QWidget(in_oParent) {
           [](bool on) { QSettings().setValue(kWriteJsonKey, on); });
   connect(chkSite, &QCheckBox::toggled, this,
           [](bool on) { QSettings().setValue(kWriteSiteKey, on); });
+  connect(spnCodePage, &QSpinBox::valueChanged, this,
+          [](int value) { QSettings().setValue(kCodePageKey, value); });
 
   Form_Load();
 }
@@ -291,6 +315,7 @@ void frmDocument::Form_Load() {
     const QSettings settings;
     chkJson->setChecked(settings.value(kWriteJsonKey, false).toBool());
     chkSite->setChecked(settings.value(kWriteSiteKey, false).toBool());
+    spnCodePage->setValue(settings.value(kCodePageKey, kDefaultCodePage).toInt());
     m_sLastReport = settings.value(kLastReportKey).toString();
     SetOutputFolder(settings.value(kOutputFolderKey).toString());
     RebuildRecentMenu();
@@ -393,26 +418,27 @@ void frmDocument::folderButton_Click() {
 
 void frmDocument::DocumentProjects(const QStringList& in_oPaths) {
   // Group files and folders stand for their projects, found as the command line finds them;
-  // what cannot be read, and members that are missing, go to the batch's notice.
-  // Project files keep their places in the queue, as given (twice when given twice).
-  ProjectList list;
+  // what cannot be read, and members that are missing, go to the batch's notice. The projects
+  // wait for the next call (the one that starts now when no run is going on).
+  if (!m_oNext) m_oNext = std::make_unique<ProjectList>();
+  ProjectList& list = *m_oNext;
+  const size_t projects = list.Projects().size();
+  const size_t failures = list.Failures().size();
+  const size_t warnings = list.Warnings().size();
   for (const QString& path : in_oPaths) {
-    if (path.trimmed().isEmpty()) continue;
-    if (IsProjectFilePath(path)) {
-      m_oQueue.append(path);
-      continue;
-    }
-    const size_t before = list.Projects().size();
-    list.Add(QFile::encodeName(path).toStdString());
-    for (size_t i = before; i < list.Projects().size(); ++i)
-      m_oQueue.append(FromBytes(list.Projects()[i]));
+    if (!path.trimmed().isEmpty()) list.Add(QFile::encodeName(path).toStdString());
   }
-  for (const auto* problems : {&list.Failures(), &list.Warnings()})
-    for (const ProjectList::Problem& p : *problems)
-      m_oInputNotes.append(QFileInfo(FromBytes(p.path)).fileName() + QStringLiteral(": ") +
-                           FromBytes(p.message));
+  for (size_t i = projects; i < list.Projects().size(); ++i)
+    m_oQueue.append(FromBytes(list.Projects()[i]));
+  const auto note = [this](const ProjectList::Problem& p) {
+    m_oInputNotes.append(QFileInfo(FromBytes(p.path)).fileName() + QStringLiteral(": ") +
+                         FromBytes(p.message));
+  };
+  for (size_t i = failures; i < list.Failures().size(); ++i) note(list.Failures()[i]);
+  for (size_t i = warnings; i < list.Warnings().size(); ++i) note(list.Warnings()[i]);
   if (m_bRunning) return;
   if (m_oQueue.isEmpty()) {
+    m_oNext.reset();
     // Nothing to document: the notice says why.
     if (m_oInputNotes.isEmpty()) return;
     RunOutcome nothing;
@@ -422,54 +448,53 @@ void frmDocument::DocumentProjects(const QStringList& in_oPaths) {
     return;
   }
   m_oBatch.clear();
+  m_oEstates.clear();
   m_bCancelled = false;
   if (!StartNext()) {
     m_oQueue.clear();
+    m_oNext.reset();
     m_bRunning = false;
   }
 }
 
 bool frmDocument::StartNext() {
   try {
-    if (m_oQueue.isEmpty()) return false;
-    const QString path = m_oQueue.takeFirst();
-    m_sSelectedFile = path;
+    if (m_oQueue.isEmpty() || !m_oNext) return false;
     if (!m_oVBInfo) NewVBInfo();
-    // The run goes on a thread of its own, so the window keeps answering; the thread holds the
+    // The call goes on a thread of its own, so the window keeps answering; the thread holds the
     // driver, which the window keeps too until the thread has ended.
     std::shared_ptr<clsVBInfo> info = m_oVBInfo;
-    if (!m_sOutputFolder.isEmpty())
-      info->Settings().outDir = QFile::encodeName(m_sOutputFolder).toStdString();
-    auto exported = std::make_shared<ExportOutcome>();
-    exported->wanted = chkJson->isChecked();
-    // Places for the export and the site come from each file's line ends; both show the cross
-    // references.
-    info->Settings().writeSite = chkSite->isChecked();
-    info->Settings().keepLineEnds = exported->wanted;
-    info->Settings().crossReferences = exported->wanted || chkSite->isChecked();
-    // The export is written while the report is, and put in place only with it.
-    if (exported->wanted) {
-      clsVBInfo* raw = info.get();
-      ExportOutcome* out = exported.get();
-      info->Settings().alongsideReport = [raw, out] {
-        raw->RaiseProgress({RunProgress::Phase::kWritingExport, 0, 0, {}});
-        out->path = JsonListingPath(raw->HtmlListing());
-        out->pending.Write(raw->Analysis(), raw->ProjectFile(), ExportOptions(), out->path);
-      };
-    } else {
-      info->Settings().alongsideReport = nullptr;
-    }
-    const std::string file = QFile::encodeName(path).toStdString();
-    QThread* thread = QThread::create([info, file, exported] {
-      info->GetFileInfo(file);
-      if (exported->wanted && info->ReportWritten())
-        exported->committed = exported->pending.Commit();
-    });
-    thread->setObjectName(QStringLiteral("DocumentationRun"));
+    std::shared_ptr<const ProjectList> list(std::move(m_oNext));
+    BatchOptions options;
+    options.outDir = m_sOutputFolder.isEmpty() ? info->Settings().outDir
+                                               : QFile::encodeName(m_sOutputFolder).toStdString();
+    options.json = chkJson->isChecked();
+    options.site = chkSite->isChecked();
+    options.codePage = spnCodePage->value();
+    // Beside their projects, the estate goes into the folder that holds them all.
+    if (options.outDir.empty())
+      options.estateFolder = QFile::encodeName(CommonFolder(*list)).toStdString();
+    auto batch = std::make_shared<DocumentBatch>(std::move(options));
+    auto result = std::make_shared<BatchResult>();
     const uint32_t run = ++m_iRunsStarted;
+    // The call's events are handed to this window's thread, as the driver's are (NewVBInfo).
+    BatchSink sink;
+    sink.projectStarting = [this, run](size_t, size_t, const std::string& project) {
+      const QString path = FromBytes(project);
+      QMetaObject::invokeMethod(
+          this, [this, run, path] { BatchProjectStarting(run, path); }, Qt::QueuedConnection);
+    };
+    sink.projectDone = [this, run](const BatchProjectResult& done) {
+      QMetaObject::invokeMethod(
+          this, [this, run, done] { BatchProjectDone(run, done); }, Qt::QueuedConnection);
+    };
+    QThread* thread = QThread::create(
+        [info, list, batch, result, sink] { *result = batch->Run(*list, *info, sink); });
+    thread->setObjectName(QStringLiteral("DocumentationRun"));
     connect(thread, &QThread::finished, this, [this, run] { RunThreadFinished(run); });
     m_oRunInfo = std::move(info);
-    m_oExport = std::move(exported);
+    m_oRunBatch = std::move(batch);
+    m_oBatchResult = std::move(result);
     m_oRunThread = thread;
     m_iRun = run;
     m_nFilesListed = 0;
@@ -478,7 +503,7 @@ bool frmDocument::StartNext() {
     obfuseButton->setEnabled(false);
     folderButton->setEnabled(false);
     cancelButton->setEnabled(true);
-    lblStatus->setText(QStringLiteral("Starting ") + QFileInfo(path).fileName());
+    lblStatus->setText(QStringLiteral("Starting ") + QFileInfo(m_oQueue.constFirst()).fileName());
     thread->start();
     return true;
   } catch (...) {
@@ -487,11 +512,61 @@ bool frmDocument::StartNext() {
   }
 }
 
+void frmDocument::BatchProjectStarting(uint32_t in_iRun, const QString& in_sProject) {
+  if (in_iRun != m_iRun) return;
+  m_sSelectedFile = in_sProject;
+  m_oQueue.removeOne(in_sProject);
+  m_nFilesListed = 0;
+  if (!m_bCancelled)
+    lblStatus->setText(QStringLiteral("Starting ") + QFileInfo(in_sProject).fileName());
+}
+
+void frmDocument::BatchProjectDone(uint32_t in_iRun, const BatchProjectResult& in_oResult) {
+  if (in_iRun != m_iRun || m_bClosePending) return;
+  const BatchProjectResult& r = in_oResult;
+  RunOutcome outcome;
+  outcome.listing = FromBytes(r.report);
+  outcome.htmlFile = FromBytes(r.reportFile);
+  if (!r.reportWritten) {
+    outcome.failure = m_bCancelled
+                          ? QStringLiteral("the run was cancelled; earlier reports are kept")
+                          : FromBytes(r.failure);
+  } else {
+    m_sLastReport = outcome.listing;
+    QSettings().setValue(kLastReportKey, m_sLastReport);
+  }
+  const QString project = QFileInfo(FromBytes(r.project)).fileName();
+  const auto warn = [&](const QString& in_sWhat, const std::string& in_sText) {
+    outcome.warnings.append(project + QStringLiteral(": ") + in_sWhat +
+                            QString::fromStdString(in_sText));
+  };
+  outcome.warnings = std::exchange(m_oInputNotes, {});
+  for (const std::string& w : r.warnings) warn({}, w);
+  if (!r.clashingReport.empty())
+    warn(QStringLiteral("writes the same report as an earlier project of this call: "),
+         r.clashingReport + "; written to " + r.report + " instead");
+  if (r.reportWritten && r.jsonWritten) outcome.json = FromBytes(r.json);
+  if (r.reportWritten && !r.json.empty() && !r.jsonWritten)
+    warn(QStringLiteral("JSON export: "), r.jsonFailure);
+  if (r.reportWritten && r.siteWritten) {
+    outcome.site = FromBytes(r.site);
+    if (!r.sitePictureNote.empty())
+      warn(QStringLiteral("the site's pictures are not drawn: "), r.sitePictureNote);
+  } else if (r.reportWritten && !r.site.empty()) {
+    warn(QStringLiteral("site: "), r.siteFailure);
+  }
+  lblStatus->setText(outcome.failure.isEmpty()
+                         ? DocumentedText(m_nFilesListed, outcome.warnings.size())
+                         : QStringLiteral("No report: ") + outcome.failure);
+  AddRecent(FromBytes(r.project));
+  m_oBatch.push_back(std::move(outcome));
+}
+
 void frmDocument::OkButton_Click() {
   if (m_oRunThread != nullptr) {
     // The run is told to stop; the window closes when its thread has ended.
     m_bClosePending = true;
-    if (m_oRunInfo) m_oRunInfo->RequestStop();
+    if (m_oRunBatch) m_oRunBatch->RequestStop();
     return;
   }
   close();
@@ -501,7 +576,8 @@ void frmDocument::cancelButton_Click() {
   if (m_oRunThread == nullptr) return;
   m_bCancelled = true;
   m_oQueue.clear();
-  if (m_oRunInfo) m_oRunInfo->RequestStop();
+  m_oNext.reset();
+  if (m_oRunBatch) m_oRunBatch->RequestStop();
   cancelButton->setEnabled(false);
   lblStatus->setText(QStringLiteral("Cancelling..."));
 }
@@ -549,6 +625,14 @@ bool frmDocument::WritesSite() const {
 
 void frmDocument::SetWritesSite(bool in_bWrite) {
   chkSite->setChecked(in_bWrite);
+}
+
+int frmDocument::CodePage() const {
+  return spnCodePage->value();
+}
+
+void frmDocument::SetCodePage(int in_nCodePage) {
+  spnCodePage->setValue(in_nCodePage);
 }
 
 QString frmDocument::StatusText() const {
@@ -605,12 +689,15 @@ void frmDocument::dropEvent(QDropEvent* in_oEvent) {
 
 void frmDocument::StopAndWait() {
   if (m_oRunThread == nullptr) return;
-  if (m_oRunInfo) m_oRunInfo->RequestStop();
+  if (m_oRunBatch) m_oRunBatch->RequestStop();
   // A stopped run ends at its next yield point, a few hundred tokens later.
   m_oRunThread->wait();
   delete m_oRunThread;
   m_oRunThread = nullptr;
   m_oRunInfo.reset();
+  m_oRunBatch.reset();
+  m_oBatchResult.reset();
+  m_oNext.reset();
   // The events the run queued before it ended belong to a run the window has given up on.
   m_iRun = 0;
   m_bRunning = false;
@@ -630,65 +717,29 @@ void frmDocument::RunThreadFinished(uint32_t in_iRun) {
   delete m_oRunThread;
   m_oRunThread = nullptr;
   m_iRun = 0;
-  const std::shared_ptr<clsVBInfo> info = std::move(m_oRunInfo);
-  const std::shared_ptr<ExportOutcome> exported = std::move(m_oExport);
-  if (info) info->Settings().alongsideReport = nullptr;
+  m_oRunInfo.reset();
+  m_oRunBatch.reset();
+  const std::shared_ptr<BatchResult> result = std::move(m_oBatchResult);
   if (m_bClosePending) {
     // Ok was pressed during the run: no notice, the program is ending.
     m_bRunning = false;
     m_bClosePending = false;
     m_oQueue.clear();
+    m_oNext.reset();
     obfuseButton->setEnabled(true);
     folderButton->setEnabled(true);
     cancelButton->setEnabled(false);
     close();
     return;
   }
-  if (info) {
-    RunOutcome outcome;
-    outcome.listing = FromBytes(info->HtmlListing());
-    outcome.htmlFile = FromBytes(info->HtmlFile());
-    if (!info->ReportWritten()) {
-      outcome.failure = m_bCancelled
-                            ? QStringLiteral("the run was cancelled; earlier reports are kept")
-                            : FromBytes(info->FailureReason());
-    } else {
-      m_sLastReport = outcome.listing;
-      QSettings().setValue(kLastReportKey, m_sLastReport);
-    }
-    const QString project = QFileInfo(m_sSelectedFile).fileName();
-    outcome.warnings = std::exchange(m_oInputNotes, {});
-    for (const std::string& w : info->Warnings())
-      outcome.warnings.append(project + QStringLiteral(": ") + QString::fromStdString(w));
-    if (exported && exported->wanted && info->ReportWritten()) {
-      if (exported->committed) {
-        outcome.json = FromBytes(exported->path);
-      } else {
-        outcome.warnings.append(project + QStringLiteral(": JSON export: ") +
-                                QString::fromStdString(exported->pending.Reason()));
-      }
-    }
-    if (info->Settings().writeSite && info->ReportWritten()) {
-      if (!info->SiteIndex().empty()) {
-        outcome.site = FromBytes(info->SiteIndex());
-        if (!info->SitePictureNote().empty())
-          outcome.warnings.append(project +
-                                  QStringLiteral(": the site's pictures are not drawn: ") +
-                                  QString::fromStdString(info->SitePictureNote()));
-      } else {
-        outcome.warnings.append(project + QStringLiteral(": site: ") +
-                                QString::fromStdString(info->SiteFailure()));
-      }
-    }
-    lblStatus->setText(outcome.failure.isEmpty()
-                           ? DocumentedText(m_nFilesListed, outcome.warnings.size())
-                           : QStringLiteral("No report: ") + outcome.failure);
-    AddRecent(m_sSelectedFile);
-    m_oBatch.push_back(std::move(outcome));
-  }
-  // The batch goes on with the next project waiting, unless the user cancelled it.
+  if (result && !result->estate.empty()) m_oEstates.append(FromBytes(result->estate));
+  if (result && !result->estateFailure.empty() && !m_oBatch.empty())
+    m_oBatch.back().warnings.append(QStringLiteral("estate: ") +
+                                    QString::fromStdString(result->estateFailure));
+  // The projects asked for during the call make the next one, unless the user cancelled.
   if (!m_bCancelled && !m_oQueue.isEmpty() && StartNext()) return;
   m_oQueue.clear();
+  m_oNext.reset();
   const std::vector<RunOutcome> batch = std::move(m_oBatch);
   m_oBatch.clear();
   const QPointer<frmDocument> self(this);
@@ -730,6 +781,8 @@ void frmDocument::ShowCompletionNotice(const std::vector<RunOutcome>& in_oBatch)
       }
       warnings += o.warnings;
     }
+    for (const QString& estate : std::exchange(m_oEstates, {}))
+      notice->AddOutput(QStringLiteral("Estate"), estate);
     notice->SetWarnings(warnings);
     notice->exec();
     // The notice goes with this window if the window is destroyed while it is shown.

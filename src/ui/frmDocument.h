@@ -22,12 +22,17 @@ class QToolButton;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QSpinBox;
 class QThread;
 class QTimer;
 
 namespace qs {
 
 class clsVBInfo;
+class DocumentBatch;
+class ProjectList;
+struct BatchProjectResult;
+struct BatchResult;
 struct RunProgress;
 
 /// The status line's text for a step of a run ("Reading 3 of 12: Forms/frmMain.frm", "Writing
@@ -70,12 +75,15 @@ class frmDocument : public QWidget {
   /// The thread the current run goes on (null when no run is going on).
   QThread* RunThread() const { return m_oRunThread; }
 
-  /// Documents the projects one after another; while a run is going on they wait their turn.
-  /// A group file (.vbg) or a folder stands for its projects (ProjectList, as the command line
-  /// finds them); a group or folder that cannot be read, and a group's missing members, are
-  /// named among the notice's warnings. One completion notice follows the batch.
+  /// Documents the projects one after another in one call (DocumentBatch, as the command line
+  /// does: shared source files, each project's outputs put in place together, an estate when
+  /// several projects are written with the export or the site); projects asked for while a run
+  /// is going on make the next call, which follows. A group file (.vbg) or a folder stands for
+  /// its projects (ProjectList, as the command line finds them); a group or folder that cannot
+  /// be read, and a group's missing members, are named among the notice's warnings. One
+  /// completion notice follows the calls.
   void DocumentProjects(const QStringList& in_oPaths);
-  /// Projects waiting for their turn.
+  /// Projects waiting for their turn (known to have begun once the window has heard so).
   const QStringList& Queue() const { return m_oQueue; }
   /// The projects documented last, newest first (at most kRecentProjects), remembered.
   QStringList RecentProjects() const;
@@ -88,6 +96,10 @@ class frmDocument : public QWidget {
   /// Whether each run also writes the documentation site beside its report. Remembered.
   bool WritesSite() const;
   void SetWritesSite(bool in_bWrite);
+  /// The code page of the projects' files, for the text of the export, the site and the estate
+  /// (1252 unless changed). Remembered.
+  int CodePage() const;
+  void SetCodePage(int in_nCodePage);
   /// The report the last successful run wrote (remembered across program starts).
   const QString& LastReport() const { return m_sLastReport; }
   /// The status line's text.
@@ -139,8 +151,11 @@ class frmDocument : public QWidget {
   void m_oVBInfo_EvtBegin(uint32_t in_iRun);
   void m_oVBInfo_EvtEnd(uint32_t in_iRun);
   void m_oVBInfo_EvtProgress(uint32_t in_iRun, const RunProgress& in_oProgress);
-  /// Starts the run of the next project waiting; false when none could be started.
+  /// Starts the call of the projects waiting; false when none could be started.
   bool StartNext();
+  /// The call's events, on this window's thread (in_iRun as for the driver's events).
+  void BatchProjectStarting(uint32_t in_iRun, const QString& in_sProject);
+  void BatchProjectDone(uint32_t in_iRun, const BatchProjectResult& in_oResult);
   /// What one finished run left for the batch's notice.
   struct RunOutcome {
     QString listing;
@@ -154,7 +169,7 @@ class frmDocument : public QWidget {
   void AddRecent(const QString& in_sPath);
   void RebuildRecentMenu();
   void ShowOutputFolder();
-  /// The run's thread has ended: the results are read and announced.
+  /// The call's thread has ended: the next call starts, or the results are announced.
   void RunThreadFinished(uint32_t in_iRun);
   /// Shows the completion notice of the batch modally; a notice that cannot be shown is skipped.
   void ShowCompletionNotice(const std::vector<RunOutcome>& in_oBatch);
@@ -180,6 +195,7 @@ class frmDocument : public QWidget {
   QPushButton* cancelButton = nullptr;
   QCheckBox* chkJson = nullptr;
   QCheckBox* chkSite = nullptr;
+  QSpinBox* spnCodePage = nullptr;
   QLabel* lblOutDir = nullptr;
   QPushButton* outDirButton = nullptr;
   QPushButton* outDirResetButton = nullptr;
@@ -190,6 +206,13 @@ class frmDocument : public QWidget {
   std::shared_ptr<clsVBInfo> m_oVBInfo;
   /// The driver of the run going on (kept even if the window lets go of m_oVBInfo meanwhile).
   std::shared_ptr<clsVBInfo> m_oRunInfo;
+  /// The call going on, and what it came to (filled on its thread, read once it has ended).
+  std::shared_ptr<DocumentBatch> m_oRunBatch;
+  std::shared_ptr<BatchResult> m_oBatchResult;
+  /// The projects asked for that no call has taken yet.
+  std::unique_ptr<ProjectList> m_oNext;
+  /// Estates written by the calls since the notice was last shown, and why some were not.
+  QStringList m_oEstates;
   QString m_sSelectedFile;
   QStringList m_oQueue;
   std::vector<RunOutcome> m_oBatch;
@@ -201,9 +224,6 @@ class frmDocument : public QWidget {
   size_t m_nFilesListed = 0;
   /// Cancel was pressed: the run going on is stopped and the batch ends with it.
   bool m_bCancelled = false;
-  /// Where the run's thread leaves the export's path (or its failure) for the window.
-  struct ExportOutcome;
-  std::shared_ptr<ExportOutcome> m_oExport;
   int16_t m_iProgress = 0;
   double m_vStartTime = 0;
   double m_vEndTime = 0;

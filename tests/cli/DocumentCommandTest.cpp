@@ -224,15 +224,23 @@ TEST_F(CliTest, WarningsForExtensionMissingSourcesAndSharedReports) {
                 "quillscope-cli: warning: " + readMe + ": holds no project lines",
                 "quillscope-cli: warning: " + empty + ": holds no project lines"}));
 
-  // Two projects whose reports fall on one path: the second draws a warning.
+  // Two projects whose reports would fall on one path: the second is written under its whole
+  // file name with a number (its whole name is taken too), and the warning says where.
   const std::string a = Write("a/Same.vbp", "Name=\"A\"\r\n");
   const std::string b = Write("b/Same.vbp", "Name=\"B\"\r\n");
   r = RunCli({"--out-dir", Path("out"), a, b});
   EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(Lines(r.out), (std::vector<std::string>{Path("out/Same_document/Same.html"),
+                                                    Path("out/Same2_document/Same2.html")}));
   EXPECT_EQ(Lines(r.err), std::vector<std::string>{
                               "quillscope-cli: warning: " + b +
                               ": writes the same report as an earlier project of this call: " +
-                              Path("out/Same_document/Same.html")});
+                              Path("out/Same_document/Same.html") + "; written to " +
+                              Path("out/Same2_document/Same2.html") + " instead"});
+  EXPECT_NE(ReadFile(Path("out/Same_document/Same.html")).find("Project Name &nbsp;&nbsp;A<"),
+            std::string::npos);
+  EXPECT_NE(ReadFile(Path("out/Same2_document/Same2.html")).find("Project Name &nbsp;&nbsp;B<"),
+            std::string::npos);
 }
 
 TEST(HasProjectExtension, LastSuffixInAnyCase) {

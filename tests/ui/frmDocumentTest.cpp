@@ -225,7 +225,8 @@ class frmDocumentTest : public QObject {
     w->DocumentProjects({m_sProject});
     QTRY_VERIFY(gate.Held());
     w->DocumentProjects({broken.fileName()});  // as a drop or a Recent entry during the run
-    QCOMPARE(w->Queue(), QStringList{broken.fileName()});
+    // Mini leaves the queue once the window has heard that it began.
+    QTRY_COMPARE(w->Queue(), QStringList{broken.fileName()});
     gate.Release();
     QVERIFY(WaitForRunEnd(*w));
     QCOMPARE(answer->Shown(), 1);
@@ -292,13 +293,15 @@ class frmDocumentTest : public QObject {
     qs::test::NoticeAnswerer answer(QStringLiteral("OkButton"), [&](qs::frmNotify* n) {
       label = n->findChild<QLabel*>(QStringLiteral("lblListing"))->text();
     });
-    w->DocumentProjects({m_sProject, m_sProject});
+    QTemporaryDir second;
+    const QString other = qs::test::WriteMiniProject(second.path());
+    w->DocumentProjects({m_sProject, other});
     QTRY_VERIFY(held);
     QTRY_COMPARE(w->StatusText(), QStringLiteral("Reading 1 of 1: Module1.bas"));
     auto* cancel = Child<QPushButton>(*w, "cancelButton");
     QVERIFY(cancel->isEnabled());
     QVERIFY(Child<QPushButton>(*w, "OkButton")->isEnabled());
-    QCOMPARE(w->Queue().size(), 1);
+    QCOMPARE(w->Queue(), QStringList{other});
     QTest::mouseClick(cancel, Qt::LeftButton);
     QVERIFY(w->Queue().isEmpty());
     QVERIFY(WaitForRunEnd(*w));
@@ -414,6 +417,52 @@ class frmDocumentTest : public QObject {
     QCOMPARE(answer.Shown(), 2);
     QCOMPARE(label, QStringLiteral("No report generated: none: folder holds no project files"));
     QVERIFY(!w->Running());
+  }
+
+  // Several projects in one call with the export: two named alike get outputs of their own, an
+  // estate links each to its own, the notice names every path; the code page is remembered.
+  void aBatchOfSeveralProjectsWritesItsEstateAndKeepsSameNamedProjectsApart() {
+    QTemporaryDir first, second;
+    const QString a = qs::test::WriteMiniProject(first.path());
+    const QString b = qs::test::WriteMiniProject(second.path());
+    const QString out = m_oDir.filePath(QStringLiteral("out-estate"));
+    {
+      auto w = NewWindow();
+      QCOMPARE(w->CodePage(), 1252);
+      w->SetCodePage(1250);
+    }
+    auto w = NewWindow();
+    QCOMPARE(w->CodePage(), 1250);
+    w->SetOutputFolder(out);
+    w->SetWritesJson(true);
+    QStringList paths, warnings;
+    qs::test::NoticeAnswerer answer(QStringLiteral("OkButton"), [&](qs::frmNotify* n) {
+      for (int i = 0; auto* edit = n->findChild<QLineEdit*>(QStringLiteral("txtPath%1").arg(i));
+           ++i)
+        paths.append(edit->text());
+      warnings = n->findChild<QPlainTextEdit*>(QStringLiteral("txtWarnings"))
+                     ->toPlainText()
+                     .split(QLatin1Char('\n'));
+    });
+    w->DocumentProjects({a, b});
+    QVERIFY(WaitForRunEnd(*w));
+    QCOMPARE(answer.Shown(), 1);
+    const QString estate = out + QStringLiteral("/estate_site/index.html");
+    QCOMPARE(paths, (QStringList{out + QStringLiteral("/Mini_document/Mini.html"),
+                                 out + QStringLiteral("/Mini_document/Mini.json"),
+                                 out + QStringLiteral("/Mini2_document/Mini2.html"),
+                                 out + QStringLiteral("/Mini2_document/Mini2.json"), estate}));
+    QCOMPARE(warnings, QStringList{QStringLiteral("Mini.vbp: writes the same report as an earlier "
+                                                  "project of this call: ") +
+                                   paths[0] + QStringLiteral("; written to ") + paths[2] +
+                                   QStringLiteral(" instead")});
+    QFile json(out + QStringLiteral("/estate_site/estate.json"));
+    QVERIFY(json.open(QIODevice::ReadOnly));
+    const QByteArray text = json.readAll();
+    QVERIFY(text.contains(QFile::encodeName(paths[0])));
+    QVERIFY(text.contains(QFile::encodeName(paths[2])));
+    QCOMPARE(w->LastReport(), paths[2]);
+    w->SetOutputFolder(QString());
   }
 
   void theOutputFolderIsChosenAndRemembered() {

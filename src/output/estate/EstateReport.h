@@ -101,6 +101,11 @@ class EstateReport {
   /// Sets each project's site path, <folder>/<Body>_site/index.html, where the folder is
   /// in_sOutDir or the project's own.
   void LinkSites(const std::string& in_sOutDir);
+  /// Sets the site path of the project at that index (its index.html, a full path): where the
+  /// call wrote it, whatever the project file's name.
+  void LinkSite(size_t in_nIndex, std::string in_sIndexPage) {
+    if (in_nIndex < m_projects.size()) m_projects[in_nIndex].site = std::move(in_sIndexPage);
+  }
   /// Sets the program that draws the project picture ("" draws none).
   void SetDotProgram(std::string in_sProgram) { m_dotProgram = std::move(in_sProgram); }
 

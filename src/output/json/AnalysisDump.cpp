@@ -246,16 +246,20 @@ std::string BuildJsonExport(std::string_view in_sProjectFile, std::string_view i
   return j.Text();
 }
 
+namespace {
+
+// Why a dump was not written, from the error number of its file.
+std::string DumpFailure(int in_nError) {
+  if (in_nError == AtomicFile::kStopped) return "stopped";
+  return std::string("export cannot be written: ") + std::strerror(in_nError);
+}
+
+}  // namespace
+
 bool WriteJsonFile(const std::string& in_sPath, std::string_view in_sText,
                    std::string& out_sReason) {
   const int err = WriteFileAtomically(in_sPath, in_sText);
-  if (err == AtomicFile::kStopped) {
-    out_sReason = "stopped";
-  } else if (err != 0) {
-    out_sReason = std::string("export cannot be written: ") + std::strerror(err);
-  } else {
-    out_sReason.clear();
-  }
+  out_sReason = err != 0 ? DumpFailure(err) : std::string();
   return err == 0;
 }
 
@@ -276,6 +280,47 @@ bool WriteAnalysisDump(const ProjectAnalysis& in_oAnalysis, const std::string& i
     // The caller gets false and this reason; an earlier export stays as it was.
     out_sReason = "export cannot be written";
   }
+  return false;
+}
+
+bool PendingAnalysisDump::Write(const ProjectAnalysis& in_oAnalysis,
+                                const std::string& in_sProjectFile, const std::string& in_sPath) {
+  m_written = false;
+  m_reason.clear();
+  try {
+    const std::string text =
+        BuildJsonExport(in_sProjectFile, in_oAnalysis.State().GetProjectName(),
+                        in_oAnalysis.FileTypes().get(), in_oAnalysis.State().g_oSymTable.get());
+    int err = m_file.Open(in_sPath);
+    if (err == 0) err = m_file.Write(text);
+    if (err == 0) err = m_file.Finish();
+    if (err == 0) {
+      m_written = true;
+      return true;
+    }
+    m_reason = DumpFailure(err);
+  } catch (const RunStopped&) {
+    m_reason = "stopped";  // the temporary file is removed below
+  } catch (const std::exception& e) {
+    // The caller gets false and this reason; an earlier dump stays as it was.
+    m_reason = std::string("export cannot be written: ") + e.what();
+  } catch (...) {
+    // The caller gets false and this reason; an earlier dump stays as it was.
+    m_reason = "export cannot be written";
+  }
+  m_file.Abandon();
+  return false;
+}
+
+bool PendingAnalysisDump::Commit() {
+  if (!m_written) {
+    if (m_reason.empty()) m_reason = "export cannot be written";
+    return false;
+  }
+  m_written = false;
+  const int err = m_file.Commit();
+  if (err == 0) return true;
+  m_reason = DumpFailure(err);
   return false;
 }
 

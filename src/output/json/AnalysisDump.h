@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "io/AtomicFile.h"
 #include "output/common/OutputPaths.h"
 
 namespace qs {
@@ -32,5 +33,25 @@ bool WriteJsonFile(const std::string& in_sPath, std::string_view in_sText,
 /// it was not written.
 bool WriteAnalysisDump(const ProjectAnalysis& in_oAnalysis, const std::string& in_sProjectFile,
                        const std::string& in_sPath, std::string& out_sReason);
+
+/// A dump written ahead of its commit: Write fills the temporary file (alongside the report, say);
+/// Commit then puts it in place. Dropped uncommitted, it leaves nothing behind and an earlier
+/// dump as it was.
+class PendingAnalysisDump {
+ public:
+  /// Writes the dump WriteAnalysisDump writes to the temporary file that will replace in_sPath.
+  /// False, with Reason() set as WriteAnalysisDump says, on failure.
+  bool Write(const ProjectAnalysis& in_oAnalysis, const std::string& in_sProjectFile,
+             const std::string& in_sPath);
+  /// Renames a written dump over its target. False, with Reason() set, when it was not written
+  /// or cannot be put in place.
+  bool Commit();
+  const std::string& Reason() const { return m_reason; }
+
+ private:
+  AtomicFile m_file;
+  bool m_written = false;
+  std::string m_reason;
+};
 
 }  // namespace qs

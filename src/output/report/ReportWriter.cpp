@@ -185,7 +185,7 @@ void ReportWriter::WritePageEnd() {
   Append("</HTML>");
 }
 
-bool ReportWriter::Commit() {
+bool ReportWriter::Finish() {
   if (!m_file.IsOpen()) {
     if (m_failureReason.empty()) m_failureReason = "report cannot be written";
     return false;
@@ -195,19 +195,32 @@ bool ReportWriter::Commit() {
     m_file.Abandon();
     return false;
   }
-  const int err = m_file.Commit();
+  const int err = m_file.Finish();
   if (err != 0) {
     Fail("report cannot be written", err);
     return false;
   }
   m_buffer.clear();
   m_buffer.shrink_to_fit();
+  m_finished = true;
+  return true;
+}
+
+bool ReportWriter::Commit() {
+  if (!m_finished && !Finish()) return false;
+  m_finished = false;
+  const int err = m_file.Commit();
+  if (err != 0) {
+    Fail("report cannot be written", err);
+    return false;
+  }
   return true;
 }
 
 void ReportWriter::Abandon() {
   m_file.Abandon();
   m_ok = false;
+  m_finished = false;
 }
 
 }  // namespace qs

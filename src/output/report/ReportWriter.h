@@ -58,6 +58,10 @@ class ReportWriter {
   /// "</HTML>".
   void WritePageEnd();
 
+  /// Writes what is buffered and finishes the temporary file (on the disk, closed) without
+  /// putting it in place: a report written ahead of its commit, which Commit puts in place later.
+  /// False, with FailureReason set, when that fails; the temporary file is then removed.
+  bool Finish();
   /// Writes what is buffered, closes the temporary file and renames it over the report. True
   /// when the complete report is in place; otherwise the temporary file is removed, an earlier
   /// report stays untouched and FailureReason says why ("stopped" when the run on this thread
@@ -85,6 +89,7 @@ class ReportWriter {
   uint64_t m_flushed = 0;         // bytes handed to the system
   uint64_t m_writebackStart = 0;  // first byte whose writeback has not been started
   bool m_ok = false;
+  bool m_finished = false;  // Finish succeeded; Commit only renames
   std::string m_failureReason;
 };
 
