@@ -19,8 +19,8 @@ extern char** environ;
 #include <cstring>
 #include <filesystem>
 #include <string_view>
-#include <thread>
 
+#include "text/Parallel.h"
 #include "text/SystemPath.h"
 
 namespace qs {
@@ -153,7 +153,7 @@ std::string GraphRenderer::RenderSvg(const std::vector<std::string>& in_files, s
                                      unsigned in_nProcesses) const {
   if (in_files.empty()) return {};
   if (!Available()) return "Graphviz's dot was not found on the PATH";
-  if (in_nProcesses == 0) in_nProcesses = std::max(1u, std::thread::hardware_concurrency());
+  if (in_nProcesses == 0) in_nProcesses = ThreadsFor(0);
   // As many files to each process as share them out evenly, within the limit per call.
   const size_t per = std::clamp<size_t>((in_files.size() + in_nProcesses - 1) / in_nProcesses, 1,
                                         std::max<size_t>(in_nPerCall, 1));

@@ -19,9 +19,10 @@ class GraphRenderer {
   const std::string& ProgramPath() const { return m_path; }
 
   /// Renders every DOT file to SVG beside it (the file's path + ".svg"): the files are shared out
-  /// among in_nProcesses processes running at once (0: one per processor), at most in_nPerCall
-  /// files to one process. "" when every process ended with status 0; otherwise what went wrong
-  /// (the program missing, not started, or its exit status). Never throws.
+  /// among in_nProcesses processes running at once (0: ThreadsFor(0), one per processor within
+  /// the run's thread budget), at most in_nPerCall files to one process. "" when every process
+  /// ended with status 0; otherwise what went wrong (the program missing, not started, or its
+  /// exit status). Never throws.
   std::string RenderSvg(const std::vector<std::string>& in_files, size_t in_nPerCall = 512,
                         unsigned in_nProcesses = 0) const;
 

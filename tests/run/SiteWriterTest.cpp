@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include "model/ClsEntryPtr.h"
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
+#include "output/common/SiteAssets.h"
 #include "output/site/SiteWriter.h"
 #include "run/clsVBInfo.h"
 #include "support/TestFolder.h"
@@ -387,6 +389,80 @@ TEST(Site, CallPicturesKeepToTheirLimits) {
   EXPECT_NE(picture.find(">" + longName.substr(0, 40) + "\xE2\x80\xA6</text>"), std::string::npos)
       << picture;
   EXPECT_EQ(BrokenLinks(site), std::vector<std::string>{});
+}
+
+// The style sheet and script are the tree's files (src/output/common), byte for byte: in the
+// program and in every site written.
+TEST_F(SampleSite, StyleSheetAndScriptAreTheFilesOfTheTree) {
+  ASSERT_TRUE(s_info->ReportWritten()) << s_info->FailureReason();
+  const std::string folder = std::string(QS_SOURCE_DIR) + "/src/output/common/";
+  const std::pair<std::string_view, const char*> assets[] = {{SiteStyleSheet(), "site.css"},
+                                                             {SiteScript(), "site.js"}};
+  for (const auto& [embedded, name] : assets) {
+    const std::string file = test::ReadFile(folder + name);
+    EXPECT_GT(file.size(), 1000u) << name;
+    EXPECT_EQ(embedded, file) << name;
+    EXPECT_EQ(Page(name), file) << name;
+  }
+}
+
+// With a budget of one thread the site is written on the caller's thread alone (its pictures all
+// drawn at the end), and is the same, file for file, as the site written on many threads, where
+// the pages are shared out and the dependency picture is drawn while they are written.
+TEST(Site, OneThreadWritesTheSameSiteAsMany) {
+  if (kWindowsFileSystem) GTEST_SKIP() << "the stand-in for dot is a POSIX shell script";
+  test::TestFolder dir("site-threads");
+  // A stand-in for dot: FILE.svg holds the DOT text of FILE.
+  const std::string fake =
+      dir.Write("bin/fakedot",
+                "#!/bin/sh\nfor f; do case \"$f\" in -*) ;; *) cat \"$f\" > \"$f.svg\" ;; "
+                "esac; done\n");
+  ::chmod(fake.c_str(), 0755);
+  clsVBInfo info;
+  info.Settings().outDir = (dir.Path() / "report").string();
+  info.GetFileInfo(kSample);
+  ASSERT_TRUE(info.ReportWritten()) << info.FailureReason();
+  // Each module uses the next one: the index has a dependency picture.
+  std::vector<const clsVBFileType*> modules;
+  for (const ProjectModule& pm : ListProjectModules(info.Analysis())) modules.push_back(pm.item);
+  ASSERT_GE(modules.size(), 3u);
+  SiteOptions options;
+  options.dotProgram = fake;
+  options.sourcePageBytes = 4000;
+  options.extras.dependenciesOf = [&](const clsVBFileType& m,
+                                      std::vector<const clsVBFileType*>& out) {
+    const auto it = std::find(modules.begin(), modules.end(), &m);
+    if (it + 1 < modules.end()) out.push_back(*(it + 1));
+  };
+  const auto write = [&](unsigned threads, const fs::path& folder) -> uint64_t {
+    ThreadBudget budget(threads);
+    const ThreadBudgetScope scope(&budget);
+    const uint64_t before = ThreadsStarted();
+    PendingSite site;
+    EXPECT_TRUE(site.Write(info.Analysis(), kSample, options, folder.string())) << site.Reason();
+    EXPECT_TRUE(site.Commit()) << site.Reason();
+    EXPECT_EQ(site.PictureNote(), "");
+    return ThreadsStarted() - before;
+  };
+  const fs::path one = dir.Path() / "one", many = dir.Path() / "many";
+  EXPECT_EQ(write(1, one), 0u);
+  EXPECT_GT(write(0, many), 0u);
+  size_t files = 0, pictures = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(one)) {
+    if (!entry.is_regular_file()) continue;
+    const fs::path rel = fs::relative(entry.path(), one);
+    ++files;
+    pictures += rel.extension() == ".svg" ? 1 : 0;
+    EXPECT_EQ(test::ReadFile(entry.path().string()), test::ReadFile((many / rel).string())) << rel;
+  }
+  size_t manyFiles = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(many))
+    manyFiles += entry.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(files, manyFiles);
+  EXPECT_GT(files, 2 * modules.size()) << "module and source pages";
+  EXPECT_GE(pictures, 2u) << "the dependencies and a form's controls";
+  EXPECT_NE(test::ReadFile((one / "pictures/dependencies.svg").string()).find("digraph"),
+            std::string::npos);
 }
 
 // Both pieces run to their end whichever of them fails, and the failure comes out of

@@ -1,4 +1,6 @@
-// The site's style sheet and script, written into every site as site.css and site.js.
+// The site's style sheet and script, written into every site (and estate site) as site.css and
+// site.js. They are the files site.css and site.js of this folder, built into the program
+// (cmake/EmbedFile.cmake generates the definitions of these functions from them): edit those.
 #pragma once
 
 #include <string_view>

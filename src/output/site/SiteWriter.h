@@ -121,6 +121,8 @@ struct SiteOptions {
   size_t sourcePageBytes = 3u << 20;
   /// Threads that write module pages at once, the caller's own included; 0 means two per
   /// processor, at least 4 and at most 8 (creating files waits for the disk as much as it works).
+  /// Either way no more than the run's thread budget allows (text/Parallel.h): with one thread
+  /// the whole site is written on the caller's.
   unsigned threads = 0;
   SiteExtras extras;
 };

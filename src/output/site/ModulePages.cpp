@@ -1,0 +1,482 @@
+// The module pages: a module's declarations by kind with their signatures, doc comments, uses,
+// callers and callees (and a call picture of them, drawn here as SVG); the controls, menus and
+// event handlers of a form-like module.
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "model/ClsEntry.h"
+#include "model/ClsEntryPtr.h"
+#include "model/ClsSymEntry.h"
+#include "model/clsVBHeader.h"
+#include "output/site/SiteBuilder.h"
+#include "text/Cp1252.h"
+
+namespace qs::site {
+
+namespace {
+
+// Appends name="number" attributes, each after a blank.
+void AppendAttributes(std::string& out,
+                      std::initializer_list<std::pair<const char*, int64_t>> in_attributes) {
+  for (const auto& [name, value] : in_attributes) {
+    out += ' ';
+    out += name;
+    out += "=\"";
+    AppendNumber(out, value);
+    out += '"';
+  }
+}
+
+}  // namespace
+
+void SiteBuilder::WriteDoc(Worker& w, const SiteDoc& doc, std::string& out) const {
+  out += "<div class=\"doc\">";
+  const std::pair<const char*, const std::string*> parts[] = {
+      {nullptr, &doc.summary},   {nullptr, &doc.description}, {"Returns", &doc.returns},
+      {"Remarks", &doc.remarks}, {"Author", &doc.author},     {"Date", &doc.date}};
+  for (const auto& [label, text] : parts) {
+    if (text->empty()) continue;
+    out += "<p>";
+    if (label) {
+      out += "<b>";
+      out += label;
+      out += ":</b> ";
+    }
+    Source(w, out, *text);
+    out += "</p>";
+    if (text == &doc.description && !doc.params.empty()) {
+      out += "<dl class=\"params\">";
+      for (const auto& [name, about] : doc.params) {
+        out += "<dt><code>";
+        Source(w, out, name);
+        out += "</code></dt><dd>";
+        Source(w, out, about);
+        out += "</dd>";
+      }
+      out += "</dl>";
+    }
+  }
+  out += "</div>";
+}
+
+void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std::string& out) {
+  const DeclaredEntry& d = m.declared[k];
+  const ClsEntryPtr& e = *d.entry;
+  out += "<div class=\"decl\" id=\"d";
+  AppendNumber(out, static_cast<int64_t>(k));
+  out += "\"><code class=\"sig\">";
+  w.raw.clear();
+  // Variables and constants may share a statement: each shows its own declarator.
+  const std::string_view kind = d.kind;
+  if (m.stream && (kind == "variable" || kind == "constant"))
+    SourceText::AppendDeclarator(*m.stream, e.lEntryptr, w.raw);
+  else if (m.stream)
+    SourceText::AppendLine(*m.stream, e.lEntryptr, w.raw);
+  if (w.raw.empty()) w.raw = e.EntryName;
+  Source(w, out, w.raw);
+  out += "</code>";
+  const int32_t line = w.lines.PlaceOf(e.lEntryptr).line;
+  if (line > 0) {
+    out += "<a class=\"where\" href=\"";
+    AppendSourceHref(out, m, line);
+    out += "\">line ";
+    AppendNumber(out, line);
+    out += "</a>";
+  }
+  if ((e.eEntrytype == kEntryEnum || e.eEntrytype == kEntryType) && e.Parameters &&
+      e.Parameters->Count() > 0) {
+    out += "<div class=\"more\">Members: ";
+    bool first = true;
+    for (const auto& member : *e.Parameters) {
+      if (!member) continue;
+      if (!first) out += ", ";
+      first = false;
+      out += "<code>";
+      Source(w, out, member->EntryName);
+      out += "</code>";
+    }
+    out += "</div>";
+  }
+  // Doc comments plug in here (SiteExtras::docOf).
+  if (m_options.extras.docOf) {
+    if (const SiteDoc* doc = m_options.extras.docOf(e)) WriteDoc(w, *doc, out);
+  }
+  // Cross references plug in here (SiteExtras::usesOf, callersOf, calleesOf).
+  if (m_options.extras.usesOf) {
+    w.uses.clear();
+    m_options.extras.usesOf(e, w.uses);
+    if (!w.uses.empty()) {
+      out += "<div class=\"more\">Used at: ";
+      bool first = true;
+      for (const SiteUse& use : w.uses) {
+        const SiteModule* where = ModuleOf(use.place.module);
+        if (!where || use.place.line <= 0) continue;
+        if (!first) out += ", ";
+        first = false;
+        out += "<a href=\"";
+        AppendSourceHref(out, *where, use.place.line);
+        out += "\">";
+        out += where->nameHtml;
+        out += ':';
+        AppendNumber(out, use.place.line);
+        out += "</a> <span class=\"meta\">";
+        AppendHtml(out, use.kind);
+        out += "</span>";
+      }
+      out += "</div>";
+    }
+  }
+  const std::pair<const char*,
+                  const std::function<void(const ClsEntryPtr&, std::vector<const ClsEntryPtr*>&)>*>
+      calls[] = {{"Calls", &m_options.extras.calleesOf},
+                 {"Called by", &m_options.extras.callersOf}};
+  for (size_t side = 0; side < 2; ++side) {
+    std::vector<const ClsEntryPtr*>& entries = w.calls[side];
+    entries.clear();
+    const auto& [label, list] = calls[side];
+    if (!*list || !IsProcedureKind(d.kind)) continue;
+    (*list)(e, entries);
+    if (entries.empty()) continue;
+    out += "<div class=\"more\">";
+    out += label;
+    out += ": ";
+    for (size_t c = 0; c < entries.size(); ++c) {
+      if (c > 0) out += ", ";
+      // A declaration with no page of its own (outside the project's modules) is named only.
+      w.text.clear();
+      const bool linked = AnchorOf(entries[c], w.text);
+      if (linked) {
+        out += "<a href=\"";
+        out += w.text;
+        out += "\">";
+      }
+      Source(w, out, entries[c]->EntryName);
+      if (linked) out += "</a>";
+    }
+    out += "</div>";
+  }
+  if (!w.calls[0].empty() || !w.calls[1].empty()) WriteCallPicture(w, m, k, out);
+  out += "</div>\n";
+}
+// A procedure's call picture, drawn here as SVG in the page: its callers, itself and its
+// callees in three columns of boxes, each box a link to its declaration; at most kCallNodes on
+// either side (the first ones, and a line saying how many more there are). Drawn without dot:
+// dot for every procedure took more than the site's time.
+void SiteBuilder::WriteCallPicture(Worker& w, const SiteModule& m, size_t k, std::string& out) {
+  constexpr size_t kCallNodes = 12;
+  constexpr int kRow = 24, kBox = 18, kGap = 56, kCharWidth = 7, kPad = 12, kMaxChars = 40;
+  // The labels: a declaration of another module is named with its module.
+  struct Label {
+    size_t from, to;  ///< in w.dot (UTF-8, not yet escaped)
+    int chars;
+    bool cut;  ///< shortened to kMaxChars characters
+    const ClsEntryPtr* entry;
+  };
+  std::string& text = w.dot;
+  text.clear();
+  Label labels[2 * kCallNodes + 1];
+  size_t count = 0;
+  const auto label = [&](const ClsEntryPtr* entry) {
+    const size_t from = text.size();
+    const AnchorTable::Anchor* anchor = m_anchors.Find(entry);
+    if (anchor != nullptr && anchor->module != static_cast<uint32_t>(&m - m_modules.data())) {
+      text += m_modules[anchor->module].nameUtf8;
+      text += '.';
+    }
+    w.cp.Append(text, entry->EntryName);
+    int chars = 0;
+    size_t end = from;
+    for (; end < text.size() && chars < kMaxChars; ++end)
+      chars += (static_cast<unsigned char>(text[end]) & 0xC0) != 0x80;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+    labels[count++] = {from, end, chars, end < text.size(), entry};
+  };
+  const size_t shown[2] = {std::min(w.calls[1].size(), kCallNodes),
+                           std::min(w.calls[0].size(), kCallNodes)};  // callers, callees
+  for (size_t n = 0; n < shown[0]; ++n) label(w.calls[1][n]);
+  label(m.declared[k].entry);
+  for (size_t n = 0; n < shown[1]; ++n) label(w.calls[0][n]);
+  // Column widths from the longest label of each, rows from the longer side.
+  int width[3] = {0, 0, 0};
+  for (size_t i = 0; i < count; ++i) {
+    const int column = i < shown[0] ? 0 : i == shown[0] ? 1 : 2;
+    width[column] = std::max(width[column], labels[i].chars * kCharWidth + 2 * kPad);
+  }
+  const bool more[2] = {w.calls[1].size() > shown[0], w.calls[0].size() > shown[1]};
+  const size_t rows = std::max<size_t>(
+      {shown[0] + (more[0] ? 1 : 0), shown[1] + (more[1] ? 1 : 0), static_cast<size_t>(1)});
+  const int height = static_cast<int>(rows) * kRow + 4;
+  int x[3] = {2, 0, 0};
+  x[1] = x[0] + width[0] + (width[0] > 0 ? kGap : 0);
+  x[2] = x[1] + width[1] + kGap;
+  const int total = x[2] + width[2] + 2;
+  const auto top = [&](size_t row, size_t of) {
+    return static_cast<int>((rows - of) * kRow / 2 + row * kRow) + (kRow - kBox) / 2 + 2;
+  };
+  out += "<svg class=\"calls\"";
+  AppendAttributes(out, {{"width", total}, {"height", height}});
+  out += " viewBox=\"0 0 ";
+  AppendNumber(out, total);
+  out += ' ';
+  AppendNumber(out, height);
+  out += "\" role=\"img\" aria-label=\"Callers and callees\">";
+  const int middle = top(0, 1) + kBox / 2;
+  // Arrows first, under the boxes: from each caller to the procedure, from it to each callee.
+  const auto arrow = [&](int x1, int y1, int x2, int y2) {
+    // A path step: the command letter and the point.
+    const auto step = [&out](char command, int64_t px, int64_t py) {
+      out += command;
+      AppendNumber(out, px);
+      out += ' ';
+      AppendNumber(out, py);
+    };
+    out += "<path d=\"";
+    step('M', x1, y1);
+    step('L', x2, y2);
+    // The head: two short strokes back from the tip, along the arrow's direction.
+    const double dx = x2 - x1, dy = y2 - y1, len = std::max(1.0, std::hypot(dx, dy));
+    const double ux = dx / len, uy = dy / len;
+    for (const int sign : {1, -1}) {
+      step('M', std::lround(x2 - 7 * ux + sign * 3.5 * uy),
+           std::lround(y2 - 7 * uy - sign * 3.5 * ux));
+      step('L', x2, y2);
+    }
+    out += "\"/>";
+  };
+  for (size_t n = 0; n < shown[0]; ++n)
+    arrow(x[0] + width[0], top(n, shown[0] + more[0]) + kBox / 2, x[1], middle);
+  for (size_t n = 0; n < shown[1]; ++n)
+    arrow(x[1] + width[1], middle, x[2], top(n, shown[1] + more[1]) + kBox / 2);
+  const auto box = [&](const Label& l, int left, int width1, int y, bool self) {
+    w.raw.clear();
+    const bool linked = AnchorOf(l.entry, w.raw);
+    if (linked) {
+      out += "<a href=\"";
+      out += w.raw;
+      out += "\">";
+    }
+    out += self ? "<rect class=\"self\"" : "<rect";
+    AppendAttributes(out, {{"x", left}, {"y", y}, {"width", width1}, {"height", kBox}, {"rx", 4}});
+    out += "/><text";
+    AppendAttributes(out, {{"x", left + kPad}, {"y", y + kBox - 5}});
+    out += '>';
+    AppendHtml(out, std::string_view(text).substr(l.from, l.to - l.from));
+    if (l.cut) out += "\xE2\x80\xA6";
+    out += "</text>";
+    if (linked) out += "</a>";
+  };
+  for (size_t n = 0; n < shown[0]; ++n)
+    box(labels[n], x[0], width[0], top(n, shown[0] + more[0]), false);
+  box(labels[shown[0]], x[1], width[1], top(0, 1), true);
+  for (size_t n = 0; n < shown[1]; ++n)
+    box(labels[shown[0] + 1 + n], x[2], width[2], top(n, shown[1] + more[1]), false);
+  for (size_t side = 0; side < 2; ++side) {
+    if (!more[side]) continue;
+    out += "<text class=\"more\"";
+    AppendAttributes(
+        out, {{"x", x[side * 2] + kPad}, {"y", top(shown[side], shown[side] + 1) + kBox - 5}});
+    out += '>';
+    AppendNumber(out, static_cast<int64_t>(w.calls[1 - side].size() - shown[side]));
+    out += " more</text>";
+  }
+  out += "</svg>";
+}
+
+// Event handlers: procedures named Control_Event (the outermost control by its kind's word,
+// Form_Load), found by the longest control name that starts the procedure's name.
+void SiteBuilder::FindHandlers(const SiteModule& m, const std::vector<ControlNode>& controls,
+                               std::vector<std::vector<size_t>>& handlers) {
+  std::unordered_map<std::string, size_t> byName;
+  std::string key;
+  for (size_t i = 0; i < controls.size(); ++i) {
+    std::string_view name = controls[i].record->sName;
+    if (i == 0 && controls[i].parent < 0) {
+      name = controls[i].record->sType;
+      if (const size_t dot = name.rfind('.'); dot != std::string_view::npos)
+        name.remove_prefix(dot + 1);
+    }
+    key.clear();
+    for (const char c : name) key += static_cast<char>(ToLower1252(static_cast<unsigned char>(c)));
+    byName.emplace(key, i);
+  }
+  handlers.assign(controls.size(), {});
+  for (size_t k = 0; k < m.declared.size(); ++k) {
+    const std::string_view kind = m.declared[k].kind;
+    if (kind != "sub" && kind != "function") continue;
+    const std::string& name = m.declared[k].entry->EntryName;
+    key.clear();
+    size_t found = SIZE_MAX;
+    for (size_t c = 0; c < name.size(); ++c) {
+      if (name[c] == '_' && c > 0 && c + 1 < name.size()) {
+        if (const auto it = byName.find(key); it != byName.end()) found = it->second;
+      }
+      key += static_cast<char>(ToLower1252(static_cast<unsigned char>(name[c])));
+    }
+    if (found != SIZE_MAX) handlers[found].push_back(k);
+  }
+}
+
+bool SiteBuilder::CaptionOf(Worker& w, const SiteModule& m, const ControlNode& c) const {
+  for (const clsControlRecord* r : c.properties) {
+    if (EqualsNoCase1252(r->sType, "+Caption")) {
+      w.raw.clear();
+      if (!SourceText::AppendStringValue(*m.stream, r->lPtr, w.raw)) w.raw = r->sName;
+      return true;
+    }
+  }
+  return false;
+}
+
+void SiteBuilder::WriteHandlers(Worker& w, const SiteModule& m, const std::vector<size_t>& handlers,
+                                std::string& out) const {
+  if (handlers.empty()) return;
+  out += "<span class=\"handlers\">";
+  for (size_t h = 0; h < handlers.size(); ++h) {
+    const ClsEntryPtr& e = *m.declared[handlers[h]].entry;
+    if (h > 0) out += ", ";
+    out += "<a href=\"#d";
+    AppendNumber(out, static_cast<int64_t>(handlers[h]));
+    out += "\">";
+    Source(w, out, e.EntryName);
+    out += "</a>";
+  }
+  out += "</span>";
+}
+
+// The menus (controls of type "Menu", the header's "VB.Menu" as the record keeps it), indented by
+// their depth, with caption, shortcut and handlers.
+void SiteBuilder::WriteMenus(Worker& w, const SiteModule& m, const std::vector<int>& depth,
+                             const std::vector<std::vector<size_t>>& handlers,
+                             std::string& out) const {
+  const std::vector<ControlNode>& controls = w.controls;
+  const auto isMenu = [](const ControlNode& c) {
+    std::string_view type = c.record->sType;
+    if (const size_t dot = type.rfind('.'); dot != std::string_view::npos)
+      type.remove_prefix(dot + 1);
+    return EqualsNoCase1252(type, "Menu");
+  };
+  bool menus = false;
+  for (size_t i = 0; i < controls.size(); ++i) {
+    if (!isMenu(controls[i])) continue;
+    if (!menus) {
+      out +=
+          "<h2 id=\"menus\">Menus</h2>\n<table><tr><th>Menu</th><th>Caption</th>"
+          "<th>Shortcut</th><th>Handlers</th></tr>\n";
+      menus = true;
+    }
+    out += "<tr><td style=\"padding-left:";
+    AppendNumber(out, std::max(0, depth[i] - 1) * 16);
+    out += "px\"><code>";
+    Source(w, out, controls[i].record->sName);
+    out += "</code></td><td>";
+    if (CaptionOf(w, m, controls[i])) Source(w, out, w.raw);
+    out += "</td><td>";
+    if (controls[i].shortcutPos >= 0) {
+      w.raw.clear();
+      SourceText::AppendValue(*m.stream, controls[i].shortcutPos, w.raw);
+      Source(w, out, SiteText::ShortcutText(w.raw));
+    }
+    out += "</td><td>";
+    WriteHandlers(w, m, handlers[i], out);
+    out += "</td></tr>\n";
+  }
+  if (menus) out += "</table>\n";
+}
+
+// The controls of a form-like module as a tree (with captions and event handlers), the picture
+// of their containment, and the menus.
+void SiteBuilder::WriteControls(Worker& w, SiteModule& m, size_t index, std::string& out) {
+  if (!m.header || !m.stream || !IsFormLikeItemType(m.source.item->EType)) return;
+  ListControls(*m.header, *m.stream, w.controls);
+  const std::vector<ControlNode>& controls = w.controls;
+  if (controls.empty()) return;
+  std::vector<int> depth(controls.size(), 0);
+  for (size_t i = 0; i < controls.size(); ++i) {
+    const int parent = controls[i].parent;
+    if (parent >= 0 && static_cast<size_t>(parent) < i) depth[i] = depth[parent] + 1;
+  }
+  std::vector<std::vector<size_t>> handlers;
+  FindHandlers(m, controls, handlers);
+
+  out += "<h2 id=\"controls\">Controls</h2>\n<ul class=\"tree\">";
+  int open = 0;  // nested lists open below the tree's own
+  for (size_t i = 0; i < controls.size(); ++i) {
+    YieldPoint();
+    const int d = depth[i];
+    if (i > 0) {
+      if (d > depth[i - 1]) {
+        out += "<ul>";
+        ++open;
+      } else {
+        out += "</li>";
+        for (int up = depth[i - 1]; up > d && open > 0; --up, --open) out += "</ul></li>";
+      }
+    }
+    out += "<li><code>";
+    Source(w, out, controls[i].record->sName);
+    out += "</code><span class=\"t\">";
+    Source(w, out, controls[i].record->sType);
+    if (CaptionOf(w, m, controls[i])) {
+      out += " \xE2\x80\x9C";
+      Source(w, out, w.raw);
+      out += "\xE2\x80\x9D";
+    }
+    out += "</span>";
+    WriteHandlers(w, m, handlers[i], out);
+  }
+  out += "</li>";
+  for (; open > 0; --open) out += "</ul></li>";
+  out += "</ul>\n";
+  WriteControlPicture(w, m, index, out);
+  WriteMenus(w, m, depth, handlers, out);
+}
+
+void SiteBuilder::WriteModulePage(Worker& w, SiteModule& m, size_t index) {
+  const clsVBFileType& item = *m.source.item;
+  w.lines.Reset(m.stream, m.header && m.header->LineEndsKept ? &m.header->LineEnds : nullptr);
+  std::string& out = w.body;
+  out.clear();
+  PageStart(out, m.nameHtml, static_cast<int>(index));
+  out += "<h1>";
+  out += m.nameHtml;
+  out += "</h1>\n<p class=\"meta\">";
+  out += KindTitle(item.EType);
+  out += " \xC2\xB7 ";
+  SourceLink(w, m, out);
+  out += " \xC2\xB7 ";
+  AppendNumber(out, w.lines.Lines());
+  out += " lines</p>\n";
+  // Doc comments plug in here (SiteExtras::moduleDocOf).
+  if (m_options.extras.moduleDocOf) {
+    if (const SiteDoc* doc = m_options.extras.moduleDocOf(item)) WriteDoc(w, *doc, out);
+  }
+  WriteControls(w, m, index, out);
+
+  static const std::pair<const char*, const char*> kGroups[] = {
+      {"constant", "Constants"}, {"enum", "Enumerations"},        {"type", "Types"},
+      {"variable", "Variables"}, {"declare", "API declarations"}, {"event", "Events"},
+      {"sub", "Subs"},           {"function", "Functions"},       {"property", "Properties"}};
+  for (const auto& [kind, title] : kGroups) {
+    const std::string_view group = kind;
+    bool any = false;
+    for (size_t k = 0; k < m.declared.size(); ++k) {
+      const std::string_view declKind = m.declared[k].kind;
+      if (group == "property" ? declKind.rfind("property", 0) != 0 : declKind != group) continue;
+      if (!any) {
+        out += "<h2 id=\"";
+        out += kind;
+        out += "\">";
+        out += title;
+        out += "</h2>\n";
+        any = true;
+      }
+      WriteDeclaration(w, m, k, out);
+    }
+  }
+  if (m.declared.empty()) out += "<p class=\"note\">No declarations.</p>\n";
+  PageEnd(out);
+  WriteFile(m_folder + "/" + m.page, {out});
+}
+
+}  // namespace qs::site

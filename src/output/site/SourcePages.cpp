@@ -1,0 +1,191 @@
+// The source pages: every module's file with numbered lines, its comments, strings and keywords
+// marked for the style sheet, the names that stand for a declaration linked to it; a long file
+// on several pages.
+#include <algorithm>
+
+#include "model/clsVBHeader.h"
+#include "output/site/SiteBuilder.h"
+#include "text/TokenCodes.h"
+#include "text/clsTokenStream.h"
+
+namespace qs::site {
+
+int32_t SiteBuilder::CollapsedHeaderLines(Worker& w, const SiteModule& m) const {
+  // The header's lines (before the line of the code's first token) are collapsed.
+  const clsTokenStream* ts = m.stream;
+  w.lines.Reset(ts, m.header && m.header->LineEndsKept ? &m.header->LineEnds : nullptr);
+  if (!m.header || m.header->CodePtr <= 0 || !ts) return 0;
+  const int32_t headerLines =
+      w.lines.PlaceOf(std::min(m.header->CodePtr, ts->Count() - 1)).line - 1;
+  return headerLines < 2 ? 0 : headerLines;
+}
+
+void SiteBuilder::SortedNamesIn(Worker& w, const SiteModule& m) const {
+  std::vector<SiteName>& names = w.names;
+  names.clear();
+  if (m_options.extras.namesIn) m_options.extras.namesIn(*m.source.item, names);
+  const auto before = [](const SiteName& a, const SiteName& b) {
+    return a.line != b.line ? a.line < b.line : a.column < b.column;
+  };
+  if (!std::is_sorted(names.begin(), names.end(), before))
+    std::sort(names.begin(), names.end(), before);
+}
+
+void SiteBuilder::WriteSourcePart(Worker& w, const SiteModule& m, std::string_view fileHtml,
+                                  int part, int32_t first, int32_t last, bool more) {
+  std::string& page = w.page;
+  page.clear();
+  std::string title = "Source of " + m.nameHtml;
+  PageStart(page, title, static_cast<int>(&m - m_modules.data()));
+  page += "<h1>";
+  page += fileHtml;
+  page += "</h1>\n<p class=\"meta\">Source of <a href=\"";
+  page += m.page;
+  page += "\">";
+  page += m.nameHtml;
+  page += "</a> \xC2\xB7 ";
+  AppendNumber(page, w.lines.Lines());
+  page += " lines</p>\n";
+  std::string nav;
+  if (part > 0 || more) {
+    nav += "<p class=\"parts\">Lines ";
+    AppendNumber(nav, first);
+    nav += "\xE2\x80\x93";
+    AppendNumber(nav, last);
+    if (part > 0) {
+      nav += " <a href=\"" + m.sourceBase;
+      if (part > 1) nav += "-" + std::to_string(part);
+      nav += ".html\">previous part</a>";
+    }
+    if (more)
+      nav +=
+          " <a href=\"" + m.sourceBase + "-" + std::to_string(part + 2) + ".html\">next part</a>";
+    nav += "</p>\n";
+  }
+  std::string end;
+  PageEnd(end);
+  std::string path = m_folder + "/" + m.sourceBase;
+  if (part > 0) path += "-" + std::to_string(part + 1);
+  path += ".html";
+  WriteFile(path, {page, nav, w.body, nav, end});
+  w.body.clear();
+}
+
+void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
+  const clsTokenStream* ts = m.stream;
+  const int32_t count = ts ? ts->Count() : 0;
+  const int32_t headerLines = CollapsedHeaderLines(w, m);
+  std::string fileHtml;
+  Source(w, fileHtml, FileOf(*m.source.item));
+
+  int part = 0;
+  int32_t line = 1;
+  int32_t partFirst = 1;
+  std::string& body = w.body;
+  // Each line opens with its anchor; the style sheet numbers the anchors (a counter that each
+  // block starts at its first line) and the script makes a click on one go to its line, which
+  // keeps the pages small.
+  const auto openLine = [&] {
+    Put(body, "<a id=L");
+    AppendNumber(body, line);
+    Put(body, "></a>");
+  };
+  const auto openPre = [&] {
+    body += "<pre class=\"src\" style=\"counter-reset:ln ";
+    AppendNumber(body, line - 1);
+    body += "\">";
+  };
+  const auto openBlock = [&] {
+    if (line <= headerLines) {
+      body += "<details class=\"header\"><summary>Header (lines ";
+      AppendNumber(body, line);
+      body += "\xE2\x80\x93";
+      AppendNumber(body, headerLines);
+      body += ")</summary>";
+    }
+    openPre();
+  };
+  const auto closeBlock = [&](int32_t last) {
+    body += last <= headerLines ? "</pre></details>\n" : "</pre>\n";
+  };
+  const auto flushPart = [&](int32_t last, bool more) {
+    WriteSourcePart(w, m, fileHtml, part, partFirst, last, more);
+  };
+  // The names that stand for a declaration (those with a module page become links).
+  SortedNamesIn(w, m);
+  const std::vector<SiteName>& names = w.names;
+
+  body.clear();
+  openBlock();
+  if (count > 0) openLine();
+  int32_t column = 1;   // of the token at p, in bytes
+  size_t nextName = 0;  // the first name not yet reached
+  // Short elements the style sheet colours: a comment <i>, a string <u>, a keyword <b>; their
+  // opening and closing tags at 7 * (tag - 1) and 3 bytes on in kTags. A tag stays open over
+  // blanks to the next token of its kind ("<b>End If</b>") and closes at the line's end.
+  static constexpr char kTags[] = "<i></i><u></u><b></b>";
+  int open = 0;  // the tag open, 0 for none
+  const auto closeTag = [&] {
+    if (open) body.append(kTags + 7 * (open - 1) + 3, 4);
+    open = 0;
+  };
+  for (int32_t p = 0; p < count; ++p) {
+    YieldPoint();
+    const int32_t code = ts->TokenCodeAt(p);
+    const std::string_view text = ts->TokenStringAt(p);
+    const int32_t at = column;
+    column += static_cast<int32_t>(text.size());
+    if (code == TokWhiteSpace) {
+      Source(w, body, text);
+      continue;
+    }
+    if (code == TokEndOfLine) {
+      closeTag();
+      column = 1;
+      body += '\n';
+      if (p + 1 >= count) break;  // the file's last line end opens no line
+      const int32_t ended = line++;
+      if (body.size() >= m_options.sourcePageBytes) {
+        closeBlock(ended);
+        flushPart(ended, true);
+        m.partStarts.push_back(line);
+        partFirst = line;
+        ++part;
+        openBlock();
+      } else if (ended == headerLines) {
+        Put(body, "</pre></details>\n");
+        openPre();
+      }
+      openLine();
+      continue;
+    }
+    const int tag = code == TokComment ? 1 : code == TokString ? 2 : code > TokIdentifier ? 3 : 0;
+    if (tag != open) {
+      closeTag();
+      if (tag) body.append(kTags + 7 * (tag - 1), 3);
+      open = tag;
+    }
+    // A name that stands for a declaration with a page links to it.
+    while (nextName < names.size() &&
+           (names[nextName].line < line ||
+            (names[nextName].line == line && names[nextName].column < at)))
+      ++nextName;
+    const AnchorTable::Anchor* target = nullptr;
+    if (nextName < names.size() && names[nextName].line == line && names[nextName].column == at)
+      target = m_anchors.Find(names[nextName].entry);
+    if (target) {
+      Put(body, "<a href=\"");
+      body += m_modules[target->module].page;
+      Put(body, "#d");
+      AppendNumber(body, target->index);
+      Put(body, "\">");
+    }
+    Source(w, body, text);
+    if (target) Put(body, "</a>");
+  }
+  closeTag();
+  closeBlock(line);
+  flushPart(line, false);
+}
+
+}  // namespace qs::site
