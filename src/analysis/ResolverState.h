@@ -148,7 +148,7 @@ class Resolver {
   Resolver& operator=(const Resolver&) = delete;
 
  private:
-  // Declaration table.
+  // Declaration table (UseResolver.cpp, ResolverDeclarations.cpp).
   int32_t AddDecl(DeclKind kind, const ClsEntryPtr* entry, std::string_view name, int32_t module,
                   int32_t parent, int32_t pos);
   void Insert(int32_t scope, int32_t decl, int32_t space = kNames) {
@@ -163,11 +163,11 @@ class Resolver {
     return m_tab.names.FindHashed(scope, name, nameHash, space);
   }
   int32_t Canonical(int32_t decl) const { return m_out.decls[static_cast<size_t>(decl)].canonical; }
-  /// Reads every module's declarations from its records (on two threads) and puts them in the
-  /// declaration and name tables in module order.
+  /// Reads every module's declarations from its records (two readers, on threads of the run's
+  /// budget) and puts them in the declaration and name tables in module order.
   void ReadModuleDecls();
 
-  // Lookup.
+  // Lookup (ResolverLookup.cpp).
   int32_t Best(int32_t node) const { return m_tab.names.Best(node); }
   int32_t Property(int32_t scope, std::string_view name, DeclKind want) const;
   /// A name in the procedure's, the module's, the project's and the modules' scopes.
@@ -215,8 +215,8 @@ class Resolver {
 
   // The walk over a module's tokens (ResolverWalk.cpp). The steps declared always_inline run for
   // every token or statement, each called from one place: each is defined, and used, in its file
-  // alone, and inlined where it is called (as the compiler does with a function of one file that
-  // is called once, which a member visible to several files is not).
+  // alone, and inlined where it is called (as the compiler inlines a function of one file called
+  // once, which it does not do for a member that several files see).
   /// The declarations with places in the module walked, by position.
   void ListPlaces(const CrossModule& mod, int32_t m);
   /// Sets the line and column of the declarations placed at token p.
@@ -248,7 +248,7 @@ class Resolver {
   void WalkAll();
   void Merge(WalkOutput& walk);
 
-  // The names of a statement's expressions (ResolverExpressions.cpp).
+  // The names of a statement's expressions (ResolverExpressions.cpp); always_inline as above.
   Chain Walk(size_t from, size_t to, int mode);
   [[gnu::always_inline]] inline size_t WalkDot(size_t k, size_t n, Chain& cur);
   [[gnu::always_inline]] inline size_t WalkName(size_t k, size_t from, size_t n, bool& declarator,
