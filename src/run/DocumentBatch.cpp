@@ -1,6 +1,7 @@
 #include "run/DocumentBatch.h"
 
 #include <exception>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "analysis/SourceCache.h"
@@ -63,6 +64,9 @@ struct DocumentBatch::Call {
   EstateReport estate;
   /// The reports written so far (SameFileKey): a later project does not write over them.
   std::unordered_set<std::string> taken;
+  /// Usual report paths claimed ahead by the project whose whole file name they are (CorLib.vbp
+  /// claims CorLib_document/CorLib.html before CorLib.Build.vbp can take it), by SameFileKey.
+  std::unordered_map<std::string, std::string> claimed;
 };
 
 DocumentBatch::DocumentBatch(BatchOptions in_oOptions) : m_options(std::move(in_oOptions)) {}
@@ -102,7 +106,7 @@ BatchResult DocumentBatch::Run(const std::vector<std::string>& in_paths, clsVBIn
 
 BatchResult DocumentBatch::Run(const ProjectList& in_oList, clsVBInfo& io_oInfo,
                                const BatchSink& in_oSink) {
-  Call call{in_oList, io_oInfo, in_oSink, {}, {}, {}, false, {}, {}};
+  Call call{in_oList, io_oInfo, in_oSink, {}, {}, {}, false, {}, {}, {}};
   try {
     const SettingsRestorer restore(io_oInfo);
     const std::vector<std::string>& projects = in_oList.Projects();
@@ -141,6 +145,7 @@ BatchResult DocumentBatch::Run(const ProjectList& in_oList, clsVBInfo& io_oInfo,
     call.sourceRefs.resize(projects.size());
     if (call.estateWanted) call.sourceRefs = in_oList.SourceReferences();
     call.order = ProjectList::ReferencedFirst(call.sourceRefs);
+    ClaimUsualNames(call);
     for (size_t step = 0; step < call.order.size() && !call.result.stopped; ++step)
       RunProject(call, step);
     if (call.estateWanted && !call.result.stopped) {
@@ -266,11 +271,24 @@ void DocumentBatch::Commit(clsVBInfo& io_oInfo, PendingProjectJson& io_oJson,
   }
 }
 
+void DocumentBatch::ClaimUsualNames(Call& io_oCall) const {
+  // A project's usual name is its file name up to the first dot; the project whose whole file
+  // name it is has the first claim on it, whatever order the call documents the projects in.
+  for (const size_t n : io_oCall.order) {
+    const std::string full = AbsolutePath(io_oCall.list.Projects()[n]);
+    const std::string usual = UsualOutputName(full);
+    if (WholeName(full) != usual) continue;
+    io_oCall.claimed.emplace(SameFileKey(ReportListingFor(full, m_options.outDir, usual)), full);
+  }
+}
+
 std::string DocumentBatch::OutputNameFor(const std::string& in_sProject, Call& io_oCall,
                                          std::string& out_sClash) const {
   const auto taken = [&](const std::string& name) {
-    return io_oCall.taken.count(
-               SameFileKey(ReportListingFor(in_sProject, m_options.outDir, name))) != 0;
+    const std::string key = SameFileKey(ReportListingFor(in_sProject, m_options.outDir, name));
+    if (io_oCall.taken.count(key) != 0) return true;
+    const auto claim = io_oCall.claimed.find(key);
+    return claim != io_oCall.claimed.end() && claim->second != in_sProject;
   };
   const std::string usual = UsualOutputName(in_sProject);
   out_sClash.clear();

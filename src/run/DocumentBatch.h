@@ -131,6 +131,8 @@ class DocumentBatch {
  private:
   struct Call;
   void RunProject(Call& io_oCall, size_t in_nStep);
+  /// Reserves each project's usual name for the project whose whole file name it is.
+  void ClaimUsualNames(Call& io_oCall) const;
   /// The name of the project's outputs: its usual one unless an earlier project of the call
   /// wrote there (then its whole file name, then that with a number).
   std::string OutputNameFor(const std::string& in_sProject, Call& io_oCall,

@@ -67,10 +67,28 @@ TEST(DocumentBatch, ProjectsWhoseOutputsWouldMeetGetNamesOfTheirOwn) {
     std::vector<std::string> folders;  // each project's output folder and name, in call order
     std::vector<std::string> names;
     std::vector<bool> renamed;
+    std::vector<size_t> call;  // the projects in the order the call names them
   };
+  // A.vbp has the first claim on "A" whatever the order: a folder scan meets A.Tests.vbp first.
   const Case cases[] = {
-      {"beside the projects", "", {p, p, p + "/sub"}, {"A", "A.Tests", "A"}, {false, true, false}},
-      {"in one output folder", out, {out, out, out}, {"A", "A.Tests", "A2"}, {false, true, true}},
+      {"beside the projects",
+       "",
+       {p, p, p + "/sub"},
+       {"A", "A.Tests", "A"},
+       {false, true, false},
+       {0, 1, 2}},
+      {"in one output folder",
+       out,
+       {out, out, out},
+       {"A", "A.Tests", "A2"},
+       {false, true, true},
+       {0, 1, 2}},
+      {"A.Tests.vbp named first",
+       out,
+       {out, out, out},
+       {"A.Tests", "A", "A2"},
+       {true, false, true},
+       {1, 0, 2}},
   };
   const char* const projectNames[] = {"Alpha", "AlphaTests", "SubAlpha"};
   const std::string files[] = {a, tests, sub};
@@ -86,7 +104,9 @@ TEST(DocumentBatch, ProjectsWhoseOutputsWouldMeetGetNamesOfTheirOwn) {
     BatchSink sink;
     sink.projectDone = [&](const BatchProjectResult& r) { results.push_back(r); };
     clsVBInfo info;
-    const BatchResult result = batch.Run({a, tests, sub}, info, sink);
+    std::vector<std::string> paths;
+    for (const size_t k : c.call) paths.push_back(files[k]);
+    const BatchResult result = batch.Run(paths, info, sink);
     ASSERT_TRUE(result.complete) << result.estateFailure;
     ASSERT_EQ(results.size(), 3u);
 
@@ -97,7 +117,8 @@ TEST(DocumentBatch, ProjectsWhoseOutputsWouldMeetGetNamesOfTheirOwn) {
         estate))
         << reader.Error();
     for (size_t i = 0; i < 3; ++i) {
-      SCOPED_TRACE(files[i]);
+      const size_t k = c.call[i];
+      SCOPED_TRACE(files[k]);
       const BatchProjectResult& r = results[i];
       const std::string base = c.folders[i] + "/" + c.names[i];
       EXPECT_EQ(r.outputName, c.names[i]);
@@ -107,14 +128,14 @@ TEST(DocumentBatch, ProjectsWhoseOutputsWouldMeetGetNamesOfTheirOwn) {
       EXPECT_EQ(r.clashingReport.empty(), !c.renamed[i]);
       EXPECT_TRUE(r.reportWritten && r.jsonWritten && r.siteWritten) << r.failure;
       // Each output names its own project.
-      const std::string name = projectNames[i];
+      const std::string name = projectNames[k];
       EXPECT_NE(test::ReadFile(r.report).find("Project Name &nbsp;&nbsp;" + name + "<"),
                 std::string::npos);
       EXPECT_NE(test::ReadFile(r.json).find("\"name\":\"" + name + "\""), std::string::npos);
       EXPECT_NE(test::ReadFile(r.site).find(name), std::string::npos);
       // The estate lists each project with its own report and site.
       const test::JsonValue& listed = estate["projects"][i];
-      EXPECT_EQ(listed["file"].s, AbsolutePath(files[i]));
+      EXPECT_EQ(listed["file"].s, AbsolutePath(files[k]));
       EXPECT_EQ(listed["name"].s, name);
       EXPECT_EQ(listed["report"].s, r.report);
       EXPECT_EQ(listed["site"].s, r.site);
