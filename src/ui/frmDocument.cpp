@@ -224,6 +224,28 @@ frmDocument::frmDocument(QWidget* in_oParent) : QWidget(in_oParent) {
   ProgressTimer->setObjectName(QStringLiteral("ProgressTimer"));
   ProgressTimer->setInterval(kProgressIntervalMs);
 
+  LayOutControls();
+  setAcceptDrops(true);
+
+  connect(obfuseButton, &QPushButton::clicked, this, &frmDocument::obfuseButton_Click);
+  connect(folderButton, &QPushButton::clicked, this, &frmDocument::folderButton_Click);
+  connect(OkButton, &QPushButton::clicked, this, &frmDocument::OkButton_Click);
+  connect(ProgressTimer, &QTimer::timeout, this, &frmDocument::ProgressTimer_Timer);
+  connect(cancelButton, &QPushButton::clicked, this, &frmDocument::cancelButton_Click);
+  connect(lastReportButton, &QPushButton::clicked, this, &frmDocument::lastReportButton_Click);
+  connect(outDirButton, &QPushButton::clicked, this, &frmDocument::outDirButton_Click);
+  connect(outDirResetButton, &QPushButton::clicked, this, &frmDocument::outDirResetButton_Click);
+  connect(chkJson, &QCheckBox::toggled, this,
+          [](bool on) { QSettings().setValue(kWriteJsonKey, on); });
+  connect(chkSite, &QCheckBox::toggled, this,
+          [](bool on) { QSettings().setValue(kWriteSiteKey, on); });
+  connect(spnCodePage, &QSpinBox::valueChanged, this,
+          [](int value) { QSettings().setValue(kCodePageKey, value); });
+
+  Form_Load();
+}
+
+void frmDocument::LayOutControls() {
   // Logo on the left; start time, elapsed time and progress bar beside it; the company name and
   // the two buttons along the bottom.
   auto* grid = new QGridLayout(fra);
@@ -273,24 +295,6 @@ frmDocument::frmDocument(QWidget* in_oParent) : QWidget(in_oParent) {
   outer->addLayout(options);
   // Maximised, the window keeps its proportions: the extra room goes below, not into the rows.
   outer->addStretch(1);
-  setAcceptDrops(true);
-
-  connect(obfuseButton, &QPushButton::clicked, this, &frmDocument::obfuseButton_Click);
-  connect(folderButton, &QPushButton::clicked, this, &frmDocument::folderButton_Click);
-  connect(OkButton, &QPushButton::clicked, this, &frmDocument::OkButton_Click);
-  connect(ProgressTimer, &QTimer::timeout, this, &frmDocument::ProgressTimer_Timer);
-  connect(cancelButton, &QPushButton::clicked, this, &frmDocument::cancelButton_Click);
-  connect(lastReportButton, &QPushButton::clicked, this, &frmDocument::lastReportButton_Click);
-  connect(outDirButton, &QPushButton::clicked, this, &frmDocument::outDirButton_Click);
-  connect(outDirResetButton, &QPushButton::clicked, this, &frmDocument::outDirResetButton_Click);
-  connect(chkJson, &QCheckBox::toggled, this,
-          [](bool on) { QSettings().setValue(kWriteJsonKey, on); });
-  connect(chkSite, &QCheckBox::toggled, this,
-          [](bool on) { QSettings().setValue(kWriteSiteKey, on); });
-  connect(spnCodePage, &QSpinBox::valueChanged, this,
-          [](int value) { QSettings().setValue(kCodePageKey, value); });
-
-  Form_Load();
 }
 
 frmDocument::~frmDocument() {

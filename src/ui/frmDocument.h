@@ -142,6 +142,8 @@ class frmDocument : public QWidget {
   bool eventFilter(QObject* in_oWatched, QEvent* in_oEvent) override;
 
  private:
+  /// Places the controls the constructor made: the frame, then the options below it.
+  void LayOutControls();
   void Form_Load();
   void Form_Unload();
   void NewVBInfo();

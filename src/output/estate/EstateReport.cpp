@@ -383,20 +383,66 @@ std::string EstateReport::PictureDot(size_t& out_nShown, size_t& out_nConnected)
   return dot;
 }
 
+namespace {
+
+std::string NumberCell(int64_t in_nValue) {
+  return "<td class=\"num\">" + std::to_string(in_nValue) + "</td>";
+}
+
+}  // namespace
+
+std::string EstateReport::ProjectLink(size_t in_nProject, const std::string& in_sSiteFolder) const {
+  const EstateProject& p = m_projects[in_nProject];
+  const std::string label =
+      Escape(p.name.empty() ? PlatformPath(SystemPath(p.file).filename()) : p.name);
+  if (!p.site.empty())
+    return "<a href=\"" + LinkFrom(in_sSiteFolder, p.site) + "\">" + label + "</a>";
+  if (!p.report.empty())
+    return "<a href=\"" + LinkFrom(in_sSiteFolder, p.report) + "\">" + label + "</a>";
+  return label;
+}
+
+void EstateReport::AppendUsesAndSharedFiles(std::string& h,
+                                            const std::string& in_sSiteFolder) const {
+  const auto projectLink = [&](size_t i) { return ProjectLink(i, in_sSiteFolder); };
+  const auto number = NumberCell;
+  h += "<h2 id=\"uses\">Uses across projects</h2>\n";
+  // (user, used project, declaration) -> uses
+  std::map<std::tuple<size_t, size_t, std::string>, int64_t> across;
+  for (size_t i = 0; i < m_projects.size(); ++i)
+    for (const EstateCrossUse& u : m_projects[i].crossUses)
+      if (u.target < m_projects.size()) ++across[{i, u.target, u.declaration}];
+  if (across.empty()) {
+    h += "<p>No project uses a class another project of the estate exposes.</p>\n";
+  } else {
+    h += "<table>\n<tr><th>declaration</th><th>used by</th><th class=\"num\">uses</th></tr>\n";
+    for (const auto& [key, count] : across) {
+      const auto& [user, used, declaration] = key;
+      h += "<tr><td>" + projectLink(used) + "." + Escape(declaration) + "</td><td>" +
+           projectLink(user) + "</td>" + number(count) + "</tr>\n";
+    }
+    h += "</table>\n";
+  }
+
+  h += "<h2 id=\"shared\">Shared files</h2>\n";
+  const auto shared = SharedFiles();
+  if (shared.empty())
+    h += "<p>No source file is listed by more than one project.</p>\n";
+  else
+    h += "<table>\n<tr><th>file</th><th>listed by</th></tr>\n";
+  for (const auto& [file, listers] : shared) {
+    h += "<tr><td>" + Escape(file) + "</td><td>";
+    for (size_t k = 0; k < listers.size(); ++k) h += (k ? ", " : "") + projectLink(listers[k]);
+    h += "</td></tr>\n";
+  }
+  if (!shared.empty()) h += "</table>\n";
+}
+
 std::string EstateReport::HtmlText(const std::string& in_sSiteFolder,
                                    const std::string& in_sPictureNote) const {
   std::string h;
-  const auto projectLink = [&](size_t i) {
-    const EstateProject& p = m_projects[i];
-    const std::string label =
-        Escape(p.name.empty() ? PlatformPath(SystemPath(p.file).filename()) : p.name);
-    if (!p.site.empty())
-      return "<a href=\"" + LinkFrom(in_sSiteFolder, p.site) + "\">" + label + "</a>";
-    if (!p.report.empty())
-      return "<a href=\"" + LinkFrom(in_sSiteFolder, p.report) + "\">" + label + "</a>";
-    return label;
-  };
-  const auto number = [](int64_t n) { return "<td class=\"num\">" + std::to_string(n) + "</td>"; };
+  const auto projectLink = [&](size_t i) { return ProjectLink(i, in_sSiteFolder); };
+  const auto number = NumberCell;
   // The project site's style sheet and script: its search box answers from search-index.js.
   h += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
@@ -475,36 +521,7 @@ std::string EstateReport::HtmlText(const std::string& in_sSiteFolder,
   }
   h += "</table>\n";
 
-  h += "<h2 id=\"uses\">Uses across projects</h2>\n";
-  // (user, used project, declaration) -> uses
-  std::map<std::tuple<size_t, size_t, std::string>, int64_t> across;
-  for (size_t i = 0; i < m_projects.size(); ++i)
-    for (const EstateCrossUse& u : m_projects[i].crossUses)
-      if (u.target < m_projects.size()) ++across[{i, u.target, u.declaration}];
-  if (across.empty()) {
-    h += "<p>No project uses a class another project of the estate exposes.</p>\n";
-  } else {
-    h += "<table>\n<tr><th>declaration</th><th>used by</th><th class=\"num\">uses</th></tr>\n";
-    for (const auto& [key, count] : across) {
-      const auto& [user, used, declaration] = key;
-      h += "<tr><td>" + projectLink(used) + "." + Escape(declaration) + "</td><td>" +
-           projectLink(user) + "</td>" + number(count) + "</tr>\n";
-    }
-    h += "</table>\n";
-  }
-
-  h += "<h2 id=\"shared\">Shared files</h2>\n";
-  const auto shared = SharedFiles();
-  if (shared.empty())
-    h += "<p>No source file is listed by more than one project.</p>\n";
-  else
-    h += "<table>\n<tr><th>file</th><th>listed by</th></tr>\n";
-  for (const auto& [file, listers] : shared) {
-    h += "<tr><td>" + Escape(file) + "</td><td>";
-    for (size_t k = 0; k < listers.size(); ++k) h += (k ? ", " : "") + projectLink(listers[k]);
-    h += "</td></tr>\n";
-  }
-  if (!shared.empty()) h += "</table>\n";
+  AppendUsesAndSharedFiles(h, in_sSiteFolder);
   h += "<p class=\"meta\">" + Escape(ProgramGenerator()) + "</p>\n</main>\n</body>\n</html>\n";
   return h;
 }

@@ -148,6 +148,10 @@ class EstateReport {
   /// The full path of a source item of the project in the folder; "" when it is not found.
   std::string SourcePath(const clsVBFileType& in_oItem, const std::string& in_sFolder);
   bool WriteFolder(const std::string& in_sFolder, bool in_bJson, std::string& out_sReason);
+  /// A project's name, linked to its site (or report) as seen from the folder.
+  std::string ProjectLink(size_t in_nProject, const std::string& in_sSiteFolder) const;
+  /// The estate page's sections of uses across projects and of shared files.
+  void AppendUsesAndSharedFiles(std::string& h, const std::string& in_sSiteFolder) const;
 
   std::vector<EstateProject> m_projects;
   std::vector<EstateGroup> m_groups;
