@@ -3,10 +3,11 @@
 // declarations' uses and doc comments through the one JSON writer (io/JsonWriter.h) onto the
 // export's file, or onto a module's own text when the module is rendered ahead (ModulesAhead).
 //
-// ExportWriter's members are defined in ProjectExport.cpp (the document and the project),
-// ExportModules.cpp (modules and controls), ExportDeclarations.cpp (declarations and their
-// members), ExportUses.cpp (uses and cross references) and ExportDocs.cpp (doc comments); each
-// instantiates its members for the writers below.
+// ExportWriter's members are defined in ProjectExport.cpp (the document around the modules and
+// the project), ExportModules.cpp (modules and controls), ExportDeclarations.cpp (declarations,
+// their parameters, members and locals), ExportUses.cpp (uses and cross references) and
+// ExportDocs.cpp (doc comments); each instantiates for the writers at the end of this file the
+// members that the others call. ModulesAhead is ExportAhead.cpp's.
 #pragma once
 
 #include <algorithm>
