@@ -1,6 +1,6 @@
-// The export's entry points, the document around the modules (the project, the warnings, the
-// names not declared and the documentation warnings) and the writing thread that puts the
-// modules, rendered ahead or in order, into the file.
+// The export's entry points and its writing thread: the document around the modules (the
+// project with its libraries, the run's warnings) and the modules, rendered ahead by helpers or
+// here in order, put into the temporary file.
 #include "output/json/ProjectExport.h"
 
 #include <algorithm>
