@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "text/Cp1252.h"
-
 namespace qs {
 
 namespace {
@@ -50,7 +48,7 @@ size_t DecodeUtf8(std::string_view s, size_t i, unsigned& cp) {
 
 }  // namespace
 
-void JsonWriter::AppendEscaped(std::string& out, std::string_view s) {
+void AppendJsonEscaped(std::string& out, std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
     unsigned cp = 0;
@@ -93,119 +91,6 @@ void JsonWriter::AppendEscaped(std::string& out, std::string_view s) {
     }
     i += len;
   }
-}
-
-void JsonWriter::NewLine(size_t depth) {
-  m_text += '\n';
-  m_text.append(depth * 2, ' ');
-}
-
-bool JsonWriter::BeforeValue() {
-  if (!m_ok) return false;
-  if (m_stack.empty()) {
-    if (m_done) m_ok = false;  // only one outermost value
-    return m_ok;
-  }
-  Frame& f = m_stack.back();
-  if (f.isObject) {
-    if (!f.keyPending) m_ok = false;  // a member needs its key first
-    return m_ok;
-  }
-  if (f.count > 0) m_text += ',';
-  NewLine(m_stack.size());
-  return true;
-}
-
-void JsonWriter::AfterValue() {
-  if (m_stack.empty()) {
-    m_done = true;
-    m_text += '\n';
-    return;
-  }
-  Frame& f = m_stack.back();
-  f.keyPending = false;
-  ++f.count;
-}
-
-void JsonWriter::Key(std::string_view in_sName) {
-  if (!m_ok) return;
-  if (m_stack.empty() || !m_stack.back().isObject || m_stack.back().keyPending) {
-    m_ok = false;
-    return;
-  }
-  Frame& f = m_stack.back();
-  if (f.count > 0) m_text += ',';
-  NewLine(m_stack.size());
-  m_text += '"';
-  AppendEscaped(m_text, in_sName);
-  m_text += "\": ";
-  f.keyPending = true;
-}
-
-void JsonWriter::BeginObject() {
-  if (!BeforeValue()) return;
-  m_text += '{';
-  m_stack.push_back(Frame{true, false, 0});
-}
-
-void JsonWriter::BeginArray() {
-  if (!BeforeValue()) return;
-  m_text += '[';
-  m_stack.push_back(Frame{false, false, 0});
-}
-
-void JsonWriter::End(bool isObject) {
-  if (!m_ok) return;
-  if (m_stack.empty() || m_stack.back().isObject != isObject || m_stack.back().keyPending) {
-    m_ok = false;
-    return;
-  }
-  const bool empty = m_stack.back().count == 0;
-  m_stack.pop_back();
-  if (!empty) NewLine(m_stack.size());
-  m_text += isObject ? '}' : ']';
-  AfterValue();
-}
-
-void JsonWriter::EndObject() {
-  End(true);
-}
-void JsonWriter::EndArray() {
-  End(false);
-}
-
-void JsonWriter::String1252(std::string_view in_sBytes) {
-  if (!BeforeValue()) return;
-  m_text += '"';
-  AppendEscaped(m_text, Cp1252ToUtf8(in_sBytes));
-  m_text += '"';
-  AfterValue();
-}
-
-void JsonWriter::StringUtf8(std::string_view in_sText) {
-  if (!BeforeValue()) return;
-  m_text += '"';
-  AppendEscaped(m_text, in_sText);
-  m_text += '"';
-  AfterValue();
-}
-
-void JsonWriter::Number(int64_t in_lValue) {
-  if (!BeforeValue()) return;
-  m_text += std::to_string(in_lValue);
-  AfterValue();
-}
-
-void JsonWriter::Bool(bool in_bValue) {
-  if (!BeforeValue()) return;
-  m_text += in_bValue ? "true" : "false";
-  AfterValue();
-}
-
-void JsonWriter::Null() {
-  if (!BeforeValue()) return;
-  m_text += "null";
-  AfterValue();
 }
 
 }  // namespace qs

@@ -17,6 +17,7 @@
 #include "support/JsonText.h"
 #include "support/TestFolder.h"
 #include "text/Cp1252.h"
+#include "text/Parallel.h"
 #include "text/Yield.h"
 
 namespace qs {
@@ -405,6 +406,45 @@ TEST_F(SampleExport, PrettyIsTheSameDocumentIndented) {
   EXPECT_EQ(pretty.rfind("{\n  \"format\": 2,\n  \"generator\": {\n", 0), 0u)
       << pretty.substr(0, 80);
   EXPECT_EQ(Compact(Parse(pretty)), Compact(Parse(compact)));
+}
+
+// The modules are rendered ahead on helpers that the run's thread budget allows, and the export is
+// the same whoever renders them: with one thread (--jobs 1) the caller writes it all, starting no
+// thread; with more, no more helpers than the budget has room for.
+TEST_F(SampleExport, TheThreadBudgetDecidesWhoRendersTheModules) {
+  TestFolder dir("pj-budget");
+  clsVBInfo info;
+  info.Settings().outDir = dir / "out";
+  info.Settings().crossReferences = true;
+  info.Settings().keepLineEnds = true;
+  info.GetFileInfo(Sample("Inventory.vbp"));
+  ASSERT_TRUE(info.ReportWritten()) << info.FailureReason();
+  ASSERT_TRUE(info.Analysis().CrossRefs().computed);
+  ExportOptions options;
+  options.docComments = true;
+  std::string alone;
+  for (const unsigned threads : {1u, 2u, 3u, 0u}) {
+    ThreadBudget budget(threads);
+    const ThreadBudgetScope scope(threads == 0 ? nullptr : &budget);
+    const std::string path = dir / ("b" + std::to_string(threads) + ".json");
+    std::string reason;
+    const uint64_t before = ThreadsStarted();
+    ASSERT_TRUE(WriteProjectJson(info.Analysis(), Sample("Inventory.vbp"), options, path, reason))
+        << reason;
+    const uint64_t started = ThreadsStarted() - before;
+    if (threads == 1) {
+      EXPECT_EQ(started, 0u) << "one thread: the caller writes the export alone";
+      alone = ReadFile(path);
+      ASSERT_NE(alone.find("\"uses\""), std::string::npos);
+      continue;
+    }
+    EXPECT_LE(started, threads == 0 ? 8u : threads - 1) << threads << " threads";
+    // Where the run may use more than one thread, helpers rendered the modules this time.
+    if (ThreadsFor(0) > 1) {
+      EXPECT_GT(started, 0u) << threads << " threads";
+    }
+    EXPECT_EQ(ReadFile(path), alone) << threads << " threads";
+  }
 }
 
 // The dump keeps the analysis records byte for byte as the export function builds them.

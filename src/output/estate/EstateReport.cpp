@@ -527,10 +527,12 @@ std::string EstateReport::HtmlText(const std::string& in_sSiteFolder,
 }
 
 std::string EstateReport::JsonText() const {
-  JsonWriter w;
+  std::string json;
+  JsonTextOutput out(json);
+  JsonWriter<JsonTextOutput, true> w(out);
   const auto number = [&](const char* key, int64_t value) {
     w.Key(key);
-    w.Number(value);
+    w.Int64(value);
   };
   const auto text = [&](const char* key, std::string_view value) {
     w.Key(key);
@@ -538,25 +540,25 @@ std::string EstateReport::JsonText() const {
   };
   const auto indexList = [&](const char* key, const std::vector<size_t>& list) {
     w.Key(key);
-    w.BeginArray();
-    for (size_t i : list) w.Number(static_cast<int64_t>(i));
+    w.StartArray();
+    for (size_t i : list) w.Int64(static_cast<int64_t>(i));
     w.EndArray();
   };
-  w.BeginObject();
+  w.StartObject();
   number("format", 1);
   w.Key("generator");
-  w.BeginObject();
+  w.StartObject();
   text("name", "Quillscope");
   text("version", ProgramVersion());
   w.EndObject();
 
   w.Key("projects");
-  w.BeginArray();
+  w.StartArray();
   int64_t declarations = 0, unused = 0, crossUses = 0;
   for (const EstateProject& p : m_projects) {
     declarations += p.declarations;
     unused += p.unused;
-    w.BeginObject();
+    w.StartObject();
     text("file", p.file);
     w.Key("documented");
     w.Bool(!p.report.empty());
@@ -566,23 +568,23 @@ std::string EstateReport::JsonText() const {
       text("report", p.report);
       if (!p.site.empty()) text("site", p.site);
       w.Key("counts");
-      w.BeginObject();
+      w.StartObject();
       for (size_t k = 0; k < 9; ++k) number(kCountNames[k], p.counts[k]);
       w.EndObject();
       number("lines", p.lines);
       number("declarations", p.declarations);
       number("unused", p.unused);
       w.Key("sources");
-      w.BeginArray();
+      w.StartArray();
       for (const std::string& s : p.sources) w.StringUtf8(s);
       w.EndArray();
       indexList("projectReferences", p.references);
       w.Key("crossProjectUses");
-      w.BeginArray();
+      w.StartArray();
       for (const EstateCrossUse& u : p.crossUses) {
         if (u.target >= m_projects.size()) continue;
         ++crossUses;
-        w.BeginObject();
+        w.StartObject();
         number("project", static_cast<int64_t>(u.target));
         text("declaration", u.declaration);
         text("file", u.file);
@@ -598,10 +600,10 @@ std::string EstateReport::JsonText() const {
   w.EndArray();
 
   w.Key("groups");
-  w.BeginArray();
+  w.StartArray();
   std::vector<char> grouped(m_projects.size(), 0);
   for (const EstateGroup& g : m_groups) {
-    w.BeginObject();
+    w.StartObject();
     text("file", g.file);
     indexList("projects", g.members);
     w.EndObject();
@@ -615,9 +617,9 @@ std::string EstateReport::JsonText() const {
   indexList("ungrouped", ungrouped);
 
   w.Key("sharedFiles");
-  w.BeginArray();
+  w.StartArray();
   for (const auto& [file, listers] : SharedFiles()) {
-    w.BeginObject();
+    w.StartObject();
     text("file", file);
     indexList("projects", listers);
     w.EndObject();
@@ -627,7 +629,7 @@ std::string EstateReport::JsonText() const {
   int64_t lines = 0;
   for (const auto& [file, n] : m_fileLines) lines += n;
   w.Key("totals");
-  w.BeginObject();
+  w.StartObject();
   number("projects", static_cast<int64_t>(m_projects.size()));
   number("files", static_cast<int64_t>(m_fileLines.size()));
   number("lines", lines);
@@ -636,7 +638,9 @@ std::string EstateReport::JsonText() const {
   number("crossProjectUses", crossUses);
   w.EndObject();
   w.EndObject();
-  return w.Text();
+  out.Put('\n');
+  out.Finish();
+  return json;
 }
 
 bool EstateReport::Write(const std::string& in_sFolder, bool in_bJson, std::string& out_sReason) {

@@ -26,17 +26,20 @@ namespace {
 // themselves; below this depth their lists are written as null, which bounds the recursion.
 constexpr int kMaxListDepth = 8;
 
-void WriteEntryList(JsonWriter& j, const std::shared_ptr<ClsEntry>& list, int depth);
+// The dump is indented, and built in memory.
+using DumpWriter = JsonWriter<JsonTextOutput, true>;
 
-void WriteEntry(JsonWriter& j, const ClsEntryPtr& e, int depth) {
+void WriteEntryList(DumpWriter& j, const std::shared_ptr<ClsEntry>& list, int depth);
+
+void WriteEntry(DumpWriter& j, const ClsEntryPtr& e, int depth) {
   YieldPoint();
-  j.BeginObject();
+  j.StartObject();
   j.Key("ID");
-  j.Number(e.ID);
+  j.Int64(e.ID);
   j.Key("eEntrytype");
-  j.Number(e.eEntrytype);
+  j.Int64(e.eEntrytype);
   j.Key("eArgScope");
-  j.Number(e.eArgScope);
+  j.Int64(e.eArgScope);
   j.Key("EntryName");
   j.String1252(e.EntryName);
   j.Key("LibName");
@@ -50,13 +53,13 @@ void WriteEntry(JsonWriter& j, const ClsEntryPtr& e, int depth) {
   j.Key("ReturnType");
   j.String1252(e.ReturnType);
   j.Key("lEntryptr");
-  j.Number(e.lEntryptr);
+  j.Int64(e.lEntryptr);
   j.Key("lEntryTypePtr");
-  j.Number(e.lEntryTypePtr);
+  j.Int64(e.lEntryTypePtr);
   j.Key("lProcStartPtr");
-  j.Number(e.lProcStartPtr);
+  j.Int64(e.lProcStartPtr);
   j.Key("lProcEndPtr");
-  j.Number(e.lProcEndPtr);
+  j.Int64(e.lProcEndPtr);
   j.Key("EVar");
   WriteEntryList(j, e.EVar, depth + 1);
   j.Key("EConst");
@@ -67,12 +70,12 @@ void WriteEntry(JsonWriter& j, const ClsEntryPtr& e, int depth) {
 }
 
 // A list that does not exist is null; an existing one is an array, empty or not.
-void WriteEntryList(JsonWriter& j, const std::shared_ptr<ClsEntry>& list, int depth) {
+void WriteEntryList(DumpWriter& j, const std::shared_ptr<ClsEntry>& list, int depth) {
   if (!list || depth > kMaxListDepth) {
     j.Null();
     return;
   }
-  j.BeginArray();
+  j.StartArray();
   for (const auto& e : *list) {
     if (e) {
       WriteEntry(j, *e, depth);
@@ -83,8 +86,8 @@ void WriteEntryList(JsonWriter& j, const std::shared_ptr<ClsEntry>& list, int de
   j.EndArray();
 }
 
-void WriteModule(JsonWriter& j, const ClsSymEntry& m) {
-  j.BeginObject();
+void WriteModule(DumpWriter& j, const ClsSymEntry& m) {
+  j.StartObject();
   j.Key("EntryName");
   j.String1252(m.EntryName);
   const std::pair<const char*, const std::shared_ptr<ClsEntry>*> lists[] = {
@@ -99,22 +102,22 @@ void WriteModule(JsonWriter& j, const ClsSymEntry& m) {
   j.EndObject();
 }
 
-void WriteHeader(JsonWriter& j, const clsVBHeader* h) {
+void WriteHeader(DumpWriter& j, const clsVBHeader* h) {
   if (!h) {
     j.Null();
     return;
   }
-  j.BeginObject();
+  j.StartObject();
   j.Key("Attribute_VBName");
   j.String1252(h->Attribute_VBName);
   j.Key("AttributePtr");
-  j.Number(h->AttributePtr);
+  j.Int64(h->AttributePtr);
   j.Key("CodePtr");
-  j.Number(h->CodePtr);
+  j.Int64(h->CodePtr);
   // Each control record is the six values of a header line, in their order: type, name, the
   // name's (or string's) position twice, the class token's position, the control's name.
   j.Key("Controls");
-  j.BeginArray();
+  j.StartArray();
   const ClsUniqArray& controls = h->Controls();
   for (long i = 1; i <= controls.Count(); ++i) {
     const clsControlRecord* r = controls.ItemAs<clsControlRecord>(i);
@@ -122,12 +125,12 @@ void WriteHeader(JsonWriter& j, const clsVBHeader* h) {
       j.Null();
       continue;
     }
-    j.BeginArray();
+    j.StartArray();
     j.String1252(r->sType);
     j.String1252(r->sName);
-    j.Number(r->lPtr);
-    j.Number(r->lPtr2);
-    j.Number(r->lClassPtr);
+    j.Int64(r->lPtr);
+    j.Int64(r->lPtr2);
+    j.Int64(r->lClassPtr);
     j.String1252(r->sControlName);
     j.EndArray();
   }
@@ -135,13 +138,13 @@ void WriteHeader(JsonWriter& j, const clsVBHeader* h) {
   j.EndObject();
 }
 
-void WriteItem(JsonWriter& j, const clsVBFileType& item) {
+void WriteItem(DumpWriter& j, const clsVBFileType& item) {
   YieldPoint();
-  j.BeginObject();
+  j.StartObject();
   j.Key("ID");
   j.String1252(item.ID);
   j.Key("EType");
-  j.Number(item.EType);
+  j.Int64(item.EType);
   j.Key("Path");
   j.String1252(item.Path);
   j.Key("Body");
@@ -160,9 +163,9 @@ void WriteItem(JsonWriter& j, const clsVBFileType& item) {
   j.String1252(item.ExtName);
   j.Key("vPtr");
   if (item.vPtr) {
-    j.BeginArray();
-    j.Number(item.vPtr->first);
-    j.Number(item.vPtr->second);
+    j.StartArray();
+    j.Int64(item.vPtr->first);
+    j.Int64(item.vPtr->second);
     j.EndArray();
   } else {
     j.Null();
@@ -176,17 +179,17 @@ void WriteItem(JsonWriter& j, const clsVBFileType& item) {
   j.EndObject();
 }
 
-void WriteProject(JsonWriter& j, std::string_view file, std::string_view name,
+void WriteProject(DumpWriter& j, std::string_view file, std::string_view name,
                   const clsVBFileTypes* types) {
   const clsVBFileTypes none;
   const clsVBFileTypes& t = types ? *types : none;
-  j.BeginObject();
+  j.StartObject();
   j.Key("file");
   j.StringUtf8(file);
   j.Key("name");
   j.String1252(name);
   j.Key("counts");
-  j.BeginObject();
+  j.StartObject();
   const std::pair<const char*, int32_t> counts[] = {
       {"FormCount", t.FormCount},
       {"ReferenceCount", t.ReferenceCount},
@@ -200,7 +203,7 @@ void WriteProject(JsonWriter& j, std::string_view file, std::string_view name,
   };
   for (const auto& [key, value] : counts) {
     j.Key(key);
-    j.Number(value);
+    j.Int64(value);
   }
   j.EndObject();
   j.Key("StartupForm");
@@ -214,12 +217,14 @@ void WriteProject(JsonWriter& j, std::string_view file, std::string_view name,
 
 std::string BuildJsonExport(std::string_view in_sProjectFile, std::string_view in_sProjectName,
                             const clsVBFileTypes* in_oFileTypes, const clsSymTable* in_oSymTable) {
-  JsonWriter j;
-  j.BeginObject();
+  std::string text;
+  JsonTextOutput out(text);
+  DumpWriter j(out);
+  j.StartObject();
   j.Key("project");
   WriteProject(j, in_sProjectFile, in_sProjectName, in_oFileTypes);
   j.Key("items");
-  j.BeginArray();
+  j.StartArray();
   if (in_oFileTypes) {
     for (const auto& item : *in_oFileTypes) {
       if (item) {
@@ -231,7 +236,7 @@ std::string BuildJsonExport(std::string_view in_sProjectFile, std::string_view i
   }
   j.EndArray();
   j.Key("modules");
-  j.BeginArray();
+  j.StartArray();
   if (in_oSymTable) {
     for (const auto& m : *in_oSymTable) {
       if (m) {
@@ -243,7 +248,9 @@ std::string BuildJsonExport(std::string_view in_sProjectFile, std::string_view i
   }
   j.EndArray();
   j.EndObject();
-  return j.Text();
+  out.Put('\n');
+  out.Finish();
+  return text;
 }
 
 namespace {
