@@ -1,11 +1,5 @@
 #include "output/estate/EstateReport.h"
 
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
-
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -16,6 +10,7 @@
 #include "analysis/ProjectGroup.h"
 #include "analysis/SourcePlaces.h"
 #include "io/AtomicFile.h"
+#include "io/AtomicFolder.h"
 #include "io/CodePage.h"
 #include "io/GraphRenderer.h"
 #include "io/JsonWriter.h"
@@ -663,27 +658,20 @@ bool EstateReport::WriteFolder(const std::string& in_sFolder, bool in_bJson,
     out_sReason = "estate folder cannot be found: " + ec.message();
     return false;
   }
-#ifdef _WIN32
-  const std::string pid = std::to_string(::_getpid());
-#else
-  const std::string pid = std::to_string(::getpid());
-#endif
   // Names go back and forth as platform paths (UTF-8 on Windows too), never through
   // path::string(), which is the ANSI code page there.
   const std::string targetName = PlatformPath(target);
-  const fs::path temp = SystemPath(targetName + ".tmp-" + pid);
-  const fs::path old = SystemPath(targetName + ".old-" + pid);
   const auto fail = [&](const std::string& what, const std::error_code& why) {
     out_sReason = what + ": " + why.message();
-    std::error_code ignored;
-    fs::remove_all(temp, ignored);
     return false;
   };
   fs::create_directories(base, ec);
   if (ec) return fail("estate folder cannot be created: " + PlatformPath(base), ec);
-  fs::remove_all(temp, ec);
-  if (!fs::create_directory(temp, ec) || ec)
-    return fail("estate folder cannot be created: " + PlatformPath(temp), ec);
+  // Written under a temporary name beside its place, and put in place whole.
+  AtomicFolder folder;
+  if (!folder.Open(targetName))
+    return fail("estate folder cannot be created: " + targetName + ".tmp-", folder.Error());
+  const fs::path temp = SystemPath(folder.Temp());
   // The project picture, drawn by dot; the page says why when it is not.
   std::string pictureNote;
   size_t shown = 0, connected = 0;
@@ -717,20 +705,11 @@ bool EstateReport::WriteFolder(const std::string& in_sFolder, bool in_bJson,
       return fail("estate export cannot be written: " + PlatformPath(target / "estate.json"),
                   std::error_code(e, std::generic_category()));
   }
-  // An earlier folder is moved aside, the new one put in its place, then the old one removed.
-  const bool hadEarlier = fs::exists(target, ec);
-  if (hadEarlier) {
-    fs::rename(target, old, ec);
-    if (ec) return fail("earlier estate folder cannot be replaced: " + targetName, ec);
-  }
-  fs::rename(temp, target, ec);
-  if (ec) {
-    std::error_code back;
-    if (hadEarlier) fs::rename(old, target, back);
-    return fail("estate folder cannot be put in place: " + targetName, ec);
-  }
-  if (hadEarlier) fs::remove_all(old, ec);
-  return true;
+  if (folder.Commit()) return true;
+  return fail(folder.FailedStep() == AtomicFolder::Step::kMoveAside
+                  ? "earlier estate folder cannot be replaced: " + targetName
+                  : "estate folder cannot be put in place: " + targetName,
+              folder.Error());
 }
 
 }  // namespace qs

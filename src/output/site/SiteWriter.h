@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "io/AtomicFolder.h"
 #include "output/common/SiteText.h"
 
 namespace qs {
@@ -153,7 +154,7 @@ class PendingSite {
  private:
   void Abandon();
   std::string m_target;
-  std::string m_temp;
+  AtomicFolder m_folder;
   bool m_written = false;
   std::string m_reason;
   std::string m_pictureNote;
