@@ -1,6 +1,7 @@
 #include "io/modFiles.h"
 
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 #include "text/SystemPath.h"
@@ -14,8 +15,10 @@ void CreateFolder(const std::string& in_sPath) {
   try {
     std::error_code ec;
     std::filesystem::create_directory(SystemPath(in_sPath), ec);
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory fails the run at its boundary
   } catch (...) {
-    // A path the system cannot take (or no memory for it): no folder, which the check finds.
+    // A path the system cannot take: no folder, which the check finds.
     return;
   }
 }
@@ -24,8 +27,10 @@ bool IsFolder(const std::string& in_sPath) {
   try {
     std::error_code ec;
     return std::filesystem::is_directory(SystemPath(in_sPath), ec);
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory fails the run at its boundary
   } catch (...) {
-    // A path the system cannot take (or no memory for it): the caller sees no folder.
+    // A path the system cannot take: the caller sees no folder.
     return false;
   }
 }

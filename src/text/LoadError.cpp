@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 #include "text/SystemPath.h"
@@ -46,9 +47,10 @@ LoadError MeasureFile(const std::string& in_sPath, std::uintmax_t& out_nSize) {
     if (ec) return LoadError::kNotReadable;
     out_nSize = size;
     return LoadError::kNone;
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory is the run's failure, not this file's
   } catch (...) {
-    // No memory for the path itself, or (on Windows) a path that is not UTF-8: the caller is
-    // told the file is not readable.
+    // (On Windows) a path that is not UTF-8: the caller is told the file is not readable.
     return LoadError::kNotReadable;
   }
 }

@@ -23,7 +23,7 @@ enum class LoadError : uint8_t {
 const char* LoadErrorText(LoadError in_eError);
 
 /// Measures a file before it is read: kNone and its size in out_nSize, or why it cannot be read.
-/// Never throws.
+/// Throws only std::bad_alloc, when there is no memory for the path.
 LoadError MeasureFile(const std::string& in_sPath, std::uintmax_t& out_nSize);
 
 /// Reads exactly in_nSize bytes from the start of the file into out_pBytes (which has room for

@@ -1,6 +1,7 @@
 #include "text/SystemPath.h"
 
 #include <cerrno>
+#include <new>
 #include <system_error>
 
 namespace qs {
@@ -37,6 +38,8 @@ std::FILE* OpenFile(const std::string& in_sPath, const char* in_sMode) {
   for (const char* m = in_sMode; *m != '\0'; ++m) mode += static_cast<wchar_t>(*m);
   try {
     return ::_wfopen(SystemPath(in_sPath).c_str(), mode.c_str());
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory is the run's failure, not a missing file
   } catch (...) {
     // A path that is not UTF-8 names no file: the caller sees "not found".
     errno = ENOENT;

@@ -29,7 +29,8 @@ class clsTokenStream {
   clsTokenStream(const clsTokenStream&) = delete;
   clsTokenStream& operator=(const clsTokenStream&) = delete;
   /// A stream with the same tokens, codes, texts and cursor (its book marks start empty): a file
-  /// tokenized once is handed to each reader as a copy of its own. Null when there is no memory.
+  /// tokenized once is handed to each reader as a copy of its own. Throws std::bad_alloc when there
+  /// is no memory for it.
   std::shared_ptr<clsTokenStream> Clone() const;
 
   /// Appends a token at the cursor; the cursor and the count move on by one.
@@ -38,21 +39,16 @@ class clsTokenStream {
     // code that fits a record.
     if (m_cursor + 1 == static_cast<int32_t>(m_records.size()) && m_cursor < m_capacity &&
         static_cast<uint32_t>(in_lTokenCode) < kWideCode) {
-      try {
-        const size_t slot = m_records.size();
-        // A new block's base is the arena's end before its first text is stored, so every text
-        // appended for the block lies at or above it.
-        if ((slot >> kBlockShift) >= m_bases.size())
-          m_bases.push_back(static_cast<uint32_t>(m_arenaSize));
-        const uint32_t offset = Intern(in_sToken);
-        m_records.push_back(static_cast<uint32_t>(in_lTokenCode) |
-                            (PackOffset(slot, offset) << kCodeBits));
-        ++m_count;
-        ++m_cursor;
-      } catch (...) {
-        // No memory for the token: the stream stays as it was.
-        return;
-      }
+      const size_t slot = m_records.size();
+      // A new block's base is the arena's end before its first text is stored, so every text
+      // appended for the block lies at or above it.
+      if ((slot >> kBlockShift) >= m_bases.size())
+        m_bases.push_back(static_cast<uint32_t>(m_arenaSize));
+      const uint32_t offset = Intern(in_sToken);
+      m_records.push_back(static_cast<uint32_t>(in_lTokenCode) |
+                          (PackOffset(slot, offset) << kCodeBits));
+      ++m_count;
+      ++m_cursor;
       YieldPoint();
       return;
     }
