@@ -28,6 +28,9 @@ constexpr unsigned kMostThreads = 8;
 // The steps of LoadSourceFile. The header parse, the re-coding and the analysis ahead record what
 // a failure cut short in io_oRun, a run state of the file's own: nothing here touches the run's.
 void LoadSteps(SourceFile& io_oFile, RunState& io_oRun) {
+  // Until the file is read nothing is known against it: a failure before that is told as itself,
+  // not as a file not found.
+  io_oFile.outcome = LoadError::kNone;
   // A file another project of the call has read comes as a copy of its fresh stream.
   if (io_oFile.cache && !io_oFile.path.empty())
     io_oFile.stream = io_oFile.cache->Take(io_oFile.path, io_oFile.formLike, io_oFile.outcome);

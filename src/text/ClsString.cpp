@@ -307,17 +307,15 @@ bool ClsString::LoadFromFile(const std::string& in_sValue, LoadError& out_eReaso
   }
   const auto n = static_cast<int32_t>(size);
   // A fresh buffer: whatever the file does not supply reads as zero bytes, the slack included,
-  // even when this object held a longer text before.
+  // even when this object held a longer text before. No memory for it (std::bad_alloc) goes on
+  // to the caller, the object keeping its text.
   std::vector<unsigned char> previous;
   previous.swap(m_buffer);
   try {
     SetAllocateBufferSize(n);
   } catch (const std::bad_alloc&) {
-    // The file's own size asked for more than there is: the caller is told the file is too
-    // large (its warning says so) and the object keeps its text.
     m_buffer.swap(previous);
-    out_eReason = LoadError::kTooLarge;
-    return false;
+    throw;  // out of memory fails the run at its boundary
   }
   out_eReason = ReadFileBytes(in_sValue, m_buffer.data(), static_cast<size_t>(n));
   if (out_eReason != LoadError::kNone) {

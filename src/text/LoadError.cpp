@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <new>
 #include <system_error>
 
 #include "text/SystemPath.h"
@@ -47,10 +46,9 @@ LoadError MeasureFile(const std::string& in_sPath, std::uintmax_t& out_nSize) {
     if (ec) return LoadError::kNotReadable;
     out_nSize = size;
     return LoadError::kNone;
-  } catch (const std::bad_alloc&) {
-    throw;  // out of memory is the run's failure, not this file's
-  } catch (...) {
-    // (On Windows) a path that is not UTF-8: the caller is told the file is not readable.
+  } catch (const std::system_error&) {
+    // (On Windows) a path that is not UTF-8: the caller is told the file is not readable. Any
+    // other failure (out of memory) goes on to the caller.
     return LoadError::kNotReadable;
   }
 }

@@ -12,7 +12,7 @@ enum class LoadError : uint8_t {
   kNotFound,     ///< no file by that name (or a folder on the way is missing)
   kFolder,       ///< the name is a folder
   kNotReadable,  ///< no permission, or not a plain file (a device, a pipe)
-  kTooLarge,     ///< above the loader's size limit, or no memory to hold it
+  kTooLarge,     ///< above the loader's size limit (a record dump: no memory to hold it)
   kShortRead,    ///< fewer bytes came than the file measured: it changed while it was read
   kBadContent,   ///< read completely, but not in the format the loader expects
 };

@@ -8,6 +8,7 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include <system_error>
 
 #include "text/SystemPath.h"
 #include "text/TokenCodes.h"
@@ -400,10 +401,9 @@ bool clsTokenStream::SavePointTextToFile(int32_t in_lPoint, const std::string& i
     std::error_code ec;
     std::filesystem::remove(SystemPath(in_sFilename), ec);
     return WriteWholeFile(in_sFilename, Text(in_lPoint));
-  } catch (const std::bad_alloc&) {
-    throw;  // out of memory is the caller's failure, not a file that could not be written
-  } catch (...) {
-    // (On Windows) a path that is not UTF-8: the caller gets false.
+  } catch (const std::system_error&) {
+    // (On Windows) a path that is not UTF-8: the caller gets false. Any other failure (out of
+    // memory) goes on to the caller.
     return false;
   }
 }

@@ -148,7 +148,8 @@ class clsTokenStream {
   bool SaveTextToFile(const std::string& in_sValue) const;
   /// Reads a record dump. Every count and length is checked against the file's size; a missing,
   /// short or inconsistent dump leaves an empty stream and returns false, and out_eReason says
-  /// why (kBadContent for a file that is not a whole dump).
+  /// why (kBadContent for a file that is not a whole dump; kTooLarge for one there is no memory
+  /// to hold).
   bool LoadFromFile(const std::string& in_sValue, LoadError& out_eReason);
   bool LoadFromFile(const std::string& in_sValue) {
     LoadError reason = LoadError::kNone;
