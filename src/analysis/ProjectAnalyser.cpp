@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <new>
 
 #include "analysis/ItemPathResolver.h"
 #include "analysis/ProjectContents.h"
@@ -37,6 +38,8 @@ std::string ProjectFailure(LoadError in_eReason) {
 }
 
 constexpr const char* kNoProjectLines = "holds no project lines";
+constexpr const char* kPathNotWorkedOut =
+    "the path of this source file could not be worked out (the file is not documented)";
 constexpr const char* kNotProjectName =
     "the file name does not end in .vbp; reading it as a project file";
 
@@ -55,11 +58,13 @@ std::string PathInProject(const std::string& in_sFound, const std::string& in_sP
   return path;
 }
 
-// Tells the progress sink; a sink that throws is ignored.
+// Tells the progress sink; a sink that throws is ignored, unless it ran out of memory.
 void Tell(const AnalysisOptions& in_oOptions, const RunProgress& in_oProgress) {
   if (!in_oOptions.progress) return;
   try {
     in_oOptions.progress(in_oProgress);
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory fails the run at its boundary
   } catch (...) {
     // A failing sink is ignored: the analysis goes on.
     return;
@@ -84,8 +89,9 @@ class SourceReading {
   ProjectAnalysis& m_analysis;
   ItemPathResolver m_resolver;
   std::vector<SourceFile> m_files;
-  std::vector<std::string> m_values;  // each file's value as written, for warnings
-  std::vector<char> m_planned;        // false when the path could not be worked out
+  std::vector<std::string> m_values;        // each file's value as written, for warnings
+  std::vector<char> m_planned;              // false when the path could not be worked out
+  std::vector<std::string> m_planFailures;  // why, for the file's warning ("" when planned)
 };
 
 void SourceReading::Run() {
@@ -110,20 +116,21 @@ void SourceReading::Plan() {
     file.fallbackName = item->InternalName;
     file.keepLineEnds = m_options.keepLineEnds;
     file.cache = m_options.sourceCache;
-    std::string& value = m_values.emplace_back();
+    // The file is opened by its value as written (Body "." Ext would lose every dot after the
+    // first), mapped onto the platform's file system.
+    const std::string& value = m_values.emplace_back(item->FileValue());
     char& ok = m_planned.emplace_back(0);
+    std::string& failure = m_planFailures.emplace_back();
     try {
-      // The file is opened by its value as written (Body "." Ext would lose every dot after the
-      // first), mapped onto the platform's file system.
-      value = item->sFileValue;
-      if (value.empty()) value = item->Path + item->Body + "." + item->Ext;
       file.path = m_resolver.Resolve(value, m_analysis.ProjectFolder());
       item->sDiskPath = PathInProject(file.path, m_analysis.ProjectFolder());
       ok = 1;
-    } catch (const RunStopped&) {
-      throw;  // a stop ends the run, not just this item
-    } catch (...) {
-      // This item's load ends here; the item keeps whatever header it had.
+    } catch (const std::bad_alloc&) {
+      throw;  // out of memory fails the run at its boundary
+    } catch (const std::exception& e) {
+      // This item is not read; the item keeps whatever header it had, and Take tells the run
+      // why in the file's warning. A stop (RunStopped) ends the run, not just this item.
+      failure = e.what();
       continue;
     }
     if (m_options.onModuleAnalysed) {
@@ -145,11 +152,19 @@ void SourceReading::Take(SourceLoader& io_oLoader) {
     if (!item) continue;
     if (IsSourceItemType(item->EType)) {
       const size_t index = next++;
-      if (index >= m_files.size() || !m_planned[index]) continue;
+      if (index >= m_files.size()) continue;
+      const std::string& value = m_values[index];
+      if (!m_planned[index]) {
+        m_analysis.Warn(value, Cp1252ToUtf8(value),
+                        kPathNotWorkedOut + std::string(": ") + m_planFailures[index]);
+        continue;
+      }
       SourceFile& file = io_oLoader.Take(index);
       if (file.outcome != LoadError::kNone)
-        m_analysis.Warn(m_values[index], Cp1252ToUtf8(m_values[index]),
-                        SourceMessage(file.outcome));
+        m_analysis.Warn(value, Cp1252ToUtf8(value), SourceMessage(file.outcome));
+      // What a failure cut short while the file was read, in the order it happened.
+      for (std::string& failure : file.warnings)
+        m_analysis.Warn(value, Cp1252ToUtf8(value), std::move(failure));
       if (m_options.progress)
         Tell(m_options, {RunProgress::Phase::kReading, index + 1, m_files.size(),
                          Cp1252ToUtf8(m_values[index])});
@@ -174,16 +189,25 @@ void SourceReading::Take(SourceLoader& io_oLoader) {
 }
 
 void SourceReading::LoadItem(clsVBFileType& item, SourceFile& io_oFile) {
-  try {
-    // A file that cannot be found or read was tokenized as an empty file; the run goes on.
-    std::shared_ptr<clsVBHeader> header = std::move(io_oFile.header);
-    if (!header) return;
-    header->TokenStream = std::move(io_oFile.stream);
-    item.SetVBHeader(std::move(header));
-  } catch (...) {
-    // This item's load ends here; the item keeps whatever header it had.
-    return;
+  // A file that cannot be found or read was tokenized as an empty file; the run goes on.
+  std::shared_ptr<clsVBHeader> header = std::move(io_oFile.header);
+  if (!header) return;
+  header->TokenStream = std::move(io_oFile.stream);
+  item.SetVBHeader(std::move(header));
+}
+
+// Hands what the parser recorded in the run state on as the run's warnings: those without a
+// file are the project file's own.
+void TakeRunWarnings(ProjectAnalysis& io_oAnalysis, const std::string& in_sProjectFileName) {
+  std::vector<RunWarning>& warnings = io_oAnalysis.MutableState().warnings;
+  for (RunWarning& w : warnings) {
+    if (w.file.empty()) {
+      io_oAnalysis.WarnProject(in_sProjectFileName, std::move(w.message));
+    } else {
+      io_oAnalysis.Warn(w.file, Cp1252ToUtf8(w.file), std::move(w.message));
+    }
   }
+  warnings.clear();
 }
 
 // The project keyword table, the project file's token stream and the item collection.
@@ -236,6 +260,7 @@ bool AnalyseProject(const std::string& in_sProjectFile, const AnalysisOptions& i
   if (in_oOptions.onProjectRead && !in_oOptions.onProjectRead(out_sFailure)) return false;
 
   ReadItems(std::move(projectText), io_oAnalysis);
+  TakeRunWarnings(io_oAnalysis, Utf8To1252(fileName));
   // Any file can be picked as a project; one the parser finds nothing in is documented (an
   // empty report) with a word that it was probably not a project file.
   const clsVBFileTypes& items = *io_oAnalysis.FileTypes();
@@ -254,6 +279,7 @@ bool AnalyseProject(const std::string& in_sProjectFile, const AnalysisOptions& i
   state.g_oSymTable.reset();
   Tell(in_oOptions, {RunProgress::Phase::kAnalysing, 0, 0, {}});
   RunSecondPass(state, *io_oAnalysis.MutableFileTypes());
+  TakeRunWarnings(io_oAnalysis, Utf8To1252(fileName));
   io_oAnalysis.SetModules(FindProjectModules(io_oAnalysis));
   return true;
 }

@@ -20,6 +20,7 @@ void ProjectAnalysis::Reset(const std::string& in_sProjectFile, const std::strin
   *m_refs = CrossReferences{};
   m_warnings.clear();
   m_warningDetails.clear();
+  m_state.warnings.clear();
   m_modules.clear();
   m_completed = false;
   // A project without a Name line has no name, not the previous project's.

@@ -1,7 +1,5 @@
 #include "analysis/SecondPass.h"
 
-#include <exception>
-
 #include "model/RunState.h"
 #include "model/clsVBFileTypes.h"
 #include "model/clsVBHeader.h"
@@ -11,22 +9,20 @@
 namespace qs {
 
 void RunSecondPass(RunState& io_oRun, const clsVBFileTypes& items) {
-  try {
-    io_oRun.g_oSymTable = std::make_shared<clsSymTable>();
-    io_oRun.ClearCurrentModule();
-    for (const auto& item : items) {
-      if (!item) continue;
-      YieldPoint();
-      if (IsSourceItemType(item->EType)) {
-        // A missing or unreadable file has no header; the run goes on with the next item.
-        if (const auto& header = item->VBHeader())
-          GetForwardTypeDecl(io_oRun, *header, item->InternalName);
-      }
-      YieldPoint();
+  io_oRun.g_oSymTable = std::make_shared<clsSymTable>();
+  io_oRun.ClearCurrentModule();
+  for (const auto& item : items) {
+    if (!item) continue;
+    YieldPoint();
+    // A missing or unreadable file has no header; the run goes on with the next item.
+    if (IsSourceItemType(item->EType) && item->VBHeader()) {
+      const size_t before = io_oRun.warnings.size();
+      GetForwardTypeDecl(io_oRun, *item->VBHeader(), item->InternalName);
+      // What this module's analysis could not finish is told under its file's name.
+      for (size_t i = before; i < io_oRun.warnings.size(); ++i)
+        if (io_oRun.warnings[i].file.empty()) io_oRun.warnings[i].file = item->FileValue();
     }
-  } catch (...) {
-    // The symbol table keeps the modules analysed so far; the report documents those.
-    return;
+    YieldPoint();
   }
 }
 

@@ -1,7 +1,9 @@
 #include "analysis/SourceCache.h"
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
+#include <new>
 
 #include "analysis/ItemPathResolver.h"
 #include "model/RunState.h"
@@ -70,7 +72,9 @@ std::shared_ptr<clsTokenStream> SourceCache::Take(const std::string& in_sPath, b
                                                   LoadError& out_eOutcome) {
   try {
     return TakeCopy(in_sPath, in_bFormLike, out_eOutcome);
-  } catch (...) {
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory fails the run at its boundary
+  } catch (const std::exception&) {
     // The caller reads the file itself, as when it was not kept.
     return nullptr;
   }
@@ -96,7 +100,9 @@ void SourceCache::Offer(const std::string& in_sPath, bool in_bFormLike,
                         const clsTokenStream& in_oStream, LoadError in_eOutcome) {
   try {
     Keep(in_sPath, in_bFormLike, in_oStream, in_eOutcome);
-  } catch (...) {
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory fails the run at its boundary
+  } catch (const std::exception&) {
     // Nothing is kept: the later runs read the file themselves.
     return;
   }

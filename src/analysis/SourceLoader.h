@@ -14,6 +14,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -52,6 +53,9 @@ struct SourceFile {
   /// holds the stream too; the header is null when the parse failed.
   std::shared_ptr<clsTokenStream> stream;
   std::shared_ptr<clsVBHeader> header;
+  /// What a failure (an internal error, not malformed input) cut short while the file was read
+  /// and analysed ahead: the run's warnings for this file, in the order they happened.
+  std::vector<std::string> warnings;
   /// Called on the loading thread with the module's entry once the file is analysed (an output
   /// may prepare its part of the module there, while the file's tokens are fresh); must not
   /// throw but RunStopped.
@@ -61,8 +65,10 @@ struct SourceFile {
 /// Reads one file as a run does: loads it (a file that cannot be read is tokenized as an empty
 /// text), tokenizes it with the form or the class tokenizer, parses its header, re-codes its
 /// code section, analyses it into an entry of its own (AnalyseAhead) and hands that entry to
-/// onAnalysed. Fills the file's outcome, stream and header. Throws
-/// only RunStopped, when the run on this thread has been asked to stop.
+/// onAnalysed. Fills the file's outcome, stream and header. A failure ends the load keeping what
+/// was made, with the warnings of what it cut short in the file's warnings. Throws only
+/// RunStopped, when the run on this thread has been asked to stop, and std::bad_alloc (out of
+/// memory).
 void LoadSourceFile(SourceFile& io_oFile);
 
 class SourceLoader {
@@ -77,7 +83,8 @@ class SourceLoader {
 
   /// The loaded file at index in_nIndex. Until it is ready the caller loads files nobody has
   /// taken yet, or waits for the helper reading it. Throws RunStopped when the run is asked to
-  /// stop meanwhile.
+  /// stop meanwhile, and a helper's failure (std::bad_alloc) when the helper that was reading the
+  /// file ended with it.
   SourceFile& Take(size_t in_nIndex);
 
   /// Number of helper threads running beside the caller.
@@ -94,8 +101,10 @@ class SourceLoader {
   std::unique_ptr<std::atomic<bool>[]> m_ready;
   std::atomic<size_t> m_next{0};
   std::atomic<bool> m_stop{false};
-  /// Set when a helper ended before its file was ready (the run was asked to stop).
+  /// Set when a helper ended before its file was ready (the run was asked to stop, or it failed).
   std::atomic<bool> m_helperQuit{false};
+  /// The first helper's failure (under m_lock).
+  std::exception_ptr m_helperError;
   std::mutex m_lock;
   std::condition_variable m_readyChanged;
   WorkerGroup m_helpers;

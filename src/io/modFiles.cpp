@@ -14,8 +14,9 @@ void CreateFolder(const std::string& in_sPath) {
   try {
     std::error_code ec;
     std::filesystem::create_directory(SystemPath(in_sPath), ec);
-  } catch (...) {
-    // A path the system cannot take (or no memory for it): no folder, which the check finds.
+  } catch (const std::system_error&) {
+    // A path the system cannot take (not UTF-8, on Windows): no folder, which the check finds.
+    // Any other failure (out of memory) goes on to the caller.
     return;
   }
 }
@@ -24,8 +25,9 @@ bool IsFolder(const std::string& in_sPath) {
   try {
     std::error_code ec;
     return std::filesystem::is_directory(SystemPath(in_sPath), ec);
-  } catch (...) {
-    // A path the system cannot take (or no memory for it): the caller sees no folder.
+  } catch (const std::system_error&) {
+    // A path the system cannot take (not UTF-8, on Windows): the caller sees no folder. Any
+    // other failure (out of memory) goes on to the caller.
     return false;
   }
 }

@@ -7,14 +7,9 @@ namespace qs {
 
 void ClsEntry::Add(std::shared_ptr<ClsEntryPtr> Item) {
   if (!Item) return;
-  try {
-    const std::string key = std::to_string(m_counter);
-    Item->ID = m_counter;
-    if (m_items.Add(std::move(Item), key)) ++m_counter;
-  } catch (const std::exception&) {
-    // Out of memory: the list stays as it was.
-    return;
-  }
+  const std::string key = std::to_string(m_counter);
+  Item->ID = m_counter;
+  if (m_items.Add(std::move(Item), key)) ++m_counter;
 }
 
 void ClsEntry::Remove(long Index) {

@@ -9,12 +9,24 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "model/ClsEntry.h"
 #include "model/ClsSymEntry.h"
 #include "model/clsSymTable.h"
 
 namespace qs {
+
+/// A failure that cost the analysis part of what it should have recorded (a module's
+/// declarations, a file's header, project file lines): an internal error, never malformed input.
+struct RunWarning {
+  /// The file as the project file writes it (project file bytes); "" for the project file itself
+  /// and until the step that knows which file it was fills it in.
+  std::string file;
+  /// What was lost and why ("the code analysis of this module ended early: ...").
+  std::string message;
+};
 
 struct RunState {
   /// The symbol table of the current (or last) run. The second pass replaces it by a new, empty
@@ -29,9 +41,17 @@ struct RunState {
   /// The project name from the project file's Name line ("" without one). A form's controls of
   /// the project's own library are recognised by it.
   std::string g_sProjectName;
+  /// What the parser and the second pass could not finish, in the order it happened. The
+  /// analysis hands them on as the run's warnings.
+  std::vector<RunWarning> warnings;
 
   void SetProjectName(std::string_view in_sName) { g_sProjectName.assign(in_sName); }
   const std::string& GetProjectName() const { return g_sProjectName; }
+
+  /// Records a failure that lost part of the analysis (its file is filled in by the caller).
+  void Warn(std::string in_sMessage) {
+    warnings.push_back({std::string(), std::move(in_sMessage)});
+  }
 
   /// Forgets the module being analysed (key, entry and list); the table stays.
   void ClearCurrentModule() {

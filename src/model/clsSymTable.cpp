@@ -5,25 +5,15 @@
 namespace qs {
 
 std::shared_ptr<ClsSymEntry> clsSymTable::CreateSymbolTableEntry(std::string_view IndexKey) {
-  try {
-    auto entry = std::make_shared<ClsSymEntry>();
-    entry->EntryName = std::string(IndexKey);
-    Add(entry, IndexKey);
-    return entry;
-  } catch (const std::exception&) {
-    // No memory for the entry: the caller gets null and the table stays as it was.
-    return nullptr;
-  }
+  auto entry = std::make_shared<ClsSymEntry>();
+  entry->EntryName = std::string(IndexKey);
+  Add(entry, IndexKey);
+  return entry;
 }
 
 bool clsSymTable::Add(std::shared_ptr<ClsSymEntry> Item, std::string_view Key) {
   if (!Item) return false;
-  try {
-    return m_items.Add(std::move(Item), Key);
-  } catch (const std::exception&) {
-    // No memory to store the entry: the caller gets false and the table stays as it was.
-    return false;
-  }
+  return m_items.Add(std::move(Item), Key);
 }
 
 void clsSymTable::Remove(long Index) {

@@ -63,6 +63,12 @@ class clsVBFileType {
   /// object's file), as written; "" when the line names none.
   std::string sLibraryFile;
 
+  /// The item's file as the project file names it: sFileValue, or Path Body "." Ext for an item
+  /// made without one. Warnings about the file name it so.
+  std::string FileValue() const {
+    return sFileValue.empty() ? Path + Body + "." + Ext : sFileValue;
+  }
+
   /// The parsed header of the item's source file; empty until the first pass sets it.
   const std::shared_ptr<clsVBHeader>& VBHeader() const { return m_oVBHeader; }
   void SetVBHeader(std::shared_ptr<clsVBHeader> in_oHeader) { m_oVBHeader = std::move(in_oHeader); }

@@ -7,15 +7,10 @@ namespace qs {
 
 void clsVBFileTypes::Add(std::shared_ptr<clsVBFileType> item) {
   if (!item) return;
-  try {
-    const int32_t eType = item->EType;
-    if (!m_items.Add(std::move(item), std::to_string(m_lAddCounter))) return;
-    ++m_lAddCounter;
-    CountKind(eType);
-  } catch (const std::exception&) {
-    // The item could not be stored: the collection and its counters stay as they were.
-    return;
-  }
+  const int32_t eType = item->EType;
+  if (!m_items.Add(std::move(item), std::to_string(m_lAddCounter))) return;
+  ++m_lAddCounter;
+  CountKind(eType);
 }
 
 void clsVBFileTypes::CountKind(int32_t eType) {

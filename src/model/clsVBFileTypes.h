@@ -32,7 +32,7 @@ class clsVBFileTypes {
   std::string ProjectType;
 
   /// Appends the item under the add counter's decimal value, then counts it by its kind. An
-  /// empty pointer, or an item that cannot be stored, changes nothing.
+  /// empty pointer changes nothing; no memory for the item throws std::bad_alloc.
   void Add(std::shared_ptr<clsVBFileType> item);
   /// Removes the item under the key or at the 1-based position; nothing when there is none.
   void Remove(long index);

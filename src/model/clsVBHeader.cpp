@@ -19,12 +19,7 @@ bool clsVBHeader::SaveTextToFile(const std::string& in_sFilename) const {
 }
 
 void clsVBHeader::Add(const clsControlRecord& in_v) {
-  try {
-    if (m_oControls.Add(in_v, std::to_string(m_lCount))) ++m_lCount;
-  } catch (const std::exception&) {
-    // A record that cannot be stored is dropped; the counter stays with the list.
-    return;
-  }
+  if (m_oControls.Add(in_v, std::to_string(m_lCount))) ++m_lCount;
 }
 
 }  // namespace qs

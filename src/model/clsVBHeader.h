@@ -48,6 +48,9 @@ class clsVBHeader {
   /// (by the parser's AnalyseAhead). The analysis takes the entry over whole when no earlier module
   /// has taken the name: that entry would start empty, so analysing again would give the same.
   std::shared_ptr<ClsSymEntry> PreparedEntry;
+  /// What the analysis of PreparedEntry could not finish (RunState::warnings' messages): taken
+  /// over with the entry, as the analysis would have found them again.
+  std::vector<std::string> PreparedWarnings;
   std::string sVBTableName;  ///< symbol-table key: Attribute_VBName without its quotes
   /// Positions of the stream's line-end tokens, in order, found while the file was loaded when
   /// the run keeps them (LineEndsKept); the places of an export are counted from them.

@@ -2,7 +2,9 @@
 
 #include <exception>
 #include <memory>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "model/RunState.h"
 #include "model/clsVBHeader.h"
@@ -29,32 +31,47 @@ void GetForwardTypeDecl(RunState& io_oRun, clsVBHeader& io_oHeader,
     if (!table) table = std::make_shared<clsSymTable>();
     if (io_oHeader.PreparedEntry) {
       std::shared_ptr<ClsSymEntry> prepared = std::move(io_oHeader.PreparedEntry);
+      std::vector<std::string> failures = std::move(io_oHeader.PreparedWarnings);
+      io_oHeader.PreparedWarnings.clear();
       if (!table->Exists(std::string_view(name)) && table->Add(prepared, name)) {
         io_oRun.g_oSymEntry = std::move(prepared);
         io_oRun.g_oEntryList.reset();
+        // What the analysis ahead could not finish comes with its entry.
+        for (std::string& failure : failures) io_oRun.Warn(std::move(failure));
         return;
       }
     }
     table->CreateSymbolTableEntry(name);
     parser.ParseForwardDecl(codePtr);
-  } catch (...) {
-    // The module keeps the declarations recorded so far; the run goes on with the next file.
-    return;
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory fails the run at its boundary
+  } catch (const std::exception& e) {
+    // The module keeps the declarations recorded so far, the run hears of it as a warning and
+    // goes on with the next file.
+    io_oRun.Warn(std::string(kModuleAnalysisEnded) + ": " + e.what());
   }
 }
 
 void AnalyseAhead(clsVBHeader& io_oHeader, std::string_view in_sFallbackName) {
   try {
     io_oHeader.PreparedEntry.reset();
+    io_oHeader.PreparedWarnings.clear();
     RunState ahead;
     ahead.g_oSymTable = std::make_shared<clsSymTable>();
     GetForwardTypeDecl(ahead, io_oHeader, in_sFallbackName);
     // The fresh table holds this module's entry only.
-    if (ahead.g_oSymTable && ahead.g_oSymTable->Count() == 1)
+    if (ahead.g_oSymTable && ahead.g_oSymTable->Count() == 1) {
       io_oHeader.PreparedEntry = ahead.g_oSymTable->Item(1L);
-  } catch (...) {
-    // No entry prepared: the second pass analyses the file itself.
-    return;
+      for (RunWarning& failure : ahead.warnings)
+        io_oHeader.PreparedWarnings.push_back(std::move(failure.message));
+    }
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory fails the run at its boundary
+  } catch (const std::exception&) {
+    // No entry prepared: the second pass analyses the file itself (and warns of a failure
+    // there), so nothing is lost.
+    io_oHeader.PreparedEntry.reset();
+    io_oHeader.PreparedWarnings.clear();
   }
 }
 

@@ -2,6 +2,7 @@
 // settings and reads the Attribute block of a class module or standard module.
 #include <exception>
 #include <memory>
+#include <new>
 
 #include "model/clsVBHeader.h"
 #include "parser/clsParser.h"
@@ -38,8 +39,11 @@ std::shared_ptr<clsVBHeader> clsParser::ParseClassType() {
       Next();
     }
     return header;
-  } catch (...) {
-    // The caller gets no header record and the run documents the file as empty.
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory fails the run at its boundary
+  } catch (const std::exception& e) {
+    // The caller gets no header record and the run documents the file as empty, with a warning.
+    WarnFailure(kHeaderNotRead, e);
     return nullptr;
   }
 }

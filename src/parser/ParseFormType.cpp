@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "model/clsVBHeader.h"
@@ -82,8 +83,11 @@ std::shared_ptr<clsVBHeader> clsParser::ParseFormType() {
       Next();
     }
     return header;
-  } catch (...) {
-    // The caller gets no header record and the run documents the file as empty.
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory fails the run at its boundary
+  } catch (const std::exception& e) {
+    // The caller gets no header record and the run documents the file as empty, with a warning.
+    WarnFailure(kHeaderNotRead, e);
     return nullptr;
   }
 }

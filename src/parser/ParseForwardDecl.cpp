@@ -3,6 +3,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <utility>
 
 #include "model/ClsEntry.h"
@@ -48,9 +49,12 @@ void clsParser::RemapTokens(int32_t in_lCodePtr) {
       return keywords.CodeOfHashed(word, clsHashTable::FullHash(word));
     });
     ts.SetTokenPtr(in_lCodePtr);
-  } catch (...) {
-    // The words after the failure keep their codes; the scan reads them as plain names.
-    return;
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory fails the run at its boundary
+  } catch (const std::exception& e) {
+    // The words after the failure keep their codes (the scan reads them as plain names); the
+    // run hears of it as a warning.
+    WarnFailure("the keywords of this module's code could not all be recognised", e);
   }
 }
 
@@ -83,9 +87,12 @@ void clsParser::ParseForwardDecl(int32_t in_lCodePtr) {
       // Every statement routine consumes at least its keyword; anything else is passed over.
       if (CurPtr() <= at) Next();
     }
-  } catch (...) {
-    // The scan ends here: the module keeps the declarations recorded before the failure.
-    return;
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory fails the run at its boundary
+  } catch (const std::exception& e) {
+    // The scan ends here: the module keeps the declarations recorded before the failure, and
+    // the run hears of it as a warning.
+    WarnFailure(kModuleAnalysisEnded, e);
   }
 }
 

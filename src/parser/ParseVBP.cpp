@@ -5,6 +5,7 @@
 // is what puts the items in their documented order (name, forms, ..., references, objects).
 #include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -62,12 +63,7 @@ std::string ReadProjectType(const clsTokenStream& ts) {
 }  // namespace
 
 std::shared_ptr<clsVBFileTypes> clsParser::ParseVBP() {
-  try {
-    m_oFileTypes = std::make_shared<clsVBFileTypes>();
-  } catch (...) {
-    // No collection could be made: the caller gets null and documents an empty project.
-    return nullptr;
-  }
+  m_oFileTypes = std::make_shared<clsVBFileTypes>();
   using LineParser = void (clsParser::*)();
   static constexpr LineParser kPasses[] = {
       &clsParser::ParseNameLine,         &clsParser::ParseFormLine,
@@ -81,17 +77,14 @@ std::shared_ptr<clsVBFileTypes> clsParser::ParseVBP() {
   for (LineParser pass : kPasses) {
     try {
       (this->*pass)();
-    } catch (...) {
-      // A failing pass keeps the items it added; the other passes still run.
-      continue;
+    } catch (const std::bad_alloc&) {
+      throw;  // out of memory fails the run at its boundary
+    } catch (const std::exception& e) {
+      // A failing pass keeps the items it added, with a warning; the other passes still run.
+      WarnFailure("some lines of the project file were not read", e);
     }
   }
-  try {
-    if (m_oTokenStream) m_oFileTypes->ProjectType = ReadProjectType(*m_oTokenStream);
-  } catch (...) {
-    // No memory for the value: the project's kind stays unknown ("").
-    return std::move(m_oFileTypes);
-  }
+  if (m_oTokenStream) m_oFileTypes->ProjectType = ReadProjectType(*m_oTokenStream);
   return std::move(m_oFileTypes);
 }
 

@@ -1,6 +1,7 @@
 #include "parser/clsParser.h"
 
 #include <exception>
+#include <new>
 #include <utility>
 
 #include "text/ClsUniqArray.h"
@@ -42,10 +43,19 @@ void clsParser::Parse() {
     if (m_bParseError && EvtParseError) {
       EvtParseError(m_sErr, m_sErrProc, m_lErrPtr, m_iErrTokenCode);
     }
-  } catch (...) {
-    // A failing event handler or walk ends the parse quietly.
-    return;
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory fails the run at its boundary
+  } catch (const std::exception& e) {
+    // The walk ends here; the run hears of it as a warning.
+    WarnFailure("the parse of this file ended early", e);
   }
+}
+
+void clsParser::WarnFailure(std::string_view in_sWhat, const std::exception& in_oFailure) {
+  std::string message(in_sWhat);
+  message += ": ";
+  message += in_oFailure.what();
+  m_oRun->Warn(std::move(message));
 }
 
 void clsParser::SetParseError(std::string_view in_sErr, std::string_view in_sErrProc,

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,6 +18,13 @@
 #include "text/clsTokenStream.h"
 
 namespace qs {
+
+/// How the run's warnings name what a failure (an internal error, not malformed input) cut short;
+/// the failure's reason follows after ": ".
+inline constexpr std::string_view kModuleAnalysisEnded =
+    "the code analysis of this module ended early";
+inline constexpr std::string_view kHeaderNotRead =
+    "the header of this file could not be read (the file is documented as empty)";
 
 class ClsEntry;
 class ClsEntryPtr;
@@ -47,7 +55,8 @@ class clsParser {
   const std::shared_ptr<clsTokenStream>& TokenStream() const { return m_oTokenStream; }
 
   /// Clears the error state and walks the stream from its beginning, stopping early when an
-  /// error is recorded; raises EvtParseError when the walk ends with an error recorded.
+  /// error is recorded; raises EvtParseError when the walk ends with an error recorded. A walk or
+  /// handler that fails ends it with a warning in the run (RunState::warnings).
   void Parse();
 
   /// The parser's argument list: created empty with the parser.
@@ -62,16 +71,18 @@ class clsParser {
 
   // ---- Header parsers ----
 
-  /// Turns a project-file stream into a new item collection: one pass per project-file key.
-  /// Returns null only when the collection itself cannot be made.
+  /// Turns a project-file stream into a new item collection: one pass per project-file key. A
+  /// pass that fails keeps the items it added and leaves a warning in the run; the other passes
+  /// still run.
   std::shared_ptr<clsVBFileTypes> ParseVBP();
   /// Parses the header of a form-like file (form, user control, property page, user document,
   /// designer). A control of the project's own library is recognised by the run's project name.
-  /// Returns null when the parse fails.
+  /// Returns null, with a warning in the run, when the parse fails.
   std::shared_ptr<clsVBHeader> ParseFormType();
   /// The run the parser records into (its own when constructed without one).
   RunState& Run() { return *m_oRun; }
-  /// Parses the header of a class module or standard module. Returns null when the parse fails.
+  /// Parses the header of a class module or standard module. Returns null, with a warning in the
+  /// run, when the parse fails.
   std::shared_ptr<clsVBHeader> ParseClassType();
 
  private:
@@ -152,6 +163,9 @@ class clsParser {
   void ParseFormProperty(clsVBHeader& header, const std::string& currentControl);
   void ParseHeaderAttribute(clsVBHeader& header);
 
+  /// Records in the run that in_sWhat was cut short by the failure: "in_sWhat: its reason".
+  void WarnFailure(std::string_view in_sWhat, const std::exception& in_oFailure);
+
   std::shared_ptr<clsTokenStream> m_oTokenStream;
   std::unique_ptr<ClsUniqArray> m_oArgs;
   std::shared_ptr<clsVBFileTypes> m_oFileTypes;  // the collection ParseVBP is filling
@@ -172,9 +186,12 @@ class clsParser {
   // ---- Code section scan (ParseForwardDecl.cpp) ----
   /// Re-codes every word from in_lCodePtr to the end of the stream with the code keyword table
   /// and puts the cursor back at in_lCodePtr. Nothing happens for a position outside the stream.
+  /// A failure leaves the later words as they were, with a warning in the run.
   void RemapTokens(int32_t in_lCodePtr);
   /// Scans the code section from in_lCodePtr and adds its declarations to the run's symbol
-  /// entry g_oSymTable->Item(g_sSymTableKey). Never throws.
+  /// entry g_oSymTable->Item(g_sSymTableKey). Malformed code ends a statement's routine without
+  /// a record; a failure (an internal error) ends the scan, keeping what was recorded, with a
+  /// warning in the run. Throws only std::bad_alloc (out of memory) and RunStopped.
   void ParseForwardDecl(int32_t in_lCodePtr);
 
  private:

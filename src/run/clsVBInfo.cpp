@@ -146,6 +146,9 @@ void clsVBInfo::GetFileInfo(const std::string& in_sFilename) {
     // Whatever was written is abandoned: the report writer removed its temporary file.
     m_reportWritten = false;
     m_failureReason = "stopped";
+  } catch (const std::bad_alloc&) {
+    // The caller gets no report, this failure reason and EvtEnd as usual.
+    Fail("out of memory");
   } catch (const std::exception& e) {
     // The caller gets no report, this failure reason and EvtEnd as usual.
     Fail(std::string("internal error: ") + e.what());

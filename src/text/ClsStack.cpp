@@ -1,5 +1,6 @@
 #include "text/ClsStack.h"
 
+#include <new>
 #include <utility>
 
 namespace qs {
@@ -11,38 +12,23 @@ constexpr int32_t kStackStep = 20;
 ClsStack::ClsStack() {
   try {
     m_items.reserve(kStackStep + 1);
-  } catch (...) {
-    // No room reserved: the stack starts empty and grows on the first push.
+  } catch (const std::bad_alloc&) {
+    // No room reserved ahead (a hint): the stack starts empty and grows on the first push.
     return;
   }
 }
 
 void ClsStack::Add(std::string_view in_value) {
-  try {
-    if (!m_items.empty()) m_items.back().assign(in_value);
-  } catch (...) {
-    // No memory for the text: the top item keeps its old value.
-    return;
-  }
+  if (!m_items.empty()) m_items.back().assign(in_value);
 }
 
 std::string ClsStack::ItemAt(int32_t in_lPtr) const {
-  try {
-    if (in_lPtr < 0 || in_lPtr >= Count()) return std::string();
-    return m_items[static_cast<size_t>(in_lPtr)];
-  } catch (...) {
-    // No memory for the copy: the caller gets "".
-    return std::string();
-  }
+  if (in_lPtr < 0 || in_lPtr >= Count()) return std::string();
+  return m_items[static_cast<size_t>(in_lPtr)];
 }
 
 std::string ClsStack::Item() const {
-  try {
-    return m_items.empty() ? std::string() : m_items.back();
-  } catch (...) {
-    // No memory for the copy: the caller gets "".
-    return std::string();
-  }
+  return m_items.empty() ? std::string() : m_items.back();
 }
 
 std::string ClsStack::Pop() {
@@ -57,17 +43,12 @@ void ClsStack::PushNew() {
 }
 
 void ClsStack::Push(std::string_view in_value) {
-  try {
-    // Items live at indices 0 .. m_capacity; the room grows by a fixed step when it is full.
-    if (Count() - 1 == m_capacity) {
-      m_items.reserve(static_cast<size_t>(m_capacity) + kStackStep + 1);
-      m_capacity += kStackStep;
-    }
-    m_items.emplace_back(in_value);
-  } catch (...) {
-    // No memory for the item: the stack stays as it was.
-    return;
+  // Items live at indices 0 .. m_capacity; the room grows by a fixed step when it is full.
+  if (Count() - 1 == m_capacity) {
+    m_items.reserve(static_cast<size_t>(m_capacity) + kStackStep + 1);
+    m_capacity += kStackStep;
   }
+  m_items.emplace_back(in_value);
 }
 
 }  // namespace qs

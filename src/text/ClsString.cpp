@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <new>
 
 #include "text/Cp1252.h"
 #include "text/Keywords.h"
@@ -170,21 +171,16 @@ void RunTokenizer(const unsigned char* b, int32_t end, const clsToken& keywords,
 template <TokenizerRules R>
 void RunWithTable(const unsigned char* b, int32_t end, KeywordTable table,
                   std::shared_ptr<clsToken>& keywords, std::shared_ptr<clsTokenStream>& stream) {
-  try {
-    stream = std::make_shared<clsTokenStream>();
-    if (!keywords) keywords = std::make_shared<clsToken>();
-    keywords->InitialiseTable(table);
-    // Token texts are slices of the text (plus one CR LF per line end), so one arena of about the
-    // text's size holds them all.
-    // Typical code has a token every three to four bytes.
-    stream->Reserve(end / 3 + 1024, static_cast<size_t>(end) + static_cast<size_t>(end) / 8);
-    RunTokenizer<R>(b, end, *keywords, *stream);
-    // Every file's stream lives for the whole run: keep no reserved room beyond its tokens.
-    stream->ShrinkToFit();
-  } catch (...) {
-    // The stream keeps the tokens appended so far.
-    return;
-  }
+  stream = std::make_shared<clsTokenStream>();
+  if (!keywords) keywords = std::make_shared<clsToken>();
+  keywords->InitialiseTable(table);
+  // Token texts are slices of the text (plus one CR LF per line end), so one arena of about the
+  // text's size holds them all.
+  // Typical code has a token every three to four bytes.
+  stream->Reserve(end / 3 + 1024, static_cast<size_t>(end) + static_cast<size_t>(end) / 8);
+  RunTokenizer<R>(b, end, *keywords, *stream);
+  // Every file's stream lives for the whole run: keep no reserved room beyond its tokens.
+  stream->ShrinkToFit();
 }
 
 }  // namespace
@@ -195,15 +191,10 @@ ClsString::ClsString() {
 }
 
 void ClsString::SetAllocateBufferSize(int32_t in_lvalue) {
-  try {
-    if (in_lvalue < 0 || in_lvalue > std::numeric_limits<int32_t>::max() - kSlack - 1) return;
-    m_buffer.resize(static_cast<size_t>(in_lvalue) + kSlack + 1, 0);
-    m_length = in_lvalue;
-    m_capacity = in_lvalue + kSlack;
-  } catch (...) {
-    // Out of memory: the buffer stays as it was.
-    return;
-  }
+  if (in_lvalue < 0 || in_lvalue > std::numeric_limits<int32_t>::max() - kSlack - 1) return;
+  m_buffer.resize(static_cast<size_t>(in_lvalue) + kSlack + 1, 0);
+  m_length = in_lvalue;
+  m_capacity = in_lvalue + kSlack;
 }
 
 void ClsString::TokenizeEx(std::shared_ptr<clsToken>& in_KWTokens,
@@ -245,24 +236,19 @@ int32_t ClsString::WordCount() const {
 
 std::string ClsString::Word(int32_t in_lvalue) const {
   if (in_lvalue <= 0) return std::string();
-  try {
-    int32_t count = 0;
-    int32_t i = 0;
-    while (i < m_length) {
-      if (!kWordByte[m_buffer[static_cast<size_t>(i)]]) {
-        ++i;
-        continue;
-      }
-      const int32_t start = i;
-      while (i < m_length && kWordByte[m_buffer[static_cast<size_t>(i)]]) ++i;
-      if (++count == in_lvalue) {
-        return std::string(reinterpret_cast<const char*>(Data()) + start,
-                           static_cast<size_t>(i - start));
-      }
+  int32_t count = 0;
+  int32_t i = 0;
+  while (i < m_length) {
+    if (!kWordByte[m_buffer[static_cast<size_t>(i)]]) {
+      ++i;
+      continue;
     }
-  } catch (...) {
-    // Out of memory while copying the word: the caller sees "", as for a word that is not there.
-    return std::string();
+    const int32_t start = i;
+    while (i < m_length && kWordByte[m_buffer[static_cast<size_t>(i)]]) ++i;
+    if (++count == in_lvalue) {
+      return std::string(reinterpret_cast<const char*>(Data()) + start,
+                         static_cast<size_t>(i - start));
+    }
   }
   return std::string();
 }
@@ -297,12 +283,7 @@ void ClsString::WordLineCount(int32_t& inout_lwc, int32_t& inout_llc) const {
 }
 
 std::string ClsString::Text() const {
-  try {
-    return std::string(reinterpret_cast<const char*>(Data()), static_cast<size_t>(m_length));
-  } catch (...) {
-    // No memory for the copy: the caller gets "".
-    return std::string();
-  }
+  return std::string(reinterpret_cast<const char*>(Data()), static_cast<size_t>(m_length));
 }
 
 void ClsString::SetText(std::string_view in_sValue) {
@@ -326,15 +307,15 @@ bool ClsString::LoadFromFile(const std::string& in_sValue, LoadError& out_eReaso
   }
   const auto n = static_cast<int32_t>(size);
   // A fresh buffer: whatever the file does not supply reads as zero bytes, the slack included,
-  // even when this object held a longer text before.
+  // even when this object held a longer text before. No memory for it (std::bad_alloc) goes on
+  // to the caller, the object keeping its text.
   std::vector<unsigned char> previous;
   previous.swap(m_buffer);
-  SetAllocateBufferSize(n);
-  if (m_buffer.size() != static_cast<size_t>(n) + kSlack + 1) {
-    // No memory for a buffer of this size: the object keeps its text.
+  try {
+    SetAllocateBufferSize(n);
+  } catch (const std::bad_alloc&) {
     m_buffer.swap(previous);
-    out_eReason = LoadError::kTooLarge;
-    return false;
+    throw;  // out of memory fails the run at its boundary
   }
   out_eReason = ReadFileBytes(in_sValue, m_buffer.data(), static_cast<size_t>(n));
   if (out_eReason != LoadError::kNone) {

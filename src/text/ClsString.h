@@ -56,7 +56,8 @@ class ClsString {
   /// Loads the whole file. A file that does not exist, cannot be measured or is larger than
   /// kMaxFileBytes leaves the object unchanged; one that cannot be read, or came short, leaves
   /// Length at its size and zero bytes in the buffer. Returns true when the file was read
-  /// completely; out_eReason says why not (kNone when it was).
+  /// completely; out_eReason says why not (kNone when it was). No memory for the file's bytes
+  /// throws std::bad_alloc, the object unchanged.
   bool LoadFromFile(const std::string& in_sValue, LoadError& out_eReason);
   bool LoadFromFile(const std::string& in_sValue) {
     LoadError reason = LoadError::kNone;

@@ -4,52 +4,27 @@
 
 namespace qs {
 
-// Every operation ends quietly: an allocation failure while copying an item leaves the list as
-// it was and reports an empty result.
+// An allocation failure (std::bad_alloc) goes on to the caller: a run out of memory fails at its
+// boundary rather than going on with an item missing.
 
 bool ClsUniqArray::AddAfter(std::any item, std::string_view key, long position) {
-  try {
-    return m_items.AddAfter(std::move(item), key, position);
-  } catch (...) {
-    // No memory for the item: the caller gets false and the array stays as it was.
-    return false;
-  }
+  return m_items.AddAfter(std::move(item), key, position);
 }
 
 bool ClsUniqArray::AddBefore(std::any item, std::string_view key, long position) {
-  try {
-    return m_items.AddBefore(std::move(item), key, position);
-  } catch (...) {
-    // No memory for the item: the caller gets false and the array stays as it was.
-    return false;
-  }
+  return m_items.AddBefore(std::move(item), key, position);
 }
 
 bool ClsUniqArray::Add(std::any item, std::string_view key) {
-  try {
-    return m_items.Add(std::move(item), key);
-  } catch (...) {
-    // No memory for the item: the caller gets false and the array stays as it was.
-    return false;
-  }
+  return m_items.Add(std::move(item), key);
 }
 
 bool ClsUniqArray::Remove(long position) {
-  try {
-    return m_items.Remove(position);
-  } catch (...) {
-    // The caller gets false and the array stays as it was.
-    return false;
-  }
+  return m_items.Remove(position);
 }
 
 bool ClsUniqArray::Remove(std::string_view key) {
-  try {
-    return m_items.Remove(key);
-  } catch (...) {
-    // The caller gets false and the array stays as it was.
-    return false;
-  }
+  return m_items.Remove(key);
 }
 
 bool ClsUniqArray::Replace(std::any item, std::string_view key) {
@@ -59,23 +34,13 @@ bool ClsUniqArray::Replace(std::any item, std::string_view key) {
 }
 
 std::any ClsUniqArray::Item(long position) const {
-  try {
-    const std::any* a = m_items.Item(position);
-    return a ? *a : std::any();
-  } catch (...) {
-    // No memory for the copy: the caller gets an empty value.
-    return std::any();
-  }
+  const std::any* a = m_items.Item(position);
+  return a ? *a : std::any();
 }
 
 std::any ClsUniqArray::Item(std::string_view key) const {
-  try {
-    const std::any* a = m_items.Item(key);
-    return a ? *a : std::any();
-  } catch (...) {
-    // No memory for the copy: the caller gets an empty value.
-    return std::any();
-  }
+  const std::any* a = m_items.Item(key);
+  return a ? *a : std::any();
 }
 
 }  // namespace qs

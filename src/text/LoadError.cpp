@@ -46,9 +46,9 @@ LoadError MeasureFile(const std::string& in_sPath, std::uintmax_t& out_nSize) {
     if (ec) return LoadError::kNotReadable;
     out_nSize = size;
     return LoadError::kNone;
-  } catch (...) {
-    // No memory for the path itself, or (on Windows) a path that is not UTF-8: the caller is
-    // told the file is not readable.
+  } catch (const std::system_error&) {
+    // (On Windows) a path that is not UTF-8: the caller is told the file is not readable. Any
+    // other failure (out of memory) goes on to the caller.
     return LoadError::kNotReadable;
   }
 }

@@ -12,7 +12,7 @@ enum class LoadError : uint8_t {
   kNotFound,     ///< no file by that name (or a folder on the way is missing)
   kFolder,       ///< the name is a folder
   kNotReadable,  ///< no permission, or not a plain file (a device, a pipe)
-  kTooLarge,     ///< above the loader's size limit, or no memory to hold it
+  kTooLarge,     ///< above the loader's size limit (a record dump: no memory to hold it)
   kShortRead,    ///< fewer bytes came than the file measured: it changed while it was read
   kBadContent,   ///< read completely, but not in the format the loader expects
 };
@@ -23,7 +23,7 @@ enum class LoadError : uint8_t {
 const char* LoadErrorText(LoadError in_eError);
 
 /// Measures a file before it is read: kNone and its size in out_nSize, or why it cannot be read.
-/// Never throws.
+/// Throws only std::bad_alloc, when there is no memory for the path.
 LoadError MeasureFile(const std::string& in_sPath, std::uintmax_t& out_nSize);
 
 /// Reads exactly in_nSize bytes from the start of the file into out_pBytes (which has room for

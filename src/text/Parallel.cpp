@@ -70,6 +70,10 @@ bool WorkerGroup::TryStart(std::function<void()> in_fWork) {
   const std::atomic<bool>* stopFlag = CurrentStopFlag();
   std::thread worker;
   try {
+    // Room to keep the thread is made before it starts: a started thread that cannot be kept
+    // (and so joined) would end the program.
+    if (m_threads.size() == m_threads.capacity())
+      m_threads.reserve(std::max<size_t>(4, 2 * m_threads.size()));
     worker = std::thread([this, budget, stopFlag, work = std::move(in_fWork)] {
       const StopFlagScope stopScope(stopFlag);
       const ThreadBudgetScope budgetScope(budget);
@@ -85,6 +89,11 @@ bool WorkerGroup::TryStart(std::function<void()> in_fWork) {
     // No thread to be had: the caller is told, and decides where the work runs.
     if (budget) budget->Give();
     return false;
+  } catch (...) {
+    // Out of memory: the thread taken from the budget is given back, and the failure goes on to
+    // the caller.
+    if (budget) budget->Give();
+    throw;
   }
   g_started.fetch_add(1);
   m_threads.push_back(std::move(worker));

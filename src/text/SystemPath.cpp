@@ -37,8 +37,9 @@ std::FILE* OpenFile(const std::string& in_sPath, const char* in_sMode) {
   for (const char* m = in_sMode; *m != '\0'; ++m) mode += static_cast<wchar_t>(*m);
   try {
     return ::_wfopen(SystemPath(in_sPath).c_str(), mode.c_str());
-  } catch (...) {
-    // A path that is not UTF-8 names no file: the caller sees "not found".
+  } catch (const std::system_error&) {
+    // A path that is not UTF-8 names no file: the caller sees "not found". Any other failure
+    // (out of memory) goes on to the caller.
     errno = ENOENT;
     return nullptr;
   }

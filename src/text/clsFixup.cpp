@@ -6,16 +6,11 @@ namespace qs {
 
 std::shared_ptr<clsFixPtr> clsFixup::AddTokenString(std::string_view in_sTokenString,
                                                     int32_t in_lPtr) {
-  try {
-    auto rec = std::make_shared<clsFixPtr>();
-    rec->Ptr = in_lPtr;
-    rec->TokenString = std::string(in_sTokenString);
-    Add(rec);
-    return rec;
-  } catch (const std::exception&) {
-    // No memory for the record: the caller gets null and the list stays as it was.
-    return nullptr;
-  }
+  auto rec = std::make_shared<clsFixPtr>();
+  rec->Ptr = in_lPtr;
+  rec->TokenString = std::string(in_sTokenString);
+  Add(rec);
+  return rec;
 }
 
 bool clsFixup::TokenStringExists(std::string_view in_sTokenString) const {
@@ -41,14 +36,9 @@ bool clsFixup::TokenStringExistsEx(std::string_view in_sTokenString, std::string
 
 void clsFixup::Add(std::shared_ptr<clsFixPtr> Item) {
   if (!Item) return;
-  try {
-    std::string key = std::to_string(m_counter);
-    Item->ID = key;
-    if (m_items.Add(std::move(Item), key)) ++m_counter;
-  } catch (const std::exception&) {
-    // Out of memory: the list stays as it was.
-    return;
-  }
+  std::string key = std::to_string(m_counter);
+  Item->ID = key;
+  if (m_items.Add(std::move(Item), key)) ++m_counter;
 }
 
 void clsFixup::Remove(long Index) {

@@ -8,68 +8,43 @@
 namespace qs {
 
 void clsFixups::AddVar(std::string_view in_sVar, int32_t in_lPtr) {
-  try {
-    auto rec = std::make_shared<clsFixPtr>();
-    rec->Ptr = in_lPtr;
-    if (auto* list = m_items.Item(in_sVar); list && *list) {
-      (*list)->Add(std::move(rec));
-      return;
-    }
-    auto list = std::make_shared<clsFixup>();
-    list->ID = std::string(in_sVar);
-    list->Add(std::move(rec));
-    m_items.Add(std::move(list), in_sVar);
-  } catch (const std::exception&) {
-    // Out of memory: the registry stays as it was.
+  auto rec = std::make_shared<clsFixPtr>();
+  rec->Ptr = in_lPtr;
+  if (auto* list = m_items.Item(in_sVar); list && *list) {
+    (*list)->Add(std::move(rec));
     return;
   }
+  auto list = std::make_shared<clsFixup>();
+  list->ID = std::string(in_sVar);
+  list->Add(std::move(rec));
+  m_items.Add(std::move(list), in_sVar);
 }
 
 void clsFixups::AddVarEx(std::string_view in_sVar, int32_t in_lPtr) {
-  try {
-    auto list = std::make_shared<clsFixup>();
-    list->AddTokenString(in_sVar, in_lPtr);
-    AddEx(std::move(list));
-  } catch (const std::exception&) {
-    // No memory for the list: the registry stays as it was.
-    return;
-  }
+  auto list = std::make_shared<clsFixup>();
+  list->AddTokenString(in_sVar, in_lPtr);
+  AddEx(std::move(list));
 }
 
 void clsFixups::Add(std::shared_ptr<clsFixup> Item) {
   if (!Item) return;
-  try {
-    const std::string key = Item->ID;
-    m_items.Add(std::move(Item), key);
-  } catch (const std::exception&) {
-    // No memory for the key: the registry stays as it was.
-    return;
-  }
+  const std::string key = Item->ID;
+  m_items.Add(std::move(Item), key);
 }
 
 void clsFixups::AddEx(std::shared_ptr<clsFixup> Item) {
   if (!Item) return;
-  try {
-    if (m_items.Add(std::move(Item), std::to_string(m_counter))) ++m_counter;
-  } catch (const std::exception&) {
-    // No memory for the key: the registry stays as it was.
-    return;
-  }
+  if (m_items.Add(std::move(Item), std::to_string(m_counter))) ++m_counter;
 }
 
 void clsFixups::Fixup(clsTokenStream& in_oTokenStream, std::string_view in_sVar,
                       std::string_view in_sNewName) {
-  try {
-    const auto* list = m_items.Item(in_sVar);
-    if (!list || !*list) return;
-    for (const auto& rec : **list) {
-      if (!rec || rec->Fixed) continue;
-      in_oTokenStream.SetTokenStringAt(rec->Ptr, in_sNewName);
-      rec->Fixed = true;
-    }
-  } catch (const std::exception&) {
-    // The occurrences renamed so far stay renamed and marked; the others keep their text.
-    return;
+  const auto* list = m_items.Item(in_sVar);
+  if (!list || !*list) return;
+  for (const auto& rec : **list) {
+    if (!rec || rec->Fixed) continue;
+    in_oTokenStream.SetTokenStringAt(rec->Ptr, in_sNewName);
+    rec->Fixed = true;
   }
 }
 

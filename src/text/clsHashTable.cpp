@@ -13,18 +13,13 @@ clsHashTable::clsHashTable() {
 }
 
 void clsHashTable::SetAllocateSize(int32_t in_lvalue) {
-  try {
-    const int32_t size = 2 * std::max(in_lvalue, kDefaultRequest) + 1;
-    std::vector<Bucket> buckets(static_cast<size_t>(size) + 1);
-    std::vector<uint8_t> used(static_cast<size_t>(size) + 1, 0);
-    m_buckets.swap(buckets);
-    m_used.swap(used);
-    m_size = size;
-    m_reduceFactor = UINT64_MAX / static_cast<uint32_t>(size) + 1;
-  } catch (...) {
-    // Too large to allocate: keep the table as it was.
-    return;
-  }
+  const int32_t size = 2 * std::max(in_lvalue, kDefaultRequest) + 1;
+  std::vector<Bucket> buckets(static_cast<size_t>(size) + 1);
+  std::vector<uint8_t> used(static_cast<size_t>(size) + 1, 0);
+  m_buckets.swap(buckets);
+  m_used.swap(used);
+  m_size = size;
+  m_reduceFactor = UINT64_MAX / static_cast<uint32_t>(size) + 1;
 }
 
 int32_t clsHashTable::FullHash(std::string_view word) {
@@ -40,22 +35,17 @@ int32_t clsHashTable::BucketIndex(std::string_view word) const {
 }
 
 void clsHashTable::AddToken(std::string_view in_sTokenName, int32_t in_lTokenCode) {
-  try {
-    const int32_t h = FullHash(in_sTokenName);
-    const size_t i = Reduce(h) + 1;
-    Bucket& b = m_buckets[i];
-    if (b.hash == 0) {
-      m_used[i] = 1;
-      b.hash = h;
-      b.code = in_lTokenCode;
-      b.name.assign(in_sTokenName);
-      b.overflow.clear();
-    } else {
-      b.overflow.push_back(Overflow{in_lTokenCode, std::string(in_sTokenName)});
-    }
-  } catch (...) {
-    // Out of memory: the word is not stored.
-    return;
+  const int32_t h = FullHash(in_sTokenName);
+  const size_t i = Reduce(h) + 1;
+  Bucket& b = m_buckets[i];
+  if (b.hash == 0) {
+    m_used[i] = 1;
+    b.hash = h;
+    b.code = in_lTokenCode;
+    b.name.assign(in_sTokenName);
+    b.overflow.clear();
+  } else {
+    b.overflow.push_back(Overflow{in_lTokenCode, std::string(in_sTokenName)});
   }
 }
 

@@ -44,32 +44,22 @@ const SharedTable& EmptyTable() {
 }  // namespace
 
 clsToken::clsToken() {
-  try {
-    m_table = EmptyTable();
-  } catch (...) {
-    // The shared empty table could not be made: the object makes one of its own.
-    m_table = std::make_shared<clsHashTable>();
-  }
+  m_table = EmptyTable();
 }
 
 void clsToken::InitialiseTable(KeywordTable table) {
-  try {
-    Initialised = false;
-    if (table != KeywordTable::kCode || !m_table || m_table == EmptyTable()) {
-      // A header table replaces the current one; the code table merged into an empty one is the
-      // code table itself.
-      m_table = FilledTable(table);
-    } else {
-      // Merging into a table that holds words already: into a copy of its own.
-      auto merged = std::make_shared<clsHashTable>(*m_table);
-      Fill(*merged, table);
-      m_table = std::move(merged);
-    }
-    Initialised = true;
-  } catch (...) {
-    // Out of memory: the object keeps the table it had and says it is not initialised.
-    Initialised = false;
+  Initialised = false;
+  if (table != KeywordTable::kCode || !m_table || m_table == EmptyTable()) {
+    // A header table replaces the current one; the code table merged into an empty one is the
+    // code table itself.
+    m_table = FilledTable(table);
+  } else {
+    // Merging into a table that holds words already: into a copy of its own.
+    auto merged = std::make_shared<clsHashTable>(*m_table);
+    Fill(*merged, table);
+    m_table = std::move(merged);
   }
+  Initialised = true;
 }
 
 void clsToken::InitialiseTokenTable() {

@@ -6,6 +6,9 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <new>
+#include <stdexcept>
+#include <system_error>
 
 #include "text/SystemPath.h"
 #include "text/TokenCodes.h"
@@ -84,35 +87,25 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes) {
 }  // namespace
 
 clsTokenStream::clsTokenStream() {
-  try {
-    Reset(kGrowStep);
-    m_bookMarks = std::make_shared<clsFixups>();
-  } catch (...) {
-    // No memory for the records: the stream is empty and its first append makes room.
-    return;
-  }
+  Reset(kGrowStep);
+  m_bookMarks = std::make_shared<clsFixups>();
 }
 
 std::shared_ptr<clsTokenStream> clsTokenStream::Clone() const {
-  try {
-    auto copy = std::make_shared<clsTokenStream>();
-    copy->m_records = m_records;
-    copy->m_bases = m_bases;
-    copy->m_wideCodes = m_wideCodes;
-    copy->m_wideOffsets = m_wideOffsets;
-    // Only the bytes in use are copied; the copy's arena grows on its first append.
-    copy->m_arena.reset(new char[std::max<size_t>(m_arenaSize, 1)]);
-    if (m_arenaSize > 0) std::memcpy(copy->m_arena.get(), m_arena.get(), m_arenaSize);
-    copy->m_arenaSize = m_arenaSize;
-    copy->m_arenaCapacity = std::max<size_t>(m_arenaSize, 1);
-    copy->m_capacity = m_capacity;
-    copy->m_cursor = m_cursor;
-    copy->m_count = m_count;
-    return copy;
-  } catch (...) {
-    // No memory for the copy: the caller tokenizes the file itself.
-    return nullptr;
-  }
+  auto copy = std::make_shared<clsTokenStream>();
+  copy->m_records = m_records;
+  copy->m_bases = m_bases;
+  copy->m_wideCodes = m_wideCodes;
+  copy->m_wideOffsets = m_wideOffsets;
+  // Only the bytes in use are copied; the copy's arena grows on its first append.
+  copy->m_arena.reset(new char[std::max<size_t>(m_arenaSize, 1)]);
+  if (m_arenaSize > 0) std::memcpy(copy->m_arena.get(), m_arena.get(), m_arenaSize);
+  copy->m_arenaSize = m_arenaSize;
+  copy->m_arenaCapacity = std::max<size_t>(m_arenaSize, 1);
+  copy->m_capacity = m_capacity;
+  copy->m_cursor = m_cursor;
+  copy->m_count = m_count;
+  return copy;
 }
 
 clsFixups& clsTokenStream::BookMarks() {
@@ -269,27 +262,22 @@ std::string_view clsTokenStream::StoredTextSlow(uint32_t offset) const {
 }
 
 void clsTokenStream::AddTokenSlow(int32_t in_lTokenCode, std::string_view in_sToken) {
-  try {
-    // The sentinel at -1 (reached by PrevPtr from 0) is never overwritten.
-    if (m_cursor < 0) return;
-    // The visible capacity grows by a fixed step; the records below it grow geometrically, so
-    // appending stays amortised constant time.
-    if (m_cursor >= m_capacity) m_capacity += kGrowStep;
-    // Room for a short text, so the fast path can copy it without a check.
-    GrowArena(m_arenaSize + 128);
-    // Appending behind the last record, or overwriting after the cursor was moved back, or
-    // writing ahead of the last record. Done here rather than through AddToken so this path can
-    // never bounce back into itself.
-    const int64_t i = WritableSlot(m_cursor);
-    if (i < 0) return;
-    StoreOffset(static_cast<size_t>(i), Intern(in_sToken));
-    StoreCode(static_cast<size_t>(i), in_lTokenCode);
-    ++m_count;
-    ++m_cursor;
-  } catch (...) {
-    // No memory for the token: the stream stays as it was.
-    return;
-  }
+  // The sentinel at -1 (reached by PrevPtr from 0) is never overwritten.
+  if (m_cursor < 0) return;
+  // The visible capacity grows by a fixed step; the records below it grow geometrically, so
+  // appending stays amortised constant time.
+  if (m_cursor >= m_capacity) m_capacity += kGrowStep;
+  // Room for a short text, so the fast path can copy it without a check.
+  GrowArena(m_arenaSize + 128);
+  // Appending behind the last record, or overwriting after the cursor was moved back, or
+  // writing ahead of the last record. Done here rather than through AddToken so this path can
+  // never bounce back into itself.
+  const int64_t i = WritableSlot(m_cursor);
+  if (i < 0) return;
+  StoreOffset(static_cast<size_t>(i), Intern(in_sToken));
+  StoreCode(static_cast<size_t>(i), in_lTokenCode);
+  ++m_count;
+  ++m_cursor;
   YieldPoint();
 }
 
@@ -300,8 +288,9 @@ void clsTokenStream::Reserve(int32_t in_lTokens, size_t in_lTextBytes) {
       m_bases.reserve((static_cast<size_t>(in_lTokens) >> kBlockShift) + 2);
     }
     GrowArena(m_arenaSize + in_lTextBytes + 128);
-  } catch (...) {
-    // No room reserved ahead: appends make room as they go.
+  } catch (const std::bad_alloc&) {
+    // A reservation is only a hint: the appends make room as they go (and fail there when the
+    // memory is really short).
     return;
   }
 }
@@ -316,29 +305,19 @@ void clsTokenStream::ShrinkToFit() {
       m_arena = std::move(exact);
       m_arenaCapacity = m_arenaSize;
     }
-  } catch (...) {
-    // Out of memory: the stream keeps its room.
+  } catch (const std::bad_alloc&) {
+    // No room for the exact copy: the stream keeps its tokens and its larger room.
     return;
   }
 }
 
 void clsTokenStream::Clear() {
-  try {
-    Reset(kGrowStep);
-  } catch (...) {
-    // No memory for an empty stream: the stream stays as it was.
-    return;
-  }
+  Reset(kGrowStep);
 }
 
 void clsTokenStream::SetTokenCode(int32_t in_lTokenCode) {
-  try {
-    const int64_t i = WritableSlot(m_cursor);
-    if (i >= 0) StoreCode(static_cast<size_t>(i), in_lTokenCode);
-  } catch (...) {
-    // No memory for the code: the record stays as it was.
-    return;
-  }
+  const int64_t i = WritableSlot(m_cursor);
+  if (i >= 0) StoreCode(static_cast<size_t>(i), in_lTokenCode);
 }
 
 void clsTokenStream::MarkAsUndefined(int32_t in_lTokenCode) {
@@ -346,15 +325,10 @@ void clsTokenStream::MarkAsUndefined(int32_t in_lTokenCode) {
 }
 
 void clsTokenStream::MarkAsToken(int32_t in_lTokenCode, std::string_view in_sTokenString) {
-  try {
-    const int64_t i = WritableSlot(m_cursor);
-    if (i < 0) return;
-    StoreOffset(static_cast<size_t>(i), Intern(in_sTokenString));
-    StoreCode(static_cast<size_t>(i), in_lTokenCode);
-  } catch (...) {
-    // No memory for the text: the record stays as it was.
-    return;
-  }
+  const int64_t i = WritableSlot(m_cursor);
+  if (i < 0) return;
+  StoreOffset(static_cast<size_t>(i), Intern(in_sTokenString));
+  StoreCode(static_cast<size_t>(i), in_lTokenCode);
 }
 
 std::string_view clsTokenStream::TokenStringAt(int32_t in_lPoint) const {
@@ -372,14 +346,9 @@ void clsTokenStream::SetTokenString(std::string_view in_sTokenString) {
 }
 
 void clsTokenStream::SetTokenStringAt(int32_t in_lPoint, std::string_view in_sTokenString) {
-  try {
-    const int64_t i = WritableSlot(in_lPoint);
-    if (i < 0) return;
-    StoreOffset(static_cast<size_t>(i), Intern(in_sTokenString));
-  } catch (...) {
-    // No memory for the text: the record stays as it was.
-    return;
-  }
+  const int64_t i = WritableSlot(in_lPoint);
+  if (i < 0) return;
+  StoreOffset(static_cast<size_t>(i), Intern(in_sTokenString));
 }
 
 int32_t clsTokenStream::TokenLenAt(int32_t in_lPoint) const {
@@ -393,48 +362,38 @@ int32_t clsTokenStream::TokenLenAt(int32_t in_lPoint) const {
 }
 
 std::string clsTokenStream::Text(int32_t in_lPoint) const {
-  try {
-    const int32_t first = in_lPoint < -1 ? -1 : in_lPoint;
-    size_t total = 0;
-    for (int32_t p = first; p < m_count; ++p) {
-      if (TokenCodeAt(p) != TokUndefined) total += static_cast<size_t>(TokenLenAt(p));
-    }
-    std::string text;
-    text.reserve(total);
-    for (int32_t p = first; p < m_count; ++p) {
-      if (TokenCodeAt(p) != TokUndefined) text.append(TokenStringAt(p));
-      YieldPoint();
-    }
-    return text;
-  } catch (...) {
-    // No memory for the text: the caller gets "".
-    return std::string();
+  const int32_t first = in_lPoint < -1 ? -1 : in_lPoint;
+  size_t total = 0;
+  for (int32_t p = first; p < m_count; ++p) {
+    if (TokenCodeAt(p) != TokUndefined) total += static_cast<size_t>(TokenLenAt(p));
   }
+  std::string text;
+  text.reserve(total);
+  for (int32_t p = first; p < m_count; ++p) {
+    if (TokenCodeAt(p) != TokUndefined) text.append(TokenStringAt(p));
+    YieldPoint();
+  }
+  return text;
 }
 
 bool clsTokenStream::SaveToFile(const std::string& in_sValue) const {
-  try {
-    // A text longer than the 16-bit length field would corrupt the dump: write nothing.
-    for (size_t i = 0; i < m_records.size(); ++i) {
-      if (StoredText(SlotOffset(i)).size() > std::numeric_limits<uint16_t>::max()) return false;
-    }
-    std::string dump;
-    dump.reserve(8 + (static_cast<size_t>(m_capacity) + 2) * kMinRecordBytes + m_arenaSize);
-    PutInt32(dump, m_capacity);
-    PutInt32(dump, m_count);
-    for (int32_t pos = -1; pos <= m_capacity; ++pos) {
-      const auto i = static_cast<size_t>(static_cast<int64_t>(pos) + 1);
-      const std::string_view text = StoredText(SlotOffset(i));
-      PutInt32(dump, SlotCode(i));
-      PutUInt16(dump, static_cast<uint16_t>(text.size()));
-      dump.append(text);
-      PutInt32(dump, static_cast<int32_t>(text.size()));
-    }
-    return WriteWholeFile(in_sValue, dump);
-  } catch (...) {
-    // No memory for the dump: the caller gets false and no file is written.
-    return false;
+  // A text longer than the 16-bit length field would corrupt the dump: write nothing.
+  for (size_t i = 0; i < m_records.size(); ++i) {
+    if (StoredText(SlotOffset(i)).size() > std::numeric_limits<uint16_t>::max()) return false;
   }
+  std::string dump;
+  dump.reserve(8 + (static_cast<size_t>(m_capacity) + 2) * kMinRecordBytes + m_arenaSize);
+  PutInt32(dump, m_capacity);
+  PutInt32(dump, m_count);
+  for (int32_t pos = -1; pos <= m_capacity; ++pos) {
+    const auto i = static_cast<size_t>(static_cast<int64_t>(pos) + 1);
+    const std::string_view text = StoredText(SlotOffset(i));
+    PutInt32(dump, SlotCode(i));
+    PutUInt16(dump, static_cast<uint16_t>(text.size()));
+    dump.append(text);
+    PutInt32(dump, static_cast<int32_t>(text.size()));
+  }
+  return WriteWholeFile(in_sValue, dump);
 }
 
 bool clsTokenStream::SavePointTextToFile(int32_t in_lPoint, const std::string& in_sFilename) const {
@@ -442,8 +401,9 @@ bool clsTokenStream::SavePointTextToFile(int32_t in_lPoint, const std::string& i
     std::error_code ec;
     std::filesystem::remove(SystemPath(in_sFilename), ec);
     return WriteWholeFile(in_sFilename, Text(in_lPoint));
-  } catch (...) {
-    // No memory for the text, or (on Windows) a path that is not UTF-8: the caller gets false.
+  } catch (const std::system_error&) {
+    // (On Windows) a path that is not UTF-8: the caller gets false. Any other failure (out of
+    // memory) goes on to the caller.
     return false;
   }
 }
@@ -453,74 +413,69 @@ bool clsTokenStream::SaveTextToFile(const std::string& in_sValue) const {
 }
 
 bool clsTokenStream::LoadFromFile(const std::string& in_sValue, LoadError& out_eReason) {
-  try {
-    std::string data;
-    std::uintmax_t size = 0;
-    out_eReason = MeasureFile(in_sValue, size);
-    if (out_eReason == LoadError::kNone) {
-      // A dump the string cannot hold ends in the catch below as too large.
-      out_eReason = LoadError::kTooLarge;
-      data.resize(static_cast<size_t>(size));
-      out_eReason = ReadFileBytes(in_sValue, data.data(), data.size());
-    }
-    if (out_eReason != LoadError::kNone) {
-      Reset(kGrowStep);
-      return false;
-    }
-    // From here on a failure means the bytes are not a whole dump.
-    out_eReason = LoadError::kBadContent;
-    DumpReader reader(data);
-    int32_t capacity = 0;
-    int32_t count = 0;
-    // Every record takes at least kMinRecordBytes, so the header's capacity must fit the file
-    // before anything is allocated for it.
-    const bool headerOk = reader.Int32(capacity) && reader.Int32(count) && capacity >= 0 &&
-                          (static_cast<int64_t>(capacity) + 2) * kMinRecordBytes <=
-                              static_cast<int64_t>(reader.Left()) &&
-                          count >= 0 && count <= capacity + 1;
-    if (!headerOk) {
-      Reset(kGrowStep);
-      return false;
-    }
-    Reset(capacity);
-    // Appended slot by slot, so each block's base lies just below its texts.
-    m_records.clear();
-    m_bases.clear();
-    m_records.reserve(static_cast<size_t>(capacity) + 2);
-    for (size_t i = 0; i < static_cast<size_t>(capacity) + 2; ++i) {
-      int32_t code = 0;
-      uint16_t n = 0;
-      std::string_view text;
-      int32_t length = 0;
-      if (!reader.Int32(code) || !reader.UInt16(n) || !reader.Bytes(n, text) ||
-          !reader.Int32(length) || length != static_cast<int32_t>(n)) {
-        Reset(kGrowStep);
-        return false;
-      }
-      CoverSlots(i + 1);
-      m_records.push_back(kEmptyRecord);
-      StoreOffset(i, Intern(text));
-      StoreCode(i, code);
-    }
-    // Position -1 always reads as code 0 with an empty text.
-    StoreCode(0, 0);
-    StoreOffset(0, kEmptyText);
-    m_capacity = capacity;
-    m_count = count;
-    m_cursor = 0;
-    out_eReason = LoadError::kNone;
-    return true;
-  } catch (...) {
-    // No memory for the dump or its records: the caller gets false with the reason set above
-    // (too large, or not a whole dump) and, when the memory allows, an empty stream.
+  std::string data;
+  std::uintmax_t size = 0;
+  out_eReason = MeasureFile(in_sValue, size);
+  if (out_eReason == LoadError::kNone) {
     try {
-      Reset(kGrowStep);
-    } catch (...) {
-      // Not even an empty stream could be made: the stream stays as the failure left it.
-      return false;
+      data.resize(static_cast<size_t>(size));
+    } catch (const std::length_error&) {
+      // A dump longer than a string can hold: the caller is told it is too large.
+      out_eReason = LoadError::kTooLarge;
+    } catch (const std::bad_alloc&) {
+      // A dump larger than the memory there is: the caller is told it is too large.
+      out_eReason = LoadError::kTooLarge;
     }
+    if (out_eReason == LoadError::kNone)
+      out_eReason = ReadFileBytes(in_sValue, data.data(), data.size());
+  }
+  if (out_eReason != LoadError::kNone) {
+    Reset(kGrowStep);
     return false;
   }
+  // From here on a failure means the bytes are not a whole dump.
+  out_eReason = LoadError::kBadContent;
+  DumpReader reader(data);
+  int32_t capacity = 0;
+  int32_t count = 0;
+  // Every record takes at least kMinRecordBytes, so the header's capacity must fit the file
+  // before anything is allocated for it.
+  const bool headerOk = reader.Int32(capacity) && reader.Int32(count) && capacity >= 0 &&
+                        (static_cast<int64_t>(capacity) + 2) * kMinRecordBytes <=
+                            static_cast<int64_t>(reader.Left()) &&
+                        count >= 0 && count <= capacity + 1;
+  if (!headerOk) {
+    Reset(kGrowStep);
+    return false;
+  }
+  Reset(capacity);
+  // Appended slot by slot, so each block's base lies just below its texts.
+  m_records.clear();
+  m_bases.clear();
+  m_records.reserve(static_cast<size_t>(capacity) + 2);
+  for (size_t i = 0; i < static_cast<size_t>(capacity) + 2; ++i) {
+    int32_t code = 0;
+    uint16_t n = 0;
+    std::string_view text;
+    int32_t length = 0;
+    if (!reader.Int32(code) || !reader.UInt16(n) || !reader.Bytes(n, text) ||
+        !reader.Int32(length) || length != static_cast<int32_t>(n)) {
+      Reset(kGrowStep);
+      return false;
+    }
+    CoverSlots(i + 1);
+    m_records.push_back(kEmptyRecord);
+    StoreOffset(i, Intern(text));
+    StoreCode(i, code);
+  }
+  // Position -1 always reads as code 0 with an empty text.
+  StoreCode(0, 0);
+  StoreOffset(0, kEmptyText);
+  m_capacity = capacity;
+  m_count = count;
+  m_cursor = 0;
+  out_eReason = LoadError::kNone;
+  return true;
 }
 
 }  // namespace qs

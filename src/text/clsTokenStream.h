@@ -29,7 +29,8 @@ class clsTokenStream {
   clsTokenStream(const clsTokenStream&) = delete;
   clsTokenStream& operator=(const clsTokenStream&) = delete;
   /// A stream with the same tokens, codes, texts and cursor (its book marks start empty): a file
-  /// tokenized once is handed to each reader as a copy of its own. Null when there is no memory.
+  /// tokenized once is handed to each reader as a copy of its own. Throws std::bad_alloc when there
+  /// is no memory for it.
   std::shared_ptr<clsTokenStream> Clone() const;
 
   /// Appends a token at the cursor; the cursor and the count move on by one.
@@ -38,21 +39,16 @@ class clsTokenStream {
     // code that fits a record.
     if (m_cursor + 1 == static_cast<int32_t>(m_records.size()) && m_cursor < m_capacity &&
         static_cast<uint32_t>(in_lTokenCode) < kWideCode) {
-      try {
-        const size_t slot = m_records.size();
-        // A new block's base is the arena's end before its first text is stored, so every text
-        // appended for the block lies at or above it.
-        if ((slot >> kBlockShift) >= m_bases.size())
-          m_bases.push_back(static_cast<uint32_t>(m_arenaSize));
-        const uint32_t offset = Intern(in_sToken);
-        m_records.push_back(static_cast<uint32_t>(in_lTokenCode) |
-                            (PackOffset(slot, offset) << kCodeBits));
-        ++m_count;
-        ++m_cursor;
-      } catch (...) {
-        // No memory for the token: the stream stays as it was.
-        return;
-      }
+      const size_t slot = m_records.size();
+      // A new block's base is the arena's end before its first text is stored, so every text
+      // appended for the block lies at or above it.
+      if ((slot >> kBlockShift) >= m_bases.size())
+        m_bases.push_back(static_cast<uint32_t>(m_arenaSize));
+      const uint32_t offset = Intern(in_sToken);
+      m_records.push_back(static_cast<uint32_t>(in_lTokenCode) |
+                          (PackOffset(slot, offset) << kCodeBits));
+      ++m_count;
+      ++m_cursor;
       YieldPoint();
       return;
     }
@@ -152,7 +148,8 @@ class clsTokenStream {
   bool SaveTextToFile(const std::string& in_sValue) const;
   /// Reads a record dump. Every count and length is checked against the file's size; a missing,
   /// short or inconsistent dump leaves an empty stream and returns false, and out_eReason says
-  /// why (kBadContent for a file that is not a whole dump).
+  /// why (kBadContent for a file that is not a whole dump; kTooLarge for one there is no memory
+  /// to hold).
   bool LoadFromFile(const std::string& in_sValue, LoadError& out_eReason);
   bool LoadFromFile(const std::string& in_sValue) {
     LoadError reason = LoadError::kNone;
