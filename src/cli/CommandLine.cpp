@@ -18,6 +18,7 @@
 #include "cli/TokensCommand.h"
 #include "io/CodePage.h"
 #include "io/ProgramInfo.h"
+#include "text/Failure.h"
 
 namespace qs::cli {
 
@@ -252,12 +253,27 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
 
 }  // namespace
 
+// The program's one boundary for failures outside a documentation run (expanding the paths,
+// the estate, the questions' printing): the user gets one line and exit status 1.
+int RunGuarded(int argc, char** argv, std::ostream& out, std::ostream& err, bool forExit) {
+  try {
+    return RunWith(argc, argv, out, err, forExit);
+  } catch (const std::exception& e) {
+    // The caller gets exit status 1 and this line; what was written before stays.
+    err << kProgram << ": " << FailureText(e) << "\n";
+  } catch (...) {
+    // The caller gets exit status 1 and this line; what was written before stays.
+    err << kProgram << ": internal error\n";
+  }
+  return 1;
+}
+
 int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
-  return RunWith(argc, argv, out, err, false);
+  return RunGuarded(argc, argv, out, err, false);
 }
 
 int Run(int argc, char** argv) {
-  return RunWith(argc, argv, std::cout, std::cerr, true);
+  return RunGuarded(argc, argv, std::cout, std::cerr, true);
 }
 
 }  // namespace qs::cli

@@ -10,6 +10,7 @@
 #include "output/json/AnalysisDump.h"
 #include "output/json/ProjectExport.h"
 #include "run/clsVBInfo.h"
+#include "text/Failure.h"
 #include "text/SystemPath.h"
 #include "text/Yield.h"
 
@@ -89,10 +90,12 @@ BatchResult DocumentBatch::Run(const std::vector<std::string>& in_paths, clsVBIn
   ProjectList list;
   try {
     list = Expand(in_paths);
-  } catch (const std::exception&) {
-    // ProjectList::Add never throws; a list that could not be had documents nothing.
+  } catch (const std::exception& e) {
+    // ProjectList::Add never throws; a list that could not be had documents nothing, and the
+    // caller hears why where the estate's failure would be.
     BatchResult failed;
     failed.complete = false;
+    failed.estateFailure = "the paths cannot be read: " + FailureText(e);
     return failed;
   }
   if (in_oSink.inputProblem) {
@@ -143,7 +146,12 @@ BatchResult DocumentBatch::Run(const ProjectList& in_oList, clsVBInfo& io_oInfo,
     call.estateWanted =
         m_options.estate && (m_options.json || m_options.site) && projects.size() > 1;
     call.sourceRefs.resize(projects.size());
-    if (call.estateWanted) call.sourceRefs = in_oList.SourceReferences();
+    if (call.estateWanted) {
+      std::vector<ProjectList::Problem> unread;
+      call.sourceRefs = in_oList.SourceReferences(&unread);
+      if (in_oSink.inputProblem)
+        for (const ProjectList::Problem& p : unread) in_oSink.inputProblem(p, false);
+    }
     call.order = ProjectList::ReferencedFirst(call.sourceRefs);
     ClaimUsualNames(call);
     for (size_t step = 0; step < call.order.size() && !call.result.stopped; ++step)
@@ -165,7 +173,7 @@ BatchResult DocumentBatch::Run(const ProjectList& in_oList, clsVBInfo& io_oInfo,
   } catch (const std::exception& e) {
     // The caller sees an incomplete call with this reason where the estate's would be.
     call.result.complete = false;
-    call.result.estateFailure = std::string("internal error: ") + e.what();
+    call.result.estateFailure = std::string("internal error: ") + FailureText(e);
   }
   return call.result;
 }
@@ -238,9 +246,10 @@ void DocumentBatch::RunProject(Call& io_oCall, size_t in_nStep) {
     io_oCall.result.complete = false;
   if (m_stop.load() && !r.reportWritten) io_oCall.result.stopped = true;
   if (io_oCall.estateWanted && !io_oCall.result.stopped) {
-    io_oCall.estate.AddProject(n, info.Analysis(), project,
-                               r.reportWritten ? info.HtmlListing() : std::string(),
-                               m_options.codePage);
+    std::string partly = io_oCall.estate.AddProject(
+        n, info.Analysis(), project, r.reportWritten ? info.HtmlListing() : std::string(),
+        m_options.codePage);
+    if (!partly.empty()) r.warnings.push_back(std::move(partly));
     // With sites, each project links to its own.
     if (m_options.site)
       io_oCall.estate.LinkSite(n, AbsolutePath(info.SiteFolder() + "/index.html"));

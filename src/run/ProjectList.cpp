@@ -6,6 +6,7 @@
 
 #include "analysis/ProjectGroup.h"
 #include "run/clsVBInfo.h"
+#include "text/Failure.h"
 #include "text/SystemPath.h"
 
 namespace qs {
@@ -53,7 +54,8 @@ bool IsOutputFolderName(std::string_view in_sName) {
   return EndsWithNoCase(in_sName, "_document") || EndsWithNoCase(in_sName, "_site");
 }
 
-std::vector<std::vector<size_t>> ProjectList::SourceReferences() const {
+std::vector<std::vector<size_t>> ProjectList::SourceReferences(
+    std::vector<Problem>* out_pWarnings) const {
   std::vector<std::vector<size_t>> refs(m_projects.size());
   ItemPathResolver resolver;
   for (size_t i = 0; i < m_projects.size(); ++i) {
@@ -62,9 +64,15 @@ std::vector<std::vector<size_t>> ProjectList::SourceReferences() const {
         const auto it = m_projectIndex.find(SameFileKey(path));
         if (it != m_projectIndex.end() && it->second != i) refs[i].push_back(it->second);
       }
-    } catch (const std::exception&) {
-      // The caller sees the project without references: it is documented in the list's order.
+    } catch (const std::bad_alloc&) {
+      throw;  // out of memory ends the call, at its boundary
+    } catch (const std::exception& e) {
+      // The caller sees the project without references (documented in the list's order) and a
+      // warning that says why.
       refs[i].clear();
+      if (out_pWarnings)
+        out_pWarnings->push_back(
+            {m_projects[i], "its references to other projects cannot be read: " + FailureText(e)});
     }
   }
   return refs;
@@ -177,7 +185,7 @@ void ProjectList::Add(const std::string& in_sPath) {
     AddPath(in_sPath);
   } catch (const std::exception& e) {
     // The caller finds the path among the failures, with what was found before it kept.
-    m_failures.push_back({in_sPath, std::string("cannot be read: ") + e.what()});
+    m_failures.push_back({in_sPath, std::string("cannot be read: ") + FailureText(e)});
   }
 }
 

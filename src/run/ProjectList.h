@@ -50,8 +50,11 @@ class ProjectList {
   const std::vector<Problem>& Failures() const { return m_failures; }
 
   /// Each project's "Reference=*\A" projects that the list holds (indices), read from the
-  /// project files (none for a file that cannot be read). Never throws.
-  std::vector<std::vector<size_t>> SourceReferences() const;
+  /// project files (none for a file that cannot be read). A project whose references cannot be
+  /// read otherwise has none, and out_pWarnings, when given, gets a line saying why. Throws only
+  /// std::bad_alloc.
+  std::vector<std::vector<size_t>> SourceReferences(
+      std::vector<Problem>* out_pWarnings = nullptr) const;
   /// An order of the projects 0 .. n-1 in which each comes after the projects its references
   /// (in_refs, as SourceReferences gives them) name, cycles broken in the list's order, and
   /// otherwise in the list's order. Linear; no recursion.

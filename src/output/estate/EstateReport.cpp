@@ -28,6 +28,7 @@
 #include "output/common/SiteSearchIndex.h"
 #include "output/common/SiteText.h"
 #include "text/Cp1252.h"
+#include "text/Failure.h"
 #include "text/SystemPath.h"
 
 namespace qs {
@@ -98,17 +99,20 @@ const char* const EstateReport::kCountNames[9] = {"forms",        "modules",    
                                                   "userControls", "propertyPages", "userDocuments",
                                                   "designers",    "references",    "objects"};
 
-void EstateReport::AddProject(size_t in_nIndex, const ProjectAnalysis& in_oInfo,
-                              const std::string& in_sProjectFile, const std::string& in_sReport,
-                              int in_nCodePage) {
+std::string EstateReport::AddProject(size_t in_nIndex, const ProjectAnalysis& in_oInfo,
+                                     const std::string& in_sProjectFile,
+                                     const std::string& in_sReport, int in_nCodePage) {
+  if (m_projects.size() <= in_nIndex) m_projects.resize(in_nIndex + 1);
+  m_projects[in_nIndex] = EstateProject();
   try {
-    if (m_projects.size() <= in_nIndex) m_projects.resize(in_nIndex + 1);
-    m_projects[in_nIndex] = EstateProject();
     Summarise(in_oInfo, in_sProjectFile, in_sReport, in_nCodePage, m_projects[in_nIndex]);
-  } catch (...) {
-    // The project stays listed with what was summed up of it so far.
-    return;
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory ends the call, at its boundary
+  } catch (const std::exception& e) {
+    // The project stays listed with what was summed up of it so far; the caller hears why.
+    return "the estate lists this project only in part: " + FailureText(e);
   }
+  return std::string();
 }
 
 void EstateReport::Summarise(const ProjectAnalysis& in_oInfo, const std::string& in_sProjectFile,
@@ -643,7 +647,7 @@ bool EstateReport::Write(const std::string& in_sFolder, bool in_bJson, std::stri
     return WriteFolder(in_sFolder, in_bJson, out_sReason);
   } catch (const std::exception& e) {
     // The caller gets false and this reason; the temporary folder may be left behind.
-    out_sReason = std::string("estate folder cannot be written: ") + e.what();
+    out_sReason = std::string("estate folder cannot be written: ") + FailureText(e);
     return false;
   }
 }

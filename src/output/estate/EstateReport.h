@@ -82,16 +82,17 @@ class EstateReport {
 
   /// Sums up the analysis of the project file (its full path) whose report is in_sReport ("" when
   /// none was written); in_nCodePage converts the project's names to UTF-8. A project without a
-  /// report is listed with its file only. Never throws.
-  void AddProject(const ProjectAnalysis& in_oAnalysis, const std::string& in_sProjectFile,
-                  const std::string& in_sReport, int in_nCodePage) {
-    AddProject(m_projects.size(), in_oAnalysis, in_sProjectFile, in_sReport, in_nCodePage);
+  /// report is listed with its file only. Returns "" or, when the project could be summed up only
+  /// in part, a warning saying why. Throws only std::bad_alloc.
+  std::string AddProject(const ProjectAnalysis& in_oAnalysis, const std::string& in_sProjectFile,
+                         const std::string& in_sReport, int in_nCodePage) {
+    return AddProject(m_projects.size(), in_oAnalysis, in_sProjectFile, in_sReport, in_nCodePage);
   }
   /// The same for the project at that index (projects may be documented in another order than
   /// the one they are listed in).
-  void AddProject(size_t in_nIndex, const ProjectAnalysis& in_oAnalysis,
-                  const std::string& in_sProjectFile, const std::string& in_sReport,
-                  int in_nCodePage);
+  std::string AddProject(size_t in_nIndex, const ProjectAnalysis& in_oAnalysis,
+                         const std::string& in_sProjectFile, const std::string& in_sReport,
+                         int in_nCodePage);
   /// The classes the projects at these indices expose (those added so far), for the run of a
   /// project that references them (RunSettings::exposedClasses); null when there are none.
   std::shared_ptr<const std::vector<ExposedClass>> ExposedBy(

@@ -15,6 +15,7 @@
 #include "model/clsVBFileType.h"
 #include "model/clsVBFileTypes.h"
 #include "model/clsVBHeader.h"
+#include "text/Failure.h"
 #include "text/Yield.h"
 
 namespace qs {
@@ -282,7 +283,7 @@ bool WriteAnalysisDump(const ProjectAnalysis& in_oAnalysis, const std::string& i
     out_sReason = "stopped";  // nothing was written
   } catch (const std::exception& e) {
     // The caller gets false and this reason; an earlier export stays as it was.
-    out_sReason = std::string("export cannot be written: ") + e.what();
+    out_sReason = std::string("export cannot be written: ") + FailureText(e);
   } catch (...) {
     // The caller gets false and this reason; an earlier export stays as it was.
     out_sReason = "export cannot be written";

@@ -17,6 +17,7 @@
 #include "io/ProgramInfo.h"
 #include "model/clsVBFileTypes.h"
 #include "output/json/ExportWriter.h"
+#include "text/Failure.h"
 #include "text/Parallel.h"
 #include "text/SystemPath.h"
 #include "text/Yield.h"
@@ -237,7 +238,7 @@ bool PendingProjectJson::Write(const ProjectAnalysis& in_oInfo, const std::strin
     m_reason = "stopped";  // the temporary file is removed below; an earlier export stays
   } catch (const std::exception& e) {
     // The caller gets false and this reason; an earlier export stays as it was.
-    m_reason = std::string("export cannot be written: ") + e.what();
+    m_reason = std::string("export cannot be written: ") + FailureText(e);
   } catch (...) {
     // The caller gets false and this reason; an earlier export stays as it was.
     m_reason = "export cannot be written";

@@ -312,6 +312,8 @@ ModuleDetailsAhead RenderModuleDetails(const std::shared_ptr<const ClsSymEntry>&
     ahead.lines = w.TakeText();
     ahead.declarations = DeclarationCount(*in_oEntry);
     ahead.entry = in_oEntry;
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory ends the run, at its boundary
   } catch (...) {
     // The caller gets no block ahead; the report renders this module's details itself.
     ahead = ModuleDetailsAhead();

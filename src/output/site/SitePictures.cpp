@@ -187,6 +187,8 @@ void SiteBuilder::AddPicture(std::string dotFile, bool now) {
     std::string failure;
     try {
       failure = m_dot.RenderSvg(batch, batch.size(), 1);
+    } catch (const std::bad_alloc&) {
+      throw;  // out of memory fails the site (WorkerGroup::Join rethrows it)
     } catch (...) {
       // RenderSvg does not throw; should it, WritePictures writes this in the pictures' place.
       failure = "dot cannot be run";

@@ -11,6 +11,7 @@
 #include "io/AtomicFolder.h"
 #include "io/CodePage.h"
 #include "output/site/SiteBuilder.h"
+#include "text/Failure.h"
 #include "text/SystemPath.h"
 #include "text/Yield.h"
 
@@ -49,7 +50,7 @@ bool PendingSite::Write(const ProjectAnalysis& in_oInfo, const std::string& in_s
     m_reason = "stopped";  // the temporary folder is removed below; an earlier site stays
   } catch (const std::exception& e) {
     // The caller gets false and this reason; an earlier site stays as it was.
-    m_reason = std::string("site cannot be written: ") + e.what();
+    m_reason = std::string("site cannot be written: ") + FailureText(e);
   } catch (...) {
     // The caller gets false and this reason; an earlier site stays as it was.
     m_reason = "site cannot be written";
