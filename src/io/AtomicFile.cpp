@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <new>
 
 #include "text/SystemPath.h"
 #include "text/Yield.h"
@@ -27,6 +28,8 @@ int OpenNewFile(const std::string& path) {
     return ::_wopen(SystemPath(path).c_str(),
                     _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                     _S_IREAD | _S_IWRITE);
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory fails the run at its boundary
   } catch (...) {
     // A path that is not UTF-8: no such file can be made.
     errno = EINVAL;
@@ -73,9 +76,11 @@ int ReplaceFile(const std::string& from, const std::string& to) {
                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return 0;
     errno = ErrnoOfLastError();
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory fails the run at its boundary; the target stays as it was
   } catch (...) {
-    // No memory for the wide paths: the target stays as it was.
-    errno = ENOMEM;
+    // A name that does not convert: the target stays as it was.
+    errno = EINVAL;
   }
   return -1;
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 #include "text/SystemPath.h"
@@ -45,8 +46,10 @@ std::string ProgramFolder() {
     if (n == 0 || n >= name.size()) return "";
     name.resize(n);
     return PlatformPath(fs::path(name).parent_path());
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory fails the run at its boundary
   } catch (...) {
-    // No memory, or a name that is no UTF-16: the caller sees a folder the platform cannot tell.
+    // A name that is no UTF-16: the caller sees a folder the platform cannot tell.
     return "";
   }
 #else
