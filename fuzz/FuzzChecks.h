@@ -173,10 +173,16 @@ inline std::string CheckDocComments(std::string_view input) {
                       : nullptr;
   if (module) {
     const ClsSymEntry& m = *module;
-    const std::pair<const std::shared_ptr<ClsEntry>*, const char*> lists[] = {
-        {&m.EVar, "variable"},      {&m.EConst, "constant"},       {&m.ESub, "sub"},
-        {&m.EFunction, "function"}, {&m.EProperty, "propertyGet"}, {&m.EType, "type"},
-        {&m.EEnum, "enum"},         {&m.EEvent, "event"},          {&m.EDeclare, "declare"}};
+    const std::pair<const std::shared_ptr<ClsEntry>*, DeclKind> lists[] = {
+        {&m.EVar, DeclKind::kVariable},
+        {&m.EConst, DeclKind::kConstant},
+        {&m.ESub, DeclKind::kSub},
+        {&m.EFunction, DeclKind::kFunction},
+        {&m.EProperty, DeclKind::kPropertyGet},
+        {&m.EType, DeclKind::kType},
+        {&m.EEnum, DeclKind::kEnum},
+        {&m.EEvent, DeclKind::kEvent},
+        {&m.EDeclare, DeclKind::kDeclare}};
     for (const auto& [list, kind] : lists) {
       for (const auto& e : **list) {
         if (!e) continue;

@@ -1,6 +1,7 @@
 // How much of a run's project is documented: per module and for the project, the public
 // procedures, properties, events and Declares that have a doc comment, and the documentation
-// warnings (ModuleDocs::Check) of every procedure.
+// warnings (ModuleDocs::Check) of every procedure, property, event and Declare, as the doc
+// comments the analysis read give them (ProjectAnalysis::Docs).
 #pragma once
 
 #include <cstdint>
@@ -32,9 +33,10 @@ struct DocCoverage {
   std::vector<Warning> warnings;
 };
 
-/// The coverage of the driver's last run, its texts converted to UTF-8 through in_oCodePage (a
-/// public procedure is one written Public or without a
-/// scope word; a property's Get, Let and Set count once, documented when any of them is).
+/// The coverage of a finished analysis whose doc comments were read (ReadAnalysisDocs; nothing is
+/// measured without them), its texts converted to UTF-8 through in_oCodePage (a public procedure
+/// is one written Public or without a scope word; a property's Get, Let and Set count once,
+/// documented when any of them is).
 DocCoverage MeasureDocCoverage(const ProjectAnalysis& in_oInfo, CodePageText& in_oCodePage);
 
 }  // namespace qs

@@ -30,15 +30,15 @@ void ModuleDocs::Reset(const clsVBHeader* in_oHeader) {
                  in_oHeader->LineEndsKept ? &in_oHeader->LineEnds : nullptr);
 }
 
-bool ModuleDocs::Describe(const ClsEntryPtr& in_oEntry, std::string_view in_sKind,
-                          DocComment& out) {
+bool ModuleDocs::Describe(const ClsEntryPtr& in_oEntry, DeclKind in_eKind, DocComment& out) {
   using Target = DocCommentReader::Target;
   Target target = Target::kProcedure;
-  if (in_sKind == "event") {
+  if (in_eKind == DeclKind::kEvent) {
     target = Target::kEvent;
-  } else if (in_sKind == "declare" || in_sKind == "enum" || in_sKind == "type") {
+  } else if (in_eKind == DeclKind::kDeclare || in_eKind == DeclKind::kEnum ||
+             in_eKind == DeclKind::kType) {
     target = Target::kDeclaration;
-  } else if (in_sKind == "variable" || in_sKind == "constant") {
+  } else if (in_eKind == DeclKind::kVariable || in_eKind == DeclKind::kConstant) {
     target = Target::kVariable;
   }
   return m_reader.Describe(in_oEntry.lEntryptr, in_oEntry.EntryName, target, out);
@@ -51,6 +51,11 @@ bool ModuleDocs::DescribeMember(const ClsEntryPtr& in_oMember, DocComment& out) 
 
 bool ModuleDocs::DescribeModule(DocComment& out) {
   return m_reader.DescribeModule(out);
+}
+
+bool ModuleDocs::IsCheckedKind(DeclKind in_eKind) {
+  return IsProcedureKind(in_eKind) || in_eKind == DeclKind::kEvent ||
+         in_eKind == DeclKind::kDeclare;
 }
 
 void ModuleDocs::Check(const ClsEntryPtr& in_oEntry, const DocComment& in_oDoc,

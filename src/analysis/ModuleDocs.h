@@ -5,10 +5,10 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "model/DocComment.h"
+#include "model/Kinds.h"
 #include "parser/DocCommentReader.h"
 
 namespace qs {
@@ -27,13 +27,15 @@ class ModuleDocs {
  public:
   /// Starts on a module (its header holds the file's tokens); without one nothing is described.
   void Reset(const clsVBHeader* in_oHeader);
-  /// The doc comment of a module-level declaration; in_sKind is the export's word for its kind
-  /// ("sub", "function", "propertyGet", "event", "declare", "enum", "type", "variable", ...).
-  bool Describe(const ClsEntryPtr& in_oEntry, std::string_view in_sKind, DocComment& out);
+  /// The doc comment of a module-level declaration of the kind (DeclaredEntry::kind).
+  bool Describe(const ClsEntryPtr& in_oEntry, DeclKind in_eKind, DocComment& out);
   /// The doc comment of a member of an enumeration or user type.
   bool DescribeMember(const ClsEntryPtr& in_oMember, DocComment& out);
   bool DescribeModule(DocComment& out);
 
+  /// True for the kinds whose documented parameters the site and the coverage check (Check):
+  /// procedures, properties, events and Declares. The export checks every described declaration.
+  static bool IsCheckedKind(DeclKind in_eKind);
   /// Appends the warnings about a procedure's documented parameters: a documented name the
   /// signature does not have, and parameters left undocumented when others are documented.
   static void Check(const ClsEntryPtr& in_oEntry, const DocComment& in_oDoc,

@@ -291,4 +291,8 @@ void ResolveAnalysisReferences(ProjectAnalysis& io_oAnalysis, bool in_bIndexes) 
                          in_bIndexes);
 }
 
+void ReadAnalysisDocs(ProjectAnalysis& io_oAnalysis) {
+  io_oAnalysis.SetDocs(ReadProjectDocs(io_oAnalysis));
+}
+
 }  // namespace qs

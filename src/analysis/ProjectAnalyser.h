@@ -1,7 +1,7 @@
 // One call that analyses a project: it reads the project file, reads and tokenizes every source
 // file the project lists (several at a time, SourceLoader), runs the second pass over them and,
-// when an output asks, resolves the cross references. What it makes is a ProjectAnalysis that the
-// outputs only read.
+// when an output asks, resolves the cross references and reads the doc comments. What it makes is a
+// ProjectAnalysis that the outputs only read.
 #pragma once
 
 #include <cstddef>
@@ -71,5 +71,10 @@ bool AnalyseProject(const std::string& in_sProjectFile, const AnalysisOptions& i
 /// in_bIndexes also builds the indexes the export and the site read (a question reads the uses
 /// and the exposure only). Throws RunStopped when the run is asked to stop.
 void ResolveAnalysisReferences(ProjectAnalysis& io_oAnalysis, bool in_bIndexes);
+
+/// Reads the doc comments of a finished analysis once for every output that shows them (the
+/// export, the site, the coverage): ProjectAnalysis::Docs. Throws RunStopped when the run is
+/// asked to stop.
+void ReadAnalysisDocs(ProjectAnalysis& io_oAnalysis);
 
 }  // namespace qs

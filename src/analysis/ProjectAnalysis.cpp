@@ -5,7 +5,8 @@
 
 namespace qs {
 
-ProjectAnalysis::ProjectAnalysis() : m_refs(std::make_unique<CrossReferences>()) {
+ProjectAnalysis::ProjectAnalysis()
+    : m_refs(std::make_unique<CrossReferences>()), m_docs(std::make_unique<ProjectDocs>()) {
   m_state.g_oSymTable = std::make_shared<clsSymTable>();
 }
 
@@ -18,6 +19,7 @@ void ProjectAnalysis::Reset(const std::string& in_sProjectFile, const std::strin
   m_projectBody = in_sBody;
   m_fileTypes.reset();
   *m_refs = CrossReferences{};
+  *m_docs = ProjectDocs{};
   m_warnings.clear();
   m_warningDetails.clear();
   m_state.warnings.clear();

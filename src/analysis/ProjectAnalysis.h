@@ -1,6 +1,7 @@
 // The finished result of analysing one project: the project file's items and their headers (with
 // the source texts and line ends that places need), the declarations in the symbol table, the
-// warnings with their reasons and, when an output asked for them, the cross references. Outputs
+// warnings with their reasons and, when an output asked for them, the cross references and the
+// doc comments. Outputs
 // only read it: every output is a function of a ProjectAnalysis and its own options.
 #pragma once
 
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "analysis/ProjectContents.h"
+#include "analysis/ProjectDocs.h"
 #include "model/CrossReferences.h"
 #include "model/RunState.h"
 
@@ -48,6 +50,8 @@ class ProjectAnalysis {
   const RunState& State() const { return m_state; }
   /// The cross references (empty unless they were asked for: CrossRefs().computed).
   const CrossReferences& CrossRefs() const { return *m_refs; }
+  /// The doc comments (empty unless they were asked for: Docs().read).
+  const ProjectDocs& Docs() const { return *m_docs; }
   /// Classes other projects of the same call expose, which the cross references resolved
   /// (null: none).
   const std::shared_ptr<const std::vector<ExposedClass>>& ExposedClasses() const {
@@ -76,6 +80,7 @@ class ProjectAnalysis {
   std::shared_ptr<clsVBFileTypes>& MutableFileTypes() { return m_fileTypes; }
   RunState& MutableState() { return m_state; }
   CrossReferences& MutableCrossRefs() { return *m_refs; }
+  void SetDocs(ProjectDocs in_oDocs) { *m_docs = std::move(in_oDocs); }
   /// Records a warning about in_sFile (project file bytes); in_sShown is how the one-line form
   /// names it (UTF-8).
   void Warn(const std::string& in_sFile, const std::string& in_sShown, std::string in_sMessage);
@@ -92,6 +97,7 @@ class ProjectAnalysis {
   std::shared_ptr<clsVBFileTypes> m_fileTypes;
   RunState m_state;
   std::unique_ptr<CrossReferences> m_refs;
+  std::unique_ptr<ProjectDocs> m_docs;
   std::shared_ptr<const std::vector<ExposedClass>> m_exposedClasses;
   std::vector<std::string> m_warnings;
   std::vector<AnalysisWarning> m_warningDetails;

@@ -21,25 +21,6 @@
 
 namespace qs {
 
-const char* ModuleKindWord(int32_t in_lEType) {
-  switch (in_lEType) {
-    case kItemForm:
-      return "form";
-    case kItemModule:
-      return "module";
-    case kItemClass:
-      return "class";
-    case kItemUserControl:
-      return "userControl";
-    case kItemPropertyPage:
-      return "propertyPage";
-    case kItemUserDocument:
-      return "userDocument";
-    default:
-      return "designer";
-  }
-}
-
 std::vector<ProjectModule> FindProjectModules(const ProjectAnalysis& in_oInfo) {
   std::vector<std::pair<int32_t, ProjectModule>> modules;
   std::unordered_set<const ClsSymEntry*> claimed;
@@ -70,22 +51,26 @@ const std::vector<ProjectModule>& ListProjectModules(const ProjectAnalysis& in_o
 
 void ListDeclarations(const ClsSymEntry& in_oEntry, std::vector<DeclaredEntry>& out) {
   out.clear();
-  const std::pair<const std::shared_ptr<ClsEntry>*, const char*> lists[] = {
-      {&in_oEntry.EVar, "variable"},    {&in_oEntry.EConst, "constant"},
-      {&in_oEntry.ESub, "sub"},         {&in_oEntry.EFunction, "function"},
-      {&in_oEntry.EProperty, nullptr},  {&in_oEntry.EType, "type"},
-      {&in_oEntry.EEnum, "enum"},       {&in_oEntry.EEvent, "event"},
-      {&in_oEntry.EDeclare, "declare"},
+  const std::pair<const std::shared_ptr<ClsEntry>*, DeclKind> lists[] = {
+      {&in_oEntry.EVar, DeclKind::kVariable},
+      {&in_oEntry.EConst, DeclKind::kConstant},
+      {&in_oEntry.ESub, DeclKind::kSub},
+      {&in_oEntry.EFunction, DeclKind::kFunction},
+      {&in_oEntry.EProperty, DeclKind::kPropertyGet},  // its Let and Set told apart below
+      {&in_oEntry.EType, DeclKind::kType},
+      {&in_oEntry.EEnum, DeclKind::kEnum},
+      {&in_oEntry.EEvent, DeclKind::kEvent},
+      {&in_oEntry.EDeclare, DeclKind::kDeclare},
   };
   for (const auto& [list, kind] : lists) {
     if (!*list) continue;
     for (const auto& e : **list) {
       if (!e) continue;
-      const char* k = kind;
-      if (!k) {
-        k = e->eEntrytype == kEntryPropertyLet   ? "propertyLet"
-            : e->eEntrytype == kEntryPropertySet ? "propertySet"
-                                                 : "propertyGet";
+      DeclKind k = kind;
+      if (k == DeclKind::kPropertyGet) {
+        k = e->eEntrytype == kEntryPropertyLet   ? DeclKind::kPropertyLet
+            : e->eEntrytype == kEntryPropertySet ? DeclKind::kPropertySet
+                                                 : DeclKind::kPropertyGet;
       }
       out.push_back({e.get(), k, 0});
     }

@@ -1,11 +1,13 @@
 // What the JSON export and the documentation site both read from a finished run: the source
 // modules in the project file's order with the table entry holding each one's declarations, a
-// module's declarations in file order with the word for their kind, and a form-like header's
+// module's declarations in file order with their kind, and a form-like header's
 // controls with their nesting.
 #pragma once
 
 #include <cstdint>
 #include <vector>
+
+#include "model/Kinds.h"
 
 namespace qs {
 
@@ -16,10 +18,6 @@ class clsVBFileType;
 class clsVBHeader;
 class ProjectAnalysis;
 struct clsControlRecord;
-
-/// The export's word for a module kind: "form", "module", "class", "userControl",
-/// "propertyPage", "userDocument", "designer".
-const char* ModuleKindWord(int32_t in_lEType);
 
 /// A source module: its item and the table entry holding its declarations (null when another
 /// module of the same name holds them, or the file was not analysed).
@@ -35,12 +33,11 @@ std::vector<ProjectModule> FindProjectModules(const ProjectAnalysis& in_oInfo);
 /// The list FindProjectModules made for the analysis (ProjectAnalysis::Modules).
 const std::vector<ProjectModule>& ListProjectModules(const ProjectAnalysis& in_oInfo);
 
-/// A module's declaration with the word for its kind ("variable", "constant", "sub",
-/// "function", "propertyGet", "propertyLet", "propertySet", "type", "enum", "event",
-/// "declare").
+/// A module's declaration with its kind (kVariable, kConstant, kSub, kFunction, a property's
+/// kPropertyGet / kPropertyLet / kPropertySet, kType, kEnum, kEvent, kDeclare).
 struct DeclaredEntry {
   const ClsEntryPtr* entry;
-  const char* kind;
+  DeclKind kind;
   int32_t order;  ///< place in the lists, for declarations sharing a position
 };
 

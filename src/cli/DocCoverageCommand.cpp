@@ -25,6 +25,7 @@ int RunDocCoverage(const std::vector<std::string>& in_projects, const DocumentOp
   info->Settings().loadThreads = in_options.jobs;
   info->Settings().threads = in_options.jobs;
   info->Settings().keepLineEnds = true;
+  info->Settings().docComments = true;
   info->Settings().writeReport = false;
   int status = 0;
   for (const std::string& project : in_projects) {

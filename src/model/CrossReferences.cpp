@@ -2,48 +2,6 @@
 
 namespace qs {
 
-const char* DeclKindName(DeclKind in_eKind) {
-  switch (in_eKind) {
-    case DeclKind::kModule:
-      return "module";
-    case DeclKind::kVariable:
-      return "variable";
-    case DeclKind::kConstant:
-      return "constant";
-    case DeclKind::kSub:
-      return "sub";
-    case DeclKind::kFunction:
-      return "function";
-    case DeclKind::kPropertyGet:
-      return "propertyGet";
-    case DeclKind::kPropertyLet:
-      return "propertyLet";
-    case DeclKind::kPropertySet:
-      return "propertySet";
-    case DeclKind::kEvent:
-      return "event";
-    case DeclKind::kDeclare:
-      return "declare";
-    case DeclKind::kEnum:
-      return "enum";
-    case DeclKind::kEnumMember:
-      return "enum-member";
-    case DeclKind::kType:
-      return "type";
-    case DeclKind::kTypeMember:
-      return "type-member";
-    case DeclKind::kParameter:
-      return "parameter";
-    case DeclKind::kLabel:
-      return "label";
-    case DeclKind::kControl:
-      return "control";
-    case DeclKind::kImplicit:
-      return "implicit";
-  }
-  return "variable";
-}
-
 const char* UseKindName(UseKind in_eKind) {
   switch (in_eKind) {
     case UseKind::kCall:
@@ -67,12 +25,6 @@ const char* ExposureName(Exposure in_eExposure) {
       break;
   }
   return "used";
-}
-
-bool IsProcedureKind(DeclKind in_eKind) {
-  return in_eKind == DeclKind::kSub || in_eKind == DeclKind::kFunction ||
-         in_eKind == DeclKind::kPropertyGet || in_eKind == DeclKind::kPropertyLet ||
-         in_eKind == DeclKind::kPropertySet;
 }
 
 CrossUse UseList::operator[](size_t in_lIndex) const {

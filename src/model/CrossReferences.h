@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/Kinds.h"
+
 namespace qs {
 
 class ClsEntryPtr;
@@ -21,39 +23,15 @@ class ClsSymEntry;
 class clsVBFileType;
 class clsVBHeader;
 
-enum class DeclKind : uint8_t {
-  kModule,
-  kVariable,
-  kConstant,
-  kSub,
-  kFunction,
-  kPropertyGet,
-  kPropertyLet,
-  kPropertySet,
-  kEvent,
-  kDeclare,
-  kEnum,
-  kEnumMember,
-  kType,
-  kTypeMember,
-  kParameter,
-  kLabel,
-  kControl,
-  kImplicit,
-};
-
 enum class UseKind : uint8_t { kRead, kWrite, kCall };
 
 /// Whether a declaration is used; kExposed for an unused one that callers outside the project
 /// may use; kKept for one that is never reported unused (event handlers, interface members, ...).
 enum class Exposure : uint8_t { kUsed, kUnused, kExposed, kKept };
 
-/// The word for a kind, a kind of use and an exposure as the outputs write them.
-const char* DeclKindName(DeclKind in_eKind);
+/// The word for a kind of use and an exposure as the outputs write them.
 const char* UseKindName(UseKind in_eKind);
 const char* ExposureName(Exposure in_eExposure);
-/// True for subs, functions, property procedures (the kinds with a body and locals).
-bool IsProcedureKind(DeclKind in_eKind);
 
 /// A use as UseList gives it.
 struct CrossUse {

@@ -124,6 +124,8 @@ BatchResult DocumentBatch::Run(const ProjectList& in_oList, clsVBInfo& io_oInfo,
     s.site.codePage = m_options.codePage;
     s.crossReferences = m_options.json || m_options.site;
     s.siteDocs = m_options.docComments;
+    // Read once for the export and the site alike.
+    s.docComments = m_options.docComments && m_options.json;
     s.deferCommit = true;
     // A source file several of the projects list is read and tokenized once for the call.
     if (projects.size() > 1) {

@@ -238,15 +238,19 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
 
 void clsVBInfo::WriteOutputs() {
   // After the analysis: the report is written on this thread while, on others, the cross
-  // references are resolved and then the work alongside the report (the export) is done, and the
-  // site is written once the cross references are there. All of them only read the analysis.
+  // references are resolved and the doc comments read, and then the work alongside the report
+  // (the export) is done, and the site is written once they are there. All of them only read the
+  // analysis.
   std::exception_ptr refsError;
   DoneSignal refsDone;
-  const auto resolve = [this, &refsError, &refsDone] {
+  const bool docs = m_settings.docComments || (m_settings.writeSite && m_settings.siteDocs);
+  const auto resolve = [this, docs, &refsError, &refsDone] {
     try {
       // A question (no report) reads the uses and the exposure only: the indexes of the export
       // and the site are left out.
       if (m_settings.crossReferences) ResolveAnalysisReferences(m_analysis, m_settings.writeReport);
+      // The doc comments, read once for every output that shows them.
+      if (docs) ReadAnalysisDocs(m_analysis);
     } catch (...) {
       // Rethrown on the run's thread once the report is written: the run fails (or stops) as if
       // it had failed there.
@@ -282,7 +286,7 @@ void clsVBInfo::WriteOutputs() {
         // caller gave in the settings is kept).
         const SiteAnnotations annotations(
             m_analysis, m_settings.crossReferences ? &m_analysis.CrossRefs() : nullptr,
-            m_settings.siteDocs);
+            m_settings.siteDocs ? &m_analysis.Docs() : nullptr);
         SiteOptions options = m_settings.site;
         annotations.FillEmpty(options.extras);
         site->Write(m_analysis, m_analysis.ProjectFile(), options, m_siteFolder);

@@ -70,6 +70,11 @@ struct RunSettings {
   SiteOptions site;
   /// The site shows the doc comments of every module and declaration.
   bool siteDocs = true;
+  /// The doc comments are read once the analysis is done (ProjectAnalysis::Docs, read alongside
+  /// the report before the work alongside it and the site start): set when the export or the
+  /// coverage shows them. A site with siteDocs has them read without it. The report does not
+  /// change.
+  bool docComments = false;
   /// Every use of every declaration is resolved after the analysis (CrossRefs): set when an
   /// output asks for cross references (--refs, --unused, --json). The report does not change.
   bool crossReferences = false;

@@ -42,6 +42,8 @@ std::string Export(const std::string& project, const std::string& outDir,
   clsVBInfo info;
   info.Settings().outDir = outDir;
   info.Settings().keepLineEnds = keepLineEnds;
+  // The run reads the doc comments the export shows.
+  info.Settings().docComments = options.docComments;
   info.GetFileInfo(project);
   EXPECT_TRUE(info.ReportWritten()) << info.FailureReason();
   std::string path, reason;
@@ -417,6 +419,7 @@ TEST_F(SampleExport, TheThreadBudgetDecidesWhoRendersTheModules) {
   info.Settings().outDir = dir / "out";
   info.Settings().crossReferences = true;
   info.Settings().keepLineEnds = true;
+  info.Settings().docComments = true;
   info.GetFileInfo(Sample("Inventory.vbp"));
   ASSERT_TRUE(info.ReportWritten()) << info.FailureReason();
   ASSERT_TRUE(info.Analysis().CrossRefs().computed);

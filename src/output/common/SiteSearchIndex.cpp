@@ -10,9 +10,12 @@ namespace qs {
 
 namespace {
 
-const char* const kKinds[] = {"module",   "variable",    "constant",    "sub",
-                              "function", "propertyGet", "propertyLet", "propertySet",
-                              "type",     "enum",        "event",       "declare"};
+// The kinds the index numbers, in the order of its list of kind words (DeclKindName); any other
+// kind is numbered after them.
+constexpr DeclKind kKinds[] = {
+    DeclKind::kModule,   DeclKind::kVariable,    DeclKind::kConstant,    DeclKind::kSub,
+    DeclKind::kFunction, DeclKind::kPropertyGet, DeclKind::kPropertyLet, DeclKind::kPropertySet,
+    DeclKind::kType,     DeclKind::kEnum,        DeclKind::kEvent,       DeclKind::kDeclare};
 
 void AppendNumber(std::string& out, int64_t in_nValue) {
   char digits[24];
@@ -34,12 +37,10 @@ void SiteSearchIndex::AddModule(std::string_view in_sLabelUtf8, std::string_view
   AddEntry(in_sNameUtf8, 0, -1);
 }
 
-void SiteSearchIndex::AddDeclaration(std::string_view in_sNameUtf8, std::string_view in_sKind,
+void SiteSearchIndex::AddDeclaration(std::string_view in_sNameUtf8, DeclKind in_eKind,
                                      int64_t in_nAnchor) {
-  const size_t kind =
-      static_cast<size_t>(std::find_if(std::begin(kKinds), std::end(kKinds),
-                                       [&](const char* x) { return in_sKind == x; }) -
-                          std::begin(kKinds));
+  const auto kind = static_cast<size_t>(std::find(std::begin(kKinds), std::end(kKinds), in_eKind) -
+                                        std::begin(kKinds));
   AddEntry(in_sNameUtf8, kind, in_nAnchor);
 }
 
@@ -60,7 +61,7 @@ std::array<std::string_view, 5> SiteSearchIndex::Pieces() const {
     std::string head = "window.QS_SEARCH={k:[";
     for (size_t k = 0; k < std::size(kKinds); ++k) {
       if (k > 0) head += ',';
-      SiteText::AppendJsString(head, kKinds[k]);
+      SiteText::AppendJsString(head, DeclKindName(kKinds[k]));
     }
     return head + "],\nm:[";
   }();

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/Kinds.h"
+
 namespace qs {
 
 /// Builds the script "window.QS_SEARCH={k:[kinds],\nm:[[label,page],...],\nd:[...]};": the
@@ -18,9 +20,9 @@ class SiteSearchIndex {
   /// Adds a module (UTF-8 label and name, page link) and its own entry; its declarations follow.
   void AddModule(std::string_view in_sLabelUtf8, std::string_view in_sNameUtf8,
                  std::string_view in_sPage);
-  /// Adds a declaration of the last module added: its UTF-8 name, its kind word (as
-  /// DeclaredEntry::kind) and its anchor number on the module's page.
-  void AddDeclaration(std::string_view in_sNameUtf8, std::string_view in_sKind, int64_t in_nAnchor);
+  /// Adds a declaration of the last module added: its UTF-8 name, its kind (DeclaredEntry::kind)
+  /// and its anchor number on the module's page.
+  void AddDeclaration(std::string_view in_sNameUtf8, DeclKind in_eKind, int64_t in_nAnchor);
   /// The whole script.
   std::string Text() const;
   /// The script in five pieces to be written one after another (what Text() joins), so that it

@@ -22,11 +22,11 @@ class CodePageText;
 class clsVBFileType;
 
 /// A module of an estate project as the estate's search lists it: its name and its declarations'
-/// names (UTF-8) with their kind words (DeclaredEntry::kind), and its page in the project's site.
+/// names (UTF-8) with their kinds (DeclaredEntry::kind), and its page in the project's site.
 struct EstateModule {
   std::string name;
   std::string page;
-  std::vector<std::pair<std::string, const char*>> declarations;
+  std::vector<std::pair<std::string, DeclKind>> declarations;
 };
 
 /// A use of another project's exposed class or member in a project of the estate.

@@ -10,11 +10,9 @@
 namespace qs::exportjson {
 
 ModulesAhead::ModulesAhead(const std::vector<ProjectModule>& in_modules, int in_nCodePage,
-                           unsigned in_nHelpers, bool in_bDocComments, const ExportRefs* in_pRefs)
-    : m_modules(in_modules),
-      m_codePage(in_nCodePage),
-      m_docComments(in_bDocComments),
-      m_refs(in_pRefs) {
+                           unsigned in_nHelpers, const ProjectDocs* in_pDocs,
+                           const ExportRefs* in_pRefs)
+    : m_modules(in_modules), m_codePage(in_nCodePage), m_docs(in_pDocs), m_refs(in_pRefs) {
   try {
     // A helper the budget or the system refuses is not started: those that are render every
     // module, and with none the writer renders them itself.
@@ -49,14 +47,6 @@ std::string_view ModulesAhead::Take(size_t i) {
   return std::string_view(slot.text.data(), slot.length);
 }
 
-void ModulesAhead::TakeDocWarnings(size_t i, std::vector<ExportDocWarning>& out) {
-  std::lock_guard<std::mutex> guard(m_lock);
-  Slot& slot = m_slots[i % kWindow];
-  if (slot.module != i) return;
-  for (auto& w : slot.docWarnings) out.push_back(std::move(w));
-  slot.docWarnings.clear();
-}
-
 void ModulesAhead::Release(size_t i) {
   {
     std::lock_guard<std::mutex> guard(m_lock);
@@ -76,8 +66,7 @@ void ModulesAhead::Helper() {
     JsonTextOutput out(text);
     ModuleTextWriter w(out);
     ExportWriter<ModuleTextWriter> renderer(w, out, cp);
-    renderer.SetDocComments(m_docComments);
-    std::vector<ExportDocWarning> docWarnings;
+    renderer.SetDocs(m_docs);
     renderer.SetCrossReferences(m_refs);
     for (;;) {
       size_t i = 0;
@@ -92,13 +81,10 @@ void ModulesAhead::Helper() {
       out.Start();
       w.Reset(out);
       renderer.WriteModule(m_modules[i]);
-      docWarnings.clear();
-      renderer.TakeDocWarnings(docWarnings);
       {
         std::lock_guard<std::mutex> guard(m_lock);
         m_slots[i % kWindow].text.swap(text);
         m_slots[i % kWindow].length = out.Used();
-        m_slots[i % kWindow].docWarnings.swap(docWarnings);
         m_slots[i % kWindow].module = i;
       }
       m_changed.notify_all();

@@ -40,7 +40,7 @@ void ExportWriter<Writer>::WriteDeclaration(const DeclaredEntry& d) {
   const ClsEntryPtr& e = *d.entry;
   m_w.StartObject();
   SourceMember("name", e.EntryName);
-  Member("kind", d.kind);
+  Member("kind", DeclKindName(d.kind));
   Member("scope", m_stream ? SourceText::WrittenScope(*m_stream, e.lEntryptr) : "");
   SourceMember("type", e.EntryType);
   SourceMember("returnType", e.ReturnType);
@@ -72,17 +72,8 @@ void ExportWriter<Writer>::WriteDeclaration(const DeclaredEntry& d) {
     m_w.EndArray();
   }
   WriteLocals(e);
-  if (m_docsOn && m_docs.Describe(e, d.kind, m_doc)) {
-    WriteDoc();
-    m_checked.clear();
-    ModuleDocs::Check(e, m_doc, m_checked);
-    for (const DocWarning& w : m_checked) {
-      ExportDocWarning& out = m_docWarnings.emplace_back();
-      out.file = m_moduleFile;
-      out.place = m_lines.PlaceOf(w.pos);
-      m_cp.Append(out.message, w.message);
-    }
-  }
+  // Its warnings are written at the end of the export (WriteDocWarnings).
+  if (const ProjectDocs::Comment* doc = m_docs ? m_docs->Of(e) : nullptr) WriteDoc(*doc);
   m_w.EndObject();
 }
 
@@ -99,7 +90,7 @@ void ExportWriter<Writer>::WriteGlobalVariables(const clsVBFileType& item) {
     YieldPoint();
     m_w.StartObject();
     SourceMember("name", d.name);
-    Member("kind", "variable");
+    Member("kind", DeclKindName(DeclKind::kVariable));
     Member("scope", "");
     m_raw.clear();
     SourceText::AppendDeclarator(*m_stream, d.pos, m_raw);
@@ -162,7 +153,7 @@ void ExportWriter<Writer>::WriteMembers(const ClsEntryPtr& e) {
         SourceMember("type", m->EntryType);
       }
       Place(m->lEntryptr);
-      if (m_docsOn && m_docs.DescribeMember(*m, m_doc)) WriteDoc();
+      if (const ProjectDocs::Comment* doc = m_docs ? m_docs->Of(*m) : nullptr) WriteDoc(*doc);
       if (m_refs) WriteUses(DeclOf(m.get()));
       m_w.EndObject();
     }
@@ -187,7 +178,8 @@ void ExportWriter<Writer>::WriteLocals(const ClsEntryPtr& e) {
     YieldPoint();
     m_w.StartObject();
     SourceMember("name", l->EntryName);
-    Member("kind", l->eEntrytype == kEntryConst ? "constant" : "variable");
+    Member("kind",
+           DeclKindName(l->eEntrytype == kEntryConst ? DeclKind::kConstant : DeclKind::kVariable));
     SourceMember("type", l->EntryType);
     Place(l->lEntryptr);
     if (m_refs) WriteUses(DeclOf(l));
@@ -201,7 +193,7 @@ void ExportWriter<Writer>::WriteLocals(const ClsEntryPtr& e) {
       const CrossDeclaration& l = m_refs->decls[static_cast<size_t>(d)];
       m_w.StartObject();
       SourceMember("name", l.name);
-      Member("kind", "implicit");
+      Member("kind", DeclKindName(DeclKind::kImplicit));
       Number("line", l.line);
       Number("column", l.column);
       WriteUses(d);

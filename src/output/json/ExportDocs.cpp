@@ -6,53 +6,72 @@
 namespace qs::exportjson {
 
 template <class Writer>
-void ExportWriter<Writer>::WriteDocWarnings() {
+void ExportWriter<Writer>::WriteDocWarnings(const std::vector<ProjectModule>& modules) {
   Key("docWarnings");
   m_w.StartArray();
-  for (const ExportDocWarning& w : m_docWarnings) {
+  // Every declaration's warnings, modules in order (ProjectDocs::warnings).
+  std::string file;  // UTF-8, of the module the warnings are of
+  int32_t fileOf = -1;
+  const size_t count = m_docs ? m_docs->warnings.size() : 0;
+  for (size_t k = 0; k < count; ++k) {
     YieldPoint();
+    const ProjectDocs::Warning& w = m_docs->warnings[k];
+    if (w.module != fileOf && static_cast<size_t>(w.module) < modules.size()) {
+      fileOf = w.module;
+      const clsVBFileType& item = *modules[static_cast<size_t>(w.module)].item;
+      file = item.sDiskPath;
+      if (file.empty()) {
+        m_raw.assign(item.sFileValue);
+        std::replace(m_raw.begin(), m_raw.end(), '\\', '/');
+        m_cp.Append(file, m_raw);
+      }
+    }
     m_w.StartObject();
-    Member("file", w.file);
-    Number("line", w.place.line);
-    Number("column", w.place.column);
-    Member("message", w.message);
+    Member("file", file);
+    Number("line", w.line);
+    Number("column", w.column);
+    m_text.clear();
+    m_cp.Append(m_text, w.message);
+    Member("message", m_text);
     m_w.EndObject();
   }
   m_w.EndArray();
 }
 
 template <class Writer>
-void ExportWriter<Writer>::WriteDoc() {
+void ExportWriter<Writer>::WriteDoc(const ProjectDocs::Comment& doc) {
+  const ProjectDocs& docs = *m_docs;
   Key("doc");
   m_w.StartObject();
-  SourceMember("summary", m_doc.summary);
-  SourceMember("description", m_doc.description);
-  if (!m_doc.params.empty()) {
+  SourceMember("summary", docs.View(doc.summary));
+  SourceMember("description", docs.View(doc.description));
+  if (doc.paramCount > 0) {
     Key("params");
     m_w.StartObject();
     m_paramNames.clear();
-    for (const DocParam& p : m_doc.params) {
+    for (uint32_t k = 0; k < doc.paramCount; ++k) {
+      const std::string_view name = docs.View(docs.params[doc.firstParam + k].first);
       // A name documented twice keeps its first text: an object has each key once.
-      if (p.name.empty() || !m_paramNames.insert(p.name).second) continue;
+      if (name.empty() || !m_paramNames.insert(name).second) continue;
       m_text.clear();
-      m_cp.Append(m_text, p.name);
+      m_cp.Append(m_text, name);
       TextKey(m_text);
-      Source(p.text);
+      Source(docs.View(docs.params[doc.firstParam + k].second));
     }
     m_w.EndObject();
   }
-  SourceMember("returns", m_doc.returns);
-  SourceMember("remarks", m_doc.remarks);
-  SourceMember("author", m_doc.author);
-  SourceMember("date", m_doc.date);
-  Member("source", DocSourceName(m_doc.source));
+  SourceMember("returns", docs.View(doc.returns));
+  SourceMember("remarks", docs.View(doc.remarks));
+  SourceMember("author", docs.View(doc.author));
+  SourceMember("date", docs.View(doc.date));
+  Member("source", DocSourceName(doc.source));
   m_w.EndObject();
 }
 
-template void ExportWriter<CompactFileWriter>::WriteDoc();
-template void ExportWriter<IndentedFileWriter>::WriteDoc();
-template void ExportWriter<ModuleTextWriter>::WriteDoc();
-template void ExportWriter<CompactFileWriter>::WriteDocWarnings();
-template void ExportWriter<IndentedFileWriter>::WriteDocWarnings();
+template void ExportWriter<CompactFileWriter>::WriteDoc(const ProjectDocs::Comment&);
+template void ExportWriter<IndentedFileWriter>::WriteDoc(const ProjectDocs::Comment&);
+template void ExportWriter<ModuleTextWriter>::WriteDoc(const ProjectDocs::Comment&);
+template void ExportWriter<CompactFileWriter>::WriteDocWarnings(const std::vector<ProjectModule>&);
+template void ExportWriter<IndentedFileWriter>::WriteDocWarnings(const std::vector<ProjectModule>&);
 
 }  // namespace qs::exportjson

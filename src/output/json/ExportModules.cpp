@@ -32,7 +32,7 @@ void ExportWriter<Writer>::WriteModule(const ProjectModule& m) {
   SourceMember("name", header && !header->sVBTableName.empty()
                            ? std::string_view(header->sVBTableName)
                            : std::string_view(item.InternalName));
-  Member("kind", ModuleKindWord(item.EType));
+  Member("kind", ModuleKindName(ModuleKindOf(item.EType)));
   if (!item.sDiskPath.empty()) {
     Member("file", item.sDiskPath);
   } else {
@@ -40,15 +40,6 @@ void ExportWriter<Writer>::WriteModule(const ProjectModule& m) {
   }
   Number("lines", m_lines.Lines());
   WriteControls(IsFormLikeItemType(item.EType) ? header : nullptr);
-  if (m_docsOn) {
-    m_docs.Reset(header);
-    m_moduleFile = item.sDiskPath;
-    if (m_moduleFile.empty()) {
-      m_raw.assign(item.sFileValue);
-      std::replace(m_raw.begin(), m_raw.end(), '\\', '/');
-      m_cp.Append(m_moduleFile, m_raw);
-    }
-  }
 
   Key("declarations");
   m_w.StartArray();
@@ -58,7 +49,7 @@ void ExportWriter<Writer>::WriteModule(const ProjectModule& m) {
   }
   if (m_shared) WriteGlobalVariables(item);
   m_w.EndArray();
-  if (m_docsOn && m_docs.DescribeModule(m_doc)) WriteDoc();
+  if (const ProjectDocs::Comment* doc = m_docs ? m_docs->Of(item) : nullptr) WriteDoc(*doc);
   m_w.EndObject();
 }
 

@@ -24,8 +24,8 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/ModuleDocs.h"
 #include "analysis/ProjectContents.h"
+#include "analysis/ProjectDocs.h"
 #include "analysis/SourcePlaces.h"
 #include "io/AtomicFile.h"
 #include "io/CodePage.h"
@@ -178,13 +178,6 @@ inline char* PutQuoted(char* out, std::string_view in_sText) {
   return out;
 }
 
-// A documentation warning as the export writes it: UTF-8 file, place and message.
-struct ExportDocWarning {
-  std::string file;
-  LineIndex::Place place;
-  std::string message;
-};
-
 // What the writers of every module share about the cross references, worked out once per export.
 struct ExportRefs {
   const CrossReferences* refs = nullptr;
@@ -225,13 +218,8 @@ class ExportWriter {
   /// helper threads and copied in as they come (compact output only).
   void Write(const ProjectAnalysis& info, const std::string& projectFile, unsigned in_nHelpers);
   void WriteModule(const ProjectModule& m);
-  /// Whether doc comments are read and written (off by default).
-  void SetDocComments(bool in_bOn) { m_docsOn = in_bOn; }
-  /// The documentation warnings of the modules written so far, moved to the end of out.
-  void TakeDocWarnings(std::vector<ExportDocWarning>& out) {
-    for (auto& w : m_docWarnings) out.push_back(std::move(w));
-    m_docWarnings.clear();
-  }
+  /// The doc comments written, with their warnings (null, the default: none).
+  void SetDocs(const ProjectDocs* in_pDocs) { m_docs = in_pDocs; }
   /// The cross references the declarations' uses come from (null: none are written).
   void SetCrossReferences(const ExportRefs* in_pRefs) {
     m_shared = in_pRefs;
@@ -322,8 +310,8 @@ class ExportWriter {
   void WriteParameters(const ClsEntryPtr& e);
   void WriteMembers(const ClsEntryPtr& e);
   void WriteLocals(const ClsEntryPtr& e);
-  void WriteDoc();
-  void WriteDocWarnings();
+  void WriteDoc(const ProjectDocs::Comment& doc);
+  void WriteDocWarnings(const std::vector<ProjectModule>& modules);
   // Cross references (written only when the run computed them).
   void WriteUses(int32_t decl);
   void WriteCalls(int32_t decl);
@@ -354,13 +342,8 @@ class ExportWriter {
   std::string m_raw;   ///< source bytes of the current value (reused)
   std::vector<DeclaredEntry> m_declared;
   std::vector<const ClsEntryPtr*> m_locals;
-  bool m_docsOn = false;
-  ModuleDocs m_docs;
-  DocComment m_doc;
-  std::string m_moduleFile;  ///< UTF-8 file of the module being written, for its warnings
-  std::vector<DocWarning> m_checked;
+  const ProjectDocs* m_docs = nullptr;
   std::unordered_set<std::string_view> m_paramNames;  ///< the doc's parameters written so far
-  std::vector<ExportDocWarning> m_docWarnings;
   std::vector<ControlNode> m_controls;
 };
 
@@ -371,7 +354,7 @@ class ModulesAhead {
  public:
   /// Starts up to in_nHelpers helpers, as many as the run's budget allows.
   ModulesAhead(const std::vector<ProjectModule>& in_modules, int in_nCodePage, unsigned in_nHelpers,
-               bool in_bDocComments, const ExportRefs* in_pRefs);
+               const ProjectDocs* in_pDocs, const ExportRefs* in_pRefs);
   /// Stops the helpers and waits for them.
   ~ModulesAhead();
   ModulesAhead(const ModulesAhead&) = delete;
@@ -380,8 +363,6 @@ class ModulesAhead {
   /// The text of module i, once rendered; modules are taken in order, each released after use.
   /// Throws what a helper threw (RunStopped when the run was asked to stop).
   std::string_view Take(size_t i);
-  /// The documentation warnings of module i (taken before it is released), moved to out.
-  void TakeDocWarnings(size_t i, std::vector<ExportDocWarning>& out);
   void Release(size_t i);
   /// The helpers started; with none, nothing is rendered ahead and the writer renders every
   /// module itself.
@@ -392,7 +373,6 @@ class ModulesAhead {
   struct Slot {
     std::string text;  ///< the module's text at its start (JsonTextOutput's buffer)
     size_t length = 0;
-    std::vector<ExportDocWarning> docWarnings;
     size_t module = SIZE_MAX;  ///< the module whose text is ready here
   };
   void Helper();
@@ -401,7 +381,7 @@ class ModulesAhead {
 
   const std::vector<ProjectModule>& m_modules;
   const int m_codePage;
-  const bool m_docComments;
+  const ProjectDocs* m_docs;
   const ExportRefs* m_refs;
   std::mutex m_lock;
   std::condition_variable m_changed;

@@ -66,14 +66,13 @@ void ExportWriter<Writer>::Write(const ProjectAnalysis& info, const std::string&
   m_w.StartArray();
   std::optional<ModulesAhead> ahead;
   if (in_nHelpers > 0 && modules.size() > 1)
-    ahead.emplace(modules, m_cp.CodePage(), in_nHelpers, m_docsOn, m_shared);
+    ahead.emplace(modules, m_cp.CodePage(), in_nHelpers, m_docs, m_shared);
   if (ahead && ahead->Helpers() > 0) {
     // The modules' texts go into the output as they are, comma-separated; the writer only opens
     // and closes the array around them.
     for (size_t i = 0; i < modules.size(); ++i) {
       if (i > 0) m_out.Put(',');
       m_out.Append(ahead->Take(i));
-      ahead->TakeDocWarnings(i, m_docWarnings);
       ahead->Release(i);
     }
   } else {
@@ -94,7 +93,7 @@ void ExportWriter<Writer>::Write(const ProjectAnalysis& info, const std::string&
   }
   m_w.EndArray();
   WriteExternal();
-  WriteDocWarnings();
+  WriteDocWarnings(modules);
   m_w.EndObject();
   SetCrossReferences(nullptr);
 }
@@ -194,7 +193,8 @@ int WriteWith(const ProjectAnalysis& info, const std::string& projectFile, CodeP
   FileOutput out(file);
   JsonWriter<FileOutput, kIndented> w(out);
   ExportWriter<JsonWriter<FileOutput, kIndented>> writer(w, out, cp);
-  writer.SetDocComments(docComments);
+  // The doc comments the analysis read (ReadAnalysisDocs).
+  writer.SetDocs(docComments && info.Docs().read ? &info.Docs() : nullptr);
   // Indented output is written in order by this thread: a module rendered apart would not carry
   // the indentation of its place.
   writer.Write(info, projectFile, kIndented ? 0 : RenderHelpers());

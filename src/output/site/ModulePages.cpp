@@ -32,7 +32,7 @@ void AppendAttributes(std::string& out,
 
 void SiteBuilder::WriteDoc(Worker& w, const SiteDoc& doc, std::string& out) const {
   out += "<div class=\"doc\">";
-  const std::pair<const char*, const std::string*> parts[] = {
+  const std::pair<const char*, const std::string_view*> parts[] = {
       {nullptr, &doc.summary},   {nullptr, &doc.description}, {"Returns", &doc.returns},
       {"Remarks", &doc.remarks}, {"Author", &doc.author},     {"Date", &doc.date}};
   for (const auto& [label, text] : parts) {
@@ -68,8 +68,7 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
   out += "\"><code class=\"sig\">";
   w.raw.clear();
   // Variables and constants may share a statement: each shows its own declarator.
-  const std::string_view kind = d.kind;
-  if (m.stream && (kind == "variable" || kind == "constant"))
+  if (m.stream && (d.kind == DeclKind::kVariable || d.kind == DeclKind::kConstant))
     SourceText::AppendDeclarator(*m.stream, e.lEntryptr, w.raw);
   else if (m.stream)
     SourceText::AppendLine(*m.stream, e.lEntryptr, w.raw);
@@ -302,8 +301,8 @@ void SiteBuilder::FindHandlers(const SiteModule& m, const std::vector<ControlNod
   }
   handlers.assign(controls.size(), {});
   for (size_t k = 0; k < m.declared.size(); ++k) {
-    const std::string_view kind = m.declared[k].kind;
-    if (kind != "sub" && kind != "function") continue;
+    const DeclKind kind = m.declared[k].kind;
+    if (kind != DeclKind::kSub && kind != DeclKind::kFunction) continue;
     const std::string& name = m.declared[k].entry->EntryName;
     key.clear();
     size_t found = SIZE_MAX;
@@ -441,7 +440,7 @@ void SiteBuilder::WriteModulePage(Worker& w, SiteModule& m, size_t index) {
   out += "<h1>";
   out += m.nameHtml;
   out += "</h1>\n<p class=\"meta\">";
-  out += KindTitle(item.EType);
+  out += KindTitle(ModuleKindOf(item.EType));
   out += " \xC2\xB7 ";
   SourceLink(w, m, out);
   out += " \xC2\xB7 ";
@@ -453,19 +452,27 @@ void SiteBuilder::WriteModulePage(Worker& w, SiteModule& m, size_t index) {
   }
   WriteControls(w, m, index, out);
 
-  static const std::pair<const char*, const char*> kGroups[] = {
-      {"constant", "Constants"}, {"enum", "Enumerations"},        {"type", "Types"},
-      {"variable", "Variables"}, {"declare", "API declarations"}, {"event", "Events"},
-      {"sub", "Subs"},           {"function", "Functions"},       {"property", "Properties"}};
-  for (const auto& [kind, title] : kGroups) {
-    const std::string_view group = kind;
+  // The sections in their order, each with its kind's word as its anchor; the properties' section
+  // holds their Get, Let and Set.
+  static const std::pair<DeclKind, const char*> kGroups[] = {
+      {DeclKind::kConstant, "Constants"},
+      {DeclKind::kEnum, "Enumerations"},
+      {DeclKind::kType, "Types"},
+      {DeclKind::kVariable, "Variables"},
+      {DeclKind::kDeclare, "API declarations"},
+      {DeclKind::kEvent, "Events"},
+      {DeclKind::kSub, "Subs"},
+      {DeclKind::kFunction, "Functions"},
+      {DeclKind::kPropertyGet, "Properties"}};
+  for (const auto& [group, title] : kGroups) {
+    const bool properties = IsPropertyKind(group);
     bool any = false;
     for (size_t k = 0; k < m.declared.size(); ++k) {
-      const std::string_view declKind = m.declared[k].kind;
-      if (group == "property" ? declKind.rfind("property", 0) != 0 : declKind != group) continue;
+      const DeclKind kind = m.declared[k].kind;
+      if (properties ? !IsPropertyKind(kind) : kind != group) continue;
       if (!any) {
         out += "<h2 id=\"";
-        out += kind;
+        out += properties ? "property" : DeclKindName(group);
         out += "\">";
         out += title;
         out += "</h2>\n";

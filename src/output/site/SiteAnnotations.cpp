@@ -2,101 +2,78 @@
 
 #include <algorithm>
 
-#include "analysis/DocCoverage.h"
-#include "analysis/ModuleDocs.h"
 #include "analysis/ProjectAnalysis.h"
 #include "analysis/ProjectContents.h"
-#include "analysis/SourcePlaces.h"
-#include "io/CodePage.h"
+#include "analysis/ProjectDocs.h"
 #include "model/ClsEntry.h"
 #include "model/CrossReferences.h"
-#include "model/DocComment.h"
 #include "model/clsVBFileType.h"
 #include "model/clsVBHeader.h"
-#include "text/Parallel.h"
 #include "text/Yield.h"
 
 namespace qs {
 namespace {
 
-SiteDoc ToSiteDoc(DocComment& in_oDoc) {
+SiteDoc ToSiteDoc(const ProjectDocs& in_oDocs, const ProjectDocs::Comment& in_oDoc) {
   SiteDoc doc;
-  doc.summary = std::move(in_oDoc.summary);
+  doc.summary = in_oDocs.View(in_oDoc.summary);
   // A description that only repeats the summary is shown once.
-  if (in_oDoc.description != doc.summary) doc.description = std::move(in_oDoc.description);
-  for (DocParam& p : in_oDoc.params) doc.params.emplace_back(std::move(p.name), std::move(p.text));
-  doc.returns = std::move(in_oDoc.returns);
-  doc.remarks = std::move(in_oDoc.remarks);
-  doc.author = std::move(in_oDoc.author);
-  doc.date = std::move(in_oDoc.date);
-  in_oDoc.Clear();
+  if (in_oDocs.View(in_oDoc.description) != doc.summary)
+    doc.description = in_oDocs.View(in_oDoc.description);
+  doc.params.reserve(in_oDoc.paramCount);
+  for (uint32_t k = 0; k < in_oDoc.paramCount; ++k) {
+    const auto& [name, about] = in_oDocs.params[in_oDoc.firstParam + k];
+    doc.params.emplace_back(in_oDocs.View(name), in_oDocs.View(about));
+  }
+  doc.returns = in_oDocs.View(in_oDoc.returns);
+  doc.remarks = in_oDocs.View(in_oDoc.remarks);
+  doc.author = in_oDocs.View(in_oDoc.author);
+  doc.date = in_oDocs.View(in_oDoc.date);
   return doc;
-}
-
-// True for the kinds whose documented parameters ModuleDocs::Check looks at, as the
-// documentation coverage checks them.
-bool IsCheckedKind(std::string_view in_sKind) {
-  return in_sKind == "sub" || in_sKind == "function" || in_sKind == "event" ||
-         in_sKind == "declare" || in_sKind.rfind("property", 0) == 0;
 }
 
 }  // namespace
 
-void SiteAnnotations::ReadDocs(const std::vector<ProjectModule>& in_vModules) {
-  ModuleDocs docs;
-  DocComment doc;
+void SiteAnnotations::TakeDocs(const std::vector<ProjectModule>& in_vModules,
+                               const ProjectDocs& in_oDocs) {
   std::vector<DeclaredEntry> declared;
-  std::vector<DocWarning> checked;
-  LineIndex lines;
-  for (const ProjectModule& m : in_vModules) {
+  size_t nextWarning = 0;
+  for (size_t i = 0; i < in_vModules.size(); ++i) {
     YieldPoint();
+    const ProjectModule& m = in_vModules[i];
     if (m.item == nullptr) continue;
-    const clsVBHeader* header = m.item->VBHeader().get();
-    docs.Reset(header);
-    if (docs.DescribeModule(doc)) m_moduleDocs.emplace(m.item, ToSiteDoc(doc));
-    if (m.entry == nullptr) continue;
-    lines.Reset(header ? header->TokenStream.get() : nullptr,
-                header && header->LineEndsKept ? &header->LineEnds : nullptr);
+    if (const ProjectDocs::Comment* doc = in_oDocs.Of(*m.item))
+      m_moduleDocs.emplace(m.item, ToSiteDoc(in_oDocs, *doc));
+    if (in_oDocs.measured && i < in_oDocs.modules.size()) {
+      const ProjectDocs::Module& counted = in_oDocs.modules[i];
+      m_coverage.emplace(m.item, std::pair{counted.documented, counted.total});
+    }
+    // The warnings of the procedures, properties, events and Declares, in file order.
     const size_t warningsBefore = m_docWarnings.size();
-    ListDeclarations(*m.entry, declared);
-    for (const DeclaredEntry& d : declared) {
-      if (d.entry == nullptr || !docs.Describe(*d.entry, d.kind, doc)) continue;
-      checked.clear();
-      if (IsCheckedKind(d.kind)) ModuleDocs::Check(*d.entry, doc, checked);
-      for (DocWarning& w : checked) {
-        const LineIndex::Place place = lines.PlaceOf(w.pos);
-        m_docWarnings.push_back({{m.item, place.line, place.column}, std::move(w.message)});
-      }
-      m_docs.emplace(d.entry, ToSiteDoc(doc));
+    for (; nextWarning < in_oDocs.warnings.size() &&
+           in_oDocs.warnings[nextWarning].module == static_cast<int32_t>(i);
+         ++nextWarning) {
+      const ProjectDocs::Warning& w = in_oDocs.warnings[nextWarning];
+      if (w.checked) m_docWarnings.push_back({{m.item, w.line, w.column}, w.message});
     }
     std::stable_sort(m_docWarnings.begin() + static_cast<std::ptrdiff_t>(warningsBefore),
                      m_docWarnings.end(), [](const SiteDocWarning& a, const SiteDocWarning& b) {
                        return a.place.line != b.place.line ? a.place.line < b.place.line
                                                            : a.place.column < b.place.column;
                      });
+    // The declarations' comments (the site shows no member's).
+    if (m.entry == nullptr) continue;
+    ListDeclarations(*m.entry, declared);
+    for (const DeclaredEntry& d : declared)
+      if (const ProjectDocs::Comment* doc = in_oDocs.Of(*d.entry))
+        m_docs.emplace(d.entry, ToSiteDoc(in_oDocs, *doc));
   }
 }
 
 SiteAnnotations::SiteAnnotations(const ProjectAnalysis& in_oInfo, const CrossReferences* in_pRefs,
-                                 bool in_bDocComments)
+                                 const ProjectDocs* in_pDocs)
     : m_refs(in_pRefs && in_pRefs->computed ? in_pRefs : nullptr) {
-  if (in_bDocComments) {
-    const std::vector<ProjectModule> modules = ListProjectModules(in_oInfo);
-    // The coverage is measured on a thread of its own while the doc comments are read here (both
-    // only read the analysis).
-    DocCoverage coverage;
-    RunAlongside(
-        [&] {
-          CodePageText cp;
-          if (cp.Open(1252)) coverage = MeasureDocCoverage(in_oInfo, cp);
-        },
-        [&] { ReadDocs(modules); });
-    // The coverage's modules are the project's modules in the same order.
-    for (size_t i = 0; i < modules.size() && i < coverage.modules.size(); ++i) {
-      m_coverage.emplace(modules[i].item,
-                         std::pair{coverage.modules[i].documented, coverage.modules[i].total});
-    }
-  }
+  if (in_pDocs && in_pDocs->read) TakeDocs(ListProjectModules(in_oInfo), *in_pDocs);
   if (m_refs == nullptr) return;
   const CrossReferences& refs = *m_refs;
   // Callers: the inverse of each procedure's calls, in the callers' order.

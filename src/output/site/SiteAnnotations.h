@@ -1,7 +1,7 @@
 // What the documentation site shows beyond the analysis: the doc comments of every declaration
-// and module, and, when the run resolved them, the cross references (uses, callers and callees,
-// module dependencies). Gathered once, before the site's pages are written, into tables the
-// pages' threads only read.
+// and module that the analysis read (ProjectDocs), and, when the run resolved them, the cross
+// references (uses, callers and callees, module dependencies). Gathered once, before the site's
+// pages are written, into tables the pages' threads only read.
 #pragma once
 
 #include <memory>
@@ -14,14 +14,16 @@ namespace qs {
 
 class ProjectAnalysis;
 struct CrossReferences;
+struct ProjectDocs;
 struct ProjectModule;
 
 class SiteAnnotations {
  public:
-  /// Gathers from the driver's finished run: doc comments when in_bDocComments, cross
-  /// references when in_pRefs is given (and computed).
+  /// Gathers from the driver's finished run: doc comments when in_pDocs is given (and read; the
+  /// tables view its texts, so it must outlive this object), cross references when in_pRefs is
+  /// given (and computed).
   SiteAnnotations(const ProjectAnalysis& in_oInfo, const CrossReferences* in_pRefs,
-                  bool in_bDocComments);
+                  const ProjectDocs* in_pDocs);
 
   /// The site's extras, reading this object (which must outlive the site's writing).
   SiteExtras Extras() const;
@@ -29,8 +31,9 @@ class SiteAnnotations {
   void FillEmpty(SiteExtras& io_oExtras) const;
 
  private:
-  /// Reads the doc comments of the modules' declarations and the modules, and checks them.
-  void ReadDocs(const std::vector<ProjectModule>& in_vModules);
+  /// Takes the doc comments of the modules and their declarations, the modules' coverage and the
+  /// warnings the site shows.
+  void TakeDocs(const std::vector<ProjectModule>& in_vModules, const ProjectDocs& in_oDocs);
   const CrossReferences* m_refs = nullptr;
   std::unordered_map<const ClsEntryPtr*, SiteDoc> m_docs;
   std::unordered_map<const clsVBFileType*, SiteDoc> m_moduleDocs;

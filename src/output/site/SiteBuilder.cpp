@@ -30,23 +30,24 @@ void WriteFile(const std::string& in_sPath, std::initializer_list<std::string_vi
   if (std::fclose(file) != 0) throw std::runtime_error(in_sPath + ": " + std::strerror(errno));
 }
 
-const char* KindTitle(int32_t in_lEType) {
-  switch (in_lEType) {
-    case kItemForm:
+const char* KindTitle(ModuleKind in_eKind) {
+  switch (in_eKind) {
+    case ModuleKind::kForm:
       return "Form";
-    case kItemModule:
+    case ModuleKind::kModule:
       return "Module";
-    case kItemClass:
+    case ModuleKind::kClass:
       return "Class";
-    case kItemUserControl:
+    case ModuleKind::kUserControl:
       return "User control";
-    case kItemPropertyPage:
+    case ModuleKind::kPropertyPage:
       return "Property page";
-    case kItemUserDocument:
+    case ModuleKind::kUserDocument:
       return "User document";
-    default:
-      return "Designer";
+    case ModuleKind::kDesigner:
+      break;
   }
+  return "Designer";
 }
 
 void SiteBuilder::PageStart(std::string& out, std::string_view titleHtml, int module) const {

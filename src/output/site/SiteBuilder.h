@@ -166,7 +166,7 @@ struct SiteModule {
   std::string unusedPage;   ///< the page listing them ("unused-2.html"); empty when none
 };
 
-const char* KindTitle(int32_t in_lEType);
+const char* KindTitle(ModuleKind in_eKind);
 
 // True when the bytes are ASCII and none needs escaping in HTML.
 inline bool IsPlainAscii(std::string_view bytes) {
@@ -180,10 +180,6 @@ inline bool IsPlainAscii(std::string_view bytes) {
   for (const char c : bytes)
     if (kNotPlain[static_cast<unsigned char>(c)]) return false;
   return true;
-}
-
-inline bool IsProcedureKind(std::string_view kind) {
-  return kind == "sub" || kind == "function" || kind.rfind("property", 0) == 0;
 }
 
 // The site being written: the run's analysis and what every page shares.

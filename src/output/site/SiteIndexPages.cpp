@@ -100,7 +100,7 @@ void SiteBuilder::WriteModuleTable(Worker& w, PageFile& file, std::string& out) 
     size_t procedures = 0;
     for (const DeclaredEntry& d : m.declared) procedures += IsProcedureKind(d.kind) ? 1 : 0;
     out += "<tr><td>";
-    out += KindTitle(item.EType);
+    out += KindTitle(ModuleKindOf(item.EType));
     out += "</td><td>";
     ModuleLink(m, out);
     out += "</td><td>";
@@ -192,7 +192,7 @@ void SiteBuilder::WriteModuleList() const {
     modules += ',';
     AppendJsString(modules, m_modules[i].page);
     modules += ',';
-    AppendJsString(modules, KindTitle(m_modules[i].source.item->EType));
+    AppendJsString(modules, KindTitle(ModuleKindOf(m_modules[i].source.item->EType)));
     modules += ']';
   }
   modules += "];\n";
@@ -242,7 +242,7 @@ void SiteBuilder::WriteInventories(Worker& w) {
   std::map<std::string, std::pair<std::string, std::vector<Api>>> libraries;
   for (const SiteModule& m : m_modules) {
     for (size_t k = 0; k < m.declared.size(); ++k) {
-      if (std::string_view(m.declared[k].kind) != "declare") continue;
+      if (m.declared[k].kind != DeclKind::kDeclare) continue;
       const std::string lib = WithoutQuotes(m.declared[k].entry->LibName);
       std::string key;
       for (const char c : lib) key += static_cast<char>(ToLower1252(static_cast<unsigned char>(c)));

@@ -68,16 +68,17 @@ struct SiteDocWarning {
   std::string message;
 };
 
-/// A doc comment as the site shows it; every text is project-file bytes (converted through the
-/// site's code page).
+/// A doc comment as the site shows it: views of texts that outlive the site's writing (the
+/// analysis's doc comments), every one project-file bytes (converted through the site's code
+/// page).
 struct SiteDoc {
-  std::string summary;
-  std::string description;
-  std::vector<std::pair<std::string, std::string>> params;  ///< name, text
-  std::string returns;
-  std::string remarks;
-  std::string author;
-  std::string date;
+  std::string_view summary;
+  std::string_view description;
+  std::vector<std::pair<std::string_view, std::string_view>> params;  ///< name, text
+  std::string_view returns;
+  std::string_view remarks;
+  std::string_view author;
+  std::string_view date;
 };
 
 /// What the site shows beyond the analysis itself: the cross references and the doc comments,
