@@ -173,12 +173,12 @@ inline std::string CheckDocComments(std::string_view input) {
                       : nullptr;
   if (module) {
     const ClsSymEntry& m = *module;
-    const std::pair<const std::shared_ptr<ClsEntry>*, const char*> lists[] = {
+    const std::pair<const ClsEntry*, const char*> lists[] = {
         {&m.EVar, "variable"},      {&m.EConst, "constant"},       {&m.ESub, "sub"},
         {&m.EFunction, "function"}, {&m.EProperty, "propertyGet"}, {&m.EType, "type"},
         {&m.EEnum, "enum"},         {&m.EEvent, "event"},          {&m.EDeclare, "declare"}};
     for (const auto& [list, kind] : lists) {
-      for (const auto& e : **list) {
+      for (const auto& e : *list) {
         if (!e) continue;
         if (!consistent(docs.Describe(*e, kind, doc))) return "declaration inconsistent";
         ModuleDocs::Check(*e, doc, warnings);
@@ -218,8 +218,8 @@ inline std::string CheckDeclarators(std::string_view input) {
                             header->sVBTableName.empty() ? "FuzzModule" : header->sVBTableName))
                       : nullptr;
   for (const auto* list : {module ? &module->EVar : nullptr, module ? &module->EConst : nullptr}) {
-    if (list == nullptr || !*list) continue;
-    for (const auto& e : **list)
+    if (list == nullptr) continue;
+    for (const auto& e : *list)
       if (e) positions.push_back(e->lEntryptr);
   }
   std::string declarator, line;

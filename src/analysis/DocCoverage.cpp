@@ -74,13 +74,12 @@ DocCoverage MeasureDocCoverage(const ProjectAnalysis& in_oInfo, CodePageText& in
     }
     properties.clear();
     const size_t warningsBefore = result.warnings.size();
-    const std::pair<const std::shared_ptr<ClsEntry>*, const char*> lists[] = {
+    const std::pair<const ClsEntry*, const char*> lists[] = {
         {&entry->ESub, "sub"},     {&entry->EFunction, "function"}, {&entry->EProperty, "property"},
         {&entry->EEvent, "event"}, {&entry->EDeclare, "declare"},
     };
     for (const auto& [list, kind] : lists) {
-      if (!*list) continue;
-      for (const auto& e : **list) {
+      for (const auto& e : *list) {
         if (!e) continue;
         YieldPoint();
         const bool described = docs.Describe(*e, kind, doc);

@@ -1,7 +1,6 @@
 #include "model/clsVBHeader.h"
 
 #include <exception>
-#include <string>
 
 #include "text/clsTokenStream.h"
 
@@ -20,9 +19,9 @@ bool clsVBHeader::SaveTextToFile(const std::string& in_sFilename) const {
 
 void clsVBHeader::Add(const clsControlRecord& in_v) {
   try {
-    if (m_oControls.Add(in_v, std::to_string(m_lCount))) ++m_lCount;
+    m_oControls.push_back(in_v);
   } catch (const std::exception&) {
-    // A record that cannot be stored is dropped; the counter stays with the list.
+    // A record that cannot be stored is dropped; the list stays as it was.
     return;
   }
 }

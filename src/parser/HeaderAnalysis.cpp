@@ -31,7 +31,7 @@ void GetForwardTypeDecl(RunState& io_oRun, clsVBHeader& io_oHeader,
       std::shared_ptr<ClsSymEntry> prepared = std::move(io_oHeader.PreparedEntry);
       if (!table->Exists(std::string_view(name)) && table->Add(prepared, name)) {
         io_oRun.g_oSymEntry = std::move(prepared);
-        io_oRun.g_oEntryList.reset();
+        io_oRun.g_oEntryList = nullptr;
         return;
       }
     }
