@@ -25,7 +25,6 @@ class ClsEntry {
   void Remove(long Index);
   void Remove(std::string_view Index);
   long Count() const { return static_cast<long>(m_items.size()); }
-  bool Empty() const { return m_items.empty(); }
   bool Exists(long IndexKey) const { return IndexKey >= 1 && IndexKey <= Count(); }
   bool Exists(std::string_view IndexKey) const { return Find(IndexKey) >= 0; }
   /// The record at the 1-based position or under the key; empty when there is none.
