@@ -173,7 +173,7 @@ inline std::string CheckDocComments(std::string_view input) {
                       : nullptr;
   if (module) {
     const ClsSymEntry& m = *module;
-    const std::pair<const std::shared_ptr<ClsEntry>*, DeclKind> lists[] = {
+    const std::pair<const ClsEntry*, DeclKind> lists[] = {
         {&m.EVar, DeclKind::kVariable},
         {&m.EConst, DeclKind::kConstant},
         {&m.ESub, DeclKind::kSub},
@@ -184,7 +184,7 @@ inline std::string CheckDocComments(std::string_view input) {
         {&m.EEvent, DeclKind::kEvent},
         {&m.EDeclare, DeclKind::kDeclare}};
     for (const auto& [list, kind] : lists) {
-      for (const auto& e : **list) {
+      for (const auto& e : *list) {
         if (!e) continue;
         if (!consistent(docs.Describe(*e, kind, doc))) return "declaration inconsistent";
         ModuleDocs::Check(*e, doc, warnings);
@@ -224,8 +224,8 @@ inline std::string CheckDeclarators(std::string_view input) {
                             header->sVBTableName.empty() ? "FuzzModule" : header->sVBTableName))
                       : nullptr;
   for (const auto* list : {module ? &module->EVar : nullptr, module ? &module->EConst : nullptr}) {
-    if (list == nullptr || !*list) continue;
-    for (const auto& e : **list)
+    if (list == nullptr) continue;
+    for (const auto& e : *list)
       if (e) positions.push_back(e->lEntryptr);
   }
   std::string declarator, line;

@@ -51,7 +51,7 @@ const std::vector<ProjectModule>& ListProjectModules(const ProjectAnalysis& in_o
 
 void ListDeclarations(const ClsSymEntry& in_oEntry, std::vector<DeclaredEntry>& out) {
   out.clear();
-  const std::pair<const std::shared_ptr<ClsEntry>*, DeclKind> lists[] = {
+  const std::pair<const ClsEntry*, DeclKind> lists[] = {
       {&in_oEntry.EVar, DeclKind::kVariable},
       {&in_oEntry.EConst, DeclKind::kConstant},
       {&in_oEntry.ESub, DeclKind::kSub},
@@ -63,8 +63,7 @@ void ListDeclarations(const ClsSymEntry& in_oEntry, std::vector<DeclaredEntry>& 
       {&in_oEntry.EDeclare, DeclKind::kDeclare},
   };
   for (const auto& [list, kind] : lists) {
-    if (!*list) continue;
-    for (const auto& e : **list) {
+    for (const auto& e : *list) {
       if (!e) continue;
       DeclKind k = kind;
       if (k == DeclKind::kPropertyGet) {
@@ -91,14 +90,13 @@ void ListControls(const clsVBHeader& in_oHeader, const clsTokenStream& in_oStrea
   controls.clear();
   std::vector<int> stack;  // the open Begin blocks: a control's index, -1 for one not listed
   int propertyBlocks = 0;  // open BeginProperty blocks (their values belong to no control)
-  const ClsUniqArray& records = in_oHeader.Controls();
-  long next = 1;
+  const std::vector<clsControlRecord>& records = in_oHeader.Controls();
+  size_t next = 0;
   // The records up to the position: each control is a child of the innermost listed control
   // open around it, each property belongs to the control whose block is innermost.
   const auto takeRecordsBefore = [&](int32_t pos, int32_t lineEnd, bool beginLine) {
-    for (; next <= records.Count(); ++next) {
-      const clsControlRecord* r = records.ItemAs<clsControlRecord>(next);
-      if (!r) continue;
+    for (; next < records.size(); ++next) {
+      const clsControlRecord* r = &records[next];
       if (r->lPtr >= (beginLine ? lineEnd : pos)) break;
       const bool isProperty = !r->sType.empty() && r->sType[0] == '+';
       const bool isControl = !r->sType.empty() && r->sType[0] != '+' && r->sType[0] != '_';

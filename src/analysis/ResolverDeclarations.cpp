@@ -60,7 +60,7 @@ struct ModuleDecls {
   }
   /// Under the names of this module's declaration owner.
   void InsertIn(int32_t owner, int32_t decl) { inserts.push_back({owner, decl, kNames, true}); }
-  void AddEntryList(const std::shared_ptr<ClsEntry>& list, DeclKind kind, bool isPublicModule);
+  void AddEntryList(const ClsEntry& list, DeclKind kind, bool isPublicModule);
   void AddProcedureNames(int32_t proc, const ClsEntryPtr& e);
   /// Whether the statement holding the token at pos opens with Global, the old word for Public
   /// in a standard module (the records give such a declaration no scope).
@@ -129,10 +129,8 @@ void ModuleDecls::AddProcedureNames(int32_t proc, const ClsEntryPtr& e) {
   }
 }
 
-void ModuleDecls::AddEntryList(const std::shared_ptr<ClsEntry>& list, DeclKind kind,
-                               bool isPublicModule) {
-  if (!list) return;
-  for (const auto& e : *list) {
+void ModuleDecls::AddEntryList(const ClsEntry& list, DeclKind kind, bool isPublicModule) {
+  for (const auto& e : list) {
     if (!e) continue;
     DeclKind k = kind;
     if (kind == DeclKind::kPropertyGet) {
@@ -267,13 +265,12 @@ void ModuleDecls::AddGlobalVariables(int32_t from, int32_t end) {
 
 void ModuleDecls::AddControls(const CrossModule& mod) {
   if (!mod.header || !IsFormLikeKind(mod.itemType)) return;
-  const ClsUniqArray& records = mod.header->Controls();
   // The module's controls by name: the module's scope holds no other name yet.
   std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> named;
   bool first = true;
-  for (long i = 1; i <= records.Count(); ++i) {
-    const clsControlRecord* r = records.ItemAs<clsControlRecord>(i);
-    if (!r || r->sType.empty() || r->sType[0] == '+' || r->sType[0] == '_') continue;
+  for (const clsControlRecord& record : mod.header->Controls()) {
+    const clsControlRecord* r = &record;
+    if (r->sType.empty() || r->sType[0] == '+' || r->sType[0] == '_') continue;
     // The first Begin block is the form (user control, document, ...) itself.
     if (first) {
       first = false;
@@ -317,8 +314,7 @@ void ModuleDecls::Read(const CrossModule& mod, int32_t m, LookupMemo& scopes) {
     // Global lines stand before the first procedure.
     int32_t firstProcedure = ts ? ts->Count() : 0;
     for (const auto* list : {&e.ESub, &e.EFunction, &e.EProperty}) {
-      if (!*list) continue;
-      for (const auto& proc : **list)
+      for (const auto& proc : *list)
         if (proc && proc->lEntryptr > 0) firstProcedure = std::min(firstProcedure, proc->lEntryptr);
     }
     AddGlobalVariables(mod.header->CodePtr, firstProcedure);

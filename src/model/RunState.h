@@ -36,8 +36,9 @@ struct RunState {
   std::string g_sSymTableKey;
   /// The entry of the module being analysed.
   std::shared_ptr<ClsSymEntry> g_oSymEntry;
-  /// The list of g_oSymEntry that receives the next module-level declaration.
-  std::shared_ptr<ClsEntry> g_oEntryList;
+  /// The list of g_oSymEntry that receives the next module-level declaration; null when none
+  /// does. It points into g_oSymEntry, which keeps the entry alive while it is set.
+  ClsEntry* g_oEntryList = nullptr;
   /// The project name from the project file's Name line ("" without one). A form's controls of
   /// the project's own library are recognised by it.
   std::string g_sProjectName;
@@ -57,7 +58,7 @@ struct RunState {
   void ClearCurrentModule() {
     g_sSymTableKey.clear();
     g_oSymEntry.reset();
-    g_oEntryList.reset();
+    g_oEntryList = nullptr;
   }
 };
 

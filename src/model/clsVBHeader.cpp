@@ -1,7 +1,6 @@
 #include "model/clsVBHeader.h"
 
 #include <exception>
-#include <string>
 
 #include "text/clsTokenStream.h"
 
@@ -19,7 +18,7 @@ bool clsVBHeader::SaveTextToFile(const std::string& in_sFilename) const {
 }
 
 void clsVBHeader::Add(const clsControlRecord& in_v) {
-  if (m_oControls.Add(in_v, std::to_string(m_lCount))) ++m_lCount;
+  m_oControls.push_back(in_v);
 }
 
 }  // namespace qs

@@ -8,15 +8,13 @@
 #include <string_view>
 #include <vector>
 
-#include "text/ClsUniqArray.h"
-
 namespace qs {
 
 class ClsSymEntry;
 class clsTokenStream;
 
 /// One entry of a header's control list: a control's Begin line or a property line with a
-/// string value. Stored in the list as this type.
+/// string value.
 struct clsControlRecord {
   std::string sType;  ///< [0] control type ("Form", "Lib.Class", "{guid}") or "+Prop" / "_\"file\""
   std::string sName;  ///< [1] control name, unquoted property value, or binary file body
@@ -63,14 +61,14 @@ class clsVBHeader {
   bool SavePointTextToFile(int32_t in_lPoint, const std::string& in_sFilename) const;
   bool SaveTextToFile(const std::string& in_sFilename) const;
 
-  /// The control list, keyed "0", "1", ... in the order the records were added.
-  const ClsUniqArray& Controls() const { return m_oControls; }
-  /// Appends a record under the record counter's decimal value, then counts it.
+  /// The control list in the order the records were added (the file's order); records are
+  /// never removed, so a record's index is the number of records added before it.
+  const std::vector<clsControlRecord>& Controls() const { return m_oControls; }
+  /// Appends a record.
   void Add(const clsControlRecord& in_v);
 
  private:
-  ClsUniqArray m_oControls;
-  int32_t m_lCount = 0;
+  std::vector<clsControlRecord> m_oControls;
 };
 
 }  // namespace qs

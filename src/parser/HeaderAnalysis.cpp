@@ -35,7 +35,7 @@ void GetForwardTypeDecl(RunState& io_oRun, clsVBHeader& io_oHeader,
       io_oHeader.PreparedWarnings.clear();
       if (!table->Exists(std::string_view(name)) && table->Add(prepared, name)) {
         io_oRun.g_oSymEntry = std::move(prepared);
-        io_oRun.g_oEntryList.reset();
+        io_oRun.g_oEntryList = nullptr;
         // What the analysis ahead could not finish comes with its entry.
         for (std::string& failure : failures) io_oRun.Warn(std::move(failure));
         return;

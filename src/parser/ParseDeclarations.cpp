@@ -134,8 +134,7 @@ void clsParser::ParseVariableDecl(std::string_view scope) {
   ParseLocalVariableDecl(m_oRun->g_oEntryList, scope);
 }
 
-void clsParser::ParseLocalVariableDecl(const std::shared_ptr<ClsEntry>& list,
-                                       std::string_view scope) {
+void clsParser::ParseLocalVariableDecl(ClsEntry* list, std::string_view scope) {
   while (true) {
     AcceptToken(KwWithEvents);
     clsFixPtr decl;
@@ -185,7 +184,7 @@ void clsParser::ParseConstDecl(std::string_view scope) {
   ParseLocalConstDecl(m_oRun->g_oEntryList, scope);
 }
 
-void clsParser::ParseLocalConstDecl(const std::shared_ptr<ClsEntry>& list, std::string_view scope) {
+void clsParser::ParseLocalConstDecl(ClsEntry* list, std::string_view scope) {
   if (!AcceptToken(KwConst)) return;
   while (true) {
     clsFixPtr decl;

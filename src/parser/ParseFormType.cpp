@@ -132,9 +132,10 @@ void clsParser::ParseFormBegin(clsVBHeader& header, std::string& currentControl)
       rec.lPtr = rec.lPtr2 = CurPtr();
     } else {
       // No name on the line: an empty record at the previous record's position.
-      const auto* prev = header.Controls().ItemAs<clsControlRecord>(header.Controls().Count());
+      const auto& records = header.Controls();
+      const int32_t prevPtr = records.empty() ? 0 : records.back().lPtr;
       rec = clsControlRecord{};
-      rec.lPtr = rec.lPtr2 = prev ? prev->lPtr : 0;
+      rec.lPtr = rec.lPtr2 = prevPtr;
     }
     header.Add(rec);
     return;

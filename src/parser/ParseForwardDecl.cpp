@@ -103,13 +103,13 @@ void clsParser::ParseScopedDecl(int32_t keyword) {
   ParseDeclaration(scope);
 }
 
-void clsParser::SelectList(std::shared_ptr<ClsEntry> ClsSymEntry::*in_oList) {
+void clsParser::SelectList(ClsEntry ClsSymEntry::*in_oList) {
   // The entry is fetched by key each time, so a second file with the same name adds to the first
   // file's entry. Without an entry the target is empty and the statement routines record nothing.
   RunState& run = *m_oRun;
   run.g_oSymEntry =
       run.g_oSymTable ? run.g_oSymTable->Item(std::string_view(run.g_sSymTableKey)) : nullptr;
-  run.g_oEntryList = run.g_oSymEntry ? (*run.g_oSymEntry).*in_oList : nullptr;
+  run.g_oEntryList = run.g_oSymEntry ? &((*run.g_oSymEntry).*in_oList) : nullptr;
 }
 
 void clsParser::ParseDeclaration(std::string_view in_sScope) {

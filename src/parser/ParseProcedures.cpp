@@ -217,11 +217,11 @@ void clsParser::ParseProcedureBody(ClsEntryPtr& proc, int32_t endKeyword) {
     } else if (code == KwDim || code == KwStatic) {
       AcceptToken(KwDim);
       AcceptToken(KwStatic);
-      ParseLocalVariableDecl(proc.EVar, proc.EntryName);
+      ParseLocalVariableDecl(proc.EVar.get(), proc.EntryName);
     } else if (code == KwConst) {
       // The constant's value walk ends after its line end: the next line's first token is
       // already current and must not be stepped over.
-      ParseLocalConstDecl(proc.EConst, proc.EntryName);
+      ParseLocalConstDecl(proc.EConst.get(), proc.EntryName);
       stepped = true;
     }
     if (!stepped) Next();

@@ -201,7 +201,7 @@ class clsParser {
   /// it, "" for a statement without one (which gets each declaration's own default scope).
   void ParseDeclaration(std::string_view in_sScope);
   /// Makes one list of the run's current module entry the target of the next declaration.
-  void SelectList(std::shared_ptr<ClsEntry> ClsSymEntry::*in_oList);
+  void SelectList(ClsEntry ClsSymEntry::*in_oList);
 
   // ---- Names (ParseNames.cpp) ----
   /// Reads the name at the cursor and steps past it: a word (a name token, or any word when
@@ -247,9 +247,9 @@ class clsParser {
   /// declarator keeps its suffix type or none).
   bool ParseAsClause(clsFixPtr& inout_decl);
   void ParseVariableDecl(std::string_view scope);
-  void ParseLocalVariableDecl(const std::shared_ptr<ClsEntry>& list, std::string_view scope);
+  void ParseLocalVariableDecl(ClsEntry* list, std::string_view scope);
   void ParseConstDecl(std::string_view scope);
-  void ParseLocalConstDecl(const std::shared_ptr<ClsEntry>& list, std::string_view scope);
+  void ParseLocalConstDecl(ClsEntry* list, std::string_view scope);
   void ParseEnumDecl(std::string_view scope);
   void ParseTypeDecl(std::string_view scope);
   void ParseOptionStatement();

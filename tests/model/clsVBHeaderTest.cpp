@@ -33,24 +33,31 @@ TEST(clsVBHeader, NewHeaderIsEmpty) {
   EXPECT_EQ(h.TokenStream, nullptr);
   EXPECT_FALSE(h.HasBinaryDataFile);
   EXPECT_EQ(h.sVBTableName, "");
-  EXPECT_EQ(h.Controls().Count(), 0);
+  EXPECT_TRUE(h.Controls().empty());
 }
 
-TEST(clsVBHeader, AddKeysRecordsByTheirCount) {
+TEST(clsVBHeader, AddKeepsRecordsWholeInTheOrderAdded) {
   clsVBHeader h;
-  for (const char* name : {"frmMain", "cmdOK", "txtName"}) {
+  int32_t ptr = 10;
+  for (const char* name : {"frmMain", "cmdOK", "txtName", "cmdOK"}) {
     clsControlRecord r;
+    r.sType = "VB.CommandButton";
     r.sName = name;
+    r.lPtr = r.lPtr2 = ptr++;
+    r.sControlName = name;
     h.Add(r);
   }
-  ASSERT_EQ(h.Controls().Count(), 3);
-  const char* expected[] = {"frmMain", "cmdOK", "txtName"};
-  for (int i = 0; i < 3; ++i) {
-    const auto* r = h.Controls().ItemAs<clsControlRecord>(std::to_string(i));
-    ASSERT_NE(r, nullptr) << i;
-    EXPECT_EQ(r->sName, expected[i]);
+  // A control array repeats a name: every record is kept, none replaces another.
+  ASSERT_EQ(h.Controls().size(), 4u);
+  const char* expected[] = {"frmMain", "cmdOK", "txtName", "cmdOK"};
+  for (size_t i = 0; i < 4; ++i) {
+    const clsControlRecord& r = h.Controls()[i];
+    EXPECT_EQ(r.sName, expected[i]) << i;
+    EXPECT_EQ(r.sControlName, expected[i]) << i;
+    EXPECT_EQ(r.sType, "VB.CommandButton") << i;
+    EXPECT_EQ(r.lPtr, 10 + static_cast<int32_t>(i)) << i;
+    EXPECT_EQ(r.lPtr2, r.lPtr) << i;
   }
-  EXPECT_FALSE(h.Controls().Exists("3"));
 }
 
 TEST(clsVBHeader, SavingWithoutAStreamWritesNothing) {

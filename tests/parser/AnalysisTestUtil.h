@@ -92,7 +92,7 @@ inline std::string ShowList(const ClsEntry& list) {
 
 /// Every non-empty list of a module entry, as "EVar: ...; ESub: ..." in member order.
 inline std::string ShowModule(const ClsSymEntry& m) {
-  const std::pair<const char*, std::shared_ptr<ClsEntry> ClsSymEntry::*> lists[] = {
+  const std::pair<const char*, ClsEntry ClsSymEntry::*> lists[] = {
       {"EVar", &ClsSymEntry::EVar},           {"EConst", &ClsSymEntry::EConst},
       {"ESub", &ClsSymEntry::ESub},           {"EFunction", &ClsSymEntry::EFunction},
       {"EProperty", &ClsSymEntry::EProperty}, {"EType", &ClsSymEntry::EType},
@@ -101,9 +101,9 @@ inline std::string ShowModule(const ClsSymEntry& m) {
   std::string out;
   for (const auto& [label, member] : lists) {
     const auto& list = m.*member;
-    if (!list || list->Count() == 0) continue;
+    if (list.Count() == 0) continue;
     if (!out.empty()) out += "; ";
-    out += std::string(label) + ": " + ShowList(*list);
+    out += std::string(label) + ": " + ShowList(list);
   }
   return out;
 }

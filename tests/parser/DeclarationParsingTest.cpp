@@ -153,13 +153,13 @@ TEST(DeclarationParsing, PositionsAreTheNamesOwnTokens) {
       "Dim v As Long\r\n");
   ASSERT_NE(a.entry, nullptr);
   const auto& ts = *a.stream;
-  ASSERT_EQ(a.entry->EConst->Count(), 2);
-  EXPECT_EQ(a.entry->EConst->Item(1L)->lEntryptr, PositionOf(ts, "A"));
-  EXPECT_EQ(a.entry->EConst->Item(2L)->lEntryptr, PositionOf(ts, "B"));
-  EXPECT_EQ(a.entry->EConst->Item(1L)->lEntryTypePtr, 0);
-  auto member = a.entry->EEnum->Item(1L)->Parameters->Item(1L);
+  ASSERT_EQ(a.entry->EConst.Count(), 2);
+  EXPECT_EQ(a.entry->EConst.Item(1L)->lEntryptr, PositionOf(ts, "A"));
+  EXPECT_EQ(a.entry->EConst.Item(2L)->lEntryptr, PositionOf(ts, "B"));
+  EXPECT_EQ(a.entry->EConst.Item(1L)->lEntryTypePtr, 0);
+  auto member = a.entry->EEnum.Item(1L)->Parameters->Item(1L);
   EXPECT_EQ(member->lEntryptr, PositionOfCode(ts, '['));
-  auto v = a.entry->EVar->Item(1L);
+  auto v = a.entry->EVar.Item(1L);
   EXPECT_EQ(v->lEntryptr, PositionOf(ts, "v"));
   EXPECT_EQ(v->lEntryTypePtr, v->lEntryptr);
   EXPECT_EQ(v->eEntrytype, kEntryNotSet);
@@ -170,7 +170,7 @@ TEST(DeclarationParsing, BracketedNamesInForms) {
   Analysed a = AnalyseForm("Private Enum E\r\n  [_First] = 0\r\n  [A B]\r\nEnd Enum\r\n");
   ASSERT_NE(a.entry, nullptr);
   EXPECT_EQ(ShowModule(*a.entry), "EEnum: Private Enum E(_First As Long, A B As Long)");
-  EXPECT_EQ(a.entry->EEnum->Item(1L)->Parameters->Item(1L)->lEntryptr,
+  EXPECT_EQ(a.entry->EEnum.Item(1L)->Parameters->Item(1L)->lEntryptr,
             PositionOf(*a.stream, "[_First]"));
 }
 

@@ -37,7 +37,7 @@ std::string Render(const DocComment& d) {
 const ClsEntryPtr* Find(const ClsSymEntry& m, const std::string& name) {
   for (const auto* list : {&m.EVar, &m.EConst, &m.ESub, &m.EFunction, &m.EProperty, &m.EType,
                            &m.EEnum, &m.EEvent, &m.EDeclare}) {
-    for (const auto& e : **list) {
+    for (const auto& e : *list) {
       if (e && e->EntryName == name) return e.get();
       if (e && e->Parameters && (e->eEntrytype == kEntryEnum || e->eEntrytype == kEntryType))
         for (const auto& member : *e->Parameters)

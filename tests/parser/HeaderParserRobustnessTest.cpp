@@ -47,9 +47,8 @@ TEST(HeaderParserRobustness, PositionsStayInsideTheStreamForAnyInput) {
     EXPECT_GE(form.header->CodePtr, 0);
     EXPECT_LE(form.header->CodePtr, formCount);
     EXPECT_LT(form.header->AttributePtr, std::max(formCount, 1));
-    for (long i = 1; i <= form.header->Controls().Count(); ++i) {
-      const auto* rec = form.header->Controls().ItemAs<clsControlRecord>(i);
-      ASSERT_NE(rec, nullptr);
+    for (const clsControlRecord& record : form.header->Controls()) {
+      const auto* rec = &record;
       EXPECT_GE(rec->lPtr, 0);
       EXPECT_LT(rec->lPtr, std::max(formCount, 1));
       EXPECT_EQ(rec->lPtr, rec->lPtr2);
@@ -59,7 +58,7 @@ TEST(HeaderParserRobustness, PositionsStayInsideTheStreamForAnyInput) {
     ASSERT_NE(cls.header, nullptr);
     EXPECT_GE(cls.header->CodePtr, 0);
     EXPECT_LE(cls.header->CodePtr, cls.stream->Count());
-    EXPECT_EQ(cls.header->Controls().Count(), 0);
+    EXPECT_TRUE(cls.header->Controls().empty());
 
     auto items = testing::ParseProject(text);
     ASSERT_NE(items, nullptr);

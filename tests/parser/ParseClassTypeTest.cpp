@@ -31,7 +31,7 @@ TEST(ParseClassType, ClassModuleHeader) {
   EXPECT_EQ(r.header->Attribute_VBName, "\"clsItem\"");
   EXPECT_EQ(r.header->AttributePtr, PositionOf(*r.stream, "\"clsItem\""));
   EXPECT_EQ(r.header->CodePtr, PositionOf(*r.stream, "Option"));
-  EXPECT_EQ(r.header->Controls().Count(), 0);
+  EXPECT_TRUE(r.header->Controls().empty());
 }
 
 TEST(ParseClassType, StandardModuleCodeStartsAtTheEndOfItsFirstLine) {

@@ -15,12 +15,7 @@ using testing::PositionOf;
 using testing::PositionOfCode;
 
 std::vector<clsControlRecord> Records(const clsVBHeader& h) {
-  std::vector<clsControlRecord> out;
-  for (long i = 1; i <= h.Controls().Count(); ++i) {
-    const auto* r = h.Controls().ItemAs<clsControlRecord>(i);
-    if (r) out.push_back(*r);
-  }
-  return out;
+  return h.Controls();
 }
 
 const char kMainForm[] =
@@ -228,7 +223,7 @@ TEST(ParseFormType, StreamEndingInsideTheHeaderIsSafe) {
     ASSERT_NE(r.header, nullptr) << text;
     EXPECT_GE(r.header->CodePtr, 0) << text;
     EXPECT_LE(r.header->CodePtr, r.stream->Count()) << text;
-    EXPECT_EQ(r.header->Controls().Count(), 0) << text;
+    EXPECT_TRUE(r.header->Controls().empty()) << text;
   }
   auto r = ParseForm("Attribute VB_Name = \"frmEnd\"");
   EXPECT_EQ(r.header->Attribute_VBName, "\"frmEnd\"");

@@ -174,7 +174,7 @@ TEST(ProcedureParsing, Declares) {
 TEST(ProcedureParsing, PositionsOfProceduresAndParameters) {
   Analysed a = AnalyseModule("Function Calc(ByVal n As Long, m) As Double\r\nEnd Function\r\n");
   ASSERT_NE(a.entry, nullptr);
-  auto f = a.entry->EFunction->Item(1L);
+  auto f = a.entry->EFunction.Item(1L);
   ASSERT_NE(f, nullptr);
   const auto& ts = *a.stream;
   EXPECT_EQ(f->lEntryptr, PositionOf(ts, "Calc"));
@@ -189,10 +189,10 @@ TEST(ProcedureParsing, PositionsOfProceduresAndParameters) {
   Analysed b = AnalyseModule(
       "Function G(c As Widget) As Double\r\nEnd Function\r\n"
       "Function H() As Long\r\nEnd Function\r\n");
-  auto g = b.entry->EFunction->Item(1L);
+  auto g = b.entry->EFunction.Item(1L);
   EXPECT_EQ(g->Parameters->Item(1L)->lEntryTypePtr, PositionOf(*b.stream, "Widget"));
   EXPECT_EQ(g->lEntryTypePtr, PositionOf(*b.stream, "Widget"));
-  auto h = b.entry->EFunction->Item(2L);
+  auto h = b.entry->EFunction.Item(2L);
   EXPECT_EQ(h->lEntryTypePtr, PositionOf(*b.stream, "H"));
 }
 

@@ -38,9 +38,9 @@ TEST(ScanRobustness, ManyDeclarationsInOneModule) {
   for (int i = 0; i < n; ++i) code += "Public v" + std::to_string(i) + " As Long\r\n";
   Analysed a = AnalyseModule(code);
   ASSERT_NE(a.entry, nullptr);
-  ASSERT_EQ(a.entry->EVar->Count(), n);
-  EXPECT_EQ(a.entry->EVar->Last()->EntryName, "v19999");
-  EXPECT_EQ(a.entry->EVar->Last()->ID, n - 1);
+  ASSERT_EQ(a.entry->EVar.Count(), n);
+  EXPECT_EQ(a.entry->EVar.Last()->EntryName, "v19999");
+  EXPECT_EQ(a.entry->EVar.Last()->ID, n - 1);
 }
 
 TEST(ScanRobustness, TokenSoupEndsNormally) {

@@ -66,12 +66,12 @@ struct DriverRun {
 
 // The names in one list of a module's symbol entry ("" entries kept), in list order.
 std::vector<std::string> Names(const RunState& run, const std::string& module,
-                               std::shared_ptr<ClsEntry> ClsSymEntry::*list) {
+                               ClsEntry ClsSymEntry::*list) {
   std::vector<std::string> out;
   if (!run.g_oSymTable) return out;
   const auto entry = run.g_oSymTable->Item(std::string_view(module));
-  if (!entry || !((*entry).*list)) return out;
-  const ClsEntry& l = *((*entry).*list);
+  if (!entry) return out;
+  const ClsEntry& l = (*entry).*list;
   for (long i = 1; i <= l.Count(); ++i)
     if (auto e = l.Item(i)) out.push_back(e->EntryName);
   return out;

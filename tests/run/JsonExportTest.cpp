@@ -149,11 +149,11 @@ TEST(JsonExport, ModulesListEveryEntryWithItsListsOrNull) {
   param->eArgScope = kArgByVal;
   sub->Parameters->Add(param);
   sub->EVar = std::make_shared<ClsEntry>();  // exists, empty
-  mod->ESub->Add(sub);
+  mod->ESub.Add(sub);
   auto c = std::make_shared<ClsEntryPtr>();
   c->EntryName = "TAB_\x93Q\x94";  // curly quotes in code page 1252
   c->EntryType = "String";
-  mod->EConst->Add(c);
+  mod->EConst.Add(c);
   table.CreateSymbolTableEntry("Class1");
 
   const JsonValue v = Parse(BuildJsonExport("p.vbp", "P", nullptr, &table));
@@ -202,7 +202,7 @@ TEST(JsonExport, NestingIsBoundedEvenForSelfReferringRecords) {
   auto list = std::make_shared<ClsEntry>();
   list->Add(e);
   e->Parameters = list;  // refers back to itself
-  mod->ESub->Add(e);
+  mod->ESub.Add(e);
   const std::string text = BuildJsonExport("p", "", nullptr, &table);
   const JsonValue v = Parse(text);
   // Walk down the chain: it ends in null after a fixed number of levels.

@@ -64,7 +64,7 @@ TEST(RepeatRun, CollectionsACallerHoldsStayWhole) {
   ASSERT_GT(streams, 0);
   ASSERT_GT(modules, 0);
   long declarations = 0;
-  for (const auto& m : *table) declarations += m->ESub->Count() + m->EFunction->Count();
+  for (const auto& m : *table) declarations += m->ESub.Count() + m->EFunction.Count();
   ASSERT_GT(declarations, 0);
 
   info.GetFileInfo(kProject);
@@ -76,8 +76,7 @@ TEST(RepeatRun, CollectionsACallerHoldsStayWhole) {
   EXPECT_EQ(table->Count(), modules);
   long after = 0;
   for (const auto& m : *table) {
-    ASSERT_TRUE(m->ESub && m->EFunction && m->EVar && m->EDeclare);
-    after += m->ESub->Count() + m->EFunction->Count();
+    after += m->ESub.Count() + m->EFunction.Count();
   }
   EXPECT_EQ(after, declarations);
 }

@@ -3,7 +3,6 @@
 // a stop of the caller's run stops the helper threads too.
 #include <gtest/gtest.h>
 
-#include <any>
 #include <atomic>
 #include <filesystem>
 #include <memory>
@@ -19,7 +18,6 @@
 #include "run/clsVBInfo.h"
 #include "support/TestFolder.h"
 #include "text/ClsString.h"
-#include "text/ClsUniqArray.h"
 #include "text/TokenCodes.h"
 #include "text/Yield.h"
 #include "text/clsToken.h"
@@ -87,12 +85,8 @@ RunResult Document(const std::string& project, const test::TestFolder& out, unsi
   RunResult r{test::ReadFile(info.HtmlListing()), info.Warnings(), {}};
   for (const auto& item : *info.FileTypes()) {
     if (!item || !item->VBHeader()) continue;
-    const ClsUniqArray& controls = item->VBHeader()->Controls();
-    for (long k = 1; k <= controls.Count(); ++k) {
-      const std::any entry = controls.Item(k);
-      if (const auto* rec = std::any_cast<clsControlRecord>(&entry))
-        r.classPtrs.push_back(rec->lClassPtr);
-    }
+    for (const clsControlRecord& rec : item->VBHeader()->Controls())
+      r.classPtrs.push_back(rec.lClassPtr);
   }
   return r;
 }

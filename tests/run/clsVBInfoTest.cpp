@@ -282,13 +282,13 @@ TEST(clsVBInfo, FirstPassLoadsEverySourceItemAndNotesStartupIconAndName) {
   ASSERT_TRUE(main && main->VBHeader());
   EXPECT_EQ(main->VBHeader()->Attribute_VBName, "\"frmMain\"");
   EXPECT_TRUE(main->VBHeader()->TokenStream);
-  EXPECT_GE(main->VBHeader()->Controls().Count(), 2);  // the form and its Caption line
+  EXPECT_GE(main->VBHeader()->Controls().size(), 2u);  // the form and its Caption line
 
   // Class-like loads: an LF-only module and a class with a BEGIN block; no control records.
   auto modA = ItemNamed(*types, "modA");
   ASSERT_TRUE(modA && modA->VBHeader());
   EXPECT_EQ(modA->VBHeader()->Attribute_VBName, "\"modA\"");
-  EXPECT_EQ(modA->VBHeader()->Controls().Count(), 0);
+  EXPECT_TRUE(modA->VBHeader()->Controls().empty());
   auto cls = ItemNamed(*types, "clsThing");
   ASSERT_TRUE(cls && cls->VBHeader());
   EXPECT_EQ(cls->VBHeader()->Attribute_VBName, "\"clsThing\"");

@@ -88,7 +88,7 @@ int64_t DeclarationCount(const clsSymTable& in_oTable) {
     for (const auto* list :
          {&entry->EVar, &entry->EConst, &entry->ESub, &entry->EFunction, &entry->EProperty,
           &entry->EType, &entry->EEnum, &entry->EEvent, &entry->EDeclare})
-      if (*list) n += (*list)->Count();
+      n += list->Count();
   }
   return n;
 }

@@ -30,7 +30,7 @@ constexpr int kMaxListDepth = 8;
 // The dump is indented, and built in memory.
 using DumpWriter = JsonWriter<JsonTextOutput, true>;
 
-void WriteEntryList(DumpWriter& j, const std::shared_ptr<ClsEntry>& list, int depth);
+void WriteEntryList(DumpWriter& j, const ClsEntry* list, int depth);
 
 void WriteEntry(DumpWriter& j, const ClsEntryPtr& e, int depth) {
   YieldPoint();
@@ -62,16 +62,16 @@ void WriteEntry(DumpWriter& j, const ClsEntryPtr& e, int depth) {
   j.Key("lProcEndPtr");
   j.Int64(e.lProcEndPtr);
   j.Key("EVar");
-  WriteEntryList(j, e.EVar, depth + 1);
+  WriteEntryList(j, e.EVar.get(), depth + 1);
   j.Key("EConst");
-  WriteEntryList(j, e.EConst, depth + 1);
+  WriteEntryList(j, e.EConst.get(), depth + 1);
   j.Key("Parameters");
-  WriteEntryList(j, e.Parameters, depth + 1);
+  WriteEntryList(j, e.Parameters.get(), depth + 1);
   j.EndObject();
 }
 
 // A list that does not exist is null; an existing one is an array, empty or not.
-void WriteEntryList(DumpWriter& j, const std::shared_ptr<ClsEntry>& list, int depth) {
+void WriteEntryList(DumpWriter& j, const ClsEntry* list, int depth) {
   if (!list || depth > kMaxListDepth) {
     j.Null();
     return;
@@ -91,14 +91,14 @@ void WriteModule(DumpWriter& j, const ClsSymEntry& m) {
   j.StartObject();
   j.Key("EntryName");
   j.String1252(m.EntryName);
-  const std::pair<const char*, const std::shared_ptr<ClsEntry>*> lists[] = {
+  const std::pair<const char*, const ClsEntry*> lists[] = {
       {"EVar", &m.EVar},           {"EConst", &m.EConst},       {"ESub", &m.ESub},
       {"EFunction", &m.EFunction}, {"EProperty", &m.EProperty}, {"EType", &m.EType},
       {"EEnum", &m.EEnum},         {"EEvent", &m.EEvent},       {"EDeclare", &m.EDeclare},
   };
   for (const auto& [name, list] : lists) {
     j.Key(name);
-    WriteEntryList(j, *list, 1);
+    WriteEntryList(j, list, 1);
   }
   j.EndObject();
 }
@@ -119,13 +119,8 @@ void WriteHeader(DumpWriter& j, const clsVBHeader* h) {
   // name's (or string's) position twice, the class token's position, the control's name.
   j.Key("Controls");
   j.StartArray();
-  const ClsUniqArray& controls = h->Controls();
-  for (long i = 1; i <= controls.Count(); ++i) {
-    const clsControlRecord* r = controls.ItemAs<clsControlRecord>(i);
-    if (!r) {
-      j.Null();
-      continue;
-    }
+  for (const clsControlRecord& control : h->Controls()) {
+    const clsControlRecord* r = &control;
     j.StartArray();
     j.String1252(r->sType);
     j.String1252(r->sName);

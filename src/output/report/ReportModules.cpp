@@ -44,22 +44,21 @@ std::string Esc(const std::string& value) {
   return HtmlEscape(value);
 }
 
-long CountOf(const std::shared_ptr<ClsEntry>& list) {
-  return list ? list->Count() : 0;
+long CountOf(const ClsEntry& list) {
+  return list.Count();
 }
 
 // Every record of the module's nine lists.
 long DeclarationCount(const ClsSymEntry& m) {
   long n = 0;
-  for (const std::shared_ptr<ClsEntry>* list :
-       {&m.EVar, &m.EConst, &m.ESub, &m.EFunction, &m.EProperty, &m.EType, &m.EEnum, &m.EEvent,
-        &m.EDeclare})
+  for (const ClsEntry* list : {&m.EVar, &m.EConst, &m.ESub, &m.EFunction, &m.EProperty, &m.EType,
+                               &m.EEnum, &m.EEvent, &m.EDeclare})
     n += CountOf(*list);
   return n;
 }
 
-bool HasItems(const std::shared_ptr<ClsEntry>& list) {
-  return list && list->Count() > 0;
+bool HasItems(const ClsEntry& list) {
+  return list.Count() > 0;
 }
 
 // A table row: "<tr>", the cells, "</tr>".
@@ -152,13 +151,13 @@ void BodyTail(ReportWriter& w, const ClsEntryPtr& e) {
 
 // Title, table start, header row, the items, the closing break line.
 template <class WriteItem>
-void Section(ReportWriter& w, const std::shared_ptr<ClsEntry>& list, std::string_view title,
+void Section(ReportWriter& w, const ClsEntry& list, std::string_view title,
              std::string_view tableStart, std::string_view header, WriteItem writeItem) {
   if (!HasItems(list)) return;
   w.WriteH4(title);
   w.WriteLine(tableStart);
   Row(w, header);
-  for (const auto& e : *list) {
+  for (const auto& e : list) {
     if (e) writeItem(*e);
   }
   w.WriteLineBreak("</table>");

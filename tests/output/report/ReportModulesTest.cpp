@@ -93,13 +93,13 @@ Lines Render(const clsSymTable& table, Sweep sweep) {
 TEST(ReportModules, SummaryHasNineRowsWithTheVariablesBreakQuirk) {
   clsSymTable table;
   auto m = table.CreateSymbolTableEntry("modMain");
-  m->EConst->Add(Entry("A"));
-  m->EConst->Add(Entry("B"));
-  m->EDeclare->Add(Entry("Beep"));
-  m->EVar->Add(Entry("x"));
-  m->EVar->Add(Entry("y"));
-  m->EVar->Add(Entry("z"));
-  m->EEvent->Add(Entry("Changed"));
+  m->EConst.Add(Entry("A"));
+  m->EConst.Add(Entry("B"));
+  m->EDeclare.Add(Entry("Beep"));
+  m->EVar.Add(Entry("x"));
+  m->EVar.Add(Entry("y"));
+  m->EVar.Add(Entry("z"));
+  m->EEvent.Add(Entry("Changed"));
 
   const Lines expected = Join({
       {"<H3>modMain</H3>", kNarrow},
@@ -158,10 +158,10 @@ std::string DetailsWithAhead(const clsSymTable& table, std::vector<ModuleDetails
 TEST(ReportModules, BlockRenderedAheadIsTheBlockTheReportWrites) {
   clsSymTable table;
   auto m = table.CreateSymbolTableEntry("modA");
-  m->EConst->Add(Entry("kA & kB", "Public", "Long", kEntryConst));
-  m->ESub->Add(Entry("Run", "Public", "", kEntrySub));
+  m->EConst.Add(Entry("kA & kB", "Public", "Long", kEntryConst));
+  m->ESub.Add(Entry("Run", "Public", "", kEntrySub));
   auto other = table.CreateSymbolTableEntry("modB");
-  other->EVar->Add(Entry("v", "Private", "Long"));
+  other->EVar.Add(Entry("v", "Private", "Long"));
 
   const ModuleDetailsAhead a = RenderModuleDetails(m);
   EXPECT_EQ(a.entry, m);
@@ -175,14 +175,14 @@ TEST(ReportModules, BlockRenderedAheadIsTheBlockTheReportWrites) {
 TEST(ReportModules, BlockRenderedAheadIsUsedOnlyWhileItsModuleIsUnchanged) {
   clsSymTable table;
   auto m = table.CreateSymbolTableEntry("modA");
-  m->ESub->Add(Entry("Run", "Public", "", kEntrySub));
+  m->ESub.Add(Entry("Run", "Public", "", kEntrySub));
   ModuleDetailsAhead a = RenderModuleDetails(m);
   // A marker in place of the block shows which one was written.
   a.lines = "AHEAD\r\n";
   EXPECT_EQ(DetailsWithAhead(table, {a}), "AHEAD\r\n");
 
   // A later file of the same module adds a declaration: the block no longer stands for it.
-  m->EFunction->Add(Entry("Twice", "Public", "Long", kEntryFunction));
+  m->EFunction.Add(Entry("Twice", "Public", "Long", kEntryFunction));
   const std::string fresh = DetailsWithAhead(table, {});
   EXPECT_NE(fresh.find("Twice"), std::string::npos);
   EXPECT_EQ(DetailsWithAhead(table, {a}), fresh);
@@ -190,8 +190,8 @@ TEST(ReportModules, BlockRenderedAheadIsUsedOnlyWhileItsModuleIsUnchanged) {
   // A block of another entry object under the same name is not taken for this one.
   clsSymTable second;
   auto n = second.CreateSymbolTableEntry("modA");
-  n->ESub->Add(Entry("Run", "Public", "", kEntrySub));
-  n->EFunction->Add(Entry("Twice", "Public", "Long", kEntryFunction));
+  n->ESub.Add(Entry("Run", "Public", "", kEntrySub));
+  n->EFunction.Add(Entry("Twice", "Public", "Long", kEntryFunction));
   EXPECT_EQ(DetailsWithAhead(second, {a}), fresh);
 }
 
@@ -205,15 +205,15 @@ TEST(ReportModules, SectionsComeInDetailOrder) {
   clsSymTable table;
   auto m = table.CreateSymbolTableEntry("M");
   // Filled in summary order; the details put variables last and events before properties.
-  m->EConst->Add(Entry("C", "", "Long", kEntryConst));
-  m->EDeclare->Add(Entry("D", "Public", "", kEntrySub));
-  m->EEnum->Add(Entry("En", "Public", "", kEntryEnum));
-  m->EType->Add(Entry("Ty", "Public", "", kEntryType));
-  m->EVar->Add(Entry("v", "Private", "Long"));
-  m->ESub->Add(Entry("S", "Public", "", kEntrySub));
-  m->EFunction->Add(Entry("F", "Public", "", kEntryFunction));
-  m->EProperty->Add(Entry("P", "Public", "", kEntryPropertyGet));
-  m->EEvent->Add(Entry("Ev", "Public", "", kEntrySub));
+  m->EConst.Add(Entry("C", "", "Long", kEntryConst));
+  m->EDeclare.Add(Entry("D", "Public", "", kEntrySub));
+  m->EEnum.Add(Entry("En", "Public", "", kEntryEnum));
+  m->EType.Add(Entry("Ty", "Public", "", kEntryType));
+  m->EVar.Add(Entry("v", "Private", "Long"));
+  m->ESub.Add(Entry("S", "Public", "", kEntrySub));
+  m->EFunction.Add(Entry("F", "Public", "", kEntryFunction));
+  m->EProperty.Add(Entry("P", "Public", "", kEntryPropertyGet));
+  m->EEvent.Add(Entry("Ev", "Public", "", kEntrySub));
 
   Lines titles;
   for (const std::string& l : Render(table, Sweep::Details))
@@ -226,8 +226,8 @@ TEST(ReportModules, SectionsComeInDetailOrder) {
 TEST(ReportModules, ConstsUseTheNarrowTableAndShowTheTypeUnheaded) {
   clsSymTable table;
   auto m = table.CreateSymbolTableEntry("M");
-  m->EConst->Add(Entry("MAX_PATH", "Public", "Long", kEntryConst));
-  m->EConst->Add(Entry("NoType", "", "", kEntryConst));
+  m->EConst.Add(Entry("MAX_PATH", "Public", "Long", kEntryConst));
+  m->EConst.Add(Entry("NoType", "", "", kEntryConst));
   const Lines expected = Join({
       {"<H3>M</H3>", "<H4>Consts</H4>", kNarrow},
       Tr("<td>Name</td><td>Scope</td><td></td>"),
@@ -243,11 +243,11 @@ TEST(ReportModules, EnumerationsAndTypesListTheirMembers) {
   auto m = table.CreateSymbolTableEntry("M");
   auto colors = Entry("Colors", "Public", "", kEntryEnum);
   colors->Parameters = List({Entry("Red"), Entry("Green")});
-  m->EEnum->Add(colors);
-  m->EEnum->Add(Entry("Empty", "Private", "", kEntryEnum));  // no member list at all
+  m->EEnum.Add(colors);
+  m->EEnum.Add(Entry("Empty", "Private", "", kEntryEnum));  // no member list at all
   auto point = Entry("POINTAPI", "Private", "", kEntryType);
   point->Parameters = List({Entry("x", "", "Long"), Entry("Name", "", "String")});
-  m->EType->Add(point);
+  m->EType.Add(point);
 
   const std::string header = "<td>Name</td><td>Scope</td><td></td><td></td><td></td>";
   const Lines expected = Join({
@@ -277,8 +277,8 @@ TEST(ReportModules, EnumerationsAndTypesListTheirMembers) {
 TEST(ReportModules, VariablesHaveNoSpacerRows) {
   clsSymTable table;
   auto m = table.CreateSymbolTableEntry("M");
-  m->EVar->Add(Entry("m_count", "Private", "Long"));
-  m->EVar->Add(Entry("g_obj", "Public", "Lib.Class"));
+  m->EVar.Add(Entry("m_count", "Private", "Long"));
+  m->EVar.Add(Entry("g_obj", "Public", "Lib.Class"));
   const Lines expected = Join({
       {"<H3>M</H3>", "<H4>Variables</H4>", kWide},
       Tr("<td>Name</td><td>Scope</td><td>Type</td><td></td><td></td>"),
@@ -297,11 +297,11 @@ TEST(ReportModules, ApiDeclarationRowsAreBlankBlankNameEmptyReturnParameters) {
   d->AliasName = "\"GetTickCount\"";
   d->ReturnType = "Long";
   d->Parameters = List({Param("hWnd", "Long", kArgByVal)});
-  m->EDeclare->Add(d);
+  m->EDeclare.Add(d);
   auto s = Entry("Sleep", "Public", "", kEntrySub);
   s->LibName = "\"kernel32\"";
-  m->EDeclare->Add(s);
-  m->EDeclare->Add(Entry("Odd", "Public", "", kEntryNotSet));  // neither Sub nor Function
+  m->EDeclare.Add(s);
+  m->EDeclare.Add(Entry("Odd", "Public", "", kEntryNotSet));  // neither Sub nor Function
 
   const Lines expected = Join({
       {"<H3>M</H3>", "<H4>Api Declarations</H4>", kWide},
@@ -332,7 +332,7 @@ TEST(ReportModules, ApiDeclarationRowsAreBlankBlankNameEmptyReturnParameters) {
 TEST(ReportModules, BareSubroutineIsBlankNameEmptyReturnAndTheTwoTailRows) {
   clsSymTable table;
   auto m = table.CreateSymbolTableEntry("M");
-  m->ESub->Add(Entry("Main", "Public", "", kEntrySub));
+  m->ESub.Add(Entry("Main", "Public", "", kEntrySub));
   const Lines expected = Join({
       {"<H3>M</H3>", "<H4>Subroutines</H4>", kWide},
       Tr("<td>Name</td><td>Scope</td><td></td><td></td><td></td>"),
@@ -356,7 +356,7 @@ TEST(ReportModules, PassingModesAndLocalsOfASubroutine) {
                         Param("e", "Variant", kArgParamArray), Param("f", "", kArgNotSet)});
   s->EVar = List({Entry("i", "Fill", "Long"), Entry("s", "Fill", "String")});
   s->EConst = List({Entry("LIMIT", "Fill", "Integer")});
-  m->ESub->Add(s);
+  m->ESub.Add(s);
 
   const Lines expected = Join({
       {"<H3>M</H3>", "<H4>Subroutines</H4>", kWide},
@@ -391,7 +391,7 @@ TEST(ReportModules, FunctionsHaveNoEmptyRowBeforeTheReturnTypeAndEmptyLocalsWrit
   f->Parameters = List({Param("n", "Long", kArgByVal)});
   f->EVar = std::make_shared<ClsEntry>();    // exists but empty: no heading row
   f->EConst = std::make_shared<ClsEntry>();  // likewise
-  m->EFunction->Add(f);
+  m->EFunction.Add(f);
 
   const Lines expected = Join({
       {"<H3>M</H3>", "<H4>Functions</H4>", kWide},
@@ -414,7 +414,7 @@ TEST(ReportModules, EventsHaveNoBodyTail) {
   e->Parameters = List({Param("Percent", "Integer", kArgByVal)});
   // Locals on an event are never written: events have no body.
   e->EVar = List({Entry("x", "Progress", "Long")});
-  m->EEvent->Add(e);
+  m->EEvent.Add(e);
 
   const Lines expected = Join({
       {"<H3>M</H3>", "<H4>Events</H4>", kWide},
@@ -437,9 +437,9 @@ TEST(ReportModules, PropertiesShowTheirAccessorOncePerProcedure) {
   let->Parameters = List({Param("RHS", "String", kArgByVal)});
   auto set = Entry("Font", "Friend", "", kEntryPropertySet);
   set->Parameters = List({Param("f", "StdFont", kArgByRef)});
-  m->EProperty->Add(get);
-  m->EProperty->Add(let);
-  m->EProperty->Add(set);
+  m->EProperty.Add(get);
+  m->EProperty.Add(let);
+  m->EProperty.Add(set);
 
   const Lines expected = Join({
       {"<H3>M</H3>", "<H4>Properties</H4>", kWide},
@@ -470,16 +470,16 @@ TEST(ReportModules, ValuesFromTheSourceAreEscapedButMarkupIsNot) {
   clsSymTable table;
   auto m = table.CreateSymbolTableEntry("A&B<C>");
   auto c = Entry("X", "", "<T>", kEntryConst);
-  m->EConst->Add(c);
+  m->EConst.Add(c);
   auto d = Entry("Q&A", "Public", "", kEntryFunction);
   d->LibName = "\"a<b>.dll\"";
   d->AliasName = "\"#1&\"";
   d->ReturnType = "R>";
   d->Parameters = List({Param("p&", "x<y", kArgByVal)});
-  m->EDeclare->Add(d);
+  m->EDeclare.Add(d);
   auto s = Entry("S", "Public", "", kEntrySub);
   s->EVar = List({Entry("l<", "S&", "T>")});
-  m->ESub->Add(s);
+  m->ESub.Add(s);
 
   const Lines summary = Render(table, Sweep::Summaries);
   ASSERT_FALSE(summary.empty());
@@ -501,12 +501,10 @@ TEST(ReportModules, ValuesFromTheSourceAreEscapedButMarkupIsNot) {
   for (const std::string& l : details) EXPECT_EQ(l.find("a<b"), std::string::npos) << l;
 }
 
-TEST(ReportModules, MissingListsOfASymbolEntryAreTreatedAsEmpty) {
+TEST(ReportModules, EmptyListsOfASymbolEntryCountZeroAndHaveNoSection) {
   clsSymTable table;
   auto m = table.CreateSymbolTableEntry("M");
-  m->EConst.reset();
-  m->ESub.reset();
-  m->EVar = List({Entry("v", "Private", "Long")});
+  m->EVar.Add(Entry("v", "Private", "Long"));
   const Lines summary = Render(table, Sweep::Summaries);
   ASSERT_EQ(summary.size(), 30u);
   EXPECT_EQ(summary[3], "<td>Consts </td><td align=\"right\">0</td>");
