@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <new>
+#include <system_error>
 
 #include "text/SystemPath.h"
 #include "text/Yield.h"
@@ -28,10 +28,9 @@ int OpenNewFile(const std::string& path) {
     return ::_wopen(SystemPath(path).c_str(),
                     _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                     _S_IREAD | _S_IWRITE);
-  } catch (const std::bad_alloc&) {
-    throw;  // out of memory fails the run at its boundary
-  } catch (...) {
-    // A path that is not UTF-8: no such file can be made.
+  } catch (const std::system_error&) {
+    // A path that is not UTF-8: no such file can be made. Any other failure (out of memory) goes
+    // on to the caller.
     errno = EINVAL;
     return -1;
   }
@@ -76,10 +75,9 @@ int ReplaceFile(const std::string& from, const std::string& to) {
                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return 0;
     errno = ErrnoOfLastError();
-  } catch (const std::bad_alloc&) {
-    throw;  // out of memory fails the run at its boundary; the target stays as it was
-  } catch (...) {
-    // A name that does not convert: the target stays as it was.
+  } catch (const std::system_error&) {
+    // A name that does not convert: the target stays as it was. Any other failure (out of
+    // memory) goes on to the caller.
     errno = EINVAL;
   }
   return -1;

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <new>
 #include <system_error>
 
 #include "text/SystemPath.h"
@@ -46,10 +45,9 @@ std::string ProgramFolder() {
     if (n == 0 || n >= name.size()) return "";
     name.resize(n);
     return PlatformPath(fs::path(name).parent_path());
-  } catch (const std::bad_alloc&) {
-    throw;  // out of memory fails the run at its boundary
-  } catch (...) {
-    // A name that is no UTF-16: the caller sees a folder the platform cannot tell.
+  } catch (const std::system_error&) {
+    // A name that is no UTF-16: the caller sees a folder the platform cannot tell. Any other
+    // failure (out of memory) goes on to the caller.
     return "";
   }
 #else
