@@ -310,6 +310,14 @@ TEST(ProjectDocs, ReadWhenAnOutputShowsThem) {
     EXPECT_EQ(docs.read, c.read);
     EXPECT_EQ(docs.modules.size(), c.read ? 2u : 0u);
     EXPECT_EQ(docs.comments.empty(), !c.read);
+    // An export of an analysis that read no comments reads them for itself: a caller that did
+    // not ask the run for them still gets what it asked the export for.
+    if (c.writeReport) {
+      const std::string path = dir / "out" + "/own.json";
+      std::string reason;
+      ASSERT_TRUE(WriteProjectJson(run.Analysis(), vbp, ExportOptions{}, path, reason)) << reason;
+      EXPECT_NE(test::ReadFile(path).find("\"doc\":{"), std::string::npos);
+    }
   }
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "analysis/ProjectAnalysis.h"
+#include "analysis/ProjectDocs.h"
 #include "io/ProgramInfo.h"
 #include "model/clsVBFileTypes.h"
 #include "output/json/ExportWriter.h"
@@ -193,8 +194,11 @@ int WriteWith(const ProjectAnalysis& info, const std::string& projectFile, CodeP
   FileOutput out(file);
   JsonWriter<FileOutput, kIndented> w(out);
   ExportWriter<JsonWriter<FileOutput, kIndented>> writer(w, out, cp);
-  // The doc comments the analysis read (ReadAnalysisDocs).
-  writer.SetDocs(docComments && info.Docs().read ? &info.Docs() : nullptr);
+  // The doc comments the analysis read (ReadAnalysisDocs); an analysis made without them has
+  // them read here, for this export alone.
+  ProjectDocs own;
+  if (docComments && !info.Docs().read) own = ReadProjectDocs(info);
+  writer.SetDocs(!docComments ? nullptr : info.Docs().read ? &info.Docs() : &own);
   // Indented output is written in order by this thread: a module rendered apart would not carry
   // the indentation of its place.
   writer.Write(info, projectFile, kIndented ? 0 : RenderHelpers());
