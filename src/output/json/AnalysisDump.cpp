@@ -288,43 +288,12 @@ bool WriteAnalysisDump(const ProjectAnalysis& in_oAnalysis, const std::string& i
 
 bool PendingAnalysisDump::Write(const ProjectAnalysis& in_oAnalysis,
                                 const std::string& in_sProjectFile, const std::string& in_sPath) {
-  m_written = false;
-  m_reason.clear();
-  try {
+  return WriteFile(in_sPath, [&](AtomicFile& io_oFile) {
     const std::string text =
         BuildJsonExport(in_sProjectFile, in_oAnalysis.State().GetProjectName(),
                         in_oAnalysis.FileTypes().get(), in_oAnalysis.State().g_oSymTable.get());
-    int err = m_file.Open(in_sPath);
-    if (err == 0) err = m_file.Write(text);
-    if (err == 0) err = m_file.Finish();
-    if (err == 0) {
-      m_written = true;
-      return true;
-    }
-    m_reason = DumpFailure(err);
-  } catch (const RunStopped&) {
-    m_reason = "stopped";  // the temporary file is removed below
-  } catch (const std::exception& e) {
-    // The caller gets false and this reason; an earlier dump stays as it was.
-    m_reason = std::string("export cannot be written: ") + e.what();
-  } catch (...) {
-    // The caller gets false and this reason; an earlier dump stays as it was.
-    m_reason = "export cannot be written";
-  }
-  m_file.Abandon();
-  return false;
-}
-
-bool PendingAnalysisDump::Commit() {
-  if (!m_written) {
-    if (m_reason.empty()) m_reason = "export cannot be written";
-    return false;
-  }
-  m_written = false;
-  const int err = m_file.Commit();
-  if (err == 0) return true;
-  m_reason = DumpFailure(err);
-  return false;
+    return io_oFile.Write(text);
+  });
 }
 
 }  // namespace qs

@@ -9,6 +9,7 @@
 
 #include "io/AtomicFile.h"
 #include "output/common/OutputPaths.h"
+#include "output/json/PendingJsonFile.h"
 
 namespace qs {
 
@@ -37,21 +38,12 @@ bool WriteAnalysisDump(const ProjectAnalysis& in_oAnalysis, const std::string& i
 /// A dump written ahead of its commit: Write fills the temporary file (alongside the report, say);
 /// Commit then puts it in place. Dropped uncommitted, it leaves nothing behind and an earlier
 /// dump as it was.
-class PendingAnalysisDump {
+class PendingAnalysisDump : public PendingJsonFile {
  public:
   /// Writes the dump WriteAnalysisDump writes to the temporary file that will replace in_sPath.
   /// False, with Reason() set as WriteAnalysisDump says, on failure.
   bool Write(const ProjectAnalysis& in_oAnalysis, const std::string& in_sProjectFile,
              const std::string& in_sPath);
-  /// Renames a written dump over its target. False, with Reason() set, when it was not written
-  /// or cannot be put in place.
-  bool Commit();
-  const std::string& Reason() const { return m_reason; }
-
- private:
-  AtomicFile m_file;
-  bool m_written = false;
-  std::string m_reason;
 };
 
 }  // namespace qs

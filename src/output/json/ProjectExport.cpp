@@ -207,60 +207,20 @@ int WriteWith(const ProjectAnalysis& info, const std::string& projectFile, CodeP
   return out.Error();
 }
 
-std::string ExportFailure(int in_nError) {
-  return in_nError == AtomicFile::kStopped
-             ? std::string("stopped")
-             : std::string("export cannot be written: ") + std::strerror(in_nError);
-}
-
 }  // namespace
 
 bool PendingProjectJson::Write(const ProjectAnalysis& in_oInfo, const std::string& in_sProjectFile,
                                const ExportOptions& in_oOptions, const std::string& in_sPath) {
-  m_written = false;
-  m_reason.clear();
-  try {
-    CodePageText cp;
-    if (!cp.Open(in_oOptions.codePage)) {
-      m_reason = "unknown code page " + std::to_string(in_oOptions.codePage);
-      return false;
-    }
-    int err = m_file.Open(in_sPath);
-    if (err == 0) {
-      err = in_oOptions.pretty
-                ? WriteWith<true>(in_oInfo, in_sProjectFile, cp, m_file, in_oOptions.docComments)
-                : WriteWith<false>(in_oInfo, in_sProjectFile, cp, m_file, in_oOptions.docComments);
-    }
-    // The wait for the disk is done here, on the writing thread; Commit only renames.
-    if (err == 0) err = m_file.Finish();
-    if (err == 0) {
-      m_written = true;
-      return true;
-    }
-    m_reason = ExportFailure(err);
-  } catch (const RunStopped&) {
-    m_reason = "stopped";  // the temporary file is removed below; an earlier export stays
-  } catch (const std::exception& e) {
-    // The caller gets false and this reason; an earlier export stays as it was.
-    m_reason = std::string("export cannot be written: ") + FailureText(e);
-  } catch (...) {
-    // The caller gets false and this reason; an earlier export stays as it was.
-    m_reason = "export cannot be written";
-  }
-  m_file.Abandon();
-  return false;
-}
-
-bool PendingProjectJson::Commit() {
-  if (!m_written) {
-    if (m_reason.empty()) m_reason = "export cannot be written";
+  CodePageText cp;
+  if (!cp.Open(in_oOptions.codePage)) {
+    Refuse("unknown code page " + std::to_string(in_oOptions.codePage));
     return false;
   }
-  m_written = false;
-  const int err = m_file.Commit();
-  if (err == 0) return true;
-  m_reason = ExportFailure(err);
-  return false;
+  return WriteFile(in_sPath, [&](AtomicFile& io_oFile) {
+    return in_oOptions.pretty
+               ? WriteWith<true>(in_oInfo, in_sProjectFile, cp, io_oFile, in_oOptions.docComments)
+               : WriteWith<false>(in_oInfo, in_sProjectFile, cp, io_oFile, in_oOptions.docComments);
+  });
 }
 
 bool WriteProjectJson(const ProjectAnalysis& in_oInfo, const std::string& in_sProjectFile,

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "io/AtomicFile.h"
+#include "output/json/PendingJsonFile.h"
 
 namespace qs {
 
@@ -24,21 +25,12 @@ struct ExportOptions {
 /// An export written ahead of its commit: Write fills the temporary file while, say, the report
 /// is still being written on another thread; Commit then puts it in place. Dropped uncommitted,
 /// it leaves nothing behind and an earlier export as it was.
-class PendingProjectJson {
+class PendingProjectJson : public PendingJsonFile {
  public:
   /// Writes the export of the driver's analysis (complete, only read) to the temporary file
   /// that will replace in_sPath. False, with Reason() set as WriteProjectJson says, on failure.
   bool Write(const ProjectAnalysis& in_oInfo, const std::string& in_sProjectFile,
              const ExportOptions& in_oOptions, const std::string& in_sPath);
-  /// Renames a written export over its target. False, with Reason() set, when it was not
-  /// written or cannot be put in place.
-  bool Commit();
-  const std::string& Reason() const { return m_reason; }
-
- private:
-  AtomicFile m_file;
-  bool m_written = false;
-  std::string m_reason;
 };
 
 /// Writes the export of the driver's last run to in_sPath (an earlier file is replaced only by
