@@ -108,12 +108,16 @@ std::string UsualOutputName(const std::string& in_sProjectFile) {
   return body;
 }
 
-std::string ReportListingFor(const std::string& in_sProjectFile, const std::string& in_sOutDir,
-                             const std::string& in_sName) {
+std::string ReportFolderFor(const std::string& in_sProjectFile, const std::string& in_sOutDir,
+                            const std::string& in_sName) {
   std::string folder, file, body;
   SplitProjectPath(in_sProjectFile, folder, file, body);
-  return OutputBase(folder, in_sOutDir) + in_sName + "_document" + kPathSeparator + in_sName +
-         ".html";
+  return OutputBase(folder, in_sOutDir) + in_sName + "_document" + kPathSeparator;
+}
+
+std::string ReportListingFor(const std::string& in_sProjectFile, const std::string& in_sOutDir,
+                             const std::string& in_sName) {
+  return ReportFolderFor(in_sProjectFile, in_sOutDir, in_sName) + in_sName + ".html";
 }
 
 clsVBInfo::clsVBInfo() = default;
@@ -183,10 +187,9 @@ void clsVBInfo::Run(const std::string& in_sFilename) {
   m_sitePictureNote.clear();
 
   // Output names.
-  std::string fileName, projectDir, projectBody;
-  SplitProjectPath(in_sFilename, projectDir, fileName, projectBody);
-  const std::string& name = m_settings.outputName.empty() ? projectBody : m_settings.outputName;
-  m_sOutputFolder = OutputBase(projectDir, m_settings.outDir) + name + "_document" + kPathSeparator;
+  const std::string name =
+      m_settings.outputName.empty() ? UsualOutputName(in_sFilename) : m_settings.outputName;
+  m_sOutputFolder = ReportFolderFor(in_sFilename, m_settings.outDir, name);
   m_HtmlFile = name + ".html";
   m_HtmlListing = m_sOutputFolder + m_HtmlFile;
   m_siteFolder = SiteFolderBeside(m_sOutputFolder, name);

@@ -25,6 +25,11 @@ class SourceCache;
 /// file's name up to its first dot ("CorLib" for CorLib.Build.vbp).
 std::string UsualOutputName(const std::string& in_sProjectFile);
 
+/// The report folder (ending in the platform's separator) a run of the project file (a platform
+/// path) writes when its outputs are named in_sName: <folder>/<name>_document/.
+std::string ReportFolderFor(const std::string& in_sProjectFile, const std::string& in_sOutDir,
+                            const std::string& in_sName);
+
 /// The report a run of the project file (a platform path) writes when its outputs are named
 /// in_sName: <folder>/<name>_document/<name>.html, the folder being in_sOutDir or, when that is
 /// empty, the project file's own.
