@@ -41,11 +41,39 @@ void* operator new(std::size_t in_nBytes) {
   if (void* p = std::malloc(in_nBytes ? in_nBytes : 1)) return p;
   throw std::bad_alloc();
 }
+// Every other form takes its memory from the one above and gives it back to free, so that no
+// block is allocated by one allocator and freed by another (AddressSanitizer brings its own).
+void* operator new[](std::size_t in_nBytes) {
+  return ::operator new(in_nBytes);
+}
+void* operator new(std::size_t in_nBytes, const std::nothrow_t&) noexcept {
+  try {
+    return ::operator new(in_nBytes);
+  } catch (...) {
+    // The nothrow form answers a failure, injected or real, with no memory.
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t in_nBytes, const std::nothrow_t& in_tag) noexcept {
+  return ::operator new(in_nBytes, in_tag);
+}
 // Not inlined: the compiler would pair the callers' new with the free in here.
 [[gnu::noinline]] void operator delete(void* in_p) noexcept {
   std::free(in_p);
 }
 [[gnu::noinline]] void operator delete(void* in_p, std::size_t) noexcept {
+  std::free(in_p);
+}
+[[gnu::noinline]] void operator delete(void* in_p, const std::nothrow_t&) noexcept {
+  std::free(in_p);
+}
+[[gnu::noinline]] void operator delete[](void* in_p) noexcept {
+  std::free(in_p);
+}
+[[gnu::noinline]] void operator delete[](void* in_p, std::size_t) noexcept {
+  std::free(in_p);
+}
+[[gnu::noinline]] void operator delete[](void* in_p, const std::nothrow_t&) noexcept {
   std::free(in_p);
 }
 

@@ -441,7 +441,8 @@ TEST_F(SampleExport, TheThreadBudgetDecidesWhoRendersTheModules) {
       ASSERT_NE(alone.find("\"uses\""), std::string::npos);
       continue;
     }
-    EXPECT_LE(started, threads == 0 ? 8u : threads - 1) << threads << " threads";
+    // How many ran at once is the budget's to bound (tests/text/ParallelTest.cpp): a helper that
+    // ends early gives its thread back, and the next may take it, so starts are not counted here.
     // Where the run may use more than one thread, helpers rendered the modules this time.
     if (ThreadsFor(0) > 1) {
       EXPECT_GT(started, 0u) << threads << " threads";
