@@ -28,7 +28,7 @@ void PrintProject(const BatchProjectResult& r, const DocumentOptions& in_options
   }
   if (!r.clashingReport.empty() && !in_options.quiet) {
     err << kProgram << ": warning: " << project
-        << ": writes the same report as an earlier project of this call: " << r.clashingReport
+        << ": writes the same report as another project of this call: " << r.clashingReport
         << "; written to " << r.report << " instead\n";
   }
   if (!r.reportWritten) {

@@ -547,7 +547,7 @@ void frmDocument::BatchProjectDone(uint32_t in_iRun, const BatchProjectResult& i
   outcome.warnings = std::exchange(m_oInputNotes, {});
   for (const std::string& w : r.warnings) warn({}, w);
   if (!r.clashingReport.empty())
-    warn(QStringLiteral("writes the same report as an earlier project of this call: "),
+    warn(QStringLiteral("writes the same report as another project of this call: "),
          r.clashingReport + "; written to " + r.report + " instead");
   if (r.reportWritten && r.jsonWritten) outcome.json = FromBytes(r.json);
   if (r.reportWritten && !r.json.empty() && !r.jsonWritten)

@@ -234,7 +234,7 @@ TEST_F(CliTest, WarningsForExtensionMissingSourcesAndSharedReports) {
                                                     Path("out/Same2_document/Same2.html")}));
   EXPECT_EQ(Lines(r.err), std::vector<std::string>{
                               "quillscope-cli: warning: " + b +
-                              ": writes the same report as an earlier project of this call: " +
+                              ": writes the same report as another project of this call: " +
                               Path("out/Same_document/Same.html") + "; written to " +
                               Path("out/Same2_document/Same2.html") + " instead"});
   EXPECT_NE(ReadFile(Path("out/Same_document/Same.html")).find("Project Name &nbsp;&nbsp;A<"),

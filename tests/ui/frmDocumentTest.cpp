@@ -452,7 +452,7 @@ class frmDocumentTest : public QObject {
                                  out + QStringLiteral("/Mini_document/Mini.json"),
                                  out + QStringLiteral("/Mini2_document/Mini2.html"),
                                  out + QStringLiteral("/Mini2_document/Mini2.json"), estate}));
-    QCOMPARE(warnings, QStringList{QStringLiteral("Mini.vbp: writes the same report as an earlier "
+    QCOMPARE(warnings, QStringList{QStringLiteral("Mini.vbp: writes the same report as another "
                                                   "project of this call: ") +
                                    paths[0] + QStringLiteral("; written to ") + paths[2] +
                                    QStringLiteral(" instead")});
