@@ -306,6 +306,40 @@ TEST(Site, ShowsTheRunsCrossReferencesAndDocComments) {
   EXPECT_EQ(BrokenLinks(site), std::vector<std::string>{});
 }
 
+// The index links each module's unused count to the module's section of the unused pages; a
+// module between two with unused declarations that has none of its own has no section, and so no
+// link.
+TEST(Site, EveryUnusedLinkOfTheIndexFindsItsSection) {
+  test::TestFolder dir("site-unused-links");
+  const auto module = [](const std::string& name, const std::string& code) {
+    return test::Crlf("Attribute VB_Name = \"" + name + "\"\nOption Explicit\n" + code);
+  };
+  dir.Write("a.bas", module("modA", "Private Sub NobodyCallsA()\nEnd Sub\n"));
+  dir.Write("b.bas", module("modB", ""));
+  dir.Write("c.bas", module("modC", "Private Sub NobodyCallsC()\nEnd Sub\n"));
+  const std::string vbp =
+      dir.Write("P.vbp", test::Crlf("Type=Exe\nModule=modA; a.bas\nModule=modB; b.bas\n"
+                                    "Module=modC; c.bas\nName=\"P\"\n"));
+  clsVBInfo info;
+  info.Settings().outDir = dir.Path().string();
+  info.Settings().writeSite = true;
+  info.Settings().crossReferences = true;
+  info.Settings().site.dotProgram = "";
+  info.GetFileInfo(vbp);
+  ASSERT_FALSE(info.SiteIndex().empty()) << info.SiteFailure();
+  const fs::path site = fs::path(info.SiteIndex()).parent_path();
+  const std::string index = test::ReadFile(info.SiteIndex());
+  const std::string unused = test::ReadFile((site / "unused.html").string());
+  int links = 0;
+  for (size_t at = 0; (at = index.find("href=\"unused.html#", at)) != std::string::npos; ++at) {
+    const size_t from = at + std::string("href=\"unused.html#").size();
+    const std::string id = index.substr(from, index.find('"', from) - from);
+    EXPECT_NE(unused.find("id=\"" + id + "\""), std::string::npos) << id;
+    ++links;
+  }
+  EXPECT_EQ(links, 2) << "modA and modC link to their sections, modB to none";
+}
+
 TEST(Site, TextTurnsIntoUtf8AndAnEarlierSiteIsReplacedWhole) {
   test::TestFolder dir("site-codepage");
   // Code page 1252: e acute, euro sign, curly quotes, in a comment and a string.

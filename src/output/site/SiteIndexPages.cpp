@@ -342,6 +342,8 @@ void SiteBuilder::WriteUnusedPages(Worker& w) {
       }
       current = m;
       m_unusedParts.back().last = m;
+      // The index links the module to its section: only a module with one has a page here.
+      m->unusedPage = m_unusedParts.back().page;
       out += "<h2 id=\"u";
       AppendNumber(out, m - m_modules.data());
       out += "\">";
@@ -367,10 +369,6 @@ void SiteBuilder::WriteUnusedPages(Worker& w) {
     written += before - out.size();
   });
   if (current != nullptr) close();
-  // The modules' pages, for the index's links.
-  for (const UnusedPart& part : m_unusedParts) {
-    for (SiteModule* m = part.first; m <= part.last; ++m) m->unusedPage = part.page;
-  }
 }
 
 // The inventories' section: how many, and the pages that list them.
