@@ -4,10 +4,11 @@
 // export, site, analysis dump) written under temporary names and put in place together once its
 // run can no longer be stopped, and the estate outputs written at the end.
 //
-// Within one call no project overwrites what an earlier one wrote: a project whose outputs would
-// land where an earlier project's did is written under its whole file name instead
+// Within one call no project overwrites what another wrote: a project whose outputs would land
+// where another project's do is written under its whole file name instead
 // (CorLib.Build_document/CorLib.Build.html beside CorLib_document/CorLib.html), and if that is
-// taken too, with a number after it (CorLib.Build2).
+// taken too, with a number after it (CorLib.Build2). The usual name goes first to the project
+// whose whole file name it is (CorLib.vbp), then to the first project of the call.
 #pragma once
 
 #include <atomic>
@@ -58,8 +59,9 @@ struct BatchProjectResult {
   std::string project;  ///< the project file as given or found
   /// The run's warnings (UTF-8), in order.
   std::vector<std::string> warnings;
-  /// When the project's usual outputs were taken by an earlier project of the call: that
-  /// project's report, and the name this project's outputs were given instead.
+  /// When the project's usual outputs belong to another project of the call (one documented
+  /// earlier, or the one whose whole file name the usual name is): that project's report, and
+  /// the name this project's outputs were given instead.
   std::string clashingReport;
   std::string outputName;
   /// The report's path (written or not), its file name, and whether it was written; if not,
@@ -133,8 +135,8 @@ class DocumentBatch {
   void RunProject(Call& io_oCall, size_t in_nStep);
   /// Reserves each project's usual name for the project whose whole file name it is.
   void ClaimUsualNames(Call& io_oCall) const;
-  /// The name of the project's outputs: its usual one unless an earlier project of the call
-  /// wrote there (then its whole file name, then that with a number).
+  /// The name of the project's outputs: its usual one unless another project of the call wrote
+  /// there or claims it (then its whole file name, then that with a number).
   std::string OutputNameFor(const std::string& in_sProject, Call& io_oCall,
                             std::string& out_sClash) const;
   /// Puts the project's pending outputs in place together (report, export, site, dump), or
