@@ -12,12 +12,15 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/ProjectAnalyser.h"
+#include "analysis/ProjectGroup.h"
 #include "cli/DocCoverageCommand.h"
 #include "cli/DocumentCommand.h"
 #include "cli/ReferencesCommand.h"
 #include "cli/TokensCommand.h"
 #include "io/CodePage.h"
 #include "io/ProgramInfo.h"
+#include "io/modFiles.h"
 #include "text/Failure.h"
 
 namespace qs::cli {
@@ -209,6 +212,11 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
       questions.fail = true;
     } else if (std::string_view name; OptionValue(a, "--refs", i, argc, argv, name)) {
       if (name.empty()) return UsageError(err, "--refs needs a name");
+      // "--refs P.vbp": the project was taken for the name.
+      if (a == "--refs" && (HasProjectExtension(std::string(name)) ||
+                            HasGroupExtension(std::string(name)) || IsFolder(std::string(name))))
+        return UsageError(
+            err, "--refs needs =NAME before the project: --refs=NAME " + std::string(name));
       questions.refs = std::string(name);
     } else if (std::string_view value; OptionValue(a, "--codepage", i, argc, argv, value)) {
       if (!ParseCodePage(value, options.codePage))
@@ -244,6 +252,12 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
     return UsageError(err, "--doc-coverage, --refs and --unused are separate questions");
   if (options.docCoverage) return RunDocCoverage(projects, options, out, err);
   if (!questions.refs.empty() || questions.unused) {
+    // A question is about one project: a folder or a group file names none in particular.
+    for (const std::string& project : projects) {
+      if (IsFolder(project) || HasGroupExtension(project))
+        return UsageError(err, "--refs and --unused take one project file (.vbp), and " + project +
+                                   " is a " + (IsFolder(project) ? "folder" : "group file"));
+    }
     questions.jobs = options.jobs;
     questions.leaveLastRunToExit = forExit;
     return RunReferences(projects, questions, out, err);

@@ -35,7 +35,9 @@ TEST(ReferencesCommand, QuestionsAnswerWithTheirExitStatusesAndWriteNoReport) {
     int status;
     std::string out;
     std::string errStart;
+    std::string project = "";  // the path after the options ("": the project file)
   };
+  std::ofstream(dir / "p" / "G.vbg", std::ios::binary) << "VBGROUP 5.0\r\nProject=P.vbp\r\n";
   const Case cases[] = {
       {{"--refs=modA.Go"},
        0,
@@ -49,11 +51,25 @@ TEST(ReferencesCommand, QuestionsAnswerWithTheirExitStatusesAndWriteNoReport) {
       {{"--unused", "--fail"}, 1, folder + "b.bas:2:12: unused sub modB.Go\n", ""},
       {{"--refs=Go", "--unused"}, 2, "", "quillscope-cli: --refs and --unused are separate"},
       {{"--fail"}, 2, "", "quillscope-cli: --exposed and --fail go with --unused"},
+      // The project taken for the name, and paths that name no one project.
+      {{"--refs"}, 2, "", "quillscope-cli: --refs needs =NAME before the project: --refs=NAME "},
+      {{"--unused"},
+       2,
+       "",
+       "quillscope-cli: --refs and --unused take one project file (.vbp), and " + folder +
+           " is a folder",
+       folder},
+      {{"--refs=modA.Go"},
+       2,
+       "",
+       "quillscope-cli: --refs and --unused take one project file (.vbp), and " + folder +
+           "G.vbg is a group file",
+       folder + "G.vbg"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {"quillscope-cli"};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    args.push_back(vbp);
+    args.push_back(c.project.empty() ? vbp : c.project);
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     std::ostringstream out, err;
