@@ -12,6 +12,7 @@
 #include "model/CrossReferences.h"
 #include "output/answers/ReferenceAnswers.h"
 #include "output/json/ProjectExport.h"
+#include "run/ResolutionCases.h"
 #include "run/RunExports.h"
 #include "run/clsVBInfo.h"
 #include "support/JsonText.h"
@@ -21,42 +22,12 @@
 namespace qs {
 namespace {
 
+using test::Answer;
+using test::Case;
 using test::Compact;
 using test::Crlf;
 using test::ReadFile;
 using test::TestFolder;
-
-struct Case {
-  const char* name;
-  const char* vbp;
-  std::vector<std::pair<const char*, const char*>> files;
-  const char* question;  // "refs=NAME", "unused" or "exposed"
-  const char* expected;  // stdout, then "stderr:" and stderr when it is not empty
-  int status = 0;
-};
-
-// Runs the project as the command line's questions do (no report) and answers the question.
-std::string Answer(const Case& c, int& status, clsVBInfo& info, const std::string& folderName) {
-  TestFolder dir(folderName);
-  for (const auto& [path, text] : c.files) dir.Write(path, Crlf(text));
-  dir.Write("P.vbp", Crlf(c.vbp));
-  info.Settings().crossReferences = true;
-  info.Settings().writeReport = false;
-  info.Settings().loadThreads = 1;
-  info.GetFileInfo(dir / "P.vbp");
-  EXPECT_TRUE(info.RunCompleted()) << c.name << ": " << info.FailureReason();
-  std::ostringstream out, err;
-  const std::string question = c.question;
-  status = 0;
-  if (question.rfind("refs=", 0) == 0) {
-    status = AnswerRefs(info.Analysis(), question.substr(5), "", out, err);
-  } else {
-    AnswerUnused(info.Analysis(), question == "exposed", "", out);
-  }
-  std::string text = out.str();
-  if (!err.str().empty()) text += "stderr:\n" + err.str();
-  return text;
-}
 
 const Case kCases[] = {
     {"local shadows module and public names; Module.Name reaches past it",
@@ -342,14 +313,7 @@ const Case kCases[] = {
 };
 
 TEST(CrossReferences, AnswersFollowTheResolutionRules) {
-  int index = 0;
-  for (const Case& c : kCases) {
-    clsVBInfo info;
-    int status = -1;
-    const std::string text = Answer(c, status, info, "xref-" + std::to_string(index++));
-    EXPECT_EQ(text, c.expected) << c.name;
-    EXPECT_EQ(status, c.status) << c.name;
-  }
+  test::CheckCases(kCases, "xref");
 }
 
 TEST(CrossReferences, ExternalNamesAreCountedNeverErrors) {

@@ -1,0 +1,67 @@
+// The cases of name resolution as tables: each case a small hand-written project, a question
+// asked the way the command line asks it (--refs, --unused, --unused --exposed) and the answer
+// expected. Each group of rules has a table of its own in a test file of its own; CheckCases runs
+// one.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "output/answers/ReferenceAnswers.h"
+#include "run/clsVBInfo.h"
+#include "support/TestFolder.h"
+
+namespace qs::test {
+
+struct Case {
+  const char* name;
+  const char* vbp;
+  std::vector<std::pair<const char*, const char*>> files;
+  const char* question;  // "refs=NAME", "unused" or "exposed"
+  const char* expected;  // stdout, then "stderr:" and stderr when it is not empty
+  int status = 0;
+};
+
+// Runs the project as the command line's questions do (no report) and answers the question.
+inline std::string Answer(const Case& c, int& status, clsVBInfo& info,
+                          const std::string& folderName) {
+  TestFolder dir(folderName);
+  for (const auto& [path, text] : c.files) dir.Write(path, Crlf(text));
+  dir.Write("P.vbp", Crlf(c.vbp));
+  info.Settings().crossReferences = true;
+  info.Settings().writeReport = false;
+  info.Settings().loadThreads = 1;
+  info.GetFileInfo(dir / "P.vbp");
+  EXPECT_TRUE(info.RunCompleted()) << c.name << ": " << info.FailureReason();
+  std::ostringstream out, err;
+  const std::string question = c.question;
+  status = 0;
+  if (question.rfind("refs=", 0) == 0) {
+    status = AnswerRefs(info.Analysis(), question.substr(5), "", out, err);
+  } else {
+    AnswerUnused(info.Analysis(), question == "exposed", "", out);
+  }
+  std::string text = out.str();
+  if (!err.str().empty()) text += "stderr:\n" + err.str();
+  return text;
+}
+
+// Runs every case of the table and compares its answer and exit status; folders are named
+// prefix-N.
+template <size_t N>
+void CheckCases(const Case (&cases)[N], const std::string& prefix) {
+  int index = 0;
+  for (const Case& c : cases) {
+    clsVBInfo info;
+    int status = -1;
+    const std::string text = Answer(c, status, info, prefix + "-" + std::to_string(index++));
+    EXPECT_EQ(text, c.expected) << c.name;
+    EXPECT_EQ(status, c.status) << c.name;
+  }
+}
+
+}  // namespace qs::test
