@@ -1,6 +1,7 @@
 // The resolver's first step: each module's declarations, read from its records (and, for what the
 // records leave out, its tokens), put in the declaration and name tables in module order.
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "analysis/ResolverState.h"
+#include "analysis/ResolverWords.h"
 #include "model/ClsEntry.h"
 #include "model/ClsEntryPtr.h"
 #include "model/ClsSymEntry.h"
@@ -68,6 +70,10 @@ struct ModuleDecls {
   /// The variables of the Global lines before the first procedure at end: the records hold
   /// none of them.
   void AddGlobalVariables(int32_t from, int32_t end);
+  /// The Def-type statements (DefLng A-Z ...) before the first procedure at end: each letter's
+  /// default type.
+  void ReadDefTypes(int32_t from, int32_t end);
+  std::array<int32_t, 26> defType{};
   /// Puts a name of the procedure's scope in: InsertIn with its twin among the scope's names.
   void AddProcedureName(int32_t proc, int32_t decl);
   void AddControls(const CrossModule& mod);
@@ -263,6 +269,48 @@ void ModuleDecls::AddGlobalVariables(int32_t from, int32_t end) {
   }
 }
 
+void ModuleDecls::ReadDefTypes(int32_t from, int32_t end) {
+  if (!ts) return;
+  end = std::min(end, ts->Count());
+  // A letter of a range: a one-letter word.
+  const auto letter = [this](int32_t p) {
+    const std::string_view w = ts->TokenStringAt(p);
+    const auto c = w.size() == 1 ? static_cast<unsigned char>(w[0] & 0xDF) : 0;
+    return c >= 'A' && c <= 'Z' ? static_cast<int32_t>(c - 'A') : -1;
+  };
+  bool statementStart = true;
+  for (int32_t p = std::max(from, 0); p < end; ++p) {
+    const int32_t code = ts->TokenCodeAt(p);
+    if (code == TokEndOfLine || code == ':') {
+      statementStart = true;
+      continue;
+    }
+    if (code == TokWhiteSpace) continue;
+    const bool opens = statementStart;
+    statementStart = false;
+    if (!opens || code != TokIdentifier) continue;
+    const int32_t type = DefTypeWord(ts->TokenStringAt(p));
+    if (type == 0) continue;
+    // Letter ranges: A, B-D, ... up to the statement's end.
+    int32_t first = -1;
+    bool range = false;
+    for (++p; p < end; ++p) {
+      const int32_t c = ts->TokenCodeAt(p);
+      if (c == TokEndOfLine || c == ':' || c == TokComment) break;
+      if (c == '-') range = first >= 0;
+      if (c != TokIdentifier) continue;
+      const int32_t l = letter(p);
+      if (l < 0) continue;
+      const int32_t from_letter = range ? first : l;
+      for (int32_t x = std::min(from_letter, l); x <= std::max(from_letter, l); ++x)
+        defType[static_cast<size_t>(x)] = type;
+      first = l;
+      range = false;
+    }
+    --p;  // the token that ended the statement is read by the loop
+  }
+}
+
 void ModuleDecls::AddControls(const CrossModule& mod) {
   if (!mod.header || !IsFormLikeKind(mod.itemType)) return;
   // The module's controls by name: the module's scope holds no other name yet.
@@ -310,15 +358,15 @@ void ModuleDecls::Read(const CrossModule& mod, int32_t m, LookupMemo& scopes) {
   AddEntryList(e.EEvent, DeclKind::kEvent, false);
   AddEntryList(e.EDeclare, DeclKind::kDeclare, isStd);
   firstGlobal = static_cast<int32_t>(decls.size());
-  if (isStd && mod.header) {
-    // Global lines stand before the first procedure.
-    int32_t firstProcedure = ts ? ts->Count() : 0;
-    for (const auto* list : {&e.ESub, &e.EFunction, &e.EProperty}) {
-      for (const auto& proc : *list)
-        if (proc && proc->lEntryptr > 0) firstProcedure = std::min(firstProcedure, proc->lEntryptr);
-    }
-    AddGlobalVariables(mod.header->CodePtr, firstProcedure);
+  if (!mod.header) return;
+  // Global lines and Def-type statements stand before the first procedure.
+  int32_t firstProcedure = ts ? ts->Count() : 0;
+  for (const auto* list : {&e.ESub, &e.EFunction, &e.EProperty}) {
+    for (const auto& proc : *list)
+      if (proc && proc->lEntryptr > 0) firstProcedure = std::min(firstProcedure, proc->lEntryptr);
   }
+  if (isStd) AddGlobalVariables(mod.header->CodePtr, firstProcedure);
+  ReadDefTypes(mod.header->CodePtr, firstProcedure);
 }
 
 }  // namespace
@@ -383,6 +431,7 @@ void Resolver::ReadModuleDecls() {
     m_tab.declRange.emplace_back(base, static_cast<int32_t>(m_out.decls.size()));
     m_out.modules[m].firstGlobal = base + r.firstGlobal;
     m_out.modules[m].endGlobal = static_cast<int32_t>(m_out.decls.size());
+    m_out.modules[m].defType = r.defType;
     r = ModuleDecls{};
   }
 }

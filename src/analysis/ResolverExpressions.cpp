@@ -19,7 +19,7 @@ int32_t Resolver::CountExternal(std::string_view name) {
 }
 
 UseKind Resolver::KindOf(int32_t decl) const {
-  switch (m_out.decls[static_cast<size_t>(decl)].kind) {
+  switch (DeclAt(decl).kind) {
     case DeclKind::kSub:
     case DeclKind::kFunction:
     case DeclKind::kPropertyGet:
@@ -38,7 +38,7 @@ int32_t Resolver::AddUse(int32_t decl, const Tok& t, UseKind kind) {
   u.pos = t.pos;
   u.line = t.line;
   u.columnKind = UseRecord::Pack(t.column + t.colAdd, kind);
-  u.decl = decl >= 0 ? m_out.decls[static_cast<size_t>(decl)].canonical : decl;
+  u.decl = decl >= 0 ? DeclAt(decl).canonical : decl;
   u.from = m_proc >= 0 ? m_proc : m_moduleDecl;
   return static_cast<int32_t>(m_walk->uses.size()) - 1;
 }
@@ -95,14 +95,89 @@ void Resolver::Assignment(size_t from, size_t to, bool isSet) {
   Walk(eq + 1, to, kRead);
 }
 
-// ReDim and Erase: each comma-separated name is written; ReDim's bounds and types are read.
+// ReDim and Erase: each comma-separated name is written; ReDim's bounds and types are read. A
+// ReDim of a name nothing declares declares it: a dynamic array of the procedure.
 void Resolver::Targets(size_t from, size_t to, bool withBounds) {
   EachItem(from, to, [&](size_t start, size_t end) {
     size_t as = start;
     while (as < end && m_toks[as].code != KwAs) ++as;
+    if (withBounds && m_proc >= 0 && start + 1 < as && IsNameToken(m_toks[start].code) &&
+        m_toks[start + 1].code == '(') {
+      Tok& t = Fetch(m_toks[start]);
+      bool ambiguous = false;
+      int32_t scope = 0;
+      if (!StartsWithDigit(t.name) && LookupPlain(t.name, ambiguous, scope) < 0 && !ambiguous) {
+        int32_t owner = kNoDecl;
+        int32_t value = 0;
+        DeclaratorType(start, end, owner, value);
+        WalkDeclaration(DeclKind::kVariable, t, owner, value);
+        Walk(start + 1, end, kRead);
+        return;
+      }
+    }
     MakeWrite(Walk(start, as, kRead), false);
     if (withBounds && as < end) Walk(as, end, kRead);
   });
+}
+
+void Resolver::DeclaratorType(size_t k, size_t end, int32_t& owner, int32_t& value) {
+  owner = kNoDecl;
+  value = 0;
+  const Tok& name = m_toks[k];
+  size_t p = k + 1;
+  if (p < end && IsSuffix(m_toks[p].code) && m_toks[p].pos == name.pos + 1)
+    value = SuffixType(m_toks[p++].code);
+  int depth = 0;
+  for (; p < end; ++p) {
+    const int32_t code = m_toks[p].code;
+    if (code == '(') ++depth;
+    if (code == ')' && depth > 0) --depth;
+    if (depth == 0 && (code == ',' || code == KwAs)) break;
+  }
+  if (p < end && m_toks[p].code == KwAs) {
+    ++p;
+    if (p < end && m_toks[p].code == KwNew) ++p;
+    if (p < end) {
+      if (const std::string_view builtin = TypeNameOfKeyword(m_toks[p].code); !builtin.empty()) {
+        value = m_toks[p].code;
+      } else if (IsNameToken(m_toks[p].code) && !(p + 1 < end && m_toks[p + 1].code == '.')) {
+        owner = WalkLookupType(Fetch(m_toks[p]).name);
+      }
+    }
+    return;
+  }
+  if (value != 0) return;
+  // No type: the letter's default, else Variant.
+  const auto first = name.name.empty() ? 0 : static_cast<unsigned char>(name.name[0] & 0xDF);
+  value = first >= 'A' && first <= 'Z'
+              ? m_out.modules[static_cast<size_t>(m_module)].defType[first - 'A']
+              : 0;
+  if (value == 0) value = KwVariant;
+}
+
+int32_t Resolver::WalkDeclaration(DeclKind kind, const Tok& t, int32_t owner, int32_t value) {
+  const auto id = static_cast<int32_t>(kLocalBase + m_walk->decls.size());
+  CrossDeclaration& d = m_walk->decls.emplace_back();
+  d.name = t.name;
+  d.module = m_module;
+  d.parent = m_proc >= 0 ? m_scope : -1;
+  d.kind = kind;
+  d.canonical = id;
+  d.pos = t.pos;
+  d.line = t.line;
+  d.column = t.column + t.colAdd;
+  d.isPublic = m_walkPublic && m_proc < 0;
+  const auto index = static_cast<size_t>(id - kLocalBase);
+  if (m_localTypes.size() <= index) m_localTypes.resize(index + 1);
+  m_localTypes[index] = LocalType{owner, value};
+  // Later uses of the name in its scope find it.
+  const size_t h = HashNoCase1252(t.name);
+  LookupMemo::Entry& e = (m_proc >= 0 ? m_procMemo : m_moduleMemo).At(t.name, h);
+  e.filled = true;
+  e.ambiguous = false;
+  e.found = id;
+  e.scope = m_proc >= 0 ? m_scope : m_moduleDecl;
+  return id;
 }
 
 void Resolver::MakeWrite(const Chain& c, bool isSet) {
@@ -124,7 +199,7 @@ void Resolver::MakeWrite(const Chain& c, bool isSet) {
     return;
   }
   if (u.decl < 0) return;
-  const CrossDeclaration& d = m_out.decls[static_cast<size_t>(u.decl)];
+  const CrossDeclaration& d = DeclAt(u.decl);
   // A function or property assigning its own result inside itself is no use.
   if (c.length == 1 && m_proc >= 0) {
     const CrossDeclaration& proc = m_out.decls[static_cast<size_t>(m_proc)];
@@ -148,7 +223,7 @@ void Resolver::MakeWrite(const Chain& c, bool isSet) {
 }
 
 // The first name of a chain.
-void Resolver::Head(const Tok& t, bool typeContext, Chain& cur) {
+void Resolver::Head(const Tok& t, bool typeContext, int32_t suffix, Chain& cur) {
   cur = Chain{};
   cur.active = true;
   cur.length = 1;
@@ -159,6 +234,12 @@ void Resolver::Head(const Tok& t, bool typeContext, Chain& cur) {
     cur.scope = m_moduleDecl;
   } else {
     d = LookupPlain(t.name, ambiguous, cur.scope);
+  }
+  // A name written with a type character names only a declaration of the character's type
+  // (Left$ is the runtime's function, not a Left property); else it is external.
+  if (d >= 0 && suffix != 0 && !typeContext && !SuffixFits(d, suffix)) {
+    CountExternal(t.name);
+    return;
   }
   if (d >= 0) {
     cur.use = AddUse(d, t, KindOf(d));
@@ -214,6 +295,8 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
   int32_t owner = kNoDecl;
   if (cur.active) {
     owner = Owner(cur);
+    if (owner < 0 && !bang && cur.length == 1 && cur.use >= 0 && cur.typed >= 0)
+      owner = ModuleQualifier(cur);
   } else if (!m_with.empty()) {
     owner = m_with.back();
   }
@@ -264,6 +347,14 @@ size_t Resolver::WalkDot(size_t k, size_t n, Chain& cur) {
       !(k + 1 < n && m_toks[k + 1].pos == t.pos + 1 && IsWordCode(m_toks[k + 1].code))) {
     return k;
   }
+  // A "." after a name or ")" with a blank between (on the same line) starts an argument: a
+  // member of the With object ("Foo .X", "Debug.Print .Caption"), not a member of the name.
+  if (t.code == '.' && k > 0) {
+    const Tok& before = m_toks[k - 1];
+    if (before.line == t.line && before.pos + 1 < t.pos &&
+        (IsWordCode(before.code) || before.code == ')'))
+      cur = Chain{};
+  }
   k = Member(k, n, cur);
   if (k + 1 < n && IsSuffix(m_toks[k + 1].code) && m_toks[k + 1].code != '!' &&
       m_toks[k + 1].pos == m_toks[k].pos + 1)
@@ -298,19 +389,26 @@ size_t Resolver::WalkName(size_t k, size_t from, size_t n, bool& declarator, boo
   if (m_placeCursor > 0 && m_places[m_placeCursor - 1].first >= t.pos) m_placeCursor = 0;
   while (m_placeCursor < m_places.size() && m_places[m_placeCursor].first < t.pos) ++m_placeCursor;
   const bool declared = m_placeCursor < m_places.size() && m_places[m_placeCursor].first == t.pos;
+  // A type-suffix character written after the name.
+  const bool suffixed = k + 1 < n && IsSuffix(m_toks[k + 1].code) &&
+                        m_toks[k + 1].pos == t.pos + 1 &&
+                        !(m_toks[k + 1].code == '!' && k + 2 < n &&
+                          m_toks[k + 2].pos == t.pos + 2 && IsWordCode(m_toks[k + 2].code));
   if (declared || declarator) {
+    // A declarator the records leave out (after ":") is the walk's own declaration.
+    if (!declared && m_walkDeclares && m_parens.empty()) {
+      int32_t owner = kNoDecl;
+      int32_t value = 0;
+      DeclaratorType(k, n, owner, value);
+      WalkDeclaration(m_walkKind, t, owner, value);
+    }
     declarator = false;
     cur = Chain{};
   } else {
-    Head(t, typeContext, cur);
+    Head(t, typeContext, suffixed ? m_toks[k + 1].code : 0, cur);
   }
   typeContext = false;
-  // A type-suffix character written after the name.
-  if (k + 1 < n && IsSuffix(m_toks[k + 1].code) && m_toks[k + 1].pos == t.pos + 1 &&
-      !(m_toks[k + 1].code == '!' && k + 2 < n && m_toks[k + 2].pos == t.pos + 2 &&
-        IsWordCode(m_toks[k + 2].code)))
-    ++k;
-  return k;
+  return suffixed ? k + 1 : k;
 }
 
 // Reads the tokens [from, to): every name is resolved and recorded as a use. Returns the chain

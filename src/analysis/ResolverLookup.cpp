@@ -197,6 +197,10 @@ void Resolver::AddForeignUse(int32_t cls, int32_t member, const Tok& t, UseKind 
 // kNoDecl when its type is not one of the project's.
 int32_t Resolver::TypeOwner(int32_t decl) const {
   if (decl < 0) return kNoDecl;
+  if (decl >= kLocalBase) {
+    const auto i = static_cast<size_t>(decl - kLocalBase);
+    return i < m_localTypes.size() ? m_localTypes[i].owner : kNoDecl;
+  }
   std::atomic<int32_t>& slot = m_tab.typeOf[static_cast<size_t>(decl)];
   if (const int32_t known = slot.load(std::memory_order_relaxed); known != -3) return known;
   const CrossDeclaration& d = m_out.decls[static_cast<size_t>(decl)];
@@ -223,6 +227,58 @@ int32_t Resolver::TypeOwner(int32_t decl) const {
   }
   slot.store(cached, std::memory_order_relaxed);
   return cached;
+}
+
+int32_t Resolver::ValueTypeOf(int32_t decl) const {
+  if (decl < 0) return 0;
+  if (decl >= kLocalBase) {
+    const auto i = static_cast<size_t>(decl - kLocalBase);
+    return i < m_localTypes.size() ? m_localTypes[i].value : 0;
+  }
+  const CrossDeclaration& d = m_out.decls[static_cast<size_t>(decl)];
+  std::string_view type;
+  switch (d.kind) {
+    case DeclKind::kVariable:
+    case DeclKind::kConstant:
+    case DeclKind::kParameter:
+    case DeclKind::kTypeMember:
+      if (d.entry) type = d.entry->EntryType;
+      break;
+    case DeclKind::kFunction:
+    case DeclKind::kPropertyGet:
+    case DeclKind::kDeclare:
+      if (d.entry) type = d.entry->ReturnType;
+      break;
+    case DeclKind::kEnumMember:
+      return KwLong;
+    default:
+      return 0;
+  }
+  if (!type.empty()) return BuiltinTypeOf(type);
+  // No type written: the Def-type statements' default for the name's first letter.
+  const auto first = d.name.empty() ? 0 : static_cast<unsigned char>(d.name[0] & 0xDF);
+  if (first >= 'A' && first <= 'Z') {
+    const int32_t def =
+        m_out.modules[static_cast<size_t>(d.module)].defType[static_cast<size_t>(first - 'A')];
+    if (def != 0) return def;
+  }
+  return KwVariant;
+}
+
+int32_t Resolver::ModuleQualifier(Chain& cur) {
+  const CrossDeclaration& d = DeclAt(cur.typed);
+  if (d.kind != DeclKind::kVariable && d.kind != DeclKind::kConstant &&
+      d.kind != DeclKind::kParameter)
+    return kNoDecl;
+  const int32_t n = Find(kModuleScope, d.name);
+  if (n < 0 || !HasNoMembers(ValueTypeOf(cur.typed))) return kNoDecl;
+  const int32_t module = m_tab.names.Decl(n);
+  UseRecord& u = m_walk->uses[static_cast<size_t>(cur.use)];
+  u.decl = Canonical(module);
+  u.SetKind(UseKind::kRead);
+  cur.typed = module;
+  cur.scope = kModuleScope;
+  return module;
 }
 
 }  // namespace qs::resolver

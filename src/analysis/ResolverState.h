@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "analysis/ResolverTables.h"
+#include "analysis/ResolverWords.h"
 #include "model/CrossReferences.h"
 #include "text/Cp1252.h"
 #include "text/TokenCodes.h"
@@ -202,6 +203,23 @@ class Resolver {
   /// The types of other modules and the module names.
   int32_t LookupProjectType(std::string_view name, size_t h) const;
   int32_t TypeOwner(int32_t decl) const;
+  /// The built-in type of a declaration's values (the type keyword's code: KwLong ...; a name
+  /// without type or type character has its letter's Def-type default, else Variant); 0 for
+  /// one of another type (a class, a user type) or with no value (a module, a Sub).
+  int32_t ValueTypeOf(int32_t decl) const;
+  /// Whether a name written with the type character suffix may name decl: a declaration of
+  /// the character's type.
+  bool SuffixFits(int32_t decl, int32_t suffix) const {
+    return ValueTypeOf(decl) == SuffixType(suffix);
+  }
+  /// A chain of one name of a variable whose type has no members, with a member following: the
+  /// module (form, class) of that name when there is one, which the use then names instead.
+  int32_t ModuleQualifier(Chain& cur);
+  /// The declaration of any id: the run's, or the walk's own (kLocalBase on).
+  const CrossDeclaration& DeclAt(int32_t id) const {
+    return id >= kLocalBase ? m_walk->decls[static_cast<size_t>(id - kLocalBase)]
+                            : m_out.decls[static_cast<size_t>(id)];
+  }
   /// The type whose members follow the chain.
   int32_t Owner(const Chain& c) const { return c.typed >= 0 ? TypeOwner(c.typed) : c.owner; }
   int32_t ResolveTypeName(std::string_view type, int32_t module) const;
@@ -240,6 +258,16 @@ class Resolver {
   [[gnu::always_inline]] inline bool RuntimeStatement(size_t i, size_t e);
   void LabelUses(size_t from, size_t to);
   void Label(const Tok& t);
+  /// A variable or constant the walk declares itself (an undeclared ReDim's array, a declaration
+  /// after ":" that the records leave out) at the name t, of the procedure walked or else of the
+  /// module: later uses of the name in its scope find it. Its type: the owner of its members and
+  /// its values' built-in type.
+  int32_t WalkDeclaration(DeclKind kind, const Tok& t, int32_t owner, int32_t value);
+  /// The type the declarator whose name is at k gives (type character, As type) up to the next
+  /// "," at depth 0 or end: its members' owner and its values' built-in type.
+  void DeclaratorType(size_t k, size_t end, int32_t& owner, int32_t& value);
+  /// At a "#" ending a date literal (#1/1/2000#, #10:30 AM#): its tokens become one number.
+  void CollapseDateLiteral();
   void EnterProcedure(int32_t proc);
   void ExitProcedure();
   void Handler(int32_t proc);
@@ -254,7 +282,8 @@ class Resolver {
   [[gnu::always_inline]] inline size_t WalkName(size_t k, size_t from, size_t n, bool& declarator,
                                                 bool& typeContext, Chain& cur);
   [[gnu::always_inline]] inline size_t Member(size_t k, size_t to, Chain& cur);
-  [[gnu::always_inline]] inline void Head(const Tok& t, bool typeContext, Chain& cur);
+  [[gnu::always_inline]] inline void Head(const Tok& t, bool typeContext, int32_t suffix,
+                                          Chain& cur);
   void MakeWrite(const Chain& c, bool isSet);
   void Assignment(size_t from, size_t to, bool isSet);
   void Targets(size_t from, size_t to, bool withBounds);
@@ -329,6 +358,17 @@ class Resolver {
   };
   std::vector<PendingUse> m_pending;
   std::unordered_map<NameKey, int32_t, NameKeyHash, NameKeyEqual> m_assigned;  // name -> implicit
+  // The walk's own declarations' types, by id - kLocalBase (none past the end).
+  struct LocalType {
+    int32_t owner = kNoDecl;
+    int32_t value = 0;
+  };
+  std::vector<LocalType> m_localTypes;
+  // A declaration statement after ":" (which the records leave out): the kind its declarators
+  // without a place get, and whether it is Public.
+  bool m_walkDeclares = false;
+  DeclKind m_walkKind = DeclKind::kVariable;
+  bool m_walkPublic = false;
   LookupMemo m_procMemo;                     // cleared at each procedure's start
   bool m_procNamesKnown = false;             // m_procMemo holds every name of the procedure's scope
   LookupMemo::Entry* m_lastPlain = nullptr;  // LookupPlain's entry, until m_moduleMemo changes

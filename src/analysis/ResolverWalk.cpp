@@ -92,6 +92,39 @@ bool Resolver::JoinBracketedName() {
   return true;
 }
 
+void Resolver::CollapseDateLiteral() {
+  // A date literal is short: "#", numbers, "/", "-", ":", "." and AM/PM (A, P), then "#".
+  constexpr size_t kLongest = 16;
+  const size_t close = m_toks.size() - 1;
+  const size_t stop = close > kLongest ? close - kLongest : 0;
+  bool digits = false;
+  bool separator = false;
+  for (size_t k = close; k-- > stop;) {
+    const Tok& t = m_toks[k];
+    if (t.code == '#') {
+      // A "#" right after a name or a number is its type character.
+      const bool suffix = k > 0 && m_toks[k - 1].pos + 1 == t.pos &&
+                          (IsWordCode(m_toks[k - 1].code) || m_toks[k - 1].code == ')');
+      if (!digits || !separator || k + 1 == close || suffix) return;
+      // One number token in its place, at the opening "#".
+      m_toks[k].code = TokIdentifier;
+      m_toks[k].name = "0";
+      m_toks[k].unread = false;
+      m_toks.resize(k + 1);
+      return;
+    }
+    if (t.line != m_toks[close].line) return;
+    if (t.code == '/' || t.code == '-' || t.code == ':' || t.code == '.') {
+      separator = true;
+    } else if (t.code == TokIdentifier && StartsWithDigit(t.name)) {
+      digits = true;
+    } else if (!(t.code == TokIdentifier && (SameName(t.name, "AM") || SameName(t.name, "PM") ||
+                                             SameName(t.name, "A") || SameName(t.name, "P")))) {
+      return;
+    }
+  }
+}
+
 // The token's text and length (TokenLenAt's): one look at the stream for a word.
 void Resolver::ReadToken(int32_t p, int32_t code, int32_t line, int32_t& column) {
   const clsTokenStream& ts = *m_ts;
@@ -107,6 +140,10 @@ void Resolver::ReadToken(int32_t p, int32_t code, int32_t line, int32_t& column)
   } else if (IsNameToken(code)) {
     text = ts.TokenStringAt(p);
     column += static_cast<int32_t>(text.size());
+    // A keyword written in another letter case is the keyword (the tokenizer matches the exact
+    // spelling only).
+    if (code == TokIdentifier)
+      if (const int32_t keyword = KeywordNoCase(text); keyword != 0) code = keyword;
   } else if (code < kKeywordCodes && kKeywordLength[code] > 0) {
     column += kKeywordLength[code];
     unread = true;
@@ -118,6 +155,12 @@ void Resolver::ReadToken(int32_t p, int32_t code, int32_t line, int32_t& column)
   }
   if (code == TokComment || code == TokUndefined) return;
   if (code == ']' && JoinBracketedName()) return;
+  if (code == '#' && !m_toks.empty()) {
+    // The end of a date literal: its words are no names, its ":" no statement's end.
+    m_toks.push_back(Tok{p, code, line, at, 0, text, unread});
+    CollapseDateLiteral();
+    return;
+  }
   // Filled in place: most tokens of a file pass here.
   Tok& t = m_toks.emplace_back(Tok{p, code, line, at, 0, text, unread});
   if (text.size() > 1 && text.front() == '[') {
@@ -158,6 +201,10 @@ void Resolver::WalkModule(int32_t m) {
   // header's, which only places need, by ColumnOf).
   int32_t column = 1;
   bool lineJoined = false;
+  // A comment ending in a continuation goes on over the next line: its tokens are no code.
+  bool inComment = false;
+  bool commentGoesOn = false;
+  bool afterBlank = false;
   m_colLine = -1;
   for (int32_t p = 0; p < count; ++p) {
     YieldPoint();
@@ -167,7 +214,27 @@ void Resolver::WalkModule(int32_t m) {
       PlaceDeclarations(p, code, line, column, lineStart, codeStart, nextPlace);
       nextPlaceAt = nextPlace < m_places.size() ? m_places[nextPlace].first : INT32_MAX;
     }
+    if (code == TokComment && p >= codeStart)
+      commentGoesOn = EndsWithContinuation(ts.TokenStringAt(p));
+    if (inComment && code != TokEndOfLine) {
+      if (code != TokWhiteSpace && code != TokComment) commentGoesOn = code == '_' && afterBlank;
+      afterBlank = code == TokWhiteSpace;
+      continue;
+    }
     if (code == TokEndOfLine) {
+      afterBlank = false;
+      inComment = commentGoesOn && p >= codeStart;
+      commentGoesOn = false;
+      if (inComment) {
+        // This line's statement ends with its comment (the next line is the comment's).
+        if (!m_toks.empty() && m_toks.back().code == '_') m_toks.pop_back();
+        ProcessLine();
+        m_toks.clear();
+        ++line;
+        lineStart = p + 1;
+        column = 1;
+        continue;
+      }
       if (p >= codeStart) {
         // A continuation ("_" ending the line) joins the next line to this statement.
         lineJoined = !m_toks.empty() && m_toks.back().code == '_';
@@ -302,7 +369,12 @@ void Resolver::Declaration(size_t i, size_t e) {
     m_block = what == KwEnum ? 1 : 2;
     Walk(k + 1, e, kDeclare);
   } else {
+    // After ":" the records hold no declaration: the walk makes its declarators' own.
+    m_walkDeclares = i > 0 && m_toks[i - 1].code == ':';
+    m_walkKind = what == KwConst ? DeclKind::kConstant : DeclKind::kVariable;
+    m_walkPublic = m_toks[i].code == KwPublic;
     Walk(what == KwDim || what == KwConst || what == KwWithEvents ? k + 1 : k, e, kDeclare);
+    m_walkDeclares = false;
   }
 }
 
@@ -457,6 +529,11 @@ size_t Resolver::Statement(size_t i) {
     Walk(i, e, kDeclare);
     return next;
   }
+  // Return (after GoSub) and the Def-type statements (DefLng A-Z: read with the records) are
+  // statements, not names.
+  if (code == TokIdentifier &&
+      ((i + 1 == e && SameName(m_toks[i].name, "Return")) || DefTypeWord(m_toks[i].name) != 0))
+    return next;
   if (RuntimeStatement(i, e)) return next;
   if (code == '.' || code == '!' || code == KwMe || IsNameToken(code)) {
     Assignment(i, e, false);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -179,6 +180,9 @@ struct CrossModule {
   /// record (twins of an #If block among them: only canonical ones are the module's).
   int32_t firstGlobal = 0;
   int32_t endGlobal = 0;
+  /// The Def-type statements' default type of each letter's undeclared and untyped names: the
+  /// code of the type's keyword (TypeNameOfKeyword gives its name); 0 where none is set (Variant).
+  std::array<int32_t, 26> defType{};
 };
 
 /// A class another project of the same call exposes (VB_Exposed = True), known to the projects

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -21,7 +22,7 @@ struct Case {
   const char* name;
   const char* vbp;
   std::vector<std::pair<const char*, const char*>> files;
-  const char* question;  // "refs=NAME", "unused" or "exposed"
+  const char* question;  // "refs=NAME", "unused", "exposed" or "external"
   const char* expected;  // stdout, then "stderr:" and stderr when it is not empty
   int status = 0;
 };
@@ -42,6 +43,11 @@ inline std::string Answer(const Case& c, int& status, clsVBInfo& info,
   status = 0;
   if (question.rfind("refs=", 0) == 0) {
     status = AnswerRefs(info.Analysis(), question.substr(5), "", out, err);
+  } else if (question == "external") {
+    // The names nothing declares, sorted, each with its count of uses.
+    auto names = info.Analysis().CrossRefs().external;
+    std::sort(names.begin(), names.end());
+    for (const auto& [name, count] : names) out << name << ' ' << count << '\n';
   } else {
     AnswerUnused(info.Analysis(), question == "exposed", "", out);
   }
