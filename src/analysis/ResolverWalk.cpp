@@ -141,8 +141,8 @@ void Resolver::ReadToken(int32_t p, int32_t code, int32_t line, int32_t& column)
     text = ts.TokenStringAt(p);
     column += static_cast<int32_t>(text.size());
     // A keyword written in another letter case is the keyword (the tokenizer matches the exact
-    // spelling only).
-    if (code == TokIdentifier)
+    // spelling only); a line of a Type or Enum block opens with its member's name, whatever it is.
+    if (code == TokIdentifier && !(m_block != 0 && m_toks.empty()))
       if (const int32_t keyword = KeywordNoCase(text); keyword != 0) code = keyword;
   } else if (code < kKeywordCodes && kKeywordLength[code] > 0) {
     column += kKeywordLength[code];

@@ -36,6 +36,20 @@ constexpr uint32_t HashAscii(std::string_view s) {
   return h;
 }
 
+// The code table's words that VB lets a program use as names too (functions and statements
+// of the runtime: "Dim mid As Long", a parameter "step"): a name written in another case stays
+// a name. Those of the name keywords' codes (kFirstNameKeyword on) are names anyway.
+constexpr std::string_view kNotReserved[] = {
+    "Mid",   "Len",   "Step",  "Seek", "Lock",      "Unlock", "Input",    "Open", "Close",    "Put",
+    "Reset", "Write", "Print", "Kill", "Randomize", "Array",  "DoEvents", "Any",  "Attribute"};
+
+constexpr bool Reserved(const KeywordRow& k) {
+  if (!k.In(KeywordTable::kCode) || k.code >= kFirstNameKeyword) return false;
+  for (const std::string_view w : kNotReserved)
+    if (w == k.spelling) return false;
+  return true;
+}
+
 constexpr size_t kSlots = 512;
 constexpr size_t kShortest = 2;
 constexpr size_t kLongest = 12;
@@ -45,7 +59,7 @@ constexpr size_t kLongest = 12;
 constexpr std::array<uint8_t, kSlots> kCodeWordSlots = [] {
   std::array<uint8_t, kSlots> slots{};
   for (size_t r = 0; r < std::size(kKeywords); ++r) {
-    if (!kKeywords[r].In(KeywordTable::kCode)) continue;
+    if (!Reserved(kKeywords[r])) continue;
     size_t s = HashAscii(kKeywords[r].spelling) & (kSlots - 1);
     while (slots[s] != 0) s = (s + 1) & (kSlots - 1);
     slots[s] = static_cast<uint8_t>(r + 1);
@@ -64,8 +78,8 @@ static_assert(CodeWordsFit(), "a keyword of the code table is outside the length
 
 }  // namespace words
 
-/// The code of the code table's keyword spelt as the word in any letter case (VB's keywords are
-/// case-insensitive), or 0 for a word that is none.
+/// The code of the code table's reserved word spelt as the word in any letter case (VB's
+/// keywords are case-insensitive), or 0 for a word that is none.
 inline int32_t KeywordNoCase(std::string_view word) {
   if (word.size() < words::kShortest || word.size() > words::kLongest) return 0;
   const auto first = static_cast<unsigned char>(word[0]);
