@@ -67,6 +67,19 @@ constexpr std::array<uint8_t, kSlots> kCodeWordSlots = [] {
   return slots;
 }();
 
+// For each first letter and length, the last letters of the reserved words: most names are
+// told apart from every keyword by three looks at this table, before any hashing.
+constexpr std::array<std::array<uint32_t, kLongest + 1>, 26> kLastLetters = [] {
+  std::array<std::array<uint32_t, kLongest + 1>, 26> masks{};
+  for (const KeywordRow& k : kKeywords) {
+    if (!Reserved(k)) continue;
+    const auto first = UpperAscii(static_cast<unsigned char>(k.spelling.front())) - 'A';
+    const auto last = UpperAscii(static_cast<unsigned char>(k.spelling.back())) - 'A';
+    masks[static_cast<size_t>(first)][k.spelling.size()] |= 1u << last;
+  }
+  return masks;
+}();
+
 consteval bool CodeWordsFit() {
   for (const KeywordRow& k : kKeywords)
     if (k.In(KeywordTable::kCode) &&
@@ -83,7 +96,11 @@ static_assert(CodeWordsFit(), "a keyword of the code table is outside the length
 inline int32_t KeywordNoCase(std::string_view word) {
   if (word.size() < words::kShortest || word.size() > words::kLongest) return 0;
   const auto first = static_cast<unsigned char>(word[0]);
-  if (words::UpperAscii(first) < 'A' || words::UpperAscii(first) > 'Z') return 0;
+  const auto upper = words::UpperAscii(first);
+  const auto last = words::UpperAscii(static_cast<unsigned char>(word.back()));
+  if (upper < 'A' || upper > 'Z' || last < 'A' || last > 'Z' ||
+      (words::kLastLetters[upper - 'A'][word.size()] & (1u << (last - 'A'))) == 0)
+    return 0;
   for (size_t s = words::HashAscii(word) & (words::kSlots - 1);;
        s = (s + 1) & (words::kSlots - 1)) {
     const uint8_t row = words::kCodeWordSlots[s];
