@@ -295,7 +295,7 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
   int32_t owner = kNoDecl;
   if (cur.active) {
     owner = Owner(cur);
-    if (owner < 0 && !bang && cur.length == 1 && cur.use >= 0 && cur.typed >= 0)
+    if (owner == kNoDecl && !bang && cur.length == 1 && cur.use >= 0 && cur.typed >= 0)
       owner = ModuleQualifier(cur);
   } else if (!m_with.empty()) {
     owner = m_with.back();

@@ -32,6 +32,13 @@ constexpr std::array<uint8_t, kKeywordCodes> kKeywordLength = [] {
   return lengths;
 }();
 
+// Return (after GoSub, alone in its statement) and the Def-type statements (DefLng A-Z: read with
+// the records) are statements, not names.
+bool WordStatement(const Tok& t, bool alone) {
+  return t.code == TokIdentifier &&
+         ((alone && SameName(t.name, "Return")) || DefTypeWord(t.name) != 0);
+}
+
 }  // namespace
 
 int32_t Resolver::ColumnOf(int32_t lineStart, int32_t pos) {
@@ -529,11 +536,7 @@ size_t Resolver::Statement(size_t i) {
     Walk(i, e, kDeclare);
     return next;
   }
-  // Return (after GoSub) and the Def-type statements (DefLng A-Z: read with the records) are
-  // statements, not names.
-  if (code == TokIdentifier &&
-      ((i + 1 == e && SameName(m_toks[i].name, "Return")) || DefTypeWord(m_toks[i].name) != 0))
-    return next;
+  if (WordStatement(m_toks[i], i + 1 == e)) return next;
   if (RuntimeStatement(i, e)) return next;
   if (code == '.' || code == '!' || code == KwMe || IsNameToken(code)) {
     Assignment(i, e, false);
