@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "analysis/ResolverState.h"
+#include "model/ClsEntryPtr.h"
 #include "text/Yield.h"
 
 namespace qs::resolver {
@@ -183,6 +184,11 @@ void Resolver::Head(const Tok& t, bool typeContext, Chain& cur) {
     ++m_walk->ambiguous;
     return;
   }
+  // A name nothing declares (an implicit local, a function of the runtime or of a library) gives
+  // an object of unknown type when indexed or called; an implicit local is one itself.
+  cur.undeclared = !typeContext;
+  cur.late =
+      !typeContext && m_proc >= 0 && !m_out.modules[static_cast<size_t>(m_module)].optionExplicit;
   // Spc(n) and Tab(n) of Print's arguments are its syntax.
   if (!typeContext && (EqualsNoCase1252(t.name, "Spc") || EqualsNoCase1252(t.name, "Tab"))) return;
   if (!typeContext && m_proc >= 0 && !m_out.modules[static_cast<size_t>(m_module)].optionExplicit) {
@@ -202,6 +208,57 @@ void Resolver::Head(const Tok& t, bool typeContext, Chain& cur) {
     ++m_walk->external[static_cast<size_t>(e.external)].second;
 }
 
+// Types whose members are bound only when the program runs.
+static bool IsLateType(std::string_view type) {
+  if (type.size() > 3 && EqualsNoCase1252(type.substr(0, 3), "VB.")) type.remove_prefix(3);
+  return type.empty() || EqualsNoCase1252(type, "Object") || EqualsNoCase1252(type, "Variant") ||
+         EqualsNoCase1252(type, "Control") || EqualsNoCase1252(type, "Form");
+}
+
+bool Resolver::LateOwner(const Chain& cur) const {
+  if (cur.late) return true;
+  if (cur.typed < 0) return false;
+  const CrossDeclaration& d = m_out.decls[static_cast<size_t>(cur.typed)];
+  switch (d.kind) {
+    case DeclKind::kImplicit:
+      return true;
+    case DeclKind::kVariable:
+    case DeclKind::kParameter:
+      return d.entry && IsLateType(d.entry->EntryType);
+    case DeclKind::kFunction:
+    case DeclKind::kPropertyGet:
+      return d.entry && IsLateType(d.entry->ReturnType);
+    default:
+      return false;
+  }
+}
+
+void Resolver::AddLateBound(std::string_view name, const Tok& t) {
+  m_walk->lateBound.push_back({name, m_module, t.pos, t.line, t.column + t.colAdd});
+}
+
+// CallByName's name after "CallByName" at k (up to n): its second argument, when a string.
+void Resolver::CallByNameArgument(size_t k, size_t n) {
+  size_t a = k + 1;
+  if (a < n && m_toks[a].code == '(') ++a;
+  int depth = 0;
+  for (; a < n; ++a) {
+    const int32_t code = m_toks[a].code;
+    if (code == '(') ++depth;
+    if (code == ')' && --depth < 0) return;
+    if (depth == 0 && code == ',') break;
+  }
+  if (a + 1 >= n || m_toks[a + 1].code != TokString) return;
+  if (a + 2 < n && m_toks[a + 2].code != ',' && m_toks[a + 2].code != ')') return;
+  const Tok& s = Fetch(m_toks[a + 1]);
+  if (s.name.size() < 3 || s.name.front() != '"' || s.name.back() != '"') return;
+  const std::string_view name = s.name.substr(1, s.name.size() - 2);
+  if (name.find('"') != std::string_view::npos) return;
+  Tok at = s;
+  ++at.column;  // the name's place, past the opening quote
+  AddLateBound(name, at);
+}
+
 // The member after the "." or "!" at k; returns the position of the member's name.
 size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
   const bool bang = m_toks[k].code == '!';
@@ -212,22 +269,30 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
   const Tok& t = Fetch(m_toks[k + 1]);
   // After a name or ")" the chain goes on; at an expression's start the With object is the owner.
   int32_t owner = kNoDecl;
+  bool late = false;
   if (cur.active) {
     owner = Owner(cur);
+    late = owner == kNoDecl && LateOwner(cur);
   } else if (!m_with.empty()) {
     owner = m_with.back();
+    late = owner == kLateWith;
   }
   ++cur.length;
   cur.active = true;
   cur.use = -1;
   cur.typed = kNoDecl;
   cur.foreign = -1;
+  cur.late = false;
   if (!bang && owner <= kForeignClass) {
     ForeignMember(t, owner, cur);
     return k + 1;
   }
   if (bang || owner < 0) {
     ++m_walk->unresolvedMembers;
+    // A member of an object of unknown type may be the project's; what it gives is unknown too.
+    // "a!b" names no member (it is the default member's argument).
+    if (late && !bang) AddLateBound(t.name, t);
+    cur.late = late || bang;
     cur.owner = kNoDecl;
     return k + 1;
   }
@@ -240,8 +305,10 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
                               })
                         .found;
   if (d < 0) {
+    // A member the project's type does not declare (a form's Controls, ...): of unknown type.
     ++m_walk->unresolvedMembers;
     cur.owner = kNoDecl;
+    cur.late = true;
     return k + 1;
   }
   cur.scope = owner;
@@ -303,6 +370,9 @@ size_t Resolver::WalkName(size_t k, size_t from, size_t n, bool& declarator, boo
     cur = Chain{};
   } else {
     Head(t, typeContext, cur);
+    // CallByName of the runtime (the project declares none) names a member in a string.
+    if (cur.use < 0 && t.name.size() == 10 && EqualsNoCase1252(t.name, "CallByName"))
+      CallByNameArgument(k, n);
   }
   typeContext = false;
   // A type-suffix character written after the name.
@@ -336,6 +406,9 @@ Chain Resolver::Walk(size_t from, size_t to, int mode) {
       if (!m_parens.empty()) {
         cur = m_parens.back();
         m_parens.pop_back();
+        // What a name nothing declares gives when indexed or called (Controls(i),
+        // CreateObject(...), PropertyPage.SelectedControls(0)) is an object of unknown type.
+        if (cur.active && cur.undeclared && cur.typed < 0) cur.late = true;
       } else {
         cur = Chain{};
       }
