@@ -7,6 +7,7 @@
 
 #include "analysis/ResolverState.h"
 #include "model/ClsEntryPtr.h"
+#include "model/clsVBFileType.h"
 #include "text/Yield.h"
 
 namespace qs::resolver {
@@ -250,9 +251,11 @@ void Resolver::CallByNameArgument(size_t k, size_t n) {
   }
   if (a + 1 >= n || m_toks[a + 1].code != TokString) return;
   if (a + 2 < n && m_toks[a + 2].code != ',' && m_toks[a + 2].code != ')') return;
-  const Tok& s = Fetch(m_toks[a + 1]);
-  if (s.name.size() < 3 || s.name.front() != '"' || s.name.back() != '"') return;
-  const std::string_view name = s.name.substr(1, s.name.size() - 2);
+  // A string's text is not kept with its token: read from the stream, quotes and all.
+  const Tok& s = m_toks[a + 1];
+  const std::string_view text = m_ts->TokenStringAt(s.pos);
+  if (text.size() < 3 || text.front() != '"' || text.back() != '"') return;
+  const std::string_view name = text.substr(1, text.size() - 2);
   if (name.find('"') != std::string_view::npos) return;
   Tok at = s;
   ++at.column;  // the name's place, past the opening quote
@@ -305,10 +308,13 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
                               })
                         .found;
   if (d < 0) {
-    // A member the project's type does not declare (a form's Controls, ...): of unknown type.
+    // A member a form-like module of the project does not declare itself (its Controls,
+    // ActiveControl, Extender, ...) gives an object of unknown type.
     ++m_walk->unresolvedMembers;
     cur.owner = kNoDecl;
-    cur.late = true;
+    const CrossDeclaration& o = m_out.decls[static_cast<size_t>(owner)];
+    const int32_t itemType = m_out.modules[static_cast<size_t>(o.module)].itemType;
+    cur.late = o.kind == DeclKind::kModule && itemType != kItemClass && itemType != kItemModule;
     return k + 1;
   }
   cur.scope = owner;
@@ -403,6 +409,8 @@ Chain Resolver::Walk(size_t from, size_t to, int mode) {
       continue;
     }
     if (code == ')') {
+      // The end of a header's parameter list (an empty one too): what follows is no declarator.
+      if (mode == kHeader && m_parens.size() == 1) declarator = false;
       if (!m_parens.empty()) {
         cur = m_parens.back();
         m_parens.pop_back();

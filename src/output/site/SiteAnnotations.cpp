@@ -213,7 +213,10 @@ SiteExtras SiteAnnotations::Extras() const {
       // The canonical one of twins (its uses are theirs), else the declaration itself.
       const auto c = static_cast<size_t>(decls[d].canonical);
       out.push_back({u.line, u.Column(),
-                     c < decls.size() && decls[c].entry ? decls[c].entry : decls[d].entry});
+                     c < decls.size() && decls[c].entry ? decls[c].entry : decls[d].entry,
+                     decls[d].kind == DeclKind::kModule
+                         ? m_refs->modules[static_cast<size_t>(decls[d].module)].item
+                         : nullptr});
     }
   };
   const auto entries = [refs](const int32_t* first, const int32_t* last,

@@ -48,6 +48,9 @@ struct SiteName {
   int32_t line = 0;
   int32_t column = 0;
   const ClsEntryPtr* entry = nullptr;
+  /// A module's name (a class or form named as a type, New ..., Implements ...): its module,
+  /// whose page it links to; null for the others.
+  const clsVBFileType* module = nullptr;
 };
 
 /// A declaration the cross references found unused: "unused", or "exposed" when callers outside

@@ -171,17 +171,24 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
             (names[nextName].line == line && names[nextName].column < at)))
       ++nextName;
     const AnchorTable::Anchor* target = nullptr;
-    if (nextName < names.size() && names[nextName].line == line && names[nextName].column == at)
+    const SiteModule* page = nullptr;  // a module named: its page
+    if (nextName < names.size() && names[nextName].line == line && names[nextName].column == at) {
       target = m_anchors.Find(names[nextName].entry);
+      if (!target && names[nextName].module) page = ModuleOf(names[nextName].module);
+    }
     if (target) {
       Put(body, "<a href=\"");
       body += m_modules[target->module].page;
       Put(body, "#d");
       AppendNumber(body, target->index);
       Put(body, "\">");
+    } else if (page) {
+      Put(body, "<a href=\"");
+      body += page->page;
+      Put(body, "\">");
     }
     Source(w, body, text);
-    if (target) Put(body, "</a>");
+    if (target || page) Put(body, "</a>");
   }
   closeTag();
   closeBlock(line);
