@@ -2,8 +2,16 @@
 // implement an interface, member names read through objects of unknown type, every place a type
 // is named, and the procedures handling a project's events.
 #include <gtest/gtest.h>
+#include <rapidjson/document.h>
 
+#include <string>
+
+#include "output/json/ProjectExport.h"
 #include "run/ResolutionCases.h"
+#include "run/RunExports.h"
+#include "run/clsVBInfo.h"
+#include "support/JsonText.h"
+#include "support/TestFolder.h"
 
 namespace qs {
 namespace {
