@@ -243,6 +243,7 @@ class Resolver {
   [[gnu::always_inline]] inline size_t StatementEnd(size_t i) const;
   [[gnu::always_inline]] inline void Declaration(size_t i, size_t e);
   void RaiseEvent(size_t i, size_t e);
+  int32_t WithOwner(const Chain& c) const;
   void ImplementsStatement(size_t i, size_t e);
   [[gnu::always_inline]] inline void ForStatement(size_t i, size_t e);
   [[gnu::always_inline]] inline bool RuntimeStatement(size_t i, size_t e);

@@ -307,6 +307,13 @@ void Resolver::Declaration(size_t i, size_t e) {
   }
 }
 
+// The owner of a With block's members: kLateWith when its object's type is not known.
+int32_t Resolver::WithOwner(const Chain& c) const {
+  if (!c.active) return kNoDecl;
+  const int32_t owner = Owner(c);
+  return owner < 0 && owner > kForeignClass && LateOwner(c) ? kLateWith : owner;
+}
+
 void Resolver::RaiseEvent(size_t i, size_t e) {
   if (i + 1 >= e) return;
   const Tok& t = Fetch(m_toks[i + 1]);
@@ -413,12 +420,7 @@ size_t Resolver::Statement(size_t i) {
       return next;
     case KwWith: {
       const Chain c = Walk(i + 1, e, kRead);
-      if (!c.active) {
-        m_with.push_back(kNoDecl);
-      } else {
-        const int32_t owner = Owner(c);
-        m_with.push_back(owner < 0 && owner > kForeignClass && LateOwner(c) ? kLateWith : owner);
-      }
+      m_with.push_back(WithOwner(c));
       return next;
     }
     case KwGoTo:

@@ -131,6 +131,26 @@ SiteAnnotations::SiteAnnotations(const ProjectAnalysis& in_oInfo, const CrossRef
   }
 }
 
+// What a class implements and the classes implementing it, from the Implements statements.
+static auto InterfacesOf(const CrossReferences* refs) {
+  return [refs](const clsVBFileType& m, std::vector<SiteInterface>& implements,
+                std::vector<SiteInterface>& implementedBy) {
+    const auto moduleOf = [refs](int32_t decl) {
+      const CrossDeclaration& d = refs->decls[static_cast<size_t>(decl)];
+      return SiteInterface{refs->modules[static_cast<size_t>(d.module)].item, d.name};
+    };
+    for (const Implementation& i : refs->implementations) {
+      const CrossModule& from = refs->modules[static_cast<size_t>(i.module)];
+      if (from.item == &m)
+        implements.push_back(i.iface >= 0 ? moduleOf(i.iface) : SiteInterface{nullptr, i.name});
+      if (i.iface >= 0 &&
+          refs->modules[static_cast<size_t>(refs->decls[static_cast<size_t>(i.iface)].module)]
+                  .item == &m)
+        implementedBy.push_back(moduleOf(from.decl));
+    }
+  };
+}
+
 SiteExtras SiteAnnotations::Extras() const {
   SiteExtras extras;
   if (!m_docs.empty() || !m_moduleDocs.empty()) {
@@ -244,22 +264,7 @@ SiteExtras SiteAnnotations::Extras() const {
     const auto it = m_dependencies.find(&m);
     if (it != m_dependencies.end()) out.insert(out.end(), it->second.begin(), it->second.end());
   };
-  extras.interfacesOf = [refs](const clsVBFileType& m, std::vector<SiteInterface>& implements,
-                               std::vector<SiteInterface>& implementedBy) {
-    const auto moduleOf = [refs](int32_t decl) {
-      const CrossDeclaration& d = refs->decls[static_cast<size_t>(decl)];
-      return SiteInterface{refs->modules[static_cast<size_t>(d.module)].item, d.name};
-    };
-    for (const Implementation& i : refs->implementations) {
-      const CrossModule& from = refs->modules[static_cast<size_t>(i.module)];
-      if (from.item == &m)
-        implements.push_back(i.iface >= 0 ? moduleOf(i.iface) : SiteInterface{nullptr, i.name});
-      if (i.iface >= 0 &&
-          refs->modules[static_cast<size_t>(refs->decls[static_cast<size_t>(i.iface)].module)]
-                  .item == &m)
-        implementedBy.push_back(moduleOf(from.decl));
-    }
-  };
+  extras.interfacesOf = InterfacesOf(refs);
   return extras;
 }
 

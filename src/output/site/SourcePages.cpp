@@ -176,15 +176,11 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
       target = m_anchors.Find(names[nextName].entry);
       if (!target && names[nextName].module) page = ModuleOf(names[nextName].module);
     }
-    if (target) {
+    if (target || page) {
       Put(body, "<a href=\"");
-      body += m_modules[target->module].page;
-      Put(body, "#d");
-      AppendNumber(body, target->index);
-      Put(body, "\">");
-    } else if (page) {
-      Put(body, "<a href=\"");
-      body += page->page;
+      body += target ? m_modules[target->module].page : page->page;
+      if (target) Put(body, "#d");
+      if (target) AppendNumber(body, target->index);
       Put(body, "\">");
     }
     Source(w, body, text);
