@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "analysis/ResolverState.h"
+#include "model/ClsEntryPtr.h"
+#include "model/clsVBFileType.h"
 #include "text/Yield.h"
 
 namespace qs::resolver {
@@ -264,6 +266,11 @@ void Resolver::Head(const Tok& t, bool typeContext, int32_t suffix, Chain& cur) 
     ++m_walk->ambiguous;
     return;
   }
+  // A name nothing declares (an implicit local, a function of the runtime or of a library) gives
+  // an object of unknown type when indexed or called; an implicit local is one itself.
+  cur.undeclared = !typeContext;
+  cur.late =
+      !typeContext && m_proc >= 0 && !m_out.modules[static_cast<size_t>(m_module)].optionExplicit;
   // Spc(n) and Tab(n) of Print's arguments are its syntax.
   if (!typeContext && (EqualsNoCase1252(t.name, "Spc") || EqualsNoCase1252(t.name, "Tab"))) return;
   if (!typeContext && m_proc >= 0 && !m_out.modules[static_cast<size_t>(m_module)].optionExplicit) {
@@ -283,6 +290,71 @@ void Resolver::Head(const Tok& t, bool typeContext, int32_t suffix, Chain& cur) 
     ++m_walk->external[static_cast<size_t>(e.external)].second;
 }
 
+// Types whose members are bound only when the program runs.
+static bool IsLateType(std::string_view type) {
+  if (type.size() > 3 && EqualsNoCase1252(type.substr(0, 3), "VB.")) type.remove_prefix(3);
+  return type.empty() || EqualsNoCase1252(type, "Object") || EqualsNoCase1252(type, "Variant") ||
+         EqualsNoCase1252(type, "Control") || EqualsNoCase1252(type, "Form");
+}
+
+bool Resolver::LateOwner(const Chain& cur) const {
+  if (cur.late) return true;
+  if (cur.typed < 0) return false;
+  const CrossDeclaration& d = DeclAt(cur.typed);
+  // A name with no type written is a Variant unless a Def-type statement gives its letter another.
+  const auto untypedLate = [&] {
+    const int32_t value = ValueTypeOf(cur.typed);
+    return value == KwVariant || value == KwObject;
+  };
+  std::string_view type;
+  switch (d.kind) {
+    case DeclKind::kImplicit:
+      return true;
+    case DeclKind::kVariable:
+    case DeclKind::kParameter:
+      if (!d.entry) return cur.typed >= kLocalBase && untypedLate();
+      type = d.entry->EntryType;
+      break;
+    case DeclKind::kFunction:
+    case DeclKind::kPropertyGet:
+      if (!d.entry) return false;
+      type = d.entry->ReturnType;
+      break;
+    default:
+      return false;
+  }
+  if (type.empty()) return untypedLate();
+  return IsLateType(type);
+}
+
+void Resolver::AddLateBound(std::string_view name, const Tok& t) {
+  m_walk->lateBound.push_back({name, m_module, t.pos, t.line, t.column + t.colAdd});
+}
+
+// CallByName's name after "CallByName" at k (up to n): its second argument, when a string.
+void Resolver::CallByNameArgument(size_t k, size_t n) {
+  size_t a = k + 1;
+  if (a < n && m_toks[a].code == '(') ++a;
+  int depth = 0;
+  for (; a < n; ++a) {
+    const int32_t code = m_toks[a].code;
+    if (code == '(') ++depth;
+    if (code == ')' && --depth < 0) return;
+    if (depth == 0 && code == ',') break;
+  }
+  if (a + 1 >= n || m_toks[a + 1].code != TokString) return;
+  if (a + 2 < n && m_toks[a + 2].code != ',' && m_toks[a + 2].code != ')') return;
+  // A string's text is not kept with its token: read from the stream, quotes and all.
+  const Tok& s = m_toks[a + 1];
+  const std::string_view text = m_ts->TokenStringAt(s.pos);
+  if (text.size() < 3 || text.front() != '"' || text.back() != '"') return;
+  const std::string_view name = text.substr(1, text.size() - 2);
+  if (name.find('"') != std::string_view::npos) return;
+  Tok at = s;
+  ++at.column;  // the name's place, past the opening quote
+  AddLateBound(name, at);
+}
+
 // The member after the "." or "!" at k; returns the position of the member's name.
 size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
   const bool bang = m_toks[k].code == '!';
@@ -293,24 +365,32 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
   const Tok& t = Fetch(m_toks[k + 1]);
   // After a name or ")" the chain goes on; at an expression's start the With object is the owner.
   int32_t owner = kNoDecl;
+  bool late = false;
   if (cur.active) {
     owner = Owner(cur);
     if (owner == kNoDecl && !bang && cur.length == 1 && cur.use >= 0 && cur.typed >= 0)
       owner = ModuleQualifier(cur);
+    late = owner == kNoDecl && LateOwner(cur);
   } else if (!m_with.empty()) {
     owner = m_with.back();
+    late = owner == kLateWith;
   }
   ++cur.length;
   cur.active = true;
   cur.use = -1;
   cur.typed = kNoDecl;
   cur.foreign = -1;
+  cur.late = false;
   if (!bang && owner <= kForeignClass) {
     ForeignMember(t, owner, cur);
     return k + 1;
   }
   if (bang || owner < 0) {
     ++m_walk->unresolvedMembers;
+    // A member of an object of unknown type may be the project's; what it gives is unknown too.
+    // "a!b" names no member (it is the default member's argument).
+    if (late && !bang) AddLateBound(t.name, t);
+    cur.late = late || bang;
     cur.owner = kNoDecl;
     return k + 1;
   }
@@ -323,8 +403,13 @@ size_t Resolver::Member(size_t k, size_t to, Chain& cur) {
                               })
                         .found;
   if (d < 0) {
+    // A member a form-like module of the project does not declare itself (its Controls,
+    // ActiveControl, Extender, ...) gives an object of unknown type.
     ++m_walk->unresolvedMembers;
     cur.owner = kNoDecl;
+    const CrossDeclaration& o = m_out.decls[static_cast<size_t>(owner)];
+    const int32_t itemType = m_out.modules[static_cast<size_t>(o.module)].itemType;
+    cur.late = o.kind == DeclKind::kModule && itemType != kItemClass && itemType != kItemModule;
     return k + 1;
   }
   cur.scope = owner;
@@ -406,6 +491,9 @@ size_t Resolver::WalkName(size_t k, size_t from, size_t n, bool& declarator, boo
     cur = Chain{};
   } else {
     Head(t, typeContext, suffixed ? m_toks[k + 1].code : 0, cur);
+    // CallByName of the runtime (the project declares none) names a member in a string.
+    if (cur.use < 0 && t.name.size() == 10 && EqualsNoCase1252(t.name, "CallByName"))
+      CallByNameArgument(k, n);
   }
   typeContext = false;
   return suffixed ? k + 1 : k;
@@ -431,9 +519,14 @@ Chain Resolver::Walk(size_t from, size_t to, int mode) {
       continue;
     }
     if (code == ')') {
+      // The end of a header's parameter list (an empty one too): what follows is no declarator.
+      if (mode == kHeader && m_parens.size() == 1) declarator = false;
       if (!m_parens.empty()) {
         cur = m_parens.back();
         m_parens.pop_back();
+        // What a name nothing declares gives when indexed or called (Controls(i),
+        // CreateObject(...), PropertyPage.SelectedControls(0)) is an object of unknown type.
+        if (cur.active && cur.undeclared && cur.typed < 0) cur.late = true;
       } else {
         cur = Chain{};
       }

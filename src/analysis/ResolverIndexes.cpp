@@ -96,6 +96,25 @@ void Resolver::ComputeExposure() {
            (mod.itemType == kItemClass || mod.itemType == kItemUserControl ||
             mod.itemType == kItemUserDocument);
   };
+  // The classes some class implements: their members' signatures are the interface's.
+  std::vector<uint8_t> implemented(m_out.modules.size(), 0);
+  for (const Implementation& i : m_out.implementations)
+    if (i.iface >= 0)
+      implemented[static_cast<size_t>(m_out.decls[static_cast<size_t>(i.iface)].module)] = 1;
+  const auto interfaceMember = [&](const CrossDeclaration& p) {
+    return p.implementsForeign || (p.parent < 0 && p.kind != DeclKind::kModule &&
+                                   implemented[static_cast<size_t>(p.module)]);
+  };
+  // The member names read late-bound, and the modules whose Public members they may name.
+  std::unordered_set<NameKey, NameKeyHash, NameKeyEqual> lateNames;
+  for (const LateBoundUse& u : m_out.lateBound) lateNames.insert(NameKey{0, u.name});
+  const auto lateBound = [&](const CrossDeclaration& d) {
+    const int32_t type = m_out.modules[static_cast<size_t>(d.module)].itemType;
+    return d.parent < 0 && d.isPublic && d.kind != DeclKind::kModule &&
+           d.kind != DeclKind::kEvent && d.kind != DeclKind::kDeclare &&
+           (type == kItemClass || type == kItemForm || type == kItemUserControl) &&
+           lateNames.count(NameKey{0, d.name}) > 0;
+  };
   for (size_t i = 0; i < m_out.decls.size(); ++i) {
     CrossDeclaration& d = m_out.decls[i];
     const CrossModule& mod = m_out.modules[static_cast<size_t>(d.module)];
@@ -115,10 +134,15 @@ void Resolver::ComputeExposure() {
     } else if (parent && (d.kind == DeclKind::kEnumMember || d.kind == DeclKind::kTypeMember) &&
                parent->exposure != Exposure::kUnused) {
       d.exposure = Exposure::kKept;
+    } else if (d.implementsForeign || (parent && d.kind == DeclKind::kParameter &&
+                                       !parent->handler && interfaceMember(*parent))) {
+      d.exposure = Exposure::kImplements;
     } else if (parent && d.kind == DeclKind::kParameter &&
                (parent->handler || parent->kind == DeclKind::kEvent ||
                 parent->kind == DeclKind::kDeclare || exposed(*parent))) {
       d.exposure = Exposure::kKept;
+    } else if (lateBound(d)) {
+      d.exposure = Exposure::kLateBound;
     } else if (exposed(d)) {
       d.exposure = Exposure::kExposed;
     } else {

@@ -57,6 +57,8 @@ struct Chain {
   int32_t scope = 0;        // where the last element was found
   int32_t length = 0;       // elements so far
   int32_t foreign = -1;     // the last element's use of another project's member (foreignUses)
+  bool late = false;        // the last element's type is unknown: its members are late-bound
+  bool undeclared = false;  // the chain starts with a name nothing declares (PropertyPage, ...)
 };
 
 inline bool IsSuffix(int32_t code) {
@@ -114,7 +116,13 @@ struct WalkOutput {
   std::unordered_map<int32_t, std::pair<int32_t, int32_t>> implicitLocals;
   std::deque<std::string> ownedNames;  // bracketed names spread over several tokens
   std::vector<ForeignUse> foreignUses;
+  std::vector<Implementation> implementations;
+  std::vector<LateBoundUse> lateBound;
+  std::vector<std::pair<int32_t, int32_t>> eventHandlers;  // (event, handler)
 };
+
+// A With block's owner when its object's type is not known: its members are late-bound.
+constexpr int32_t kLateWith = -3;
 
 // Walk modes.
 constexpr int kRead = 0;
@@ -253,6 +261,7 @@ class Resolver {
   [[gnu::always_inline]] inline size_t StatementEnd(size_t i) const;
   [[gnu::always_inline]] inline void Declaration(size_t i, size_t e);
   void RaiseEvent(size_t i, size_t e);
+  int32_t WithOwner(const Chain& c) const;
   void ImplementsStatement(size_t i, size_t e);
   [[gnu::always_inline]] inline void ForStatement(size_t i, size_t e);
   [[gnu::always_inline]] inline bool RuntimeStatement(size_t i, size_t e);
@@ -271,6 +280,8 @@ class Resolver {
   void EnterProcedure(int32_t proc);
   void ExitProcedure();
   void Handler(int32_t proc);
+  /// A WithEvents variable's or control's handler: kept with the event of its type it handles.
+  void EventHandler(int32_t source, std::string_view event, int32_t proc);
   /// Walks the modules in runs of about the same size, one per processor (within the run's
   /// thread budget, at most one per module), then merges their outputs in module order.
   void WalkAll();
@@ -284,6 +295,11 @@ class Resolver {
   [[gnu::always_inline]] inline size_t Member(size_t k, size_t to, Chain& cur);
   [[gnu::always_inline]] inline void Head(const Tok& t, bool typeContext, int32_t suffix,
                                           Chain& cur);
+  /// Whether the members of the chain's last element are late-bound (its type is not known).
+  bool LateOwner(const Chain& cur) const;
+  void AddLateBound(std::string_view name, const Tok& t);
+  /// CallByName obj, "Member", ...: the string names a member late-bound.
+  void CallByNameArgument(size_t k, size_t n);
   void MakeWrite(const Chain& c, bool isSet);
   void Assignment(size_t from, size_t to, bool isSet);
   void Targets(size_t from, size_t to, bool withBounds);
@@ -346,6 +362,7 @@ class Resolver {
   std::vector<Chain> m_parens;
   std::vector<int32_t> m_with;
   std::vector<int32_t> m_implements;
+  std::vector<std::string_view> m_foreignImplements;  // interfaces the project does not declare
   int32_t m_proc = kNoDecl;
   int32_t m_scope = kNoDecl;  // the procedure whose names are looked up (the first of twins)
   int m_block = 0;            // 1 inside Enum, 2 inside Type

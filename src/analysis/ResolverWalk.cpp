@@ -188,6 +188,7 @@ void Resolver::WalkModule(int32_t m) {
   m_block = 0;
   m_with.clear();
   m_implements.clear();
+  m_foreignImplements.clear();
   m_moduleMemo.Clear();
   const size_t firstUse = m_walk->uses.size();
   m_walk->runs.push_back({firstUse, m});
@@ -385,6 +386,13 @@ void Resolver::Declaration(size_t i, size_t e) {
   }
 }
 
+// The owner of a With block's members: kLateWith when its object's type is not known.
+int32_t Resolver::WithOwner(const Chain& c) const {
+  if (!c.active) return kNoDecl;
+  const int32_t owner = Owner(c);
+  return owner < 0 && owner > kForeignClass && LateOwner(c) ? kLateWith : owner;
+}
+
 void Resolver::RaiseEvent(size_t i, size_t e) {
   if (i + 1 >= e) return;
   const Tok& t = Fetch(m_toks[i + 1]);
@@ -402,13 +410,23 @@ void Resolver::RaiseEvent(size_t i, size_t e) {
 
 void Resolver::ImplementsStatement(size_t i, size_t e) {
   if (i + 1 >= e) return;
-  const int32_t d = WalkLookupType(Fetch(m_toks[i + 1]).name);
+  // "Implements IFoo" or "Implements Lib.IFoo": the procedures' prefix is the last name.
+  size_t last = i + 1;
+  while (last + 2 < e && m_toks[last + 1].code == '.' && IsWordCode(m_toks[last + 2].code))
+    last += 2;
+  const std::string_view name = Fetch(m_toks[last]).name;
+  int32_t d = WalkLookupType(Fetch(m_toks[i + 1]).name);
+  if (last != i + 1)
+    d = EqualsNoCase1252(m_toks[i + 1].name, m_project) ? WalkLookupType(name) : kNoDecl;
+  const bool project = d >= 0 && m_out.decls[static_cast<size_t>(d)].kind == DeclKind::kModule;
   if (d >= 0) {
-    AddUse(d, m_toks[i + 1], UseKind::kRead);
-    if (m_out.decls[static_cast<size_t>(d)].kind == DeclKind::kModule) m_implements.push_back(d);
+    AddUse(d, m_toks[last], UseKind::kRead);
+    if (project) m_implements.push_back(d);
   } else {
     CountExternal(m_toks[i + 1].name);
   }
+  if (!project) m_foreignImplements.push_back(name);
+  m_walk->implementations.push_back({m_module, project ? d : kNoDecl, name});
 }
 
 void Resolver::ForStatement(size_t i, size_t e) {
@@ -481,7 +499,7 @@ size_t Resolver::Statement(size_t i) {
       return next;
     case KwWith: {
       const Chain c = Walk(i + 1, e, kRead);
-      m_with.push_back(c.active ? Owner(c) : kNoDecl);
+      m_with.push_back(WithOwner(c));
       return next;
     }
     case KwGoTo:
@@ -683,6 +701,7 @@ void Resolver::Handler(int32_t proc) {
         if (cd.kind == DeclKind::kControl || (cd.kind == DeclKind::kVariable && cd.withEvents)) {
           d.handler = true;
           AddUse(c, at, UseKind::kRead);
+          EventHandler(c, rest, proc);
           return;
         }
       }
@@ -709,6 +728,22 @@ void Resolver::Handler(int32_t proc) {
       if (member >= 0) AddUse(member, at, UseKind::kCall);
       return;
     }
+    for (const std::string_view i : m_foreignImplements) {
+      if (!EqualsNoCase1252(i, prefix)) continue;
+      d.implementsForeign = true;
+      return;
+    }
+  }
+}
+
+void Resolver::EventHandler(int32_t source, std::string_view event, int32_t proc) {
+  const int32_t owner = TypeOwner(source);
+  if (owner < 0 || m_out.decls[static_cast<size_t>(owner)].kind != DeclKind::kModule) return;
+  for (int32_t n = Find(owner, event); n >= 0; n = m_tab.names.Next(n)) {
+    const int32_t e = m_tab.names.Decl(n);
+    if (m_out.decls[static_cast<size_t>(e)].kind != DeclKind::kEvent) continue;
+    m_walk->eventHandlers.emplace_back(Canonical(e), proc);
+    return;
   }
 }
 
@@ -811,6 +846,11 @@ void Resolver::Merge(WalkOutput& walk) {
   m_out.ambiguous += walk.ambiguous;
   m_out.foreignUses.insert(m_out.foreignUses.end(), walk.foreignUses.begin(),
                            walk.foreignUses.end());
+  m_out.implementations.insert(m_out.implementations.end(), walk.implementations.begin(),
+                               walk.implementations.end());
+  m_out.lateBound.insert(m_out.lateBound.end(), walk.lateBound.begin(), walk.lateBound.end());
+  for (const auto& [event, handler] : walk.eventHandlers)
+    m_out.eventHandlers.emplace_back(event, final(handler));
   // The names of labels and implicit locals may be views of these strings: the run keeps them.
   m_out.ownedNames.push_back(std::move(walk.ownedNames));
 }

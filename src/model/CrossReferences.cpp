@@ -20,6 +20,10 @@ const char* ExposureName(Exposure in_eExposure) {
       return "unused";
     case Exposure::kExposed:
       return "exposed";
+    case Exposure::kImplements:
+      return "implements";
+    case Exposure::kLateBound:
+      return "late-bound";
     case Exposure::kUsed:
     case Exposure::kKept:
       break;

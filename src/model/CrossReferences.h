@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "model/Kinds.h"
@@ -27,8 +28,14 @@ class clsVBHeader;
 enum class UseKind : uint8_t { kRead, kWrite, kCall };
 
 /// Whether a declaration is used; kExposed for an unused one that callers outside the project
-/// may use; kKept for one that is never reported unused (event handlers, interface members, ...).
-enum class Exposure : uint8_t { kUsed, kUnused, kExposed, kKept };
+/// may use; kKept for one that is never reported unused (event handlers, interface members, ...);
+/// kImplements for an unused one whose signature an interface fixes (a member implementing a
+/// type library's interface, its parameters, the parameters of an implemented class's members);
+/// kLateBound for an unused Public member whose name the project reaches through an object of
+/// unknown type (As Object, CallByName ...), so that it may be used after all.
+enum class Exposure : uint8_t { kUsed, kUnused, kExposed, kKept, kImplements, kLateBound };
+/// The number of Exposure values.
+constexpr size_t kExposureCount = 6;
 
 /// The word for a kind of use and an exposure as the outputs write them.
 const char* UseKindName(UseKind in_eKind);
@@ -166,6 +173,9 @@ struct CrossDeclaration {
   bool withEvents = false;
   /// An event handler, an interface member or another procedure outside callers invoke.
   bool handler = false;
+  /// A procedure implementing a member of an interface the project does not declare (a type
+  /// library's): its signature is the interface's.
+  bool implementsForeign = false;
 };
 
 struct CrossModule {
@@ -199,6 +209,24 @@ struct ExposedClass {
   std::vector<Member> members;
 };
 
+/// A class's Implements statement: the interface, the project's class (its module's declaration)
+/// or, for one the project does not declare, only its name (the last part of "Lib.IFoo").
+struct Implementation {
+  int32_t module = 0;     ///< index of the implementing file
+  int32_t iface = -1;     ///< the interface's module declaration; -1 when not the project's
+  std::string_view name;  ///< the interface's name as the statement ends with it
+};
+
+/// A member name read through an object whose type is not known (As Object, As Variant, an
+/// undeclared variable, Controls(i), a CallByName string): it may name a project's member.
+struct LateBoundUse {
+  std::string_view name;  ///< a view of the token text (or of the string's text inside quotes)
+  int32_t module = 0;
+  int32_t pos = 0;  ///< token position (the string's, for CallByName)
+  int32_t line = 0;
+  int32_t column = 0;
+};
+
 /// A use of another project's exposed class (member -1) or of one of its members.
 struct ForeignUse {
   int32_t module = 0;  ///< index of the using file in CrossReferences::modules
@@ -220,7 +248,14 @@ struct CrossReferences {
   /// the resolver was given such classes).
   std::vector<ForeignUse> foreignUses;
   uint64_t unresolvedMembers = 0;  ///< members of owners whose type is unknown
-  uint64_t ambiguous = 0;          ///< names two standard modules declare Public
+  /// The classes' Implements statements, in file order.
+  std::vector<Implementation> implementations;
+  /// Member names read through objects of unknown type, in file order.
+  std::vector<LateBoundUse> lateBound;
+  /// (event, handler) of each procedure handling a project's event through a WithEvents
+  /// variable or a control of the project's user control, in the handlers' file order.
+  std::vector<std::pair<int32_t, int32_t>> eventHandlers;
+  uint64_t ambiguous = 0;  ///< names two standard modules declare Public
   /// The declaration of each analysis record, and of each control record of a header, sorted.
   std::vector<std::pair<const void*, int32_t>> declOf;
   /// Uses per declaration: those of declaration d are useIndex[useStart[d] .. useStart[d+1]).

@@ -89,6 +89,42 @@ void Flush(std::string& text, std::ostream& os) {
   text.clear();
 }
 
+// "PATH:LINE:COLUMN: WHAT: SOURCE LINE".
+void PrintPlaceLine(const CrossReferences& refs, int32_t module, int32_t line, int32_t column,
+                    int32_t pos, const char* what, PlacePrinter& places, std::string& text) {
+  places.Print(module, line, column, text);
+  text += what;
+  text += ": ";
+  AppendSourceLine(refs, module, pos, text);
+  text += '\n';
+}
+
+// After an event's uses its handlers; after a Public member's of a class, form or user control
+// the places that read its name through objects of unknown type (evidence, not proof).
+void PrintHandlersAndLateBound(const CrossReferences& refs, const std::vector<int32_t>& matches,
+                               PlacePrinter& places, std::string& text, std::ostream& out) {
+  const CrossDeclaration& first = refs.decls[static_cast<size_t>(matches.front())];
+  if (first.kind == DeclKind::kEvent) {
+    for (const auto& [event, handler] : refs.eventHandlers) {
+      if (std::find(matches.begin(), matches.end(), event) == matches.end()) continue;
+      const CrossDeclaration& h = refs.decls[static_cast<size_t>(handler)];
+      PrintPlaceLine(refs, h.module, h.line, h.column, h.pos, "handler", places, text);
+      FlushWhenFull(text, out);
+    }
+    return;
+  }
+  const int32_t type = refs.modules[static_cast<size_t>(first.module)].itemType;
+  if (first.parent >= 0 || !first.isPublic || first.kind == DeclKind::kModule ||
+      first.kind == DeclKind::kDeclare ||
+      (type != kItemClass && type != kItemForm && type != kItemUserControl))
+    return;
+  for (const LateBoundUse& u : refs.lateBound) {
+    if (!EqualsNoCase1252(u.name, first.name)) continue;
+    PrintPlaceLine(refs, u.module, u.line, u.column, u.pos, "late-bound", places, text);
+    FlushWhenFull(text, out);
+  }
+}
+
 void PrintDeclarationLine(const CrossReferences& refs, int32_t d, PlacePrinter& places,
                           std::string& text) {
   const CrossDeclaration& decl = refs.decls[static_cast<size_t>(d)];
@@ -209,13 +245,10 @@ int AnswerRefs(const ProjectAnalysis& in_oInfo, std::string_view in_sName,
   }
   for (const int32_t i : uses) {
     const CrossUse& u = refs.uses[static_cast<size_t>(i)];
-    printer.Print(u.module, u.line, u.column, text);
-    text += UseKindName(u.kind);
-    text += ": ";
-    AppendSourceLine(refs, u.module, u.pos, text);
-    text += '\n';
+    PrintPlaceLine(refs, u.module, u.line, u.column, u.pos, UseKindName(u.kind), printer, text);
     FlushWhenFull(text, out);
   }
+  PrintHandlersAndLateBound(refs, matches, printer, text, out);
   Flush(text, out);
   return kRefsFound;
 }
@@ -227,7 +260,9 @@ size_t AnswerUnused(const ProjectAnalysis& in_oInfo, bool in_bExposed,
   for (size_t i = 0; i < refs.decls.size(); ++i) {
     const CrossDeclaration& d = refs.decls[i];
     if (static_cast<size_t>(d.canonical) != i) continue;
-    if (d.exposure == Exposure::kUnused || (in_bExposed && d.exposure == Exposure::kExposed))
+    if (d.exposure == Exposure::kUnused ||
+        (in_bExposed && (d.exposure == Exposure::kExposed || d.exposure == Exposure::kImplements ||
+                         d.exposure == Exposure::kLateBound)))
       listed.push_back(static_cast<int32_t>(i));
   }
   PlacePrinter printer(refs, in_sFolder);

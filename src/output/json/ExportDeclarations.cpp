@@ -58,6 +58,7 @@ void ExportWriter<Writer>::WriteDeclaration(const DeclaredEntry& d) {
     WriteUses(decl);
     WriteCalls(decl);
     WriteLabels(decl);
+    WriteEventHandlers(decl);
   }
   const bool hasMembers = e.eEntrytype == kEntryEnum || e.eEntrytype == kEntryType;
   if (hasMembers) {

@@ -40,6 +40,7 @@ void ExportWriter<Writer>::WriteModule(const ProjectModule& m) {
   }
   Number("lines", m_lines.Lines());
   WriteControls(IsFormLikeItemType(item.EType) ? header : nullptr);
+  if (m_refs) WriteImplementations(item);
 
   Key("declarations");
   m_w.StartArray();

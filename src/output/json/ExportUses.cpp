@@ -36,10 +36,9 @@ void AppendQualifiedName(const CrossReferences& refs, int32_t decl, CodePageText
 
 void ExportRefs::Build(const CrossReferences& in_refs, CodePageText& cp) {
   refs = &in_refs;
-  for (size_t k = 0; k < kindNames.size(); ++k) {
-    kindNames[k] = UseKindName(static_cast<UseKind>(k));
+  for (size_t k = 0; k < kindNames.size(); ++k) kindNames[k] = UseKindName(static_cast<UseKind>(k));
+  for (size_t k = 0; k < exposureNames.size(); ++k)
     exposureNames[k] = ExposureName(static_cast<Exposure>(k));
-  }
   std::string raw, text;
   for (const CrossModule& m : in_refs.modules) {
     text.clear();
@@ -63,6 +62,9 @@ void ExportRefs::Build(const CrossReferences& in_refs, CodePageText& cp) {
       AppendQualifiedName(in_refs, static_cast<int32_t>(d), cp, raw, text, names);
   }
   nameStart.push_back(static_cast<uint32_t>(names.size()));
+  eventHandlers = in_refs.eventHandlers;
+  std::stable_sort(eventHandlers.begin(), eventHandlers.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
   std::sort(labels.begin(), labels.end(), [&](const auto& a, const auto& b) {
     const int32_t pa = in_refs.decls[static_cast<size_t>(a.second)].pos;
     const int32_t pb = in_refs.decls[static_cast<size_t>(b.second)].pos;
@@ -182,7 +184,7 @@ void ExportWriter<Writer>::WriteUses(int32_t decl) {
   *p++ = ']';
   m_json.Keep(p);
   RawArray("uses");
-  Member("exposure", m_shared->exposureNames[static_cast<size_t>(d.exposure) & 3]);
+  Member("exposure", m_shared->exposureNames[static_cast<size_t>(d.exposure) % kExposureCount]);
 }
 
 // What a procedure calls: qualified names, once each, in first-call order.
@@ -242,6 +244,65 @@ void ExportWriter<Writer>::WriteHandlers(int32_t decl) {
   m_w.EndArray();
 }
 
+// An event's handlers (the procedures of WithEvents variables and controls handling it).
+template <class Writer>
+void ExportWriter<Writer>::WriteEventHandlers(int32_t decl) {
+  if (decl < 0 || m_refs->decls[static_cast<size_t>(decl)].kind != DeclKind::kEvent) return;
+  const int32_t event = m_refs->decls[static_cast<size_t>(decl)].canonical;
+  const auto& pairs = m_shared->eventHandlers;
+  auto it = std::lower_bound(pairs.begin(), pairs.end(), std::pair<int32_t, int32_t>(event, -1),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
+  m_json.Clear();
+  char* p = m_json.Room(1);
+  *p++ = '[';
+  m_json.Keep(p);
+  for (bool first = true; it != pairs.end() && it->first == event; ++it, first = false) {
+    const std::string_view name = QualifiedName(it->second);
+    p = m_json.Room(name.size() + 3);
+    if (!first) *p++ = ',';
+    p = PutQuoted(p, name);
+    m_json.Keep(p);
+  }
+  p = m_json.Room(1);
+  *p++ = ']';
+  m_json.Keep(p);
+  RawArray("handlers");
+}
+
+// "implements": the interfaces of the module's Implements statements (a project's class by its
+// name, another's as the statement ends with it); "implementedBy": the classes implementing it.
+// Each is left out when empty.
+template <class Writer>
+void ExportWriter<Writer>::WriteImplementations(const clsVBFileType& item) {
+  const auto found = m_shared->moduleOf.find(&item);
+  if (found == m_shared->moduleOf.end()) return;
+  const int32_t module = found->second;
+  const int32_t self = m_refs->modules[static_cast<size_t>(module)].decl;
+  bool any = false;
+  for (const Implementation& i : m_refs->implementations) {
+    if (i.module != module) continue;
+    if (!any) {
+      Key("implements");
+      m_w.StartArray();
+      any = true;
+    }
+    Source(i.iface >= 0 ? m_refs->decls[static_cast<size_t>(i.iface)].name : i.name);
+  }
+  if (any) m_w.EndArray();
+  any = false;
+  for (const Implementation& i : m_refs->implementations) {
+    if (i.iface != self) continue;
+    if (!any) {
+      Key("implementedBy");
+      m_w.StartArray();
+      any = true;
+    }
+    Source(m_refs->decls[static_cast<size_t>(m_refs->modules[static_cast<size_t>(i.module)].decl)]
+               .name);
+  }
+  if (any) m_w.EndArray();
+}
+
 // The names the project does not declare, with their use counts.
 template <class Writer>
 void ExportWriter<Writer>::WriteExternal() {
@@ -273,6 +334,12 @@ template void ExportWriter<ModuleTextWriter>::WriteLabels(int32_t);
 template void ExportWriter<CompactFileWriter>::WriteHandlers(int32_t);
 template void ExportWriter<IndentedFileWriter>::WriteHandlers(int32_t);
 template void ExportWriter<ModuleTextWriter>::WriteHandlers(int32_t);
+template void ExportWriter<CompactFileWriter>::WriteEventHandlers(int32_t);
+template void ExportWriter<IndentedFileWriter>::WriteEventHandlers(int32_t);
+template void ExportWriter<ModuleTextWriter>::WriteEventHandlers(int32_t);
+template void ExportWriter<CompactFileWriter>::WriteImplementations(const clsVBFileType&);
+template void ExportWriter<IndentedFileWriter>::WriteImplementations(const clsVBFileType&);
+template void ExportWriter<ModuleTextWriter>::WriteImplementations(const clsVBFileType&);
 template void ExportWriter<CompactFileWriter>::WriteExternal();
 template void ExportWriter<IndentedFileWriter>::WriteExternal();
 

@@ -189,13 +189,15 @@ struct ExportRefs {
   std::vector<std::pair<int32_t, int32_t>> labels;
   /// UseKindName of each use kind, ExposureName of each exposure.
   std::array<std::string_view, 4> kindNames;
-  std::array<std::string_view, 4> exposureNames;
+  std::array<std::string_view, kExposureCount> exposureNames;
   /// The qualified names of the modules and procedures (those uses come from and calls go to),
   /// escaped: declaration d's is names[nameStart[d] .. nameStart[d + 1]), empty for the others.
   std::string names;
   std::vector<uint32_t> nameStart;
   /// The index in CrossReferences::modules of each module's item.
   std::unordered_map<const clsVBFileType*, int32_t> moduleOf;
+  /// (event, handler) of CrossReferences::eventHandlers, sorted by event (handlers in file order).
+  std::vector<std::pair<int32_t, int32_t>> eventHandlers;
 
   void Build(const CrossReferences& in_refs, CodePageText& cp);
 };
@@ -317,6 +319,10 @@ class ExportWriter {
   void WriteCalls(int32_t decl);
   void WriteLabels(int32_t decl);
   void WriteHandlers(int32_t decl);
+  /// An event's handlers: their qualified names.
+  void WriteEventHandlers(int32_t decl);
+  /// What the module implements and, for an interface, which classes implement it.
+  void WriteImplementations(const clsVBFileType& item);
   void WriteExternal();
   std::string_view QualifiedName(int32_t decl);
   int32_t DeclOf(const void* record);

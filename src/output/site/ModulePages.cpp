@@ -431,6 +431,31 @@ void SiteBuilder::WriteControls(Worker& w, SiteModule& m, size_t index, std::str
   WriteMenus(w, m, depth, handlers, out);
 }
 
+// Cross references plug in here (SiteExtras::interfacesOf): what a class implements and which
+// classes implement it, each a link to its page (another library's interface named only).
+void SiteBuilder::WriteInterfaces(Worker& w, const clsVBFileType& item, std::string& out) const {
+  if (!m_options.extras.interfacesOf) return;
+  std::vector<SiteInterface> lists[2];
+  m_options.extras.interfacesOf(item, lists[0], lists[1]);
+  const char* const labels[] = {"Implements", "Implemented by"};
+  for (size_t side = 0; side < 2; ++side) {
+    if (lists[side].empty()) continue;
+    out += "<p class=\"meta\">";
+    out += labels[side];
+    out += ": ";
+    for (size_t k = 0; k < lists[side].size(); ++k) {
+      if (k > 0) out += ", ";
+      const SiteModule* page = lists[side][k].module ? ModuleOf(lists[side][k].module) : nullptr;
+      if (page) {
+        ModuleLink(*page, out);
+      } else {
+        Source(w, out, lists[side][k].name);
+      }
+    }
+    out += "</p>\n";
+  }
+}
+
 void SiteBuilder::WriteModulePage(Worker& w, SiteModule& m, size_t index) {
   const clsVBFileType& item = *m.source.item;
   w.lines.Reset(m.stream, m.header && m.header->LineEndsKept ? &m.header->LineEnds : nullptr);
@@ -450,6 +475,7 @@ void SiteBuilder::WriteModulePage(Worker& w, SiteModule& m, size_t index) {
   if (m_options.extras.moduleDocOf) {
     if (const SiteDoc* doc = m_options.extras.moduleDocOf(item)) WriteDoc(w, *doc, out);
   }
+  WriteInterfaces(w, item, out);
   WriteControls(w, m, index, out);
 
   // The sections in their order, each with its kind's word as its anchor; the properties' section

@@ -131,6 +131,26 @@ SiteAnnotations::SiteAnnotations(const ProjectAnalysis& in_oInfo, const CrossRef
   }
 }
 
+// What a class implements and the classes implementing it, from the Implements statements.
+static auto InterfacesOf(const CrossReferences* refs) {
+  return [refs](const clsVBFileType& m, std::vector<SiteInterface>& implements,
+                std::vector<SiteInterface>& implementedBy) {
+    const auto moduleOf = [refs](int32_t decl) {
+      const CrossDeclaration& d = refs->decls[static_cast<size_t>(decl)];
+      return SiteInterface{refs->modules[static_cast<size_t>(d.module)].item, d.name};
+    };
+    for (const Implementation& i : refs->implementations) {
+      const CrossModule& from = refs->modules[static_cast<size_t>(i.module)];
+      if (from.item == &m)
+        implements.push_back(i.iface >= 0 ? moduleOf(i.iface) : SiteInterface{nullptr, i.name});
+      if (i.iface >= 0 &&
+          refs->modules[static_cast<size_t>(refs->decls[static_cast<size_t>(i.iface)].module)]
+                  .item == &m)
+        implementedBy.push_back(moduleOf(from.decl));
+    }
+  };
+}
+
 SiteExtras SiteAnnotations::Extras() const {
   SiteExtras extras;
   if (!m_docs.empty() || !m_moduleDocs.empty()) {
@@ -165,8 +185,8 @@ SiteExtras SiteAnnotations::Extras() const {
     for (size_t i = 0; i < all.decls.size(); ++i) {
       const CrossDeclaration& d = all.decls[i];
       if (static_cast<size_t>(d.canonical) == i &&
-          static_cast<size_t>(d.module) < all.modules.size() &&
-          (d.exposure == Exposure::kUnused || d.exposure == Exposure::kExposed))
+          static_cast<size_t>(d.module) < all.modules.size() && d.exposure != Exposure::kUsed &&
+          d.exposure != Exposure::kKept)
         unused.push_back(static_cast<int32_t>(i));
     }
     std::stable_sort(unused.begin(), unused.end(), [&all](int32_t x, int32_t y) {
@@ -213,7 +233,10 @@ SiteExtras SiteAnnotations::Extras() const {
       // The canonical one of twins (its uses are theirs), else the declaration itself.
       const auto c = static_cast<size_t>(decls[d].canonical);
       out.push_back({u.line, u.Column(),
-                     c < decls.size() && decls[c].entry ? decls[c].entry : decls[d].entry});
+                     c < decls.size() && decls[c].entry ? decls[c].entry : decls[d].entry,
+                     decls[d].kind == DeclKind::kModule
+                         ? m_refs->modules[static_cast<size_t>(decls[d].module)].item
+                         : nullptr});
     }
   };
   const auto entries = [refs](const int32_t* first, const int32_t* last,
@@ -241,6 +264,7 @@ SiteExtras SiteAnnotations::Extras() const {
     const auto it = m_dependencies.find(&m);
     if (it != m_dependencies.end()) out.insert(out.end(), it->second.begin(), it->second.end());
   };
+  extras.interfacesOf = InterfacesOf(refs);
   return extras;
 }
 
@@ -257,6 +281,7 @@ void SiteAnnotations::FillEmpty(SiteExtras& io_oExtras) const {
   if (!io_oExtras.docWarnings) io_oExtras.docWarnings = std::move(mine.docWarnings);
   if (!io_oExtras.unused) io_oExtras.unused = std::move(mine.unused);
   if (!io_oExtras.externalNames) io_oExtras.externalNames = std::move(mine.externalNames);
+  if (!io_oExtras.interfacesOf) io_oExtras.interfacesOf = std::move(mine.interfacesOf);
 }
 
 }  // namespace qs

@@ -276,6 +276,7 @@ class SiteBuilder {
   // Module pages (ModulePages.cpp).
   void WriteModulePage(Worker& w, SiteModule& m, size_t index);
   void WriteControls(Worker& w, SiteModule& m, size_t index, std::string& out);
+  void WriteInterfaces(Worker& w, const clsVBFileType& item, std::string& out) const;
   /// The event handlers of each control: indexes into m.declared, by control.
   static void FindHandlers(const SiteModule& m, const std::vector<ControlNode>& controls,
                            std::vector<std::vector<size_t>>& handlers);

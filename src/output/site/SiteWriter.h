@@ -48,6 +48,9 @@ struct SiteName {
   int32_t line = 0;
   int32_t column = 0;
   const ClsEntryPtr* entry = nullptr;
+  /// A module's name (a class or form named as a type, New ..., Implements ...): its module,
+  /// whose page it links to; null for the others.
+  const clsVBFileType* module = nullptr;
 };
 
 /// A declaration the cross references found unused: "unused", or "exposed" when callers outside
@@ -60,6 +63,13 @@ struct SiteUnused {
   std::string name;  ///< "Module.Procedure.Name" as written (project-file bytes)
   const char* kind = "";
   const char* exposure = "";
+};
+
+/// An interface a class implements, or a class implementing one: the project's module (null for
+/// another library's interface) and its name (project-file bytes).
+struct SiteInterface {
+  const clsVBFileType* module = nullptr;
+  std::string_view name;
 };
 
 /// A documentation warning at its place (project-file bytes).
@@ -109,6 +119,11 @@ struct SiteExtras {
   /// Cross references: the unused and exposed declarations in file order (index: the unused
   /// column; inventories), each given to the visitor in turn (valid during the call only).
   std::function<void(const std::function<void(const SiteUnused&)>&)> unused;
+  /// Cross references: the interfaces a class implements (its Implements statements) and the
+  /// classes implementing it (module pages: "Implements" and "Implemented by").
+  std::function<void(const clsVBFileType&, std::vector<SiteInterface>& implements,
+                     std::vector<SiteInterface>& implementedBy)>
+      interfacesOf;
   /// Cross references: names the project does not declare with their use counts (inventories).
   std::function<void(std::vector<std::pair<std::string_view, uint32_t>>&)> externalNames;
 };

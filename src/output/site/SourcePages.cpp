@@ -171,17 +171,20 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
             (names[nextName].line == line && names[nextName].column < at)))
       ++nextName;
     const AnchorTable::Anchor* target = nullptr;
-    if (nextName < names.size() && names[nextName].line == line && names[nextName].column == at)
+    const SiteModule* page = nullptr;  // a module named: its page
+    if (nextName < names.size() && names[nextName].line == line && names[nextName].column == at) {
       target = m_anchors.Find(names[nextName].entry);
-    if (target) {
+      if (!target && names[nextName].module) page = ModuleOf(names[nextName].module);
+    }
+    if (target || page) {
       Put(body, "<a href=\"");
-      body += m_modules[target->module].page;
-      Put(body, "#d");
-      AppendNumber(body, target->index);
+      body += target ? m_modules[target->module].page : page->page;
+      if (target) Put(body, "#d");
+      if (target) AppendNumber(body, target->index);
       Put(body, "\">");
     }
     Source(w, body, text);
-    if (target) Put(body, "</a>");
+    if (target || page) Put(body, "</a>");
   }
   closeTag();
   closeBlock(line);
