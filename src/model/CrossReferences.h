@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "model/Kinds.h"
@@ -165,6 +166,10 @@ struct CrossDeclaration {
   bool withEvents = false;
   /// An event handler, an interface member or another procedure outside callers invoke.
   bool handler = false;
+  /// False for a declaration in a branch of an #If block that conditional compilation leaves out
+  /// (and the parameters and locals of such a procedure): no name binds to it, it has no uses
+  /// and it is never unused.
+  bool active = true;
 };
 
 struct CrossModule {
@@ -179,6 +184,9 @@ struct CrossModule {
   /// record (twins of an #If block among them: only canonical ones are the module's).
   int32_t firstGlobal = 0;
   int32_t endGlobal = 0;
+  /// The lines [first, last] (1-based) of the branches of #If blocks that conditional
+  /// compilation leaves out, in order.
+  std::vector<std::pair<int32_t, int32_t>> inactiveLines;
 };
 
 /// A class another project of the same call exposes (VB_Exposed = True), known to the projects
@@ -229,6 +237,14 @@ struct CrossReferences {
   /// callStart[p+1]).
   std::vector<int32_t> callStart;
   std::vector<int32_t> callList;
+  /// What conditional compilation could not read: the module (-1 for the project's own
+  /// constants), the 1-based line (0 for none) and what happened.
+  struct ConditionWarning {
+    int32_t module = -1;
+    int32_t line = 0;
+    std::string message;
+  };
+  std::vector<ConditionWarning> conditionWarnings;
   /// Texts the names of some labels and implicit locals view (bracketed names of several tokens).
   std::vector<std::deque<std::string>> ownedNames;
   bool computed = false;
