@@ -1,6 +1,9 @@
 #include "output/site/SiteAnnotations.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "analysis/ProjectAnalysis.h"
 #include "analysis/ProjectContents.h"
@@ -237,6 +240,15 @@ SiteExtras SiteAnnotations::Extras() const {
     entries(list + m_callerStart[static_cast<size_t>(decl)],
             list + m_callerStart[static_cast<size_t>(decl) + 1], out);
   };
+  std::unordered_map<const clsVBFileType*, const std::vector<std::pair<int32_t, int32_t>>*>
+      inactive;
+  for (const CrossModule& mod : refs->modules)
+    if (!mod.inactiveLines.empty()) inactive.emplace(mod.item, &mod.inactiveLines);
+  extras.inactiveLinesOf = [inactive = std::move(inactive)](
+                               const clsVBFileType& m,
+                               std::vector<std::pair<int32_t, int32_t>>& out) {
+    if (const auto it = inactive.find(&m); it != inactive.end()) out = *it->second;
+  };
   extras.dependenciesOf = [this](const clsVBFileType& m, std::vector<const clsVBFileType*>& out) {
     const auto it = m_dependencies.find(&m);
     if (it != m_dependencies.end()) out.insert(out.end(), it->second.begin(), it->second.end());
@@ -257,6 +269,7 @@ void SiteAnnotations::FillEmpty(SiteExtras& io_oExtras) const {
   if (!io_oExtras.docWarnings) io_oExtras.docWarnings = std::move(mine.docWarnings);
   if (!io_oExtras.unused) io_oExtras.unused = std::move(mine.unused);
   if (!io_oExtras.externalNames) io_oExtras.externalNames = std::move(mine.externalNames);
+  if (!io_oExtras.inactiveLinesOf) io_oExtras.inactiveLinesOf = std::move(mine.inactiveLinesOf);
 }
 
 }  // namespace qs

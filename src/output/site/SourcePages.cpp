@@ -2,6 +2,8 @@
 // marked for the style sheet, the names that stand for a declaration linked to it; a long file
 // on several pages.
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "model/clsVBHeader.h"
 #include "output/site/SiteBuilder.h"
@@ -85,10 +87,22 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
   // Each line opens with its anchor; the style sheet numbers the anchors (a counter that each
   // block starts at its first line) and the script makes a click on one go to its line, which
   // keeps the pages small.
+  // The lines conditional compilation leaves out are dimmed, their names unlinked.
+  std::vector<std::pair<int32_t, int32_t>> inactive;
+  if (m_options.extras.inactiveLinesOf) m_options.extras.inactiveLinesOf(*m.source.item, inactive);
+  size_t nextInactive = 0;
+  bool dim = false;
   const auto openLine = [&] {
     Put(body, "<a id=L");
     AppendNumber(body, line);
     Put(body, "></a>");
+    while (nextInactive < inactive.size() && inactive[nextInactive].second < line) ++nextInactive;
+    dim = nextInactive < inactive.size() && inactive[nextInactive].first <= line;
+    if (dim) Put(body, "<span class=\"off\">");
+  };
+  const auto closeLine = [&] {
+    if (dim) Put(body, "</span>");
+    dim = false;
   };
   const auto openPre = [&] {
     body += "<pre class=\"src\" style=\"counter-reset:ln ";
@@ -141,6 +155,7 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
     }
     if (code == TokEndOfLine) {
       closeTag();
+      closeLine();
       column = 1;
       body += '\n';
       if (p + 1 >= count) break;  // the file's last line end opens no line
@@ -171,7 +186,8 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
             (names[nextName].line == line && names[nextName].column < at)))
       ++nextName;
     const AnchorTable::Anchor* target = nullptr;
-    if (nextName < names.size() && names[nextName].line == line && names[nextName].column == at)
+    if (!dim && nextName < names.size() && names[nextName].line == line &&
+        names[nextName].column == at)
       target = m_anchors.Find(names[nextName].entry);
     if (target) {
       Put(body, "<a href=\"");
@@ -184,6 +200,7 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
     if (target) Put(body, "</a>");
   }
   closeTag();
+  closeLine();
   closeBlock(line);
   flushPart(line, false);
 }
