@@ -33,11 +33,12 @@ constexpr const char* kProgram = "quillscope-cli";
 
 void PrintUsage(std::ostream& out) {
   out << "Usage: quillscope-cli [--out-dir DIR] [--json [--pretty]] [--site] "
-         "[--codepage N] [--dump-analysis] [--jobs N] [--exclude GLOB] [--define NAME=VALUE]\n"
-         "                      [--quiet] PATH...\n"
+         "[--codepage N] [--dump-analysis] [--jobs N] [--exclude GLOB] [--define NAME=VALUE] "
+         "[--quiet] "
+         "PATH...\n"
          "       quillscope-cli --doc-coverage [--fail-under=P] [--codepage N] PROJECT.vbp ...\n"
-         "       quillscope-cli --refs=NAME | --unused [--exposed] [--fail] [--define NAME=VALUE]\n"
-         "                      PROJECT.vbp\n"
+         "       quillscope-cli --refs=NAME | --unused [--exposed] [--fail] [--define NAME=VALUE] "
+         "PROJECT.vbp\n"
          "       quillscope-cli --tokens=code|vbp|form|class FILE\n"
          "       quillscope-cli --help | --version\n"
          "\n"
