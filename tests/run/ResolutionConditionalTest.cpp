@@ -1,7 +1,16 @@
 // Conditional compilation in the cross references: the branches of #If blocks whose conditions
 // are false hold no uses and their declarations are neither used nor unused; a condition that
 // cannot be evaluated leaves every branch in, with a warning.
+#include <rapidjson/document.h>
+
+#include <string>
+
+#include "output/json/ProjectExport.h"
 #include "run/ResolutionCases.h"
+#include "run/RunExports.h"
+#include "run/clsVBInfo.h"
+#include "support/JsonText.h"
+#include "support/TestFolder.h"
 
 namespace qs {
 namespace {
@@ -116,6 +125,48 @@ const Case kConditionalCases[] = {
 
 TEST(ResolutionConditional, BranchesLeftOutHoldNoUsesAndNoUnusedDeclarations) {
   test::CheckCases(kConditionalCases, "conditional");
+}
+
+// The export marks the declarations of a branch left out "active": false (with their parameters
+// and locals), places them, and gives them no uses; the live ones carry no such member.
+TEST(ResolutionConditional, TheExportMarksDeclarationsLeftOutInactive) {
+  test::TestFolder dir("conditional-json");
+  dir.Write("a.bas", test::Crlf("Attribute VB_Name = \"modA\"\n#If DEV Then\nPrivate Const A = 1\n"
+                                "Sub Old(ByVal x As Long)\n  Dim y As Long\n  y = A\nEnd Sub\n"
+                                "#Else\nPrivate Const A = 2\n#End If\nSub Main()\n  Debug.Print "
+                                "A\nEnd Sub\n"));
+  const std::string vbp = dir.Write("P.vbp", "Type=Exe\r\nModule=modA; a.bas\r\n");
+  clsVBInfo info;
+  info.Settings().outDir = dir / "out";
+  info.Settings().crossReferences = true;
+  info.GetFileInfo(vbp);
+  ASSERT_TRUE(info.ReportWritten()) << info.FailureReason();
+  std::string path, reason;
+  ASSERT_TRUE(WriteRunProjectJson(info, vbp, ExportOptions{}, path, reason)) << reason;
+  rapidjson::Document doc;
+  doc.Parse(test::ReadFile(path).c_str());
+  ASSERT_FALSE(doc.HasParseError());
+  int inactive = 0;
+  for (const auto& d : doc["modules"][0]["declarations"].GetArray()) {
+    const std::string name = d["name"].GetString();
+    const bool dead = name == "Old" || (name == "A" && d["line"].GetInt() == 3);
+    EXPECT_EQ(d.HasMember("active"), dead) << name;
+    if (!dead) continue;
+    ++inactive;
+    EXPECT_FALSE(d["active"].GetBool()) << name;
+    EXPECT_EQ(test::Compact(d["uses"]), "[]") << name;
+    EXPECT_STREQ(d["exposure"].GetString(), "used") << name;
+    if (name == "Old") {
+      EXPECT_EQ(d["line"].GetInt(), 4);
+      EXPECT_FALSE(d["parameters"][0]["active"].GetBool());
+      EXPECT_FALSE(d["locals"][0]["active"].GetBool());
+      EXPECT_EQ(test::Compact(d["locals"][0]["uses"]), "[]");
+    }
+    if (name == "A") {
+      EXPECT_EQ(d["column"].GetInt(), 15);
+    }
+  }
+  EXPECT_EQ(inactive, 2);
 }
 
 }  // namespace
