@@ -91,6 +91,20 @@ const Case kConditionalCases[] = {
      0,
      {},
      true},
+    {"#If twins with other declarations of the name between them are one declaration when the "
+     "condition cannot be evaluated",
+     "Type=Exe\nStartup=\"Sub Main\"\nModule=modA; a.bas\nClass=clsA; c.cls\n",
+     {{"c.cls",
+       "VERSION 1.0 CLASS\nBEGIN\nEND\nAttribute VB_Name = \"clsA\"\n#If Len(\"x\") Then\n"
+       "Public Property Get Size() As Long\nEnd Property\n"
+       "Public Property Let Size(ByVal v As Long)\nEnd Property\n#Else\n"
+       "Public Property Get Size() As Long\nEnd Property\n"
+       "Public Property Let Size(ByVal v As Long)\nEnd Property\n#End If\n"},
+      {"a.bas",
+       "Attribute VB_Name = \"modA\"\nSub Main()\n  Dim c As New clsA\n  c.Size = c.Size\n"
+       "End Sub\n"}},
+     "unused",
+     "c.cls:8:32: unused parameter clsA.Size.v\n"},
     {"dead copies of enumeration members (kept for their letter case) are no twins and not unused",
      "Type=Exe\nModule=modA; a.bas\nModule=modB; b.bas\n",
      {{"a.bas",
