@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "ProjectSplit.h"
+#include "analysis/CompileConstants.h"
+#include "analysis/ConditionalRegions.h"
 #include "analysis/ModuleDocs.h"
 #include "analysis/ProjectGroup.h"
 #include "analysis/SourcePlaces.h"
@@ -173,16 +175,15 @@ inline std::string CheckDocComments(std::string_view input) {
                       : nullptr;
   if (module) {
     const ClsSymEntry& m = *module;
-    const std::pair<const ClsEntry*, DeclKind> lists[] = {
-        {&m.EVar, DeclKind::kVariable},
-        {&m.EConst, DeclKind::kConstant},
-        {&m.ESub, DeclKind::kSub},
-        {&m.EFunction, DeclKind::kFunction},
-        {&m.EProperty, DeclKind::kPropertyGet},
-        {&m.EType, DeclKind::kType},
-        {&m.EEnum, DeclKind::kEnum},
-        {&m.EEvent, DeclKind::kEvent},
-        {&m.EDeclare, DeclKind::kDeclare}};
+    const std::pair<const ClsEntry*, DeclKind> lists[] = {{&m.EVar, DeclKind::kVariable},
+                                                          {&m.EConst, DeclKind::kConstant},
+                                                          {&m.ESub, DeclKind::kSub},
+                                                          {&m.EFunction, DeclKind::kFunction},
+                                                          {&m.EProperty, DeclKind::kPropertyGet},
+                                                          {&m.EType, DeclKind::kType},
+                                                          {&m.EEnum, DeclKind::kEnum},
+                                                          {&m.EEvent, DeclKind::kEvent},
+                                                          {&m.EDeclare, DeclKind::kDeclare}};
     for (const auto& [list, kind] : lists) {
       for (const auto& e : *list) {
         if (!e) continue;
@@ -241,6 +242,50 @@ inline std::string CheckDeclarators(std::string_view input) {
     if (declarator.size() > line.size())
       return "declarator longer than its line at " + std::to_string(p);
   }
+  return "";
+}
+
+/// Conditional compilation: the first line is a list of definitions as a CondComp line or
+/// --define options give them ("A = 1 : B = A + 1"), each later line is also evaluated as a
+/// condition, and the whole input is read as a module whose #If, #ElseIf, #Else, #End If and
+/// #Const lines give its left-out regions. Nothing may crash; the regions must be in order, apart,
+/// within the module, and agree with their lines.
+inline std::string CheckConditions(std::string_view input) {
+  const size_t firstEnd = input.find('\n');
+  CompileConstants constants;
+  constants.DefineAll(input.substr(0, firstEnd));
+  for (size_t at = firstEnd; at != std::string_view::npos && at < input.size();) {
+    const size_t end = input.find('\n', at + 1);
+    bool holds = false;
+    CompileConstants::Value value;
+    const std::string_view line =
+        input.substr(at + 1, end == std::string_view::npos ? end : end - at - 1);
+    if (constants.Condition(line, holds) !=
+        (constants.Evaluate(line, value) && value.kind != CompileConstants::Value::Kind::kString))
+      return "Condition and Evaluate disagree";
+    at = end;
+  }
+  RunState run;
+  const std::shared_ptr<clsVBHeader> header = AnalyseFuzzFile(input, run);
+  if (!header || !header->TokenStream) return "";
+  const clsTokenStream& ts = *header->TokenStream;
+  ConditionalRegions regions;
+  FindConditionalRegions(ts, std::max(header->CodePtr, 0), constants, regions);
+  int32_t lines = 1;
+  for (int32_t p = 0; p < ts.Count(); ++p) lines += ts.TokenCodeAt(p) == TokEndOfLine ? 1 : 0;
+  int32_t lastEnd = -1;
+  for (const auto& [from, to] : regions.positions) {
+    if (from <= lastEnd || from >= to || to > ts.Count()) return "regions out of order";
+    if (!regions.Inactive(from) || regions.Inactive(to) != false || regions.Inactive(from - 1))
+      return "Inactive disagrees with the regions";
+    lastEnd = to;
+  }
+  int32_t lastLine = 0;
+  for (const auto& [first, last] : regions.lines) {
+    if (first <= lastLine || first > last || last > lines) return "lines out of order";
+    lastLine = last;
+  }
+  if (regions.lines.size() > regions.positions.size() + 1) return "more line ranges than regions";
   return "";
 }
 

@@ -33,6 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   broken = CheckProjectGroup(bytes);
 #elif QS_FUZZ_TARGET == 12
   broken = CheckDeclarators(bytes);
+#elif QS_FUZZ_TARGET == 13
+  broken = CheckConditions(bytes);
 #elif QS_FUZZ_TARGET == 8
   static const auto scratch = ProcessScratch("fuzz-run");
   broken = CheckWholeRun(bytes, scratch);

@@ -15,7 +15,7 @@ jobs=${FUZZ_BUILD_JOBS:-2}
 all_targets=(fuzz_tokenize_code fuzz_tokenize_vbp fuzz_tokenize_form fuzz_tokenize_class
              fuzz_parse_vbp fuzz_parse_form_header fuzz_parse_class_header fuzz_code_scan
              fuzz_whole_run fuzz_doc_comments fuzz_cross_references fuzz_project_group
-             fuzz_declarators)
+             fuzz_declarators fuzz_conditions)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
 
@@ -76,7 +76,7 @@ seed_of() {
     fuzz_tokenize_vbp|fuzz_parse_vbp) echo "$seeds/vbp" ;;
     fuzz_tokenize_form|fuzz_parse_form_header) echo "$seeds/form" ;;
     fuzz_tokenize_class|fuzz_parse_class_header) echo "$seeds/class" ;;
-    fuzz_tokenize_code|fuzz_code_scan|fuzz_doc_comments|fuzz_declarators) echo "$seeds/code" ;;
+    fuzz_tokenize_code|fuzz_code_scan|fuzz_doc_comments|fuzz_declarators|fuzz_conditions) echo "$seeds/code" ;;
     fuzz_whole_run|fuzz_cross_references) echo "$seeds/run" ;;
     fuzz_project_group) echo "$seeds/group" ;;
   esac

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <exception>
 #include <new>
+#include <string>
+#include <utility>
 
 #include "analysis/ItemPathResolver.h"
 #include "analysis/ProjectContents.h"
@@ -284,11 +286,30 @@ bool AnalyseProject(const std::string& in_sProjectFile, const AnalysisOptions& i
   return true;
 }
 
-void ResolveAnalysisReferences(ProjectAnalysis& io_oAnalysis, bool in_bIndexes) {
+void ResolveAnalysisReferences(
+    ProjectAnalysis& io_oAnalysis, bool in_bIndexes,
+    const std::vector<std::pair<std::string, std::string>>* in_pDefines) {
   const RunState& state = io_oAnalysis.State();
+  CrossReferences& refs = io_oAnalysis.MutableCrossRefs();
   ResolveCrossReferences(*io_oAnalysis.FileTypes(), state.g_oSymTable.get(), state.GetProjectName(),
-                         io_oAnalysis.MutableCrossRefs(), io_oAnalysis.ExposedClasses().get(),
-                         in_bIndexes);
+                         refs, io_oAnalysis.ExposedClasses().get(), in_bIndexes, in_pDefines);
+  // Conditions that could not be evaluated, with their places: the file as the project file
+  // writes it and the line.
+  for (const CrossReferences::ConditionWarning& w : refs.conditionWarnings) {
+    if (w.module < 0) {
+      // Named as AnalyseProject names the project file's own warnings.
+      std::string dir, fileName, body, ext;
+      std::string splitForm = io_oAnalysis.ProjectFile();
+      std::replace(splitForm.begin(), splitForm.end(), '/', kPathSeparator);
+      SplitPath(splitForm, dir, fileName, body, ext, kPathSeparator);
+      io_oAnalysis.WarnProject(Utf8To1252(fileName), Cp1252ToUtf8(w.message));
+      continue;
+    }
+    const clsVBFileType* item = refs.modules[static_cast<size_t>(w.module)].item;
+    const std::string file = item ? item->sFileValue : std::string();
+    io_oAnalysis.Warn(file, Cp1252ToUtf8(file),
+                      "line " + std::to_string(w.line) + ": " + Cp1252ToUtf8(w.message));
+  }
 }
 
 void ReadAnalysisDocs(ProjectAnalysis& io_oAnalysis) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/ProjectAnalysis.h"
@@ -69,8 +70,13 @@ bool AnalyseProject(const std::string& in_sProjectFile, const AnalysisOptions& i
 
 /// Resolves every use of every declaration of a finished analysis (ProjectAnalysis::CrossRefs).
 /// in_bIndexes also builds the indexes the export and the site read (a question reads the uses
-/// and the exposure only). Throws RunStopped when the run is asked to stop.
-void ResolveAnalysisReferences(ProjectAnalysis& io_oAnalysis, bool in_bIndexes);
+/// and the exposure only). in_pDefines (name, expression) override or add to the project's
+/// conditional compilation constants. What conditional compilation could not read is added to
+/// the run's warnings (which the report does not show). Throws RunStopped when the run is asked
+/// to stop.
+void ResolveAnalysisReferences(
+    ProjectAnalysis& io_oAnalysis, bool in_bIndexes,
+    const std::vector<std::pair<std::string, std::string>>* in_pDefines = nullptr);
 
 /// Reads the doc comments of a finished analysis once for every output that shows them (the
 /// export, the site, the coverage): ProjectAnalysis::Docs. Throws RunStopped when the run is

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/ConditionalRegions.h"
 #include "analysis/ResolverState.h"
 #include "analysis/ResolverWords.h"
 #include "model/ClsEntry.h"
@@ -52,16 +53,22 @@ struct ModuleDecls {
   int32_t firstGlobal = 0;  // the Global variables come last
   const clsTokenStream* ts = nullptr;
   LookupMemo* scopeNames = nullptr;  // the reader's: the names of the procedure being read
+  ConditionalRegions regions;        // the lines conditional compilation leaves out
 
   /// Reads the module's records; scopes is the reader's table for the procedures' names.
-  void Read(const CrossModule& mod, int32_t m, LookupMemo& scopes);
+  void Read(const CrossModule& mod, int32_t m, LookupMemo& scopes,
+            const CompileConstants& constants);
+  bool Active(int32_t decl) const { return decls[static_cast<size_t>(decl)].active; }
   int32_t Add(DeclKind kind, const ClsEntryPtr* entry, std::string_view name, int32_t module,
               int32_t parent, int32_t pos);
+  // A declaration conditional compilation leaves out stays out of the name table.
   void Insert(int32_t scope, int32_t decl, int32_t space = kNames) {
-    inserts.push_back({scope, decl, space, false});
+    if (Active(decl)) inserts.push_back({scope, decl, space, false});
   }
   /// Under the names of this module's declaration owner.
-  void InsertIn(int32_t owner, int32_t decl) { inserts.push_back({owner, decl, kNames, true}); }
+  void InsertIn(int32_t owner, int32_t decl) {
+    if (Active(decl)) inserts.push_back({owner, decl, kNames, true});
+  }
   void AddEntryList(const ClsEntry& list, DeclKind kind, bool isPublicModule);
   void AddProcedureNames(int32_t proc, const ClsEntryPtr& e);
   /// Whether the statement holding the token at pos opens with Global, the old word for Public
@@ -82,13 +89,18 @@ struct ModuleDecls {
 int32_t ModuleDecls::Add(DeclKind kind, const ClsEntryPtr* entry, std::string_view name,
                          int32_t module, int32_t parent, int32_t pos) {
   const auto id = static_cast<int32_t>(decls.size());
-  decls.push_back(NewDecl(kind, entry, name, module, parent, pos, id));
+  CrossDeclaration& d = decls.emplace_back(NewDecl(kind, entry, name, module, parent, pos, id));
+  // In a left-out branch, or a parameter, local or member of a declaration that is.
+  d.active = !(pos >= 0 && regions.Inactive(pos)) &&
+             (parent < 0 || decls[static_cast<size_t>(parent)].active);
   nameHash.push_back(static_cast<uint32_t>(HashNoCase1252(name)));
   return id;
 }
 
 void ModuleDecls::AddProcedureName(int32_t proc, int32_t decl) {
   const CrossDeclaration& d = decls[static_cast<size_t>(decl)];
+  // A left-out name is nobody's twin and stays out of the table.
+  if (!d.active) return;
   const uint32_t h = nameHash[static_cast<size_t>(decl)];
   // Per name: the number of its declarations that are no twins (kPlain), and the first of each
   // kind with its place among those.
@@ -338,11 +350,13 @@ void ModuleDecls::AddControls(const CrossModule& mod) {
   }
 }
 
-void ModuleDecls::Read(const CrossModule& mod, int32_t m, LookupMemo& scopes) {
+void ModuleDecls::Read(const CrossModule& mod, int32_t m, LookupMemo& scopes,
+                       const CompileConstants& constants) {
   module = m;
   scopeNames = &scopes;
   moduleDecl = mod.decl;
   ts = mod.header ? mod.header->TokenStream.get() : nullptr;
+  if (ts) FindConditionalRegions(*ts, std::max(mod.header->CodePtr, 0), constants, regions);
   AddControls(mod);
   firstGlobal = static_cast<int32_t>(decls.size());
   if (!mod.entry) return;
@@ -381,7 +395,7 @@ void Resolver::ReadModuleDecls() {
     LookupMemo scopes;
     for (size_t m = from; m < modules; m += kReaders) {
       YieldPoint();
-      read[m].Read(m_out.modules[m], static_cast<int32_t>(m), scopes);
+      read[m].Read(m_out.modules[m], static_cast<int32_t>(m), scopes, m_constants);
     }
   };
   // A question's run has the processors to itself. An export's resolution runs beside the
@@ -429,6 +443,10 @@ void Resolver::ReadModuleDecls() {
         Insert(Canonical(scope), base + e.decl, e.space);
     }
     m_tab.declRange.emplace_back(base, static_cast<int32_t>(m_out.decls.size()));
+    m_tab.inactive.push_back(std::move(r.regions.positions));
+    m_out.modules[m].inactiveLines = std::move(r.regions.lines);
+    for (ConditionalRegions::Problem& p : r.regions.problems)
+      m_out.conditionWarnings.push_back({static_cast<int32_t>(m), p.line, std::move(p.message)});
     m_out.modules[m].firstGlobal = base + r.firstGlobal;
     m_out.modules[m].endGlobal = static_cast<int32_t>(m_out.decls.size());
     m_out.modules[m].defType = r.defType;

@@ -124,6 +124,11 @@ void Resolver::ComputeExposure() {
       d.exposure = m_out.decls[static_cast<size_t>(d.canonical)].exposure;
       continue;
     }
+    // Left out by conditional compilation: neither used nor unused.
+    if (!d.active) {
+      d.exposure = Exposure::kKept;
+      continue;
+    }
     if (d.kind == DeclKind::kModule || d.handler) {
       d.exposure = Exposure::kKept;
     } else if (d.uses > 0) {

@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/CompileConstants.h"
 #include "analysis/ResolverTables.h"
 #include "analysis/ResolverWords.h"
 #include "model/CrossReferences.h"
@@ -82,6 +83,8 @@ struct Tables {
   std::unique_ptr<std::atomic<int32_t>[]> typeOf;
   std::vector<std::pair<int32_t, int32_t>> declRange;  // each module's declarations [first, end)
   std::unordered_map<int32_t, std::string_view> controlType;
+  // Each module's token positions [from, to) that conditional compilation leaves out, in order.
+  std::vector<std::vector<std::pair<int32_t, int32_t>>> inactive;
 };
 
 // Other projects' exposed classes (ResolveCrossReferences' in_pOtherClasses), by name: a class
@@ -152,6 +155,10 @@ class Resolver {
   /// Whether Run builds the indexes only the export and the site read (declOf's analysis
   /// records, callStart and callList).
   void SetForExport(bool forExport) { m_forExport = forExport; }
+  /// Constants (name, expression) that override or add to the project file's CondComp ones.
+  void SetDefines(const std::vector<std::pair<std::string, std::string>>* defines) {
+    m_defines = defines;
+  }
   void WalkModule(int32_t m);
   Resolver(const Resolver&) = delete;
   Resolver& operator=(const Resolver&) = delete;
@@ -348,6 +355,8 @@ class Resolver {
   bool m_activeX = false;
   bool m_forExport = true;
   std::string_view m_startup;
+  const std::vector<std::pair<std::string, std::string>>* m_defines = nullptr;
+  CompileConstants m_constants;  // the project's conditional compilation constants
   WalkOutput* m_walk = nullptr;  // a walker's output
   ForeignTable m_foreignTable;
   const ForeignTable* m_foreign = nullptr;  // the master's table, when it was given classes

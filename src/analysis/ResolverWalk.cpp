@@ -214,6 +214,10 @@ void Resolver::WalkModule(int32_t m) {
   bool commentGoesOn = false;
   bool afterBlank = false;
   m_colLine = -1;
+  // The lines conditional compilation leaves out are counted and placed, not read.
+  const std::vector<std::pair<int32_t, int32_t>>& dead = m_tab.inactive[static_cast<size_t>(m)];
+  size_t nextDead = 0;
+  int32_t deadFrom = dead.empty() ? INT32_MAX : dead[0].first;
   for (int32_t p = 0; p < count; ++p) {
     YieldPoint();
     const int32_t code = ts.TokenCodeAt(p);
@@ -265,6 +269,14 @@ void Resolver::WalkModule(int32_t m) {
       mod.exposed = EqualsNoCase1252(ts.TokenStringAt(q), "True");
     }
     if (p < codeStart) continue;
+    if (p >= deadFrom) {
+      if (p < dead[nextDead].second) {
+        column += ts.TokenLenAt(p);
+        continue;
+      }
+      ++nextDead;
+      deadFrom = nextDead < dead.size() ? dead[nextDead].first : INT32_MAX;
+    }
     ReadToken(p, code, line, column);
   }
   if (!m_toks.empty()) ProcessLine();
@@ -658,7 +670,7 @@ void Resolver::EnterProcedure(int32_t proc) {
   if (m_procNamesKnown) {
     for (auto d = static_cast<size_t>(proc) + 1;
          d < m_out.decls.size() && m_out.decls[d].parent == proc; ++d) {
-      if (m_out.decls[d].canonical != static_cast<int32_t>(d)) continue;
+      if (m_out.decls[d].canonical != static_cast<int32_t>(d) || !m_out.decls[d].active) continue;
       LookupMemo::Entry& e = m_procMemo.At(m_out.decls[d].name, m_tab.names.nameHash[d]);
       if (!e.filled) {
         e.filled = true;

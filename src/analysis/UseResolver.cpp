@@ -31,6 +31,18 @@ void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
               EqualsNoCase1252(items.ProjectType, "OleExe") ||
               EqualsNoCase1252(items.ProjectType, "Control");
   m_startup = items.StartupForm;
+  // The conditional compilation constants: the project file's, then those the caller gives.
+  if (!m_constants.DefineAll(items.CondComp))
+    m_out.conditionWarnings.push_back(
+        {-1, 0,
+         "the CondComp line (" + items.CondComp +
+             ") cannot be fully evaluated: the constants it could not set are Empty"});
+  if (m_defines) {
+    for (const auto& [name, value] : *m_defines)
+      if (!m_constants.Define(name, value))
+        m_out.conditionWarnings.push_back(
+            {-1, 0, "the constant " + name + " = " + value + " cannot be evaluated"});
+  }
   // Modules in the project file's order; a table entry belongs to the first module bearing its
   // name.
   std::vector<std::pair<int32_t, const clsVBFileType*>> order;
@@ -75,11 +87,13 @@ void Resolver::Run(const clsVBFileTypes& items, const clsSymTable* table) {
 
 void ResolveCrossReferences(const clsVBFileTypes& in_oItems, const clsSymTable* in_oTable,
                             std::string_view in_sProjectName, CrossReferences& out_oRefs,
-                            const std::vector<ExposedClass>* in_pOtherClasses, bool in_bForExport) {
+                            const std::vector<ExposedClass>* in_pOtherClasses, bool in_bForExport,
+                            const std::vector<std::pair<std::string, std::string>>* in_pDefines) {
   out_oRefs = CrossReferences{};
   resolver::Resolver resolver(in_sProjectName, out_oRefs);
   resolver.SetForeignClasses(in_pOtherClasses);
   resolver.SetForExport(in_bForExport);
+  resolver.SetDefines(in_pDefines);
   resolver.Run(in_oItems, in_oTable);
 }
 

@@ -2,7 +2,9 @@
 // to the declaration it names, with Visual Basic's scoping rules (docs/JSON.md lists them).
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qs {
@@ -23,9 +25,15 @@ struct ExposedClass;
 /// in_bForExport false leaves out what only the export and the site read: the analysis records
 /// in CrossReferences::declOf (the controls' are there), callStart/callList and useIndex stay
 /// empty.
-void ResolveCrossReferences(const clsVBFileTypes& in_oItems, const clsSymTable* in_oTable,
-                            std::string_view in_sProjectName, CrossReferences& out_oRefs,
-                            const std::vector<ExposedClass>* in_pOtherClasses = nullptr,
-                            bool in_bForExport = true);
+/// Conditional compilation is read as the compiler reads it: the project file's CondComp
+/// constants, then in_pDefines (name, expression) over them, and each module's #Const lines;
+/// the lines of branches left out hold no uses and their declarations are inactive
+/// (CrossDeclaration::active, CrossModule::inactiveLines). What cannot be evaluated is read as
+/// live and noted in CrossReferences::conditionWarnings.
+void ResolveCrossReferences(
+    const clsVBFileTypes& in_oItems, const clsSymTable* in_oTable, std::string_view in_sProjectName,
+    CrossReferences& out_oRefs, const std::vector<ExposedClass>* in_pOtherClasses = nullptr,
+    bool in_bForExport = true,
+    const std::vector<std::pair<std::string, std::string>>* in_pDefines = nullptr);
 
 }  // namespace qs

@@ -10,8 +10,10 @@
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "analysis/CompileConstants.h"
 #include "analysis/ProjectAnalyser.h"
 #include "analysis/ProjectGroup.h"
 #include "cli/DocCoverageCommand.h"
@@ -31,9 +33,12 @@ constexpr const char* kProgram = "quillscope-cli";
 
 void PrintUsage(std::ostream& out) {
   out << "Usage: quillscope-cli [--out-dir DIR] [--json [--pretty]] [--site] "
-         "[--codepage N] [--dump-analysis] [--jobs N] [--exclude GLOB] [--quiet] PATH...\n"
+         "[--codepage N] [--dump-analysis] [--jobs N] [--exclude GLOB] [--define NAME=VALUE] "
+         "[--quiet] "
+         "PATH...\n"
          "       quillscope-cli --doc-coverage [--fail-under=P] [--codepage N] PROJECT.vbp ...\n"
-         "       quillscope-cli --refs=NAME | --unused [--exposed] [--fail] PROJECT.vbp\n"
+         "       quillscope-cli --refs=NAME | --unused [--exposed] [--fail] [--define NAME=VALUE] "
+         "PROJECT.vbp\n"
          "       quillscope-cli --tokens=code|vbp|form|class FILE\n"
          "       quillscope-cli --help | --version\n"
          "\n"
@@ -81,6 +86,11 @@ void PrintUsage(std::ostream& out) {
          "  --fail          with --unused, exit 1 when a line was printed (for CI)\n"
          "  --exclude GLOB  skip files and folders below a folder given whose name or path\n"
          "                  below it matches GLOB (* and ?, any letter case); repeatable\n"
+         "  --define NAME=VALUE  read #If blocks with the conditional compilation constant\n"
+         "                  NAME set to VALUE (a number, True, False, a string or an\n"
+         "                  expression of them), over the project file's CondComp line,\n"
+         "                  in every project: for the cross references (--refs, --unused,\n"
+         "                  --json, --site); the report does not change; repeatable\n"
          "  --quiet         print only errors (no report paths, warnings or progress);\n"
          "                  without it, progress (project n of m) goes to stderr when that\n"
          "                  is a terminal\n"
@@ -102,6 +112,19 @@ bool ParseJobs(std::string_view text, unsigned& out_jobs) {
   }
   if (n < 1 || n > 64) return false;
   out_jobs = n;
+  return true;
+}
+
+// A --define value: NAME=VALUE, NAME a constant's name, VALUE an expression that can be
+// evaluated (with the constants defined before it on the command line).
+bool ParseDefine(std::string_view text, CompileConstants& io_constants,
+                 std::vector<std::pair<std::string, std::string>>& out_defines) {
+  const size_t eq = text.find('=');
+  if (eq == std::string_view::npos) return false;
+  const std::string_view name = text.substr(0, eq);
+  const std::string_view value = text.substr(eq + 1);
+  if (!CompileConstants::IsName(name) || !io_constants.Define(name, value)) return false;
+  out_defines.emplace_back(name, value);
   return true;
 }
 
@@ -161,6 +184,7 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
   options.leaveLastRunToExit = forExit;
   ReferencesOptions questions;
   std::vector<std::string> projects;
+  CompileConstants defined;  // what --define set so far, for the next one to use
   bool optionsEnded = false;
 
   for (int i = 1; i < argc; ++i) {
@@ -227,6 +251,12 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
     } else if (OptionValue(a, "--fail-under", i, argc, argv, value)) {
       if (!ParsePercent(value, options.failUnder))
         return UsageError(err, "--fail-under needs a whole number from 0 to 100");
+    } else if (OptionValue(a, "--define", i, argc, argv, value)) {
+      if (!ParseDefine(value, defined, options.defines))
+        return UsageError(err,
+                          "--define needs NAME=VALUE, a constant's name and a number, True, "
+                          "False, a string or an expression of them, not '" +
+                              std::string(value) + "'");
     } else if (OptionValue(a, "--jobs", i, argc, argv, value)) {
       if (!ParseJobs(value, options.jobs))
         return UsageError(err, "--jobs needs a whole number from 1 to 64");
@@ -259,6 +289,7 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
                                    " is a " + (IsFolder(project) ? "folder" : "group file"));
     }
     questions.jobs = options.jobs;
+    questions.defines = options.defines;
     questions.leaveLastRunToExit = forExit;
     return RunReferences(projects, questions, out, err);
   }

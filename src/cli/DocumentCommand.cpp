@@ -68,6 +68,7 @@ int RunDocument(const std::vector<std::string>& in_paths, const DocumentOptions&
   options.docComments = in_options.docComments;
   options.jobs = in_options.jobs;
   options.excludes = in_options.excludes;
+  options.defines = in_options.defines;
   DocumentBatch batch(std::move(options));
   BatchSink sink;
   sink.inputProblem = [&](const ProjectList::Problem& p, bool failure) {

@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "run/clsVBInfo.h"
@@ -34,6 +35,9 @@ struct DocumentOptions {
   /// Folder scans skip files and folders whose name or path below the folder matches one of
   /// these patterns ("*" and "?", any letter case).
   std::vector<std::string> excludes;
+  /// Conditional compilation constants (name, expression) that override or add to each
+  /// project's CondComp ones in the cross references (--define); the report does not change.
+  std::vector<std::pair<std::string, std::string>> defines;
   /// Print only errors: no report paths, warnings or progress.
   bool quiet = false;
   /// Print "project n of m" on err as each project of several begins (set when err is a

@@ -17,6 +17,7 @@ int RunReferences(const std::vector<std::string>& in_projects, const ReferencesO
   info->Settings().threads = in_options.jobs;
   info->Settings().crossReferences = true;
   info->Settings().writeReport = false;
+  info->Settings().defines = in_options.defines;
   int status = 0;
   for (const std::string& project : in_projects) {
     if (!RunQuestion(*info, project, true, err)) {

@@ -3,6 +3,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qs::cli {
@@ -16,6 +17,9 @@ struct ReferencesOptions {
   /// --fail: exit 1 when --unused printed a line.
   bool fail = false;
   unsigned jobs = 0;
+  /// Conditional compilation constants (name, expression) that override or add to each
+  /// project's CondComp ones in the cross references (--define); the report does not change.
+  std::vector<std::pair<std::string, std::string>> defines;
   /// The program ends right after the call: the last run is left to the system (LeaveRunToExit).
   bool leaveLastRunToExit = false;
 };

@@ -176,6 +176,10 @@ struct CrossDeclaration {
   /// A procedure implementing a member of an interface the project does not declare (a type
   /// library's): its signature is the interface's.
   bool implementsForeign = false;
+  /// False for a declaration in a branch of an #If block that conditional compilation leaves out
+  /// (and the parameters and locals of such a procedure): no name binds to it, it has no uses
+  /// and it is never unused.
+  bool active = true;
 };
 
 struct CrossModule {
@@ -193,6 +197,9 @@ struct CrossModule {
   /// The Def-type statements' default type of each letter's undeclared and untyped names: the
   /// code of the type's keyword (TypeNameOfKeyword gives its name); 0 where none is set (Variant).
   std::array<int32_t, 26> defType{};
+  /// The lines [first, last] (1-based) of the branches of #If blocks that conditional
+  /// compilation leaves out, in order.
+  std::vector<std::pair<int32_t, int32_t>> inactiveLines;
 };
 
 /// A class another project of the same call exposes (VB_Exposed = True), known to the projects
@@ -268,6 +275,14 @@ struct CrossReferences {
   /// callStart[p+1]).
   std::vector<int32_t> callStart;
   std::vector<int32_t> callList;
+  /// What conditional compilation could not read: the module (-1 for the project's own
+  /// constants), the 1-based line (0 for none) and what happened.
+  struct ConditionWarning {
+    int32_t module = -1;
+    int32_t line = 0;
+    std::string message;
+  };
+  std::vector<ConditionWarning> conditionWarnings;
   /// Texts the names of some labels and implicit locals view (bracketed names of several tokens).
   std::vector<std::deque<std::string>> ownedNames;
   bool computed = false;

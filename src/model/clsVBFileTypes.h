@@ -30,6 +30,9 @@ class clsVBFileTypes {
   std::string IconForm;     ///< set by the driver from the IconForm item
   /// The project's kind from its Type line, as written ("Exe", "OleDll", ...); "" without one.
   std::string ProjectType;
+  /// The value of the project's CondComp line without its quotes ("DEBUG = 1 : LOG = 0"), the
+  /// conditional compilation constants; "" without one.
+  std::string CondComp;
 
   /// Appends the item under the add counter's decimal value, then counts it by its kind. An
   /// empty pointer changes nothing; no memory for the item throws std::bad_alloc.

@@ -38,9 +38,9 @@ void SetItemPath(clsVBFileType& item, std::string_view path) {
   item.sFileValue.assign(path);
 }
 
-// The value of the first "Type=" line (the project's kind), trimmed of spaces. The word is no
-// keyword of the project table, so it is recognised by its text at the start of a line.
-std::string ReadProjectType(const clsTokenStream& ts) {
+// The value of the first line of the key ("Type=", "CondComp="), trimmed of spaces. The words are
+// no keywords of the project table, so they are recognised by their text at the start of a line.
+std::string ReadKeyLine(const clsTokenStream& ts, std::string_view key) {
   bool lineStart = true;
   for (int32_t p = 0; p < ts.Count(); ++p) {
     const int32_t code = ts.TokenCodeAt(p);
@@ -48,8 +48,7 @@ std::string ReadProjectType(const clsTokenStream& ts) {
       lineStart = true;
       continue;
     }
-    if (lineStart && ts.TokenCodeAt(p + 1) == '=' &&
-        EqualsNoCase1252(ts.TokenStringAt(p), "Type")) {
+    if (lineStart && ts.TokenCodeAt(p + 1) == '=' && EqualsNoCase1252(ts.TokenStringAt(p), key)) {
       std::string value;
       for (p += 2; p < ts.Count() && ts.TokenCodeAt(p) != TokEndOfLine; ++p)
         value += ts.TokenStringAt(p);
@@ -84,7 +83,15 @@ std::shared_ptr<clsVBFileTypes> clsParser::ParseVBP() {
       WarnFailure("some lines of the project file were not read", e);
     }
   }
-  if (m_oTokenStream) m_oFileTypes->ProjectType = ReadProjectType(*m_oTokenStream);
+  if (m_oTokenStream) {
+    m_oFileTypes->ProjectType = ReadKeyLine(*m_oTokenStream, "Type");
+    // The conditional compilation constants, for the cross references (the report does not
+    // show them).
+    std::string condComp = ReadKeyLine(*m_oTokenStream, "CondComp");
+    if (condComp.size() >= 2 && condComp.front() == '"' && condComp.back() == '"')
+      condComp = condComp.substr(1, condComp.size() - 2);
+    m_oFileTypes->CondComp = std::move(condComp);
+  }
   return std::move(m_oFileTypes);
 }
 

@@ -123,6 +123,7 @@ BatchResult DocumentBatch::Run(const ProjectList& in_oList, clsVBInfo& io_oInfo,
     s.writeSite = m_options.site;
     s.site.codePage = m_options.codePage;
     s.crossReferences = m_options.json || m_options.site;
+    s.defines = m_options.defines;
     s.siteDocs = m_options.docComments;
     // Read once for the export and the site alike.
     s.docComments = m_options.docComments && m_options.json;

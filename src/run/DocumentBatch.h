@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "run/ProjectList.h"
@@ -51,6 +52,9 @@ struct BatchOptions {
   /// current folder).
   bool estate = true;
   std::string estateFolder;
+  /// Conditional compilation constants (name, expression) that override or add to each
+  /// project's CondComp ones in the cross references (--define); the report does not change.
+  std::vector<std::pair<std::string, std::string>> defines;
 };
 
 /// What became of one project of the call. Paths are full platform paths; every path is empty

@@ -251,7 +251,8 @@ void clsVBInfo::WriteOutputs() {
     try {
       // A question (no report) reads the uses and the exposure only: the indexes of the export
       // and the site are left out.
-      if (m_settings.crossReferences) ResolveAnalysisReferences(m_analysis, m_settings.writeReport);
+      if (m_settings.crossReferences)
+        ResolveAnalysisReferences(m_analysis, m_settings.writeReport, &m_settings.defines);
       // The doc comments, read once for every output that shows them.
       if (docs) ReadAnalysisDocs(m_analysis);
     } catch (...) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/ProjectAnalyser.h"
@@ -92,6 +93,9 @@ struct RunSettings {
   /// Classes that other projects of the same call expose, for the cross references of a project
   /// whose "Reference=*\A" lines name them (null: none). The report does not change.
   std::shared_ptr<const std::vector<ExposedClass>> exposedClasses;
+  /// Conditional compilation constants (name, expression) that override or add to each
+  /// project's CondComp ones in the cross references (--define); the report does not change.
+  std::vector<std::pair<std::string, std::string>> defines;
 };
 
 class clsVBInfo {

@@ -82,7 +82,7 @@ TEST_F(CliTest, HelpAndVersion) {
   EXPECT_EQ(r.status, 0);
   const std::string synopsis =
       "quillscope-cli [--out-dir DIR] [--json [--pretty]] [--site] [--codepage N] "
-      "[--dump-analysis] [--jobs N] [--exclude GLOB] [--quiet] PATH...\n";
+      "[--dump-analysis] [--jobs N] [--exclude GLOB] [--define NAME=VALUE] [--quiet] PATH...\n";
   EXPECT_EQ(r.out.rfind("Usage: " + synopsis, 0), 0u) << r.out;
   // docs/CLI.md shows the same synopsis: CliDocs.TheSynopsisIsTheHelps.
   EXPECT_NE(r.out.find("--version"), std::string::npos);

@@ -85,5 +85,61 @@ TEST(ReferencesCommand, QuestionsAnswerWithTheirExitStatusesAndWriteNoReport) {
   fs::remove_all(dir, ec);
 }
 
+// --define NAME=VALUE over the project file's CondComp line picks the live branch of #If
+// blocks for the questions; a malformed one is a usage error that says what is wrong.
+TEST(ReferencesCommand, DefineChoosesTheLiveBranchOrIsAUsageError) {
+  const fs::path dir = fs::path(QS_BINARY_DIR) / "test-tmp" /
+                       (std::string("cli-define-") + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::ofstream(dir / "P.vbp", std::ios::binary)
+      << "Type=Exe\r\nModule=modA; a.bas\r\nCondComp=\"WIDE = 0\"\r\n";
+  std::ofstream(dir / "a.bas", std::ios::binary)
+      << "Attribute VB_Name = \"modA\"\r\n#If VBA7 And WIDE Then\r\nPublic Sub Wide()\r\n"
+         "End Sub\r\n#Else\r\nPublic Sub Narrow()\r\nEnd Sub\r\n#End If\r\n";
+  const std::string vbp = (dir / "P.vbp").string();
+  const std::string folder = dir.string() + "/";
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+    std::string errStart;
+  };
+  const std::string usage = "quillscope-cli: --define needs NAME=VALUE";
+  const Case cases[] = {
+      {{"--unused"}, 0, folder + "a.bas:6:12: unused sub modA.Narrow\n", ""},
+      {{"--define", "VBA7=1", "--unused"}, 0, folder + "a.bas:6:12: unused sub modA.Narrow\n", ""},
+      {{"--define", "VBA7=1", "--define=wide=VBA7 + 2", "--unused"},
+       0,
+       folder + "a.bas:3:12: unused sub modA.Wide\n",
+       ""},
+      {{"--define=VBA7=True", "--define=WIDE=-1", "--refs=Narrow"},
+       1,
+       "",
+       "quillscope-cli: no declaration is named 'Narrow'"},
+      {{"--define", "=1", "--unused"}, 2, "", usage},
+      {{"--define", "X", "--unused"}, 2, "", usage},
+      {{"--define=X=", "--unused"}, 2, "", usage},
+      {{"--define=X=Len(1)", "--unused"}, 2, "", usage},
+      {{"--define=1X=1", "--unused"}, 2, "", usage},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"quillscope-cli"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    args.push_back(vbp);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    std::ostringstream out, err;
+    const int status = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err);
+    std::string what;
+    for (const std::string& a : c.args) what += a + " ";
+    EXPECT_EQ(status, c.status) << what;
+    EXPECT_EQ(out.str(), c.out) << what;
+    EXPECT_EQ(err.str().rfind(c.errStart, 0), 0u) << what << ": " << err.str();
+  }
+  std::error_code ec;
+  fs::remove_all(dir, ec);
+}
+
 }  // namespace
 }  // namespace qs::cli

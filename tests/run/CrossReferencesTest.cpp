@@ -159,7 +159,6 @@ const Case kCases[] = {
        "Sub S()\n  Dim t&\n  t& = GetTick& + _\n    GetTick() ' GetTick\n"
        "  Debug.Print \"GetTick\": Rem GetTick\nEnd Sub\n"}},
      "refs=GetTick",
-     "a.bas:3:34: declaration: Private Declare PtrSafe Function GetTick& Lib \"k\" ()\n"
      "a.bas:5:26: declaration: Private Declare Function GetTick& Lib \"k\" ()\n"
      "a.bas:9:8: call: t& = GetTick& + _\n"
      "a.bas:10:5: call: GetTick() ' GetTick\n"},
@@ -285,7 +284,7 @@ const Case kCases[] = {
        "Attribute VB_Name = \"modA\"\nSub Main()\n  Dim c As New clsA\n  c.Size = c.Size\n"
        "End Sub\n"}},
      "unused",
-     "c.cls:8:32: unused parameter clsA.Size.v\n"},
+     "c.cls:13:32: unused parameter clsA.Size.v\n"},
     {"Global variables and constants are Public ones of their standard module",
      "Type=Exe\nModule=modA; a.bas\nModule=modB; b.bas\n",
      {{"a.bas",

@@ -25,6 +25,10 @@ struct Case {
   const char* question;  // "refs=NAME", "unused", "exposed" or "external"
   const char* expected;  // stdout, then "stderr:" and stderr when it is not empty
   int status = 0;
+  // Conditional compilation constants given as --define gives them (name, expression).
+  std::vector<std::pair<std::string, std::string>> defines = {};
+  // The run's warnings follow the answer, after "warnings:", one a line.
+  bool warnings = false;
 };
 
 // Runs the project as the command line's questions do (no report) and answers the question.
@@ -36,6 +40,7 @@ inline std::string Answer(const Case& c, int& status, clsVBInfo& info,
   info.Settings().crossReferences = true;
   info.Settings().writeReport = false;
   info.Settings().loadThreads = 1;
+  info.Settings().defines = c.defines;
   info.GetFileInfo(dir / "P.vbp");
   EXPECT_TRUE(info.RunCompleted()) << c.name << ": " << info.FailureReason();
   std::ostringstream out, err;
@@ -53,6 +58,10 @@ inline std::string Answer(const Case& c, int& status, clsVBInfo& info,
   }
   std::string text = out.str();
   if (!err.str().empty()) text += "stderr:\n" + err.str();
+  if (c.warnings) {
+    text += "warnings:\n";
+    for (const std::string& w : info.Warnings()) text += w + "\n";
+  }
   return text;
 }
 

@@ -306,6 +306,45 @@ TEST(Site, ShowsTheRunsCrossReferencesAndDocComments) {
   EXPECT_EQ(BrokenLinks(site), std::vector<std::string>{});
 }
 
+// The lines of a branch conditional compilation leaves out are dimmed on the source page, their
+// names unlinked; the live lines around them keep their links.
+TEST(Site, SourcePagesDimTheLinesLeftOut) {
+  test::TestFolder dir("site-conditional");
+  dir.Write("a.bas",
+            test::Crlf("Attribute VB_Name = \"modA\"\nPublic Count As Long\n#If False Then\n"
+                       "Sub Old()\n  Count = 1\nEnd Sub\n#End If\nSub Main()\n"
+                       "  Count = 2\nEnd Sub\n"));
+  const std::string vbp = dir.Write("P.vbp", "Type=Exe\r\nModule=modA; a.bas\r\n");
+  clsVBInfo info;
+  info.Settings().outDir = dir / "out";
+  info.Settings().writeSite = true;
+  info.Settings().crossReferences = true;
+  info.Settings().site.dotProgram = "";
+  info.GetFileInfo(vbp);
+  ASSERT_FALSE(info.SiteIndex().empty()) << info.SiteFailure();
+  const fs::path site = fs::path(info.SiteIndex()).parent_path();
+  const std::string source = test::ReadFile((site / "s1-modA.html").string());
+  // Lines 4 to 6 dimmed, each on its own; the directive lines and the rest are not.
+  for (int line = 1; line <= 10; ++line) {
+    const std::string anchor = "<a id=L" + std::to_string(line) + "></a>";
+    const size_t at = source.find(anchor);
+    ASSERT_NE(at, std::string::npos) << line;
+    const std::string text = source.substr(at, source.find('\n', at) - at);
+    const bool dim = line >= 4 && line <= 6;
+    EXPECT_EQ(text.compare(anchor.size(), 18, "<span class=\"off\">") == 0, dim) << text;
+    if (dim) {
+      EXPECT_EQ(text.substr(text.size() - 7), "</span>") << text;
+      EXPECT_EQ(text.find("<a href"), std::string::npos) << text;
+    }
+  }
+  // The live use of Count links to its declaration.
+  const size_t live = source.find("<a id=L9></a>");
+  EXPECT_NE(source.find("<a href=\"m1-modA.html#d", live), std::string::npos);
+  const std::string css = test::ReadFile((site / "site.css").string());
+  EXPECT_NE(css.find("span.off"), std::string::npos);
+  EXPECT_EQ(BrokenLinks(site), std::vector<std::string>{});
+}
+
 // The index links each module's unused count to the module's section of the unused pages; a
 // module between two with unused declarations that has none of its own has no section, and so no
 // link.

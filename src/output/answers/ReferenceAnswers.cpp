@@ -187,7 +187,10 @@ int AnswerRefs(const ProjectAnalysis& in_oInfo, std::string_view in_sName,
   if (SplitName(in_sName, parts)) {
     for (size_t i = 0; i < refs.decls.size(); ++i) {
       const CrossDeclaration& d = refs.decls[i];
-      if (static_cast<size_t>(d.canonical) != i || !EqualsNoCase1252(d.name, parts.back()))
+      // A declaration conditional compilation leaves out is not asked about: a name only such
+      // declarations bear is not found.
+      if (static_cast<size_t>(d.canonical) != i || !d.active ||
+          !EqualsNoCase1252(d.name, parts.back()))
         continue;
       const std::string_view module =
           refs.decls[static_cast<size_t>(refs.modules[static_cast<size_t>(d.module)].decl)].name;

@@ -185,6 +185,11 @@ void ExportWriter<Writer>::WriteUses(int32_t decl) {
   m_json.Keep(p);
   RawArray("uses");
   Member("exposure", m_shared->exposureNames[static_cast<size_t>(d.exposure) % kExposureCount]);
+  // Only a declaration conditional compilation leaves out says so: most are active.
+  if (!d.active) {
+    Key("active");
+    m_w.Bool(false);
+  }
 }
 
 // What a procedure calls: qualified names, once each, in first-call order.

@@ -1,6 +1,10 @@
 #include "output/site/SiteAnnotations.h"
 
 #include <algorithm>
+#include <functional>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "analysis/ProjectAnalysis.h"
 #include "analysis/ProjectContents.h"
@@ -30,6 +34,19 @@ SiteDoc ToSiteDoc(const ProjectDocs& in_oDocs, const ProjectDocs::Comment& in_oD
   doc.author = in_oDocs.View(in_oDoc.author);
   doc.date = in_oDocs.View(in_oDoc.date);
   return doc;
+}
+
+// Each module's lines that conditional compilation leaves out (source pages: dimmed).
+std::function<void(const clsVBFileType&, std::vector<std::pair<int32_t, int32_t>>&)>
+InactiveLinesOf(const CrossReferences& refs) {
+  std::unordered_map<const clsVBFileType*, const std::vector<std::pair<int32_t, int32_t>>*>
+      inactive;
+  for (const CrossModule& mod : refs.modules)
+    if (!mod.inactiveLines.empty()) inactive.emplace(mod.item, &mod.inactiveLines);
+  return [inactive = std::move(inactive)](const clsVBFileType& m,
+                                          std::vector<std::pair<int32_t, int32_t>>& out) {
+    if (const auto it = inactive.find(&m); it != inactive.end()) out = *it->second;
+  };
 }
 
 }  // namespace
@@ -260,6 +277,7 @@ SiteExtras SiteAnnotations::Extras() const {
     entries(list + m_callerStart[static_cast<size_t>(decl)],
             list + m_callerStart[static_cast<size_t>(decl) + 1], out);
   };
+  extras.inactiveLinesOf = InactiveLinesOf(*refs);
   extras.dependenciesOf = [this](const clsVBFileType& m, std::vector<const clsVBFileType*>& out) {
     const auto it = m_dependencies.find(&m);
     if (it != m_dependencies.end()) out.insert(out.end(), it->second.begin(), it->second.end());
@@ -282,6 +300,7 @@ void SiteAnnotations::FillEmpty(SiteExtras& io_oExtras) const {
   if (!io_oExtras.unused) io_oExtras.unused = std::move(mine.unused);
   if (!io_oExtras.externalNames) io_oExtras.externalNames = std::move(mine.externalNames);
   if (!io_oExtras.interfacesOf) io_oExtras.interfacesOf = std::move(mine.interfacesOf);
+  if (!io_oExtras.inactiveLinesOf) io_oExtras.inactiveLinesOf = std::move(mine.inactiveLinesOf);
 }
 
 }  // namespace qs

@@ -126,6 +126,10 @@ struct SiteExtras {
       interfacesOf;
   /// Cross references: names the project does not declare with their use counts (inventories).
   std::function<void(std::vector<std::pair<std::string_view, uint32_t>>&)> externalNames;
+  /// Cross references: a module's lines [first, last] that conditional compilation leaves out,
+  /// in order (source pages: dimmed, unlinked).
+  std::function<void(const clsVBFileType&, std::vector<std::pair<int32_t, int32_t>>&)>
+      inactiveLinesOf;
 };
 
 struct SiteOptions {

@@ -2,6 +2,9 @@
 // marked for the style sheet, the names that stand for a declaration linked to it; a long file
 // on several pages.
 #include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "model/clsVBHeader.h"
 #include "output/site/SiteBuilder.h"
@@ -9,6 +12,36 @@
 #include "text/clsTokenStream.h"
 
 namespace qs::site {
+
+namespace {
+
+// The lines of a module that conditional compilation leaves out, met in order as its source is
+// written: each is dimmed (a span of its own, for the style sheet), its names unlinked.
+class DimmedLines {
+ public:
+  DimmedLines(const SiteExtras& extras, const clsVBFileType& item) {
+    if (extras.inactiveLinesOf) extras.inactiveLinesOf(item, m_lines);
+  }
+  /// At the start of a line: opens its span when it is left out.
+  void Open(std::string& body, int32_t line) {
+    while (m_next < m_lines.size() && m_lines[m_next].second < line) ++m_next;
+    m_dim = m_next < m_lines.size() && m_lines[m_next].first <= line;
+    if (m_dim) body += "<span class=\"off\">";
+  }
+  /// At the end of a line.
+  void Close(std::string& body) {
+    if (m_dim) body += "</span>";
+    m_dim = false;
+  }
+  bool Dim() const { return m_dim; }
+
+ private:
+  std::vector<std::pair<int32_t, int32_t>> m_lines;
+  size_t m_next = 0;
+  bool m_dim = false;
+};
+
+}  // namespace
 
 int32_t SiteBuilder::CollapsedHeaderLines(Worker& w, const SiteModule& m) const {
   // The header's lines (before the line of the code's first token) are collapsed.
@@ -85,10 +118,12 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
   // Each line opens with its anchor; the style sheet numbers the anchors (a counter that each
   // block starts at its first line) and the script makes a click on one go to its line, which
   // keeps the pages small.
+  DimmedLines dimmed(m_options.extras, *m.source.item);
   const auto openLine = [&] {
     Put(body, "<a id=L");
     AppendNumber(body, line);
     Put(body, "></a>");
+    dimmed.Open(body, line);
   };
   const auto openPre = [&] {
     body += "<pre class=\"src\" style=\"counter-reset:ln ";
@@ -141,6 +176,7 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
     }
     if (code == TokEndOfLine) {
       closeTag();
+      dimmed.Close(body);
       column = 1;
       body += '\n';
       if (p + 1 >= count) break;  // the file's last line end opens no line
@@ -172,7 +208,8 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
       ++nextName;
     const AnchorTable::Anchor* target = nullptr;
     const SiteModule* page = nullptr;  // a module named: its page
-    if (nextName < names.size() && names[nextName].line == line && names[nextName].column == at) {
+    if (nextName < names.size() && names[nextName].line == line && names[nextName].column == at &&
+        !dimmed.Dim()) {
       target = m_anchors.Find(names[nextName].entry);
       if (!target && names[nextName].module) page = ModuleOf(names[nextName].module);
     }
@@ -187,6 +224,7 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
     if (target || page) Put(body, "</a>");
   }
   closeTag();
+  dimmed.Close(body);
   closeBlock(line);
   flushPart(line, false);
 }
