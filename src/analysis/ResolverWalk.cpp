@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analysis/ResolverState.h"
+#include "analysis/SourcePlaces.h"
 #include "model/clsVBFileType.h"
 #include "model/clsVBHeader.h"
 #include "text/Keywords.h"
@@ -36,7 +37,7 @@ constexpr std::array<uint8_t, kKeywordCodes> kKeywordLength = [] {
 
 int32_t Resolver::ColumnOf(int32_t lineStart, int32_t pos) {
   int32_t from = lineStart;
-  int32_t column = 1;
+  int32_t column = m_lineColumn;
   if (m_colLine == lineStart && m_colPos <= pos) {
     from = m_colPos;
     column = m_colValue;
@@ -92,32 +93,48 @@ bool Resolver::JoinBracketedName() {
   return true;
 }
 
+void Resolver::CountHeldLineEnds(int32_t p, std::string_view text, int32_t& line,
+                                 int32_t& lineStart, int32_t& column) {
+  const HeldLineEnds held = LineEndsIn(text);
+  if (held.count == 0) return;
+  line += held.count;
+  lineStart = p + 1;
+  column = 1 + static_cast<int32_t>(text.size()) - held.after;
+  m_lineColumn = column;
+  m_colLine = -1;
+}
+
 // The token's text and length (TokenLenAt's): one look at the stream for a word.
-void Resolver::ReadToken(int32_t p, int32_t code, int32_t line, int32_t& column) {
+std::string_view Resolver::ReadToken(int32_t p, int32_t code, int32_t line, int32_t& column) {
   const clsTokenStream& ts = *m_ts;
   const int32_t at = column;
   if (code == TokWhiteSpace) {
     column += ts.TokenLenAt(p);
-    return;
+    return {};
   }
   std::string_view text;
+  std::string_view held;  // the text of a string or bracketed name, which may run on past lines
   bool unread = false;
   if (code <= kLastCharacterCode) {
     column += code < 0 ? 0 : 1;
   } else if (IsNameToken(code)) {
     text = ts.TokenStringAt(p);
     column += static_cast<int32_t>(text.size());
+    if (!text.empty() && text.front() == '[') held = text;
   } else if (code < kKeywordCodes && kKeywordLength[code] > 0) {
     column += kKeywordLength[code];
     unread = true;
   } else if (IsWordCode(code)) {
     text = ts.TokenStringAt(p);
     column += static_cast<int32_t>(text.size());
+  } else if (code == TokString || code == TokUndefined) {
+    held = ts.TokenStringAt(p);
+    column += static_cast<int32_t>(held.size());
   } else {
     column += ts.TokenLenAt(p);
   }
-  if (code == TokComment || code == TokUndefined) return;
-  if (code == ']' && JoinBracketedName()) return;
+  if (code == TokComment || code == TokUndefined) return held;
+  if (code == ']' && JoinBracketedName()) return held;
   // Filled in place: most tokens of a file pass here.
   Tok& t = m_toks.emplace_back(Tok{p, code, line, at, 0, text, unread});
   if (text.size() > 1 && text.front() == '[') {
@@ -127,6 +144,7 @@ void Resolver::ReadToken(int32_t p, int32_t code, int32_t line, int32_t& column)
     t.colAdd = 1;
     t.code = TokIdentifier;
   }
+  return held;
 }
 
 void Resolver::WalkModule(int32_t m) {
@@ -159,6 +177,7 @@ void Resolver::WalkModule(int32_t m) {
   int32_t column = 1;
   bool lineJoined = false;
   m_colLine = -1;
+  m_lineColumn = 1;
   for (int32_t p = 0; p < count; ++p) {
     YieldPoint();
     const int32_t code = ts.TokenCodeAt(p);
@@ -181,6 +200,7 @@ void Resolver::WalkModule(int32_t m) {
       ++line;
       lineStart = p + 1;
       column = 1;
+      m_lineColumn = 1;
       continue;
     }
     if (p < codeStart && (code == ClsVB_Exposed || code == FrmVB_Exposed)) {
@@ -189,8 +209,16 @@ void Resolver::WalkModule(int32_t m) {
       while (q < count && (ts.TokenCodeAt(q) == TokWhiteSpace || ts.TokenCodeAt(q) == '=')) ++q;
       mod.exposed = EqualsNoCase1252(ts.TokenStringAt(q), "True");
     }
-    if (p < codeStart) continue;
-    ReadToken(p, code, line, column);
+    if (p < codeStart) {
+      // The header's columns are counted by ColumnOf when a place needs one.
+      if (code == TokString || code == TokUndefined || code == TokIdentifier) {
+        const std::string_view text = ts.TokenStringAt(p);
+        if (MayHoldLineEnds(code, text)) CountHeldLineEnds(p, text, line, lineStart, column);
+      }
+      continue;
+    }
+    const std::string_view held = ReadToken(p, code, line, column);
+    if (!held.empty()) CountHeldLineEnds(p, held, line, lineStart, column);
   }
   if (!m_toks.empty()) ProcessLine();
   m_toks.clear();

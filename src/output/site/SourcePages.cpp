@@ -3,6 +3,7 @@
 // on several pages.
 #include <algorithm>
 
+#include "analysis/SourcePlaces.h"
 #include "model/clsVBHeader.h"
 #include "output/site/SiteBuilder.h"
 #include "text/TokenCodes.h"
@@ -13,7 +14,8 @@ namespace qs::site {
 int32_t SiteBuilder::CollapsedHeaderLines(Worker& w, const SiteModule& m) const {
   // The header's lines (before the line of the code's first token) are collapsed.
   const clsTokenStream* ts = m.stream;
-  w.lines.Reset(ts, m.header && m.header->LineEndsKept ? &m.header->LineEnds : nullptr);
+  w.lines.Reset(ts, m.header && m.header->LineEndsKept ? &m.header->LineEnds : nullptr,
+                m.header ? &m.header->HeldLineEnds : nullptr);
   if (!m.header || m.header->CodePtr <= 0 || !ts) return 0;
   const int32_t headerLines =
       w.lines.PlaceOf(std::min(m.header->CodePtr, ts->Count() - 1)).line - 1;
@@ -129,6 +131,27 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
     if (open) body.append(kTags + 7 * (open - 1) + 3, 4);
     open = 0;
   };
+  // Ends the line; false at the file's last line end, which opens no line.
+  const auto endLine = [&](bool last) {
+    closeTag();
+    column = 1;
+    body += '\n';
+    if (last) return false;
+    const int32_t ended = line++;
+    if (body.size() >= m_options.sourcePageBytes) {
+      closeBlock(ended);
+      flushPart(ended, true);
+      m.partStarts.push_back(line);
+      partFirst = line;
+      ++part;
+      openBlock();
+    } else if (ended == headerLines) {
+      Put(body, "</pre></details>\n");
+      openPre();
+    }
+    openLine();
+    return true;
+  };
   for (int32_t p = 0; p < count; ++p) {
     YieldPoint();
     const int32_t code = ts->TokenCodeAt(p);
@@ -140,23 +163,7 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
       continue;
     }
     if (code == TokEndOfLine) {
-      closeTag();
-      column = 1;
-      body += '\n';
-      if (p + 1 >= count) break;  // the file's last line end opens no line
-      const int32_t ended = line++;
-      if (body.size() >= m_options.sourcePageBytes) {
-        closeBlock(ended);
-        flushPart(ended, true);
-        m.partStarts.push_back(line);
-        partFirst = line;
-        ++part;
-        openBlock();
-      } else if (ended == headerLines) {
-        Put(body, "</pre></details>\n");
-        openPre();
-      }
-      openLine();
+      if (!endLine(p + 1 >= count)) break;
       continue;
     }
     const int tag = code == TokComment ? 1 : code == TokString ? 2 : code > TokIdentifier ? 3 : 0;
@@ -164,6 +171,23 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
       closeTag();
       if (tag) body.append(kTags + 7 * (tag - 1), 3);
       open = tag;
+    }
+    if (MayHoldLineEnds(code, text) && LineEndsIn(text).count > 0) {
+      // A string left open runs on across lines (a damaged file): each of its lines is numbered
+      // as any other, and the places of the names after it count them (LineIndex).
+      std::string_view rest = text;
+      for (size_t end = rest.find_first_of("\r\n"); end != std::string_view::npos;
+           end = rest.find_first_of("\r\n")) {
+        Source(w, body, rest.substr(0, end));
+        rest.remove_prefix(
+            end + (rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n' ? 2 : 1));
+        if (!endLine(rest.empty() && p + 1 >= count)) break;
+        if (tag) body.append(kTags + 7 * (tag - 1), 3);
+        open = tag;
+      }
+      Source(w, body, rest);
+      column = 1 + static_cast<int32_t>(rest.size());
+      continue;
     }
     // A name that stands for a declaration with a page links to it.
     while (nextName < names.size() &&
