@@ -84,8 +84,8 @@ bool CodePageText::FromUtf8(std::string& out, std::string_view in_sUtf8) const {
   if (in_sUtf8.empty()) return true;
   if (in_sUtf8.size() > static_cast<size_t>(INT_MAX / 4)) return false;
   const int size = static_cast<int>(in_sUtf8.size());
-  const int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, in_sUtf8.data(), size,
-                                      nullptr, 0);
+  const int n =
+      ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, in_sUtf8.data(), size, nullptr, 0);
   if (n <= 0) return false;
   std::wstring wide(static_cast<size_t>(n), L'\0');
   ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, in_sUtf8.data(), size, wide.data(), n);

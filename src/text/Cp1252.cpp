@@ -55,8 +55,11 @@ bool Utf8To1252Exact(std::string_view utf8, std::string& out) {
   size_t i = 0;
   while (i < utf8.size()) {
     const unsigned char lead = static_cast<unsigned char>(utf8[i]);
-    const size_t more = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2
-                                        : (lead & 0xF8) == 0xF0 ? 3 : 4;
+    const size_t more = lead < 0x80             ? 0
+                        : (lead & 0xE0) == 0xC0 ? 1
+                        : (lead & 0xF0) == 0xE0 ? 2
+                        : (lead & 0xF8) == 0xF0 ? 3
+                                                : 4;
     if (more == 4 || i + more >= utf8.size()) return false;
     uint32_t cp = more == 0 ? lead : lead & (0x3Fu >> more);
     for (size_t j = 1; j <= more; ++j) {

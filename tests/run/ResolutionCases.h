@@ -24,6 +24,10 @@ struct Case {
   const char* question;  // "refs=NAME", "unused" or "exposed"
   const char* expected;  // stdout, then "stderr:" and stderr when it is not empty
   int status = 0;
+  // --unused --controls: controls are listed too.
+  bool controls = false;
+  // --codepage: the project's code page (names asked and printed in UTF-8 through it).
+  int codePage = 1252;
 };
 
 // Runs the project as the command line's questions do (no report) and answers the question.
@@ -40,10 +44,13 @@ inline std::string Answer(const Case& c, int& status, clsVBInfo& info,
   std::ostringstream out, err;
   const std::string question = c.question;
   status = 0;
+  AnswerOptions options;
+  options.controls = c.controls;
+  options.codePage = c.codePage;
   if (question.rfind("refs=", 0) == 0) {
-    status = AnswerRefs(info.Analysis(), question.substr(5), "", out, err);
+    status = AnswerRefs(info.Analysis(), question.substr(5), "", out, err, options);
   } else {
-    AnswerUnused(info.Analysis(), question == "exposed", "", out);
+    AnswerUnused(info.Analysis(), question == "exposed", "", out, options);
   }
   std::string text = out.str();
   if (!err.str().empty()) text += "stderr:\n" + err.str();

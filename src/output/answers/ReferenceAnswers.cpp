@@ -63,7 +63,7 @@ void AppendSourceLine(const CrossReferences& refs, int32_t module, int32_t pos, 
   for (int32_t p = from; p < ts.Count() && ts.TokenCodeAt(p) != TokEndOfLine; ++p) {
     const std::string_view text = ts.TokenStringAt(p);
     const size_t end = MayHoldLineEnds(ts.TokenCodeAt(p), text) ? text.find_first_of("\r\n")
-                                                                 : std::string_view::npos;
+                                                                : std::string_view::npos;
     out.append(text.substr(0, end));
     if (end != std::string_view::npos) break;
   }
@@ -198,8 +198,8 @@ std::vector<int32_t> Matches(const CrossReferences& refs, std::string_view name)
     if (parts.size() == 2)
       match = d.kind != DeclKind::kModule && d.parent < 0 && EqualsNoCase1252(module, parts[0]);
     if (parts.size() == 3)
-      match = d.parent >= 0 && EqualsNoCase1252(module, parts[0]) &&
-              EqualsNoCase1252(parent, parts[1]);
+      match =
+          d.parent >= 0 && EqualsNoCase1252(module, parts[0]) && EqualsNoCase1252(parent, parts[1]);
     if (match) matches.push_back(static_cast<int32_t>(i));
   }
   return matches;
