@@ -11,6 +11,49 @@
 
 namespace qs::site {
 
+namespace {
+
+// A block of source lines numbered from line.
+void OpenPre(std::string& body, int32_t line) {
+  body += "<pre class=\"src\" style=\"counter-reset:ln ";
+  AppendNumber(body, line - 1);
+  body += "\">";
+}
+
+// A block from line on: the header's lines (up to headerLines) collapsed under a summary.
+void OpenBlock(std::string& body, int32_t line, int32_t headerLines) {
+  if (line <= headerLines) {
+    body += "<details class=\"header\"><summary>Header (lines ";
+    AppendNumber(body, line);
+    body += "\xE2\x80\x93";
+    AppendNumber(body, headerLines);
+    body += ")</summary>";
+  }
+  OpenPre(body, line);
+}
+
+// The end of a block; of the header's lines' collapsed block too.
+const char* CloseBlock(bool header) {
+  return header ? "</pre></details>\n" : "</pre>\n";
+}
+
+// Gives piece each part of the text before a line end and calls lineEnd(at the text's end) at
+// each line end, until it returns false; gives piece the rest and returns it.
+template <class Piece, class LineEnd>
+std::string_view SplitAtLineEnds(std::string_view text, Piece&& piece, LineEnd&& lineEnd) {
+  for (size_t end = text.find_first_of("\r\n"); end != std::string_view::npos;
+       end = text.find_first_of("\r\n")) {
+    piece(text.substr(0, end));
+    text.remove_prefix(
+        end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1));
+    if (!lineEnd(text.empty())) break;
+  }
+  piece(text);
+  return text;
+}
+
+}  // namespace
+
 int32_t SiteBuilder::CollapsedHeaderLines(Worker& w, const SiteModule& m) const {
   // The header's lines (before the line of the code's first token) are collapsed.
   const clsTokenStream* ts = m.stream;
@@ -92,24 +135,9 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
     AppendNumber(body, line);
     Put(body, "></a>");
   };
-  const auto openPre = [&] {
-    body += "<pre class=\"src\" style=\"counter-reset:ln ";
-    AppendNumber(body, line - 1);
-    body += "\">";
-  };
-  const auto openBlock = [&] {
-    if (line <= headerLines) {
-      body += "<details class=\"header\"><summary>Header (lines ";
-      AppendNumber(body, line);
-      body += "\xE2\x80\x93";
-      AppendNumber(body, headerLines);
-      body += ")</summary>";
-    }
-    openPre();
-  };
-  const auto closeBlock = [&](int32_t last) {
-    body += last <= headerLines ? "</pre></details>\n" : "</pre>\n";
-  };
+  const auto openPre = [&] { OpenPre(body, line); };
+  const auto openBlock = [&] { OpenBlock(body, line, headerLines); };
+  const auto closeBlock = [&](int32_t last) { body += CloseBlock(last <= headerLines); };
   const auto flushPart = [&](int32_t last, bool more) {
     WriteSourcePart(w, m, fileHtml, part, partFirst, last, more);
   };
@@ -173,19 +201,15 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
       open = tag;
     }
     if (MayHoldLineEnds(code, text) && LineEndsIn(text).count > 0) {
-      // A string left open runs on across lines (a damaged file): each of its lines is numbered
-      // as any other, and the places of the names after it count them (LineIndex).
-      std::string_view rest = text;
-      for (size_t end = rest.find_first_of("\r\n"); end != std::string_view::npos;
-           end = rest.find_first_of("\r\n")) {
-        Source(w, body, rest.substr(0, end));
-        rest.remove_prefix(
-            end + (rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n' ? 2 : 1));
-        if (!endLine(rest.empty() && p + 1 >= count)) break;
-        if (tag) body.append(kTags + 7 * (tag - 1), 3);
-        open = tag;
-      }
-      Source(w, body, rest);
+      // A string left open runs on across lines (a damaged file): each line numbered as any.
+      const std::string_view rest = SplitAtLineEnds(
+          text, [&](std::string_view piece) { Source(w, body, piece); },
+          [&](bool atEnd) {
+            if (!endLine(atEnd && p + 1 >= count)) return false;
+            if (tag) body.append(kTags + 7 * (tag - 1), 3);
+            open = tag;
+            return true;
+          });
       column = 1 + static_cast<int32_t>(rest.size());
       continue;
     }
