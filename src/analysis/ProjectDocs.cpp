@@ -74,7 +74,7 @@ void ReadModule(const ProjectModule& in_oModule, int32_t in_lIndex, ModuleRead& 
   if (in_oModule.entry == nullptr || header == nullptr) return;
   const clsTokenStream* ts = header->TokenStream.get();
   LineIndex lines;
-  lines.Reset(ts, header->LineEndsKept ? &header->LineEnds : nullptr);
+  lines.Reset(ts, header->LineEndsKept ? &header->LineEnds : nullptr, &header->HeldLineEnds);
   std::vector<DeclaredEntry> declared;
   ListDeclarations(*in_oModule.entry, declared);
   std::vector<DocWarning> checked;

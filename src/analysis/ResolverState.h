@@ -6,6 +6,7 @@
 // - ResolverTables.h/.cpp: the name table and the walk's memo of names looked up;
 // - ResolverDeclarations.cpp: each module's declarations read from its records;
 // - ResolverLookup.cpp: what a name, a type name or a member names (other projects' too);
+// - ResolverTokens.cpp: bracketed names, date literals and line ends inside tokens, as read;
 // - ResolverWalk.cpp: the walk over each module's tokens, line by line, statement by statement,
 //   on several threads, and the merge of the walks' outputs;
 // - ResolverExpressions.cpp: the names of a statement's expressions, chains and assignments;
@@ -256,9 +257,13 @@ class Resolver {
   void PlaceDeclarations(int32_t p, int32_t code, int32_t line, int32_t column, int32_t lineStart,
                          int32_t codeStart, size_t& nextPlace);
   /// Reads the token at p of the code into the line's tokens; column is the token's and moves
-  /// past it.
-  [[gnu::always_inline]] inline void ReadToken(int32_t p, int32_t code, int32_t line,
-                                               int32_t& column);
+  /// past it. Gives the text of a token that may hold line ends (MayHoldLineEnds), else "".
+  [[gnu::always_inline]] inline std::string_view ReadToken(int32_t p, int32_t code, int32_t line,
+                                                           int32_t& column);
+  /// After the token at p, whose text may hold line ends: when it does, the line is counted on
+  /// past them and the next line starts inside the token.
+  void CountHeldLineEnds(int32_t p, std::string_view text, int32_t& line, int32_t& lineStart,
+                         int32_t& column);
   /// At a "]" closing "[" name "]" of a module's code: the name's tokens become one name.
   bool JoinBracketedName();
   /// The module's uses in position order, without those the walk dropped.
@@ -329,6 +334,9 @@ class Resolver {
   int32_t m_colLine = -1;
   int32_t m_colPos = 0;
   int32_t m_colValue = 1;
+  /// The column of the line's first token: past 1 when the line starts inside a token holding
+  /// line ends.
+  int32_t m_lineColumn = 1;
   /// Counts a use of a name nothing declares; returns its index among the walk's external names.
   int32_t CountExternal(std::string_view name);
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analysis/ResolverState.h"
+#include "analysis/SourcePlaces.h"
 #include "model/clsVBFileType.h"
 #include "model/clsVBHeader.h"
 #include "text/Keywords.h"
@@ -43,7 +44,7 @@ bool WordStatement(const Tok& t, bool alone) {
 
 int32_t Resolver::ColumnOf(int32_t lineStart, int32_t pos) {
   int32_t from = lineStart;
-  int32_t column = 1;
+  int32_t column = m_lineColumn;
   if (m_colLine == lineStart && m_colPos <= pos) {
     from = m_colPos;
     column = m_colValue;
@@ -80,67 +81,16 @@ void Resolver::PlaceDeclarations(int32_t p, int32_t code, int32_t line, int32_t 
   }
 }
 
-bool Resolver::JoinBracketedName() {
-  if (m_toks.size() < 2) return false;
-  // "[" name "]" of a module's code: one name, placed at its first character. The name is the
-  // bytes between the brackets, which may be several tokens ("_" "First").
-  size_t open = m_toks.size();
-  while (open > 0 && m_toks[open - 1].code != '[' && m_toks.size() - open < 8) --open;
-  if (open == 0 || m_toks[open - 1].code != '[' || open >= m_toks.size()) return false;
-  std::string name;
-  for (size_t k = open; k < m_toks.size(); ++k) name.append(m_ts->TokenStringAt(m_toks[k].pos));
-  Tok merged = m_toks[open - 1];
-  merged.code = TokIdentifier;
-  merged.line = m_toks[open].line;
-  merged.column = m_toks[open].column;
-  merged.name = m_walk->ownedNames.emplace_back(std::move(name));
-  m_toks.resize(open - 1);
-  m_toks.push_back(merged);
-  return true;
-}
-
-void Resolver::CollapseDateLiteral() {
-  // A date literal is short: "#", numbers, "/", "-", ":", "." and AM/PM (A, P), then "#".
-  constexpr size_t kLongest = 16;
-  const size_t close = m_toks.size() - 1;
-  const size_t stop = close > kLongest ? close - kLongest : 0;
-  bool digits = false;
-  bool separator = false;
-  for (size_t k = close; k-- > stop;) {
-    const Tok& t = m_toks[k];
-    if (t.code == '#') {
-      // A "#" right after a name or a number is its type character.
-      const bool suffix = k > 0 && m_toks[k - 1].pos + 1 == t.pos &&
-                          (IsWordCode(m_toks[k - 1].code) || m_toks[k - 1].code == ')');
-      if (!digits || !separator || k + 1 == close || suffix) return;
-      // One number token in its place, at the opening "#".
-      m_toks[k].code = TokIdentifier;
-      m_toks[k].name = "0";
-      m_toks[k].unread = false;
-      m_toks.resize(k + 1);
-      return;
-    }
-    if (t.line != m_toks[close].line) return;
-    if (t.code == '/' || t.code == '-' || t.code == ':' || t.code == '.') {
-      separator = true;
-    } else if (t.code == TokIdentifier && StartsWithDigit(t.name)) {
-      digits = true;
-    } else if (!(t.code == TokIdentifier && (SameName(t.name, "AM") || SameName(t.name, "PM") ||
-                                             SameName(t.name, "A") || SameName(t.name, "P")))) {
-      return;
-    }
-  }
-}
-
 // The token's text and length (TokenLenAt's): one look at the stream for a word.
-void Resolver::ReadToken(int32_t p, int32_t code, int32_t line, int32_t& column) {
+std::string_view Resolver::ReadToken(int32_t p, int32_t code, int32_t line, int32_t& column) {
   const clsTokenStream& ts = *m_ts;
   const int32_t at = column;
   if (code == TokWhiteSpace) {
     column += ts.TokenLenAt(p);
-    return;
+    return {};
   }
   std::string_view text;
+  std::string_view held;  // the text of a string or bracketed name, which may run on past lines
   bool unread = false;
   if (code <= kLastCharacterCode) {
     column += code < 0 ? 0 : 1;
@@ -151,22 +101,26 @@ void Resolver::ReadToken(int32_t p, int32_t code, int32_t line, int32_t& column)
     // spelling only); a line of a Type or Enum block opens with its member's name, whatever it is.
     if (code == TokIdentifier && !(m_block != 0 && m_toks.empty()))
       if (const int32_t keyword = KeywordNoCase(text); keyword != 0) code = keyword;
+    if (!text.empty() && text.front() == '[') held = text;
   } else if (code < kKeywordCodes && kKeywordLength[code] > 0) {
     column += kKeywordLength[code];
     unread = true;
   } else if (IsWordCode(code)) {
     text = ts.TokenStringAt(p);
     column += static_cast<int32_t>(text.size());
+  } else if (code == TokString || code == TokUndefined) {
+    held = ts.TokenStringAt(p);
+    column += static_cast<int32_t>(held.size());
   } else {
     column += ts.TokenLenAt(p);
   }
-  if (code == TokComment || code == TokUndefined) return;
-  if (code == ']' && JoinBracketedName()) return;
+  if (code == TokComment || code == TokUndefined) return held;
+  if (code == ']' && JoinBracketedName()) return held;
   if (code == '#' && !m_toks.empty()) {
     // The end of a date literal: its words are no names, its ":" no statement's end.
     m_toks.push_back(Tok{p, code, line, at, 0, text, unread});
     CollapseDateLiteral();
-    return;
+    return held;
   }
   // Filled in place: most tokens of a file pass here.
   Tok& t = m_toks.emplace_back(Tok{p, code, line, at, 0, text, unread});
@@ -177,6 +131,7 @@ void Resolver::ReadToken(int32_t p, int32_t code, int32_t line, int32_t& column)
     t.colAdd = 1;
     t.code = TokIdentifier;
   }
+  return held;
 }
 
 void Resolver::WalkModule(int32_t m) {
@@ -218,6 +173,7 @@ void Resolver::WalkModule(int32_t m) {
   const std::vector<std::pair<int32_t, int32_t>>& dead = m_tab.inactive[static_cast<size_t>(m)];
   size_t nextDead = 0;
   int32_t deadFrom = dead.empty() ? INT32_MAX : dead[0].first;
+  m_lineColumn = 1;
   for (int32_t p = 0; p < count; ++p) {
     YieldPoint();
     const int32_t code = ts.TokenCodeAt(p);
@@ -260,6 +216,7 @@ void Resolver::WalkModule(int32_t m) {
       ++line;
       lineStart = p + 1;
       column = 1;
+      m_lineColumn = 1;
       continue;
     }
     if (p < codeStart && (code == ClsVB_Exposed || code == FrmVB_Exposed)) {
@@ -268,16 +225,29 @@ void Resolver::WalkModule(int32_t m) {
       while (q < count && (ts.TokenCodeAt(q) == TokWhiteSpace || ts.TokenCodeAt(q) == '=')) ++q;
       mod.exposed = EqualsNoCase1252(ts.TokenStringAt(q), "True");
     }
-    if (p < codeStart) continue;
+    if (p < codeStart) {
+      // The header's columns are counted by ColumnOf when a place needs one.
+      if (code == TokString || code == TokUndefined || code == TokIdentifier) {
+        const std::string_view text = ts.TokenStringAt(p);
+        if (MayHoldLineEnds(code, text)) CountHeldLineEnds(p, text, line, lineStart, column);
+      }
+      continue;
+    }
     if (p >= deadFrom) {
       if (p < dead[nextDead].second) {
         column += ts.TokenLenAt(p);
+        // A string left open may hold line ends: they count for the places after it.
+        if (code == TokString || code == TokUndefined || code == TokIdentifier) {
+          const std::string_view text = ts.TokenStringAt(p);
+          if (MayHoldLineEnds(code, text)) CountHeldLineEnds(p, text, line, lineStart, column);
+        }
         continue;
       }
       ++nextDead;
       deadFrom = nextDead < dead.size() ? dead[nextDead].first : INT32_MAX;
     }
-    ReadToken(p, code, line, column);
+    const std::string_view held = ReadToken(p, code, line, column);
+    if (!held.empty()) CountHeldLineEnds(p, held, line, lineStart, column);
   }
   if (!m_toks.empty()) ProcessLine();
   m_toks.clear();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/SourceCache.h"
+#include "analysis/SourcePlaces.h"
 #include "io/modFiles.h"
 #include "model/RunState.h"
 #include "model/clsVBHeader.h"
@@ -53,14 +54,18 @@ void LoadSteps(SourceFile& io_oFile, RunState& io_oRun) {
   // file's load.
   ThrowIfStopped();
   std::vector<int32_t> lineEnds;
-  if (io_oFile.keepLineEnds && io_oFile.stream)
+  std::vector<int32_t> heldLineEnds;
+  if (io_oFile.keepLineEnds && io_oFile.stream) {
     io_oFile.stream->AppendPositionsOf(TokEndOfLine, lineEnds);
+    AppendHeldLineEnds(*io_oFile.stream, heldLineEnds);
+  }
   clsParser parser(io_oRun);
   parser.InitParser(io_oFile.stream);
   io_oFile.header = io_oFile.formLike ? parser.ParseFormType() : parser.ParseClassType();
   ThrowIfStopped();
   if (!io_oFile.header) return;
   io_oFile.header->LineEnds = std::move(lineEnds);
+  io_oFile.header->HeldLineEnds = std::move(heldLineEnds);
   io_oFile.header->LineEndsKept = io_oFile.keepLineEnds && io_oFile.stream;
   // The code section is re-coded here rather than in the analysis: it depends on nothing but
   // this file, so it runs on the loading thread.

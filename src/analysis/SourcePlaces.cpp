@@ -8,22 +8,69 @@
 
 namespace qs {
 
-void LineIndex::Reset(const clsTokenStream* in_oStream, const std::vector<int32_t>* in_pLineEnds) {
+HeldLineEnds LineEndsIn(std::string_view in_sText) {
+  HeldLineEnds held;
+  const size_t n = in_sText.size();
+  for (size_t i = in_sText.find_first_of("\r\n"); i < n; i = in_sText.find_first_of("\r\n", i)) {
+    // CR LF is one line end, a lone CR or LF another.
+    i += in_sText[i] == '\r' && i + 1 < n && in_sText[i + 1] == '\n' ? 2 : 1;
+    ++held.count;
+    held.after = static_cast<int32_t>(i);
+  }
+  return held;
+}
+
+void AppendHeldLineEnds(const clsTokenStream& in_oStream, std::vector<int32_t>& out) {
+  const int32_t count = in_oStream.Count();
+  for (int32_t p = 0; p < count; ++p) {
+    const int32_t code = in_oStream.TokenCodeAt(p);
+    // Only strings and names (a bracketed name is an identifier) may run on past a line end.
+    if (code != TokString && code != TokUndefined && code != TokIdentifier) continue;
+    const std::string_view text = in_oStream.TokenStringAt(p);
+    if (!MayHoldLineEnds(code, text)) continue;
+    out.insert(out.end(), static_cast<size_t>(LineEndsIn(text).count), p);
+  }
+}
+
+void LineIndex::Reset(const clsTokenStream* in_oStream, const std::vector<int32_t>* in_pLineEnds,
+                      const std::vector<int32_t>* in_pHeldEnds) {
   m_stream = in_oStream;
   m_ends = &m_ownEnds;
   m_ownEnds.clear();
   m_lines = 0;
   m_lastPos = -1;
   if (!in_oStream) return;
-  if (in_pLineEnds) {
-    m_ends = in_pLineEnds;
-  } else {
+  if (!in_pLineEnds) {
     in_oStream->AppendPositionsOf(TokEndOfLine, m_ownEnds);
+    std::vector<int32_t> held;
+    AppendHeldLineEnds(*in_oStream, held);
+    if (!held.empty()) {
+      const size_t middle = m_ownEnds.size();
+      m_ownEnds.insert(m_ownEnds.end(), held.begin(), held.end());
+      std::inplace_merge(m_ownEnds.begin(), m_ownEnds.begin() + static_cast<ptrdiff_t>(middle),
+                         m_ownEnds.end());
+    }
+  } else if (in_pHeldEnds && !in_pHeldEnds->empty()) {
+    // Rare (a damaged file): the two lists merged into one of the index's own.
+    m_ownEnds.resize(in_pLineEnds->size() + in_pHeldEnds->size());
+    std::merge(in_pLineEnds->begin(), in_pLineEnds->end(), in_pHeldEnds->begin(),
+               in_pHeldEnds->end(), m_ownEnds.begin());
+  } else {
+    m_ends = in_pLineEnds;
   }
   // Every line end ends a line; text after the last one is a line of its own.
   const int32_t count = in_oStream->Count();
-  const int32_t lastStart = m_ends->empty() ? 0 : m_ends->back() + 1;
+  int32_t lastStart = m_ends->empty() ? 0 : m_ends->back() + 1;
+  if (!m_ends->empty() && in_oStream->TokenCodeAt(m_ends->back()) != TokEndOfLine &&
+      ColumnAfter(m_ends->back()) > 1)
+    lastStart = m_ends->back();  // the token holding the last line end goes on after it
   m_lines = static_cast<int32_t>(m_ends->size()) + (lastStart < count ? 1 : 0);
+}
+
+int32_t LineIndex::ColumnAfter(int32_t in_lEndPos) const {
+  if (m_stream->TokenCodeAt(in_lEndPos) == TokEndOfLine) return 1;
+  const std::string_view text = m_stream->TokenStringAt(in_lEndPos);
+  return 1 + static_cast<int32_t>(text.size()) - LineEndsIn(text).after;
 }
 
 LineIndex::Place LineIndex::PlaceOf(int32_t in_lPos) const {
@@ -34,7 +81,7 @@ LineIndex::Place LineIndex::PlaceOf(int32_t in_lPos) const {
   const auto before = std::lower_bound(m_ends->begin(), m_ends->end(), in_lPos);
   int32_t from = before == m_ends->begin() ? 0 : *(before - 1) + 1;
   place.line = static_cast<int32_t>(before - m_ends->begin()) + 1;
-  place.column = 1;
+  place.column = before == m_ends->begin() ? 1 : ColumnAfter(*(before - 1));
   if (m_lastPos >= from && m_lastPos <= in_lPos && m_last.line == place.line) {
     from = m_lastPos;
     place.column = m_last.column;

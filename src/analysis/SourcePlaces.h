@@ -3,17 +3,40 @@
 //
 // Every byte of a file is in the text of exactly one token except line ends and zero bytes: a
 // line end (CR LF, a lone CR or a lone LF) is one token whatever its bytes, and a zero byte makes
-// no token. So lines are counted by line-end tokens, and a column is 1 plus the lengths of the
-// tokens before it on its line (a zero byte earlier on the same line is not counted).
+// no token. A string or bracketed name left open runs on to its closing character across lines,
+// so such a token holds line ends of its own (a damaged file's binary bytes open strings that way).
+// So lines are counted by line-end tokens and the line ends tokens hold, and a column is 1 plus
+// the lengths of the tokens (or of the part of a token after its last line end) before it on its
+// line (a zero byte earlier on the same line is not counted).
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "text/TokenCodes.h"
 
 namespace qs {
 
 class clsTokenStream;
+
+/// The line ends a token's text holds (CR LF, a lone CR or a lone LF each count one): how many,
+/// and the offset in the text just past the last (0 when none).
+struct HeldLineEnds {
+  int32_t count = 0;
+  int32_t after = 0;
+};
+HeldLineEnds LineEndsIn(std::string_view in_sText);
+/// True for a token that may hold line ends: a string, a bracketed name, or either marked
+/// undefined. Other tokens end at a line end.
+inline bool MayHoldLineEnds(int32_t in_lCode, std::string_view in_sText) {
+  return in_lCode == TokString || in_lCode == TokUndefined ||
+         (!in_sText.empty() && in_sText.front() == '[');
+}
+/// Appends the position of every token of the stream that holds line ends, once per line end it
+/// holds, in order (the loader keeps them beside the line-end tokens' positions).
+void AppendHeldLineEnds(const clsTokenStream& in_oStream, std::vector<int32_t>& out);
 
 class LineIndex {
  public:
@@ -23,9 +46,11 @@ class LineIndex {
   };
 
   /// Indexes the stream's lines: from in_pLineEnds, the positions of its line-end tokens when
-  /// the run kept them, else in one pass over its tokens (none without a stream). The stream and
-  /// the positions must outlive the index or the next Reset.
-  void Reset(const clsTokenStream* in_oStream, const std::vector<int32_t>* in_pLineEnds = nullptr);
+  /// the run kept them, with in_pHeldEnds, those of the tokens holding line ends
+  /// (AppendHeldLineEnds; null for none), else in one pass over its tokens (none without a
+  /// stream). The stream and the positions must outlive the index or the next Reset.
+  void Reset(const clsTokenStream* in_oStream, const std::vector<int32_t>* in_pLineEnds = nullptr,
+             const std::vector<int32_t>* in_pHeldEnds = nullptr);
   /// The place of the token at the position; line 0 when there is no such token. A bracketed
   /// name ("[_First]" in code) is placed at the name inside the brackets.
   Place PlaceOf(int32_t in_lPos) const;
@@ -34,8 +59,12 @@ class LineIndex {
 
  private:
   const clsTokenStream* m_stream = nullptr;
-  const std::vector<int32_t>* m_ends = nullptr;  ///< position of each line-end token
-  std::vector<int32_t> m_ownEnds;                ///< the positions, when found here
+  /// The position of each line-end token, and of each token holding line ends once per line end
+  /// it holds, in order.
+  const std::vector<int32_t>* m_ends = nullptr;
+  std::vector<int32_t> m_ownEnds;  ///< the positions, when found or merged here
+  /// The column of the first token after the line end at m_ends[i]'s position.
+  int32_t ColumnAfter(int32_t in_lEndPos) const;
   int32_t m_lines = 0;
   // The last place found: a later token of the same line is counted on from it, so the places
   // of a procedure's parameters cost one walk along their line.

@@ -37,8 +37,8 @@ void PrintUsage(std::ostream& out) {
          "[--quiet] "
          "PATH...\n"
          "       quillscope-cli --doc-coverage [--fail-under=P] [--codepage N] PROJECT.vbp ...\n"
-         "       quillscope-cli --refs=NAME | --unused [--exposed] [--fail] [--define NAME=VALUE] "
-         "PROJECT.vbp\n"
+         "       quillscope-cli --refs=NAME | --unused [--exposed] [--controls] [--fail] "
+         "[--codepage N] [--define NAME=VALUE] PROJECT.vbp\n"
          "       quillscope-cli --tokens=code|vbp|form|class FILE\n"
          "       quillscope-cli --help | --version\n"
          "\n"
@@ -65,8 +65,9 @@ void PrintUsage(std::ostream& out) {
          "                  after the report. Graphviz's dot, when on the PATH, draws the\n"
          "                  pictures\n"
          "  --codepage N    the code page of the project's files, for the text of the JSON\n"
-         "                  export and of the site (default 1252; 1250, 1251, 932, 936,\n"
-         "                  ...); the report's bytes are the same whatever N\n"
+         "                  export, of the site and of the answers to --refs and --unused,\n"
+         "                  which take NAME and print in UTF-8 (default 1252; 1250, 1251,\n"
+         "                  932, 936, ...); the report's bytes are the same whatever N\n"
          "  --dump-analysis also write the analysis records as JSON for debugging,\n"
          "                  PROJECT.analysis.json beside each report (may change)\n"
          "  --jobs N        use at most N threads in all (default: each part of the run\n"
@@ -81,8 +82,10 @@ void PrintUsage(std::ostream& out) {
          "                  Module.Procedure.Name, Module.Type.Member or a bare name) is\n"
          "                  declared and used, one PATH:LINE:COLUMN: KIND: line each; no report\n"
          "  --unused        print the declarations nothing uses, one PATH:LINE:COLUMN:\n"
-         "                  unused KIND NAME line each; no report\n"
+         "                  unused KIND NAME line each, controls left out; no report\n"
          "  --exposed       with --unused, also those outside callers may use (ActiveX)\n"
+         "  --controls      with --unused, also the controls code never names (a label\n"
+         "                  or frame is what its form shows, so they are left out without it)\n"
          "  --fail          with --unused, exit 1 when a line was printed (for CI)\n"
          "  --exclude GLOB  skip files and folders below a folder given whose name or path\n"
          "                  below it matches GLOB (* and ?, any letter case); repeatable\n"
@@ -99,7 +102,7 @@ void PrintUsage(std::ostream& out) {
          "\n"
          "Exit status: 0 when every report was written, 1 when a project failed, 2 when the\n"
          "command line is wrong. --refs exits 1 for an unknown name and 2 for a bare name\n"
-         "that names several declarations (listed on stderr).\n";
+         "that names several declarations (their qualified names listed on stderr).\n";
 }
 
 // A thread count: digits only, 1 to 64.
@@ -234,6 +237,8 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
       questions.exposed = true;
     } else if (a == "--fail") {
       questions.fail = true;
+    } else if (a == "--controls") {
+      questions.controls = true;
     } else if (std::string_view name; OptionValue(a, "--refs", i, argc, argv, name)) {
       if (name.empty()) return UsageError(err, "--refs needs a name");
       // "--refs P.vbp": the project was taken for the name.
@@ -274,8 +279,8 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
 #endif
   if (options.failUnder >= 0 && !options.docCoverage)
     return UsageError(err, "--fail-under goes with --doc-coverage");
-  if ((questions.exposed || questions.fail) && !questions.unused)
-    return UsageError(err, "--exposed and --fail go with --unused");
+  if ((questions.exposed || questions.fail || questions.controls) && !questions.unused)
+    return UsageError(err, "--exposed, --controls and --fail go with --unused");
   if (!questions.refs.empty() && questions.unused)
     return UsageError(err, "--refs and --unused are separate questions");
   if (options.docCoverage && (!questions.refs.empty() || questions.unused))
@@ -290,6 +295,7 @@ int RunWith(int argc, char** argv, std::ostream& out, std::ostream& err, bool fo
     }
     questions.jobs = options.jobs;
     questions.defines = options.defines;
+    questions.codePage = options.codePage;
     questions.leaveLastRunToExit = forExit;
     return RunReferences(projects, questions, out, err);
   }

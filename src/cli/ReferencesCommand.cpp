@@ -25,10 +25,16 @@ int RunReferences(const std::vector<std::string>& in_projects, const ReferencesO
       continue;
     }
     const std::string folder = AnswerFolder(project);
+    AnswerOptions answers;
+    answers.codePage = in_options.codePage;
+    answers.controls = in_options.controls;
     if (!in_options.refs.empty()) {
-      status = std::max(status, AnswerRefs(info->Analysis(), in_options.refs, folder, out, err));
+      status = std::max(status,
+                        AnswerRefs(info->Analysis(), in_options.refs, folder, out, err, answers));
     } else {
-      const size_t printed = AnswerUnused(info->Analysis(), in_options.exposed, folder, out);
+      // --fail counts what is listed: controls only when --controls lists them.
+      const size_t printed =
+          AnswerUnused(info->Analysis(), in_options.exposed, folder, out, answers);
       if (in_options.fail && printed > 0) status = std::max(status, 1);
     }
   }

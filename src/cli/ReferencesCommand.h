@@ -14,8 +14,12 @@ struct ReferencesOptions {
   /// --unused: print the declarations nothing uses; --exposed adds those outside callers may use.
   bool unused = false;
   bool exposed = false;
+  /// --controls: --unused lists controls too.
+  bool controls = false;
   /// --fail: exit 1 when --unused printed a line.
   bool fail = false;
+  /// --codepage: the project's code page; names are asked and printed in UTF-8 through it.
+  int codePage = 1252;
   unsigned jobs = 0;
   /// Conditional compilation constants (name, expression) that override or add to each
   /// project's CondComp ones in the cross references (--define); the report does not change.

@@ -54,6 +54,26 @@ bool CodePageText::Open(int in_nCodePage) {
   return true;
 }
 
+bool CodePageText::FromUtf8(std::string& out, std::string_view in_sUtf8) const {
+  if (m_codePage == kDefault) return Utf8To1252Exact(in_sUtf8, out);
+  // A converter of its own: a name is converted once per question.
+  const iconv_t cd = iconv_open(SystemName(m_codePage).c_str(), "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  std::string bytes(in_sUtf8.size() * 4 + 16, '\0');
+  char* in = const_cast<char*>(in_sUtf8.data());
+  size_t inLeft = in_sUtf8.size();
+  char* o = bytes.data();
+  size_t oLeft = bytes.size();
+  // Any failure (a byte that is no UTF-8, a character the code page lacks) refuses the text;
+  // a converter that substitutes reports the characters it substituted as irreversible.
+  size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
+  if (r == 0) r = iconv(cd, nullptr, nullptr, &o, &oLeft);
+  iconv_close(cd);
+  if (r != 0) return false;
+  out.append(bytes.data(), static_cast<size_t>(o - bytes.data()));
+  return true;
+}
+
 void CodePageText::Append(std::string& out, std::string_view in_sBytes) {
   if (!m_iconv) {
     AppendCp1252ToUtf8(out, in_sBytes);

@@ -27,6 +27,11 @@ class CodePageText {
   /// page becomes U+FFFD, one per byte, so nothing is dropped without a mark.
   void Append(std::string& out, std::string_view in_sBytes);
 
+  /// Appends UTF-8 text (a name as a user types it) to out in the code page, so it compares with
+  /// the project's bytes. False, with out unchanged, when the text is not valid UTF-8 or holds a
+  /// character the code page lacks.
+  bool FromUtf8(std::string& out, std::string_view in_sUtf8) const;
+
   /// True when the system converts from the code page (1252 always).
   static bool IsKnown(int in_nCodePage);
 

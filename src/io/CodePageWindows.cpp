@@ -79,6 +79,33 @@ bool CodePageText::Open(int in_nCodePage) {
   return true;
 }
 
+bool CodePageText::FromUtf8(std::string& out, std::string_view in_sUtf8) const {
+  if (m_codePage == kDefault) return Utf8To1252Exact(in_sUtf8, out);
+  if (in_sUtf8.empty()) return true;
+  if (in_sUtf8.size() > static_cast<size_t>(INT_MAX / 4)) return false;
+  const int size = static_cast<int>(in_sUtf8.size());
+  const int n =
+      ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, in_sUtf8.data(), size, nullptr, 0);
+  if (n <= 0) return false;
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, in_sUtf8.data(), size, wide.data(), n);
+  if (m_codePage == 65001) {
+    out.append(in_sUtf8);
+    return true;
+  }
+  // No best-fit letters ("a" for "a acute"): a character the code page lacks refuses the text.
+  BOOL usedDefault = FALSE;
+  const int m = ::WideCharToMultiByte(static_cast<UINT>(m_codePage), WC_NO_BEST_FIT_CHARS,
+                                      wide.data(), n, nullptr, 0, nullptr, &usedDefault);
+  if (m <= 0 || usedDefault) return false;
+  std::string bytes(static_cast<size_t>(m), '\0');
+  ::WideCharToMultiByte(static_cast<UINT>(m_codePage), WC_NO_BEST_FIT_CHARS, wide.data(), n,
+                        bytes.data(), m, nullptr, &usedDefault);
+  if (usedDefault) return false;
+  out += bytes;
+  return true;
+}
+
 void CodePageText::Append(std::string& out, std::string_view in_sBytes) {
   if (m_codePage == kDefault) {
     AppendCp1252ToUtf8(out, in_sBytes);

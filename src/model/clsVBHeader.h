@@ -53,6 +53,9 @@ class clsVBHeader {
   /// Positions of the stream's line-end tokens, in order, found while the file was loaded when
   /// the run keeps them (LineEndsKept); the places of an export are counted from them.
   std::vector<int32_t> LineEnds;
+  /// Positions of the tokens holding line ends (a string left open runs on across lines), once
+  /// per line end held, kept with LineEnds (AppendHeldLineEnds); empty in most files.
+  std::vector<int32_t> HeldLineEnds;
   bool LineEndsKept = false;
   std::string sVBTableNewName;
 

@@ -50,6 +50,38 @@ size_t HashNoCase1252(std::string_view s) {
   return static_cast<size_t>(h);
 }
 
+bool Utf8To1252Exact(std::string_view utf8, std::string& out) {
+  std::string bytes;
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+    const size_t more = lead < 0x80             ? 0
+                        : (lead & 0xE0) == 0xC0 ? 1
+                        : (lead & 0xF0) == 0xE0 ? 2
+                        : (lead & 0xF8) == 0xF0 ? 3
+                                                : 4;
+    if (more == 4 || i + more >= utf8.size()) return false;
+    uint32_t cp = more == 0 ? lead : lead & (0x3Fu >> more);
+    for (size_t j = 1; j <= more; ++j) {
+      const unsigned char next = static_cast<unsigned char>(utf8[i + j]);
+      if ((next & 0xC0) != 0x80) return false;
+      cp = cp << 6 | (next & 0x3Fu);
+    }
+    // An overlong form is no valid UTF-8.
+    if ((more == 1 && cp < 0x80) || (more == 2 && cp < 0x800) || (more == 3 && cp < 0x10000))
+      return false;
+    i += more + 1;
+    unsigned byte = 256;
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) byte = cp;
+    for (unsigned k = 0; byte == 256 && k < 32; ++k)
+      if (kHigh[k] == cp) byte = 0x80 + k;
+    if (byte == 256) return false;
+    bytes.push_back(static_cast<char>(byte));
+  }
+  out += bytes;
+  return true;
+}
+
 std::string Utf8To1252(std::string_view in) {
   std::string out;
   out.reserve(in.size());

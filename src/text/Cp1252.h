@@ -83,6 +83,11 @@ size_t HashNoCase1252(std::string_view s);
 /// every byte that is not valid UTF-8.
 std::string Utf8To1252(std::string_view utf8);
 
+/// Converts UTF-8 to code page 1252 exactly (the reverse of Cp1252ToUtf8), appending to out.
+/// False, with out unchanged, when the text is not valid UTF-8 or holds a character the code page
+/// lacks.
+bool Utf8To1252Exact(std::string_view utf8, std::string& out);
+
 /// Converts code page 1252 bytes to UTF-8. The five bytes the code page leaves undefined
 /// (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control characters of the same value, so the
 /// conversion never loses a byte.

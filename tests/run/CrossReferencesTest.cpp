@@ -58,8 +58,9 @@ const Case kCases[] = {
       {"b.bas", "Attribute VB_Name = \"modB\"\nPublic Sub Log()\nEnd Sub\n"},
       {"c.bas", "Attribute VB_Name = \"modC\"\nSub C1()\n  Log\n  modB.Log\nEnd Sub\n"}},
      "refs=Log",
-     "stderr:\na.bas:2:12: declaration: Public Sub Log()\n"
-     "b.bas:2:12: declaration: Public Sub Log()\n",
+     "stderr:\nquillscope-cli: ambiguous: 'Log' names 2 declarations; ask for one of:\n"
+     "  modA.Log  (sub, a.bas:2:12)\n"
+     "  modB.Log  (sub, b.bas:2:12)\n",
      2},
     {"the using module's own Public name wins; the other module's is reached qualified",
      "Type=Exe\nModule=modA; a.bas\nModule=modB; b.bas\nModule=modC; c.bas\n",
@@ -227,8 +228,7 @@ const Case kCases[] = {
      "a.bas:11:1: unused label modA.Main.Skip\n"
      "a.bas:13:5: unused sub modA.Helper\n"
      "a.bas:13:12: unused parameter modA.Helper.x\n"
-     "c.cls:6:12: unused sub clsC.Api\n"
-     "f.frm:5:19: unused control frmF.lblNote\n"},
+     "c.cls:6:12: unused sub clsC.Api\n"},
     {"exposed in an ActiveX project: Public members of exposed classes (their parameters kept), "
      "not of modules or Friend",
      "Type=OleDll\nModule=modA; a.bas\nClass=clsC; c.cls\nClass=clsHidden; h.cls\n",

@@ -29,6 +29,10 @@ struct Case {
   std::vector<std::pair<std::string, std::string>> defines = {};
   // The run's warnings follow the answer, after "warnings:", one a line.
   bool warnings = false;
+  // --unused --controls: controls are listed too.
+  bool controls = false;
+  // --codepage: the project's code page (names asked and printed in UTF-8 through it).
+  int codePage = 1252;
 };
 
 // Runs the project as the command line's questions do (no report) and answers the question.
@@ -46,15 +50,18 @@ inline std::string Answer(const Case& c, int& status, clsVBInfo& info,
   std::ostringstream out, err;
   const std::string question = c.question;
   status = 0;
+  AnswerOptions options;
+  options.controls = c.controls;
+  options.codePage = c.codePage;
   if (question.rfind("refs=", 0) == 0) {
-    status = AnswerRefs(info.Analysis(), question.substr(5), "", out, err);
+    status = AnswerRefs(info.Analysis(), question.substr(5), "", out, err, options);
   } else if (question == "external") {
     // The names nothing declares, sorted, each with its count of uses.
     auto names = info.Analysis().CrossRefs().external;
     std::sort(names.begin(), names.end());
     for (const auto& [name, count] : names) out << name << ' ' << count << '\n';
   } else {
-    AnswerUnused(info.Analysis(), question == "exposed", "", out);
+    AnswerUnused(info.Analysis(), question == "exposed", "", out, options);
   }
   std::string text = out.str();
   if (!err.str().empty()) text += "stderr:\n" + err.str();

@@ -170,7 +170,8 @@ void EstateReport::Summarise(const ProjectAnalysis& in_oInfo, const std::string&
     if (full.empty()) continue;
     const clsVBHeader* header = item->VBHeader().get();
     lines.Reset(header ? header->TokenStream.get() : nullptr,
-                header && header->LineEndsKept ? &header->LineEnds : nullptr);
+                header && header->LineEndsKept ? &header->LineEnds : nullptr,
+                header ? &header->HeldLineEnds : nullptr);
     p.lines += lines.Lines();
     m_fileLines.emplace(full, lines.Lines());
     p.sources.push_back(std::move(full));

@@ -26,7 +26,8 @@ void ExportWriter<Writer>::WriteModule(const ProjectModule& m) {
   const clsVBFileType& item = *m.item;
   const clsVBHeader* header = item.VBHeader().get();
   m_stream = header ? header->TokenStream.get() : nullptr;
-  m_lines.Reset(m_stream, header && header->LineEndsKept ? &header->LineEnds : nullptr);
+  m_lines.Reset(m_stream, header && header->LineEndsKept ? &header->LineEnds : nullptr,
+                header ? &header->HeldLineEnds : nullptr);
 
   m_w.StartObject();
   SourceMember("name", header && !header->sVBTableName.empty()

@@ -458,7 +458,8 @@ void SiteBuilder::WriteInterfaces(Worker& w, const clsVBFileType& item, std::str
 
 void SiteBuilder::WriteModulePage(Worker& w, SiteModule& m, size_t index) {
   const clsVBFileType& item = *m.source.item;
-  w.lines.Reset(m.stream, m.header && m.header->LineEndsKept ? &m.header->LineEnds : nullptr);
+  w.lines.Reset(m.stream, m.header && m.header->LineEndsKept ? &m.header->LineEnds : nullptr,
+                m.header ? &m.header->HeldLineEnds : nullptr);
   std::string& out = w.body;
   out.clear();
   PageStart(out, m.nameHtml, static_cast<int>(index));

@@ -263,6 +263,8 @@ class SiteBuilder {
 
   // Source pages (SourcePages.cpp).
   void WriteSourcePages(Worker& w, SiteModule& m);
+  /// A name of a source page, linked to what it stands for (name null: its text alone).
+  void WriteNameText(Worker& w, const SiteName* name, std::string_view text);
   /// Lines of the module's header that its first source page collapses (0: none).
   int32_t CollapsedHeaderLines(Worker& w, const SiteModule& m) const;
   /// Fills w.names with the names of the module's source that stand for a declaration, in file

@@ -96,7 +96,8 @@ void SiteBuilder::WriteModuleTable(Worker& w, PageFile& file, std::string& out) 
   for (const SiteModule& m : m_modules) {
     YieldPoint();
     const clsVBFileType& item = *m.source.item;
-    w.lines.Reset(m.stream, m.header && m.header->LineEndsKept ? &m.header->LineEnds : nullptr);
+    w.lines.Reset(m.stream, m.header && m.header->LineEndsKept ? &m.header->LineEnds : nullptr,
+                  m.header ? &m.header->HeldLineEnds : nullptr);
     size_t procedures = 0;
     for (const DeclaredEntry& d : m.declared) procedures += IsProcedureKind(d.kind) ? 1 : 0;
     out += "<tr><td>";

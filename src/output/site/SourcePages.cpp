@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/SourcePlaces.h"
 #include "model/clsVBHeader.h"
 #include "output/site/SiteBuilder.h"
 #include "text/TokenCodes.h"
@@ -41,12 +42,52 @@ class DimmedLines {
   bool m_dim = false;
 };
 
+// A block of source lines numbered from line.
+void OpenPre(std::string& body, int32_t line) {
+  body += "<pre class=\"src\" style=\"counter-reset:ln ";
+  AppendNumber(body, line - 1);
+  body += "\">";
+}
+
+// A block from line on: the header's lines (up to headerLines) collapsed under a summary.
+void OpenBlock(std::string& body, int32_t line, int32_t headerLines) {
+  if (line <= headerLines) {
+    body += "<details class=\"header\"><summary>Header (lines ";
+    AppendNumber(body, line);
+    body += "\xE2\x80\x93";
+    AppendNumber(body, headerLines);
+    body += ")</summary>";
+  }
+  OpenPre(body, line);
+}
+
+// The end of a block; of the header's lines' collapsed block too.
+const char* CloseBlock(bool header) {
+  return header ? "</pre></details>\n" : "</pre>\n";
+}
+
+// Gives piece each part of the text before a line end and calls lineEnd(at the text's end) at
+// each line end, until it returns false; gives piece the rest and returns it.
+template <class Piece, class LineEnd>
+std::string_view SplitAtLineEnds(std::string_view text, Piece&& piece, LineEnd&& lineEnd) {
+  for (size_t end = text.find_first_of("\r\n"); end != std::string_view::npos;
+       end = text.find_first_of("\r\n")) {
+    piece(text.substr(0, end));
+    text.remove_prefix(
+        end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1));
+    if (!lineEnd(text.empty())) break;
+  }
+  piece(text);
+  return text;
+}
+
 }  // namespace
 
 int32_t SiteBuilder::CollapsedHeaderLines(Worker& w, const SiteModule& m) const {
   // The header's lines (before the line of the code's first token) are collapsed.
   const clsTokenStream* ts = m.stream;
-  w.lines.Reset(ts, m.header && m.header->LineEndsKept ? &m.header->LineEnds : nullptr);
+  w.lines.Reset(ts, m.header && m.header->LineEndsKept ? &m.header->LineEnds : nullptr,
+                m.header ? &m.header->HeldLineEnds : nullptr);
   if (!m.header || m.header->CodePtr <= 0 || !ts) return 0;
   const int32_t headerLines =
       w.lines.PlaceOf(std::min(m.header->CodePtr, ts->Count() - 1)).line - 1;
@@ -104,6 +145,27 @@ void SiteBuilder::WriteSourcePart(Worker& w, const SiteModule& m, std::string_vi
   w.body.clear();
 }
 
+// A name of the source: a link to the declaration or the module page it stands for, when it has
+// one; else its text alone.
+void SiteBuilder::WriteNameText(Worker& w, const SiteName* name, std::string_view text) {
+  std::string& body = w.body;
+  const AnchorTable::Anchor* target = nullptr;
+  const SiteModule* page = nullptr;  // a module named: its page
+  if (name) {
+    target = m_anchors.Find(name->entry);
+    if (!target && name->module) page = ModuleOf(name->module);
+  }
+  if (target || page) {
+    Put(body, "<a href=\"");
+    body += target ? m_modules[target->module].page : page->page;
+    if (target) Put(body, "#d");
+    if (target) AppendNumber(body, target->index);
+    Put(body, "\">");
+  }
+  Source(w, body, text);
+  if (target || page) Put(body, "</a>");
+}
+
 void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
   const clsTokenStream* ts = m.stream;
   const int32_t count = ts ? ts->Count() : 0;
@@ -125,24 +187,9 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
     Put(body, "></a>");
     dimmed.Open(body, line);
   };
-  const auto openPre = [&] {
-    body += "<pre class=\"src\" style=\"counter-reset:ln ";
-    AppendNumber(body, line - 1);
-    body += "\">";
-  };
-  const auto openBlock = [&] {
-    if (line <= headerLines) {
-      body += "<details class=\"header\"><summary>Header (lines ";
-      AppendNumber(body, line);
-      body += "\xE2\x80\x93";
-      AppendNumber(body, headerLines);
-      body += ")</summary>";
-    }
-    openPre();
-  };
-  const auto closeBlock = [&](int32_t last) {
-    body += last <= headerLines ? "</pre></details>\n" : "</pre>\n";
-  };
+  const auto openPre = [&] { OpenPre(body, line); };
+  const auto openBlock = [&] { OpenBlock(body, line, headerLines); };
+  const auto closeBlock = [&](int32_t last) { body += CloseBlock(last <= headerLines); };
   const auto flushPart = [&](int32_t last, bool more) {
     WriteSourcePart(w, m, fileHtml, part, partFirst, last, more);
   };
@@ -164,6 +211,28 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
     if (open) body.append(kTags + 7 * (open - 1) + 3, 4);
     open = 0;
   };
+  // Ends the line; false at the file's last line end, which opens no line.
+  const auto endLine = [&](bool last) {
+    closeTag();
+    dimmed.Close(body);
+    column = 1;
+    body += '\n';
+    if (last) return false;
+    const int32_t ended = line++;
+    if (body.size() >= m_options.sourcePageBytes) {
+      closeBlock(ended);
+      flushPart(ended, true);
+      m.partStarts.push_back(line);
+      partFirst = line;
+      ++part;
+      openBlock();
+    } else if (ended == headerLines) {
+      Put(body, "</pre></details>\n");
+      openPre();
+    }
+    openLine();
+    return true;
+  };
   for (int32_t p = 0; p < count; ++p) {
     YieldPoint();
     const int32_t code = ts->TokenCodeAt(p);
@@ -175,24 +244,7 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
       continue;
     }
     if (code == TokEndOfLine) {
-      closeTag();
-      dimmed.Close(body);
-      column = 1;
-      body += '\n';
-      if (p + 1 >= count) break;  // the file's last line end opens no line
-      const int32_t ended = line++;
-      if (body.size() >= m_options.sourcePageBytes) {
-        closeBlock(ended);
-        flushPart(ended, true);
-        m.partStarts.push_back(line);
-        partFirst = line;
-        ++part;
-        openBlock();
-      } else if (ended == headerLines) {
-        Put(body, "</pre></details>\n");
-        openPre();
-      }
-      openLine();
+      if (!endLine(p + 1 >= count)) break;
       continue;
     }
     const int tag = code == TokComment ? 1 : code == TokString ? 2 : code > TokIdentifier ? 3 : 0;
@@ -201,27 +253,27 @@ void SiteBuilder::WriteSourcePages(Worker& w, SiteModule& m) {
       if (tag) body.append(kTags + 7 * (tag - 1), 3);
       open = tag;
     }
+    if (MayHoldLineEnds(code, text) && LineEndsIn(text).count > 0) {
+      // A string left open runs on across lines (a damaged file): each line numbered as any.
+      const std::string_view rest = SplitAtLineEnds(
+          text, [&](std::string_view piece) { Source(w, body, piece); },
+          [&](bool atEnd) {
+            if (!endLine(atEnd && p + 1 >= count)) return false;
+            if (tag) body.append(kTags + 7 * (tag - 1), 3);
+            open = tag;
+            return true;
+          });
+      column = 1 + static_cast<int32_t>(rest.size());
+      continue;
+    }
     // A name that stands for a declaration with a page links to it.
     while (nextName < names.size() &&
            (names[nextName].line < line ||
             (names[nextName].line == line && names[nextName].column < at)))
       ++nextName;
-    const AnchorTable::Anchor* target = nullptr;
-    const SiteModule* page = nullptr;  // a module named: its page
-    if (nextName < names.size() && names[nextName].line == line && names[nextName].column == at &&
-        !dimmed.Dim()) {
-      target = m_anchors.Find(names[nextName].entry);
-      if (!target && names[nextName].module) page = ModuleOf(names[nextName].module);
-    }
-    if (target || page) {
-      Put(body, "<a href=\"");
-      body += target ? m_modules[target->module].page : page->page;
-      if (target) Put(body, "#d");
-      if (target) AppendNumber(body, target->index);
-      Put(body, "\">");
-    }
-    Source(w, body, text);
-    if (target || page) Put(body, "</a>");
+    const bool named = nextName < names.size() && names[nextName].line == line &&
+                       names[nextName].column == at && !dimmed.Dim();
+    WriteNameText(w, named ? &names[nextName] : nullptr, text);
   }
   closeTag();
   dimmed.Close(body);
