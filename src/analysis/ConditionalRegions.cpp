@@ -1,5 +1,8 @@
 #include "analysis/ConditionalRegions.h"
 
+#include <utility>
+#include <vector>
+
 #include "analysis/CompileConstants.h"
 #include "text/Cp1252.h"
 #include "text/TokenCodes.h"
@@ -24,36 +27,31 @@ class RegionFinder {
 
   void Run(int32_t codeStart) {
     const int32_t count = m_ts.Count();
-    int32_t line = 1;
-    bool lineStart = true;
-    for (int32_t p = 0; p < count; ++p) {
-      const int32_t code = m_ts.TokenCodeAt(p);
-      if (code == TokEndOfLine) {
-        ++line;
-        lineStart = true;
-        continue;
-      }
-      if (!lineStart || code == TokWhiteSpace) continue;
-      lineStart = false;
-      if (p < codeStart || code != '#') continue;
+    // The tokenizer noted the "#" tokens that open their lines, with their lines: the other
+    // tokens are not looked at.
+    const std::vector<std::pair<int32_t, int32_t>>& hashes = m_ts.LineStartHashes();
+    if (hashes.empty() || hashes.back().first < codeStart) return;
+    for (const auto& [p, at] : hashes) {
+      if (p < codeStart) continue;
+      const int32_t lineBegin = p > 0 && m_ts.TokenCodeAt(p - 1) == TokWhiteSpace ? p - 1 : p;
       int32_t eol = p;
       while (eol < count && m_ts.TokenCodeAt(eol) != TokEndOfLine) ++eol;
       const bool wasLive = Live();
-      int32_t lineBegin = p;
-      while (lineBegin > 0 && m_ts.TokenCodeAt(lineBegin - 1) != TokEndOfLine) --lineBegin;
-      Directive(p + 1, eol, line);
+      Directive(p + 1, eol, at);
       const bool live = Live();
       if (wasLive && !live) {
         m_deadFrom = eol < count ? eol + 1 : count;
-        m_deadLine = line + 1;
+        m_deadLine = at + 1;
       } else if (!wasLive && live) {
-        Close(lineBegin, line - 1);
+        Close(lineBegin, at - 1);
       }
-      p = eol - 1;
     }
     if (!m_blocks.empty()) {
-      m_out.problems.push_back({line, "an #If block is not closed by #End If"});
-      if (!Live()) Close(count, line);
+      int32_t last = hashes.back().second;
+      for (int32_t p = hashes.back().first; p < count; ++p)
+        last += m_ts.TokenCodeAt(p) == TokEndOfLine ? 1 : 0;
+      m_out.problems.push_back({last, "an #If block is not closed by #End If"});
+      if (!Live()) Close(count, last);
     }
   }
 

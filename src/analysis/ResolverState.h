@@ -257,9 +257,9 @@ class Resolver {
   void PlaceDeclarations(int32_t p, int32_t code, int32_t line, int32_t column, int32_t lineStart,
                          int32_t codeStart, size_t& nextPlace);
   /// Reads the token at p of the code into the line's tokens; column is the token's and moves
-  /// past it. Gives the text of a token that may hold line ends (MayHoldLineEnds), else "".
-  [[gnu::always_inline]] inline std::string_view ReadToken(int32_t p, int32_t code, int32_t line,
-                                                           int32_t& column);
+  /// past it.
+  [[gnu::always_inline]] inline void ReadToken(int32_t p, int32_t code, int32_t line,
+                                               int32_t& column);
   /// After the token at p, whose text may hold line ends: when it does, the line is counted on
   /// past them and the next line starts inside the token.
   void CountHeldLineEnds(int32_t p, std::string_view text, int32_t& line, int32_t& lineStart,

@@ -82,15 +82,14 @@ void Resolver::PlaceDeclarations(int32_t p, int32_t code, int32_t line, int32_t 
 }
 
 // The token's text and length (TokenLenAt's): one look at the stream for a word.
-std::string_view Resolver::ReadToken(int32_t p, int32_t code, int32_t line, int32_t& column) {
+void Resolver::ReadToken(int32_t p, int32_t code, int32_t line, int32_t& column) {
   const clsTokenStream& ts = *m_ts;
   const int32_t at = column;
   if (code == TokWhiteSpace) {
     column += ts.TokenLenAt(p);
-    return {};
+    return;
   }
   std::string_view text;
-  std::string_view held;  // the text of a string or bracketed name, which may run on past lines
   bool unread = false;
   if (code <= kLastCharacterCode) {
     column += code < 0 ? 0 : 1;
@@ -101,29 +100,24 @@ std::string_view Resolver::ReadToken(int32_t p, int32_t code, int32_t line, int3
     // spelling only); a line of a Type or Enum block opens with its member's name, whatever it is.
     if (code == TokIdentifier && !(m_block != 0 && m_toks.empty()))
       if (const int32_t keyword = KeywordNoCase(text); keyword != 0) code = keyword;
-    if (!text.empty() && text.front() == '[') held = text;
   } else if (code < kKeywordCodes && kKeywordLength[code] > 0) {
     column += kKeywordLength[code];
     unread = true;
   } else if (IsWordCode(code)) {
     text = ts.TokenStringAt(p);
     column += static_cast<int32_t>(text.size());
-  } else if (code == TokString || code == TokUndefined) {
-    held = ts.TokenStringAt(p);
-    column += static_cast<int32_t>(held.size());
   } else {
     column += ts.TokenLenAt(p);
   }
-  if (code == TokComment || code == TokUndefined) return held;
-  if (code == ']' && JoinBracketedName()) return held;
-  if (code == '#' && !m_toks.empty()) {
-    // The end of a date literal: its words are no names, its ":" no statement's end.
-    m_toks.push_back(Tok{p, code, line, at, 0, text, unread});
-    CollapseDateLiteral();
-    return held;
-  }
+  if (code == TokComment || code == TokUndefined) return;
+  if (code == ']' && JoinBracketedName()) return;
   // Filled in place: most tokens of a file pass here.
   Tok& t = m_toks.emplace_back(Tok{p, code, line, at, 0, text, unread});
+  if (code == '#' && m_toks.size() > 1) {
+    // The end of a date literal: its words are no names, its ":" no statement's end.
+    CollapseDateLiteral();
+    return;
+  }
   if (text.size() > 1 && text.front() == '[') {
     // A bracketed name of a form's code: one token with its brackets.
     t.name.remove_prefix(1);
@@ -131,7 +125,6 @@ std::string_view Resolver::ReadToken(int32_t p, int32_t code, int32_t line, int3
     t.colAdd = 1;
     t.code = TokIdentifier;
   }
-  return held;
 }
 
 void Resolver::WalkModule(int32_t m) {
@@ -174,8 +167,18 @@ void Resolver::WalkModule(int32_t m) {
   size_t nextDead = 0;
   int32_t deadFrom = dead.empty() ? INT32_MAX : dead[0].first;
   m_lineColumn = 1;
+  // The tokens that hold line ends (a string left open in a damaged file), once per line end:
+  // each is counted when the walk has passed it.
+  const std::vector<int32_t>& held = mod.header->HeldLineEnds;
+  size_t nextHeld = 0;
+  int32_t heldAt = held.empty() ? INT32_MAX : held[0];
   for (int32_t p = 0; p < count; ++p) {
     YieldPoint();
+    if (p > heldAt) {
+      CountHeldLineEnds(heldAt, ts.TokenStringAt(heldAt), line, lineStart, column);
+      while (nextHeld < held.size() && held[nextHeld] <= heldAt) ++nextHeld;
+      heldAt = nextHeld < held.size() ? held[nextHeld] : INT32_MAX;
+    }
     const int32_t code = ts.TokenCodeAt(p);
     if (p == codeStart) column = ColumnOf(lineStart, p);
     if (p >= nextPlaceAt) {
@@ -225,29 +228,17 @@ void Resolver::WalkModule(int32_t m) {
       while (q < count && (ts.TokenCodeAt(q) == TokWhiteSpace || ts.TokenCodeAt(q) == '=')) ++q;
       mod.exposed = EqualsNoCase1252(ts.TokenStringAt(q), "True");
     }
-    if (p < codeStart) {
-      // The header's columns are counted by ColumnOf when a place needs one.
-      if (code == TokString || code == TokUndefined || code == TokIdentifier) {
-        const std::string_view text = ts.TokenStringAt(p);
-        if (MayHoldLineEnds(code, text)) CountHeldLineEnds(p, text, line, lineStart, column);
-      }
-      continue;
-    }
+    // The header's columns are counted by ColumnOf when a place needs one.
+    if (p < codeStart) continue;
     if (p >= deadFrom) {
       if (p < dead[nextDead].second) {
         column += ts.TokenLenAt(p);
-        // A string left open may hold line ends: they count for the places after it.
-        if (code == TokString || code == TokUndefined || code == TokIdentifier) {
-          const std::string_view text = ts.TokenStringAt(p);
-          if (MayHoldLineEnds(code, text)) CountHeldLineEnds(p, text, line, lineStart, column);
-        }
         continue;
       }
       ++nextDead;
       deadFrom = nextDead < dead.size() ? dead[nextDead].first : INT32_MAX;
     }
-    const std::string_view held = ReadToken(p, code, line, column);
-    if (!held.empty()) CountHeldLineEnds(p, held, line, lineStart, column);
+    ReadToken(p, code, line, column);
   }
   if (!m_toks.empty()) ProcessLine();
   m_toks.clear();

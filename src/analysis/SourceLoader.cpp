@@ -55,9 +55,11 @@ void LoadSteps(SourceFile& io_oFile, RunState& io_oRun) {
   ThrowIfStopped();
   std::vector<int32_t> lineEnds;
   std::vector<int32_t> heldLineEnds;
-  if (io_oFile.keepLineEnds && io_oFile.stream) {
-    io_oFile.stream->AppendPositionsOf(TokEndOfLine, lineEnds);
-    AppendHeldLineEnds(*io_oFile.stream, heldLineEnds);
+  if (io_oFile.stream) {
+    if (io_oFile.keepLineEnds) io_oFile.stream->AppendPositionsOf(TokEndOfLine, lineEnds);
+    // A token holds line ends only in a damaged file (a string left open), which the tokenizer
+    // tells: no other file's texts are read for them.
+    if (io_oFile.stream->HoldsLineEnds()) AppendHeldLineEnds(*io_oFile.stream, heldLineEnds);
   }
   clsParser parser(io_oRun);
   parser.InitParser(io_oFile.stream);

@@ -11,16 +11,22 @@ namespace qs {
 HeldLineEnds LineEndsIn(std::string_view in_sText) {
   HeldLineEnds held;
   const size_t n = in_sText.size();
-  for (size_t i = in_sText.find_first_of("\r\n"); i < n; i = in_sText.find_first_of("\r\n", i)) {
+  // One byte at a time: the compiler makes a tight loop of it, faster than a search for two
+  // characters on long texts (a whole file) and as fast on short ones.
+  const char* text = in_sText.data();
+  for (size_t i = 0; i < n; ++i) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n') continue;
     // CR LF is one line end, a lone CR or LF another.
-    i += in_sText[i] == '\r' && i + 1 < n && in_sText[i + 1] == '\n' ? 2 : 1;
+    if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
     ++held.count;
-    held.after = static_cast<int32_t>(i);
+    held.after = static_cast<int32_t>(i + 1);
   }
   return held;
 }
 
 void AppendHeldLineEnds(const clsTokenStream& in_oStream, std::vector<int32_t>& out) {
+  if (!in_oStream.HoldsLineEnds()) return;
   const int32_t count = in_oStream.Count();
   for (int32_t p = 0; p < count; ++p) {
     const int32_t code = in_oStream.TokenCodeAt(p);

@@ -84,6 +84,19 @@ inline int32_t ScanDelimited(const unsigned char* b, int32_t p, int32_t end, uns
   return static_cast<int32_t>(static_cast<const unsigned char*>(hit) - b) + 1;
 }
 
+// Whether the bytes [from, to) hold a CR or an LF: a delimited token left open that runs on.
+inline bool HoldsLineEnd(const unsigned char* b, int32_t from, int32_t to) {
+  const auto n = static_cast<size_t>(to - from);
+  return std::memchr(b + from, kLF, n) != nullptr || std::memchr(b + from, kCR, n) != nullptr;
+}
+
+// Whether the next token of the stream opens its line: no token before it on the line but blanks.
+inline bool OpensLine(const clsTokenStream& out) {
+  int32_t last = out.Count() - 1;
+  if (last >= 0 && out.TokenCodeAt(last) == TokWhiteSpace) --last;
+  return last < 0 || out.TokenCodeAt(last) == TokEndOfLine;
+}
+
 // The one tokenizer loop. Scanning stops at the end of the text: the spare bytes behind it never
 // become part of a token, not even of a string, comment or bracketed name left open.
 template <TokenizerRules R>
@@ -94,6 +107,7 @@ void RunTokenizer(const unsigned char* b, int32_t end, const clsToken& keywords,
                             static_cast<size_t>(to - from));
   };
   int32_t p = 0;
+  int32_t line = 1;  // of the line-end tokens written so far
   while (p < end) {
     if constexpr (R.yieldPerStep) YieldPoint();
     const unsigned char c = b[p];
@@ -137,11 +151,13 @@ void RunTokenizer(const unsigned char* b, int32_t end, const clsToken& keywords,
       case kClassQuote:  // string literal; a doubled quote continues it
         do p = ScanDelimited(b, p, end, '"');
         while (p < end && b[p] == '"');
+        if (HoldsLineEnd(b, start, p)) out.NoteLineEndsHeld();
         out.AddToken(TokString, text(start, p));
         break;
       case kClassBracket:  // bracketed name (form files only)
         if constexpr (R.brackets) {
           p = ScanDelimited(b, p, end, ']');
+          if (HoldsLineEnd(b, start, p)) out.NoteLineEndsHeld();
           out.AddToken(TokIdentifier, text(start, p));
         } else {
           out.AddToken(c, {});
@@ -152,15 +168,21 @@ void RunTokenizer(const unsigned char* b, int32_t end, const clsToken& keywords,
         ++p;
         if (p < end && b[p] == kLF) ++p;
         if constexpr (R.layout) out.AddToken(TokEndOfLine, "\r\n");
+        ++line;
         break;
       case kClassLF:  // bare LF: one line end
         ++p;
         if constexpr (R.layout) out.AddToken(TokEndOfLine, "\r\n");
+        ++line;
         break;
       case kClassZero:  // no token
         ++p;
         break;
       default:  // single character
+        // A "#" that opens its line (after blanks at most) starts a directive (#If, #Const):
+        // the stream keeps where, for the readers of conditional compilation.
+        if constexpr (R.layout)
+          if (c == '#' && OpensLine(out)) out.NoteLineStartHash(out.Count(), line);
         out.AddToken(c, {});
         ++p;
         break;

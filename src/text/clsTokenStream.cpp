@@ -105,6 +105,8 @@ std::shared_ptr<clsTokenStream> clsTokenStream::Clone() const {
   copy->m_capacity = m_capacity;
   copy->m_cursor = m_cursor;
   copy->m_count = m_count;
+  copy->m_holdsLineEnds = m_holdsLineEnds;
+  copy->m_lineStartHashes = m_lineStartHashes;
   return copy;
 }
 
@@ -137,6 +139,8 @@ void clsTokenStream::Reset(int32_t capacity) {
   m_bases.swap(bases);
   m_capacity = capacity;
   m_count = 0;
+  m_holdsLineEnds = false;
+  m_lineStartHashes.clear();
   m_cursor = 0;
 }
 

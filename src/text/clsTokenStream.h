@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "text/LoadError.h"
@@ -137,6 +138,18 @@ class clsTokenStream {
   std::string Text(int32_t in_lPoint) const;
 
   int32_t Count() const { return m_count; }
+  /// Whether a token's text holds a line end (a string or bracketed name left open runs on to
+  /// its closing character past line ends: a damaged file). The tokenizer says so.
+  bool HoldsLineEnds() const { return m_holdsLineEnds; }
+  void NoteLineEndsHeld() { m_holdsLineEnds = true; }
+  /// The "#" tokens that open their lines (directives: #If, #Const, ...), each with its 1-based
+  /// line, in order. The tokenizer notes them.
+  const std::vector<std::pair<int32_t, int32_t>>& LineStartHashes() const {
+    return m_lineStartHashes;
+  }
+  void NoteLineStartHash(int32_t in_lPos, int32_t in_lLine) {
+    m_lineStartHashes.emplace_back(in_lPos, in_lLine);
+  }
   /// Highest index of the record table; grows in steps of 1000.
   int32_t Capacity() const { return m_capacity; }
 
@@ -285,6 +298,8 @@ class clsTokenStream {
   int32_t m_capacity = 0;
   int32_t m_cursor = 0;
   int32_t m_count = 0;
+  bool m_holdsLineEnds = false;
+  std::vector<std::pair<int32_t, int32_t>> m_lineStartHashes;
   std::shared_ptr<clsFixups> m_bookMarks;
 };
 
