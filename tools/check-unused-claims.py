@@ -11,6 +11,10 @@ lines) is left out, and so are comments (an apostrophe or `Rem` to the line's en
 ` _` at the end), string literals and the lines of `#If 0` / `#If False` blocks (the one inactive
 branch this search can tell without evaluating constants).
 
+A procedure's parameter, local or label counts only the occurrences inside its procedure; a
+function's or property's own result assigned in its body ("Name = ...") and its Get, Let or Set
+lines are no uses either.
+
 A claim with such other occurrences is suspicious, not wrong: the name may be another declaration
 of the same name (a local of another procedure, a member of another type), a member reached
 through an object the resolver cannot type, or an argument name. Each is printed as
@@ -35,6 +39,8 @@ DIRECTIVE = re.compile(r"^\s*#\s*(else\s*if|else|end\s*if)\b", re.IGNORECASE)
 FALSE_CONDITIONS = {"0", "false"}
 PROPERTY_LINE = re.compile(r"\bproperty\s+(get|let|set)\s+$", re.IGNORECASE)
 END_PROCEDURE = re.compile(r"^\s*end\s+(sub|function|property)\b", re.IGNORECASE)
+PROCEDURE_HEADER = re.compile(
+    r"^\s*((public|private|friend|static)\s+)*(sub|function|property\s+(get|let|set))\s", re.IGNORECASE)
 PROCEDURE_KINDS = ("function", "propertyGet", "propertyLet", "propertySet")
 
 
@@ -216,6 +222,17 @@ def body_end(folder, rel, line, cache):
     return len(cache[rel])
 
 
+def procedure_lines(folder, rel, line, cache):
+    """The first and last line of the procedure holding the line: its Sub, Function or Property
+    line and its End line."""
+    body_end(folder, rel, line, cache)  # reads the file into the cache
+    lines = cache[rel]
+    first = line
+    while first > 1 and not PROCEDURE_HEADER.match(lines[first - 1].decode("latin-1")):
+        first -= 1
+    return first, body_end(folder, rel, line, cache)
+
+
 def own_result(occurrence, rel, line, end, kind):
     """Whether an occurrence of a function's or property's name is no use of it: its result
     assigned in its own body, or the same property's Get, Let or Set line in its file."""
@@ -260,9 +277,14 @@ def main():
         name = qualified.rsplit(".", 1)[-1]
         column = char_column(folder, rel, number, int(column), codec, cache)
         end = body_end(folder, rel, number, cache) if kind in PROCEDURE_KINDS else number
+        # A procedure's parameter, local or label ("Module.Procedure.Name") is named only in its
+        # procedure: occurrences elsewhere are other declarations' names.
+        local = qualified.count(".") >= 2 and kind not in ("enum-member", "type-member")
+        scope = procedure_lines(folder, rel, number, cache) if local else None
         others = [w for w in words.get(name.lower(), [])
                   if not (w[0] == rel and w[1] == number and w[2] == column)
-                  and not own_result(w, rel, number, end, kind)]
+                  and not own_result(w, rel, number, end, kind)
+                  and (scope is None or (w[0] == rel and scope[0] <= w[1] <= scope[1]))]
         if not others:
             continue
         suspicious += 1
