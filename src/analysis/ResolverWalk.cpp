@@ -802,6 +802,11 @@ void Resolver::Merge(WalkOutput& walk) {
   };
   for (CrossDeclaration& d : walk.decls) {
     d.canonical = final(d.canonical);
+    // A procedure's variable or constant the code declares where the records do not (ReDim of
+    // an undeclared name, a declaration after ":"): the export lists it with the locals.
+    if (d.parent >= 0 && d.canonical == static_cast<int32_t>(m_out.decls.size()) &&
+        (d.kind == DeclKind::kVariable || d.kind == DeclKind::kConstant))
+      m_out.walkLocals[d.parent].push_back(d.canonical);
     m_out.decls.push_back(d);
   }
   // The walk's records are kept where they are: no use is copied.

@@ -271,6 +271,9 @@ struct CrossReferences {
   std::vector<int32_t> useIndex;
   /// Each procedure's implicit locals: declarations [first, end) of kind kImplicit.
   std::unordered_map<int32_t, std::pair<int32_t, int32_t>> implicitLocals;
+  /// Each procedure's variables and constants the code declares that no analysis record holds
+  /// (ReDim of an undeclared name, a declaration after ":"), in order.
+  std::unordered_map<int32_t, std::vector<int32_t>> walkLocals;
   /// What each procedure calls, once each in first-call order: callList[callStart[p] ..
   /// callStart[p+1]).
   std::vector<int32_t> callStart;

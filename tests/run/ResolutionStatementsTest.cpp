@@ -3,8 +3,11 @@
 // characters, keywords in any letter case, comments continued over lines, Def-type statements,
 // Return, date literals and declarations after ":".
 #include <gtest/gtest.h>
+#include <rapidjson/document.h>
 
 #include "run/ResolutionCases.h"
+#include "run/RunExports.h"
+#include "support/JsonText.h"
 
 namespace qs {
 namespace {
@@ -184,6 +187,33 @@ const Case kCases[] = {
 
 TEST(ResolutionStatements, TheWalkReadsStatementsAndWordsAsVisualBasicDoes) {
   test::CheckCases(kCases, "xref-statements");
+}
+
+// The locals the code declares where the analysis records do not (ReDim of an undeclared name)
+// are listed by the export after the procedure's other locals, with their uses.
+TEST(ResolutionStatements, TheExportListsTheLocalsTheCodeDeclares) {
+  test::TestFolder dir("xref-statements-json");
+  dir.Write("a.bas", test::Crlf("Attribute VB_Name = \"modA\"\nOption Explicit\nSub Fill()\n"
+                                "  ReDim rank(3) As Long\n  rank(0) = 1: Dim k As Long\n"
+                                "  k = rank(0)\nEnd Sub\n"));
+  const std::string vbp = dir.Write("P.vbp", "Type=Exe\r\nModule=modA; a.bas\r\n");
+  clsVBInfo info;
+  info.Settings().outDir = dir / "out";
+  info.Settings().crossReferences = true;
+  info.GetFileInfo(vbp);
+  ASSERT_TRUE(info.ReportWritten()) << info.FailureReason();
+  std::string path, reason;
+  ASSERT_TRUE(WriteRunProjectJson(info, vbp, ExportOptions{}, path, reason)) << reason;
+  rapidjson::Document doc;
+  doc.Parse(test::ReadFile(path).c_str());
+  ASSERT_FALSE(doc.HasParseError());
+  const rapidjson::Value& locals = doc["modules"][0]["declarations"][0]["locals"];
+  // The Dim after ":" has a record (it comes first, with its type); ReDim's rank has none.
+  EXPECT_EQ(test::Compact(locals),
+            "[{\"name\":\"k\",\"kind\":\"variable\",\"type\":\"Long\",\"line\":5,\"column\":20,"
+            "\"uses\":[[6,3,\"write\"]],\"exposure\":\"used\"},{\"name\":\"rank\",\"kind\":"
+            "\"variable\",\"line\":4,\"column\":9,\"uses\":[[5,3,\"write\"],[6,7]],\"exposure\":"
+            "\"used\"}]");
 }
 
 }  // namespace

@@ -186,6 +186,22 @@ void ExportWriter<Writer>::WriteLocals(const ClsEntryPtr& e) {
     if (m_refs) WriteUses(DeclOf(l));
     m_w.EndObject();
   }
+  // Then the locals the code declares where no record does (ReDim, a declaration after ":").
+  if (m_refs) {
+    if (const auto walked = m_refs->walkLocals.find(DeclOf(&e));
+        walked != m_refs->walkLocals.end()) {
+      for (const int32_t d : walked->second) {
+        const CrossDeclaration& l = m_refs->decls[static_cast<size_t>(d)];
+        m_w.StartObject();
+        SourceMember("name", l.name);
+        Member("kind", DeclKindName(l.kind));
+        Number("line", l.line);
+        Number("column", l.column);
+        WriteUses(d);
+        m_w.EndObject();
+      }
+    }
+  }
   // Then the implicit locals (no Option Explicit), each placed at its first use.
   const auto it =
       m_refs ? m_refs->implicitLocals.find(DeclOf(&e)) : decltype(m_refs->implicitLocals.end()){};
