@@ -40,8 +40,10 @@
     if (cur) centreInSide(side, cur);
   }
   // Search: the index is a script of its own, loaded on first use (it works from file://).
-  // names: the entries' names in lower case; modules: the modules' labels in lower case.
-  var names = null, modules = null, loading = false, waiting = [];
+  // names: the entries' names in lower case; text: all of them, each after a line end, and
+  // starts: where each begins there (one search of the text finds the names holding a query);
+  // modules: the modules' labels in lower case.
+  var names = null, text = '', starts = null, modules = null, loading = false, waiting = [];
   function withIndex(done) {
     if (names) { done(); return; }
     waiting.push(done);
@@ -52,7 +54,14 @@
     s.onload = function () {
       var x = window.QS_SEARCH, d = x.d, n = d.length / 4;
       names = new Array(n);
-      for (var i = 0; i < n; i++) names[i] = d[4 * i].toLowerCase();
+      starts = new Int32Array(n + 1);
+      for (var i = 0, at = 1; i < n; i++) {
+        names[i] = d[4 * i].toLowerCase();
+        starts[i] = at;
+        at += names[i].length + 1;
+      }
+      starts[n] = at;
+      text = '\n' + names.join('\n') + '\n';
       modules = new Array(x.m.length);
       for (var m = 0; m < x.m.length; m++) modules[m] = x.m[m][0].toLowerCase();
       var w = waiting; waiting = [];
@@ -70,27 +79,48 @@
     }
     return any ? ok : null;
   }
+  // The first limit of the entries, shortest name first (then by name): when there are more, those
+  // longer than the limit-th shortest are left out before sorting.
+  function shortestFirst(list, limit) {
+    if (list.length > limit) {
+      var count = [], seen = 0, cut = 0;
+      for (var i = 0; i < list.length; i++) {
+        var n = names[list[i]].length;
+        count[n] = (count[n] || 0) + 1;
+      }
+      while (seen < limit) seen += count[cut++] || 0;
+      list = list.filter(function (e) { return names[e].length < cut; });
+    }
+    list.sort(function (a, b) { return names[a].length - names[b].length || (names[a] < names[b] ? -1 : names[a] > names[b] ? 1 : a - b); });
+    return list.length > limit ? list.slice(0, limit) : list;
+  }
   // The entries whose name starts with the query (shortest first), then those holding it: at most
   // limit of them, and how many there are. "Module.Name" looks in the modules named so alone.
   function find(query, limit) {
     var q = query.trim().toLowerCase(), found = {hits: [], total: 0};
-    if (!q || !names) return found;
+    if (!q || !names || q.indexOf('\n') >= 0) return found;
     var only = null, dot = q.lastIndexOf('.');
     if (dot > 0) {
       only = modulesNamed(q.slice(0, dot));
       if (!only) return found;
       q = q.slice(dot + 1);
     }
-    var d = window.QS_SEARCH.d, starts = [], inside = [], more = 0;
-    for (var i = 0; i < names.length; i++) {
-      if (only && !only[d[4 * i + 2]]) continue;
-      var at = names[i].indexOf(q);
-      if (at === 0) starts.push(i);
-      else if (at > 0) { if (inside.length < limit) inside.push(i); else more++; }
+    var d = window.QS_SEARCH.d, first = [], inside = [], more = 0, i = 0;
+    if (!q) {
+      for (; i < names.length; i++) if (only[d[4 * i + 2]]) first.push(i);
     }
-    starts.sort(function (a, b) { return names[a].length - names[b].length || (names[a] < names[b] ? -1 : names[a] > names[b] ? 1 : a - b); });
-    found.total = starts.length + inside.length + more;
-    found.hits = starts.length >= limit ? starts.slice(0, limit) : starts.concat(inside).slice(0, limit);
+    // Each place the text holds the query, at most once per name (the next search starts at the
+    // next name).
+    for (var at = q ? text.indexOf(q, 1) : -1; at >= 0; at = text.indexOf(q, starts[i + 1])) {
+      while (starts[i + 1] <= at) i++;
+      if (only && !only[d[4 * i + 2]]) continue;
+      if (at === starts[i]) first.push(i);
+      else if (inside.length < limit) inside.push(i);
+      else more++;
+    }
+    found.total = first.length + inside.length + more;
+    first = shortestFirst(first, limit);
+    found.hits = first.length < limit ? first.concat(inside.slice(0, limit - first.length)) : first;
     return found;
   }
   function hitLink(i) {
