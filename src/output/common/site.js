@@ -133,22 +133,33 @@
     return a;
   }
   // The results, then (in the drop-down) a link to the page of them all, or on that page their
-  // count first.
+  // count first. A long list goes to the page in parts, the first at once and the others one after
+  // another while the page stays responsive; a new search stops them.
+  var rest = 0;
   function show(box, found, query, allPage, onPage) {
-    var list = doc.createDocumentFragment(), n = found.total;
+    clearTimeout(rest);
+    var list = doc.createDocumentFragment(), n = found.total, hits = found.hits;
+    var shown = onPage ? Math.min(hits.length, 400) : hits.length;
     if (onPage && n) list.appendChild(make('p', 'meta', n === 1 ? '1 result' : n + ' results'));
-    for (var i = 0; i < found.hits.length; i++) list.appendChild(hitLink(found.hits[i]));
+    for (var i = 0; i < shown; i++) list.appendChild(hitLink(hits[i]));
     if (!n) {
       list.appendChild(make('div', 'hit note', 'No declaration of that name'));
     } else if (!onPage && allPage) {
       var all = make('a', 'hit all', n === 1 ? '1 result' : 'all ' + n + ' results');
       all.href = allPage + '?q=' + encodeURIComponent(query.trim());
       list.appendChild(all);
-    } else if (found.hits.length < n) {
-      list.appendChild(make('div', 'hit note', 'the first ' + found.hits.length + ' of ' + n));
+    } else if (!onPage && hits.length < n) {
+      list.appendChild(make('div', 'hit note', 'the first ' + hits.length + ' of ' + n));
     }
     box.textContent = '';
     box.appendChild(list);
+    function more() {
+      var part = doc.createDocumentFragment(), end = Math.min(hits.length, shown + 2000);
+      for (; shown < end; shown++) part.appendChild(hitLink(hits[shown]));
+      box.appendChild(part);
+      if (shown < hits.length) rest = setTimeout(more, 0);
+    }
+    if (shown < hits.length) rest = setTimeout(more, 0);
   }
   function setupSearch() {
     var input = doc.getElementById('q'), box = doc.getElementById('results');
