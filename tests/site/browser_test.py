@@ -258,6 +258,25 @@ def check_search_keys(driver, width, sample_index):
     print(f"{width} px: the search answers the keyboard; all {count} results of 'e' listed")
 
 
+def check_long_results(driver, many_index):
+    """The results page lists every one of a long list (shown in parts), and a qualified query
+    keeps to its module."""
+    from selenium.webdriver.support.ui import WebDriverWait
+    search = "file://" + os.path.join(os.path.dirname(many_index), "search.html")
+    count = "return [document.querySelectorAll('#found a.hit').length," \
+            " (document.querySelector('#found p.meta') || {}).textContent];"
+    for query, expected in (("step", 2400), ("modPart07.step", 40), ("MODPART0.STEP", 360)):
+        driver.get(search + "?q=" + query)
+        try:
+            WebDriverWait(driver, 30).until(lambda d: d.execute_script(count)[0] >= expected)
+        except Exception:  # the failure below names what the page shows
+            pass
+        listed, header = driver.execute_script(count)
+        if listed != expected or header != f"{expected} results":
+            fail(f"the results page of {query!r} lists {listed} ({header!r}), not {expected}")
+    print("the results page lists all 2400 results of 'step'; Module.Name keeps to the module")
+
+
 def timing(driver, site):
     def largest_of(prefix):
         pages = [f for f in os.listdir(site) if f.startswith(prefix) and f.endswith(".html")]
@@ -308,6 +327,7 @@ def main(argv):
     driver = browser(profile)
     try:
         check_sample(driver, index)
+        check_long_results(driver, many)
         for width in (1400, 420):
             driver.set_window_size(width, 900)
             check_layout(driver, width, many, index)
