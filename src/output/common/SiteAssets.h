@@ -11,9 +11,12 @@ namespace qs {
 /// panel, tables, declarations and source lines; from 1280 px wide down to a narrow window.
 std::string_view SiteStyleSheet();
 
-/// Fills the side panel from modules.js, and answers the search box from search-index.js
-/// (loaded when the box is first used): names found by prefix, then by substring, letter case
-/// ignored. Opens the disclosure holding a line that the address points at.
+/// Fills the side panel from modules.js (scrolled to the page's module, the page left at its
+/// top), and answers the search box from search-index.js (loaded when the box is first used):
+/// names found by prefix, then by substring, letter case ignored, "Module.Name" in that module;
+/// arrow keys, Enter and Escape; a link to the search page listing all the results. Keeps the
+/// anchors' margin at the top bar's height. Opens the disclosure holding a line that the address
+/// points at.
 std::string_view SiteScript();
 
 }  // namespace qs

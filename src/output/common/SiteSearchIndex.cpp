@@ -10,12 +10,41 @@ namespace qs {
 
 namespace {
 
-// The kinds the index numbers, in the order of its list of kind words (DeclKindName); any other
-// kind is numbered after them.
-constexpr DeclKind kKinds[] = {
-    DeclKind::kModule,   DeclKind::kVariable,    DeclKind::kConstant,    DeclKind::kSub,
-    DeclKind::kFunction, DeclKind::kPropertyGet, DeclKind::kPropertyLet, DeclKind::kPropertySet,
-    DeclKind::kType,     DeclKind::kEnum,        DeclKind::kEvent,       DeclKind::kDeclare};
+// The kinds the index numbers and the words the results show for them: the words of the site's
+// pages, a property's Get, Let and Set all "property". The first twelve keep their numbers from
+// the index's first form; declarations of another kind are numbered as variables.
+struct KindWord {
+  DeclKind kind;
+  const char* word;
+};
+constexpr KindWord kDeclKinds[] = {{DeclKind::kModule, "module"},
+                                   {DeclKind::kVariable, "variable"},
+                                   {DeclKind::kConstant, "constant"},
+                                   {DeclKind::kSub, "sub"},
+                                   {DeclKind::kFunction, "function"},
+                                   {DeclKind::kPropertyGet, "property"},
+                                   {DeclKind::kPropertyLet, "property"},
+                                   {DeclKind::kPropertySet, "property"},
+                                   {DeclKind::kType, "user type"},
+                                   {DeclKind::kEnum, "enum"},
+                                   {DeclKind::kEvent, "event"},
+                                   {DeclKind::kDeclare, "API declaration"},
+                                   {DeclKind::kEnumMember, "enum member"},
+                                   {DeclKind::kTypeMember, "type member"},
+                                   {DeclKind::kControl, "control"}};
+// After them: a menu item, then the module kinds but the plain module (numbered 0), in the order
+// of ModuleKind.
+constexpr const char* kMenuWord = "menu";
+constexpr const char* kModuleKindWords[] = {
+    "form", "module", "class", "user control", "property page", "user document", "designer"};
+constexpr size_t kMenuKind = std::size(kDeclKinds);
+constexpr size_t kFirstModuleKind = kMenuKind + 1;
+
+size_t DeclKindNumber(DeclKind in_eKind) {
+  for (size_t k = 0; k < std::size(kDeclKinds); ++k)
+    if (kDeclKinds[k].kind == in_eKind) return k;
+  return 1;
+}
 
 void AppendNumber(std::string& out, int64_t in_nValue) {
   char digits[24];
@@ -26,7 +55,7 @@ void AppendNumber(std::string& out, int64_t in_nValue) {
 }  // namespace
 
 void SiteSearchIndex::AddModule(std::string_view in_sLabelUtf8, std::string_view in_sNameUtf8,
-                                std::string_view in_sPage) {
+                                std::string_view in_sPage, ModuleKind in_eKind) {
   if (m_moduleCount > 0) m_modules += ",\n";
   m_modules += '[';
   SiteText::AppendJsString(m_modules, in_sLabelUtf8);
@@ -34,34 +63,47 @@ void SiteSearchIndex::AddModule(std::string_view in_sLabelUtf8, std::string_view
   SiteText::AppendJsString(m_modules, in_sPage);
   m_modules += ']';
   ++m_moduleCount;
-  AddEntry(in_sNameUtf8, 0, -1);
+  AddEntry(in_sNameUtf8,
+           in_eKind == ModuleKind::kModule ? 0 : kFirstModuleKind + static_cast<size_t>(in_eKind));
+  m_entries += ",-1";
 }
 
 void SiteSearchIndex::AddDeclaration(std::string_view in_sNameUtf8, DeclKind in_eKind,
                                      int64_t in_nAnchor) {
-  const auto kind = static_cast<size_t>(std::find(std::begin(kKinds), std::end(kKinds), in_eKind) -
-                                        std::begin(kKinds));
-  AddEntry(in_sNameUtf8, kind, in_nAnchor);
+  AddEntry(in_sNameUtf8, DeclKindNumber(in_eKind));
+  m_entries += ',';
+  AppendNumber(m_entries, in_nAnchor);
 }
 
-void SiteSearchIndex::AddEntry(std::string_view in_sNameUtf8, size_t in_nKind, int64_t in_nAnchor) {
+void SiteSearchIndex::AddControl(std::string_view in_sNameUtf8, bool in_bMenu,
+                                 std::string_view in_sAnchor) {
+  AddEntry(in_sNameUtf8, in_bMenu ? kMenuKind : DeclKindNumber(DeclKind::kControl));
+  m_entries += ',';
+  SiteText::AppendJsString(m_entries, in_sAnchor);
+}
+
+// The name, kind and module of an entry; its anchor follows.
+void SiteSearchIndex::AddEntry(std::string_view in_sNameUtf8, size_t in_nKind) {
   if (!m_entries.empty()) m_entries += ",\n";
   SiteText::AppendJsString(m_entries, in_sNameUtf8);
   m_entries += ',';
   AppendNumber(m_entries, static_cast<int64_t>(in_nKind));
   m_entries += ',';
   AppendNumber(m_entries, m_moduleCount - 1);
-  m_entries += ',';
-  AppendNumber(m_entries, in_nAnchor);
 }
 
 std::array<std::string_view, 5> SiteSearchIndex::Pieces() const {
   // The kinds' list, the same for every index.
   static const std::string kHead = [] {
     std::string head = "window.QS_SEARCH={k:[";
-    for (size_t k = 0; k < std::size(kKinds); ++k) {
-      if (k > 0) head += ',';
-      SiteText::AppendJsString(head, DeclKindName(kKinds[k]));
+    for (const KindWord& kind : kDeclKinds) {
+      SiteText::AppendJsString(head, kind.word);
+      head += ',';
+    }
+    SiteText::AppendJsString(head, kMenuWord);
+    for (const char* word : kModuleKindWords) {
+      head += ',';
+      SiteText::AppendJsString(head, word);
     }
     return head + "],\nm:[";
   }();

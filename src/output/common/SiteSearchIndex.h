@@ -12,17 +12,23 @@
 namespace qs {
 
 /// Builds the script "window.QS_SEARCH={k:[kinds],\nm:[[label,page],...],\nd:[...]};": the
-/// modules (the label the results show, the page they link to) and four values per name (name,
-/// kind number, module number, anchor number "#dN" on the module's page, or -1 for the module
-/// itself).
+/// kinds as the site's pages name them ("property", "enum member", "class"), the modules (the
+/// label the results show, the page they link to) and four values per name (name, kind number,
+/// module number, anchor on the module's page: a number N for "#dN", a string for the anchor of
+/// that name, or -1 for the module itself).
 class SiteSearchIndex {
  public:
-  /// Adds a module (UTF-8 label and name, page link) and its own entry; its declarations follow.
+  /// Adds a module (UTF-8 label and name, page link, kind) and its own entry; its declarations
+  /// follow.
   void AddModule(std::string_view in_sLabelUtf8, std::string_view in_sNameUtf8,
-                 std::string_view in_sPage);
+                 std::string_view in_sPage, ModuleKind in_eKind = ModuleKind::kModule);
   /// Adds a declaration of the last module added: its UTF-8 name, its kind (DeclaredEntry::kind)
-  /// and its anchor number on the module's page.
+  /// and its anchor number on the module's page. An enum's or a type's member is added with the
+  /// anchor of its enum or type.
   void AddDeclaration(std::string_view in_sNameUtf8, DeclKind in_eKind, int64_t in_nAnchor);
+  /// Adds a control (in_bMenu: a menu item) of the last module added, found at the anchor of
+  /// that name on its page ("controls", "menus").
+  void AddControl(std::string_view in_sNameUtf8, bool in_bMenu, std::string_view in_sAnchor);
   /// The whole script.
   std::string Text() const;
   /// The script in five pieces to be written one after another (what Text() joins), so that it
@@ -30,7 +36,7 @@ class SiteSearchIndex {
   std::array<std::string_view, 5> Pieces() const;
 
  private:
-  void AddEntry(std::string_view in_sNameUtf8, size_t in_nKind, int64_t in_nAnchor);
+  void AddEntry(std::string_view in_sNameUtf8, size_t in_nKind);
   std::string m_modules;
   std::string m_entries;
   int64_t m_moduleCount = 0;

@@ -7,6 +7,18 @@
     if (text != null) e.textContent = text;
     return e;
   }
+  // The top bar's height in the CSS variable --bar: the anchors' margin and the side panel's
+  // place follow it (the bar wraps to two or three rows in a narrow window).
+  function measureBar() {
+    var bar = doc.querySelector('header.bar');
+    if (bar) doc.documentElement.style.setProperty('--bar', bar.offsetHeight + 'px');
+  }
+  // Scrolls the side panel alone so that the element is in its middle (scrollIntoView would
+  // scroll the page too, and a page is to open at its top).
+  function centreInSide(side, e) {
+    var s = side.getBoundingClientRect(), r = e.getBoundingClientRect();
+    side.scrollTop += r.top - s.top - (side.clientHeight - r.height) / 2;
+  }
   // The side panel: the modules, the current one marked.
   function fillSide() {
     var side = doc.getElementById('side');
@@ -25,10 +37,13 @@
     }
     side.appendChild(ul);
     var cur = side.querySelector('a.cur');
-    if (cur && cur.scrollIntoView) cur.scrollIntoView({block: 'center'});
+    if (cur) centreInSide(side, cur);
   }
   // Search: the index is a script of its own, loaded on first use (it works from file://).
-  var names = null, loading = false, waiting = [];
+  // names: the entries' names in lower case; text: all of them, each after a line end, and
+  // starts: where each begins there (one search of the text finds the names holding a query);
+  // modules: the modules' labels in lower case.
+  var names = null, text = '', starts = null, modules = null, loading = false, waiting = [];
   function withIndex(done) {
     if (names) { done(); return; }
     waiting.push(done);
@@ -37,66 +52,170 @@
     var s = doc.createElement('script');
     s.src = 'search-index.js';
     s.onload = function () {
-      var d = window.QS_SEARCH.d, n = d.length / 4;
+      var x = window.QS_SEARCH, d = x.d, n = d.length / 4;
       names = new Array(n);
-      for (var i = 0; i < n; i++) names[i] = d[4 * i].toLowerCase();
+      starts = new Int32Array(n + 1);
+      for (var i = 0, at = 1; i < n; i++) {
+        names[i] = d[4 * i].toLowerCase();
+        starts[i] = at;
+        at += names[i].length + 1;
+      }
+      starts[n] = at;
+      text = '\n' + names.join('\n') + '\n';
+      modules = new Array(x.m.length);
+      for (var m = 0; m < x.m.length; m++) modules[m] = x.m[m][0].toLowerCase();
       var w = waiting; waiting = [];
       for (var j = 0; j < w.length; j++) w[j]();
     };
     doc.head.appendChild(s);
   }
-  function find(query, limit) {
-    var q = query.trim().toLowerCase();
-    if (!q || !names) return [];
-    var starts = [], inside = [];
-    for (var i = 0; i < names.length; i++) {
-      var at = names[i].indexOf(q);
-      if (at === 0) starts.push(i);
-      else if (at > 0 && inside.length < limit) inside.push(i);
+  // The modules a qualifier names: those whose label, or a part of it after a dot (an estate's
+  // "Project.Module"), starts with it. Null when none does.
+  function modulesNamed(q) {
+    var ok = new Array(modules.length), any = false;
+    for (var m = 0; m < modules.length; m++) {
+      ok[m] = modules[m].indexOf(q) === 0 || modules[m].indexOf('.' + q) >= 0;
+      any = any || ok[m];
     }
-    starts.sort(function (a, b) { return names[a].length - names[b].length || (names[a] < names[b] ? -1 : names[a] > names[b] ? 1 : a - b); });
-    return starts.concat(inside).slice(0, limit);
+    return any ? ok : null;
+  }
+  // The first limit of the entries, shortest name first (then by name): when there are more, those
+  // longer than the limit-th shortest are left out before sorting.
+  function shortestFirst(list, limit) {
+    if (list.length > limit) {
+      var count = [], seen = 0, cut = 0;
+      for (var i = 0; i < list.length; i++) {
+        var n = names[list[i]].length;
+        count[n] = (count[n] || 0) + 1;
+      }
+      while (seen < limit) seen += count[cut++] || 0;
+      list = list.filter(function (e) { return names[e].length < cut; });
+    }
+    list.sort(function (a, b) { return names[a].length - names[b].length || (names[a] < names[b] ? -1 : names[a] > names[b] ? 1 : a - b); });
+    return list.length > limit ? list.slice(0, limit) : list;
+  }
+  // The entries whose name starts with the query (shortest first), then those holding it: at most
+  // limit of them, and how many there are. "Module.Name" looks in the modules named so alone.
+  function find(query, limit) {
+    var q = query.trim().toLowerCase(), found = {hits: [], total: 0};
+    if (!q || !names || q.indexOf('\n') >= 0) return found;
+    var only = null, dot = q.lastIndexOf('.');
+    if (dot > 0) {
+      only = modulesNamed(q.slice(0, dot));
+      if (!only) return found;
+      q = q.slice(dot + 1);
+    }
+    var d = window.QS_SEARCH.d, first = [], inside = [], more = 0, i = 0;
+    if (!q) {
+      for (; i < names.length; i++) if (only[d[4 * i + 2]]) first.push(i);
+    }
+    // Each place the text holds the query, at most once per name (the next search starts at the
+    // next name).
+    for (var at = q ? text.indexOf(q, 1) : -1; at >= 0; at = text.indexOf(q, starts[i + 1])) {
+      while (starts[i + 1] <= at) i++;
+      if (only && !only[d[4 * i + 2]]) continue;
+      if (at === starts[i]) first.push(i);
+      else if (inside.length < limit) inside.push(i);
+      else more++;
+    }
+    found.total = first.length + inside.length + more;
+    first = shortestFirst(first, limit);
+    found.hits = first.length < limit ? first.concat(inside.slice(0, limit - first.length)) : first;
+    return found;
   }
   function hitLink(i) {
-    var x = window.QS_SEARCH, d = x.d, m = x.m[d[4 * i + 2]];
+    var x = window.QS_SEARCH, d = x.d, m = x.m[d[4 * i + 2]], anchor = d[4 * i + 3];
     var a = make('a', 'hit');
-    a.href = m[1] + (d[4 * i + 3] >= 0 ? '#d' + d[4 * i + 3] : '');
+    a.href = m[1] + (typeof anchor === 'string' ? '#' + anchor : anchor >= 0 ? '#d' + anchor : '');
     a.appendChild(make('span', 'n', d[4 * i]));
     a.appendChild(make('span', 'k', x.k[d[4 * i + 1]]));
     a.appendChild(make('span', 'm', m[0]));
     return a;
   }
-  function show(box, hits) {
+  // The results, then (in the drop-down) a link to the page of them all, or on that page their
+  // count first. A long list goes to the page in parts, the first at once and the others one after
+  // another while the page stays responsive; a new search stops them.
+  var rest = 0;
+  function show(box, found, query, allPage, onPage) {
+    clearTimeout(rest);
+    var list = doc.createDocumentFragment(), n = found.total, hits = found.hits;
+    var shown = onPage ? Math.min(hits.length, 400) : hits.length;
+    if (onPage && n) list.appendChild(make('p', 'meta', n === 1 ? '1 result' : n + ' results'));
+    for (var i = 0; i < shown; i++) list.appendChild(hitLink(hits[i]));
+    if (!n) {
+      list.appendChild(make('div', 'hit note', 'No declaration of that name'));
+    } else if (!onPage && allPage) {
+      var all = make('a', 'hit all', n === 1 ? '1 result' : 'all ' + n + ' results');
+      all.href = allPage + '?q=' + encodeURIComponent(query.trim());
+      list.appendChild(all);
+    } else if (!onPage && hits.length < n) {
+      list.appendChild(make('div', 'hit note', 'the first ' + hits.length + ' of ' + n));
+    }
     box.textContent = '';
-    for (var i = 0; i < hits.length; i++) box.appendChild(hitLink(hits[i]));
-    if (!hits.length) box.appendChild(make('div', 'hit note', 'No declaration of that name'));
+    box.appendChild(list);
+    function more() {
+      var part = doc.createDocumentFragment(), end = Math.min(hits.length, shown + 2000);
+      for (; shown < end; shown++) part.appendChild(hitLink(hits[shown]));
+      box.appendChild(part);
+      if (shown < hits.length) rest = setTimeout(more, 0);
+    }
+    if (shown < hits.length) rest = setTimeout(more, 0);
   }
   function setupSearch() {
     var input = doc.getElementById('q'), box = doc.getElementById('results');
     if (!input || !box) return;
     var page = doc.getElementById('found');
+    // The page listing every result: the search form's own (none on an estate page).
+    var allPage = input.form ? input.form.getAttribute('action') : null;
+    var sel = -1;  // the result chosen by the arrow keys, -1 for none
+    function hits() { return (page || box).querySelectorAll('a.hit'); }
+    function close() { box.classList.remove('open'); choose(-1); }
+    // Marks the n-th result (-1: none) and keeps it in view.
+    function choose(n) {
+      var list = hits();
+      if (list[sel]) list[sel].classList.remove('sel');
+      sel = Math.max(-1, Math.min(n, list.length - 1));
+      var e = list[sel];
+      if (!e) return;
+      e.classList.add('sel');
+      if (page) {
+        e.scrollIntoView({block: 'nearest'});
+      } else if (e.offsetTop < box.scrollTop) {
+        box.scrollTop = e.offsetTop;
+      } else if (e.offsetTop + e.offsetHeight > box.scrollTop + box.clientHeight) {
+        box.scrollTop = e.offsetTop + e.offsetHeight - box.clientHeight;
+      }
+    }
     function update() {
       var q = input.value;
       withIndex(function () {
         if (input.value !== q) return;
-        var target = page || box;
+        sel = -1;
         if (!q.trim()) { box.classList.remove('open'); if (page) page.textContent = ''; return; }
-        show(target, find(q, page ? 500 : 30));
-        if (!page) box.classList.add('open');
+        show(page || box, find(q, page ? Infinity : 30), q, allPage, !!page);
+        if (!page) { box.scrollTop = 0; box.classList.add('open'); }
       });
     }
     input.addEventListener('input', update);
     input.addEventListener('focus', function () { withIndex(function () {}); if (input.value) update(); });
     input.addEventListener('keydown', function (e) {
-      if (e.key === 'Enter') {
-        var first = (page || box).querySelector('a.hit');
-        if (first) location.href = first.href;
-      } else if (e.key === 'Escape') {
-        box.classList.remove('open');
+      if (e.key === 'ArrowDown' || e.key === 'ArrowUp') {
+        e.preventDefault();
+        if (!page && !box.classList.contains('open')) { if (input.value.trim()) update(); return; }
+        choose(sel + (e.key === 'ArrowDown' ? 1 : -1));
+      } else if (e.key === 'Enter') {
+        // The chosen result, else the first; the form is not sent (the script answers).
+        e.preventDefault();
+        var target = hits()[sel >= 0 ? sel : 0];
+        if (target) location.href = target.href;
+      } else if (e.key === 'Escape' && box.classList.contains('open')) {
+        // The first Escape closes the results; the next one clears the box as usual.
+        e.preventDefault();
+        close();
       }
     });
     doc.addEventListener('click', function (e) {
-      if (!box.contains(e.target) && e.target !== input) box.classList.remove('open');
+      if (!box.contains(e.target) && e.target !== input) close();
     });
     if (page) {
       var m = /[?&]q=([^&]*)/.exec(location.search);
@@ -109,7 +228,10 @@
     var id = decodeURIComponent(location.hash.slice(1));
     var t = id && doc.getElementById(id);
     for (var e = t; e; e = e.parentElement) if (e.tagName === 'DETAILS') e.open = true;
-    if (t && t.scrollIntoView) t.scrollIntoView({block: 'center'});
+    // A source line in the middle of the window, with the lines before it; anything else at
+    // the top, below the bar (its scroll margin).
+    if (t && t.scrollIntoView)
+      t.scrollIntoView({block: t.parentElement && t.parentElement.classList.contains('src') ? 'center' : 'start'});
   }
   // A click on a line's number goes to the line (the numbers are anchors without an href).
   function setupLines() {
@@ -120,6 +242,8 @@
     });
   }
   function start() {
+    measureBar();
+    window.addEventListener('resize', measureBar);
     fillSide();
     setupSearch();
     setupLines();

@@ -71,9 +71,9 @@ void SiteBuilder::PageStart(std::string& out, std::string_view titleHtml, int mo
   out +=
       "</a><nav><a href=\"index.html\">Index</a><a href=\"index.html#modules\">Modules</a>"
       "<a href=\"inventories.html\">Inventories</a><a href=\"search.html\">Search</a></nav>"
-      "<div class=\"searchbox\"><input id=\"q\" type=\"search\" placeholder=\"Search "
-      "declarations\" autocomplete=\"off\" aria-label=\"Search declarations\">"
-      "<div id=\"results\"></div></div></header>\n"
+      "<form class=\"searchbox\" action=\"search.html\" role=\"search\"><input id=\"q\" "
+      "name=\"q\" type=\"search\" placeholder=\"Search declarations\" autocomplete=\"off\" "
+      "aria-label=\"Search declarations\"><div id=\"results\"></div></form></header>\n"
       "<div class=\"layout\"><aside id=\"side\"></aside><main>\n";
 }
 
