@@ -18,12 +18,40 @@
 namespace qs {
 namespace {
 
+// The part of a description the page shows below the summary: without the summary it opens
+// with (or the heading line that gives it), and without the tag lines ("@param ...") the page shows
+// as the doc's parts.
+std::string_view DescriptionBody(std::string_view description, std::string_view summary) {
+  // The summary opens the text, or is the text of its first line's heading ("Purpose: ...").
+  const std::string_view first = description.substr(0, description.find('\n'));
+  const size_t colon = first.find(':');
+  const bool heading = !summary.empty() && colon != std::string_view::npos &&
+                       first.size() > summary.size() &&
+                       first.substr(first.size() - summary.size()) == summary &&
+                       first.find_first_not_of(' ', colon + 1) == first.size() - summary.size();
+  if (heading || (!summary.empty() && description.substr(0, summary.size()) == summary)) {
+    description.remove_prefix(heading ? first.size() : summary.size());
+    while (!description.empty() && (description.front() == ' ' || description.front() == '\n'))
+      description.remove_prefix(1);
+  }
+  if (!description.empty() && description.front() == '@') return {};
+  const size_t tag = description.find("\n@");
+  return tag == std::string_view::npos ? description : description.substr(0, tag);
+}
+
 SiteDoc ToSiteDoc(const ProjectDocs& in_oDocs, const ProjectDocs::Comment& in_oDoc) {
   SiteDoc doc;
   doc.summary = in_oDocs.View(in_oDoc.summary);
-  // A description that only repeats the summary is shown once.
-  if (in_oDocs.View(in_oDoc.description) != doc.summary)
-    doc.description = in_oDocs.View(in_oDoc.description);
+  const std::string_view description = in_oDocs.View(in_oDoc.description);
+  // The summary is shown once. XML documentation's description only strings its elements'
+  // texts together, which the page shows as the doc's parts.
+  if (in_oDoc.source != DocSource::kXml)
+    doc.description = DescriptionBody(description, doc.summary);
+  // A description without tag lines (a heading block's, free text) holds its parameters,
+  // returns and author as written, line by line: shown that way, they are not repeated as parts.
+  const bool tagged = (!description.empty() && description.front() == '@') ||
+                      description.find("\n@") != std::string_view::npos;
+  if (!tagged && !doc.description.empty()) return doc;
   doc.params.reserve(in_oDoc.paramCount);
   for (uint32_t k = 0; k < in_oDoc.paramCount; ++k) {
     const auto& [name, about] = in_oDocs.params[in_oDoc.firstParam + k];

@@ -293,6 +293,9 @@ class SiteBuilder {
   /// The page and anchor of a module-level declaration; false when it has no page.
   bool AnchorOf(const ClsEntryPtr* entry, std::string& href) const;
   void WriteDoc(Worker& w, const SiteDoc& doc, std::string& out) const;
+  /// Writes a doc's description line by line: paragraphs and heading lines as paragraphs, "- "
+  /// and "* " items as a list.
+  void WriteDocLines(Worker& w, std::string_view text, std::string& out) const;
 
   // The index and the inventories (SiteIndexPages.cpp).
   void WriteIndex(Worker& w);

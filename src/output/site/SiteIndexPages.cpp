@@ -80,8 +80,21 @@ void SiteBuilder::WriteProjectSummary(Worker& w, std::string& out) const {
   out += "</ul><p><a href=\"inventories.html#references\">Details in the inventories</a></p>\n";
 }
 
-// The modules: kind, name, file, lines and procedures, and with the extras their documented
-// share, unused declarations and summary.
+namespace {
+
+// A summary's first sentence (up to a period followed by a blank or the end), else its first
+// line: the index shows one per module.
+std::string_view FirstSentence(std::string_view s) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\n') return s.substr(0, i);
+    if (s[i] == '.' && (i + 1 == s.size() || s[i + 1] == ' ' || s[i + 1] == '\n'))
+      return s.substr(0, i + 1);
+  }
+  return s;
+}
+
+}  // namespace
+
 void SiteBuilder::WriteModuleTable(Worker& w, PageFile& file, std::string& out) const {
   const bool docs = static_cast<bool>(m_options.extras.moduleDocOf);
   const bool coverage = static_cast<bool>(m_options.extras.coverageOf);
@@ -141,8 +154,9 @@ void SiteBuilder::WriteModuleTable(Worker& w, PageFile& file, std::string& out) 
       out += "</td>";
     }
     if (docs) {
-      out += "<td>";
-      if (const SiteDoc* doc = m_options.extras.moduleDocOf(item)) Source(w, out, doc->summary);
+      out += "<td class=\"sum\">";
+      if (const SiteDoc* doc = m_options.extras.moduleDocOf(item))
+        Source(w, out, FirstSentence(doc->summary));
       out += "</td>";
     }
     out += "</tr>\n";
