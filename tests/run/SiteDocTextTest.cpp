@@ -50,8 +50,16 @@ TEST(SiteDocText, DocCommentsKeepTheirShape) {
             "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1  'True\r\nEND\r\n"
             "Attribute VB_Name = \"clsItem\"\r\nAttribute VB_Description = \"Holds one item. "
             "Priced.\"\r\nOption Explicit\r\nPublic Sub Price()\r\nEnd Sub\r\n");
-  const std::string project = dir.Write(
-      "p/Doc.vbp", "Type=Exe\r\nModule=modDraw; modDraw.bas\r\nClass=clsItem; clsItem.cls\r\n");
+  // Three modules open with the same licence: it is shown once, on the index.
+  std::string vbp = "Type=Exe\r\nModule=modDraw; modDraw.bas\r\nClass=clsItem; clsItem.cls\r\n";
+  for (const char* name : {"modA", "modB", "modC"}) {
+    dir.Write(std::string("p/") + name + ".bas",
+              std::string("Attribute VB_Name = \"") + name +
+                  "\"\r\n' Copyright (c) 2001 Ann.\r\n' Licensed as MIT.\r\n\r\nSub F()\r\nEnd "
+                  "Sub\r\n");
+    vbp += std::string("Module=") + name + "; " + name + ".bas\r\n";
+  }
+  const std::string project = dir.Write("p/Doc.vbp", vbp);
   clsVBInfo info;
   info.Settings().writeSite = true;
   info.Settings().site.dotProgram = "";
@@ -59,11 +67,20 @@ TEST(SiteDocText, DocCommentsKeepTheirShape) {
   ASSERT_FALSE(info.SiteIndex().empty()) << info.SiteFailure();
   const fs::path site = fs::path(info.SiteIndex()).parent_path();
   std::string page;
-  for (const auto& entry : fs::directory_iterator(site))
-    if (entry.path().filename().string().find("-modDraw.html") != std::string::npos &&
-        entry.path().filename().string()[0] == 'm')
+  std::string licensed;  // the pages of modA, modB and modC
+  for (const auto& entry : fs::directory_iterator(site)) {
+    const std::string file = entry.path().filename().string();
+    if (file[0] != 'm') continue;
+    if (file.find("-modDraw.html") != std::string::npos)
       page = test::ReadFile(entry.path().string());
+    if (file.find("-modA.html") != std::string::npos ||
+        file.find("-modB.html") != std::string::npos ||
+        file.find("-modC.html") != std::string::npos)
+      licensed += test::ReadFile(entry.path().string());
+  }
   ASSERT_FALSE(page.empty());
+  ASSERT_NE(licensed.find("Sub F()"), std::string::npos);
+  EXPECT_EQ(licensed.find("Copyright"), std::string::npos);
   for (const DocCase& c : kDocCases) {
     SCOPED_TRACE(c.name);
     const size_t sig = page.find(std::string("Public Sub ") + c.name + "(");
@@ -78,6 +95,13 @@ TEST(SiteDocText, DocCommentsKeepTheirShape) {
   const std::string index = test::ReadFile((site / "index.html").string());
   EXPECT_NE(index.find("<td class=\"sum\">Helpers for drawing.</td>"), std::string::npos);
   EXPECT_NE(index.find("<td class=\"sum\">Holds one item.</td>"), std::string::npos);
+  const size_t notices = index.find("<h2 id=\"notices\">");
+  ASSERT_NE(notices, std::string::npos);
+  const std::string notice =
+      "<h2 id=\"notices\">Notices</h2>\n<p class=\"meta\">At the top of 3 modules:</p><div "
+      "class=\"doc\"><p class=\"summary\">Copyright (c) 2001 Ann.</p><p>Licensed as MIT.</p></div>";
+  EXPECT_EQ(index.compare(notices, notice.size(), notice), 0) << index.substr(notices, 200);
+  EXPECT_EQ(index.find("Copyright", index.find("Copyright") + 1), std::string::npos);
   const std::string inventories = test::ReadFile((site / "inventories.html").string());
   EXPECT_EQ(inventories.find("is not a parameter"), std::string::npos) << inventories;
 }

@@ -115,10 +115,41 @@ void SiteAnnotations::TakeDocs(const std::vector<ProjectModule>& in_vModules,
   }
 }
 
+void SiteAnnotations::TakeSharedDocs(const std::vector<ProjectModule>& in_vModules) {
+  // A text three or more modules open with alike is boilerplate (a licence, a banner), not what
+  // any one of them is about.
+  constexpr int kShared = 3;
+  const auto textOf = [](const SiteDoc& doc) {
+    std::string text(doc.summary);
+    text += '\n';
+    text += doc.description;
+    return text;
+  };
+  std::unordered_map<std::string, int> count;
+  for (const ProjectModule& m : in_vModules)
+    if (const auto it = m_moduleDocs.find(m.item); it != m_moduleDocs.end())
+      ++count[textOf(it->second)];
+  std::unordered_map<std::string, size_t> taken;
+  for (const ProjectModule& m : in_vModules) {
+    const auto it = m_moduleDocs.find(m.item);
+    if (it == m_moduleDocs.end()) continue;
+    std::string text = textOf(it->second);
+    const int n = count[text];
+    if (n < kShared) continue;
+    if (taken.emplace(std::move(text), m_sharedDocs.size()).second)
+      m_sharedDocs.emplace_back(it->second, n);
+    m_moduleDocs.erase(it);
+  }
+}
+
 SiteAnnotations::SiteAnnotations(const ProjectAnalysis& in_oInfo, const CrossReferences* in_pRefs,
                                  const ProjectDocs* in_pDocs)
     : m_refs(in_pRefs && in_pRefs->computed ? in_pRefs : nullptr) {
-  if (in_pDocs && in_pDocs->read) TakeDocs(ListProjectModules(in_oInfo), *in_pDocs);
+  if (in_pDocs && in_pDocs->read) {
+    const std::vector<ProjectModule> modules = ListProjectModules(in_oInfo);
+    TakeDocs(modules, *in_pDocs);
+    TakeSharedDocs(modules);
+  }
   if (m_refs == nullptr) return;
   const CrossReferences& refs = *m_refs;
   // Callers: the inverse of each procedure's calls, in the callers' order.
@@ -206,6 +237,11 @@ SiteExtras SiteAnnotations::Extras() const {
     extras.moduleDocOf = [this](const clsVBFileType& m) -> const SiteDoc* {
       const auto it = m_moduleDocs.find(&m);
       return it == m_moduleDocs.end() ? nullptr : &it->second;
+    };
+  }
+  if (!m_sharedDocs.empty()) {
+    extras.sharedModuleDocs = [this](std::vector<std::pair<const SiteDoc*, int>>& out) {
+      for (const auto& [doc, modules] : m_sharedDocs) out.emplace_back(&doc, modules);
     };
   }
   if (!m_coverage.empty()) {
@@ -325,6 +361,7 @@ void SiteAnnotations::FillEmpty(SiteExtras& io_oExtras) const {
   if (!io_oExtras.moduleDocOf) io_oExtras.moduleDocOf = std::move(mine.moduleDocOf);
   if (!io_oExtras.coverageOf) io_oExtras.coverageOf = std::move(mine.coverageOf);
   if (!io_oExtras.docWarnings) io_oExtras.docWarnings = std::move(mine.docWarnings);
+  if (!io_oExtras.sharedModuleDocs) io_oExtras.sharedModuleDocs = std::move(mine.sharedModuleDocs);
   if (!io_oExtras.unused) io_oExtras.unused = std::move(mine.unused);
   if (!io_oExtras.externalNames) io_oExtras.externalNames = std::move(mine.externalNames);
   if (!io_oExtras.interfacesOf) io_oExtras.interfacesOf = std::move(mine.interfacesOf);

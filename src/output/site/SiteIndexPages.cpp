@@ -23,6 +23,19 @@ void SiteBuilder::WriteIndex(Worker& w) {
   PageStart(out, "Index", -1);
   WriteProjectSummary(w, out);
   WriteModuleTable(w, file, out);
+  // Doc comments plug in here (SiteExtras::sharedModuleDocs): the texts modules share, once.
+  if (m_options.extras.sharedModuleDocs) {
+    std::vector<std::pair<const SiteDoc*, int>> shared;
+    m_options.extras.sharedModuleDocs(shared);
+    out += "<h2 id=\"notices\">Notices</h2>\n";
+    for (const auto& [doc, modules] : shared) {
+      out += "<p class=\"meta\">At the top of ";
+      AppendNumber(out, modules);
+      out += " modules:</p>";
+      WriteDoc(w, *doc, out);
+      out += '\n';
+    }
+  }
   // Cross references plug in here (SiteExtras::dependenciesOf): the module dependencies.
   if (m_options.extras.dependenciesOf) WriteDependencyList(file, out);
   PageEnd(out);
