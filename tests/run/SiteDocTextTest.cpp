@@ -35,6 +35,10 @@ const DocCase kDocCases[] = {
      "HeadingBlock",
      "<p class=\"summary\">Sets the mode.</p><p>Inputs:</p><p>nMode - one of</p><p>0 - "
      "normal</p><p>1 - multi-image</p>"},
+    {"' FUNCTION: Load()\r\n' DESCRIPTION:   Loads a map file\r\n' RETURNS: -1 if it fails\r\n",
+     "LabelledSummary",
+     "<p class=\"summary\">Loads a map file</p><p>FUNCTION: Load()</p><p>RETURNS: -1 if it "
+     "fails</p>"},
     {"''' <summary>Sums.</summary>\r\n''' <param name=\"nMode\">the first</param>\r\n", "Xml",
      "<p class=\"summary\">Sums.</p><dl class=\"params\"><dt><code>nMode</code></dt><dd>the "
      "first</dd></dl>"},

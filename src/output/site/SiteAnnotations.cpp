@@ -19,18 +19,11 @@ namespace qs {
 namespace {
 
 // The part of a description the page shows below the summary: without the summary it opens
-// with (or the heading line that gives it), and without the tag lines ("@param ...") the page shows
-// as the doc's parts.
+// with, and without the tag lines ("@param ...") the page shows as the doc's parts. (A line that
+// gives the summary under a label, "Purpose: ...", is left out where the page writes the lines.)
 std::string_view DescriptionBody(std::string_view description, std::string_view summary) {
-  // The summary opens the text, or is the text of its first line's heading ("Purpose: ...").
-  const std::string_view first = description.substr(0, description.find('\n'));
-  const size_t colon = first.find(':');
-  const bool heading = !summary.empty() && colon != std::string_view::npos &&
-                       first.size() > summary.size() &&
-                       first.substr(first.size() - summary.size()) == summary &&
-                       first.find_first_not_of(' ', colon + 1) == first.size() - summary.size();
-  if (heading || (!summary.empty() && description.substr(0, summary.size()) == summary)) {
-    description.remove_prefix(heading ? first.size() : summary.size());
+  if (!summary.empty() && description.substr(0, summary.size()) == summary) {
+    description.remove_prefix(summary.size());
     while (!description.empty() && (description.front() == ' ' || description.front() == '\n'))
       description.remove_prefix(1);
   }
