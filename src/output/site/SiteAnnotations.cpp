@@ -106,6 +106,7 @@ void SiteAnnotations::TakeDocs(const std::vector<ProjectModule>& in_vModules,
       if (const ProjectDocs::Comment* doc = in_oDocs.Of(*d.entry))
         m_docs.emplace(d.entry, ToSiteDoc(in_oDocs, *doc));
   }
+  TakeSharedDocs(in_vModules);
 }
 
 void SiteAnnotations::TakeSharedDocs(const std::vector<ProjectModule>& in_vModules) {
@@ -138,11 +139,7 @@ void SiteAnnotations::TakeSharedDocs(const std::vector<ProjectModule>& in_vModul
 SiteAnnotations::SiteAnnotations(const ProjectAnalysis& in_oInfo, const CrossReferences* in_pRefs,
                                  const ProjectDocs* in_pDocs)
     : m_refs(in_pRefs && in_pRefs->computed ? in_pRefs : nullptr) {
-  if (in_pDocs && in_pDocs->read) {
-    const std::vector<ProjectModule> modules = ListProjectModules(in_oInfo);
-    TakeDocs(modules, *in_pDocs);
-    TakeSharedDocs(modules);
-  }
+  if (in_pDocs && in_pDocs->read) TakeDocs(ListProjectModules(in_oInfo), *in_pDocs);
   if (m_refs == nullptr) return;
   const CrossReferences& refs = *m_refs;
   // Callers: the inverse of each procedure's calls, in the callers' order.
@@ -220,6 +217,13 @@ static auto InterfacesOf(const CrossReferences* refs) {
   };
 }
 
+// The module doc comments several modules share, read from the table (which outlives them).
+static auto SharedDocsOf(const std::vector<std::pair<SiteDoc, int>>& in_vShared) {
+  return [&in_vShared](std::vector<std::pair<const SiteDoc*, int>>& out) {
+    for (const auto& [doc, modules] : in_vShared) out.emplace_back(&doc, modules);
+  };
+}
+
 SiteExtras SiteAnnotations::Extras() const {
   SiteExtras extras;
   if (!m_docs.empty() || !m_moduleDocs.empty()) {
@@ -232,11 +236,7 @@ SiteExtras SiteAnnotations::Extras() const {
       return it == m_moduleDocs.end() ? nullptr : &it->second;
     };
   }
-  if (!m_sharedDocs.empty()) {
-    extras.sharedModuleDocs = [this](std::vector<std::pair<const SiteDoc*, int>>& out) {
-      for (const auto& [doc, modules] : m_sharedDocs) out.emplace_back(&doc, modules);
-    };
-  }
+  if (!m_sharedDocs.empty()) extras.sharedModuleDocs = SharedDocsOf(m_sharedDocs);
   if (!m_coverage.empty()) {
     extras.coverageOf = [this](const clsVBFileType& m, int& documented, int& total) {
       const auto it = m_coverage.find(&m);

@@ -32,7 +32,7 @@ class SiteAnnotations {
 
  private:
   /// Takes the doc comments of the modules and their declarations, the modules' coverage and the
-  /// warnings the site shows.
+  /// warnings the site shows; the module comments several modules share go to m_sharedDocs.
   void TakeDocs(const std::vector<ProjectModule>& in_vModules, const ProjectDocs& in_oDocs);
   /// Moves the module doc comments that several modules share to m_sharedDocs.
   void TakeSharedDocs(const std::vector<ProjectModule>& in_vModules);
