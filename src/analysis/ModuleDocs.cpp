@@ -70,7 +70,13 @@ void ModuleDocs::Check(const ClsEntryPtr& in_oEntry, const DocComment& in_oDoc,
   };
   using NameSet = std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual>;
   NameSet signature, documented;
-  ForEachParameter(in_oEntry, [&](const ClsEntryPtr& p) { signature.insert(p.EntryName); });
+  // An enumeration member written in brackets ("[(n)]") is documented by either spelling.
+  ForEachParameter(in_oEntry, [&](const ClsEntryPtr& p) {
+    const std::string_view name = p.EntryName;
+    signature.insert(name);
+    if (name.size() > 2 && name.front() == '[' && name.back() == ']')
+      signature.insert(name.substr(1, name.size() - 2));
+  });
   for (const DocParam& d : in_oDoc.params) {
     documented.insert(d.name);
     if (!signature.count(d.name)) {
@@ -81,7 +87,10 @@ void ModuleDocs::Check(const ClsEntryPtr& in_oEntry, const DocComment& in_oDoc,
   std::string missing;
   bool anyDocumented = false;
   ForEachParameter(in_oEntry, [&](const ClsEntryPtr& p) {
-    if (documented.count(p.EntryName)) {
+    const std::string_view name = p.EntryName;
+    const bool bracketed = name.size() > 2 && name.front() == '[' && name.back() == ']';
+    if (documented.count(name) ||
+        (bracketed && documented.count(name.substr(1, name.size() - 2)))) {
       anyDocumented = true;
     } else {
       missing += missing.empty() ? "" : ", ";

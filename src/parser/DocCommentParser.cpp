@@ -16,6 +16,10 @@ std::string_view TakeWord(std::string_view& s) {
   return word;
 }
 
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
 bool IsBannerChar(char c) {
   return c == '*' || c == '-' || c == '=' || c == '#' || c == '/' || c == '_';
 }
@@ -96,13 +100,45 @@ Heading HeadingOf(std::string_view t, std::string_view& rest) {
   return Heading::kNone;
 }
 
-// A parameter line under a parameters heading: "name: text" or "name - text".
+// A parameter line under a parameters heading: "name: text" or "name - text". The name is a
+// word that could name a parameter (no digit first), and a dash is a separator only with a blank
+// after it: "0 - normal" (a list of values) and "multi-image" (a word) are prose, not parameters.
 bool ParseParamLine(std::string_view t, std::string_view& out_name, std::string_view& out_text) {
   out_name = TakeWord(t);
+  if (out_name.empty() || IsDigit(out_name.front())) return false;
   t = TrimBlanks(t);
-  if (out_name.empty() || t.empty() || (t.front() != ':' && t.front() != '-')) return false;
+  if (t.empty() || (t.front() != ':' && t.front() != '-')) return false;
+  if (t.front() == '-' && t.size() > 1 && !IsBlank(t[1])) return false;
   out_text = TrimBlanks(t.substr(1));
   return true;
+}
+
+// A list item: "- ", "1. ", "2) " or a value of a list "0 - normal", "1 = bold". ("* " lines
+// are read as a frame and lose their star.)
+bool IsListItem(std::string_view t) {
+  if (t.size() >= 2 && t[0] == '-' && IsBlank(t[1])) return true;
+  size_t n = 0;
+  while (n < t.size() && IsDigit(t[n])) ++n;
+  if (n == 0 || n > 3) return false;
+  if (n + 1 < t.size() && (t[n] == '.' || t[n] == ')') && IsBlank(t[n + 1])) return true;
+  while (n < t.size() && IsBlank(t[n])) ++n;
+  return n + 1 < t.size() && (t[n] == '-' || t[n] == '=') && IsBlank(t[n + 1]);
+}
+
+// A label line of a heading block ("Created: ...", "Last updated: ..."): one to three words and
+// a colon followed by a blank or nothing.
+bool IsLabelLine(std::string_view t) {
+  int words = 0;
+  for (size_t i = 0; i < t.size() && words < 3;) {
+    std::string_view rest = t.substr(i);
+    const std::string_view word = TakeWord(rest);
+    if (word.empty() || IsDigit(word.front())) return false;
+    ++words;
+    i += word.size();
+    while (i < t.size() && IsBlank(t[i])) ++i;
+    if (i < t.size() && t[i] == ':') return i + 1 == t.size() || IsBlank(t[i + 1]);
+  }
+  return false;
 }
 
 bool AddParamLine(std::string_view t, DocComment& out) {
@@ -214,8 +250,9 @@ void DocCommentParser::Parse(std::string_view in_sText, const std::vector<Line>&
   for (const Line& line : in_lines) {
     if (line.begin > in_sText.size() || line.size > in_sText.size() - line.begin) continue;
     const std::string_view raw = in_sText.substr(line.begin, line.size);
+    // A description attribute always names what it describes (a module's is in its header).
     if (line.marks == kAttribute) {
-      if (in_eScope != Scope::kModuleAnnotationsOnly) addAttribute(raw, DocSource::kAttribute);
+      addAttribute(raw, DocSource::kAttribute);
       continue;
     }
     std::string_view t = TrimBlanks(raw);
@@ -297,11 +334,22 @@ void DocCommentParser::ReadTags(DocComment& out) {
       const std::string_view word = TakeWord(rest);
       rest = TrimBlanks(rest);
       if (EqualsNoCase1252(word, "param")) {
-        // "[name]" marks an optional parameter.
-        const bool bracket = !rest.empty() && rest.front() == '[';
-        if (bracket) rest.remove_prefix(1);
-        const std::string_view name = TakeWord(rest);
-        if (bracket && !rest.empty() && rest.front() == ']') rest.remove_prefix(1);
+        // "{Type} name" gives the type first.
+        if (!rest.empty() && rest.front() == '{') {
+          const size_t close = rest.find('}');
+          if (close != std::string_view::npos) rest = TrimBlanks(rest.substr(close + 1));
+        }
+        // "[name]" marks an optional parameter; a bracketed name may hold any characters (an
+        // enumeration member "[(n)]").
+        std::string_view name;
+        const size_t close = rest.empty() || rest.front() != '[' ? 0 : rest.find(']');
+        if (close != 0 && close != std::string_view::npos) {
+          name = TrimBlanks(rest.substr(1, close - 1));
+          rest.remove_prefix(close + 1);
+        } else {
+          if (!rest.empty() && rest.front() == '[') rest.remove_prefix(1);
+          name = TakeWord(rest);
+        }
         out.params.push_back({std::string(name), std::string(TrimBlanks(rest))});
         target = &out.params.back().text;
         paragraph = false;
@@ -427,6 +475,7 @@ void DocCommentParser::AppendDescription(DocComment& out, DocSource in_eSource) 
   const bool xml = in_eSource == DocSource::kXml;
   const bool headings = in_eSource == DocSource::kHeadings;
   bool paragraph = false;
+  bool afterLabel = false;
   for (const Content& c : m_content) {
     if (c.marks == kBreak) {
       paragraph = true;
@@ -439,8 +488,12 @@ void DocCommentParser::AppendDescription(DocComment& out, DocSource in_eSource) 
     if (heading == Heading::kName) continue;
     if ((headings && heading != Heading::kNone) ||
         (headings && ParseParamLine(c.text, name, rest)) ||
-        (in_eSource == DocSource::kTags && c.text.front() == '@'))
+        (in_eSource == DocSource::kTags && c.text.front() == '@') || afterLabel ||
+        (!xml && (IsListItem(c.text) || IsLabelLine(c.text))))
       paragraph = true;
+    // A label line ("Created: ...") is one line: what follows it starts another. A known
+    // heading's text may go on on the lines below it.
+    afterLabel = !xml && heading == Heading::kNone && IsLabelLine(c.text);
     if (xml) {
       AppendWithoutTags(out.description, c.text, paragraph);
     } else {

@@ -27,7 +27,8 @@ class DocCommentParser {
 
   /// What the block describes: which annotations it takes ('@ModuleDescription for a module,
   /// '@Description and '@VariableDescription for a declaration), and whether only those are
-  /// taken (a block that opens a module but touches its first declaration).
+  /// taken (a block that opens a module but touches its first declaration; its description
+  /// attributes are taken too).
   enum class Scope : uint8_t { kDeclaration, kModule, kModuleAnnotationsOnly };
 
   /// Fills out (cleared first) from the lines, slices of in_sText in the order written. The

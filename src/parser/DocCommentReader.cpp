@@ -21,6 +21,16 @@ int32_t NextSolid(const clsTokenStream& ts, int32_t p) {
   return p;
 }
 
+// True when the tokens [from, to) hold "End Sub", "End Function" or "End Property".
+bool ClosesProcedure(const clsTokenStream& ts, int32_t from, int32_t to) {
+  for (int32_t p = from; p < to; ++p) {
+    if (ts.TokenCodeAt(p) != KwEnd) continue;
+    const int32_t next = ts.TokenCodeAt(NextSolid(ts, p));
+    if (next == KwSub || next == KwFunction || next == KwProperty) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void DocCommentReader::Reset(const clsTokenStream* in_oStream, int32_t in_lCodeStart,
@@ -170,7 +180,11 @@ bool DocCommentReader::Describe(int32_t in_lNamePos, std::string_view in_sName, 
   // What follows the statement: a procedure's body up to its first statement; the attribute
   // lines after an event, variable or constant.
   if (in_eTarget != Target::kDeclaration && in_eTarget != Target::kMember) {
-    const bool body = in_eTarget == Target::kProcedure;
+    // A procedure closed on its own line ("Sub F(): End Sub") has no body: the comments after
+    // it belong to what follows.
+    const int32_t statementEnd = last + 1 < n ? m_lines[last + 1].start : m_stream->Count();
+    const bool body = in_eTarget == Target::kProcedure &&
+                      !ClosesProcedure(*m_stream, m_lines[first].start, statementEnd);
     AddBreak();
     for (size_t i = last + 1; i < n; ++i) {
       const Line& l = m_lines[i];

@@ -152,6 +152,33 @@ const Case kCases[] = {
      "annotation|S=Counting.|D=Counting."},
     {"the declaration keeps that block", "' The count.\r\nDim nCount\r\n", "nCount",
      Target::kVariable, "text|S=The count.|D=The count."},
+    // Text as written: lists and label lines keep their lines; prose is no parameter. A "* "
+    // line is a frame (the star is dropped), not a list item.
+    {"a procedure closed on its line has no body: the next block is not its",
+     "Dim a\r\nPublic Sub Clear(): End Sub\r\n\r\n''\r\n' @param Value the item.\r\n"
+     "Public Sub Add(Value)\r\nEnd Sub\r\n",
+     "Clear", Target::kProcedure, "-"},
+    {"label lines and list items start lines of their own",
+     "Dim a\r\n' Draws the grid. Fast.\r\n' Created: 2001-02-03\r\n' Last updated : 2004\r\n"
+     "' - rows,\r\n'   then columns\r\n' * cells\r\n' 1. first\r\n' 2) second\r\n"
+     "' See http://x.org/a: here\r\nSub Draw()\r\nEnd Sub\r\n",
+     "Draw", Target::kProcedure,
+     "text|S=Draws the grid.|D=Draws the grid. Fast.~Created: 2001-02-03~Last updated : 2004~- "
+     "rows, then columns cells~1. first~2) second See http://x.org/a: here"},
+    {"values and hyphenated words under a parameters heading are no parameters",
+     "Dim a\r\n' Purpose: Sets the mode.\r\n' Inputs:\r\n'   nMode - the mode, one of\r\n"
+     "'   0 - normal\r\n'   1 - multi-image\r\n'   multi-image tiles\r\n'   bOn: switch\r\n"
+     "Sub SetMode(nMode, bOn)\r\nEnd Sub\r\n",
+     "SetMode", Target::kProcedure,
+     "headings|S=Sets the mode.|D=Purpose: Sets the mode.~Inputs:~nMode - the mode, one of~0 - "
+     "normal~1 - multi-image multi-image tiles~bOn: switch|P:nMode=the mode, one of 0 - normal 1 - "
+     "multi-image multi-image tiles|P:bOn=switch"},
+    {"@param with a {Type} before the name and a bracketed member name",
+     "Dim a\r\n''\r\n' Parses.\r\n' @param {String} sJson the text\r\n' @param [(n)] in "
+     "parentheses\r\n' @param [lFrom] where\r\nFunction P(sJson, lFrom)\r\nEnd Function\r\n",
+     "P", Target::kProcedure,
+     "tags|S=Parses.|D=Parses.~@param {String} sJson the text~@param [(n)] in parentheses~@param "
+     "[lFrom] where|P:sJson=the text|P:(n)=in parentheses|P:lFrom=where"},
 };
 
 TEST(DocCommentReaderTest, ReadsEveryConventionAndPlacement) {

@@ -191,7 +191,7 @@ TEST_F(SampleSite, PagesHoldTheProjectAndEveryLinkResolves) {
             0);
   EXPECT_NE(main.find("Form_Load"), std::string::npos);
   // The extras show where a page would show them, escaped.
-  EXPECT_NE(main.find("<p>Summary &lt;b&gt;</p>"), std::string::npos);
+  EXPECT_NE(main.find("<p class=\"summary\">Summary &lt;b&gt;</p>"), std::string::npos);
   EXPECT_NE(main.find("Called by: <a href=\"m1-frmMain.html#d"), std::string::npos);
   EXPECT_NE(main.find("Used at: <a href=\"s4-modMain.html#L3\">modMain:3</a>"), std::string::npos);
   // In the source, the name at the use's place links to a declaration used there.

@@ -28,34 +28,70 @@ void AppendAttributes(std::string& out,
   }
 }
 
+// True when the line only gives the summary under a label ("Purpose: text", "DESCRIPTION: text").
+bool GivesSummary(std::string_view line, std::string_view summary) {
+  if (summary.empty() || line.size() <= summary.size() ||
+      line.substr(line.size() - summary.size()) != summary)
+    return false;
+  const std::string_view label = line.substr(0, line.size() - summary.size());
+  const size_t colon = label.find(':');
+  return colon != std::string_view::npos && colon > 0 &&
+         label.find_first_not_of(" \t", colon + 1) == std::string_view::npos;
+}
+
 }  // namespace
+
+void SiteBuilder::WriteDocLines(Worker& w, std::string_view text, std::string_view summary,
+                                std::string& out) const {
+  // Each line of the description as written: a paragraph, a heading line ("Created: ...") or a
+  // list item ("- ", "* "), the items one after the other in one list.
+  bool inList = false;
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    if (GivesSummary(line, summary)) continue;
+    const bool item = line.size() >= 2 && (line[0] == '-' || line[0] == '*') && line[1] == ' ';
+    if (item != inList) out += item ? "<ul>" : "</ul>";
+    inList = item;
+    if (item) line.remove_prefix(2);
+    out += item ? "<li>" : "<p>";
+    Source(w, out, line);
+    out += item ? "</li>" : "</p>";
+  }
+  if (inList) out += "</ul>";
+}
 
 void SiteBuilder::WriteDoc(Worker& w, const SiteDoc& doc, std::string& out) const {
   out += "<div class=\"doc\">";
-  const std::pair<const char*, const std::string_view*> parts[] = {
-      {nullptr, &doc.summary},   {nullptr, &doc.description}, {"Returns", &doc.returns},
-      {"Remarks", &doc.remarks}, {"Author", &doc.author},     {"Date", &doc.date}};
+  if (!doc.summary.empty()) {
+    out += "<p class=\"summary\">";
+    Source(w, out, doc.summary);
+    out += "</p>";
+  }
+  WriteDocLines(w, doc.description, doc.summary, out);
+  if (!doc.params.empty()) {
+    out += "<dl class=\"params\">";
+    for (const auto& [name, about] : doc.params) {
+      out += "<dt><code>";
+      Source(w, out, name);
+      out += "</code></dt><dd>";
+      Source(w, out, about);
+      out += "</dd>";
+    }
+    out += "</dl>";
+  }
+  const std::pair<const char*, const std::string_view*> parts[] = {{"Returns", &doc.returns},
+                                                                   {"Remarks", &doc.remarks},
+                                                                   {"Author", &doc.author},
+                                                                   {"Date", &doc.date}};
   for (const auto& [label, text] : parts) {
     if (text->empty()) continue;
-    out += "<p>";
-    if (label) {
-      out += "<b>";
-      out += label;
-      out += ":</b> ";
-    }
+    out += "<p><b>";
+    out += label;
+    out += ":</b> ";
     Source(w, out, *text);
     out += "</p>";
-    if (text == &doc.description && !doc.params.empty()) {
-      out += "<dl class=\"params\">";
-      for (const auto& [name, about] : doc.params) {
-        out += "<dt><code>";
-        Source(w, out, name);
-        out += "</code></dt><dd>";
-        Source(w, out, about);
-        out += "</dd>";
-      }
-      out += "</dl>";
-    }
   }
   out += "</div>";
 }

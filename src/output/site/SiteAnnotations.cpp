@@ -18,12 +18,33 @@
 namespace qs {
 namespace {
 
+// The part of a description the page shows below the summary: without the summary it opens
+// with, and without the tag lines ("@param ...") the page shows as the doc's parts. (A line that
+// gives the summary under a label, "Purpose: ...", is left out where the page writes the lines.)
+std::string_view DescriptionBody(std::string_view description, std::string_view summary) {
+  if (!summary.empty() && description.substr(0, summary.size()) == summary) {
+    description.remove_prefix(summary.size());
+    while (!description.empty() && (description.front() == ' ' || description.front() == '\n'))
+      description.remove_prefix(1);
+  }
+  if (!description.empty() && description.front() == '@') return {};
+  const size_t tag = description.find("\n@");
+  return tag == std::string_view::npos ? description : description.substr(0, tag);
+}
+
 SiteDoc ToSiteDoc(const ProjectDocs& in_oDocs, const ProjectDocs::Comment& in_oDoc) {
   SiteDoc doc;
   doc.summary = in_oDocs.View(in_oDoc.summary);
-  // A description that only repeats the summary is shown once.
-  if (in_oDocs.View(in_oDoc.description) != doc.summary)
-    doc.description = in_oDocs.View(in_oDoc.description);
+  const std::string_view description = in_oDocs.View(in_oDoc.description);
+  // The summary is shown once. XML documentation's description only strings its elements'
+  // texts together, which the page shows as the doc's parts.
+  if (in_oDoc.source != DocSource::kXml)
+    doc.description = DescriptionBody(description, doc.summary);
+  // A description without tag lines (a heading block's, free text) holds its parameters,
+  // returns and author as written, line by line: shown that way, they are not repeated as parts.
+  const bool tagged = (!description.empty() && description.front() == '@') ||
+                      description.find("\n@") != std::string_view::npos;
+  if (!tagged && !doc.description.empty()) return doc;
   doc.params.reserve(in_oDoc.paramCount);
   for (uint32_t k = 0; k < in_oDoc.paramCount; ++k) {
     const auto& [name, about] = in_oDocs.params[in_oDoc.firstParam + k];
@@ -84,6 +105,34 @@ void SiteAnnotations::TakeDocs(const std::vector<ProjectModule>& in_vModules,
     for (const DeclaredEntry& d : declared)
       if (const ProjectDocs::Comment* doc = in_oDocs.Of(*d.entry))
         m_docs.emplace(d.entry, ToSiteDoc(in_oDocs, *doc));
+  }
+  TakeSharedDocs(in_vModules);
+}
+
+void SiteAnnotations::TakeSharedDocs(const std::vector<ProjectModule>& in_vModules) {
+  // A text three or more modules open with alike is boilerplate (a licence, a banner), not what
+  // any one of them is about.
+  constexpr int kShared = 3;
+  const auto textOf = [](const SiteDoc& doc) {
+    std::string text(doc.summary);
+    text += '\n';
+    text += doc.description;
+    return text;
+  };
+  std::unordered_map<std::string, int> count;
+  for (const ProjectModule& m : in_vModules)
+    if (const auto it = m_moduleDocs.find(m.item); it != m_moduleDocs.end())
+      ++count[textOf(it->second)];
+  std::unordered_map<std::string, size_t> taken;
+  for (const ProjectModule& m : in_vModules) {
+    const auto it = m_moduleDocs.find(m.item);
+    if (it == m_moduleDocs.end()) continue;
+    std::string text = textOf(it->second);
+    const int n = count[text];
+    if (n < kShared) continue;
+    if (taken.emplace(std::move(text), m_sharedDocs.size()).second)
+      m_sharedDocs.emplace_back(it->second, n);
+    m_moduleDocs.erase(it);
   }
 }
 
@@ -168,6 +217,13 @@ static auto InterfacesOf(const CrossReferences* refs) {
   };
 }
 
+// The module doc comments several modules share, read from the table (which outlives them).
+static auto SharedDocsOf(const std::vector<std::pair<SiteDoc, int>>& in_vShared) {
+  return [&in_vShared](std::vector<std::pair<const SiteDoc*, int>>& out) {
+    for (const auto& [doc, modules] : in_vShared) out.emplace_back(&doc, modules);
+  };
+}
+
 SiteExtras SiteAnnotations::Extras() const {
   SiteExtras extras;
   if (!m_docs.empty() || !m_moduleDocs.empty()) {
@@ -180,6 +236,7 @@ SiteExtras SiteAnnotations::Extras() const {
       return it == m_moduleDocs.end() ? nullptr : &it->second;
     };
   }
+  if (!m_sharedDocs.empty()) extras.sharedModuleDocs = SharedDocsOf(m_sharedDocs);
   if (!m_coverage.empty()) {
     extras.coverageOf = [this](const clsVBFileType& m, int& documented, int& total) {
       const auto it = m_coverage.find(&m);
@@ -297,6 +354,7 @@ void SiteAnnotations::FillEmpty(SiteExtras& io_oExtras) const {
   if (!io_oExtras.moduleDocOf) io_oExtras.moduleDocOf = std::move(mine.moduleDocOf);
   if (!io_oExtras.coverageOf) io_oExtras.coverageOf = std::move(mine.coverageOf);
   if (!io_oExtras.docWarnings) io_oExtras.docWarnings = std::move(mine.docWarnings);
+  if (!io_oExtras.sharedModuleDocs) io_oExtras.sharedModuleDocs = std::move(mine.sharedModuleDocs);
   if (!io_oExtras.unused) io_oExtras.unused = std::move(mine.unused);
   if (!io_oExtras.externalNames) io_oExtras.externalNames = std::move(mine.externalNames);
   if (!io_oExtras.interfacesOf) io_oExtras.interfacesOf = std::move(mine.interfacesOf);

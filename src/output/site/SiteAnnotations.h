@@ -32,11 +32,15 @@ class SiteAnnotations {
 
  private:
   /// Takes the doc comments of the modules and their declarations, the modules' coverage and the
-  /// warnings the site shows.
+  /// warnings the site shows; the module comments several modules share go to m_sharedDocs.
   void TakeDocs(const std::vector<ProjectModule>& in_vModules, const ProjectDocs& in_oDocs);
+  /// Moves the module doc comments that several modules share to m_sharedDocs.
+  void TakeSharedDocs(const std::vector<ProjectModule>& in_vModules);
   const CrossReferences* m_refs = nullptr;
   std::unordered_map<const ClsEntryPtr*, SiteDoc> m_docs;
   std::unordered_map<const clsVBFileType*, SiteDoc> m_moduleDocs;
+  /// Module doc comments that several modules share, each with how many: not in m_moduleDocs.
+  std::vector<std::pair<SiteDoc, int>> m_sharedDocs;
   /// Documented and all public procedures, properties, events and Declares of each module.
   std::unordered_map<const clsVBFileType*, std::pair<int, int>> m_coverage;
   std::vector<SiteDocWarning> m_docWarnings;

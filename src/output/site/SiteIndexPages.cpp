@@ -23,6 +23,19 @@ void SiteBuilder::WriteIndex(Worker& w) {
   PageStart(out, "Index", -1);
   WriteProjectSummary(w, out);
   WriteModuleTable(w, file, out);
+  // Doc comments plug in here (SiteExtras::sharedModuleDocs): the texts modules share, once.
+  if (m_options.extras.sharedModuleDocs) {
+    std::vector<std::pair<const SiteDoc*, int>> shared;
+    m_options.extras.sharedModuleDocs(shared);
+    out += "<h2 id=\"notices\">Notices</h2>\n";
+    for (const auto& [doc, modules] : shared) {
+      out += "<p class=\"meta\">At the top of ";
+      AppendNumber(out, modules);
+      out += " modules:</p>";
+      WriteDoc(w, *doc, out);
+      out += '\n';
+    }
+  }
   // Cross references plug in here (SiteExtras::dependenciesOf): the module dependencies.
   if (m_options.extras.dependenciesOf) WriteDependencyList(file, out);
   PageEnd(out);
@@ -80,8 +93,21 @@ void SiteBuilder::WriteProjectSummary(Worker& w, std::string& out) const {
   out += "</ul><p><a href=\"inventories.html#references\">Details in the inventories</a></p>\n";
 }
 
-// The modules: kind, name, file, lines and procedures, and with the extras their documented
-// share, unused declarations and summary.
+namespace {
+
+// A summary's first sentence (up to a period followed by a blank or the end), else its first
+// line: the index shows one per module.
+std::string_view FirstSentence(std::string_view s) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\n') return s.substr(0, i);
+    if (s[i] == '.' && (i + 1 == s.size() || s[i + 1] == ' ' || s[i + 1] == '\n'))
+      return s.substr(0, i + 1);
+  }
+  return s;
+}
+
+}  // namespace
+
 void SiteBuilder::WriteModuleTable(Worker& w, PageFile& file, std::string& out) const {
   const bool docs = static_cast<bool>(m_options.extras.moduleDocOf);
   const bool coverage = static_cast<bool>(m_options.extras.coverageOf);
@@ -141,8 +167,9 @@ void SiteBuilder::WriteModuleTable(Worker& w, PageFile& file, std::string& out) 
       out += "</td>";
     }
     if (docs) {
-      out += "<td>";
-      if (const SiteDoc* doc = m_options.extras.moduleDocOf(item)) Source(w, out, doc->summary);
+      out += "<td class=\"sum\">";
+      if (const SiteDoc* doc = m_options.extras.moduleDocOf(item))
+        Source(w, out, FirstSentence(doc->summary));
       out += "</td>";
     }
     out += "</tr>\n";

@@ -130,6 +130,10 @@ struct SiteExtras {
   /// in order (source pages: dimmed, unlinked).
   std::function<void(const clsVBFileType&, std::vector<std::pair<int32_t, int32_t>>&)>
       inactiveLinesOf;
+  /// Doc comments: the texts several modules open with alike (a licence, a copyright banner),
+  /// each with how many modules carry it, in the order of the first one (index: shown once;
+  /// moduleDocOf leaves them out).
+  std::function<void(std::vector<std::pair<const SiteDoc*, int>>&)> sharedModuleDocs;
 };
 
 struct SiteOptions {
