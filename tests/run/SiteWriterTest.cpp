@@ -389,7 +389,9 @@ TEST(Site, TextTurnsIntoUtf8AndAnEarlierSiteIsReplacedWhole) {
             "Public Const S = \"<\x93x\x94>\"\r\n"
             "'' Sums.\r\n'' @param y caf\xE9\r\nPublic Sub Sum(x)\r\nEnd Sub\r\n"
             "Dim a(1, 2) As Long, b As String ' note\r\n"
-            "Private Const X = 1: Private c%, _\r\n    d As Integer\r\n");
+            "Private Const X = 1: Private c%, _\r\n    d As Integer\r\n"
+            "Private Declare Function GetTickCount Lib \"kernel32\" () As Long\r\n"
+            "Private Declare Sub Sleep Lib \"KERNEL32.DLL\" (ByVal ms As Long)\r\n");
   clsVBInfo info;
   info.Settings().writeSite = true;
   info.Settings().site.dotProgram = "";
@@ -413,6 +415,12 @@ TEST(Site, TextTurnsIntoUtf8AndAnEarlierSiteIsReplacedWhole) {
   const size_t warning = inventories.find("<li><a href=\"s1-modText.html#L6\">modText:6</a>: ");
   ASSERT_NE(warning, std::string::npos) << inventories;
   EXPECT_NE(inventories.find("y", warning + 50), std::string::npos);
+  // Spellings of one library are one group; a project without objects says so in a line.
+  EXPECT_NE(inventories.find("<h3>kernel32 <span class=\"meta\">(2)</span></h3>"),
+            std::string::npos)
+      << inventories;
+  EXPECT_NE(inventories.find("id=\"objects\">Objects</h2>\n<p class=\"note\">None.</p>"),
+            std::string::npos);
   // Another run replaces the whole folder: a file only the earlier site had is gone.
   std::ofstream(site / "stale.html") << "x";
   info.GetFileInfo(project);

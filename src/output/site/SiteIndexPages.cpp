@@ -246,7 +246,14 @@ void SiteBuilder::WriteInventories(Worker& w) {
     out += id;
     out += "\">";
     out += title;
-    out += "</h2>\n<table><tr><th>Name</th><th>GUID</th><th>Version</th><th>File</th></tr>\n";
+    out += "</h2>\n";
+    // An empty table says nothing: one line does.
+    if (std::none_of(t.begin(), t.end(),
+                     [kind](const auto& item) { return item && item->EType == kind; })) {
+      out += "<p class=\"note\">None.</p>\n";
+      continue;
+    }
+    out += "<table><tr><th>Name</th><th>GUID</th><th>Version</th><th>File</th></tr>\n";
     for (const auto& item : t) {
       if (!item || item->EType != kind) continue;
       out += "<tr><td>";
@@ -271,7 +278,10 @@ void SiteBuilder::WriteInventories(Worker& w) {
   for (const SiteModule& m : m_modules) {
     for (size_t k = 0; k < m.declared.size(); ++k) {
       if (m.declared[k].kind != DeclKind::kDeclare) continue;
-      const std::string lib = WithoutQuotes(m.declared[k].entry->LibName);
+      // "kernel32", "Kernel32" and "kernel32.dll" are one library, shown without the ".dll".
+      std::string lib = WithoutQuotes(m.declared[k].entry->LibName);
+      if (lib.size() > 4 && EqualsNoCase1252(std::string_view(lib).substr(lib.size() - 4), ".dll"))
+        lib.resize(lib.size() - 4);
       std::string key;
       for (const char c : lib) key += static_cast<char>(ToLower1252(static_cast<unsigned char>(c)));
       auto& group = libraries[key];
