@@ -60,7 +60,7 @@ def check_sample(driver, index):
     hit = wait.until(lambda d: [h for h in d.find_elements(By.CSS_SELECTOR, "#results a.hit")
                                 if "mnuFileNew_Click" in h.text])[0]
     hit.click()
-    wait.until(lambda d: "#d" in d.current_url)
+    wait.until(lambda d: "#mnuFileNew_Click" in d.current_url)
     fragment = driver.current_url.split("#", 1)[1]
     target = driver.find_element(By.ID, fragment)
     if "Private Sub mnuFileNew_Click()" not in target.text:

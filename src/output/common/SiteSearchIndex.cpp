@@ -34,17 +34,18 @@ void SiteSearchIndex::AddModule(std::string_view in_sLabelUtf8, std::string_view
   SiteText::AppendJsString(m_modules, in_sPage);
   m_modules += ']';
   ++m_moduleCount;
-  AddEntry(in_sNameUtf8, 0, -1);
+  AddEntry(in_sNameUtf8, 0, {});
 }
 
 void SiteSearchIndex::AddDeclaration(std::string_view in_sNameUtf8, DeclKind in_eKind,
-                                     int64_t in_nAnchor) {
+                                     std::string_view in_sAnchor) {
   const auto kind = static_cast<size_t>(std::find(std::begin(kKinds), std::end(kKinds), in_eKind) -
                                         std::begin(kKinds));
-  AddEntry(in_sNameUtf8, kind, in_nAnchor);
+  AddEntry(in_sNameUtf8, kind, in_sAnchor);
 }
 
-void SiteSearchIndex::AddEntry(std::string_view in_sNameUtf8, size_t in_nKind, int64_t in_nAnchor) {
+void SiteSearchIndex::AddEntry(std::string_view in_sNameUtf8, size_t in_nKind,
+                               std::string_view in_sAnchor) {
   if (!m_entries.empty()) m_entries += ",\n";
   SiteText::AppendJsString(m_entries, in_sNameUtf8);
   m_entries += ',';
@@ -52,7 +53,7 @@ void SiteSearchIndex::AddEntry(std::string_view in_sNameUtf8, size_t in_nKind, i
   m_entries += ',';
   AppendNumber(m_entries, m_moduleCount - 1);
   m_entries += ',';
-  AppendNumber(m_entries, in_nAnchor);
+  SiteText::AppendJsString(m_entries, in_sAnchor);
 }
 
 std::array<std::string_view, 5> SiteSearchIndex::Pieces() const {

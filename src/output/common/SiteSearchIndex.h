@@ -13,16 +13,16 @@ namespace qs {
 
 /// Builds the script "window.QS_SEARCH={k:[kinds],\nm:[[label,page],...],\nd:[...]};": the
 /// modules (the label the results show, the page they link to) and four values per name (name,
-/// kind number, module number, anchor number "#dN" on the module's page, or -1 for the module
-/// itself).
+/// kind number, module number, the id on the module's page, or "" for the module itself).
 class SiteSearchIndex {
  public:
   /// Adds a module (UTF-8 label and name, page link) and its own entry; its declarations follow.
   void AddModule(std::string_view in_sLabelUtf8, std::string_view in_sNameUtf8,
                  std::string_view in_sPage);
   /// Adds a declaration of the last module added: its UTF-8 name, its kind (DeclaredEntry::kind)
-  /// and its anchor number on the module's page.
-  void AddDeclaration(std::string_view in_sNameUtf8, DeclKind in_eKind, int64_t in_nAnchor);
+  /// and its id on the module's page (SiteText::AnchorNames).
+  void AddDeclaration(std::string_view in_sNameUtf8, DeclKind in_eKind,
+                      std::string_view in_sAnchor);
   /// The whole script.
   std::string Text() const;
   /// The script in five pieces to be written one after another (what Text() joins), so that it
@@ -30,7 +30,7 @@ class SiteSearchIndex {
   std::array<std::string_view, 5> Pieces() const;
 
  private:
-  void AddEntry(std::string_view in_sNameUtf8, size_t in_nKind, int64_t in_nAnchor);
+  void AddEntry(std::string_view in_sNameUtf8, size_t in_nKind, std::string_view in_sAnchor);
   std::string m_modules;
   std::string m_entries;
   int64_t m_moduleCount = 0;

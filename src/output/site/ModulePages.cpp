@@ -63,16 +63,10 @@ void SiteBuilder::WriteDoc(Worker& w, const SiteDoc& doc, std::string& out) cons
 void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std::string& out) {
   const DeclaredEntry& d = m.declared[k];
   const ClsEntryPtr& e = *d.entry;
-  out += "<div class=\"decl\" id=\"d";
-  AppendNumber(out, static_cast<int64_t>(k));
+  out += "<div class=\"decl\" id=\"";
+  out += m.Anchor(k);
   out += "\"><code class=\"sig\">";
-  w.raw.clear();
-  // Variables and constants may share a statement: each shows its own declarator.
-  if (m.stream && (d.kind == DeclKind::kVariable || d.kind == DeclKind::kConstant))
-    SourceText::AppendDeclarator(*m.stream, e.lEntryptr, w.raw);
-  else if (m.stream)
-    SourceText::AppendLine(*m.stream, e.lEntryptr, w.raw);
-  if (w.raw.empty()) w.raw = e.EntryName;
+  SignatureOf(w, m, d);
   Source(w, out, w.raw);
   out += "</code>";
   const int32_t line = w.lines.PlaceOf(e.lEntryptr).line;
@@ -105,55 +99,18 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
   if (m_options.extras.usesOf) {
     w.uses.clear();
     m_options.extras.usesOf(e, w.uses);
-    if (!w.uses.empty()) {
-      out += "<div class=\"more\">Used at: ";
-      bool first = true;
-      for (const SiteUse& use : w.uses) {
-        const SiteModule* where = ModuleOf(use.place.module);
-        if (!where || use.place.line <= 0) continue;
-        if (!first) out += ", ";
-        first = false;
-        out += "<a href=\"";
-        AppendSourceHref(out, *where, use.place.line);
-        out += "\">";
-        out += where->nameHtml;
-        out += ':';
-        AppendNumber(out, use.place.line);
-        out += "</a> <span class=\"meta\">";
-        AppendHtml(out, use.kind);
-        out += "</span>";
-      }
-      out += "</div>";
-    }
+    WriteUses(w, out);
   }
-  const std::pair<const char*,
-                  const std::function<void(const ClsEntryPtr&, std::vector<const ClsEntryPtr*>&)>*>
-      calls[] = {{"Calls", &m_options.extras.calleesOf},
-                 {"Called by", &m_options.extras.callersOf}};
+  const std::function<void(const ClsEntryPtr&, std::vector<const ClsEntryPtr*>&)>* const lists[] = {
+      &m_options.extras.calleesOf, &m_options.extras.callersOf};
   for (size_t side = 0; side < 2; ++side) {
     std::vector<const ClsEntryPtr*>& entries = w.calls[side];
     entries.clear();
-    const auto& [label, list] = calls[side];
-    if (!*list || !IsProcedureKind(d.kind)) continue;
-    (*list)(e, entries);
-    if (entries.empty()) continue;
-    out += "<div class=\"more\">";
-    out += label;
-    out += ": ";
-    for (size_t c = 0; c < entries.size(); ++c) {
-      if (c > 0) out += ", ";
-      // A declaration with no page of its own (outside the project's modules) is named only.
-      w.text.clear();
-      const bool linked = AnchorOf(entries[c], w.text);
-      if (linked) {
-        out += "<a href=\"";
-        out += w.text;
-        out += "\">";
-      }
-      Source(w, out, entries[c]->EntryName);
-      if (linked) out += "</a>";
-    }
-    out += "</div>";
+    if (!*lists[side] || !IsProcedureKind(d.kind)) continue;
+    (*lists[side])(e, entries);
+    SortCalls(entries);
+    WriteCalls(w, side == 0 ? "Calls" : "Called by", side == 0 ? "procedure" : "caller", entries,
+               out);
   }
   if (!w.calls[0].empty() || !w.calls[1].empty()) WriteCallPicture(w, m, k, out);
   out += "</div>\n";
@@ -316,6 +273,36 @@ void SiteBuilder::FindHandlers(const SiteModule& m, const std::vector<ControlNod
   }
 }
 
+// Control arrays: the elements of one name (blocks with an Index) are shown as one control, at
+// the first, named with their indexes ("(0, 1, 2)" in indexes, project-file bytes); a later
+// element is shown on its own only when it holds controls. Event handlers go to the first
+// (FindHandlers gives a name's handlers to its first control).
+void SiteBuilder::FindControlArrays(Worker& w, const SiteModule& m,
+                                    std::vector<std::string>& indexes, std::vector<char>& shown) {
+  const std::vector<ControlNode>& controls = w.controls;
+  indexes.assign(controls.size(), {});
+  shown.assign(controls.size(), 1);
+  std::unordered_map<std::string, size_t> first;
+  std::string key;
+  for (size_t i = 0; i < controls.size(); ++i) {
+    if (controls[i].indexPos < 0) continue;
+    key.clear();
+    for (const char c : controls[i].record->sName)
+      key += static_cast<char>(ToLower1252(static_cast<unsigned char>(c)));
+    const auto [at, added] = first.emplace(key, i);
+    w.raw.clear();
+    if (!SourceText::AppendValue(*m.stream, controls[i].indexPos, w.raw)) continue;
+    std::string& list = indexes[at->second];
+    if (!list.empty()) list.pop_back();
+    list += list.empty() ? "(" : ", ";
+    list += w.raw;
+    list += ')';
+    if (!added) shown[i] = 0;
+  }
+  for (const ControlNode& c : controls)
+    if (c.parent >= 0) shown[static_cast<size_t>(c.parent)] = 1;
+}
+
 bool SiteBuilder::CaptionOf(Worker& w, const SiteModule& m, const ControlNode& c) const {
   for (const clsControlRecord* r : c.properties) {
     if (EqualsNoCase1252(r->sType, "+Caption")) {
@@ -334,8 +321,8 @@ void SiteBuilder::WriteHandlers(Worker& w, const SiteModule& m, const std::vecto
   for (size_t h = 0; h < handlers.size(); ++h) {
     const ClsEntryPtr& e = *m.declared[handlers[h]].entry;
     if (h > 0) out += ", ";
-    out += "<a href=\"#d";
-    AppendNumber(out, static_cast<int64_t>(handlers[h]));
+    out += "<a href=\"#";
+    out += m.Anchor(handlers[h]);
     out += "\">";
     Source(w, out, e.EntryName);
     out += "</a>";
@@ -347,7 +334,8 @@ void SiteBuilder::WriteHandlers(Worker& w, const SiteModule& m, const std::vecto
 // their depth, with caption, shortcut and handlers.
 void SiteBuilder::WriteMenus(Worker& w, const SiteModule& m, const std::vector<int>& depth,
                              const std::vector<std::vector<size_t>>& handlers,
-                             std::string& out) const {
+                             const std::vector<std::string>& indexes,
+                             const std::vector<char>& shown, std::string& out) const {
   const std::vector<ControlNode>& controls = w.controls;
   const auto isMenu = [](const ControlNode& c) {
     std::string_view type = c.record->sType;
@@ -357,7 +345,7 @@ void SiteBuilder::WriteMenus(Worker& w, const SiteModule& m, const std::vector<i
   };
   bool menus = false;
   for (size_t i = 0; i < controls.size(); ++i) {
-    if (!isMenu(controls[i])) continue;
+    if (!shown[i] || !isMenu(controls[i])) continue;
     if (!menus) {
       out +=
           "<h2 id=\"menus\">Menus</h2>\n<table><tr><th>Menu</th><th>Caption</th>"
@@ -368,6 +356,7 @@ void SiteBuilder::WriteMenus(Worker& w, const SiteModule& m, const std::vector<i
     AppendNumber(out, std::max(0, depth[i] - 1) * 16);
     out += "px\"><code>";
     Source(w, out, controls[i].record->sName);
+    Source(w, out, indexes[i]);
     out += "</code></td><td>";
     if (CaptionOf(w, m, controls[i])) Source(w, out, w.raw);
     out += "</td><td>";
@@ -397,23 +386,30 @@ void SiteBuilder::WriteControls(Worker& w, SiteModule& m, size_t index, std::str
   }
   std::vector<std::vector<size_t>> handlers;
   FindHandlers(m, controls, handlers);
+  std::vector<std::string> indexes;
+  std::vector<char> shown;
+  FindControlArrays(w, m, indexes, shown);
 
   out += "<h2 id=\"controls\">Controls</h2>\n<ul class=\"tree\">";
-  int open = 0;  // nested lists open below the tree's own
+  int open = 0;            // nested lists open below the tree's own
+  size_t prev = SIZE_MAX;  // the control shown last
   for (size_t i = 0; i < controls.size(); ++i) {
     YieldPoint();
+    if (!shown[i]) continue;
     const int d = depth[i];
-    if (i > 0) {
-      if (d > depth[i - 1]) {
+    if (prev != SIZE_MAX) {
+      if (d > depth[prev]) {
         out += "<ul>";
         ++open;
       } else {
         out += "</li>";
-        for (int up = depth[i - 1]; up > d && open > 0; --up, --open) out += "</ul></li>";
+        for (int up = depth[prev]; up > d && open > 0; --up, --open) out += "</ul></li>";
       }
     }
+    prev = i;
     out += "<li><code>";
     Source(w, out, controls[i].record->sName);
+    Source(w, out, indexes[i]);
     out += "</code><span class=\"t\">";
     Source(w, out, controls[i].record->sType);
     if (CaptionOf(w, m, controls[i])) {
@@ -428,7 +424,7 @@ void SiteBuilder::WriteControls(Worker& w, SiteModule& m, size_t index, std::str
   for (; open > 0; --open) out += "</ul></li>";
   out += "</ul>\n";
   WriteControlPicture(w, m, index, out);
-  WriteMenus(w, m, depth, handlers, out);
+  WriteMenus(w, m, depth, handlers, indexes, shown, out);
 }
 
 // Cross references plug in here (SiteExtras::interfacesOf): what a class implements and which
@@ -477,29 +473,18 @@ void SiteBuilder::WriteModulePage(Worker& w, SiteModule& m, size_t index) {
     if (const SiteDoc* doc = m_options.extras.moduleDocOf(item)) WriteDoc(w, *doc, out);
   }
   WriteInterfaces(w, item, out);
+  WriteMemberSummary(w, m, out);
   WriteControls(w, m, index, out);
 
   // The sections in their order, each with its kind's word as its anchor; the properties' section
   // holds their Get, Let and Set.
-  static const std::pair<DeclKind, const char*> kGroups[] = {
-      {DeclKind::kConstant, "Constants"},
-      {DeclKind::kEnum, "Enumerations"},
-      {DeclKind::kType, "Types"},
-      {DeclKind::kVariable, "Variables"},
-      {DeclKind::kDeclare, "API declarations"},
-      {DeclKind::kEvent, "Events"},
-      {DeclKind::kSub, "Subs"},
-      {DeclKind::kFunction, "Functions"},
-      {DeclKind::kPropertyGet, "Properties"}};
-  for (const auto& [group, title] : kGroups) {
-    const bool properties = IsPropertyKind(group);
+  for (const auto& [group, title] : kDeclGroups) {
     bool any = false;
     for (size_t k = 0; k < m.declared.size(); ++k) {
-      const DeclKind kind = m.declared[k].kind;
-      if (properties ? !IsPropertyKind(kind) : kind != group) continue;
+      if (!InGroup(group, m.declared[k].kind)) continue;
       if (!any) {
         out += "<h2 id=\"";
-        out += properties ? "property" : DeclKindName(group);
+        out += IsPropertyKind(group) ? "property" : DeclKindName(group);
         out += "\">";
         out += title;
         out += "</h2>\n";

@@ -97,8 +97,8 @@ bool SiteBuilder::AnchorOf(const ClsEntryPtr* entry, std::string& href) const {
   const AnchorTable::Anchor* anchor = m_anchors.Find(entry);
   if (anchor == nullptr) return false;
   href += m_modules[anchor->module].page;
-  href += "#d";
-  AppendNumber(href, anchor->index);
+  href += '#';
+  href += m_modules[anchor->module].Anchor(anchor->index);
   return true;
 }
 
@@ -146,6 +146,14 @@ void SiteBuilder::Prepare() {
     m.page = SiteText::ModulePage(i, name);
     m.sourceBase = "s" + std::to_string(i + 1) + "-" + FileNamePart(name);
     if (m.source.entry) ListDeclarations(*m.source.entry, m.declared);
+    SiteText::AnchorNames names;
+    m.anchorEnds.reserve(m.declared.size());
+    for (const DeclaredEntry& d : m.declared) {
+      text.clear();
+      cp.Append(text, d.entry->EntryName);
+      names.Append(m.anchorText, text, d.kind);
+      m.anchorEnds.push_back(static_cast<uint32_t>(m.anchorText.size()));
+    }
     for (size_t k = 0; k < m.declared.size(); ++k)
       m_anchors.Add(m.declared[k].entry, {static_cast<uint32_t>(i), static_cast<uint32_t>(k)});
   }

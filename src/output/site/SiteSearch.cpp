@@ -27,7 +27,7 @@ void SiteBuilder::WriteSearch(Worker& w) {
     for (size_t k = 0; k < m.declared.size(); ++k) {
       w.text.clear();
       w.cp.Append(w.text, m.declared[k].entry->EntryName);
-      index.AddDeclaration(w.text, m.declared[k].kind, static_cast<int64_t>(k));
+      index.AddDeclaration(w.text, m.declared[k].kind, m.Anchor(k));
     }
   }
   const std::array<std::string_view, 5> pieces = index.Pieces();
