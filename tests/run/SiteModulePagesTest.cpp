@@ -131,6 +131,8 @@ class ModulePages : public ::testing::Test {
                             "      Index = 0\n   End\n"
                             "   Begin VB.CommandButton cmdDigit\n      Caption = \"1\"\n"
                             "      Index = 1\n   End\n"
+                            "   Begin VB.CommandButton cmdDigit\n      Index = 2\n   End\n"
+                            "   Begin VB.CommandButton cmdDigit\n      Index = 5\n   End\n"
                             "   Begin VB.CommandButton cmdOk\n      Caption = \"OK\"\n   End\n"
                             "End\nAttribute VB_Name = \"frmCalc\"\n"
                             "Private Sub cmdDigit_Click(Index As Integer)\nEnd Sub\n"));
@@ -175,6 +177,14 @@ TEST_F(ModulePages, LeadWithTheMembersAndFoldLongLists) {
   EXPECT_LT(a.find("<a class=\"member\" href=\"#Target\">Target</a>"), folded);
   EXPECT_GT(a.find("<a class=\"member\" href=\"#Helper\">Helper</a>"), folded);
   EXPECT_GT(a.find("<a class=\"member\" href=\"#HIDDEN\">HIDDEN</a>"), folded);
+  // The details: the public members', then the private ones folded under their count.
+  const size_t privateDetails = a.find(
+      "<details class=\"private\" id=\"private-details\"><summary>Details of the private members "
+      "(2)</summary>\n<h2 id=\"private-constant\">Constants (private)</h2>");
+  ASSERT_NE(privateDetails, std::string::npos);
+  EXPECT_LT(a.find("<div class=\"decl\" id=\"Target\">"), privateDetails);
+  EXPECT_GT(a.find("<div class=\"decl\" id=\"Helper\">"), privateDetails);
+  EXPECT_GT(a.find("<div class=\"decl\" id=\"HIDDEN\">"), privateDetails);
   // Both branches' Twin: the second declaration numbered.
   EXPECT_NE(a.find("id=\"Twin\""), std::string::npos);
   EXPECT_NE(a.find("id=\"Twin-1\""), std::string::npos);
@@ -218,10 +228,11 @@ TEST_F(ModulePages, PropertiesControlArraysAndInterfaces) {
   EXPECT_NE(box.find("Implements: <a href=\"m3-clsShape.html\">clsShape</a>"), std::string::npos);
   EXPECT_NE(box.find("Private members (2)"), std::string::npos);
 
-  // The control array once, with its indexes and its handler; the other control as it was.
+  // The control array once, with its indexes (a run shortened) and its handler; the other control
+  // as it was.
   const std::string form = Page("m5-frmCalc.html");
   const std::string controls = Between(form, "<h2 id=\"controls\">", "</ul>\n");
-  EXPECT_NE(controls.find("<code>cmdDigit(0, 1)</code>"), std::string::npos) << controls;
+  EXPECT_NE(controls.find("<code>cmdDigit(0 to 2, 5)</code>"), std::string::npos) << controls;
   size_t digits = 0;
   for (size_t at = 0; (at = controls.find("<code>cmdDigit", at)) != std::string::npos; ++at)
     ++digits;

@@ -2,6 +2,7 @@
 // callers and callees (and a call picture of them, drawn here as SVG); the controls, menus and
 // event handlers of a form-like module.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <functional>
 
@@ -274,15 +275,16 @@ void SiteBuilder::FindHandlers(const SiteModule& m, const std::vector<ControlNod
 }
 
 // Control arrays: the elements of one name (blocks with an Index) are shown as one control, at
-// the first, named with their indexes ("(0, 1, 2)" in indexes, project-file bytes); a later
-// element is shown on its own only when it holds controls. Event handlers go to the first
-// (FindHandlers gives a name's handlers to its first control).
+// the first, named with their indexes in order, runs shortened ("(0 to 26)", "(1, 3 to 5)" in
+// indexes); a later element is shown on its own only when it holds controls. Event handlers go
+// to the first (FindHandlers gives a name's handlers to its first control).
 void SiteBuilder::FindControlArrays(Worker& w, const SiteModule& m,
                                     std::vector<std::string>& indexes, std::vector<char>& shown) {
   const std::vector<ControlNode>& controls = w.controls;
   indexes.assign(controls.size(), {});
   shown.assign(controls.size(), 1);
   std::unordered_map<std::string, size_t> first;
+  std::vector<std::vector<int64_t>> numbers(controls.size());
   std::string key;
   for (size_t i = 0; i < controls.size(); ++i) {
     if (controls[i].indexPos < 0) continue;
@@ -291,13 +293,35 @@ void SiteBuilder::FindControlArrays(Worker& w, const SiteModule& m,
       key += static_cast<char>(ToLower1252(static_cast<unsigned char>(c)));
     const auto [at, added] = first.emplace(key, i);
     w.raw.clear();
+    int64_t number = 0;
     if (!SourceText::AppendValue(*m.stream, controls[i].indexPos, w.raw)) continue;
-    std::string& list = indexes[at->second];
-    if (!list.empty()) list.pop_back();
-    list += list.empty() ? "(" : ", ";
-    list += w.raw;
-    list += ')';
+    const auto parsed = std::from_chars(w.raw.data(), w.raw.data() + w.raw.size(), number);
+    if (parsed.ec != std::errc()) continue;
+    numbers[at->second].push_back(number);
     if (!added) shown[i] = 0;
+  }
+  for (size_t i = 0; i < controls.size(); ++i) {
+    std::vector<int64_t>& list = numbers[i];
+    if (list.empty()) continue;
+    std::sort(list.begin(), list.end());
+    list.erase(std::unique(list.begin(), list.end()), list.end());
+    std::string& text = indexes[i];
+    text = "(";
+    for (size_t n = 0; n < list.size();) {
+      size_t end = n + 1;
+      while (end < list.size() && list[end] == list[end - 1] + 1) ++end;
+      if (n > 0) text += ", ";
+      AppendNumber(text, list[n]);
+      if (end - n > 2) {
+        text += " to ";
+        AppendNumber(text, list[end - 1]);
+      } else if (end - n == 2) {
+        text += ", ";
+        AppendNumber(text, list[n + 1]);
+      }
+      n = end;
+    }
+    text += ')';
   }
   for (const ControlNode& c : controls)
     if (c.parent >= 0) shown[static_cast<size_t>(c.parent)] = 1;
@@ -476,22 +500,37 @@ void SiteBuilder::WriteModulePage(Worker& w, SiteModule& m, size_t index) {
   WriteMemberSummary(w, m, out);
   WriteControls(w, m, index, out);
 
-  // The sections in their order, each with its kind's word as its anchor; the properties' section
+  // The details: the public members' sections, then the private members' folded under their
+  // count (a link to one opens them: site.js). The sections in their order, each with its kind's
+  // word as its anchor ("private-" before it for the private ones); the properties' section
   // holds their Get, Let and Set.
-  for (const auto& [group, title] : kDeclGroups) {
-    bool any = false;
-    for (size_t k = 0; k < m.declared.size(); ++k) {
-      if (!InGroup(group, m.declared[k].kind)) continue;
-      if (!any) {
-        out += "<h2 id=\"";
-        out += IsPropertyKind(group) ? "property" : DeclKindName(group);
-        out += "\">";
-        out += title;
-        out += "</h2>\n";
-        any = true;
-      }
-      WriteDeclaration(w, m, k, out);
+  size_t privateCount = 0;
+  for (const DeclaredEntry& d : m.declared) privateCount += IsPrivate(d) ? 1 : 0;
+  for (const bool priv : {false, true}) {
+    if (priv && privateCount == 0) break;
+    if (priv) {
+      out +=
+          "<details class=\"private\" id=\"private-details\"><summary>Details of the private "
+          "members (";
+      AppendNumber(out, static_cast<int64_t>(privateCount));
+      out += ")</summary>\n";
     }
+    for (const auto& [group, title] : kDeclGroups) {
+      bool any = false;
+      for (size_t k = 0; k < m.declared.size(); ++k) {
+        if (!InGroup(group, m.declared[k].kind) || IsPrivate(m.declared[k]) != priv) continue;
+        if (!any) {
+          out += priv ? "<h2 id=\"private-" : "<h2 id=\"";
+          out += IsPropertyKind(group) ? "property" : DeclKindName(group);
+          out += "\">";
+          out += title;
+          out += priv ? " (private)</h2>\n" : "</h2>\n";
+          any = true;
+        }
+        WriteDeclaration(w, m, k, out);
+      }
+    }
+    if (priv) out += "</details>\n";
   }
   if (m.declared.empty()) out += "<p class=\"note\">No declarations.</p>\n";
   PageEnd(out);
