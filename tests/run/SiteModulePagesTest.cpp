@@ -107,11 +107,17 @@ class ModulePages : public ::testing::Test {
         "Public Sub Target()\nEnd Sub\n"
         "Private Const HIDDEN As Long = 1\n"
         "Private Sub Helper()\n  Target\nEnd Sub\n"
-        "#If A Then\nPublic Sub Twin()\nEnd Sub\n#Else\nPublic Sub Twin()\nEnd Sub\n#End If\n";
+        "#If A Then\nPublic Sub Twin()\nEnd Sub\n#Else\nPublic Sub Twin()\nEnd Sub\n#End If\n"
+        "Public Type Pt\n  X As Long\nEnd Type\n"
+        "Public Function Origin(ByVal s As clsShape, Optional n As VBA.Collection) As Pt\n"
+        "End Function\n";
     std::string modB = "Attribute VB_Name = \"modB\"\n";
     for (int i = 1; i <= 10; ++i)
       modB += "Public Sub Caller" + std::to_string(i) + "()\n  Target\nEnd Sub\n";
     modB += "Public Sub Twice()\n  Target\n  modA.Target\nEnd Sub\n";
+    // A private Enum of modA's Type's name: modB's signatures link to their own.
+    modB +=
+        "Private Enum Pt\n  One\nEnd Enum\nPublic Sub UsePt(ByVal p As Pt, s As String)\nEnd Sub\n";
     s_dir->Write("p/modA.bas", test::Crlf(modA));
     s_dir->Write("p/modB.bas", test::Crlf(modB));
     const std::string classHead =
@@ -207,6 +213,12 @@ TEST_F(ModulePages, LeadWithTheMembersAndFoldLongLists) {
     ++twice;
   EXPECT_EQ(twice, 1u) << "a caller of two calls listed once";
 
+  // Signatures: each type the project declares linked (a module, a Type, a module's own private
+  // Enum before another module's public Type); others and the qualified ones not.
+  EXPECT_NE(a.find("<code class=\"sig\">Public Function Origin(ByVal s As <a "
+                   "href=\"m3-clsShape.html\">clsShape</a>, Optional n As VBA.Collection) As <a "
+                   "href=\"m1-modA.html#Pt\">Pt</a></code>"),
+            std::string::npos);
   // A short list stays open, each callee once and named with its module.
   const std::string b = Page("m2-modB.html");
   const std::string twiceDecl = Between(b, "<div class=\"decl\" id=\"Twice\"", "<svg");
@@ -214,6 +226,9 @@ TEST_F(ModulePages, LeadWithTheMembersAndFoldLongLists) {
                            "modA.Target</a></div>"),
             std::string::npos)
       << twiceDecl;
+  EXPECT_NE(b.find("<code class=\"sig\">Public Sub UsePt(ByVal p As <a "
+                   "href=\"m2-modB.html#Pt\">Pt</a>, s As String)</code>"),
+            std::string::npos);
   EXPECT_EQ(BrokenFragments(Site()), std::vector<std::string>{});
 }
 

@@ -44,6 +44,73 @@ void SiteBuilder::SignatureOf(Worker& w, const SiteModule& m, const DeclaredEntr
   if (w.raw.empty()) w.raw = d.entry->EntryName;
 }
 
+void SiteBuilder::TypeKey(Worker& w, std::string_view name, const uint32_t* module) {
+  w.key.clear();
+  for (const char c : name) w.key += static_cast<char>(ToLower1252(static_cast<unsigned char>(c)));
+  if (module != nullptr) {
+    w.key += '\x01';
+    AppendNumber(w.key, *module);
+  }
+}
+
+void SiteBuilder::WriteSignature(Worker& w, uint32_t module, std::string_view signature,
+                                 std::string& out) const {
+  const auto isNameByte = [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b >= 0x80 || (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') ||
+           (b >= 'a' && b <= 'z') || b == '_';
+  };
+  size_t copied = 0;     // signature[0, copied) is written
+  bool afterAs = false;  // the next word is a type
+  for (size_t i = 0; i < signature.size();) {
+    const char c = signature[i];
+    if (c == '"') {  // a string (a constant's value): passed over whole
+      const size_t close = signature.find('"', i + 1);
+      i = close == std::string_view::npos ? signature.size() : close + 1;
+      afterAs = false;
+      continue;
+    }
+    if (c == '\'') break;  // a comment: the rest is text
+    if (!isNameByte(c)) {
+      if (c != ' ' && c != '\t') afterAs = false;
+      ++i;
+      continue;
+    }
+    size_t end = i;
+    while (end < signature.size() && isNameByte(signature[end])) ++end;
+    const std::string_view word = signature.substr(i, end - i);
+    if (afterAs && EqualsNoCase1252(word, "New")) {
+      i = end;
+      continue;
+    }
+    if (afterAs && (end == signature.size() || signature[end] != '.')) {
+      TypeKey(w, word, &module);
+      auto it = m_typeLinks.find(w.key);
+      if (it == m_typeLinks.end()) {
+        TypeKey(w, word, nullptr);
+        it = m_typeLinks.find(w.key);
+      }
+      if (it != m_typeLinks.end()) {
+        Source(w, out, signature.substr(copied, i - copied));
+        const SiteModule& target = m_modules[it->second.module];
+        out += "<a href=\"";
+        out += target.page;
+        if (it->second.decl >= 0) {
+          out += '#';
+          out += target.Anchor(static_cast<size_t>(it->second.decl));
+        }
+        out += "\">";
+        Source(w, out, word);
+        out += "</a>";
+        copied = end;
+      }
+    }
+    afterAs = !afterAs && EqualsNoCase1252(word, "As");
+    i = end;
+  }
+  Source(w, out, signature.substr(copied));
+}
+
 void SiteBuilder::WriteMemberSummary(Worker& w, const SiteModule& m, std::string& out) {
   if (m.declared.empty()) return;
   size_t counts[2] = {0, 0};  // public, private

@@ -68,7 +68,7 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
   out += m.Anchor(k);
   out += "\"><code class=\"sig\">";
   SignatureOf(w, m, d);
-  Source(w, out, w.raw);
+  WriteSignature(w, static_cast<uint32_t>(&m - m_modules.data()), w.raw, out);
   out += "</code>";
   const int32_t line = w.lines.PlaceOf(e.lEntryptr).line;
   if (line > 0) {

@@ -159,6 +159,29 @@ void SiteBuilder::Prepare() {
   }
 }
 
+void SiteBuilder::PrepareTypeLinks() {
+  // The modules first: a Type or Enum of a module's name does not take its place.
+  Worker w;
+  for (size_t i = 0; i < m_modules.size(); ++i) {
+    const SiteModule& m = m_modules[i];
+    const std::string_view name = m.header && !m.header->sVBTableName.empty()
+                                      ? std::string_view(m.header->sVBTableName)
+                                      : std::string_view(m.source.item->InternalName);
+    TypeKey(w, name, nullptr);
+    m_typeLinks.emplace(w.key, TypeLink{static_cast<uint32_t>(i), -1});
+  }
+  for (size_t i = 0; i < m_modules.size(); ++i) {
+    const SiteModule& m = m_modules[i];
+    const auto module = static_cast<uint32_t>(i);
+    for (size_t k = 0; k < m.declared.size(); ++k) {
+      const DeclaredEntry& d = m.declared[k];
+      if (d.kind != DeclKind::kType && d.kind != DeclKind::kEnum) continue;
+      TypeKey(w, d.entry->EntryName, IsPrivate(d) ? &module : nullptr);
+      m_typeLinks.emplace(w.key, TypeLink{module, static_cast<int32_t>(k)});
+    }
+  }
+}
+
 template <class Work>
 void SiteBuilder::ForEachModule(Worker& own, Work&& work) {
   // Two threads per processor, 4 to 8 (creating files waits for the disk as much as it works),
@@ -199,6 +222,7 @@ void SiteBuilder::ForEachModule(Worker& own, Work&& work) {
 
 void SiteBuilder::Write() {
   Prepare();
+  PrepareTypeLinks();
   std::filesystem::create_directory(SystemPath(m_folder + "/pictures"));
   WriteFile(m_folder + "/site.css", {SiteStyleSheet()});
   WriteFile(m_folder + "/site.js", {SiteScript()});

@@ -240,10 +240,13 @@ class SiteBuilder {
     std::vector<const ClsEntryPtr*> calls[2];  ///< a procedure's callees and callers
     /// A declaration's places of use: module number << 32 | line, and the use's kind.
     std::vector<std::pair<uint64_t, const char*>> places;
+    std::string key;  ///< scratch: a name looked up
     std::string dot;  ///< scratch: a picture's DOT text
   };
 
   void Prepare();
+  /// Fills m_typeLinks (after Prepare).
+  void PrepareTypeLinks();
   /// Calls work(worker, module, index) for every module, on the caller's thread and on helpers
   /// (text/Parallel.h); each call has a worker to itself, own first.
   template <class Work>
@@ -328,6 +331,13 @@ class SiteBuilder {
   static bool IsPrivate(const DeclaredEntry& d);
   /// Puts the declaration's signature (its line, or its own declarator) in w.raw.
   static void SignatureOf(Worker& w, const SiteModule& m, const DeclaredEntry& d);
+  /// Appends a signature (project-file bytes) with the type after each As (New) linked to the
+  /// project's module, Type or Enum of that name (the module's own private ones first).
+  void WriteSignature(Worker& w, uint32_t module, std::string_view signature,
+                      std::string& out) const;
+  /// Puts the name's look-up key for m_typeLinks in w.key: its letters lowered, and for a
+  /// module's private name the module's number after a byte 1.
+  static void TypeKey(Worker& w, std::string_view name, const uint32_t* module);
   /// The table of the module's members by kind: public ones, then the private ones folded.
   void WriteMemberSummary(Worker& w, const SiteModule& m, std::string& out);
   /// "Used at" of w.uses: each place once; folded and grouped by module when long.
@@ -382,6 +392,13 @@ class SiteBuilder {
   /// Every module-level declaration: its module and its anchor number there.
   AnchorTable m_anchors;
   std::unordered_map<const clsVBFileType*, size_t> m_moduleOf;
+  /// What a type name in a signature links to (TypeKey): a module's page (decl -1) or a Type or
+  /// Enum on it.
+  struct TypeLink {
+    uint32_t module;
+    int32_t decl;
+  };
+  std::unordered_map<std::string, TypeLink> m_typeLinks;
   size_t m_unusedCount = 0;   ///< declarations the cross references found unused
   size_t m_exposedCount = 0;  ///< and those only callers outside the project may use
   /// The pages of the unused declarations: each lists the modules first .. last.
