@@ -78,6 +78,38 @@ def check_sample(driver, index):
     print("sample: index, search and links work")
 
 
+def check_module_page(driver, site):
+    """A module page: its members in the side panel; a link of its members' table lands on the
+    member's detail; a private member's link opens the folded details it is in."""
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.support.ui import WebDriverWait
+    wait = WebDriverWait(driver, 10)
+    driver.get("file://" + os.path.join(site, "m1-frmMain.html"))
+    if not driver.find_elements(By.CSS_SELECTOR, "aside#side ul.members li a"):
+        fail("the side panel lists none of the page's members")
+    public = driver.find_elements(By.CSS_SELECTOR, "h2#summary + table.members a.member")
+    if not public:
+        fail("the members' table has no public member")
+    name = public[0].text
+    public[0].click()
+    wait.until(lambda d: d.current_url.endswith(public[0].get_attribute("href").split("#", 1)[1]))
+    target = driver.find_element(By.ID, driver.current_url.split("#", 1)[1])
+    if not target.is_displayed() or name not in target.text:
+        fail(f"the members' table's link {name!r} leads to {target.text[:80]!r}")
+    folded = driver.find_element(By.ID, "private-details")
+    if folded.get_attribute("open") is not None:
+        fail("the private members' details are open on load")
+    driver.execute_script("window.scrollTo(0, 0)")  # the folded table is near the top
+    driver.find_element(By.CSS_SELECTOR, "details#private > summary").click()
+    link = driver.find_element(By.CSS_SELECTOR, "details#private a.member")
+    link.click()
+    wait.until(lambda d: d.find_element(By.ID, "private-details").get_attribute("open") is not None)
+    target = driver.find_element(By.ID, link.get_attribute("href").split("#", 1)[1])
+    if not target.is_displayed():
+        fail(f"the private member {link.text!r} is not shown after its link")
+    print("module page: members' table, side panel and folded details work")
+
+
 def timing(driver, site):
     def largest_of(prefix):
         pages = [f for f in os.listdir(site) if f.startswith(prefix) and f.endswith(".html")]
@@ -130,6 +162,7 @@ def main(argv):
     driver = browser(profile)
     try:
         check_sample(driver, lines[1])
+        check_module_page(driver, os.path.dirname(lines[1]))
         if len(argv) >= 6 and argv[4] == "--timing":
             timing(driver, argv[5])
     finally:
