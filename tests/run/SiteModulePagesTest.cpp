@@ -24,26 +24,30 @@ TEST(SiteAnchors, NamesAreReadableUniqueAndSafe) {
     const char* name;
     DeclKind kind;
     const char* id;
+    bool whole;  ///< the name alone taken for the property as a whole
   } cases[] = {
-      {"Left", DeclKind::kPropertyGet, "get-Left"},
-      {"Left", DeclKind::kPropertyLet, "let-Left"},
-      {"Left", DeclKind::kPropertySet, "set-Left"},
-      {"Left", DeclKind::kPropertyGet, "get-Left-1"},  // a second Get (another #If branch)
-      {"Caption", DeclKind::kSub, "Caption"},
-      {"Caption", DeclKind::kVariable, "Caption-1"},
-      {"Caption", DeclKind::kFunction, "Caption-2"},
-      {"Left", DeclKind::kSub, "Left"},                 // not taken by the property's procedures
-      {"controls", DeclKind::kVariable, "controls-1"},  // the page's own section
-      {"summary", DeclKind::kConstant, "summary-1"},
-      {"\xC3\xA9t\xC3\xA9", DeclKind::kSub, "\xC3\xA9t\xC3\xA9"},  // UTF-8 letters stay
-      {"a b\"<&'#%", DeclKind::kVariable, "a_b______"},            // nothing to escape
-      {"", DeclKind::kSub, "_"},
-      {"", DeclKind::kPropertyGet, "get-_"},
+      {"Left", DeclKind::kPropertyGet, "get-Left", true},
+      {"Left", DeclKind::kPropertyLet, "let-Left", false},  // the property's id is taken
+      {"Left", DeclKind::kPropertySet, "set-Left", false},
+      {"Left", DeclKind::kPropertyGet, "get-Left-1", false},  // a second Get (another #If branch)
+      {"Top", DeclKind::kPropertyLet, "let-Top", true},
+      {"Caption", DeclKind::kSub, "Caption", false},
+      {"Caption", DeclKind::kVariable, "Caption-1", false},
+      {"Caption", DeclKind::kFunction, "Caption-2", false},
+      {"Caption", DeclKind::kPropertyGet, "get-Caption", false},  // the name is a Sub's
+      {"Left", DeclKind::kSub, "Left-1", false},                  // the property has "Left"
+      {"controls", DeclKind::kVariable, "controls-1", false},     // the page's own section
+      {"summary", DeclKind::kConstant, "summary-1", false},
+      {"property", DeclKind::kPropertyGet, "get-property", false},
+      {"\xC3\xA9t\xC3\xA9", DeclKind::kSub, "\xC3\xA9t\xC3\xA9", false},  // UTF-8 letters stay
+      {"a b\"<&'#%", DeclKind::kVariable, "a_b______", false},            // nothing to escape
+      {"", DeclKind::kSub, "_", false},
+      {"", DeclKind::kPropertyGet, "get-_", false},  // "_" is taken
   };
   SiteText::AnchorNames names;
   for (const auto& c : cases) {
     std::string id = "#";
-    names.Append(id, c.name, c.kind);
+    EXPECT_EQ(names.Append(id, c.name, c.kind), c.whole) << c.name;
     EXPECT_EQ(id, std::string("#") + c.id) << c.name;
   }
   // The same declarations in the same order, on a new page: the same ids; on the same page,
@@ -235,7 +239,8 @@ TEST_F(ModulePages, LeadWithTheMembersAndFoldLongLists) {
 TEST_F(ModulePages, PropertiesControlArraysAndInterfaces) {
   ASSERT_FALSE(s_info->SiteIndex().empty()) << s_info->SiteFailure();
   const std::string shape = Page("m3-clsShape.html");
-  EXPECT_NE(shape.find("<div class=\"decl\" id=\"get-Left\">"), std::string::npos);
+  EXPECT_NE(shape.find("<div class=\"decl\" id=\"get-Left\"><a class=\"whole\" id=\"Left\"></a>"),
+            std::string::npos);
   EXPECT_NE(shape.find("<div class=\"decl\" id=\"let-Left\">"), std::string::npos);
   EXPECT_EQ(shape.find("<details class=\"private\""), std::string::npos) << "nothing private";
   EXPECT_NE(shape.find("Implemented by: <a href=\"m4-clsBox.html\">clsBox</a>"), std::string::npos);

@@ -136,7 +136,7 @@ AnchorNames::AnchorNames() {
     m_taken.emplace(section);
 }
 
-void AnchorNames::Append(std::string& out, std::string_view in_sNameUtf8, DeclKind in_eKind) {
+bool AnchorNames::Append(std::string& out, std::string_view in_sNameUtf8, DeclKind in_eKind) {
   m_id.clear();
   switch (in_eKind) {
     case DeclKind::kPropertyGet:
@@ -160,7 +160,8 @@ void AnchorNames::Append(std::string& out, std::string_view in_sNameUtf8, DeclKi
   if (m_id.empty() || m_id.back() == '-') m_id += '_';
   if (m_taken.insert(m_id).second) {
     out += m_id;
-    return;
+    // A property's procedure: the name alone for the property, when free.
+    return IsPropertyKind(in_eKind) && m_taken.emplace(m_id, 4, std::string::npos).second;
   }
   const size_t base = m_id.size();
   for (size_t n = 1;; ++n) {
@@ -170,6 +171,7 @@ void AnchorNames::Append(std::string& out, std::string_view in_sNameUtf8, DeclKi
     if (m_taken.insert(m_id).second) break;
   }
   out += m_id;
+  return false;
 }
 
 }  // namespace SiteText

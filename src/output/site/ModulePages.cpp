@@ -66,7 +66,15 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
   const ClsEntryPtr& e = *d.entry;
   out += "<div class=\"decl\" id=\"";
   out += m.Anchor(k);
-  out += "\"><code class=\"sig\">";
+  out += "\">";
+  // The first procedure of a property holds the property's own id too.
+  if (std::binary_search(m.wholeProperties.begin(), m.wholeProperties.end(),
+                         static_cast<uint32_t>(k))) {
+    out += "<a class=\"whole\" id=\"";
+    out += m.Anchor(k).substr(4);
+    out += "\"></a>";
+  }
+  out += "<code class=\"sig\">";
   SignatureOf(w, m, d);
   WriteSignature(w, static_cast<uint32_t>(&m - m_modules.data()), w.raw, out);
   out += "</code>";

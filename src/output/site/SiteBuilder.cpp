@@ -151,7 +151,8 @@ void SiteBuilder::Prepare() {
     for (const DeclaredEntry& d : m.declared) {
       text.clear();
       cp.Append(text, d.entry->EntryName);
-      names.Append(m.anchorText, text, d.kind);
+      if (names.Append(m.anchorText, text, d.kind))
+        m.wholeProperties.push_back(static_cast<uint32_t>(m.anchorEnds.size()));
       m.anchorEnds.push_back(static_cast<uint32_t>(m.anchorText.size()));
     }
     for (size_t k = 0; k < m.declared.size(); ++k)

@@ -164,6 +164,9 @@ struct SiteModule {
   /// declared[k]'s is anchorText[anchorEnds[k - 1], anchorEnds[k]).
   std::string anchorText;
   std::vector<uint32_t> anchorEnds;
+  /// The property procedures (indexes into declared, in order) that carry their property's
+  /// name alone as a second id: Anchor(k) without its "get-", "let-" or "set-".
+  std::vector<uint32_t> wholeProperties;
   std::string_view Anchor(size_t k) const {
     const uint32_t from = k == 0 ? 0 : anchorEnds[k - 1];
     return std::string_view(anchorText).substr(from, anchorEnds[k] - from);
