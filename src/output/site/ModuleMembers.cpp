@@ -111,6 +111,19 @@ void SiteBuilder::WriteSignature(Worker& w, uint32_t module, std::string_view si
   Source(w, out, signature.substr(copied));
 }
 
+void SiteBuilder::PrepareMembers(Worker& w, const SiteModule& m) const {
+  w.signatures.clear();
+  w.signatureEnds.clear();
+  w.docs.clear();
+  for (const DeclaredEntry& d : m.declared) {
+    SignatureOf(w, m, d);
+    w.signatures += w.raw;
+    w.signatureEnds.push_back(static_cast<uint32_t>(w.signatures.size()));
+    // Doc comments plug in here (SiteExtras::docOf).
+    w.docs.push_back(m_options.extras.docOf ? m_options.extras.docOf(*d.entry) : nullptr);
+  }
+}
+
 void SiteBuilder::WriteMemberSummary(Worker& w, const SiteModule& m, std::string& out) {
   if (m.declared.empty()) return;
   size_t counts[2] = {0, 0};  // public, private
@@ -140,12 +153,9 @@ void SiteBuilder::WriteMemberSummary(Worker& w, const SiteModule& m, std::string
         out += "\">";
         Source(w, out, d.entry->EntryName);
         out += "</a></td><td><code>";
-        SignatureOf(w, m, d);
-        Source(w, out, w.raw);
+        Source(w, out, w.Signature(k));
         out += "</code></td><td>";
-        if (m_options.extras.docOf) {
-          if (const SiteDoc* doc = m_options.extras.docOf(*d.entry)) Source(w, out, doc->summary);
-        }
+        if (w.docs[k]) Source(w, out, w.docs[k]->summary);
         out += "</td></tr>\n";
       }
     }

@@ -75,8 +75,7 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
     out += "\"></a>";
   }
   out += "<code class=\"sig\">";
-  SignatureOf(w, m, d);
-  WriteSignature(w, static_cast<uint32_t>(&m - m_modules.data()), w.raw, out);
+  WriteSignature(w, static_cast<uint32_t>(&m - m_modules.data()), w.Signature(k), out);
   out += "</code>";
   const int32_t line = w.lines.PlaceOf(e.lEntryptr).line;
   if (line > 0) {
@@ -100,10 +99,7 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
     }
     out += "</div>";
   }
-  // Doc comments plug in here (SiteExtras::docOf).
-  if (m_options.extras.docOf) {
-    if (const SiteDoc* doc = m_options.extras.docOf(e)) WriteDoc(w, *doc, out);
-  }
+  if (w.docs[k]) WriteDoc(w, *w.docs[k], out);
   // Cross references plug in here (SiteExtras::usesOf, callersOf, calleesOf).
   if (m_options.extras.usesOf) {
     w.uses.clear();
@@ -505,6 +501,7 @@ void SiteBuilder::WriteModulePage(Worker& w, SiteModule& m, size_t index) {
     if (const SiteDoc* doc = m_options.extras.moduleDocOf(item)) WriteDoc(w, *doc, out);
   }
   WriteInterfaces(w, item, out);
+  PrepareMembers(w, m);
   WriteMemberSummary(w, m, out);
   WriteControls(w, m, index, out);
 

@@ -244,6 +244,15 @@ class SiteBuilder {
     /// A declaration's places of use: module number << 32 | line, and the use's kind.
     std::vector<std::pair<uint64_t, const char*>> places;
     std::string key;  ///< scratch: a name looked up
+    /// The page's declarations' signatures (SignatureOf), one after another, and their doc
+    /// comments (null: none): the members' table and the details share them.
+    std::string signatures;
+    std::vector<uint32_t> signatureEnds;
+    std::vector<const SiteDoc*> docs;
+    std::string_view Signature(size_t k) const {
+      const uint32_t from = k == 0 ? 0 : signatureEnds[k - 1];
+      return std::string_view(signatures).substr(from, signatureEnds[k] - from);
+    }
     std::string dot;  ///< scratch: a picture's DOT text
   };
 
@@ -341,6 +350,8 @@ class SiteBuilder {
   /// Puts the name's look-up key for m_typeLinks in w.key: its letters lowered, and for a
   /// module's private name the module's number after a byte 1.
   static void TypeKey(Worker& w, std::string_view name, const uint32_t* module);
+  /// Fills w.signatures and w.docs for the module's declarations.
+  void PrepareMembers(Worker& w, const SiteModule& m) const;
   /// The table of the module's members by kind: public ones, then the private ones folded.
   void WriteMemberSummary(Worker& w, const SiteModule& m, std::string& out);
   /// "Used at" of w.uses: each place once; folded and grouped by module when long.
