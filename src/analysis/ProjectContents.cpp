@@ -147,6 +147,9 @@ void ListControls(const clsVBHeader& in_oHeader, const clsTokenStream& in_oStrea
     } else if (propertyBlocks == 0 && !stack.empty() && stack.back() >= 0 &&
                EqualsNoCase1252(word, "Shortcut")) {
       controls[static_cast<size_t>(stack.back())].shortcutPos = p;
+    } else if (propertyBlocks == 0 && !stack.empty() && stack.back() >= 0 &&
+               EqualsNoCase1252(word, "Index")) {
+      controls[static_cast<size_t>(stack.back())].indexPos = p;
     }
   }
   takeRecordsBefore(INT32_MAX, INT32_MAX, false);

@@ -46,12 +46,15 @@ struct DeclaredEntry {
 void ListDeclarations(const ClsSymEntry& in_oEntry, std::vector<DeclaredEntry>& out);
 
 /// A control of a form-like header: its Begin record, its parent (an index into the list, -1 for
-/// none), its string-valued property records, and the "Shortcut =" line of its block.
+/// none), its string-valued property records, and the "Shortcut =" and "Index =" lines of its
+/// block.
 struct ControlNode {
   const clsControlRecord* record;
   int parent = -1;
   std::vector<const clsControlRecord*> properties;
   int32_t shortcutPos = -1;  ///< position of the word Shortcut; -1 when the block has none
+  /// Position of the word Index (an element of a control array); -1 when the block has none.
+  int32_t indexPos = -1;
 };
 
 /// Replaces out with the header's controls in file order, nested by the Begin / End lines of the

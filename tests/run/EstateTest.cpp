@@ -237,10 +237,11 @@ TEST_F(Estate, FolderScanGroupsSharedFilesAndTotals) {
                            "n2 -> n0 [style=dashed, label=\"1\"];\n", "n0 [label=\"App\"];"})
     EXPECT_NE(dot.find(edge), std::string::npos) << edge << dot;
   // The search: every project's modules labelled with the project, each declaration with its
-  // kind, module and anchor; without sites a module leads to its project's report.
+  // kind, module and its id on the module's page; without sites a module leads to its project's
+  // report.
   const std::string search = test::ReadFile(m_dir / (m_out + "/estate_site/search-index.js"));
-  for (const char* entry : {"[\"Lib.clsThing\",\"../Lib_document/Lib.html\"]", "\n\"Size\",1,3,0,",
-                            "\n\"Hello\",3,4,0]};"})
+  for (const char* entry : {"[\"Lib.clsThing\",\"../Lib_document/Lib.html\"]",
+                            "\n\"Size\",1,3,\"Size\",", "\n\"Hello\",3,4,\"Hello\"]};"})
     EXPECT_NE(search.find(entry), std::string::npos) << entry << search;
   EXPECT_TRUE(std::filesystem::exists(SystemPath(m_dir / (m_out + "/estate_site/site.js"))));
   EXPECT_EQ(std::filesystem::exists(

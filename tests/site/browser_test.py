@@ -66,7 +66,7 @@ def check_sample(driver, index):
     hit = wait.until(lambda d: [h for h in d.find_elements(By.CSS_SELECTOR, "#results a.hit")
                                 if "mnuFileNew_Click" in h.text])[0]
     hit.click()
-    wait.until(lambda d: "#d" in d.current_url)
+    wait.until(lambda d: "#mnuFileNew_Click" in d.current_url)
     fragment = driver.current_url.split("#", 1)[1]
     target = driver.find_element(By.ID, fragment)
     if "Private Sub mnuFileNew_Click()" not in target.text:
@@ -159,7 +159,7 @@ def check_layout(driver, width, many_index, sample_index):
     # A link within the page (a handler of the controls' list to its declaration).
     driver.get("file://" + os.path.join(os.path.dirname(sample_index), "m1-frmMain.html"))
     settled(driver)
-    links = driver.find_elements(By.CSS_SELECTOR, "span.handlers a[href^='#d']")
+    links = driver.find_elements(By.CSS_SELECTOR, "span.handlers a[href^='#']")
     if not links:
         fail("frmMain lists no handler")
     link = links[-1]
@@ -172,9 +172,10 @@ def check_layout(driver, width, many_index, sample_index):
     if not ok:
         fail(f"{width} px: a followed link's target is hidden: {where}")
     # A link from another page: a declaration far down the last module's page.
-    driver.get("file://" + os.path.join(folder, page) + "#d30")
+    n = int(page[page.index("modPart") + 7:page.index(".html")])
+    driver.get("file://" + os.path.join(folder, page) + f"#Step{n:02d}x30")
     settled(driver)
-    ok, where = below_bar(driver, driver.find_element(By.ID, "d30"))
+    ok, where = below_bar(driver, driver.find_element(By.ID, f"Step{n:02d}x30"))
     if not ok:
         fail(f"{width} px: a link's target from another page is hidden: {where}")
     print(f"{width} px: the page opens at its top, link targets show below the bar")
@@ -236,7 +237,7 @@ def check_search_keys(driver, width, sample_index):
     box = driver.find_element(By.ID, "q")
     results("stkOut")
     box.send_keys(Keys.ARROW_DOWN, Keys.ENTER)
-    wait.until(lambda d: "#d" in d.current_url)
+    wait.until(lambda d: "#" in d.current_url)
     target = driver.find_element(By.ID, driver.current_url.rsplit("#", 1)[1])
     if "Enum InvStockState" not in target.text:
         fail(f"{width} px: an enum member leads to {target.text!r}")
@@ -275,6 +276,38 @@ def check_long_results(driver, many_index):
         if listed != expected or header != f"{expected} results":
             fail(f"the results page of {query!r} lists {listed} ({header!r}), not {expected}")
     print("the results page lists all 2400 results of 'step'; Module.Name keeps to the module")
+
+
+def check_module_page(driver, site):
+    """A module page: its members in the side panel; a link of its members' table lands on the
+    member's detail; a private member's link opens the folded details it is in."""
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.support.ui import WebDriverWait
+    wait = WebDriverWait(driver, 10)
+    driver.get("file://" + os.path.join(site, "m1-frmMain.html"))
+    if not driver.find_elements(By.CSS_SELECTOR, "aside#side ul.members li a"):
+        fail("the side panel lists none of the page's members")
+    public = driver.find_elements(By.CSS_SELECTOR, "h2#summary + table.members a.member")
+    if not public:
+        fail("the members' table has no public member")
+    name = public[0].text
+    public[0].click()
+    wait.until(lambda d: d.current_url.endswith(public[0].get_attribute("href").split("#", 1)[1]))
+    target = driver.find_element(By.ID, driver.current_url.split("#", 1)[1])
+    if not target.is_displayed() or name not in target.text:
+        fail(f"the members' table's link {name!r} leads to {target.text[:80]!r}")
+    folded = driver.find_element(By.ID, "private-details")
+    if folded.get_attribute("open") is not None:
+        fail("the private members' details are open on load")
+    driver.execute_script("window.scrollTo(0, 0)")  # the folded table is near the top
+    driver.find_element(By.CSS_SELECTOR, "details#private > summary").click()
+    link = driver.find_element(By.CSS_SELECTOR, "details#private a.member")
+    link.click()
+    wait.until(lambda d: d.find_element(By.ID, "private-details").get_attribute("open") is not None)
+    target = driver.find_element(By.ID, link.get_attribute("href").split("#", 1)[1])
+    if not target.is_displayed():
+        fail(f"the private member {link.text!r} is not shown after its link")
+    print("module page: members' table, side panel and folded details work")
 
 
 def timing(driver, site):
@@ -332,6 +365,7 @@ def main(argv):
             driver.set_window_size(width, 900)
             check_layout(driver, width, many, index)
             check_search_keys(driver, width, index)
+        check_module_page(driver, os.path.dirname(index))
         if len(argv) >= 6 and argv[4] == "--timing":
             timing(driver, argv[5])
     finally:

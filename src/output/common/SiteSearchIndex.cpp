@@ -64,32 +64,31 @@ void SiteSearchIndex::AddModule(std::string_view in_sLabelUtf8, std::string_view
   m_modules += ']';
   ++m_moduleCount;
   AddEntry(in_sNameUtf8,
-           in_eKind == ModuleKind::kModule ? 0 : kFirstModuleKind + static_cast<size_t>(in_eKind));
-  m_entries += ",-1";
+           in_eKind == ModuleKind::kModule ? 0 : kFirstModuleKind + static_cast<size_t>(in_eKind),
+           {});
 }
 
 void SiteSearchIndex::AddDeclaration(std::string_view in_sNameUtf8, DeclKind in_eKind,
-                                     int64_t in_nAnchor) {
-  AddEntry(in_sNameUtf8, DeclKindNumber(in_eKind));
-  m_entries += ',';
-  AppendNumber(m_entries, in_nAnchor);
+                                     std::string_view in_sAnchor) {
+  AddEntry(in_sNameUtf8, DeclKindNumber(in_eKind), in_sAnchor);
 }
 
 void SiteSearchIndex::AddControl(std::string_view in_sNameUtf8, bool in_bMenu,
                                  std::string_view in_sAnchor) {
-  AddEntry(in_sNameUtf8, in_bMenu ? kMenuKind : DeclKindNumber(DeclKind::kControl));
-  m_entries += ',';
-  SiteText::AppendJsString(m_entries, in_sAnchor);
+  AddEntry(in_sNameUtf8, in_bMenu ? kMenuKind : DeclKindNumber(DeclKind::kControl), in_sAnchor);
 }
 
-// The name, kind and module of an entry; its anchor follows.
-void SiteSearchIndex::AddEntry(std::string_view in_sNameUtf8, size_t in_nKind) {
+// The name, kind and module of an entry, and its id on the module's page.
+void SiteSearchIndex::AddEntry(std::string_view in_sNameUtf8, size_t in_nKind,
+                               std::string_view in_sAnchor) {
   if (!m_entries.empty()) m_entries += ",\n";
   SiteText::AppendJsString(m_entries, in_sNameUtf8);
   m_entries += ',';
   AppendNumber(m_entries, static_cast<int64_t>(in_nKind));
   m_entries += ',';
   AppendNumber(m_entries, m_moduleCount - 1);
+  m_entries += ',';
+  SiteText::AppendJsString(m_entries, in_sAnchor);
 }
 
 std::array<std::string_view, 5> SiteSearchIndex::Pieces() const {

@@ -14,8 +14,8 @@ namespace qs {
 /// Builds the script "window.QS_SEARCH={k:[kinds],\nm:[[label,page],...],\nd:[...]};": the
 /// kinds as the site's pages name them ("property", "enum member", "class"), the modules (the
 /// label the results show, the page they link to) and four values per name (name, kind number,
-/// module number, anchor on the module's page: a number N for "#dN", a string for the anchor of
-/// that name, or -1 for the module itself).
+/// module number, the id on the module's page (SiteText::AnchorNames), or "" for the module
+/// itself).
 class SiteSearchIndex {
  public:
   /// Adds a module (UTF-8 label and name, page link, kind) and its own entry; its declarations
@@ -23,11 +23,12 @@ class SiteSearchIndex {
   void AddModule(std::string_view in_sLabelUtf8, std::string_view in_sNameUtf8,
                  std::string_view in_sPage, ModuleKind in_eKind = ModuleKind::kModule);
   /// Adds a declaration of the last module added: its UTF-8 name, its kind (DeclaredEntry::kind)
-  /// and its anchor number on the module's page. An enum's or a type's member is added with the
-  /// anchor of its enum or type.
-  void AddDeclaration(std::string_view in_sNameUtf8, DeclKind in_eKind, int64_t in_nAnchor);
-  /// Adds a control (in_bMenu: a menu item) of the last module added, found at the anchor of
-  /// that name on its page ("controls", "menus").
+  /// and its id on the module's page (SiteText::AnchorNames). An enum's or a type's member is
+  /// added with the id of its enum or type.
+  void AddDeclaration(std::string_view in_sNameUtf8, DeclKind in_eKind,
+                      std::string_view in_sAnchor);
+  /// Adds a control (in_bMenu: a menu item) of the last module added, found at the id of that
+  /// name on its page ("controls", "menus").
   void AddControl(std::string_view in_sNameUtf8, bool in_bMenu, std::string_view in_sAnchor);
   /// The whole script.
   std::string Text() const;
@@ -36,7 +37,7 @@ class SiteSearchIndex {
   std::array<std::string_view, 5> Pieces() const;
 
  private:
-  void AddEntry(std::string_view in_sNameUtf8, size_t in_nKind);
+  void AddEntry(std::string_view in_sNameUtf8, size_t in_nKind, std::string_view in_sAnchor);
   std::string m_modules;
   std::string m_entries;
   int64_t m_moduleCount = 0;

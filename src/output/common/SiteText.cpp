@@ -129,6 +129,51 @@ std::string ShortcutText(std::string_view in_sWritten) {
   return text;
 }
 
+AnchorNames::AnchorNames() {
+  // The module page's own sections.
+  for (const char* section : {"summary", "private", "controls", "menus", "constant", "enum", "type",
+                              "variable", "declare", "event", "sub", "function", "property"})
+    m_taken.emplace(section);
+}
+
+bool AnchorNames::Append(std::string& out, std::string_view in_sNameUtf8, DeclKind in_eKind) {
+  m_id.clear();
+  switch (in_eKind) {
+    case DeclKind::kPropertyGet:
+      m_id = "get-";
+      break;
+    case DeclKind::kPropertyLet:
+      m_id = "let-";
+      break;
+    case DeclKind::kPropertySet:
+      m_id = "set-";
+      break;
+    default:
+      break;
+  }
+  for (const char c : in_sNameUtf8) {
+    const auto b = static_cast<unsigned char>(c);
+    const bool kept = b >= 0x80 || (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') ||
+                      (b >= 'a' && b <= 'z') || b == '_';
+    m_id += kept ? c : '_';
+  }
+  if (m_id.empty() || m_id.back() == '-') m_id += '_';
+  if (m_taken.insert(m_id).second) {
+    out += m_id;
+    // A property's procedure: the name alone for the property, when free.
+    return IsPropertyKind(in_eKind) && m_taken.emplace(m_id, 4, std::string::npos).second;
+  }
+  const size_t base = m_id.size();
+  for (size_t n = 1;; ++n) {
+    m_id.resize(base);
+    m_id += '-';
+    m_id += std::to_string(n);
+    if (m_taken.insert(m_id).second) break;
+  }
+  out += m_id;
+  return false;
+}
+
 }  // namespace SiteText
 
 }  // namespace qs

@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+
+#include "model/Kinds.h"
 
 namespace qs {
 
@@ -28,6 +31,26 @@ std::string ModulePage(size_t in_nIndex, std::string_view in_sName);
 /// A menu shortcut as the form header writes it ("^N", "+{F5}", "{DEL}") as a reader says it
 /// ("Ctrl+N", "Shift+F5", "Del").
 std::string ShortcutText(std::string_view in_sWritten);
+
+/// The ids of the declarations of one module page, by name so that links from elsewhere survive
+/// a new run: "Left"; "get-Left", "let-Left" and "set-Left" for a property's procedures; a
+/// second declaration of an id taken "Left-1" (then "-2", ...); "Left" also for the first
+/// procedure of a property. Letters, digits and "_" are
+/// kept (UTF-8 letters too); any other byte becomes "_", so that an id needs no escaping in
+/// HTML or in a link. The page's own section ids are taken from the start. Given the same
+/// declarations in the same order, the ids are the same.
+class AnchorNames {
+ public:
+  AnchorNames();
+  /// Appends the id of the next declaration (UTF-8 name, kind) to out. For a property's
+  /// procedure whose own id is not numbered, its name alone ("Left") is taken too, for the
+  /// property as a whole, when it is free: then true (the id without its "get-" is that name).
+  bool Append(std::string& out, std::string_view in_sNameUtf8, DeclKind in_eKind);
+
+ private:
+  std::unordered_set<std::string> m_taken;
+  std::string m_id;
+};
 }  // namespace SiteText
 
 }  // namespace qs

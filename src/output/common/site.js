@@ -19,23 +19,47 @@
     var s = side.getBoundingClientRect(), r = e.getBoundingClientRect();
     side.scrollTop += r.top - s.top - (side.clientHeight - r.height) / 2;
   }
-  // The side panel: the modules, the current one marked.
+  // The side panel: on a module page its members (the links of its members' table, the private
+  // ones marked), then the modules grouped by kind, the current one marked.
+  var kinds = [['Form', 'Forms'], ['Module', 'Modules'], ['Class', 'Classes'],
+    ['User control', 'User controls'], ['Property page', 'Property pages'],
+    ['User document', 'User documents'], ['Designer', 'Designers']];
   function fillSide() {
     var side = doc.getElementById('side');
     var list = window.QS_MODULES;
     if (!side || !list) return;
     var current = doc.body.getAttribute('data-module');
-    side.appendChild(make('h2', null, 'Modules'));
-    var ul = make('ul');
-    for (var i = 0; i < list.length; i++) {
-      var li = make('li');
-      var a = make('a', String(i) === current ? 'cur' : null, list[i][0]);
-      a.href = list[i][1];
-      a.title = list[i][2] + ' ' + list[i][0];
-      li.appendChild(a);
-      ul.appendChild(li);
+    var members = doc.querySelectorAll('table.members a.member');
+    if (members.length) {
+      side.appendChild(make('h2', null, 'On this page'));
+      var mine = make('ul', 'members');
+      for (var m = 0; m < members.length; m++) {
+        var priv = members[m].closest && members[m].closest('details.private');
+        var item = make('li');
+        var link = make('a', priv ? 'priv' : null, members[m].textContent);
+        link.href = members[m].getAttribute('href');
+        item.appendChild(link);
+        mine.appendChild(item);
+      }
+      side.appendChild(mine);
     }
-    side.appendChild(ul);
+    for (var k = 0; k < kinds.length; k++) {
+      var ul = null;
+      for (var i = 0; i < list.length; i++) {
+        if (list[i][2] !== kinds[k][0]) continue;
+        if (!ul) {
+          side.appendChild(make('h2', null, kinds[k][1]));
+          ul = make('ul');
+          side.appendChild(ul);
+        }
+        var li = make('li');
+        var a = make('a', String(i) === current ? 'cur' : null, list[i][0]);
+        a.href = list[i][1];
+        a.title = list[i][2] + ' ' + list[i][0];
+        li.appendChild(a);
+        ul.appendChild(li);
+      }
+    }
     var cur = side.querySelector('a.cur');
     if (cur) centreInSide(side, cur);
   }
@@ -126,7 +150,7 @@
   function hitLink(i) {
     var x = window.QS_SEARCH, d = x.d, m = x.m[d[4 * i + 2]], anchor = d[4 * i + 3];
     var a = make('a', 'hit');
-    a.href = m[1] + (typeof anchor === 'string' ? '#' + anchor : anchor >= 0 ? '#d' + anchor : '');
+    a.href = m[1] + (anchor ? '#' + anchor : '');
     a.appendChild(make('span', 'n', d[4 * i]));
     a.appendChild(make('span', 'k', x.k[d[4 * i + 1]]));
     a.appendChild(make('span', 'm', m[0]));

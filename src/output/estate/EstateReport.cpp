@@ -301,7 +301,7 @@ std::map<std::string, std::vector<size_t>> EstateReport::SharedFiles() const {
 
 std::string EstateReport::SearchIndexText(const std::string& in_sSiteFolder) const {
   SiteSearchIndex index;
-  std::string label;
+  std::string label, anchor;
   for (const EstateProject& p : m_projects) {
     const std::string siteFolder = p.site.empty() ? std::string() : FolderOf(p.site);
     const std::string projectName =
@@ -313,9 +313,13 @@ std::string EstateReport::SearchIndexText(const std::string& in_sSiteFolder) con
                                : !p.report.empty() ? LinkFrom(in_sSiteFolder, p.report)
                                                    : std::string();
       index.AddModule(label, m.name, link);
-      for (size_t k = 0; k < m.declarations.size(); ++k)
-        index.AddDeclaration(m.declarations[k].first, m.declarations[k].second,
-                             static_cast<int64_t>(k));
+      // The ids the site gives the declarations on the module's page.
+      SiteText::AnchorNames names;
+      for (const auto& [name, kind] : m.declarations) {
+        anchor.clear();
+        names.Append(anchor, name, kind);
+        index.AddDeclaration(name, kind, anchor);
+      }
     }
   }
   return index.Text();

@@ -2,6 +2,7 @@
 // callers and callees (and a call picture of them, drawn here as SVG); the controls, menus and
 // event handlers of a form-like module.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <functional>
 
@@ -99,17 +100,18 @@ void SiteBuilder::WriteDoc(Worker& w, const SiteDoc& doc, std::string& out) cons
 void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std::string& out) {
   const DeclaredEntry& d = m.declared[k];
   const ClsEntryPtr& e = *d.entry;
-  out += "<div class=\"decl\" id=\"d";
-  AppendNumber(out, static_cast<int64_t>(k));
-  out += "\"><code class=\"sig\">";
-  w.raw.clear();
-  // Variables and constants may share a statement: each shows its own declarator.
-  if (m.stream && (d.kind == DeclKind::kVariable || d.kind == DeclKind::kConstant))
-    SourceText::AppendDeclarator(*m.stream, e.lEntryptr, w.raw);
-  else if (m.stream)
-    SourceText::AppendLine(*m.stream, e.lEntryptr, w.raw);
-  if (w.raw.empty()) w.raw = e.EntryName;
-  Source(w, out, w.raw);
+  out += "<div class=\"decl\" id=\"";
+  out += m.Anchor(k);
+  out += "\">";
+  // The first procedure of a property holds the property's own id too.
+  if (std::binary_search(m.wholeProperties.begin(), m.wholeProperties.end(),
+                         static_cast<uint32_t>(k))) {
+    out += "<a class=\"whole\" id=\"";
+    out += m.Anchor(k).substr(4);
+    out += "\"></a>";
+  }
+  out += "<code class=\"sig\">";
+  WriteSignature(w, static_cast<uint32_t>(&m - m_modules.data()), w.Signature(k), out);
   out += "</code>";
   const int32_t line = w.lines.PlaceOf(e.lEntryptr).line;
   if (line > 0) {
@@ -133,63 +135,23 @@ void SiteBuilder::WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std
     }
     out += "</div>";
   }
-  // Doc comments plug in here (SiteExtras::docOf).
-  if (m_options.extras.docOf) {
-    if (const SiteDoc* doc = m_options.extras.docOf(e)) WriteDoc(w, *doc, out);
-  }
+  if (w.docs[k]) WriteDoc(w, *w.docs[k], out);
   // Cross references plug in here (SiteExtras::usesOf, callersOf, calleesOf).
   if (m_options.extras.usesOf) {
     w.uses.clear();
     m_options.extras.usesOf(e, w.uses);
-    if (!w.uses.empty()) {
-      out += "<div class=\"more\">Used at: ";
-      bool first = true;
-      for (const SiteUse& use : w.uses) {
-        const SiteModule* where = ModuleOf(use.place.module);
-        if (!where || use.place.line <= 0) continue;
-        if (!first) out += ", ";
-        first = false;
-        out += "<a href=\"";
-        AppendSourceHref(out, *where, use.place.line);
-        out += "\">";
-        out += where->nameHtml;
-        out += ':';
-        AppendNumber(out, use.place.line);
-        out += "</a> <span class=\"meta\">";
-        AppendHtml(out, use.kind);
-        out += "</span>";
-      }
-      out += "</div>";
-    }
+    WriteUses(w, out);
   }
-  const std::pair<const char*,
-                  const std::function<void(const ClsEntryPtr&, std::vector<const ClsEntryPtr*>&)>*>
-      calls[] = {{"Calls", &m_options.extras.calleesOf},
-                 {"Called by", &m_options.extras.callersOf}};
+  const std::function<void(const ClsEntryPtr&, std::vector<const ClsEntryPtr*>&)>* const lists[] = {
+      &m_options.extras.calleesOf, &m_options.extras.callersOf};
   for (size_t side = 0; side < 2; ++side) {
     std::vector<const ClsEntryPtr*>& entries = w.calls[side];
     entries.clear();
-    const auto& [label, list] = calls[side];
-    if (!*list || !IsProcedureKind(d.kind)) continue;
-    (*list)(e, entries);
-    if (entries.empty()) continue;
-    out += "<div class=\"more\">";
-    out += label;
-    out += ": ";
-    for (size_t c = 0; c < entries.size(); ++c) {
-      if (c > 0) out += ", ";
-      // A declaration with no page of its own (outside the project's modules) is named only.
-      w.text.clear();
-      const bool linked = AnchorOf(entries[c], w.text);
-      if (linked) {
-        out += "<a href=\"";
-        out += w.text;
-        out += "\">";
-      }
-      Source(w, out, entries[c]->EntryName);
-      if (linked) out += "</a>";
-    }
-    out += "</div>";
+    if (!*lists[side] || !IsProcedureKind(d.kind)) continue;
+    (*lists[side])(e, entries);
+    SortCalls(entries);
+    WriteCalls(w, side == 0 ? "Calls" : "Called by", side == 0 ? "procedure" : "caller", entries,
+               out);
   }
   if (!w.calls[0].empty() || !w.calls[1].empty()) WriteCallPicture(w, m, k, out);
   out += "</div>\n";
@@ -352,6 +314,59 @@ void SiteBuilder::FindHandlers(const SiteModule& m, const std::vector<ControlNod
   }
 }
 
+// Control arrays: the elements of one name (blocks with an Index) are shown as one control, at
+// the first, named with their indexes in order, runs shortened ("(0 to 26)", "(1, 3 to 5)" in
+// indexes); a later element is shown on its own only when it holds controls. Event handlers go
+// to the first (FindHandlers gives a name's handlers to its first control).
+void SiteBuilder::FindControlArrays(Worker& w, const SiteModule& m,
+                                    std::vector<std::string>& indexes, std::vector<char>& shown) {
+  const std::vector<ControlNode>& controls = w.controls;
+  indexes.assign(controls.size(), {});
+  shown.assign(controls.size(), 1);
+  std::unordered_map<std::string, size_t> first;
+  std::vector<std::vector<int64_t>> numbers(controls.size());
+  std::string key;
+  for (size_t i = 0; i < controls.size(); ++i) {
+    if (controls[i].indexPos < 0) continue;
+    key.clear();
+    for (const char c : controls[i].record->sName)
+      key += static_cast<char>(ToLower1252(static_cast<unsigned char>(c)));
+    const auto [at, added] = first.emplace(key, i);
+    w.raw.clear();
+    int64_t number = 0;
+    if (!SourceText::AppendValue(*m.stream, controls[i].indexPos, w.raw)) continue;
+    const auto parsed = std::from_chars(w.raw.data(), w.raw.data() + w.raw.size(), number);
+    if (parsed.ec != std::errc()) continue;
+    numbers[at->second].push_back(number);
+    if (!added) shown[i] = 0;
+  }
+  for (size_t i = 0; i < controls.size(); ++i) {
+    std::vector<int64_t>& list = numbers[i];
+    if (list.empty()) continue;
+    std::sort(list.begin(), list.end());
+    list.erase(std::unique(list.begin(), list.end()), list.end());
+    std::string& text = indexes[i];
+    text = "(";
+    for (size_t n = 0; n < list.size();) {
+      size_t end = n + 1;
+      while (end < list.size() && list[end] == list[end - 1] + 1) ++end;
+      if (n > 0) text += ", ";
+      AppendNumber(text, list[n]);
+      if (end - n > 2) {
+        text += " to ";
+        AppendNumber(text, list[end - 1]);
+      } else if (end - n == 2) {
+        text += ", ";
+        AppendNumber(text, list[n + 1]);
+      }
+      n = end;
+    }
+    text += ')';
+  }
+  for (const ControlNode& c : controls)
+    if (c.parent >= 0) shown[static_cast<size_t>(c.parent)] = 1;
+}
+
 bool SiteBuilder::CaptionOf(Worker& w, const SiteModule& m, const ControlNode& c) const {
   for (const clsControlRecord* r : c.properties) {
     if (EqualsNoCase1252(r->sType, "+Caption")) {
@@ -370,8 +385,8 @@ void SiteBuilder::WriteHandlers(Worker& w, const SiteModule& m, const std::vecto
   for (size_t h = 0; h < handlers.size(); ++h) {
     const ClsEntryPtr& e = *m.declared[handlers[h]].entry;
     if (h > 0) out += ", ";
-    out += "<a href=\"#d";
-    AppendNumber(out, static_cast<int64_t>(handlers[h]));
+    out += "<a href=\"#";
+    out += m.Anchor(handlers[h]);
     out += "\">";
     Source(w, out, e.EntryName);
     out += "</a>";
@@ -383,7 +398,8 @@ void SiteBuilder::WriteHandlers(Worker& w, const SiteModule& m, const std::vecto
 // their depth, with caption, shortcut and handlers.
 void SiteBuilder::WriteMenus(Worker& w, const SiteModule& m, const std::vector<int>& depth,
                              const std::vector<std::vector<size_t>>& handlers,
-                             std::string& out) const {
+                             const std::vector<std::string>& indexes,
+                             const std::vector<char>& shown, std::string& out) const {
   const std::vector<ControlNode>& controls = w.controls;
   const auto isMenu = [](const ControlNode& c) {
     std::string_view type = c.record->sType;
@@ -393,7 +409,7 @@ void SiteBuilder::WriteMenus(Worker& w, const SiteModule& m, const std::vector<i
   };
   bool menus = false;
   for (size_t i = 0; i < controls.size(); ++i) {
-    if (!isMenu(controls[i])) continue;
+    if (!shown[i] || !isMenu(controls[i])) continue;
     if (!menus) {
       out +=
           "<h2 id=\"menus\">Menus</h2>\n<table><tr><th>Menu</th><th>Caption</th>"
@@ -404,6 +420,7 @@ void SiteBuilder::WriteMenus(Worker& w, const SiteModule& m, const std::vector<i
     AppendNumber(out, std::max(0, depth[i] - 1) * 16);
     out += "px\"><code>";
     Source(w, out, controls[i].record->sName);
+    Source(w, out, indexes[i]);
     out += "</code></td><td>";
     if (CaptionOf(w, m, controls[i])) Source(w, out, w.raw);
     out += "</td><td>";
@@ -433,23 +450,30 @@ void SiteBuilder::WriteControls(Worker& w, SiteModule& m, size_t index, std::str
   }
   std::vector<std::vector<size_t>> handlers;
   FindHandlers(m, controls, handlers);
+  std::vector<std::string> indexes;
+  std::vector<char> shown;
+  FindControlArrays(w, m, indexes, shown);
 
   out += "<h2 id=\"controls\">Controls</h2>\n<ul class=\"tree\">";
-  int open = 0;  // nested lists open below the tree's own
+  int open = 0;            // nested lists open below the tree's own
+  size_t prev = SIZE_MAX;  // the control shown last
   for (size_t i = 0; i < controls.size(); ++i) {
     YieldPoint();
+    if (!shown[i]) continue;
     const int d = depth[i];
-    if (i > 0) {
-      if (d > depth[i - 1]) {
+    if (prev != SIZE_MAX) {
+      if (d > depth[prev]) {
         out += "<ul>";
         ++open;
       } else {
         out += "</li>";
-        for (int up = depth[i - 1]; up > d && open > 0; --up, --open) out += "</ul></li>";
+        for (int up = depth[prev]; up > d && open > 0; --up, --open) out += "</ul></li>";
       }
     }
+    prev = i;
     out += "<li><code>";
     Source(w, out, controls[i].record->sName);
+    Source(w, out, indexes[i]);
     out += "</code><span class=\"t\">";
     Source(w, out, controls[i].record->sType);
     if (CaptionOf(w, m, controls[i])) {
@@ -464,7 +488,7 @@ void SiteBuilder::WriteControls(Worker& w, SiteModule& m, size_t index, std::str
   for (; open > 0; --open) out += "</ul></li>";
   out += "</ul>\n";
   WriteControlPicture(w, m, index, out);
-  WriteMenus(w, m, depth, handlers, out);
+  WriteMenus(w, m, depth, handlers, indexes, shown, out);
 }
 
 // Cross references plug in here (SiteExtras::interfacesOf): what a class implements and which
@@ -513,36 +537,41 @@ void SiteBuilder::WriteModulePage(Worker& w, SiteModule& m, size_t index) {
     if (const SiteDoc* doc = m_options.extras.moduleDocOf(item)) WriteDoc(w, *doc, out);
   }
   WriteInterfaces(w, item, out);
+  PrepareMembers(w, m);
+  WriteMemberSummary(w, m, out);
   WriteControls(w, m, index, out);
 
-  // The sections in their order, each with its kind's word as its anchor; the properties' section
+  // The details: the public members' sections, then the private members' folded under their
+  // count (a link to one opens them: site.js). The sections in their order, each with its kind's
+  // word as its anchor ("private-" before it for the private ones); the properties' section
   // holds their Get, Let and Set.
-  static const std::pair<DeclKind, const char*> kGroups[] = {
-      {DeclKind::kConstant, "Constants"},
-      {DeclKind::kEnum, "Enumerations"},
-      {DeclKind::kType, "Types"},
-      {DeclKind::kVariable, "Variables"},
-      {DeclKind::kDeclare, "API declarations"},
-      {DeclKind::kEvent, "Events"},
-      {DeclKind::kSub, "Subs"},
-      {DeclKind::kFunction, "Functions"},
-      {DeclKind::kPropertyGet, "Properties"}};
-  for (const auto& [group, title] : kGroups) {
-    const bool properties = IsPropertyKind(group);
-    bool any = false;
-    for (size_t k = 0; k < m.declared.size(); ++k) {
-      const DeclKind kind = m.declared[k].kind;
-      if (properties ? !IsPropertyKind(kind) : kind != group) continue;
-      if (!any) {
-        out += "<h2 id=\"";
-        out += properties ? "property" : DeclKindName(group);
-        out += "\">";
-        out += title;
-        out += "</h2>\n";
-        any = true;
-      }
-      WriteDeclaration(w, m, k, out);
+  size_t privateCount = 0;
+  for (const DeclaredEntry& d : m.declared) privateCount += IsPrivate(d) ? 1 : 0;
+  for (const bool priv : {false, true}) {
+    if (priv && privateCount == 0) break;
+    if (priv) {
+      out +=
+          "<details class=\"private\" id=\"private-details\"><summary>Details of the private "
+          "members (";
+      AppendNumber(out, static_cast<int64_t>(privateCount));
+      out += ")</summary>\n";
     }
+    for (const auto& [group, title] : kDeclGroups) {
+      bool any = false;
+      for (size_t k = 0; k < m.declared.size(); ++k) {
+        if (!InGroup(group, m.declared[k].kind) || IsPrivate(m.declared[k]) != priv) continue;
+        if (!any) {
+          out += priv ? "<h2 id=\"private-" : "<h2 id=\"";
+          out += IsPropertyKind(group) ? "property" : DeclKindName(group);
+          out += "\">";
+          out += title;
+          out += priv ? " (private)</h2>\n" : "</h2>\n";
+          any = true;
+        }
+        WriteDeclaration(w, m, k, out);
+      }
+    }
+    if (priv) out += "</details>\n";
   }
   if (m.declared.empty()) out += "<p class=\"note\">No declarations.</p>\n";
   PageEnd(out);

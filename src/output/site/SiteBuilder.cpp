@@ -97,8 +97,8 @@ bool SiteBuilder::AnchorOf(const ClsEntryPtr* entry, std::string& href) const {
   const AnchorTable::Anchor* anchor = m_anchors.Find(entry);
   if (anchor == nullptr) return false;
   href += m_modules[anchor->module].page;
-  href += "#d";
-  AppendNumber(href, anchor->index);
+  href += '#';
+  href += m_modules[anchor->module].Anchor(anchor->index);
   return true;
 }
 
@@ -146,8 +146,40 @@ void SiteBuilder::Prepare() {
     m.page = SiteText::ModulePage(i, name);
     m.sourceBase = "s" + std::to_string(i + 1) + "-" + FileNamePart(name);
     if (m.source.entry) ListDeclarations(*m.source.entry, m.declared);
+    SiteText::AnchorNames names;
+    m.anchorEnds.reserve(m.declared.size());
+    for (const DeclaredEntry& d : m.declared) {
+      text.clear();
+      cp.Append(text, d.entry->EntryName);
+      if (names.Append(m.anchorText, text, d.kind))
+        m.wholeProperties.push_back(static_cast<uint32_t>(m.anchorEnds.size()));
+      m.anchorEnds.push_back(static_cast<uint32_t>(m.anchorText.size()));
+    }
     for (size_t k = 0; k < m.declared.size(); ++k)
       m_anchors.Add(m.declared[k].entry, {static_cast<uint32_t>(i), static_cast<uint32_t>(k)});
+  }
+}
+
+void SiteBuilder::PrepareTypeLinks() {
+  // The modules first: a Type or Enum of a module's name does not take its place.
+  Worker w;
+  for (size_t i = 0; i < m_modules.size(); ++i) {
+    const SiteModule& m = m_modules[i];
+    const std::string_view name = m.header && !m.header->sVBTableName.empty()
+                                      ? std::string_view(m.header->sVBTableName)
+                                      : std::string_view(m.source.item->InternalName);
+    TypeKey(w, name, nullptr);
+    m_typeLinks.emplace(w.key, TypeLink{static_cast<uint32_t>(i), -1});
+  }
+  for (size_t i = 0; i < m_modules.size(); ++i) {
+    const SiteModule& m = m_modules[i];
+    const auto module = static_cast<uint32_t>(i);
+    for (size_t k = 0; k < m.declared.size(); ++k) {
+      const DeclaredEntry& d = m.declared[k];
+      if (d.kind != DeclKind::kType && d.kind != DeclKind::kEnum) continue;
+      TypeKey(w, d.entry->EntryName, IsPrivate(d) ? &module : nullptr);
+      m_typeLinks.emplace(w.key, TypeLink{module, static_cast<int32_t>(k)});
+    }
   }
 }
 
@@ -191,6 +223,7 @@ void SiteBuilder::ForEachModule(Worker& own, Work&& work) {
 
 void SiteBuilder::Write() {
   Prepare();
+  PrepareTypeLinks();
   std::filesystem::create_directory(SystemPath(m_folder + "/pictures"));
   WriteFile(m_folder + "/site.css", {SiteStyleSheet()});
   WriteFile(m_folder + "/site.js", {SiteScript()});

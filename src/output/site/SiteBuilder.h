@@ -97,7 +97,8 @@ class PageFile {
   std::FILE* m_file = nullptr;
 };
 
-// The module and anchor number of every module-level declaration, by its record: a flat table
+// The module and declaration number (its place in SiteModule::declared) of every module-level
+// declaration, by its record: a flat table
 // of open addressing, so that a look-up (one per linked name of the source pages) is a probe or
 // two of one array.
 class AnchorTable {
@@ -159,6 +160,17 @@ struct SiteModule {
   std::string page;        ///< "m3-frmMain.html"
   std::string sourceBase;  ///< "s3-frmMain": the source pages are sourceBase[-N].html
   std::vector<DeclaredEntry> declared;
+  /// The ids of the declarations on the module page (SiteText::AnchorNames), one after another:
+  /// declared[k]'s is anchorText[anchorEnds[k - 1], anchorEnds[k]).
+  std::string anchorText;
+  std::vector<uint32_t> anchorEnds;
+  /// The property procedures (indexes into declared, in order) that carry their property's
+  /// name alone as a second id: Anchor(k) without its "get-", "let-" or "set-".
+  std::vector<uint32_t> wholeProperties;
+  std::string_view Anchor(size_t k) const {
+    const uint32_t from = k == 0 ? 0 : anchorEnds[k - 1];
+    return std::string_view(anchorText).substr(from, anchorEnds[k] - from);
+  }
   /// The first line of each source page after the first (filled when they are written).
   std::vector<int32_t> partStarts;
   bool picture = false;     ///< a control picture is drawn for the module page
@@ -167,6 +179,22 @@ struct SiteModule {
 };
 
 const char* KindTitle(ModuleKind in_eKind);
+
+// The kinds of declarations a module page shows, in its order, with their titles; the
+// properties' group holds their Get, Let and Set.
+inline constexpr std::pair<DeclKind, const char*> kDeclGroups[] = {
+    {DeclKind::kConstant, "Constants"},
+    {DeclKind::kEnum, "Enumerations"},
+    {DeclKind::kType, "Types"},
+    {DeclKind::kVariable, "Variables"},
+    {DeclKind::kDeclare, "API declarations"},
+    {DeclKind::kEvent, "Events"},
+    {DeclKind::kSub, "Subs"},
+    {DeclKind::kFunction, "Functions"},
+    {DeclKind::kPropertyGet, "Properties"}};
+inline bool InGroup(DeclKind in_eGroup, DeclKind in_eKind) {
+  return IsPropertyKind(in_eGroup) ? IsPropertyKind(in_eKind) : in_eKind == in_eGroup;
+}
 
 // True when the bytes are ASCII and none needs escaping in HTML.
 inline bool IsPlainAscii(std::string_view bytes) {
@@ -213,10 +241,24 @@ class SiteBuilder {
     std::vector<SiteUse> uses;
     std::vector<SiteName> names;
     std::vector<const ClsEntryPtr*> calls[2];  ///< a procedure's callees and callers
-    std::string dot;                           ///< scratch: a picture's DOT text
+    /// A declaration's places of use: module number << 32 | line, and the use's kind.
+    std::vector<std::pair<uint64_t, const char*>> places;
+    std::string key;  ///< scratch: a name looked up
+    /// The page's declarations' signatures (SignatureOf), one after another, and their doc
+    /// comments (null: none): the members' table and the details share them.
+    std::string signatures;
+    std::vector<uint32_t> signatureEnds;
+    std::vector<const SiteDoc*> docs;
+    std::string_view Signature(size_t k) const {
+      const uint32_t from = k == 0 ? 0 : signatureEnds[k - 1];
+      return std::string_view(signatures).substr(from, signatureEnds[k] - from);
+    }
+    std::string dot;  ///< scratch: a picture's DOT text
   };
 
   void Prepare();
+  /// Fills m_typeLinks (after Prepare).
+  void PrepareTypeLinks();
   /// Calls work(worker, module, index) for every module, on the caller's thread and on helpers
   /// (text/Parallel.h); each call has a worker to itself, own first.
   template <class Work>
@@ -286,9 +328,40 @@ class SiteBuilder {
   bool CaptionOf(Worker& w, const SiteModule& m, const ControlNode& c) const;
   void WriteHandlers(Worker& w, const SiteModule& m, const std::vector<size_t>& handlers,
                      std::string& out) const;
+  /// The control arrays of w.controls: each one's indexes at its first element, and which
+  /// controls the page shows (a later element of an array is folded into the first).
+  static void FindControlArrays(Worker& w, const SiteModule& m, std::vector<std::string>& indexes,
+                                std::vector<char>& shown);
   void WriteMenus(Worker& w, const SiteModule& m, const std::vector<int>& depth,
-                  const std::vector<std::vector<size_t>>& handlers, std::string& out) const;
+                  const std::vector<std::vector<size_t>>& handlers,
+                  const std::vector<std::string>& indexes, const std::vector<char>& shown,
+                  std::string& out) const;
   void WriteDeclaration(Worker& w, const SiteModule& m, size_t k, std::string& out);
+
+  // The members' table and the folded lists of a module page (ModuleMembers.cpp).
+  /// True for a declaration the page lists among the private members.
+  static bool IsPrivate(const DeclaredEntry& d);
+  /// Puts the declaration's signature (its line, or its own declarator) in w.raw.
+  static void SignatureOf(Worker& w, const SiteModule& m, const DeclaredEntry& d);
+  /// Appends a signature (project-file bytes) with the type after each As (New) linked to the
+  /// project's module, Type or Enum of that name (the module's own private ones first).
+  void WriteSignature(Worker& w, uint32_t module, std::string_view signature,
+                      std::string& out) const;
+  /// Puts the name's look-up key for m_typeLinks in w.key: its letters lowered, and for a
+  /// module's private name the module's number after a byte 1.
+  static void TypeKey(Worker& w, std::string_view name, const uint32_t* module);
+  /// Fills w.signatures and w.docs for the module's declarations.
+  void PrepareMembers(Worker& w, const SiteModule& m) const;
+  /// The table of the module's members by kind: public ones, then the private ones folded.
+  void WriteMemberSummary(Worker& w, const SiteModule& m, std::string& out);
+  /// "Used at" of w.uses: each place once; folded and grouped by module when long.
+  void WriteUses(Worker& w, std::string& out) const;
+  /// Orders procedures by module and declaration, each once (those without a page last).
+  void SortCalls(std::vector<const ClsEntryPtr*>& entries) const;
+  /// "Calls" or "Called by" (label) of sorted procedures, each named with its module; folded
+  /// and grouped by module when long (noun: what the folded line counts).
+  void WriteCalls(Worker& w, const char* label, const char* noun,
+                  const std::vector<const ClsEntryPtr*>& entries, std::string& out) const;
   void WriteCallPicture(Worker& w, const SiteModule& m, size_t k, std::string& out);
   /// The page and anchor of a module-level declaration; false when it has no page.
   bool AnchorOf(const ClsEntryPtr* entry, std::string& href) const;
@@ -337,6 +410,13 @@ class SiteBuilder {
   /// Every module-level declaration: its module and its anchor number there.
   AnchorTable m_anchors;
   std::unordered_map<const clsVBFileType*, size_t> m_moduleOf;
+  /// What a type name in a signature links to (TypeKey): a module's page (decl -1) or a Type or
+  /// Enum on it.
+  struct TypeLink {
+    uint32_t module;
+    int32_t decl;
+  };
+  std::unordered_map<std::string, TypeLink> m_typeLinks;
   size_t m_unusedCount = 0;   ///< declarations the cross references found unused
   size_t m_exposedCount = 0;  ///< and those only callers outside the project may use
   /// The pages of the unused declarations: each lists the modules first .. last.

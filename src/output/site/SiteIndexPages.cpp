@@ -301,8 +301,8 @@ void SiteBuilder::WriteInventories(Worker& w) {
       const ClsEntryPtr& e = *api.module->declared[api.anchor].entry;
       out += "<tr><td><a href=\"";
       out += api.module->page;
-      out += "#d";
-      AppendNumber(out, static_cast<int64_t>(api.anchor));
+      out += '#';
+      out += api.module->Anchor(api.anchor);
       out += "\">";
       Source(w, out, e.EntryName);
       out += "</a></td><td>";

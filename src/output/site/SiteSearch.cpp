@@ -61,7 +61,7 @@ void SiteBuilder::WriteSearch(Worker& w) {
       if (IsPropertyKind(m.declared[k].kind) && !properties.insert(e.EntryName).second) continue;
       w.text.clear();
       w.cp.Append(w.text, e.EntryName);
-      index.AddDeclaration(w.text, m.declared[k].kind, static_cast<int64_t>(k));
+      index.AddDeclaration(w.text, m.declared[k].kind, m.Anchor(k));
       if ((e.eEntrytype != kEntryEnum && e.eEntrytype != kEntryType) || !e.Parameters) continue;
       const DeclKind memberKind =
           e.eEntrytype == kEntryEnum ? DeclKind::kEnumMember : DeclKind::kTypeMember;
@@ -69,7 +69,7 @@ void SiteBuilder::WriteSearch(Worker& w) {
         if (!member) continue;
         w.text.clear();
         w.cp.Append(w.text, member->EntryName);
-        index.AddDeclaration(w.text, memberKind, static_cast<int64_t>(k));
+        index.AddDeclaration(w.text, memberKind, m.Anchor(k));
       }
     }
     if (!m.header || !m.stream || !IsFormLikeItemType(m.source.item->EType)) continue;

@@ -158,8 +158,10 @@ void SiteBuilder::WriteNameText(Worker& w, const SiteName* name, std::string_vie
   if (target || page) {
     Put(body, "<a href=\"");
     body += target ? m_modules[target->module].page : page->page;
-    if (target) Put(body, "#d");
-    if (target) AppendNumber(body, target->index);
+    if (target) {
+      body += '#';
+      body += m_modules[target->module].Anchor(target->index);
+    }
     Put(body, "\">");
   }
   Source(w, body, text);
