@@ -25,6 +25,7 @@
 #include "output/common/SiteAssets.h"
 #include "output/site/SiteWriter.h"
 #include "run/clsVBInfo.h"
+#include "support/SiteLinks.h"
 #include "support/TestFolder.h"
 #include "text/Parallel.h"
 #include "text/SystemPath.h"
@@ -33,6 +34,7 @@ namespace qs {
 namespace {
 
 namespace fs = std::filesystem;
+using test::BrokenLinks;
 const std::string kSample = std::string(QS_SOURCE_DIR) + "/examples/Inventory/Inventory.vbp";
 
 TEST(SiteText, EscapesAndShortcuts) {
@@ -58,44 +60,6 @@ TEST(SiteText, EscapesAndShortcuts) {
       {"^{INSERT}", "Ctrl+Ins"}, {"%{BKSP}", "Alt+Backspace"},
       {"^+A", "Ctrl+Shift+A"},   {"", ""}};
   for (const auto& [written, shown] : shortcuts) EXPECT_EQ(SiteText::ShortcutText(written), shown);
-}
-
-// Every href and src of every page that names a file of the site (and an anchor there) finds it.
-// Returns the broken links, "page -> target" each.
-std::vector<std::string> BrokenLinks(const fs::path& site) {
-  std::vector<std::string> broken;
-  std::map<std::string, std::set<std::string>> ids;
-  const auto idsOf = [&](const std::string& file) -> const std::set<std::string>& {
-    auto [it, added] = ids.try_emplace(file);
-    if (!added) return it->second;
-    const std::string text = test::ReadFile((site / file).string());
-    // Quoted (id="x") or not (id=x, ended by a blank or ">").
-    for (size_t at = 0; (at = text.find(" id=", at)) != std::string::npos;) {
-      at += 4;
-      const bool quoted = text[at] == '"';
-      at += quoted ? 1 : 0;
-      it->second.insert(text.substr(at, text.find_first_of(quoted ? "\"" : " >", at) - at));
-    }
-    return it->second;
-  };
-  for (const auto& entry : fs::directory_iterator(site)) {
-    if (entry.path().extension() != ".html") continue;
-    const std::string page = entry.path().filename().string();
-    const std::string text = test::ReadFile(entry.path().string());
-    for (const char* attribute : {" href=\"", " src=\"", " data=\""}) {
-      for (size_t at = 0; (at = text.find(attribute, at)) != std::string::npos;) {
-        at += std::string_view(attribute).size();
-        const std::string link = text.substr(at, text.find('"', at) - at);
-        if (link.find("://") != std::string::npos) continue;
-        const size_t hash = link.find('#');
-        const std::string file = hash == 0 ? page : link.substr(0, hash);
-        const bool ok = fs::exists(site / file) &&
-                        (hash == std::string::npos || idsOf(file).count(link.substr(hash + 1)));
-        if (!ok) broken.push_back(page + " -> " + link);
-      }
-    }
-  }
-  return broken;
 }
 
 // The sample's site with small source pages (so that long files are split) and every extra the

@@ -54,6 +54,15 @@ void AppendNumber(std::string& out, int64_t in_nValue) {
 
 }  // namespace
 
+const char* SiteSearchIndex::WordOf(DeclKind in_eKind) {
+  return kDeclKinds[DeclKindNumber(in_eKind)].word;
+}
+
+const char* SiteSearchIndex::WordOf(ModuleKind in_eKind) {
+  const auto k = static_cast<size_t>(in_eKind);
+  return k < std::size(kModuleKindWords) ? kModuleKindWords[k] : "module";
+}
+
 void SiteSearchIndex::AddModule(std::string_view in_sLabelUtf8, std::string_view in_sNameUtf8,
                                 std::string_view in_sPage, ModuleKind in_eKind) {
   if (m_moduleCount > 0) m_modules += ",\n";

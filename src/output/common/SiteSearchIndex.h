@@ -30,6 +30,10 @@ class SiteSearchIndex {
   /// Adds a control (in_bMenu: a menu item) of the last module added, found at the id of that
   /// name on its page ("controls", "menus").
   void AddControl(std::string_view in_sNameUtf8, bool in_bMenu, std::string_view in_sAnchor);
+  /// The word the pages use for a declaration's kind ("property" for a Get, Let or Set) and for
+  /// a module's kind ("class").
+  static const char* WordOf(DeclKind in_eKind);
+  static const char* WordOf(ModuleKind in_eKind);
   /// The whole script.
   std::string Text() const;
   /// The script in five pieces to be written one after another (what Text() joins), so that it

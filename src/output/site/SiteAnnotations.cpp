@@ -340,6 +340,19 @@ SiteExtras SiteAnnotations::Extras() const {
     if (it != m_dependencies.end()) out.insert(out.end(), it->second.begin(), it->second.end());
   };
   extras.interfacesOf = InterfacesOf(refs);
+  extras.implementations =
+      [refs](std::vector<std::pair<const clsVBFileType*, SiteInterface>>& out) {
+        for (const Implementation& i : refs->implementations) {
+          const clsVBFileType* from = refs->modules[static_cast<size_t>(i.module)].item;
+          if (i.iface < 0) {
+            out.push_back({from, SiteInterface{nullptr, i.name}});
+            continue;
+          }
+          const CrossDeclaration& d = refs->decls[static_cast<size_t>(i.iface)];
+          out.push_back(
+              {from, SiteInterface{refs->modules[static_cast<size_t>(d.module)].item, d.name}});
+        }
+      };
   return extras;
 }
 
@@ -358,6 +371,7 @@ void SiteAnnotations::FillEmpty(SiteExtras& io_oExtras) const {
   if (!io_oExtras.unused) io_oExtras.unused = std::move(mine.unused);
   if (!io_oExtras.externalNames) io_oExtras.externalNames = std::move(mine.externalNames);
   if (!io_oExtras.interfacesOf) io_oExtras.interfacesOf = std::move(mine.interfacesOf);
+  if (!io_oExtras.implementations) io_oExtras.implementations = std::move(mine.implementations);
   if (!io_oExtras.inactiveLinesOf) io_oExtras.inactiveLinesOf = std::move(mine.inactiveLinesOf);
 }
 

@@ -70,7 +70,8 @@ void SiteBuilder::PageStart(std::string& out, std::string_view titleHtml, int mo
   out += m_projectHtml;
   out +=
       "</a><nav><a href=\"index.html\">Index</a><a href=\"index.html#modules\">Modules</a>"
-      "<a href=\"inventories.html\">Inventories</a><a href=\"search.html\">Search</a></nav>"
+      "<a href=\"names.html\">Names</a><a href=\"inventories.html\">Inventories</a>"
+      "<a href=\"search.html\">Search</a></nav>"
       "<form class=\"searchbox\" action=\"search.html\" role=\"search\"><input id=\"q\" "
       "name=\"q\" type=\"search\" placeholder=\"Search declarations\" autocomplete=\"off\" "
       "aria-label=\"Search declarations\"><div id=\"results\"></div></form></header>\n"
@@ -244,6 +245,8 @@ void SiteBuilder::Write() {
         WriteUnusedPages(side);
         WriteInventories(side);
         WriteSearch(side);
+        WriteNames(side);
+        WriteInterfacesPage(side);
       },
       [this, &w] {
         ForEachModule(w, [this](Worker& w, SiteModule& m, size_t i) { WriteModulePage(w, m, i); });

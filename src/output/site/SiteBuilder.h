@@ -2,7 +2,8 @@
 // output, not for use elsewhere): the builder of one site, its per-thread tools, what it knows of
 // each module, and the small writing helpers of its pages. PendingSite (SiteWriter.h) is the
 // site's public entry; SiteBuilder.cpp ties the parts together, and the pages are written by
-// SourcePages.cpp, ModulePages.cpp, SiteIndexPages.cpp, SiteSearch.cpp and SitePictures.cpp.
+// SourcePages.cpp, ModulePages.cpp, SiteIndexPages.cpp, SiteSearch.cpp, SiteNamePages.cpp and
+// SitePictures.cpp.
 #pragma once
 
 #include <array>
@@ -389,6 +390,10 @@ class SiteBuilder {
 
   // The search page and its index (SiteSearch.cpp).
   void WriteSearch(Worker& w);
+
+  // The index of every name and the page of interfaces (SiteNamePages.cpp).
+  void WriteNames(Worker& w);
+  void WriteInterfacesPage(Worker& w);
 
   // Pictures drawn by Graphviz's dot (SitePictures.cpp).
   void WritePictures();

@@ -113,7 +113,10 @@ void SiteBuilder::WriteModuleTable(Worker& w, PageFile& file, std::string& out) 
   const bool coverage = static_cast<bool>(m_options.extras.coverageOf);
   const bool unused = static_cast<bool>(m_options.extras.unused);
   out +=
-      "<h2 id=\"modules\">Modules</h2>\n<table><tr><th>Kind</th><th>Name</th><th>File</th>"
+      "<h2 id=\"modules\">Modules</h2>\n<p class=\"meta\">Every name from A to Z: "
+      "<a href=\"names.html\">Names</a> \xC2\xB7 the interfaces and the classes implementing "
+      "them: <a href=\"interfaces.html\">Interfaces</a></p>\n"
+      "<table><tr><th>Kind</th><th>Name</th><th>File</th>"
       "<th class=\"num\">Lines</th><th class=\"num\">Procedures</th>";
   if (coverage) out += "<th class=\"num\">Documented</th>";
   if (unused) out += "<th class=\"num\">Unused</th>";

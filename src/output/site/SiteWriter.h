@@ -134,6 +134,9 @@ struct SiteExtras {
   /// each with how many modules carry it, in the order of the first one (index: shown once;
   /// moduleDocOf leaves them out).
   std::function<void(std::vector<std::pair<const SiteDoc*, int>>&)> sharedModuleDocs;
+  /// Cross references: every Implements statement of the project at once, as the implementing
+  /// class and the interface it names (interfaces page).
+  std::function<void(std::vector<std::pair<const clsVBFileType*, SiteInterface>>&)> implementations;
 };
 
 struct SiteOptions {
