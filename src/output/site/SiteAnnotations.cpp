@@ -217,6 +217,22 @@ static auto InterfacesOf(const CrossReferences* refs) {
   };
 }
 
+// Every Implements statement: the implementing class and the interface it names.
+static auto ImplementationsOf(const CrossReferences* refs) {
+  return [refs](std::vector<std::pair<const clsVBFileType*, SiteInterface>>& out) {
+    for (const Implementation& i : refs->implementations) {
+      const clsVBFileType* from = refs->modules[static_cast<size_t>(i.module)].item;
+      if (i.iface < 0) {
+        out.push_back({from, SiteInterface{nullptr, i.name}});
+        continue;
+      }
+      const CrossDeclaration& d = refs->decls[static_cast<size_t>(i.iface)];
+      out.push_back(
+          {from, SiteInterface{refs->modules[static_cast<size_t>(d.module)].item, d.name}});
+    }
+  };
+}
+
 // The module doc comments several modules share, read from the table (which outlives them).
 static auto SharedDocsOf(const std::vector<std::pair<SiteDoc, int>>& in_vShared) {
   return [&in_vShared](std::vector<std::pair<const SiteDoc*, int>>& out) {
@@ -340,19 +356,7 @@ SiteExtras SiteAnnotations::Extras() const {
     if (it != m_dependencies.end()) out.insert(out.end(), it->second.begin(), it->second.end());
   };
   extras.interfacesOf = InterfacesOf(refs);
-  extras.implementations =
-      [refs](std::vector<std::pair<const clsVBFileType*, SiteInterface>>& out) {
-        for (const Implementation& i : refs->implementations) {
-          const clsVBFileType* from = refs->modules[static_cast<size_t>(i.module)].item;
-          if (i.iface < 0) {
-            out.push_back({from, SiteInterface{nullptr, i.name}});
-            continue;
-          }
-          const CrossDeclaration& d = refs->decls[static_cast<size_t>(i.iface)];
-          out.push_back(
-              {from, SiteInterface{refs->modules[static_cast<size_t>(d.module)].item, d.name}});
-        }
-      };
+  extras.implementations = ImplementationsOf(refs);
   return extras;
 }
 
