@@ -25,7 +25,7 @@ void WriteProject(test::TestFolder& dir) {
   dir.Write("p/modA.bas",
             test::Crlf("Attribute VB_Name = \"modA\"\n"
                        "Public Const ZED As Long = 1\n"
-                       "Public Enum Colour\n  Red\n  apple\nEnd Enum\n"
+                       "Public Enum Colour\n  Red\n  apple\n  [_Hidden]\nEnd Enum\n"
                        "Public Type Pt\n  X As Long\nEnd Type\n"
                        "Public Declare Function GetTickCount Lib \"kernel32\" () As Long\n"
                        "Public Sub alpha()\nEnd Sub\n"
@@ -101,13 +101,14 @@ TEST(SiteNames, EveryNameSortedByLetterWithItsKindAndInterfacesWithImplementers)
       "Pt|user type|m1-modA.html#Pt|modA",
       "Red|enum member|m1-modA.html#Colour|modA",
       "ZED|constant|m1-modA.html#ZED|modA",
+      "_Hidden|enum member|m1-modA.html#Colour|modA",  // not starting with a letter: last
   };
   EXPECT_EQ(Rows(names), expected);
   // The letters: those with names linked to their sections (in order), the others plain.
   for (const char* part :
        {"<a href=\"names.html#A\">A</a><a href=\"names.html#B\">B</a>"
         "<a href=\"names.html#C\">C</a><span>D</span><span>E</span>",
-        "<span>Y</span><a href=\"names.html#Z\">Z</a><span>Other</span></p>",
+        "<span>Y</span><a href=\"names.html#Z\">Z</a><a href=\"names.html#other\">Other</a></p>",
         "<h2 id=\"G\">G</h2>\n<table><tr><th>Name</th><th>Kind</th><th>Module</th></tr>\n"
         "<tr><td><a href=\"m1-modA.html#GetTickCount\">"})
     EXPECT_NE(names.find(part), std::string::npos) << part;
@@ -138,19 +139,20 @@ TEST(SiteNames, EveryNameSortedByLetterWithItsKindAndInterfacesWithImplementers)
   // no interface: one line says so.
   const fs::path small = SiteOf(dir, "Small.vbp", "small", 1);
   ASSERT_FALSE(small.empty());
-  const char* const pages[] = {"names.html",   "names-2.html", "names-3.html", "names-4.html",
-                               "names-5.html", "names-6.html", "names-7.html", "names-8.html"};
-  const char* const letters[] = {"A", "B", "C", "G", "M", "P", "R", "Z"};
+  const char* const pages[] = {"names.html",   "names-2.html", "names-3.html",
+                               "names-4.html", "names-5.html", "names-6.html",
+                               "names-7.html", "names-8.html", "names-9.html"};
+  const char* const letters[] = {"A", "B", "C", "G", "M", "P", "R", "Z", "other"};
   std::vector<std::string> rows;
   for (size_t i = 0; i < std::size(pages); ++i) {
     const std::string page = test::ReadFile((small / pages[i]).string());
     EXPECT_NE(page.find(std::string("<h2 id=\"") + letters[i] + "\">"), std::string::npos)
         << pages[i];
-    EXPECT_NE(page.find("<a href=\"names-8.html#Z\">Z</a>"), std::string::npos) << pages[i];
+    EXPECT_NE(page.find("<a href=\"names-9.html#other\">Other</a>"), std::string::npos) << pages[i];
     for (const std::string& row : Rows(page)) rows.push_back(row);
   }
-  EXPECT_FALSE(fs::exists(small / "names-9.html"));
-  EXPECT_EQ(rows.size(), 9u);  // modA and its 8 names above
+  EXPECT_FALSE(fs::exists(small / "names-10.html"));
+  EXPECT_EQ(rows.size(), 10u);  // modA and its 9 names above
   EXPECT_NE(test::ReadFile((small / "interfaces.html").string())
                 .find("<p class=\"note\">No class implements an interface.</p>"),
             std::string::npos);
