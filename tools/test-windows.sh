@@ -21,7 +21,11 @@ ctest --test-dir "$dir" --output-on-failure --parallel "$(nproc)"
 out="$dir/sample-report"
 rm -rf "$out"
 mkdir -p "$out"
-winpath() { WINEPREFIX="$WINEPREFIX" winepath -w "$1" 2>/dev/null; }
+# winepath may fail while a wineserver of an earlier run is still shutting down: once more then.
+winpath() {
+  WINEPREFIX="$WINEPREFIX" winepath -w "$1" 2>/dev/null ||
+    { sleep 3; WINEPREFIX="$WINEPREFIX" winepath -w "$1"; }
+}
 project=$(winpath "$root/examples/Inventory/Inventory.vbp")
 # A program's first start in a fresh prefix may fail while Wine is still setting up: once more.
 if ! "$run" "$dir/quillscope-cli.exe" --json --out-dir "$(winpath "$out")" "$project" | tr -d '\r'; then
