@@ -5,6 +5,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <rapidjson/document.h>
 
 #include <algorithm>
 #include <sstream>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "output/answers/ReferenceAnswers.h"
+#include "run/RunExports.h"
 #include "run/clsVBInfo.h"
 #include "support/TestFolder.h"
 
@@ -84,6 +86,27 @@ void CheckCases(const Case (&cases)[N], const std::string& prefix) {
     EXPECT_EQ(text, c.expected) << c.name;
     EXPECT_EQ(status, c.status) << c.name;
   }
+}
+
+// Documents the project file vbp (report, cross references) into dir/out and reads its JSON
+// export into doc; false, with the test failed, when the run, the export or the parse fails.
+inline bool ExportOf(const TestFolder& dir, const std::string& vbp, rapidjson::Document& doc) {
+  clsVBInfo info;
+  info.Settings().outDir = dir / "out";
+  info.Settings().crossReferences = true;
+  info.GetFileInfo(vbp);
+  if (!info.ReportWritten()) {
+    ADD_FAILURE() << vbp << ": " << info.FailureReason();
+    return false;
+  }
+  std::string path, reason;
+  if (!WriteRunProjectJson(info, vbp, ExportOptions{}, path, reason)) {
+    ADD_FAILURE() << vbp << ": " << reason;
+    return false;
+  }
+  doc.Parse(ReadFile(path).c_str());
+  if (doc.HasParseError()) ADD_FAILURE() << path << " is no JSON";
+  return !doc.HasParseError();
 }
 
 }  // namespace qs::test

@@ -150,16 +150,8 @@ TEST(ResolutionConditional, TheExportMarksDeclarationsLeftOutInactive) {
                                 "#Else\nPrivate Const A = 2\n#End If\nSub Main()\n  Debug.Print "
                                 "A\nEnd Sub\n"));
   const std::string vbp = dir.Write("P.vbp", "Type=Exe\r\nModule=modA; a.bas\r\n");
-  clsVBInfo info;
-  info.Settings().outDir = dir / "out";
-  info.Settings().crossReferences = true;
-  info.GetFileInfo(vbp);
-  ASSERT_TRUE(info.ReportWritten()) << info.FailureReason();
-  std::string path, reason;
-  ASSERT_TRUE(WriteRunProjectJson(info, vbp, ExportOptions{}, path, reason)) << reason;
   rapidjson::Document doc;
-  doc.Parse(test::ReadFile(path).c_str());
-  ASSERT_FALSE(doc.HasParseError());
+  ASSERT_TRUE(test::ExportOf(dir, vbp, doc));
   int inactive = 0;
   for (const auto& d : doc["modules"][0]["declarations"].GetArray()) {
     const std::string name = d["name"].GetString();

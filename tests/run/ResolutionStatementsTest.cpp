@@ -197,16 +197,8 @@ TEST(ResolutionStatements, TheExportListsTheLocalsTheCodeDeclares) {
                                 "  ReDim rank(3) As Long\n  rank(0) = 1: Dim k As Long\n"
                                 "  k = rank(0)\nEnd Sub\n"));
   const std::string vbp = dir.Write("P.vbp", "Type=Exe\r\nModule=modA; a.bas\r\n");
-  clsVBInfo info;
-  info.Settings().outDir = dir / "out";
-  info.Settings().crossReferences = true;
-  info.GetFileInfo(vbp);
-  ASSERT_TRUE(info.ReportWritten()) << info.FailureReason();
-  std::string path, reason;
-  ASSERT_TRUE(WriteRunProjectJson(info, vbp, ExportOptions{}, path, reason)) << reason;
   rapidjson::Document doc;
-  doc.Parse(test::ReadFile(path).c_str());
-  ASSERT_FALSE(doc.HasParseError());
+  ASSERT_TRUE(test::ExportOf(dir, vbp, doc));
   const rapidjson::Value& locals = doc["modules"][0]["declarations"][0]["locals"];
   // The Dim after ":" has a record (it comes first, with its type); ReDim's rank has none.
   EXPECT_EQ(test::Compact(locals),
