@@ -74,12 +74,16 @@ struct ModuleDecls {
   /// Whether the statement holding the token at pos opens with Global, the old word for Public
   /// in a standard module (the records give such a declaration no scope).
   bool WrittenGlobal(int32_t pos) const;
-  /// The variables of the Global lines before the first procedure at end: the records hold
-  /// none of them.
-  void AddGlobalVariables(int32_t from, int32_t end);
-  /// The Def-type statements (DefLng A-Z ...) before the first procedure at end: each letter's
-  /// default type.
-  void ReadDefTypes(int32_t from, int32_t end);
+  /// The statements before the first procedure at end that the records leave out, in one pass:
+  /// with globals, the variables of the Global lines; the Def-type statements (DefLng A-Z ...),
+  /// each letter's default type.
+  void ReadStatements(int32_t from, int32_t end, bool globals);
+  /// The declarators of a Global line from p (after the word); gives the position of the token
+  /// that ended the statement.
+  int32_t AddGlobalStatement(int32_t p, int32_t end);
+  /// The letters of a Def-type statement from p (after its word) get the type; gives the position
+  /// of the token that ended the statement.
+  int32_t ReadDefTypeStatement(int32_t type, int32_t p, int32_t end);
   std::array<int32_t, 26> defType{};
   /// Puts a name of the procedure's scope in: InsertIn with its twin among the scope's names.
   void AddProcedureName(int32_t proc, int32_t decl);
@@ -218,78 +222,9 @@ bool ModuleDecls::WrittenGlobal(int32_t pos) const {
          EqualsNoCase1252(ts->TokenStringAt(start), "Global");
 }
 
-void ModuleDecls::AddGlobalVariables(int32_t from, int32_t end) {
+void ModuleDecls::ReadStatements(int32_t from, int32_t end, bool globals) {
   if (!ts) return;
   end = std::min(end, ts->Count());
-  // Blanks and line continuations ("_" before a line's end).
-  const auto skipBlanks = [this, end](int32_t p) {
-    for (;;) {
-      while (p < end && ts->TokenCodeAt(p) == TokWhiteSpace) ++p;
-      if (p >= end || ts->TokenCodeAt(p) != '_') return p;
-      int32_t q = p + 1;
-      while (q < end && ts->TokenCodeAt(q) == TokWhiteSpace) ++q;
-      if (q >= end || ts->TokenCodeAt(q) != TokEndOfLine) return p;
-      p = q + 1;
-    }
-  };
-  bool statementStart = true;
-  for (int32_t p = std::max(from, 0); p < end; ++p) {
-    const int32_t code = ts->TokenCodeAt(p);
-    if (code == TokEndOfLine || code == ':') {
-      statementStart = true;
-      continue;
-    }
-    if (code == TokWhiteSpace) continue;
-    const bool opens = statementStart;
-    statementStart = false;
-    if (!opens || code != TokIdentifier || !EqualsNoCase1252(ts->TokenStringAt(p), "Global"))
-      continue;
-    p = skipBlanks(p + 1);
-    // Global Const is in the records (AddEntryList makes it public).
-    if (p >= end || ts->TokenCodeAt(p) == KwConst) continue;
-    // Declarators: name [suffix] [(bounds)] [As [New] type], separated by commas.
-    for (;;) {
-      p = skipBlanks(p);
-      if (p < end && ts->TokenCodeAt(p) == KwWithEvents) p = skipBlanks(p + 1);
-      if (p >= end || !IsNameToken(ts->TokenCodeAt(p))) break;
-      const int32_t id = Add(DeclKind::kVariable, nullptr, ts->TokenStringAt(p), module, -1, p);
-      decls[static_cast<size_t>(id)].isPublic = true;
-      Insert(moduleDecl, id);
-      Insert(kPublicScope, id);
-      // On to the next declarator at depth 0, or the statement's end.
-      int depth = 0;
-      bool more = false;
-      for (++p; p < end; ++p) {
-        const int32_t c = ts->TokenCodeAt(p);
-        if (c == '(') ++depth;
-        if (c == ')' && depth > 0) --depth;
-        if (c == ',' && depth == 0) {
-          more = true;
-          ++p;
-          break;
-        }
-        if (c == ':' || c == TokComment) break;
-        if (c == TokEndOfLine) {
-          int32_t q = p - 1;
-          while (q >= 0 && ts->TokenCodeAt(q) == TokWhiteSpace) --q;
-          if (q < 0 || ts->TokenCodeAt(q) != '_') break;
-        }
-      }
-      if (!more) break;
-    }
-    --p;  // the token that ended the statement is read by the loop
-  }
-}
-
-void ModuleDecls::ReadDefTypes(int32_t from, int32_t end) {
-  if (!ts) return;
-  end = std::min(end, ts->Count());
-  // A letter of a range: a one-letter word.
-  const auto letter = [this](int32_t p) {
-    const std::string_view w = ts->TokenStringAt(p);
-    const auto c = w.size() == 1 ? static_cast<unsigned char>(w[0] & 0xDF) : 0;
-    return c >= 'A' && c <= 'Z' ? static_cast<int32_t>(c - 'A') : -1;
-  };
   bool statementStart = true;
   for (int32_t p = std::max(from, 0); p < end; ++p) {
     const int32_t code = ts->TokenCodeAt(p);
@@ -301,26 +236,89 @@ void ModuleDecls::ReadDefTypes(int32_t from, int32_t end) {
     const bool opens = statementStart;
     statementStart = false;
     if (!opens || code != TokIdentifier) continue;
-    const int32_t type = DefTypeWord(ts->TokenStringAt(p));
-    if (type == 0) continue;
-    // Letter ranges: A, B-D, ... up to the statement's end.
-    int32_t first = -1;
-    bool range = false;
+    const std::string_view word = ts->TokenStringAt(p);
+    int32_t stop = -1;
+    if (globals && EqualsNoCase1252(word, "Global"))
+      stop = AddGlobalStatement(p + 1, end);
+    else if (const int32_t type = DefTypeWord(word); type != 0)
+      stop = ReadDefTypeStatement(type, p + 1, end);
+    if (stop >= 0) p = stop - 1;  // the token that ended the statement is read by the loop
+  }
+}
+
+int32_t ModuleDecls::AddGlobalStatement(int32_t p, int32_t end) {
+  // Blanks and line continuations ("_" before a line's end).
+  const auto skipBlanks = [this, end](int32_t p) {
+    for (;;) {
+      while (p < end && ts->TokenCodeAt(p) == TokWhiteSpace) ++p;
+      if (p >= end || ts->TokenCodeAt(p) != '_') return p;
+      int32_t q = p + 1;
+      while (q < end && ts->TokenCodeAt(q) == TokWhiteSpace) ++q;
+      if (q >= end || ts->TokenCodeAt(q) != TokEndOfLine) return p;
+      p = q + 1;
+    }
+  };
+  p = skipBlanks(p);
+  // Global Const is in the records (AddEntryList makes it public).
+  if (p >= end) return end;
+  if (ts->TokenCodeAt(p) == KwConst) return p + 1;
+  // Declarators: name [suffix] [(bounds)] [As [New] type], separated by commas.
+  for (;;) {
+    p = skipBlanks(p);
+    if (p < end && ts->TokenCodeAt(p) == KwWithEvents) p = skipBlanks(p + 1);
+    if (p >= end || !IsNameToken(ts->TokenCodeAt(p))) break;
+    const int32_t id = Add(DeclKind::kVariable, nullptr, ts->TokenStringAt(p), module, -1, p);
+    decls[static_cast<size_t>(id)].isPublic = true;
+    Insert(moduleDecl, id);
+    Insert(kPublicScope, id);
+    // On to the next declarator at depth 0, or the statement's end.
+    int depth = 0;
+    bool more = false;
     for (++p; p < end; ++p) {
       const int32_t c = ts->TokenCodeAt(p);
-      if (c == TokEndOfLine || c == ':' || c == TokComment) break;
-      if (c == '-') range = first >= 0;
-      if (c != TokIdentifier) continue;
-      const int32_t l = letter(p);
-      if (l < 0) continue;
-      const int32_t from_letter = range ? first : l;
-      for (int32_t x = std::min(from_letter, l); x <= std::max(from_letter, l); ++x)
-        defType[static_cast<size_t>(x)] = type;
-      first = l;
-      range = false;
+      if (c == '(') ++depth;
+      if (c == ')' && depth > 0) --depth;
+      if (c == ',' && depth == 0) {
+        more = true;
+        ++p;
+        break;
+      }
+      if (c == ':' || c == TokComment) break;
+      if (c == TokEndOfLine) {
+        int32_t q = p - 1;
+        while (q >= 0 && ts->TokenCodeAt(q) == TokWhiteSpace) --q;
+        if (q < 0 || ts->TokenCodeAt(q) != '_') break;
+      }
     }
-    --p;  // the token that ended the statement is read by the loop
+    if (!more) break;
   }
+  return p;
+}
+
+int32_t ModuleDecls::ReadDefTypeStatement(int32_t type, int32_t p, int32_t end) {
+  // A letter of a range: a one-letter word.
+  const auto letter = [this](int32_t at) {
+    const std::string_view w = ts->TokenStringAt(at);
+    const auto c = w.size() == 1 ? static_cast<unsigned char>(w[0] & 0xDF) : 0;
+    return c >= 'A' && c <= 'Z' ? static_cast<int32_t>(c - 'A') : -1;
+  };
+  // Letter ranges: A, B-D, ... up to the statement's end.
+  int32_t first = -1;
+  bool range = false;
+  for (; p < end; ++p) {
+    const int32_t c = ts->TokenCodeAt(p);
+    if (c == TokEndOfLine || c == ':' || c == TokComment) break;
+    if (c == '-') range = first >= 0;
+    if (c != TokIdentifier) continue;
+    const int32_t l = letter(p);
+    if (l < 0) continue;
+    const int32_t from_letter = range ? first : l;
+    for (int32_t x = std::min(from_letter, l); x <= std::max(from_letter, l); ++x)
+      defType[static_cast<size_t>(x)] = type;
+    first = l;
+    range = false;
+  }
+  return p;
 }
 
 void ModuleDecls::AddControls(const CrossModule& mod) {
@@ -379,8 +377,7 @@ void ModuleDecls::Read(const CrossModule& mod, int32_t m, LookupMemo& scopes,
     for (const auto& proc : *list)
       if (proc && proc->lEntryptr > 0) firstProcedure = std::min(firstProcedure, proc->lEntryptr);
   }
-  if (isStd) AddGlobalVariables(mod.header->CodePtr, firstProcedure);
-  ReadDefTypes(mod.header->CodePtr, firstProcedure);
+  ReadStatements(mod.header->CodePtr, firstProcedure, isStd);
 }
 
 }  // namespace
