@@ -192,26 +192,35 @@ void ExportWriter<Writer>::WriteUses(int32_t decl) {
   }
 }
 
-// What a procedure calls: qualified names, once each, in first-call order.
 template <class Writer>
-void ExportWriter<Writer>::WriteCalls(int32_t decl) {
-  if (decl < 0 || !IsProcedureKind(m_refs->decls[static_cast<size_t>(decl)].kind)) return;
-  const auto d = static_cast<size_t>(decl);
+template <class DeclAt>
+void ExportWriter<Writer>::QualifiedNameArray(std::string_view key, size_t first, size_t end,
+                                              DeclAt&& declAt) {
   m_json.Clear();
   char* p = m_json.Room(1);
   *p++ = '[';
   m_json.Keep(p);
-  for (int32_t k = m_refs->callStart[d]; k < m_refs->callStart[d + 1]; ++k) {
-    const std::string_view name = QualifiedName(m_refs->callList[static_cast<size_t>(k)]);
+  for (size_t k = first; k < end; ++k) {
+    const std::string_view name = QualifiedName(declAt(k));
     p = m_json.Room(name.size() + 3);
-    if (k > m_refs->callStart[d]) *p++ = ',';
+    if (k > first) *p++ = ',';
     p = PutQuoted(p, name);
     m_json.Keep(p);
   }
   p = m_json.Room(1);
   *p++ = ']';
   m_json.Keep(p);
-  RawArray("calls");
+  RawArray(key);
+}
+
+// What a procedure calls: qualified names, once each, in first-call order.
+template <class Writer>
+void ExportWriter<Writer>::WriteCalls(int32_t decl) {
+  if (decl < 0 || !IsProcedureKind(m_refs->decls[static_cast<size_t>(decl)].kind)) return;
+  const auto d = static_cast<size_t>(decl);
+  QualifiedNameArray("calls", static_cast<size_t>(m_refs->callStart[d]),
+                     static_cast<size_t>(m_refs->callStart[d + 1]),
+                     [this](size_t k) { return m_refs->callList[k]; });
 }
 
 // A procedure's line labels and line numbers, in file order, with their uses.
@@ -255,23 +264,12 @@ void ExportWriter<Writer>::WriteEventHandlers(int32_t decl) {
   if (decl < 0 || m_refs->decls[static_cast<size_t>(decl)].kind != DeclKind::kEvent) return;
   const int32_t event = m_refs->decls[static_cast<size_t>(decl)].canonical;
   const auto& pairs = m_shared->eventHandlers;
-  auto it = std::lower_bound(pairs.begin(), pairs.end(), std::pair<int32_t, int32_t>(event, -1),
-                             [](const auto& a, const auto& b) { return a.first < b.first; });
-  m_json.Clear();
-  char* p = m_json.Room(1);
-  *p++ = '[';
-  m_json.Keep(p);
-  for (bool first = true; it != pairs.end() && it->first == event; ++it, first = false) {
-    const std::string_view name = QualifiedName(it->second);
-    p = m_json.Room(name.size() + 3);
-    if (!first) *p++ = ',';
-    p = PutQuoted(p, name);
-    m_json.Keep(p);
-  }
-  p = m_json.Room(1);
-  *p++ = ']';
-  m_json.Keep(p);
-  RawArray("handlers");
+  const auto range =
+      std::equal_range(pairs.begin(), pairs.end(), std::pair<int32_t, int32_t>(event, -1),
+                       [](const auto& a, const auto& b) { return a.first < b.first; });
+  QualifiedNameArray("handlers", static_cast<size_t>(range.first - pairs.begin()),
+                     static_cast<size_t>(range.second - pairs.begin()),
+                     [&pairs](size_t k) { return pairs[k].second; });
 }
 
 // "implements": the interfaces of the module's Implements statements (a project's class by its

@@ -321,6 +321,10 @@ class ExportWriter {
   void WriteHandlers(int32_t decl);
   /// An event's handlers: their qualified names.
   void WriteEventHandlers(int32_t decl);
+  /// The member key with the qualified names of the declarations declAt(k) gives for k in
+  /// [first, end), composed in one piece (RawArray).
+  template <class DeclAt>
+  void QualifiedNameArray(std::string_view key, size_t first, size_t end, DeclAt&& declAt);
   /// What the module implements and, for an interface, which classes implement it.
   void WriteImplementations(const clsVBFileType& item);
   void WriteExternal();
